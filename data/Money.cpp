@@ -1,0 +1,139 @@
+#include "Money.h"
+#include "Error.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace vi23 {
+
+namespace {
+
+std::int64_t divideHalfEven(std::int64_t value, std::int64_t divisor)
+{
+    std::int64_t quotient = value / divisor;
+    std::int64_t remainder = value % divisor;
+    std::int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
+    if (twice > divisor || (twice == divisor && (quotient % 2) != 0))
+        quotient += value < 0 ? -1 : 1;
+    return quotient;
+}
+
+std::int64_t powerOfTen(int n)
+{
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+} // namespace
+
+Money Money::fromDouble(double value)
+{
+    // Extended precision for the scaling step, then the FPU's round-to-nearest-even.
+    long double scaled = static_cast<long double>(value) * kScale;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18L)
+        throw UserError(QStringLiteral("%1 is not a valid money value").arg(value, 0, 'g', 15));
+    int oldMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    long long units = std::llrintl(scaled);
+    std::fesetround(oldMode);
+    return Money(units);
+}
+
+std::optional<Money> Money::tryParse(QStringView text)
+{
+    QStringView s = text.trimmed();
+    if (s.isEmpty())
+        return std::nullopt;
+    bool negative = false;
+    qsizetype i = 0;
+    if (s[0] == u'-' || s[0] == u'+') {
+        negative = s[0] == u'-';
+        ++i;
+    }
+    std::int64_t whole = 0;
+    std::int64_t fraction = 0;     // ten-thousandths, plus one extra place group for rounding
+    int fractionDigits = 0;
+    bool anyDigit = false;
+    bool seenSeparator = false;
+    bool stickyBeyond = false;     // non-zero digits beyond the fifth decimal
+    int fifthDigit = 0;
+    for (; i < s.size(); ++i) {
+        QChar c = s[i];
+        if (c == u',' || c == u'.') {
+            if (seenSeparator)
+                return std::nullopt;
+            seenSeparator = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        anyDigit = true;
+        int digit = c.unicode() - u'0';
+        if (!seenSeparator) {
+            if (whole > (std::numeric_limits<std::int64_t>::max() / kScale - 9) / 10)
+                return std::nullopt;
+            whole = whole * 10 + digit;
+        } else if (fractionDigits < 4) {
+            fraction = fraction * 10 + digit;
+            ++fractionDigits;
+        } else if (fractionDigits == 4) {
+            fifthDigit = digit;
+            ++fractionDigits;
+        } else if (digit != 0) {
+            stickyBeyond = true;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    for (int d = std::min(fractionDigits, 4); d < 4; ++d)
+        fraction *= 10;
+    std::int64_t units = whole * kScale + fraction;
+    if (fifthDigit > 5 || (fifthDigit == 5 && (stickyBeyond || (units % 2) != 0)))
+        ++units;
+    return Money(negative ? -units : units);
+}
+
+Money Money::parse(QStringView text)
+{
+    if (auto value = tryParse(text))
+        return *value;
+    throw UserError(QStringLiteral("'%1' is not a valid floating point value").arg(text.toString()));
+}
+
+QString Money::toString() const
+{
+    QString text = toFixed(4);
+    if (text.contains(u',')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u','))
+            text.chop(1);
+    }
+    return text;
+}
+
+QString Money::toFixed(int decimals, QChar separator) const
+{
+    decimals = std::clamp(decimals, 0, 4);
+    std::int64_t scaled = divideHalfEven(units_, powerOfTen(4 - decimals));
+    std::uint64_t magnitude = scaled < 0 ? std::uint64_t(0) - std::uint64_t(scaled) : std::uint64_t(scaled);
+    std::uint64_t divisor = std::uint64_t(powerOfTen(decimals));
+    QString text = QString::number(magnitude / divisor);
+    if (decimals > 0)
+        text += separator + QStringLiteral("%1").arg(magnitude % divisor, decimals, 10, QChar(u'0'));
+    if (scaled < 0)
+        text.prepend(u'-');
+    return text;
+}
+
+Money Money::rounded(int decimals) const
+{
+    decimals = std::clamp(decimals, 0, 4);
+    std::int64_t step = powerOfTen(4 - decimals);
+    return Money(divideHalfEven(units_, step) * step);
+}
+
+} // namespace vi23

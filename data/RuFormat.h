@@ -1,0 +1,28 @@
+#pragma once
+// Russian text forms whatever the machine's locale: dd.MM.yyyy dates, the decimal comma, month names.
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace vi23::ru {
+
+QString formatDate(QDate date);                 // "05.11.1998"
+std::optional<QDate> tryParseDate(QStringView text);  // d.M.yyyy or d.M.yy
+QDate parseDate(QStringView text);              // throws "'%s' is not a valid date"
+
+// Shortest decimal text with at most 15 significant digits and the comma: 10.15 -> "10,15", 3.0 -> "3".
+QString formatReal(double value);
+std::optional<double> tryParseReal(QStringView text);   // comma or point; exponent allowed
+double parseReal(QStringView text);             // throws "'%s' is not a valid floating point value"
+std::optional<long long> tryParseInteger(QStringView text);
+long long parseInteger(QStringView text);       // throws "'%s' is not a valid integer value"
+
+QString monthShortName(int month);              // "ноя"
+QString monthGenitiveName(int month);           // "ноября"
+
+// ISO text "YYYY-MM-DD" as the store keeps dates.
+QString isoDate(QDate date);
+std::optional<QDate> tryParseIsoDate(QStringView text);
+
+} // namespace vi23::ru
