@@ -1,0 +1,740 @@
+#include "DataSet.h"
+#include "Database.h"
+#include "Error.h"
+
+#include <QStringList>
+#include "RuFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace vi23 {
+
+namespace {
+
+const QString kNotEditing = QStringLiteral("Dataset not in edit or insert mode");
+const QString kEmpty = QStringLiteral("Cannot perform this operation on an empty dataset");
+const QString kClosed = QStringLiteral("Cannot perform this operation on a closed dataset");
+const QString kReadOnly = QStringLiteral("Cannot modify a read-only dataset");
+const QString kRowChanged =
+    QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
+
+QString formatLimit(double value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+Value readColumn(const Statement& statement, int column, FieldType type)
+{
+    if (statement.isNull(column))
+        return {};
+    switch (type) {
+    case FieldType::Counter:
+    case FieldType::Short:
+    case FieldType::Long:
+        return std::int64_t(statement.integer(column));
+    case FieldType::Real:
+        return statement.real(column);
+    case FieldType::Money:
+        if (sqlite3_column_type(statement.handle(), column) == SQLITE_FLOAT)
+            return Money::fromDouble(statement.real(column) / double(Money::kScale));
+        return Money::fromUnits(statement.integer(column));
+    case FieldType::Date:
+        if (auto date = ru::tryParseIsoDate(statement.text(column)))
+            return *date;
+        return {};
+    case FieldType::Text:
+        return statement.text(column);
+    }
+    return {};
+}
+
+// Orders Null first, then by value; text ignoring letter case (callers pass folded text).
+int compareValues(const Value& a, const Value& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+    switch (a.kind()) {
+    case Value::Kind::Text: return a.text().compare(b.text());
+    case Value::Kind::Date: return a.date() < b.date() ? -1 : (b.date() < a.date() ? 1 : 0);
+    case Value::Kind::Money: return a.money() < b.money() ? -1 : (b.money() < a.money() ? 1 : 0);
+    case Value::Kind::Integer: return a.integer() < b.integer() ? -1 : (b.integer() < a.integer() ? 1 : 0);
+    default: {
+        double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    }
+}
+
+} // namespace
+
+DataSet::DataSet(Database& db, QString name, const TableDef& table)
+    : db_(db), name_(std::move(name)), table_(&table), fields_(table.fields), counterField_(table.counterIndex())
+{
+}
+
+DataSet::DataSet(Database& db, QString name, QueryDef query)
+    : db_(db), name_(std::move(name)), querySql_(std::move(query.sql)), fields_(std::move(query.columns))
+{
+}
+
+DataSet::~DataSet() = default;
+
+int DataSet::fieldIndex(QStringView field) const
+{
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (fields_[i].name.compare(field, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+int DataSet::requireField(QStringView field) const
+{
+    int index = fieldIndex(field);
+    if (index < 0)
+        throw UserError(QStringLiteral("%1: Field '%2' not found").arg(name_, field.toString()));
+    return index;
+}
+
+void DataSet::requireOpen() const
+{
+    if (state_ == State::Inactive)
+        throw UserError(QStringLiteral("%1: %2").arg(name_, kClosed));
+}
+
+void DataSet::requireWritable() const
+{
+    requireOpen();
+    if (isReadOnly())
+        throw UserError(QStringLiteral("%1: %2").arg(name_, kReadOnly));
+}
+
+void DataSet::requireEditing() const
+{
+    requireOpen();
+    if (!isEditing())
+        throw UserError(kNotEditing);
+}
+
+template <typename F>
+void DataSet::notify(F&& f)
+{
+    std::vector<DataSetObserver*> observers = observers_;
+    for (DataSetObserver* observer : observers) {
+        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+            f(*observer);
+    }
+}
+
+void DataSet::addObserver(DataSetObserver* observer)
+{
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void DataSet::removeObserver(DataSetObserver* observer)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+// ---- life and navigation ----
+
+void DataSet::readRows()
+{
+    QString sql = querySql_;
+    if (table_) {
+        QStringList columns{QStringLiteral("rowid")};
+        for (const FieldDef& field : fields_)
+            columns << quoteIdentifier(field.name);
+        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table_->name));
+    }
+    Statement statement = db_.prepare(sql);
+    const int offset = table_ ? 1 : 0;
+    if (statement.columnCount() != int(fields_.size()) + offset)
+        throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
+                            .arg(name_).arg(statement.columnCount() - offset).arg(fields_.size()));
+    std::vector<Row> rows;
+    while (statement.step()) {
+        Row row;
+        row.rowid = table_ ? statement.integer(0) : std::int64_t(rows.size() + 1);
+        row.values.reserve(fields_.size());
+        for (size_t i = 0; i < fields_.size(); ++i)
+            row.values.push_back(readColumn(statement, int(i) + offset, fields_[i].type));
+        rows.push_back(std::move(row));
+    }
+    rows_ = std::move(rows);
+}
+
+void DataSet::open()
+{
+    if (isOpen())
+        return;
+    readRows();
+    state_ = State::Browse;
+    modified_ = false;
+    rebuildVisible();
+    current_ = visible_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = visible_.empty();
+    notify([this](DataSetObserver& o) { o.stateChanged(*this); });
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::close()
+{
+    if (!isOpen())
+        return;
+    rows_.clear();
+    visible_.clear();
+    original_.clear();
+    current_ = -1;
+    bof_ = eof_ = true;
+    modified_ = false;
+    state_ = State::Inactive;
+    notify([this](DataSetObserver& o) { o.stateChanged(*this); });
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::refresh()
+{
+    close();
+    open();
+}
+
+void DataSet::rebuildVisible()
+{
+    visible_.clear();
+    visible_.reserve(rows_.size());
+    bool useFilter = filtered_ && !filterExpression_.isEmpty();
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!useFilter || filterExpression_.matches(rows_[i].values))
+            visible_.push_back(int(i));
+    }
+    if (sortField_ < 0)
+        return;
+    const size_t field = size_t(sortField_);
+    if (fields_[field].type == FieldType::Text) {
+        // Fold each key once; comparing folded keys is the case-insensitive order.
+        std::vector<QString> keys(rows_.size());
+        for (int index : visible_) {
+            const Value& v = rows_[size_t(index)].values[field];
+            if (!v.isNull())
+                keys[size_t(index)] = v.text().toCaseFolded();
+        }
+        auto less = [&](int a, int b) {
+            bool nullA = rows_[size_t(a)].values[field].isNull(), nullB = rows_[size_t(b)].values[field].isNull();
+            if (nullA || nullB)
+                return nullA && !nullB;
+            return keys[size_t(a)] < keys[size_t(b)];
+        };
+        if (sortDescending_)
+            std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(visible_.begin(), visible_.end(), less);
+        return;
+    }
+    auto order = [&](int a, int b) { return compareValues(rows_[size_t(a)].values[field], rows_[size_t(b)].values[field]); };
+    if (sortDescending_)
+        std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) { return order(a, b) > 0; });
+    else
+        std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) { return order(a, b) < 0; });
+}
+
+int DataSet::recordCount() const
+{
+    return isOpen() ? int(visible_.size()) : 0;
+}
+
+void DataSet::setCurrent(int position)
+{
+    current_ = position;
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::first()
+{
+    requireOpen();
+    checkBrowseMode();
+    bof_ = true;
+    eof_ = visible_.empty();
+    setCurrent(visible_.empty() ? -1 : 0);
+}
+
+void DataSet::next()
+{
+    requireOpen();
+    checkBrowseMode();
+    if (current_ + 1 < int(visible_.size())) {
+        bof_ = false;
+        setCurrent(current_ + 1);
+    } else {
+        eof_ = true;
+    }
+}
+
+void DataSet::prior()
+{
+    requireOpen();
+    checkBrowseMode();
+    if (current_ > 0) {
+        eof_ = false;
+        setCurrent(current_ - 1);
+    } else {
+        bof_ = true;
+    }
+}
+
+void DataSet::last()
+{
+    requireOpen();
+    checkBrowseMode();
+    eof_ = true;
+    bof_ = visible_.empty();
+    setCurrent(int(visible_.size()) - 1);
+}
+
+void DataSet::moveToPosition(int position)
+{
+    requireOpen();
+    if (position < 0 || position >= int(visible_.size()) || position == current_)
+        return;
+    checkBrowseMode();
+    if (position >= int(visible_.size()))
+        return;
+    bof_ = eof_ = false;
+    setCurrent(position);
+}
+
+// ---- changes ----
+
+void DataSet::setState(State state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    notify([this](DataSetObserver& o) { o.stateChanged(*this); });
+}
+
+void DataSet::checkBrowseMode()
+{
+    if (!isEditing())
+        return;
+    notify([this](DataSetObserver& o) { o.writePendingChanges(*this); });
+    if (modified_)
+        post();
+    else
+        cancel();
+}
+
+void DataSet::startInsert(bool atEnd)
+{
+    requireWritable();
+    checkBrowseMode();
+    Row row;
+    row.values.resize(fields_.size());
+    rows_.push_back(std::move(row));
+    int position = atEnd || current_ < 0 ? int(visible_.size()) : current_;
+    visible_.insert(visible_.begin() + position, int(rows_.size()) - 1);
+    original_.clear();
+    modified_ = false;
+    bof_ = eof_ = false;
+    current_ = position;
+    setState(State::Insert);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+    if (afterInsert)
+        afterInsert(*this);
+}
+
+void DataSet::insert() { startInsert(false); }
+void DataSet::append() { startInsert(true); }
+
+void DataSet::edit()
+{
+    requireWritable();
+    if (isEditing())
+        return;
+    if (visible_.empty()) {
+        insert();
+        return;
+    }
+    original_ = currentRow().values;
+    modified_ = false;
+    setState(State::Edit);
+}
+
+DataSet::Row& DataSet::currentRow()
+{
+    if (current_ < 0 || current_ >= int(visible_.size()))
+        throw UserError(kEmpty);
+    return rows_[size_t(visible_[size_t(current_)])];
+}
+
+const DataSet::Row* DataSet::currentRowOrNull() const
+{
+    if (state_ == State::Inactive || current_ < 0 || current_ >= int(visible_.size()))
+        return nullptr;
+    return &rows_[size_t(visible_[size_t(current_)])];
+}
+
+void DataSet::post()
+{
+    requireOpen();
+    if (!isEditing())
+        throw UserError(kNotEditing);
+    notify([this](DataSetObserver& o) { o.writePendingChanges(*this); });
+    Row& row = currentRow();
+    if (state_ == State::Insert)
+        storeInsert(row);
+    else if (modified_)
+        storeUpdate(row);
+    modified_ = false;
+    original_.clear();
+    setState(State::Browse);
+    if (counterField_ >= 0) {
+        int field = counterField_;
+        notify([this, field](DataSetObserver& o) { o.fieldChanged(*this, field); });
+    }
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+}
+
+void DataSet::storeInsert(Row& row)
+{
+    QStringList names, marks;
+    std::vector<int> fieldIndexes;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (int(i) == counterField_)
+            continue;
+        names << quoteIdentifier(fields_[i].name);
+        marks << QStringLiteral("?");
+        fieldIndexes.push_back(int(i));
+    }
+    Statement statement = db_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(quoteIdentifier(table_->name), names.join(u','), marks.join(u',')));
+    for (size_t i = 0; i < fieldIndexes.size(); ++i)
+        statement.bind(int(i) + 1, row.values[size_t(fieldIndexes[i])]);
+    statement.run();
+    row.rowid = db_.lastInsertRowId();
+    if (counterField_ >= 0)
+        row.values[size_t(counterField_)] = std::int64_t(row.rowid);
+}
+
+void DataSet::storeUpdate(Row& row)
+{
+    QStringList assignments, checks;
+    std::vector<int> changed;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (i < original_.size() && row.values[i] == original_[i])
+            continue;
+        changed.push_back(int(i));
+        assignments << quoteIdentifier(fields_[i].name) + QStringLiteral(" = ?");
+        checks << quoteIdentifier(fields_[i].name) + QStringLiteral(" IS ?");
+    }
+    if (changed.empty())
+        return;
+    // The row is found by its rowid and by the values it had when read, so another program's
+    // change to the same fields is not overwritten unseen.
+    Statement statement = db_.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
+                                          .arg(quoteIdentifier(table_->name), assignments.join(u','),
+                                               checks.join(QStringLiteral(" AND "))));
+    int bindIndex = 1;
+    for (int i : changed)
+        statement.bind(bindIndex++, row.values[size_t(i)]);
+    statement.bind(bindIndex++, std::int64_t(row.rowid));
+    for (int i : changed)
+        statement.bind(bindIndex++, original_[size_t(i)]);
+    statement.run();
+    if (db_.changes() == 0)
+        throw UserError(kRowChanged);
+}
+
+void DataSet::cancel()
+{
+    if (!isEditing())
+        return;
+    if (state_ == State::Insert) {
+        int newRow = int(rows_.size()) - 1;
+        auto it = std::find(visible_.begin(), visible_.end(), newRow);
+        if (it != visible_.end())
+            visible_.erase(it);
+        rows_.pop_back();
+        if (current_ >= int(visible_.size()))
+            current_ = int(visible_.size()) - 1;
+        eof_ = bof_ = visible_.empty();
+    } else if (!original_.empty()) {
+        currentRow().values = original_;
+    }
+    original_.clear();
+    modified_ = false;
+    setState(State::Browse);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::remove()
+{
+    requireWritable();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    if (visible_.empty())
+        throw UserError(kEmpty);
+    Row& row = currentRow();
+    Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table_->name)));
+    statement.bind(1, std::int64_t(row.rowid));
+    statement.run();
+    original_.clear();
+    modified_ = false;
+    removeRowAt(current_);
+    setState(State::Browse);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::removeRowAt(int position)
+{
+    int rowIndex = visible_[size_t(position)];
+    visible_.erase(visible_.begin() + position);
+    rows_.erase(rows_.begin() + rowIndex);
+    for (int& index : visible_) {
+        if (index > rowIndex)
+            --index;
+    }
+    if (current_ >= int(visible_.size()))
+        current_ = int(visible_.size()) - 1;
+    eof_ = bof_ = visible_.empty();
+}
+
+// ---- fields ----
+
+Value DataSet::value(int field) const
+{
+    if (field < 0 || field >= int(fields_.size()))
+        throw UserError(QStringLiteral("%1: Field index %2 out of range").arg(name_).arg(field));
+    const Row* row = currentRowOrNull();
+    return row ? row->values[size_t(field)] : Value();
+}
+
+Value DataSet::fieldValue(QStringView field) const
+{
+    requireOpen();
+    return value(requireField(field));
+}
+
+QString DataSet::text(int field) const { return value(field).toText(); }
+QString DataSet::text(QStringView field) const { return value(requireField(field)).toText(); }
+double DataSet::real(QStringView field) const { return value(requireField(field)).toDouble(); }
+bool DataSet::isNull(QStringView field) const { return value(requireField(field)).isNull(); }
+
+long long DataSet::integer(QStringView field) const
+{
+    Value v = value(requireField(field));
+    if (v.kind() == Value::Kind::Integer)
+        return v.integer();
+    if (v.kind() == Value::Kind::Text)
+        return ru::parseInteger(v.text());
+    return std::llrint(v.toDouble());
+}
+
+Money DataSet::money(QStringView field) const
+{
+    Value v = value(requireField(field));
+    switch (v.kind()) {
+    case Value::Kind::Money: return v.money();
+    case Value::Kind::Integer: return Money::fromRoubles(v.integer());
+    case Value::Kind::Real: return Money::fromDouble(v.real());
+    case Value::Kind::Text: return Money::parse(v.text());
+    default: return {};
+    }
+}
+
+QDate DataSet::date(QStringView field) const
+{
+    Value v = value(requireField(field));
+    if (v.kind() == Value::Kind::Date)
+        return v.date();
+    if (v.kind() == Value::Kind::Text)
+        return ru::parseDate(v.text());
+    return {};
+}
+
+Value DataSet::convert(int field, const Value& value) const
+{
+    const FieldDef& def = fields_[size_t(field)];
+    if (def.type == FieldType::Counter)
+        throw UserError(QStringLiteral("Field '%1' cannot be modified").arg(def.name));
+    if (value.isNull())
+        return {};
+    if (value.kind() == Value::Kind::Text && value.text().isEmpty())
+        return {};
+    switch (def.type) {
+    case FieldType::Text: {
+        QString text = value.toText();
+        if (text.size() > def.size)
+            throw UserError(QStringLiteral("'%1' is not a valid value for field '%2'. The allowed length is %3 characters")
+                                .arg(text, def.name).arg(def.size));
+        return text;
+    }
+    case FieldType::Money:
+        switch (value.kind()) {
+        case Value::Kind::Text: return Money::parse(value.text());
+        case Value::Kind::Real: return Money::fromDouble(value.real());
+        case Value::Kind::Integer: return Money::fromRoubles(value.integer());
+        case Value::Kind::Money: return value;
+        default: break;
+        }
+        break;
+    case FieldType::Real:
+        switch (value.kind()) {
+        case Value::Kind::Text: return ru::parseReal(value.text());
+        case Value::Kind::Real:
+        case Value::Kind::Integer:
+        case Value::Kind::Money: return value.toDouble();
+        default: break;
+        }
+        break;
+    case FieldType::Short:
+    case FieldType::Long: {
+        double number = 0;
+        switch (value.kind()) {
+        case Value::Kind::Text: number = double(ru::parseInteger(value.text())); break;
+        case Value::Kind::Integer: number = double(value.integer()); break;
+        case Value::Kind::Real:
+        case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
+        default: throw UserError(QStringLiteral("'%1' is not a valid integer value").arg(value.toText()));
+        }
+        double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
+        double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
+        if (number < low || number > high)
+            throw UserError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                .arg(formatLimit(number), def.name, formatLimit(low), formatLimit(high)));
+        return std::int64_t(number);
+    }
+    case FieldType::Date:
+        if (value.kind() == Value::Kind::Text)
+            return ru::parseDate(value.text());
+        if (value.kind() == Value::Kind::Date)
+            return value;
+        break;
+    case FieldType::Counter:
+        break;
+    }
+    throw UserError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(value.toText(), def.name));
+}
+
+void DataSet::setValue(int field, const Value& value)
+{
+    requireWritable();
+    requireEditing();
+    if (field < 0 || field >= int(fields_.size()))
+        throw UserError(QStringLiteral("%1: Field index %2 out of range").arg(name_).arg(field));
+    Value converted = convert(field, value);
+    currentRow().values[size_t(field)] = std::move(converted);
+    modified_ = true;
+    notify([this, field](DataSetObserver& o) { o.fieldChanged(*this, field); });
+}
+
+void DataSet::setValue(QStringView field, const Value& value) { setValue(requireField(field), value); }
+void DataSet::setText(int field, const QString& text) { setValue(field, Value(text)); }
+void DataSet::setText(QStringView field, const QString& text) { setValue(requireField(field), Value(text)); }
+
+Value DataSet::valueAt(int position, int field) const
+{
+    if (!isOpen() || position < 0 || position >= int(visible_.size()) || field < 0 || field >= int(fields_.size()))
+        return {};
+    return rows_[size_t(visible_[size_t(position)])].values[size_t(field)];
+}
+
+// ---- filter, order, search ----
+
+void DataSet::setFilter(const QString& text)
+{
+    FilterExpression parsed = FilterExpression::parse(text, fields_);
+    if (isOpen())
+        checkBrowseMode();
+    filterText_ = text;
+    filterExpression_ = std::move(parsed);
+    if (!isOpen())
+        return;
+    rebuildVisible();
+    bof_ = true;
+    eof_ = visible_.empty();
+    current_ = visible_.empty() ? -1 : 0;
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::setFiltered(bool on)
+{
+    if (filtered_ == on)
+        return;
+    if (isOpen())
+        checkBrowseMode();
+    filtered_ = on;
+    if (!isOpen())
+        return;
+    rebuildVisible();
+    bof_ = true;
+    eof_ = visible_.empty();
+    current_ = visible_.empty() ? -1 : 0;
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::setSort(const QString& order)
+{
+    QStringList words = order.simplified().split(u' ', Qt::SkipEmptyParts);
+    int field = -1;
+    bool descending = false;
+    if (!words.isEmpty()) {
+        field = fieldIndex(words[0]);
+        bool directionOk = words.size() == 1 ||
+                           (words.size() == 2 && (words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0 ||
+                                                  words[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0));
+        if (field < 0 || !directionOk)
+            throw UserError(QStringLiteral("%1: неверный порядок сортировки «%2»").arg(name_, order));
+        descending = words.size() == 2 && words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    }
+    if (isOpen())
+        checkBrowseMode();
+    sortText_ = order;
+    sortField_ = field;
+    sortDescending_ = descending;
+    if (!isOpen())
+        return;
+    int currentRowIndex = current_ >= 0 ? visible_[size_t(current_)] : -1;
+    rebuildVisible();
+    auto it = std::find(visible_.begin(), visible_.end(), currentRowIndex);
+    current_ = it != visible_.end() ? int(it - visible_.begin()) : (visible_.empty() ? -1 : 0);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+bool DataSet::locate(QStringView field, QStringView prefix)
+{
+    requireOpen();
+    int index = requireField(field);
+    checkBrowseMode();
+    const bool isText = fields_[size_t(index)].type == FieldType::Text;
+    for (size_t position = 0; position < visible_.size(); ++position) {
+        const Value& v = rows_[size_t(visible_[position])].values[size_t(index)];
+        if (v.isNull() && !prefix.isEmpty())
+            continue;
+        bool match = isText && !v.isNull() ? v.text().startsWith(prefix, Qt::CaseInsensitive)
+                                           : v.toText().startsWith(prefix, Qt::CaseInsensitive);
+        if (match) {
+            bof_ = eof_ = false;
+            if (int(position) != current_)
+                setCurrent(int(position));
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace vi23

@@ -1,0 +1,169 @@
+#pragma once
+// A named snapshot of a table or a fixed query with a current row, a filter, a sort order and
+// the browse / edit / insert states through which every screen and report reaches the data.
+#include "FilterExpression.h"
+#include "RowSource.h"
+#include "Schema.h"
+#include "Value.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace vi23 {
+
+class Database;
+class DataSet;
+
+// Follows a data set; bound controls and grids implement it.
+class DataSetObserver {
+public:
+    virtual ~DataSetObserver() = default;
+    virtual void currentRowChanged(DataSet&) {}
+    virtual void fieldChanged(DataSet&, int /*field*/) {}
+    virtual void stateChanged(DataSet&) {}
+    virtual void rowsChanged(DataSet&) {}          // rows read, filtered, sorted, added or removed
+    // Before a row is saved or left: bound boxes write their pending texts into the fields (may throw).
+    virtual void writePendingChanges(DataSet&) {}
+};
+
+// A fixed query: its SQL and its result columns with their types.
+struct QueryDef {
+    QString sql;
+    std::vector<FieldDef> columns;
+};
+
+class DataSet : public RowSource {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    DataSet(Database& db, QString name, const TableDef& table);
+    DataSet(Database& db, QString name, QueryDef query);
+    ~DataSet() override;
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+
+    QString name() const override { return name_; }
+    const std::vector<FieldDef>& fields() const { return fields_; }
+    int fieldIndex(QStringView field) const;          // -1 when unknown
+    int requireField(QStringView field) const;        // throws for an unknown field
+    bool isReadOnly() const { return table_ == nullptr; }
+    const TableDef* table() const { return table_; }
+
+    // ---- life and navigation ----
+    bool isOpen() const override { return state_ != State::Inactive; }
+    void open() override;
+    void close() override;
+    void refresh();                                   // close and open again
+    State state() const { return state_; }
+    bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
+
+    void first() override;
+    void next() override;
+    void prior();
+    void last();
+    bool eof() const override { return eof_; }
+    bool bof() const { return bof_; }
+    int recordCount() const;
+    int position() const override { return current_; }
+    void moveToPosition(int position) override;       // leaving the current row first
+
+    // ---- changes ----
+    void insert();
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove();
+    // The rules for leaving a row: pending texts written, then saved if changed, else abandoned.
+    void checkBrowseMode();
+    bool isModified() const { return modified_; }
+
+    // ---- fields of the current row ----
+    Value value(int field) const;
+    Value fieldValue(QStringView field) const override;
+    bool hasField(QStringView field) const override { return fieldIndex(field) >= 0; }
+    QString text(QStringView field) const;             // the field as a box shows it
+    QString text(int field) const;
+    double real(QStringView field) const;
+    long long integer(QStringView field) const;
+    Money money(QStringView field) const;
+    QDate date(QStringView field) const;
+    bool isNull(QStringView field) const;
+
+    void setValue(int field, const Value& value);
+    void setValue(QStringView field, const Value& value);
+    // Converts by the field's type; an empty text stores Null.
+    void setText(int field, const QString& text);
+    void setText(QStringView field, const QString& text);
+    // Checks a value against a field without storing it; throws the message a store would give.
+    Value convert(int field, const Value& value) const;
+
+    // ---- rows for grids ----
+    Value valueAt(int position, int field) const;
+
+    // ---- filter, order, search ----
+    void setFilter(const QString& text);
+    const QString& filter() const { return filterText_; }
+    void setFiltered(bool on);
+    bool isFiltered() const { return filtered_; }
+    void setSort(const QString& order);               // "naz", "k DESC", "" for the read order
+    const QString& sort() const { return sortText_; }
+    // Makes current the first row whose field begins with the text, letter case ignored.
+    bool locate(QStringView field, QStringView prefix);
+
+    void addObserver(DataSetObserver* observer);
+    void removeObserver(DataSetObserver* observer);
+
+    std::function<void(DataSet&)> afterInsert;
+
+private:
+    struct Row {
+        long long rowid = 0;       // 0 for a row not yet stored
+        std::vector<Value> values;
+    };
+
+    void requireOpen() const;
+    void requireWritable() const;
+    void requireEditing() const;
+    void readRows();
+    void rebuildVisible();
+    void setCurrent(int position);
+    void setState(State state);
+    void startInsert(bool atEnd);
+    Row& currentRow();
+    const Row* currentRowOrNull() const;
+    void storeInsert(Row& row);
+    void storeUpdate(Row& row);
+    void removeRowAt(int position);
+
+    template <typename F>
+    void notify(F&& f);
+
+    Database& db_;
+    QString name_;
+    const TableDef* table_ = nullptr;
+    QString querySql_;
+    std::vector<FieldDef> fields_;
+    int counterField_ = -1;
+
+    std::vector<Row> rows_;        // in the order read, plus rows added since
+    std::vector<int> visible_;     // indexes into rows_, filtered and sorted
+    int current_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    State state_ = State::Inactive;
+    std::vector<Value> original_;  // the row's values when editing started
+    bool modified_ = false;
+
+    QString filterText_;
+    FilterExpression filterExpression_;
+    bool filtered_ = true;
+    QString sortText_;
+    int sortField_ = -1;
+    bool sortDescending_ = false;
+
+    std::vector<DataSetObserver*> observers_;
+};
+
+} // namespace vi23

@@ -1,0 +1,93 @@
+#include "DataStore.h"
+#include "Error.h"
+#include "FixedQueries.h"
+
+namespace vi23 {
+
+namespace {
+
+struct Link {
+    const char* link;
+    const char* dataSet;
+    bool closesAfter;
+};
+
+constexpr Link kLinks[] = {
+    {"frDBDataSet11", "ADOQuery11", true},       {"frDBDataSet_bank", "ADOQuery_bank", true},
+    {"frDBDataSet_kassa", "ADOQuery_kassa", true}, {"frDBDataSets", "ADOQuerys", true},
+    {"frDBDataSetss", "ADOQueryss", false},      {"frDBDataSet_kas", "ADOTable_kassa", true},
+    {"frDBDataSet_bl", "ADOQuery_bl", true},
+};
+
+// Queries that are not opened with the main window; every table and the other queries are.
+bool opensAtStart(const QString& name)
+{
+    return name != u"ADOQuery11" && name != u"ADOQuery_bank" && name != u"ADOQuery_kassa" && name != u"ADOQuerys";
+}
+
+} // namespace
+
+DataStore::DataStore(const QString& path) : db_(Database::open(path))
+{
+    for (const TableDef& table : schemaTables())
+        dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
+    for (const FixedQuery& query : fixedQueries())
+        dataSets_.push_back(std::make_unique<DataSet>(*db_, query.name, query.definition));
+    for (auto& dataSet : dataSets_) {
+        if (opensAtStart(dataSet->name()))
+            dataSet->open();
+    }
+}
+
+DataStore::~DataStore()
+{
+    // Data sets go before the connection they read through.
+    dataSets_.clear();
+}
+
+DataSet* DataStore::findDataSet(QStringView name)
+{
+    for (auto& dataSet : dataSets_) {
+        if (dataSet->name() == name)
+            return dataSet.get();
+    }
+    return nullptr;
+}
+
+DataSet& DataStore::dataSet(QStringView name)
+{
+    if (DataSet* found = findDataSet(name))
+        return *found;
+    throw UserError(QStringLiteral("Нет набора данных «%1»").arg(name.toString()));
+}
+
+QString DataStore::dataSetOfLink(QStringView linkName)
+{
+    for (const Link& link : kLinks) {
+        if (linkName == QLatin1String(link.link))
+            return QString::fromLatin1(link.dataSet);
+    }
+    return {};
+}
+
+RowSource* DataStore::findByLink(QStringView linkName)
+{
+    QString name = dataSetOfLink(linkName);
+    return name.isEmpty() ? nullptr : findDataSet(name);
+}
+
+RowSource* DataStore::findByName(QStringView componentName)
+{
+    return findDataSet(componentName);
+}
+
+bool DataStore::linkClosesAfterReport(QStringView linkName) const
+{
+    for (const Link& link : kLinks) {
+        if (linkName == QLatin1String(link.link))
+            return link.closesAfter;
+    }
+    return true;
+}
+
+} // namespace vi23

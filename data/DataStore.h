@@ -1,0 +1,41 @@
+#pragma once
+// The connection and every data set of the program, found by name and by report link.
+#include "DataSet.h"
+#include "Database.h"
+#include "RowSource.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace vi23 {
+
+class DataStore : public RowSourceResolver {
+public:
+    // Opens the database file and the data sets that are open at start. Throws UserError.
+    explicit DataStore(const QString& path);
+    ~DataStore() override;
+
+    Database& database() { return *db_; }
+    DataSet& dataSet(QStringView name);                 // "ADOTable_jur", "ADOQuery11"; throws when unknown
+    DataSet* findDataSet(QStringView name);
+    const std::vector<std::unique_ptr<DataSet>>& dataSets() const { return dataSets_; }
+
+    // Report link name to data set name: "frDBDataSet11" -> "ADOQuery11".
+    static QString dataSetOfLink(QStringView linkName);
+
+    RowSource* findByLink(QStringView linkName) override;
+    RowSource* findByName(QStringView componentName) override;
+    bool linkClosesAfterReport(QStringView linkName) const override;
+
+    // Convenience for the shared tables.
+    DataSet& jur() { return dataSet(u"ADOTable_jur"); }
+    DataSet& jur1() { return dataSet(u"ADOTable_jur1"); }
+
+private:
+    std::unique_ptr<Database> db_;
+    std::vector<std::unique_ptr<DataSet>> dataSets_;
+};
+
+} // namespace vi23

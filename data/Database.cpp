@@ -1,0 +1,265 @@
+#include "Database.h"
+#include "Error.h"
+#include "RuFormat.h"
+#include "Schema.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace vi23 {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 3000;
+
+// Decodes one UTF-8 code point; malformed bytes come back as themselves so the order stays total.
+char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
+{
+    unsigned char c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    char32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : extra == 1 ? (c & 0x1F) : c;
+    for (int i = 0; i < extra; ++i) {
+        if (p >= end || (*p & 0xC0) != 0x80)
+            return 0xFFFD;
+        cp = (cp << 6) | (*p++ & 0x3F);
+    }
+    return cp;
+}
+
+char32_t foldCase(char32_t cp)
+{
+    if (cp < 0x80)
+        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
+    return QChar::toCaseFolded(cp);
+}
+
+int compareUtf8NoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    auto pa = static_cast<const unsigned char*>(a);
+    auto pb = static_cast<const unsigned char*>(b);
+    const unsigned char* endA = pa + lengthA;
+    const unsigned char* endB = pb + lengthB;
+    while (pa < endA && pb < endB) {
+        char32_t ca = foldCase(nextCodePoint(pa, endA));
+        char32_t cb = foldCase(nextCodePoint(pb, endB));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (pa < endA)
+        return 1;
+    if (pb < endB)
+        return -1;
+    return 0;
+}
+
+QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
+
+} // namespace
+
+int compareNoCase(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+void throwSqliteError(sqlite3* db, int code, const QString& context)
+{
+    int primary = code & 0xFF;
+    QString detail = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
+    QString prefix = context.isEmpty() ? QString() : context + QStringLiteral(": ");
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        throw UserError(prefix + QStringLiteral("база данных занята другой программой; изменение не сохранено, "
+                                                "повторите действие позже"));
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        throw UserError(prefix + QStringLiteral("файл не является базой данных программы или повреждён (%1)").arg(detail));
+    if (primary == SQLITE_READONLY)
+        throw UserError(prefix + QStringLiteral("база данных открыта только для чтения (%1)").arg(detail));
+    if (primary == SQLITE_CONSTRAINT)
+        throw UserError(prefix + QStringLiteral("значение не подходит для поля (%1)").arg(detail));
+    throw UserError(prefix + detail);
+}
+
+// ---- Statement ----
+
+Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
+{
+    QByteArray utf8 = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db_, rc);
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_)
+{
+    other.stmt_ = nullptr;
+}
+
+void Statement::bind(int index, const Value& value)
+{
+    int rc = SQLITE_OK;
+    switch (value.kind()) {
+    case Value::Kind::Null: rc = sqlite3_bind_null(stmt_, index); break;
+    case Value::Kind::Integer: rc = sqlite3_bind_int64(stmt_, index, value.integer()); break;
+    case Value::Kind::Real: rc = sqlite3_bind_double(stmt_, index, value.real()); break;
+    case Value::Kind::Money: rc = sqlite3_bind_int64(stmt_, index, value.money().units()); break;
+    case Value::Kind::Text: {
+        QByteArray utf8 = value.text().toUtf8();
+        rc = sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case Value::Kind::Date: {
+        QByteArray utf8 = ru::isoDate(value.date()).toUtf8();
+        rc = sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        throwSqliteError(db_, rc);
+}
+
+bool Statement::step()
+{
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(stmt_);
+    throwSqliteError(db_, rc);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void Statement::run()
+{
+    while (step()) {
+    }
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+long long Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+double Statement::real(int column) const { return sqlite3_column_double(stmt_, column); }
+
+QString Statement::text(int column) const
+{
+    auto bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column));
+}
+
+// ---- Database ----
+
+Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
+
+Database::~Database()
+{
+    sqlite3_close_v2(db_);
+}
+
+std::unique_ptr<Database> Database::open(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        throw UserError(QStringLiteral("Не найден файл базы данных %1").arg(info.absoluteFilePath()));
+    if (!info.isFile())
+        throw UserError(QStringLiteral("%1 не является файлом базы данных").arg(info.absoluteFilePath()));
+    sqlite3* handle = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
+    if (rc != SQLITE_OK)
+        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(db->path_));
+    db->configure();
+    db->verifySchema();
+    return db;
+}
+
+std::unique_ptr<Database> Database::create(const QString& path)
+{
+    QFileInfo info(path);
+    if (info.exists())
+        throw UserError(QStringLiteral("Файл %1 уже существует; он не будет перезаписан").arg(info.absoluteFilePath()));
+    sqlite3* handle = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
+    if (rc != SQLITE_OK)
+        throwSqliteError(handle, rc, QStringLiteral("Не удалось создать базу данных %1").arg(db->path_));
+    db->configure();
+    Transaction transaction(*db);
+    for (const TableDef& table : schemaTables())
+        db->exec(createTableSql(table));
+    db->exec(QStringLiteral("INSERT INTO pr1 DEFAULT VALUES"));
+    transaction.commit();
+    return db;
+}
+
+void Database::configure()
+{
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    int rc = sqlite3_create_collation_v2(db_, kNoCaseCollation, SQLITE_UTF8, nullptr, compareUtf8NoCase, nullptr);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db_, rc);
+    // Every committed change reaches the disk before the call returns.
+    exec(QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+void Database::verifySchema()
+{
+    for (const TableDef& table : schemaTables()) {
+        Statement info(db_, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+        info.bind(1, table.name);
+        QStringList present;
+        while (info.step())
+            present << info.text(0);
+        if (present.isEmpty())
+            throw UserError(QStringLiteral("В базе данных %1 нет таблицы «%2»").arg(path_, table.name));
+        for (const FieldDef& field : table.fields) {
+            if (!present.contains(field.name, Qt::CaseInsensitive))
+                throw UserError(QStringLiteral("В таблице «%1» базы данных %2 нет поля «%3»").arg(table.name, path_, field.name));
+        }
+    }
+}
+
+void Database::exec(const QString& sql)
+{
+    char* message = nullptr;
+    int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        sqlite3_free(message);
+        throwSqliteError(db_, rc);
+    }
+}
+
+long long Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+int Database::changes() const { return sqlite3_changes(db_); }
+
+Database::Transaction::Transaction(Database& db) : db_(db)
+{
+    // IMMEDIATE takes the write lock at once, so a busy file fails before any change is made.
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Database::Transaction::~Transaction()
+{
+    if (open_)
+        sqlite3_exec(db_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Database::Transaction::commit()
+{
+    db_.exec(QStringLiteral("COMMIT"));
+    open_ = false;
+}
+
+} // namespace vi23

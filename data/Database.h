@@ -1,0 +1,89 @@
+#pragma once
+// The connection to kn.mdb: a thin RAII wrapper over SQLite with the program's case-insensitive collation.
+#include "Value.h"
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vi23 {
+
+// Name of the collation that folds letter case of every alphabet, Cyrillic included.
+inline constexpr const char* kNoCaseCollation = "RUNOCASE";
+
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
+    Statement(const Statement&) = delete;
+
+    void bind(int index, const Value& value);   // 1-based; money as ten-thousandths, dates as ISO text
+    // Steps once; true while a row is available. Busy and other failures throw UserError.
+    bool step();
+    void reset();
+    void run();                                  // steps to the end
+
+    int columnCount() const;
+    bool isNull(int column) const;
+    long long integer(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    sqlite3_stmt* handle() const { return stmt_; }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Database {
+public:
+    // Opens an existing file for reading and writing and checks that every table and field is there.
+    static std::unique_ptr<Database> open(const QString& path);
+    // Creates a new file with the full schema; refuses to touch an existing file. Used by vi23-init only.
+    static std::unique_ptr<Database> create(const QString& path);
+    ~Database();
+
+    const QString& path() const { return path_; }
+    sqlite3* handle() const { return db_; }
+    void exec(const QString& sql);
+    Statement prepare(const QString& sql) { return Statement(db_, sql); }
+    long long lastInsertRowId() const;
+    int changes() const;
+
+    // A unit of work: committed by commit(), rolled back if destroyed before.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        Database& db_;
+        bool open_ = true;
+    };
+
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+private:
+    Database(sqlite3* db, QString path);
+    void configure();
+    void verifySchema();
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+};
+
+// Raises the store's error for a failed SQLite call, with clear texts for a locked or damaged file.
+[[noreturn]] void throwSqliteError(sqlite3* db, int code, const QString& context = {});
+
+// Compares two texts as the store does: letter case ignored for every alphabet.
+int compareNoCase(QStringView a, QStringView b);
+
+} // namespace vi23

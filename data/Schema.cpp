@@ -1,0 +1,149 @@
+#include "Schema.h"
+#include "Error.h"
+
+#include <QStringList>
+
+namespace vi23 {
+
+namespace {
+
+FieldDef counter(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Counter, 0}; }
+FieldDef date(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Date, 0}; }
+FieldDef text(const char16_t* name, int size = 20) { return {QString::fromUtf16(name), FieldType::Text, size}; }
+FieldDef money(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Money, 0}; }
+FieldDef real(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Real, 0}; }
+FieldDef shortInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Short, 0}; }
+FieldDef longInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Long, 0}; }
+
+std::vector<FieldDef> documentFields()
+{
+    std::vector<FieldDef> fields = {
+        counter(u"k"), text(u"dok", 20), text(u"n", 15), date(u"dd"), text(u"np", 15), date(u"dp"),
+        text(u"z", 120), text(u"a", 120), text(u"unn", 22), text(u"okdp", 20), text(u"rb", 120),
+        text(u"okpo", 20), text(u"ru", 20)};
+    // Lines 1 to 9 come before line 0 in the record.
+    for (int line : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0}) {
+        QString suffix = QString::number(line);
+        fields.push_back({QStringLiteral("naz") + suffix, FieldType::Text, 250});
+        fields.push_back({QStringLiteral("kol") + suffix, FieldType::Real, 0});
+        fields.push_back({QStringLiteral("cen") + suffix, FieldType::Money, 0});
+        fields.push_back({QStringLiteral("nds") + suffix, FieldType::Short, 0});
+        fields.push_back({QStringLiteral("s") + suffix, FieldType::Money, 0});
+    }
+    fields.push_back(money(u"sss"));
+    fields.push_back(text(u"sr", 170));
+    fields.push_back(text(u"dok1", 10));
+    return fields;
+}
+
+std::vector<TableDef> buildTables()
+{
+    return {
+        {QStringLiteral("jur"),
+         {counter(u"n"), date(u"dd"), text(u"nn", 5), text(u"dok", 10), text(u"sr", 170), text(u"vr", 6),
+          money(u"s"), text(u"k", 170)}},
+        {QStringLiteral("jur1"), documentFields()},
+        {QStringLiteral("sr"), {text(u"sr", 40), text(u"vr", 6)}},
+        {QStringLiteral("k"),
+         {text(u"k", 90), date(u"dd"), text(u"ad", 120), text(u"b", 50), text(u"unn"), text(u"ok"),
+          text(u"fio", 25)}},
+        {QStringLiteral("stov"),
+         {text(u"naz", 255), text(u"eu", 10), text(u"str", 25), text(u"gtd", 26), shortInt(u"nds"), money(u"cen")}},
+        {QStringLiteral("pr1"),
+         {text(u"np", 120), text(u"unn", 32), text(u"ad", 120), text(u"tel", 20), text(u"bank", 200),
+          text(u"rs", 20), text(u"ks", 20), text(u"buk", 10), text(u"fr", 30), text(u"fb", 30), text(u"fup", 30),
+          text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40)}},
+        // tov.k holds a document counter, so it is as wide as the counter.
+        {QStringLiteral("tov"), {counter(u"xx"), longInt(u"k"), text(u"naz", 250), real(u"kol"), money(u"cen")}},
+        {QStringLiteral("kassa"),
+         {counter(u"n"), date(u"dd"), text(u"nn", 5), text(u"sr", 170), text(u"k", 170), money(u"s"), money(u"sd"),
+          money(u"sk"), money(u"srr"), money(u"sdd"), money(u"skk"), money(u"srrr")}},
+        {QStringLiteral("z"), {counter(u"k"), text(u"pr", 120)}},
+        {QStringLiteral("pr"),
+         {text(u"НазваниеФИО", 80), text(u"ИНН", 12), text(u"КПП", 9), text(u"Руководитель", 50),
+          text(u"ФИО_ИП", 50), text(u"ОГРН", 13), text(u"Объект_налогообложения", 30), text(u"Телефон", 40),
+          text(u"ОКАТО", 11), text(u"КБК_c_дохода", 20), text(u"КБК_c_разницы", 20), text(u"КБК_c_минимум", 20),
+          text(u"Адрес", 120), text(u"Банк", 120), text(u"Уведомление", 120), text(u"окпо", 15),
+          text(u"ифнс", 50), text(u"код", 4), text(u"к1", 1), text(u"к2", 1), text(u"к3", 1), text(u"к4", 1),
+          text(u"ww1", 120), text(u"ww2", 30), text(u"ww3", 150), text(u"ww4", 4), text(u"ww5", 10)}},
+        {QStringLiteral("dok"),
+         {counter(u"Код"), text(u"nnn", 15), date(u"ddd"), text(u"vvv", 20), text(u"zzz", 120), real(u"sss")}},
+    };
+}
+
+} // namespace
+
+int TableDef::fieldIndex(QStringView fieldName) const
+{
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+int TableDef::counterIndex() const
+{
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].type == FieldType::Counter)
+            return int(i);
+    }
+    return -1;
+}
+
+const std::vector<TableDef>& schemaTables()
+{
+    static const std::vector<TableDef> tables = buildTables();
+    return tables;
+}
+
+const TableDef& schemaTable(QStringView name)
+{
+    for (const TableDef& table : schemaTables()) {
+        if (table.name == name)
+            return table;
+    }
+    throw UserError(QStringLiteral("Нет таблицы «%1»").arg(name.toString()));
+}
+
+QString quoteIdentifier(QStringView name)
+{
+    QString quoted = name.toString();
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString createTableSql(const TableDef& table)
+{
+    QStringList columns;
+    for (const FieldDef& field : table.fields) {
+        QString name = quoteIdentifier(field.name);
+        switch (field.type) {
+        case FieldType::Counter:
+            columns << name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+            break;
+        case FieldType::Date:
+            columns << name + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
+                                             "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'))").arg(name);
+            break;
+        case FieldType::Text:
+            columns << name + QStringLiteral(" TEXT(%1) CHECK (%2 IS NULL OR length(%2) <= %1)").arg(field.size).arg(name);
+            break;
+        case FieldType::Money:
+            columns << name + QStringLiteral(" MONEY CHECK (%1 IS NULL OR typeof(%1) = 'integer')").arg(name);
+            break;
+        case FieldType::Real:
+            columns << name + QStringLiteral(" REAL");
+            break;
+        case FieldType::Short:
+            columns << name + QStringLiteral(" SMALLINT CHECK (%1 IS NULL OR %1 BETWEEN -32768 AND 32767)").arg(name);
+            break;
+        case FieldType::Long:
+            columns << name + QStringLiteral(" INTEGER CHECK (%1 IS NULL OR %1 BETWEEN -2147483648 AND 2147483647)").arg(name);
+            break;
+        }
+    }
+    return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
+}
+
+} // namespace vi23

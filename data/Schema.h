@@ -1,0 +1,39 @@
+#pragma once
+// The tables of kn.mdb with every field, its type and size, as the program expects them.
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace vi23 {
+
+enum class FieldType { Counter, Date, Text, Money, Real, Short, Long };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0;          // characters, text fields only
+
+    bool isNumeric() const { return type != FieldType::Text && type != FieldType::Date; }
+};
+
+struct TableDef {
+    QString name;
+    std::vector<FieldDef> fields;
+
+    int fieldIndex(QStringView fieldName) const;
+    // Index of the counter field, -1 when the table has none (its rows are addressed by rowid).
+    int counterIndex() const;
+};
+
+// The eleven tables in the order the store lists them.
+const std::vector<TableDef>& schemaTables();
+const TableDef& schemaTable(QStringView name);
+
+// SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
+// money as integer ten-thousandths, text limited to its size, short limited to 16 bits.
+QString createTableSql(const TableDef& table);
+
+// Name quoted for SQL ("naz", "НазваниеФИО").
+QString quoteIdentifier(QStringView name);
+
+} // namespace vi23
