@@ -178,8 +178,14 @@ std::unique_ptr<Database> Database::open(const QString& path)
     std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
     if (rc != SQLITE_OK)
         throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(db->path_));
-    db->configure();
-    db->verifySchema();
+    try {
+        db->configure();
+        db->verifySchema();
+    } catch (const UserError& e) {
+        if (e.text().contains(db->path_))
+            throw;
+        throw UserError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(db->path_, e.text()));
+    }
     return db;
 }
 
@@ -243,6 +249,7 @@ void Database::exec(const QString& sql)
 
 long long Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
 int Database::changes() const { return sqlite3_changes(db_); }
+void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
 Database::Transaction::Transaction(Database& db) : db_(db)
 {

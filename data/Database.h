@@ -53,6 +53,8 @@ public:
     Statement prepare(const QString& sql) { return Statement(db_, sql); }
     long long lastInsertRowId() const;
     int changes() const;
+    // How long a write waits for another program's lock before it fails.
+    void setBusyTimeout(int milliseconds);
 
     // A unit of work: committed by commit(), rolled back if destroyed before.
     class Transaction {

@@ -1,0 +1,101 @@
+#include "data/Error.h"
+#include "data/Money.h"
+#include "data/RuFormat.h"
+#include "data/Value.h"
+
+#include <gtest/gtest.h>
+
+using namespace vi23;
+
+TEST(Money, FromDoubleRoundsToTenThousandthsHalfToEven)
+{
+    struct Case { double in; std::int64_t units; };
+    const Case cases[] = {
+        {35.931, 359310},                       // 3 x 10,15 at 18 %
+        {(18 + 100) * (3 * 10.15) / 100, 359310},
+        {0.00005, 1},                           // a hair above the half in binary
+        {0.03125, 312},                         // exact halves go to the even neighbour
+        {0.09375, 938},
+        {-0.03125, -312},
+        {1180.0, 11800000},
+        {-0.0001, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Money::fromDouble(c.in).units(), c.units) << c.in;
+    EXPECT_THROW(Money::fromDouble(1e300), UserError);
+}
+
+TEST(Money, ParsesWithCommaOrPointAndWritesTheComma)
+{
+    struct Case { const char* in; std::int64_t units; const char* shortest; const char* fixed2; };
+    const Case cases[] = {
+        {"1234,56", 12345600, "1234,56", "1234,56"},
+        {"1234.5", 12345000, "1234,5", "1234,50"},
+        {" -0,0001 ", -1, "-0,0001", "0,00"},
+        {"0", 0, "0", "0,00"},
+        {"10,15", 101500, "10,15", "10,15"},
+        {"0,00005", 0, "0", "0,00"},           // half to even
+        {"0,00015", 2, "0,0002", "0,00"},
+        {"0,000151", 2, "0,0002", "0,00"},
+        {"2,005", 20050, "2,005", "2,00"},      // 2 decimals: half to even
+        {"2,015", 20150, "2,015", "2,02"},
+        {"+7", 70000, "7", "7,00"},
+    };
+    for (const Case& c : cases) {
+        Money m = Money::parse(QString::fromUtf8(c.in));
+        EXPECT_EQ(m.units(), c.units) << c.in;
+        EXPECT_EQ(m.toString(), QString::fromUtf8(c.shortest)) << c.in;
+        EXPECT_EQ(m.toFixed(2), QString::fromUtf8(c.fixed2)) << c.in;
+    }
+    for (const char* bad : {"", "abc", "1,2,3", "1 000", "--1", ",", "12a"}) {
+        try {
+            Money::parse(QString::fromUtf8(bad));
+            ADD_FAILURE() << bad;
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.text(), QStringLiteral("'%1' is not a valid floating point value").arg(QString::fromUtf8(bad)));
+        }
+    }
+    EXPECT_EQ(Money::parse(u"1250").toFixed(2, u'-'), QStringLiteral("1250-00"));
+}
+
+TEST(Money, SumsAreExact)
+{
+    Money total;
+    for (int i = 0; i < 1000; ++i)
+        total += Money::parse(u"0,1");
+    EXPECT_EQ(total, Money::fromRoubles(100));
+    EXPECT_EQ(Money::parse(u"5,4810").rounded(2), Money::parse(u"5,48"));
+    EXPECT_EQ(Money::parse(u"0,125").rounded(2), Money::parse(u"0,12"));
+    EXPECT_EQ(Money::parse(u"0,135").rounded(2), Money::parse(u"0,14"));
+}
+
+TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
+{
+    EXPECT_EQ(ru::formatDate(QDate(1998, 11, 5)), QStringLiteral("05.11.1998"));
+    EXPECT_EQ(ru::parseDate(u"5.11.1998"), QDate(1998, 11, 5));
+    EXPECT_EQ(ru::parseDate(u"05.11.10"), QDate(2010, 11, 5));
+    EXPECT_EQ(ru::tryParseDate(u"31.02.2010"), std::nullopt);
+    EXPECT_EQ(ru::tryParseDate(u"2010-01-01"), std::nullopt);
+    EXPECT_THROW(ru::parseDate(u"завтра"), UserError);
+    EXPECT_EQ(ru::formatReal(10.15), QStringLiteral("10,15"));
+    EXPECT_EQ(ru::formatReal(3.0), QStringLiteral("3"));
+    EXPECT_EQ(ru::formatReal(0.1 + 0.2), QStringLiteral("0,3"));
+    EXPECT_EQ(ru::parseReal(u"1,5"), 1.5);
+    EXPECT_EQ(ru::parseReal(u"2.5e2"), 250.0);
+    EXPECT_EQ(ru::monthShortName(11), QStringLiteral("ноя"));
+    EXPECT_EQ(ru::monthGenitiveName(11), QStringLiteral("ноября"));
+    try {
+        ru::parseReal(u"1,5кг");
+        ADD_FAILURE();
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("'1,5кг' is not a valid floating point value"));
+    }
+    try {
+        ru::parseInteger(u"7,5");
+        ADD_FAILURE();
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("'7,5' is not a valid integer value"));
+    }
+    EXPECT_EQ(Value(Money::parse(u"12,30")).toText(), QStringLiteral("12,3"));
+    EXPECT_EQ(Value(QDate(2010, 3, 1)).toText(), QStringLiteral("01.03.2010"));
+}

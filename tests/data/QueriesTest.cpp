@@ -1,0 +1,227 @@
+#include "TestStore.h"
+
+#include <gtest/gtest.h>
+
+using namespace vi23;
+using vi23::test::TempDatabase;
+
+namespace {
+
+struct Entry {
+    const char* date;          // dd.MM.yyyy
+    const char16_t* kind;      // jur.dok
+    const char16_t* operation; // jur.sr
+    const char16_t* settlement;// jur.vr, nullptr for empty
+    const char* amount;
+    const char16_t* counterparty;
+};
+
+void addEntry(DataSet& jur, const Entry& e)
+{
+    jur.append();
+    jur.setText(u"dd", QString::fromLatin1(e.date));
+    jur.setText(u"dok", QString::fromUtf16(e.kind));
+    jur.setText(u"sr", QString::fromUtf16(e.operation));
+    if (e.settlement)
+        jur.setText(u"vr", QString::fromUtf16(e.settlement));
+    jur.setText(u"s", QString::fromLatin1(e.amount));
+    jur.setText(u"k", QString::fromUtf16(e.counterparty));
+    jur.post();
+}
+
+void addOperation(DataSet& sr, const char16_t* text, const char16_t* kind)
+{
+    sr.append();
+    sr.setText(u"sr", QString::fromUtf16(text));
+    sr.setText(u"vr", QString::fromUtf16(kind));
+    sr.post();
+}
+
+// Every visible row of a data set as "field=value" texts for the given fields.
+QStringList rows(DataSet& ds, const QStringList& fields)
+{
+    ds.refresh();
+    QStringList out;
+    for (ds.first(); !ds.eof(); ds.next()) {
+        QStringList cells;
+        for (const QString& f : fields)
+            cells << ds.text(f);
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+class Journal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = db.openStore();
+        DataSet& sr = store->dataSet(u"ADOTable_sr");
+        addOperation(sr, u"Выручка", u"Приход");
+        addOperation(sr, u"Аренда", u"Расход");
+        addOperation(sr, u"Двойная", u"Приход");
+        addOperation(sr, u"двойная", u"Приход");     // the same text twice, in another case
+        DataSet& jur = store->jur();
+        const Entry entries[] = {
+            {"15.02.2010", u"ПП", u"Выручка", u"Приход", "100", u"Альфа"},     // n 1, quarter 1
+            {"10.08.2010", u"КО", u"Аренда", u"Расход", "30,5", u"Бета"},      // n 2, quarter 3
+            {"20.11.2010", u"ПП", u"Аренда", u"Расход", "7", u"Альфа"},        // n 3, quarter 4
+            {"01.05.2010", u"КО", u"выручка", u"приход", "12,25", u"Гамма"},   // n 4, case differs
+            {"02.05.2010", u"ПП", u"Неизвестная", u"Приход", "999", u"Альфа"}, // n 5, not in sr
+            {"03.05.2010", u"КО", u"Двойная", u"Приход", "1", u"Бета"},        // n 6, twice in sr
+            {"04.05.2010", u"ТН", u"Выручка", u"Приход", "50", u"Альфа"},      // n 7, consignment note
+            {"05.05.2010", u"А", u"Выручка", nullptr, "40", u"Бета"},          // n 8, no settlement kind
+        };
+        for (const Entry& e : entries)
+            addEntry(jur, e);
+    }
+
+    TempDatabase db;
+    std::unique_ptr<DataStore> store;
+};
+
+} // namespace
+
+TEST_F(Journal, BookOfIncomeAndExpensesFollowsTheEngineRules)
+{
+    QStringList fields = {QStringLiteral("n"), QStringLiteral("g"), QStringLiteral("q"), QStringLiteral("m"),
+                          QStringLiteral("d"), QStringLiteral("k"), QStringLiteral("ds6"), QStringLiteral("ds9"),
+                          QStringLiteral("d6"), QStringLiteral("d9"), QStringLiteral("k6"), QStringLiteral("k9"),
+                          QStringLiteral("np")};
+    // By date; only payment and cash orders whose operation is in sr; "расход" in the query text
+    // counts the stored "Расход"; an operation listed twice in sr gives two rows.
+    QStringList expected = {
+        QStringLiteral("1|2010|1|02|100|0|6|9|100|100|0|0|Альфа"),
+        QStringLiteral("4|2010|2|05|12,25|0|6|9|12,25|12,25|0|0|Гамма"),
+        QStringLiteral("6|2010|2|05|1|0|6|9|1|1|0|0|Бета"),
+        QStringLiteral("6|2010|2|05|1|0|6|9|1|1|0|0|Бета"),
+        QStringLiteral("2|2010|3|08|0|30,5|0|9|0|0|0|30,5|Бета"),
+        QStringLiteral("3|2010|4|11|0|7|0|0|0|0|0|0|Альфа"),
+    };
+    EXPECT_EQ(rows(store->dataSet(u"ADOQuery11"), fields), expected);
+}
+
+TEST_F(Journal, BankAndCashSettlementBooksKeepEntriesWithUnknownOperations)
+{
+    QStringList fields = {QStringLiteral("n"), QStringLiteral("q"), QStringLiteral("sr"), QStringLiteral("d"),
+                          QStringLiteral("k1"), QStringLiteral("r")};
+    EXPECT_EQ(rows(store->dataSet(u"ADOQuery_bank"), fields),
+              (QStringList{QStringLiteral("1|1|Выручка|100|0|100"), QStringLiteral("5|2|Неизвестная|999|0|999"),
+                           QStringLiteral("3|4|Аренда|0|7|-7")}));
+    EXPECT_EQ(rows(store->dataSet(u"ADOQuery_kassa"), fields),
+              (QStringList{QStringLiteral("4|2|выручка|12,25|0|12,25"), QStringLiteral("6|2|Двойная|1|0|1"),
+                           QStringLiteral("2|3|Аренда|0|30,5|-30,5")}));
+}
+
+TEST_F(Journal, SummariesAndCashOrdersJoinTheOperations)
+{
+    QStringList fields = {QStringLiteral("n"), QStringLiteral("d"), QStringLiteral("k1")};
+    // Grouped by operation (letter case ignored), then date; every kind of document.
+    EXPECT_EQ(rows(store->dataSet(u"ADOQuerys"), fields),
+              (QStringList{QStringLiteral("2|0|30,5"), QStringLiteral("3|0|7"), QStringLiteral("1|100|0"),
+                           QStringLiteral("4|12,25|0"), QStringLiteral("7|50|0"), QStringLiteral("8|0|0"),
+                           QStringLiteral("6|1|0"), QStringLiteral("6|1|0")}));
+    QStringList byCounterparty = rows(store->dataSet(u"ADOQueryss"), {QStringLiteral("k"), QStringLiteral("n")});
+    EXPECT_EQ(byCounterparty,
+              (QStringList{QStringLiteral("Альфа|1"), QStringLiteral("Альфа|7"), QStringLiteral("Альфа|3"),
+                           QStringLiteral("Бета|6"), QStringLiteral("Бета|6"), QStringLiteral("Бета|8"),
+                           QStringLiteral("Бета|2"), QStringLiteral("Гамма|4")}));
+    EXPECT_EQ(rows(store->dataSet(u"ADOQuery_kas"),
+                   {QStringLiteral("n"), QStringLiteral("sd"), QStringLiteral("sk"), QStringLiteral("rr")}),
+              (QStringList{QStringLiteral("4|12,25|0|12,25"), QStringLiteral("6|1|0|1"), QStringLiteral("6|1|0|1"),
+                           QStringLiteral("2|0|30,5|-30,5")}));
+}
+
+TEST_F(Journal, PeriodFilterOnABookQuery)
+{
+    DataSet& book = store->dataSet(u"ADOQuery11");
+    book.setFilter(QStringLiteral("dd >=01.04.2010 And dd <=30.09.2010"));
+    EXPECT_EQ(rows(book, {QStringLiteral("n")}),
+              (QStringList{QStringLiteral("4"), QStringLiteral("6"), QStringLiteral("6"), QStringLiteral("2")}));
+}
+
+namespace {
+
+class PrintLines : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = db.openStore();
+        DataSet& goods = store->dataSet(u"ADOTable_stov");
+        for (auto [name, vat] : {std::pair{u"Бумага", 18}, std::pair{u"Ручка", 10}}) {
+            goods.append();
+            goods.setText(u"naz", QString::fromUtf16(name));
+            goods.setValue(u"nds", vat);
+            goods.setText(u"eu", QStringLiteral("шт"));
+            goods.post();
+        }
+        DataSet& pr1 = store->dataSet(u"ADOTable_pr1");
+        pr1.edit();
+        pr1.setText(u"np", QStringLiteral("ООО Наше"));
+        pr1.post();
+    }
+
+    void addLine(long long document, const QString& name, double quantity)
+    {
+        DataSet& tov = store->dataSet(u"ADOTable_tov");
+        tov.append();
+        tov.setValue(u"k", std::int64_t(document));
+        tov.setText(u"naz", name);
+        tov.setValue(u"kol", quantity);
+        tov.setText(u"cen", QStringLiteral("10,15"));
+        tov.post();
+    }
+
+    long long addDocument()
+    {
+        DataSet& doc = store->jur1();
+        doc.append();
+        doc.setText(u"dok", QStringLiteral("Счет"));
+        doc.setText(u"z", QStringLiteral("Покупатель"));
+        doc.post();
+        return doc.integer(u"k");
+    }
+
+    TempDatabase db;
+    std::unique_ptr<DataStore> store;
+};
+
+} // namespace
+
+TEST_F(PrintLines, LinesComeInLineOrderWithGoodsAndRequisites)
+{
+    long long document = addDocument();
+    addLine(document, QStringLiteral("Ручка"), 2);
+    addLine(document, QStringLiteral("Нет в списке"), 1);   // not in stov: not printed
+    addLine(document, QStringLiteral("бумага"), 3);         // the join ignores letter case
+    addLine(document + 1, QStringLiteral("Бумага"), 9);     // no such document
+    DataSet& bl = store->dataSet(u"ADOQuery_bl");
+    QStringList fields = {QStringLiteral("k"), QStringLiteral("naz"), QStringLiteral("kol"), QStringLiteral("cen"),
+                          QStringLiteral("nds"), QStringLiteral("eu"), QStringLiteral("np"), QStringLiteral("z")};
+    EXPECT_EQ(rows(bl, fields), (QStringList{QStringLiteral("1|Ручка|2|10,15|10|шт|ООО Наше|Покупатель"),
+                                             QStringLiteral("1|бумага|3|10,15|18|шт|ООО Наше|Покупатель")}));
+    bl.setFilter(QStringLiteral("k=%1").arg(document + 1));
+    EXPECT_EQ(bl.recordCount(), 0);
+
+    // Two requisites rows print every line twice; none prints no line.
+    db.sql(QStringLiteral("INSERT INTO pr1 (np) VALUES ('Второе')"));
+    bl.setFilter(QString());
+    EXPECT_EQ(rows(bl, {QStringLiteral("naz"), QStringLiteral("np")}),
+              (QStringList{QStringLiteral("Ручка|ООО Наше"), QStringLiteral("Ручка|Второе"),
+                           QStringLiteral("бумага|ООО Наше"), QStringLiteral("бумага|Второе")}));
+    db.sql(QStringLiteral("DELETE FROM pr1"));
+    EXPECT_TRUE(rows(bl, {QStringLiteral("naz")}).isEmpty());
+}
+
+TEST_F(PrintLines, DocumentKeysAboveSixteenBitsStillPrint)
+{
+    db.sql(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('jur1', 40000)"));
+    store->jur1().refresh();
+    long long document = addDocument();
+    EXPECT_EQ(document, 40001);
+    addLine(document, QStringLiteral("Бумага"), 1);
+    DataSet& bl = store->dataSet(u"ADOQuery_bl");
+    bl.refresh();
+    bl.setFilter(QStringLiteral("k=40001"));
+    EXPECT_EQ(bl.recordCount(), 1);
+}

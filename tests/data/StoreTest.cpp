@@ -1,0 +1,378 @@
+#include "TestStore.h"
+
+#include "data/Error.h"
+#include "data/FilterExpression.h"
+#include "data/Schema.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace vi23;
+using vi23::test::TempDatabase;
+
+namespace {
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return QStringLiteral("(no error)");
+}
+
+void addCounterparty(DataSet& k, const QString& name, const QString& address = {})
+{
+    k.append();
+    k.setText(u"k", name);
+    if (!address.isEmpty())
+        k.setText(u"ad", address);
+    k.post();
+}
+
+class RecordingObserver : public DataSetObserver {
+public:
+    void currentRowChanged(DataSet&) override { events << QStringLiteral("row"); }
+    void fieldChanged(DataSet& ds, int field) override { events << QStringLiteral("field:") + ds.fields()[size_t(field)].name; }
+    void stateChanged(DataSet& ds) override { events << QStringLiteral("state:%1").arg(int(ds.state())); }
+    void writePendingChanges(DataSet& ds) override
+    {
+        events << QStringLiteral("pending");
+        if (!pendingText.isEmpty()) {
+            ds.setText(u"ad", pendingText);
+            pendingText.clear();
+        }
+    }
+    QStringList events;
+    QString pendingText;
+};
+
+} // namespace
+
+TEST(Connection, OpeningFailsClearlyForAMissingOrDamagedFile)
+{
+    QTemporaryDir dir;
+    QString missing = dir.filePath(QStringLiteral("kn.mdb"));
+    EXPECT_TRUE(errorOf([&] { DataStore store(missing); }).startsWith(QStringLiteral("Не найден файл базы данных")));
+
+    QFile garbage(missing);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    QString text = errorOf([&] { DataStore store(missing); });
+    EXPECT_TRUE(text.contains(QStringLiteral("не является базой данных"))) << text.toStdString();
+
+    TempDatabase db;
+    db.sql(QStringLiteral("DROP TABLE dok"));
+    EXPECT_TRUE(errorOf([&] { db.openStore(); }).contains(QStringLiteral("нет таблицы «dok»")));
+
+    TempDatabase db2;
+    db2.sql(QStringLiteral("ALTER TABLE jur1 DROP COLUMN ru"));
+    EXPECT_TRUE(errorOf([&] { db2.openStore(); }).contains(QStringLiteral("В таблице «jur1»")));
+    EXPECT_TRUE(errorOf([&] { db2.openStore(); }).contains(QStringLiteral("нет поля «ru»")));
+
+    EXPECT_TRUE(errorOf([&] { Database::create(db.path()); }).contains(QStringLiteral("не будет перезаписан")));
+}
+
+TEST(Connection, NewFileHasEveryTableAndFieldAndOneRequisitesRow)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    for (const TableDef& table : schemaTables()) {
+        Statement info = store->database().prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+        info.bind(1, table.name);
+        size_t i = 0;
+        while (info.step()) {
+            ASSERT_LT(i, table.fields.size()) << table.name.toStdString();
+            EXPECT_EQ(info.text(0), table.fields[i].name);
+            ++i;
+        }
+        EXPECT_EQ(i, table.fields.size()) << table.name.toStdString();
+    }
+    EXPECT_EQ(store->dataSet(u"ADOTable_pr1").recordCount(), 1);
+    EXPECT_EQ(schemaTables().size(), 11u);
+    EXPECT_EQ(schemaTable(u"jur1").fields.size(), 13u + 50u + 3u);
+    EXPECT_EQ(schemaTable(u"k").fields[size_t(schemaTable(u"k").fieldIndex(u"unn"))].size, 20);
+}
+
+TEST(DataSet, CounterIsAssignedOnSaveAndRowsPersist)
+{
+    TempDatabase db;
+    {
+        auto store = db.openStore();
+        DataSet& jur = store->jur();
+        jur.append();
+        EXPECT_TRUE(jur.isNull(u"n"));
+        jur.setText(u"sr", QStringLiteral("Оплата"));
+        jur.setText(u"s", QStringLiteral("1234,56"));
+        jur.setText(u"dd", QStringLiteral("05.11.2010"));
+        jur.post();
+        EXPECT_EQ(jur.integer(u"n"), 1);
+        jur.append();
+        jur.setText(u"sr", QStringLiteral("Второй"));
+        jur.post();
+        EXPECT_EQ(jur.integer(u"n"), 2);
+        jur.remove();                      // numbers are never reused
+        jur.append();
+        jur.setText(u"sr", QStringLiteral("Третий"));
+        jur.post();
+        EXPECT_EQ(jur.integer(u"n"), 3);
+    }
+    auto store = db.openStore();
+    DataSet& jur = store->jur();
+    EXPECT_EQ(jur.recordCount(), 2);
+    EXPECT_EQ(jur.money(u"s"), Money::parse(u"1234,56"));
+    EXPECT_EQ(jur.date(u"dd"), QDate(2010, 11, 5));
+    EXPECT_EQ(jur.text(u"dd"), QStringLiteral("05.11.2010"));
+}
+
+TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& doc = store->jur1();
+    doc.append();
+    struct Case { const char16_t* field; QString text; QString error; };
+    const Case cases[] = {
+        {u"kol0", QStringLiteral("3 шт"), QStringLiteral("'3 шт' is not a valid floating point value")},
+        {u"cen0", QStringLiteral("10.15.1"), QStringLiteral("'10.15.1' is not a valid floating point value")},
+        {u"nds0", QStringLiteral("18%"), QStringLiteral("'18%' is not a valid integer value")},
+        {u"nds0", QStringLiteral("40000"),
+         QStringLiteral("40000 is not a valid value for field 'nds0'. The allowed range is -32768 to 32767")},
+        {u"dd", QStringLiteral("32.01.2010"), QStringLiteral("'32.01.2010' is not a valid date")},
+        {u"n", QString(16, u'7'),
+         QStringLiteral("'%1' is not a valid value for field 'n'. The allowed length is 15 characters").arg(QString(16, u'7'))},
+        {u"k", QStringLiteral("5"), QStringLiteral("Field 'k' cannot be modified")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(errorOf([&] { doc.setText(c.field, c.text); }), c.error);
+        EXPECT_TRUE(doc.isNull(c.field));
+    }
+    doc.setText(u"n", QString(15, u'7'));      // exactly the size fits
+    doc.setText(u"nds0", QStringLiteral("-32768"));
+    doc.post();
+    auto again = db.openStore();
+    EXPECT_EQ(again->jur1().text(u"n"), QString(15, u'7'));
+    EXPECT_EQ(again->jur1().integer(u"nds0"), -32768);
+}
+
+TEST(DataSet, StateRulesAndTheirMessages)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& k = store->dataSet(u"ADOTable_k");
+    EXPECT_EQ(errorOf([&] { k.remove(); }), QStringLiteral("Cannot perform this operation on an empty dataset"));
+    EXPECT_EQ(errorOf([&] { k.post(); }), QStringLiteral("Dataset not in edit or insert mode"));
+    EXPECT_EQ(errorOf([&] { k.setText(u"k", QStringLiteral("x")); }), QStringLiteral("Dataset not in edit or insert mode"));
+
+    // Edit on an empty data set starts a new row.
+    k.edit();
+    EXPECT_EQ(k.state(), DataSet::State::Insert);
+    k.setText(u"k", QStringLiteral("Альфа"));
+    k.post();
+    EXPECT_EQ(k.recordCount(), 1);
+
+    // Leaving an unchanged new row abandons it; leaving a changed row saves it.
+    k.append();
+    k.first();
+    EXPECT_EQ(k.recordCount(), 1);
+    k.edit();
+    k.setText(u"ad", QStringLiteral("Тверь"));
+    k.append();                                // leaves the edited row first
+    k.cancel();
+    EXPECT_EQ(k.recordCount(), 1);
+    EXPECT_EQ(db.openStore()->dataSet(u"ADOTable_k").text(u"ad"), QStringLiteral("Тверь"));
+
+    // Cancel restores the values the row had.
+    k.edit();
+    k.setText(u"ad", QStringLiteral("Москва"));
+    k.cancel();
+    EXPECT_EQ(k.text(u"ad"), QStringLiteral("Тверь"));
+
+    // A second edit while editing changes nothing; delete while inserting abandons the new row.
+    k.append();
+    k.edit();
+    EXPECT_EQ(k.state(), DataSet::State::Insert);
+    k.remove();
+    EXPECT_EQ(k.state(), DataSet::State::Browse);
+    EXPECT_EQ(k.recordCount(), 1);
+
+    DataSet& query = store->dataSet(u"ADOQuery_bl");
+    EXPECT_EQ(errorOf([&] { query.append(); }), QStringLiteral("ADOQuery_bl: Cannot modify a read-only dataset"));
+    DataSet& closed = store->dataSet(u"ADOQuery11");
+    EXPECT_FALSE(closed.isOpen());
+    EXPECT_EQ(errorOf([&] { closed.first(); }), QStringLiteral("ADOQuery11: Cannot perform this operation on a closed dataset"));
+}
+
+TEST(DataSet, ObserversFollowRowsStatesAndPendingTexts)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& k = store->dataSet(u"ADOTable_k");
+    addCounterparty(k, QStringLiteral("Альфа"));
+    addCounterparty(k, QStringLiteral("Бета"));
+    RecordingObserver observer;
+    k.addObserver(&observer);
+    k.first();
+    EXPECT_EQ(observer.events, QStringList{QStringLiteral("row")});
+    observer.events.clear();
+
+    // A pending text written by a bound box when the row is left reaches the store.
+    k.edit();
+    observer.pendingText = QStringLiteral("Адрес из поля ввода");
+    k.next();
+    EXPECT_TRUE(observer.events.contains(QStringLiteral("pending")));
+    EXPECT_TRUE(observer.events.contains(QStringLiteral("field:ad")));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Бета"));
+    k.first();
+    EXPECT_EQ(k.text(u"ad"), QStringLiteral("Адрес из поля ввода"));
+
+    int afterInsertCalls = 0;
+    k.afterInsert = [&](DataSet& ds) {
+        ++afterInsertCalls;
+        ds.setValue(u"dd", QDate(2010, 1, 1));
+    };
+    k.append();
+    EXPECT_EQ(afterInsertCalls, 1);
+    EXPECT_TRUE(k.isModified());        // defaults set after the insert make the row worth saving
+    k.first();
+    EXPECT_EQ(k.recordCount(), 3);
+    k.removeObserver(&observer);
+}
+
+TEST(DataSet, FiltersMatchIgnoringCaseAndQuoteApostrophes)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& k = store->dataSet(u"ADOTable_k");
+    for (const char16_t* name : {u"ООО Ромашка", u"O'Brien Trading", u"ооо ромашка", u"Вектор"})
+        addCounterparty(k, QString::fromUtf16(name));
+    struct Case { QString filter; int count; };
+    const Case cases[] = {
+        {QString(), 4},
+        {QStringLiteral("   "), 4},
+        {textEqualsFilter(QStringLiteral("k"), QStringLiteral("ООО РОМАШКА")), 2},
+        {textEqualsFilter(QStringLiteral("k"), QStringLiteral("o'brien trading")), 1},
+        {textEqualsFilter(QStringLiteral("k"), QStringLiteral("Нет такого")), 0},
+        {QStringLiteral("k ='Вектор' Or k ='O''Brien Trading'"), 2},
+        {QStringLiteral("k <> 'вектор'"), 3},
+    };
+    for (const Case& c : cases) {
+        k.setFilter(c.filter);
+        EXPECT_EQ(k.recordCount(), c.count) << c.filter.toStdString();
+    }
+    k.setFilter(textEqualsFilter(QStringLiteral("k"), QStringLiteral("вектор")));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Вектор"));
+    k.setFiltered(false);
+    EXPECT_EQ(k.recordCount(), 4);
+    k.setFiltered(true);
+    EXPECT_EQ(k.recordCount(), 1);
+
+    // A broken filter is refused with a clear message and the old one stays.
+    for (const char* bad : {"k ='O'Brien'", "k =", "nosuch = 1", "k ='x' And", "dd >=32.13.2010"}) {
+        QString text = errorOf([&] { k.setFilter(QString::fromUtf8(bad)); });
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Неверное условие отбора"))) << bad << " " << text.toStdString();
+    }
+    EXPECT_EQ(k.recordCount(), 1);
+}
+
+TEST(DataSet, NumberAndPeriodFilters)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& jur = store->jur();
+    const QDate dates[] = {QDate(2009, 12, 31), QDate(2010, 1, 1), QDate(2010, 2, 15), QDate(2010, 3, 31), QDate(2010, 4, 1)};
+    for (QDate date : dates) {
+        jur.append();
+        jur.setValue(u"dd", date);
+        jur.post();
+    }
+    jur.append();                          // an entry without a date is in no period
+    jur.setText(u"nn", QStringLiteral("1"));
+    jur.post();
+    jur.setFilter(periodFilter(QStringLiteral("dd"), QDate(2010, 1, 1), QDate(2010, 3, 31)));
+    EXPECT_EQ(jur.filter(), QStringLiteral("dd >=01.01.2010 And dd <=31.03.2010"));
+    EXPECT_EQ(jur.recordCount(), 3);
+    jur.setFilter(QStringLiteral("n=4"));
+    EXPECT_EQ(jur.recordCount(), 1);
+    EXPECT_EQ(jur.date(u"dd"), QDate(2010, 3, 31));
+    jur.setFilter(QStringLiteral("n=40000"));
+    EXPECT_EQ(jur.recordCount(), 0);
+    EXPECT_TRUE(jur.eof());
+    EXPECT_TRUE(jur.isNull(u"dd"));
+}
+
+TEST(DataSet, SortOrdersAndLocate)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& k = store->dataSet(u"ADOTable_k");
+    const char16_t* names[] = {u"бета", u"Альфа", u"Гамма", u"альфа-2", u"Beta"};
+    int day = 1;
+    for (const char16_t* name : names) {
+        k.append();
+        k.setText(u"k", QString::fromUtf16(name));
+        k.setValue(u"dd", QDate(2010, 1, day++));
+        k.post();
+    }
+    auto order = [&] {
+        QStringList out;
+        for (int i = 0; i < k.recordCount(); ++i)
+            out << k.valueAt(i, k.fieldIndex(u"k")).toText();
+        return out.join(u',');
+    };
+    k.setSort(QStringLiteral("k"));
+    EXPECT_EQ(order(), QStringLiteral("Beta,Альфа,альфа-2,бета,Гамма"));
+    k.setSort(QStringLiteral("dd DESC"));
+    EXPECT_EQ(order(), QStringLiteral("Beta,альфа-2,Гамма,Альфа,бета"));
+    k.setSort(QString());
+    EXPECT_EQ(order(), QStringLiteral("бета,Альфа,Гамма,альфа-2,Beta"));
+    EXPECT_THROW(k.setSort(QStringLiteral("nosuch")), UserError);
+
+    k.setSort(QStringLiteral("k"));
+    EXPECT_TRUE(k.locate(u"k", u"АЛЬФА-"));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("альфа-2"));
+    EXPECT_TRUE(k.locate(u"k", u"г"));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Гамма"));
+    EXPECT_FALSE(k.locate(u"k", u"Дельта"));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Гамма"));   // no match keeps the row
+
+    // The current row survives a new order.
+    k.setSort(QStringLiteral("dd DESC"));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Гамма"));
+}
+
+TEST(Concurrency, AWriteMeetingAnotherProgramsLockFailsClearlyAndLosesNothing)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    store->database().setBusyTimeout(20);
+    DataSet& sr = store->dataSet(u"ADOTable_sr");
+    sr.append();
+    sr.setText(u"sr", QStringLiteral("Оплата"));
+    sr.post();
+
+    auto other = Database::open(db.path());
+    {
+        Database::Transaction lock(*other);
+        other->exec(QStringLiteral("UPDATE pr1 SET np = 'x'"));
+        sr.append();
+        sr.setText(u"sr", QStringLiteral("Аренда"));
+        QString text = errorOf([&] { sr.post(); });
+        EXPECT_TRUE(text.contains(QStringLiteral("занята другой программой"))) << text.toStdString();
+        EXPECT_EQ(sr.state(), DataSet::State::Insert);   // the row is still there to save again
+    }
+    sr.post();
+    EXPECT_EQ(db.openStore()->dataSet(u"ADOTable_sr").recordCount(), 2);
+
+    // A row changed by another program since it was read is not overwritten unseen.
+    other->exec(QStringLiteral("UPDATE sr SET vr = 'Расход' WHERE sr = 'Оплата'"));
+    sr.first();
+    sr.edit();
+    sr.setText(u"vr", QStringLiteral("Приход"));
+    EXPECT_TRUE(errorOf([&] { sr.post(); }).startsWith(QStringLiteral("Row cannot be located for updating")));
+    sr.cancel();
+    sr.refresh();
+    EXPECT_EQ(sr.text(u"vr"), QStringLiteral("Расход"));
+}
