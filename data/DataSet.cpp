@@ -218,23 +218,27 @@ void DataSet::rebuildVisible()
         return;
     const size_t field = size_t(sortField_);
     if (fields_[field].type == FieldType::Text) {
-        // Fold each key once; comparing folded keys is the case-insensitive order.
-        std::vector<QString> keys(rows_.size());
+        // Each key folded once, Null first; the row index as the last key keeps equal keys in read order.
+        struct Key {
+            bool present;
+            QString folded;
+            int row;
+        };
+        std::vector<Key> keys;
+        keys.reserve(visible_.size());
         for (int index : visible_) {
             const Value& v = rows_[size_t(index)].values[field];
-            if (!v.isNull())
-                keys[size_t(index)] = v.text().toCaseFolded();
+            keys.push_back({!v.isNull(), v.isNull() ? QString() : v.text().toCaseFolded(), index});
         }
-        auto less = [&](int a, int b) {
-            bool nullA = rows_[size_t(a)].values[field].isNull(), nullB = rows_[size_t(b)].values[field].isNull();
-            if (nullA || nullB)
-                return nullA && !nullB;
-            return keys[size_t(a)] < keys[size_t(b)];
-        };
-        if (sortDescending_)
-            std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) { return less(b, a); });
-        else
-            std::stable_sort(visible_.begin(), visible_.end(), less);
+        const bool descending = sortDescending_;
+        std::sort(keys.begin(), keys.end(), [descending](const Key& a, const Key& b) {
+            int order = a.present != b.present ? (a.present ? 1 : -1) : QStringView(a.folded).compare(QStringView(b.folded));
+            if (order != 0)
+                return descending ? order > 0 : order < 0;
+            return a.row < b.row;
+        });
+        for (size_t i = 0; i < keys.size(); ++i)
+            visible_[i] = keys[i].row;
         return;
     }
     auto order = [&](int a, int b) { return compareValues(rows_[size_t(a)].values[field], rows_[size_t(b)].values[field]); };

@@ -1,0 +1,153 @@
+// vi23-bench: times the store's data-set operations on a large journal against the raw SQLite
+// queries that do the same work, and prints the figures with their ratios.
+#include "data/DataStore.h"
+#include "data/Database.h"
+#include "data/Error.h"
+#include "data/FilterExpression.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <functional>
+#include <random>
+
+namespace {
+
+double millisecondsOf(const std::function<void()>& work, int repeats = 3)
+{
+    double best = 1e300;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+long long rawCount(vi23::Database& db, const QString& sql)
+{
+    vi23::Statement statement = db.prepare(sql);
+    long long rows = 0;
+    while (statement.step()) {
+        for (int c = 0; c < statement.columnCount(); ++c)
+            (void)statement.text(c);
+        ++rows;
+    }
+    return rows;
+}
+
+void fill(const QString& path, int journalRows, int documents)
+{
+    auto db = vi23::Database::create(path);
+    std::mt19937 random(7);
+    vi23::Database::Transaction transaction(*db);
+    const char16_t* operations[] = {u"Выручка", u"Оплата поставщику", u"Аренда", u"Налог по УСН", u"Услуги связи"};
+    const char16_t* kinds[] = {u"Приход", u"Расход", u"Расход", u"Расход", u"Расход"};
+    for (int i = 0; i < 5; ++i) {
+        vi23::Statement s = db->prepare(QStringLiteral("INSERT INTO sr (sr, vr) VALUES (?, ?)"));
+        s.bind(1, QString::fromUtf16(operations[i]));
+        s.bind(2, QString::fromUtf16(kinds[i]));
+        s.run();
+    }
+    vi23::Statement jur = db->prepare(
+        QStringLiteral("INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    const char16_t* documentKinds[] = {u"ПП", u"КО", u"ТН", u"А"};
+    for (int i = 0; i < journalRows; ++i) {
+        int op = int(random() % 5);
+        jur.reset();
+        jur.bind(1, QDate(2006, 1, 1).addDays(i * 1826LL / journalRows));
+        jur.bind(2, QString::number(i % 99999));
+        jur.bind(3, QString::fromUtf16(documentKinds[random() % 4]));
+        jur.bind(4, QString::fromUtf16(operations[op]));
+        jur.bind(5, QString::fromUtf16(kinds[op]));
+        jur.bind(6, vi23::Money::fromUnits(std::int64_t(random() % 100000000)));
+        jur.bind(7, QStringLiteral("Контрагент %1").arg(random() % 500));
+        jur.run();
+    }
+    vi23::Statement doc = db->prepare(QStringLiteral(
+        "INSERT INTO jur1 (dok, n, dd, z, naz0, kol0, cen0, nds0, s0, naz1, sss) VALUES (?, ?, ?, ?, ?, 2, 1000000, 20, 2400000, '-', 2400000)"));
+    for (int i = 0; i < documents; ++i) {
+        doc.reset();
+        doc.bind(1, QStringLiteral("Счет"));
+        doc.bind(2, QString::number(i + 1));
+        doc.bind(3, QDate(2010, 1, 1).addDays(i % 365));
+        doc.bind(4, QStringLiteral("Контрагент %1").arg(i % 500));
+        doc.bind(5, QStringLiteral("Товар %1").arg(i % 200));
+        doc.run();
+    }
+    transaction.commit();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const int journalRows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const int documents = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
+    try {
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("kn.mdb"));
+        out << "Filling " << journalRows << " journal rows and " << documents << " documents...\n";
+        out.flush();
+        fill(path, journalRows, documents);
+
+        std::unique_ptr<vi23::DataStore> store;
+        double storeOpen = millisecondsOf([&] { store.reset(); store = std::make_unique<vi23::DataStore>(path); }, 2);
+        for (const auto& dataSet : store->dataSets()) {
+            if (dataSet->isOpen())
+                out << QStringLiteral("  reopen %1: %2 ms\n").arg(dataSet->name()).arg(millisecondsOf([&] { dataSet->refresh(); }, 1), 0, 'f', 1);
+        }
+        vi23::Database& db = store->database();
+        vi23::DataSet& jur = store->jur();
+
+        struct Row { const char* what; double ours; double raw; double target; };
+        std::vector<Row> table;
+        table.push_back({"open ADOTable_jur", millisecondsOf([&] { jur.refresh(); }),
+                         millisecondsOf([&] { rawCount(db, QStringLiteral("SELECT rowid, * FROM jur ORDER BY rowid")); }), 500});
+        table.push_back({"filter by period (one quarter)",
+                         millisecondsOf([&] {
+                             jur.setFilter(vi23::periodFilter(QStringLiteral("dd"), QDate(2008, 1, 1), QDate(2008, 3, 31)));
+                             jur.setFilter(QString());
+                         }) / 2,
+                         millisecondsOf([&] { rawCount(db, QStringLiteral("SELECT rowid, * FROM jur WHERE dd BETWEEN '2008-01-01' AND '2008-03-31'")); }),
+                         50});
+        table.push_back({"sort n DESC", millisecondsOf([&] { jur.setSort(QStringLiteral("n DESC")); jur.setSort(QString()); }) / 2,
+                         millisecondsOf([&] { rawCount(db, QStringLiteral("SELECT rowid, * FROM jur ORDER BY n DESC")); }), 50});
+        table.push_back({"sort k (text, any case)", millisecondsOf([&] { jur.setSort(QStringLiteral("k")); jur.setSort(QString()); }) / 2,
+                         millisecondsOf([&] { rawCount(db, QStringLiteral("SELECT rowid, * FROM jur ORDER BY k COLLATE RUNOCASE")); }), 50});
+        table.push_back({"locate k by prefix (no match: whole scan)", millisecondsOf([&] { jur.first(); jur.locate(u"k", u"поставщик"); }),
+                         millisecondsOf([&] { rawCount(db, QStringLiteral("SELECT rowid FROM jur WHERE k LIKE 'Поставщик%' LIMIT 1")); }), 50});
+        vi23::DataSet& book = store->dataSet(u"ADOQuery11");
+        table.push_back({"open ADOQuery11", millisecondsOf([&] { book.refresh(); }),
+                         millisecondsOf([&] {
+                             rawCount(db, QStringLiteral("SELECT jur.* FROM sr JOIN jur ON sr.sr = jur.sr WHERE jur.dok IN ('ПП','КО') ORDER BY jur.dd"));
+                         }),
+                         500});
+
+        out << QStringLiteral("\n%1 %2 %3 %4 %5\n")
+                   .arg(QStringLiteral("operation"), -34)
+                   .arg(QStringLiteral("data set ms"), 12)
+                   .arg(QStringLiteral("raw SQL ms"), 11)
+                   .arg(QStringLiteral("ratio"), 7)
+                   .arg(QStringLiteral("target ms"), 10);
+        for (const Row& r : table) {
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+                       .arg(QString::fromLatin1(r.what), -34)
+                       .arg(r.ours, 12, 'f', 1)
+                       .arg(r.raw, 11, 'f', 1)
+                       .arg(r.ours / std::max(r.raw, 0.001), 7, 'f', 2)
+                       .arg(r.target, 10, 'f', 0)
+                       .arg(r.ours <= r.target ? QStringLiteral("ok") : QStringLiteral("OVER"));
+        }
+        out << QStringLiteral("\nopening the store with every start-up data set: %1 ms (%2 journal rows, %3 documents)\n")
+                   .arg(storeOpen, 0, 'f', 1).arg(jur.recordCount()).arg(store->jur1().recordCount());
+    } catch (const vi23::UserError& e) {
+        QTextStream(stderr) << e.text() << "\n";
+        return 1;
+    }
+    return 0;
+}
