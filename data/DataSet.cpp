@@ -79,7 +79,12 @@ DataSet::DataSet(Database& db, QString name, QueryDef query)
 {
 }
 
-DataSet::~DataSet() = default;
+DataSet::~DataSet()
+{
+    std::vector<DataSetObserver*> observers = std::move(observers_);
+    for (DataSetObserver* observer : observers)
+        observer->dataSetDestroyed(*this);
+}
 
 int DataSet::fieldIndex(QStringView field) const
 {

@@ -25,6 +25,8 @@ public:
     virtual void rowsChanged(DataSet&) {}          // rows read, filtered, sorted, added or removed
     // Before a row is saved or left: bound boxes write their pending texts into the fields (may throw).
     virtual void writePendingChanges(DataSet&) {}
+    // The data set is going away; the observer must forget it.
+    virtual void dataSetDestroyed(DataSet&) {}
 };
 
 // A fixed query: its SQL and its result columns with their types.

@@ -1,0 +1,70 @@
+#pragma once
+// A box bound to one field of a data source's current row.
+//
+// It shows the field as text and again whenever the value or the current row changes. Typing starts
+// editing the row; characters a number field cannot hold are refused with a beep; text is limited to
+// the field's size. What the box holds is a pending change, written into the field on focus loss, on
+// save and on leaving the row; dropped on focus gain, Escape, row change and the start of insert or
+// edit. A write that fails on focus loss keeps the focus in the box until Escape.
+#include "data/DataSet.h"
+
+#include <QLineEdit>
+
+namespace vi23::ui {
+
+class DataSource;
+
+class DBEdit : public QLineEdit, private DataSetObserver {
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget* parent = nullptr);
+    ~DBEdit() override;
+
+    void setDataSource(DataSource* source);
+    void setDataField(const QString& field);
+    DataSource* dataSource() const { return source_; }
+    const QString& dataField() const { return field_; }
+
+    // Puts a text into the box as a pending change, as a calendar or calculator pick does.
+    void setPendingText(const QString& text);
+    bool hasPendingChange() const { return pending_; }
+    // Writes the pending text into the field now; throws the store's error.
+    void writePending();
+    // Drops the pending text and shows the field's value again.
+    void discardPending();
+
+signals:
+    // A mouse click in the box, read-only or not.
+    void clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void currentRowChanged(DataSet&) override;
+    void fieldChanged(DataSet&, int field) override;
+    void stateChanged(DataSet&) override;
+    void rowsChanged(DataSet&) override;
+    void writePendingChanges(DataSet&) override;
+    void dataSetDestroyed(DataSet&) override;
+
+    void attach();
+    void detach();
+    void showFieldValue();
+    bool acceptsCharacter(QChar c) const;
+    void onUserEdit();
+
+    DataSource* source_ = nullptr;
+    DataSet* dataSet_ = nullptr;
+    QString field_;
+    int fieldIndex_ = -1;
+    bool pending_ = false;
+    bool showing_ = false;       // the box is being filled from the field, not by the user
+    bool holdFocus_ = false;     // a failed write on focus loss keeps the focus until Escape
+};
+
+} // namespace vi23::ui

@@ -1,0 +1,42 @@
+#pragma once
+// A grid bound to a data source: one line per visible row in the data set's current order; the
+// current row follows the line the user selects. An editable grid lets the user change the cells
+// of the current row (editing starts; the change is saved when the row is left or saved) and
+// deletes the selected row on Ctrl+Delete after the question "Delete record?".
+#include "data/DataSet.h"
+
+#include <QTableView>
+
+namespace vi23::ui {
+
+class DataSource;
+class DataSetTableModel;
+
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+    ~DBGrid() override;
+
+    void setDataSource(DataSource* source);
+    DataSource* dataSource() const { return source_; }
+    // Columns in display order: field name, title and width in pixels.
+    void addColumn(const QString& field, const QString& title, int width);
+    void setColumnWidthFor(const QString& field, int width);
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return readOnly_; }
+
+signals:
+    void rowDoubleClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    DataSource* source_ = nullptr;
+    DataSetTableModel* model_ = nullptr;
+    bool readOnly_ = true;
+};
+
+} // namespace vi23::ui

@@ -1,0 +1,35 @@
+#pragma once
+// What the tabs of the main window share: the store, the data sources and the state integers
+// through which handlers hand work to each other.
+#include "data/DataStore.h"
+#include "data/Money.h"
+
+#include <functional>
+
+namespace vi23::ui {
+
+class DataSource;
+
+struct MainState {
+    int inputMode = 0;      // which list is being written, or which box the next pick fills
+    int docMode = 0;        // documents tab: 23 being written, 121 saved, 34 printed
+    Money printTotal;       // totals of the document being printed
+    Money printVat;
+};
+
+struct MainContext {
+    DataStore& store;
+    MainState& state;
+    DataSource& jur;
+    DataSource& jur1;
+    DataSource& sr;
+    DataSource& k;
+    DataSource& stov;
+    DataSource& pr1;
+    // Pick windows, shown (or brought to the front) by clicks in boxes.
+    std::function<void()> showCalendar;
+    std::function<void()> showCalculator;
+    std::function<void()> showGoodsPicker;
+};
+
+} // namespace vi23::ui
