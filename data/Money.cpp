@@ -31,10 +31,15 @@ std::int64_t powerOfTen(int n)
 
 Money Money::fromDouble(double value)
 {
+    return fromExtended(static_cast<long double>(value));
+}
+
+Money Money::fromExtended(long double value)
+{
     // Extended precision for the scaling step, then the FPU's round-to-nearest-even.
-    long double scaled = static_cast<long double>(value) * kScale;
+    long double scaled = value * kScale;
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18L)
-        throw UserError(QStringLiteral("%1 is not a valid money value").arg(value, 0, 'g', 15));
+        throw UserError(QStringLiteral("%1 is not a valid money value").arg(double(value), 0, 'g', 15));
     int oldMode = std::fegetround();
     std::fesetround(FE_TONEAREST);
     long long units = std::llrintl(scaled);

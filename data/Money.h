@@ -17,6 +17,8 @@ public:
     static constexpr Money fromRoubles(std::int64_t roubles) { return Money(roubles * kScale); }
     // Rounds to the nearest ten-thousandth, an exact half to the even neighbour; throws on NaN or overflow.
     static Money fromDouble(double value);
+    // The same for a value computed in extended precision, which is rounded once, not twice.
+    static Money fromExtended(long double value);
     // Reads "1234,56", "-0.5", " 12 " (comma or point); more than four decimals round half to even.
     static std::optional<Money> tryParse(QStringView text);
     // As tryParse, throwing "'%s' is not a valid floating point value".

@@ -1,0 +1,245 @@
+#include "Unit1.h"
+
+#include "Unit2.h"
+#include "books/JournalTab.h"
+#include "calc/Unitcalk.h"
+#include "documents/DocumentsTab.h"
+#include "documents/Unit6.h"
+#include "lists/ListTabs.h"
+#include "ui/DBEdit.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace vi23 {
+
+namespace {
+
+const char* const kAboutLines[] = {
+    "Программа  \"Вельмар\"  предназначена для  бухгалтеров и руководителей малых предприятий, предпринимателей.",
+    "Программа обеспечивает:",
+    " выписку  первичных бухгалтерских документов:  счетов, актов, накладных, чеков, кассовых ордеров;",
+    " непрерывную , последовательную регистрацию хозяйственных операций и  первичных бухгалтерских документов;",
+    " подготовку книги учета доходов и расходов и кассовой книги;",
+    " расчет суммы дохода или разницы дохода и расхода, как базы налога по итогам отчетных кварталов и года;",
+    " подготовку внутренних отчетов.",
+    "Состав отчетов, по предложению пользователя, может быть расширен и изменен.",
+    "Выбор периода отчета производится пользователем.",
+    "Формы  кассовой книги и книги доходов  и расходов соответствуют действующим условиям налогообложения.",
+    "Программа включает семь функциональных разделов или страниц.  Две первые страницы основные и используются",
+    "в текущей работе  пользователя.",
+    " На странице \"выписка документов\" производится  выписка и печать  первичных документов учета.",
+    " На странице \"регистрация документов, отчеты\" производится  последовательная , непрерывная регистрация",
+    " входящих и исходящих первичных бухгалтерских документов.",
+    " За  выбранные периоды просматриваются и печатаются  отчеты.",
+    "Пять последующих страниц программы: ",
+    "- список товаров, цены;",
+    "- типовые операции;",
+    "- список плательщиков- получателей;",
+    "- данные пользователя;",
+    "- о программе;",
+    "заполняются на начало работы с программой и содержат повторяющиеся  данные предприятия, используемые программой.",
+    "Техника работы с данными на всех страницах программы  одинакова и состоит в вводе данных в окна регистрации",
+    " между нажатием кнопок \"новая запись-добавить\" и \"сохранить\". Ввод данных могут облегчать выпадающие",
+    " информационные списки, календари, калькуляторы.",
+    "",
+};
+
+const QString kMakerLine = QStringLiteral("Вельмар — выписка и регистрация документов для малых предприятий на УСН");
+
+} // namespace
+
+TForm1::TForm1(const QString& databasePath, QWidget* parent)
+    : QWidget(parent), store_(std::make_unique<DataStore>(databasePath))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kMakerLine);
+    setStyleSheet(QStringLiteral("TForm1, QWidget#Form1 { background-color: #c0c0c0; }"));
+    QFont controls(QStringLiteral("Arial Narrow"));
+    controls.setPixelSize(13);
+    setFont(controls);
+
+    auto makeSource = [this](const char16_t* dataSet, const char* name) {
+        return new ui::DataSource(store_->dataSet(dataSet), QString::fromLatin1(name), this);
+    };
+    DataSource_jur = makeSource(u"ADOTable_jur", "DataSource_jur");
+    DataSource_jur1 = makeSource(u"ADOTable_jur1", "DataSource_jur1");
+    DataSource_sr = makeSource(u"ADOTable_sr", "DataSource_sr");
+    DataSource_k = makeSource(u"ADOTable_k", "DataSource_k");
+    DataSource_stov = makeSource(u"ADOTable_stov", "DataSource_stov");
+    DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
+    context_ = std::make_unique<ui::MainContext>(ui::MainContext{
+        *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
+        *DataSource_pr1, {}, {}, {}});
+
+    title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
+                                       "кассовая книга, отчеты "),
+                        this);
+    title_->setObjectName(QStringLiteral("Label_title"));
+    QFont titleFont(QStringLiteral("Arial Narrow"));
+    titleFont.setPixelSize(17);
+    title_->setFont(titleFont);
+    title_->setStyleSheet(QStringLiteral("color: white;"));
+    exitButton_ = new QPushButton(QStringLiteral("Bыход"), this);
+    exitButton_->setObjectName(QStringLiteral("Button1"));
+    QFont exitFont(QStringLiteral("Verdana"));
+    exitFont.setPixelSize(15);
+    exitButton_->setFont(exitFont);
+    exitButton_->setStyleSheet(QStringLiteral("color: white; background-color: #606060;"));
+    connect(exitButton_, &QPushButton::clicked, this, &TForm1::Button1Click);
+
+    panel_ = new QWidget(this);
+    panel_->setObjectName(QStringLiteral("Panel1"));
+    tabs_ = new QTabWidget(panel_);
+    tabs_->setObjectName(QStringLiteral("PageControl1"));
+    documentsTab_ = new DocumentsTab(*context_);
+    journalTab_ = new JournalTab(*context_);
+    goodsTab_ = new GoodsTab(*context_);
+    operationsTab_ = new OperationsTab(*context_);
+    counterpartiesTab_ = new CounterpartiesTab(*context_);
+    requisitesTab_ = new RequisitesTab(*context_);
+    tabs_->addTab(documentsTab_, QStringLiteral("Выписка документов"));
+    tabs_->addTab(journalTab_, QStringLiteral("Регистрация документов, отчеты"));
+    tabs_->addTab(goodsTab_, QStringLiteral("Список товаров, цены"));
+    tabs_->addTab(operationsTab_, QStringLiteral("Типовые операции"));
+    tabs_->addTab(counterpartiesTab_, QStringLiteral("Список поставщиков-покупателей "));
+    tabs_->addTab(requisitesTab_, QStringLiteral("Данные пользователя"));
+    tabs_->addTab(buildAboutTab(), QStringLiteral("О программе"));
+    tabs_->setCurrentIndex(0);
+
+    // The pick windows: created hidden, shown by clicks in boxes, never destroyed before the end.
+    calendar_ = new TForm2(this);
+    calendar_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    calendar_->hide();
+    connect(calendar_, &TForm2::datePicked, this, &TForm1::MonthCalendar1Click);
+    calculator_ = new TFormcalk(this);
+    calculator_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    calculator_->hide();
+    calculator_->errorReporter = [this](const QString& text) { ui::reportError(calculator_, text); };
+    connect(calculator_, &TFormcalk::amountChosen, this, &TForm1::calculatorAmountChosen);
+    goodsPicker_ = new TForm6(*context_, *documentsTab_, this);
+    goodsPicker_->hide();
+    auto bringUp = [](QWidget* window) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    };
+    context_->showCalendar = [this, bringUp] { bringUp(calendar_); };
+    context_->showCalculator = [this, bringUp] { bringUp(calculator_); };
+    context_->showGoodsPicker = [this, bringUp] { bringUp(goodsPicker_); };
+}
+
+TForm1::~TForm1()
+{
+    // The controls observe data sets of the store: let them go first.
+    delete goodsPicker_;
+    delete panel_;
+    context_.reset();
+}
+
+QWidget* TForm1::buildAboutTab()
+{
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TabSheet7"));
+    auto* text = new QPlainTextEdit(tab);
+    text->setObjectName(QStringLiteral("Memo1"));
+    text->setReadOnly(true);
+    QStringList lines;
+    for (const char* line : kAboutLines)
+        lines << QString::fromUtf8(line);
+    text->setPlainText(lines.join(u'\n'));
+    auto* foot = new QLabel(kMakerLine, tab);
+    foot->setObjectName(QStringLiteral("Label_maker"));
+    text->setGeometry(10, 10, 900, 420);
+    foot->setGeometry(10, 440, 900, 22);
+    return tab;
+}
+
+void TForm1::layoutFor(int width, int height)
+{
+    const int W = width;
+    const int H = height;
+    title_->setGeometry(W * 4 / 1004, 9, W * 80 / 100, 24);
+    exitButton_->setGeometry(W * 90 / 100, 10, W / 14, 22);
+    panel_->setGeometry(0, 40, W - 10, H - 40);
+    // The tab area stands in the panel at top 30 and left 2; it is as large as the panel.
+    tabs_->setGeometry(2, 30, W - 10, H - 40);
+    const ui::LayoutUnits units{W, H};
+    documentsTab_->applyLayout(units);
+    journalTab_->applyLayout(units);
+    goodsTab_->applyLayout(units);
+    operationsTab_->applyLayout(units);
+    counterpartiesTab_->applyLayout(units);
+    requisitesTab_->applyLayout(units);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (laidOut_)
+        return;
+    laidOut_ = true;
+    // The window fills the screen's work area with a fixed border.
+    QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    setGeometry(area);
+    setFixedSize(area.size());
+    layoutFor(area.width(), area.height());
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TForm1::FormActivate()
+{
+    ui::runGuarded(this, [this] {
+        const std::pair<const char16_t*, QString> orders[] = {
+            {u"ADOTable_jur1", QStringLiteral("k DESC")},
+            {u"ADOTable_jur", QStringLiteral("n DESC")},
+            {u"ADOTable_k", QStringLiteral("dd DESC")},
+        };
+        for (const auto& [name, order] : orders) {
+            DataSet& dataSet = store_->dataSet(name);
+            if (dataSet.sort() != order)
+                dataSet.setSort(order);
+        }
+    });
+}
+
+void TForm1::MonthCalendar1Click(const QString& dateText)
+{
+    ui::runGuarded(calendar_, [this, &dateText] {
+        ui::DBEdit* target = nullptr;
+        switch (state_.inputMode) {
+        case 21: target = journalTab_->dateBox(); break;
+        case 9: target = documentsTab_->documentDateBox(); break;
+        case 25: target = documentsTab_->paymentDateBox(); break;
+        default: break;
+        }
+        if (target)
+            target->setPendingText(dateText);
+        state_.inputMode = 121;
+    });
+}
+
+void TForm1::calculatorAmountChosen(const QString& amountText)
+{
+    journalTab_->sumBox()->setPendingText(amountText);
+}
+
+void TForm1::Button1Click()
+{
+    close();
+}
+
+} // namespace vi23

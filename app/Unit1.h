@@ -1,0 +1,92 @@
+#pragma once
+// The main window: the title line, the exit button and the seven tabs. It owns the store, the data
+// sources, the state integers and the pick windows, and sets the sort orders each time it is activated.
+#include "data/DataStore.h"
+#include "ui/MainContext.h"
+
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace vi23 {
+
+namespace ui {
+class DataSource;
+}
+class DocumentsTab;
+class JournalTab;
+class GoodsTab;
+class OperationsTab;
+class CounterpartiesTab;
+class RequisitesTab;
+class TForm2;
+class TForm6;
+class TFormcalk;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the database file; throws UserError when it is missing or damaged.
+    explicit TForm1(const QString& databasePath = QStringLiteral("kn.mdb"), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    DataStore& store() { return *store_; }
+    ui::MainState& state() { return state_; }
+    ui::MainContext& context() { return *context_; }
+    DocumentsTab& documentsTab() { return *documentsTab_; }
+    JournalTab& journalTab() { return *journalTab_; }
+    TForm2& calendar() { return *calendar_; }
+    TFormcalk& calculator() { return *calculator_; }
+    TForm6& goodsPicker() { return *goodsPicker_; }
+    QTabWidget* tabs() const { return tabs_; }
+
+    // Lays every control out for a window of the given size (the on-show step uses the work area).
+    void layoutFor(int width, int height);
+
+    // The sort orders set on every activation.
+    void FormActivate();
+    // A date picked in the calendar goes to the box chosen by inputMode.
+    void MonthCalendar1Click(const QString& dateText);
+    // The calculator's amount goes to the journal's sum box.
+    void calculatorAmountChosen(const QString& amountText);
+
+public slots:
+    void Button1Click();    // "Bыход"
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* buildAboutTab();
+
+    std::unique_ptr<DataStore> store_;
+    ui::MainState state_;
+    ui::DataSource* DataSource_jur = nullptr;
+    ui::DataSource* DataSource_jur1 = nullptr;
+    ui::DataSource* DataSource_sr = nullptr;
+    ui::DataSource* DataSource_k = nullptr;
+    ui::DataSource* DataSource_stov = nullptr;
+    ui::DataSource* DataSource_pr1 = nullptr;
+    std::unique_ptr<ui::MainContext> context_;
+
+    QLabel* title_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QWidget* panel_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    DocumentsTab* documentsTab_ = nullptr;
+    JournalTab* journalTab_ = nullptr;
+    GoodsTab* goodsTab_ = nullptr;
+    OperationsTab* operationsTab_ = nullptr;
+    CounterpartiesTab* counterpartiesTab_ = nullptr;
+    RequisitesTab* requisitesTab_ = nullptr;
+    TForm2* calendar_ = nullptr;
+    TFormcalk* calculator_ = nullptr;
+    TForm6* goodsPicker_ = nullptr;
+    bool laidOut_ = false;
+};
+
+} // namespace vi23

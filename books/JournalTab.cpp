@@ -1,0 +1,229 @@
+#include "JournalTab.h"
+
+#include "data/FilterExpression.h"
+#include "data/Money.h"
+#include "ui/DBComboBox.h"
+#include "ui/DBEdit.h"
+#include "ui/DBGrid.h"
+#include "ui/DBLookupComboBox.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+
+namespace vi23 {
+
+const QStringList& reportKinds()
+{
+    static const QStringList kinds = {
+        QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("Книга доходов и расходов-квартальная"),
+        QStringLiteral("Книга расчетов по банку"), QStringLiteral("Книга расчетов по кассе"),
+        QStringLiteral("Кассовая книга"), QStringLiteral("Сводный отчет по операциям"),
+        QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("Титульный лист")};
+    return kinds;
+}
+
+JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet2"));
+    const int h = 22;
+    auto* caption = new QLabel(QStringLiteral("Выборка предприятия по первым буквам наименования в окне ввода"), this);
+    caption->setObjectName(QStringLiteral("Label25"));
+    layout_.place(caption, 10, 1, 550, h);
+    const std::array<std::tuple<const char*, QString, int, void (JournalTab::*)()>, 4> buttons = {{
+        {"Button8", QStringLiteral("Добавить"), 572, &JournalTab::Button8Click},
+        {"Button14", QStringLiteral("Удалить"), 672, &JournalTab::Button14Click},
+        {"Button15", QStringLiteral("Редактор"), 772, &JournalTab::Button15Click},
+        {"Button16", QStringLiteral("Сохранить"), 872, &JournalTab::Button16Click},
+    }};
+    for (const auto& [name, text, column, handler] : buttons) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        connect(b, &QPushButton::clicked, this, handler);
+        layout_.place(b, column, 1, 100, h);
+    }
+
+    auto box = [this](const char* name, const char* field, bool readOnly) {
+        auto* b = new ui::DBEdit(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setDataSource(&context_.jur);
+        b->setDataField(QString::fromLatin1(field));
+        b->setReadOnly(readOnly);
+        return b;
+    };
+    dateBox_ = box("DBEdit1", "dd", true);
+    connect(dateBox_, &ui::DBEdit::clicked, this, &JournalTab::DBEdit1Click);
+    numberBox_ = box("DBEdit2", "nn", false);
+    kindBox_ = new ui::DBComboBox(this);
+    kindBox_->setObjectName(QStringLiteral("DBComboBox1"));
+    kindBox_->setItems({QStringLiteral("ПП"), QStringLiteral("КО"), QStringLiteral("ТН"), QStringLiteral("А")});
+    kindBox_->setDataSource(&context_.jur);
+    kindBox_->setDataField(QStringLiteral("dok"));
+    sumBox_ = box("DBEdit3", "s", true);
+    connect(sumBox_, &ui::DBEdit::clicked, this, &JournalTab::DBEdit3Click);
+    operationBox_ = new ui::DBLookupComboBox(this);
+    operationBox_->setObjectName(QStringLiteral("DBLookupComboBox2"));
+    operationBox_->setDataSource(&context_.jur);
+    operationBox_->setDataField(QStringLiteral("sr"));
+    operationBox_->setListSource(&context_.sr);
+    operationBox_->setListField(QStringLiteral("sr"));
+    counterpartyBox_ = new ui::DBLookupComboBox(this);
+    counterpartyBox_->setObjectName(QStringLiteral("DBL3"));
+    counterpartyBox_->setDataSource(&context_.jur);
+    counterpartyBox_->setDataField(QStringLiteral("k"));
+    counterpartyBox_->setListSource(&context_.k);
+    counterpartyBox_->setListField(QStringLiteral("k"));
+
+    grid_ = new ui::DBGrid(this);
+    grid_->setObjectName(QStringLiteral("DBGrid3"));
+    grid_->setDataSource(&context_.jur);
+    grid_->setReadOnly(true);
+    struct Column { const char* field; QString title; int perMille; };
+    const std::array<Column, 6> columns = {{{"dd", QStringLiteral("Дата"), 83}, {"nn", QStringLiteral("Номер"), 48},
+                                            {"dok", QStringLiteral("Документ"), 69}, {"s", QStringLiteral("Сумма"), 105},
+                                            {"sr", QStringLiteral("Операция"), 297}, {"k", QStringLiteral("Предприятие"), 339}}};
+    for (const Column& c : columns)
+        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    QWidget* entry[] = {dateBox_, numberBox_, kindBox_, sumBox_, operationBox_, counterpartyBox_};
+    layout_.placeBy([this, columns, entry](const ui::LayoutUnits& u) {
+        // Each entry box stands over its grid column and takes its width; the last one is a bit wider.
+        int x = grid_->x() + 2;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const int width = u.width * columns[i].perMille / 1000;
+            grid_->setColumnWidthFor(QString::fromLatin1(columns[i].field), width);
+            const int boxWidth = i + 1 == columns.size() ? u.width * 360 / 1000 : width;
+            entry[i]->setGeometry(x, 2 * u.row(), std::min(boxWidth, u.width - 20 - x), 22);
+            x += width;
+        }
+    });
+    layout_.placeBy([this](const ui::LayoutUnits& u) {
+        grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 20 * u.row());
+    });
+
+    // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
+    const int year = QDate::currentDate().year();
+    auto dateEdit = [this](const char* name, QDate date) {
+        auto* d = new QDateEdit(date, this);
+        d->setObjectName(QString::fromLatin1(name));
+        d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        d->setCalendarPopup(true);
+        d->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+        return d;
+    };
+    dtp1_ = dateEdit("dtp1", QDate(year, 1, 1));
+    dtp2_ = dateEdit("dtp2", QDate(year, 12, 31));
+    reportKind_ = new QComboBox(this);
+    reportKind_->setObjectName(QStringLiteral("ComboBox1"));
+    reportKind_->setEditable(true);
+    reportKind_->addItems(reportKinds());
+    reportKind_->setCurrentText(reportKinds().front());
+    auto* print = new QPushButton(QStringLiteral("Печать отчета"), this);
+    print->setObjectName(QStringLiteral("Button5"));
+    connect(print, &QPushButton::clicked, this, &JournalTab::Button5Click);
+    layout_.place(new QLabel(QStringLiteral("Отчет за период с"), this), 10, 24, 110, h);
+    layout_.place(dtp1_, 120, 24, 100, h);
+    layout_.place(new QLabel(QStringLiteral("по"), this), 225, 24, 20, h);
+    layout_.place(dtp2_, 245, 24, 100, h);
+    layout_.place(new QLabel(QStringLiteral("Вид отчета"), this), 360, 24, 70, h);
+    layout_.place(reportKind_, 430, 24, 300, h);
+    layout_.place(print, 772, 24, 100, h);
+    auto* legend = new QLabel(QStringLiteral("Документы: ПП - платежное поручение, КО - кассовый ордер, ТН -  товарная "
+                                             "накладная, А - акт. Клик в окнах ввода - переход к информаторам."),
+                              this);
+    legend->setObjectName(QStringLiteral("Label_legend"));
+    layout_.place(legend, 10, 26, 980, h);
+
+    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+}
+
+void JournalTab::applyLayout(const ui::LayoutUnits& units)
+{
+    layout_.apply(units);
+}
+
+void JournalTab::ADOTable_jurAfterInsert(DataSet& journal)
+{
+    journal.setValue(u"dd", QDate::currentDate());
+    journal.setText(u"dok", QStringLiteral("ПП"));
+    journal.setText(u"vr", QStringLiteral("Приход"));
+    journal.setValue(u"s", Money());
+}
+
+void JournalTab::Button8Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.jur.dataSet().insert();
+        context_.state.inputMode = kJournalMode;
+    });
+}
+
+void JournalTab::Button14Click()
+{
+    ui::runGuarded(this, [this] { context_.jur.dataSet().remove(); });
+}
+
+void JournalTab::Button15Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.jur.dataSet().edit();
+        context_.state.inputMode = kJournalMode;
+    });
+}
+
+void JournalTab::Button16Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.state.inputMode != kJournalMode)
+            return;
+        DataSet& journal = context_.jur.dataSet();
+        DataSet& operations = context_.sr.dataSet();
+        {
+            // The typical operations list is shown whole again whatever happens below.
+            struct LiftFilter {
+                DataSet& set;
+                ~LiftFilter()
+                {
+                    try {
+                        set.setFilter(QString());
+                    } catch (...) {
+                    }
+                }
+            } lift{operations};
+            operations.setFilter(textEqualsFilter(QStringLiteral("sr"), operationBox_->currentText()));
+            const QString kind = operations.recordCount() > 0 ? operations.text(u"vr") : QString();
+            journal.setText(u"vr", kind);
+        }
+        journal.post();
+        context_.state.inputMode = kAfterSave;
+    });
+}
+
+void JournalTab::Button5Click()
+{
+    ui::runGuarded(this, [this] {
+        if (printBook)
+            printBook(reportKind_->currentText(), dtp1_->date(), dtp2_->date());
+    });
+}
+
+void JournalTab::DBEdit1Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.showCalendar)
+            context_.showCalendar();
+        context_.state.inputMode = kJournalMode;
+    });
+}
+
+void JournalTab::DBEdit3Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.showCalculator)
+            context_.showCalculator();
+    });
+}
+
+} // namespace vi23

@@ -1,0 +1,70 @@
+#pragma once
+// Tab 2 "Регистрация документов, отчеты": the journal of operations and the report panel.
+#include "ui/MainContext.h"
+#include "ui/ProportionalLayout.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QDateEdit;
+
+namespace vi23::ui {
+class DBEdit;
+class DBComboBox;
+class DBLookupComboBox;
+class DBGrid;
+}
+
+namespace vi23 {
+
+class JournalTab : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kJournalMode = 21;
+    static constexpr int kAfterSave = 25;
+
+    JournalTab(ui::MainContext& context, QWidget* parent = nullptr);
+    void applyLayout(const ui::LayoutUnits& units);
+
+    ui::DBEdit* dateBox() const { return dateBox_; }
+    ui::DBEdit* sumBox() const { return sumBox_; }
+    ui::DBLookupComboBox* operationBox() const { return operationBox_; }
+    QDateEdit* periodStart() const { return dtp1_; }
+    QDateEdit* periodEnd() const { return dtp2_; }
+    QComboBox* reportKind() const { return reportKind_; }
+
+    // The report panel's printing; the main window plugs in the book printer.
+    std::function<void(const QString& kind, QDate from, QDate to)> printBook;
+
+    // The defaults of a new journal row.
+    static void ADOTable_jurAfterInsert(DataSet& journal);
+
+public slots:
+    void Button8Click();    // "Добавить"
+    void Button14Click();   // "Удалить"
+    void Button15Click();   // "Редактор"
+    void Button16Click();   // "Сохранить"
+    void Button5Click();    // "Печать отчета"
+    void DBEdit1Click();    // date: calendar
+    void DBEdit3Click();    // sum: calculator
+
+private:
+    ui::MainContext& context_;
+    ui::ProportionalLayout layout_;
+    ui::DBEdit* dateBox_ = nullptr;
+    ui::DBEdit* numberBox_ = nullptr;
+    ui::DBComboBox* kindBox_ = nullptr;
+    ui::DBEdit* sumBox_ = nullptr;
+    ui::DBLookupComboBox* operationBox_ = nullptr;
+    ui::DBLookupComboBox* counterpartyBox_ = nullptr;
+    ui::DBGrid* grid_ = nullptr;
+    QDateEdit* dtp1_ = nullptr;
+    QDateEdit* dtp2_ = nullptr;
+    QComboBox* reportKind_ = nullptr;
+};
+
+// The eight report kinds of the report panel, in order.
+const QStringList& reportKinds();
+
+} // namespace vi23

@@ -1,0 +1,355 @@
+#include "DocumentsTab.h"
+
+#include "data/Error.h"
+#include "data/RuFormat.h"
+#include "ui/DBComboBox.h"
+#include "ui/DBEdit.h"
+#include "ui/DBGrid.h"
+#include "ui/DBLookupComboBox.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QDate>
+#include <QLabel>
+#include <QPushButton>
+
+namespace vi23 {
+
+namespace {
+
+// Box names of the ten lines: name, quantity, price, VAT rate, sum.
+constexpr std::array<std::array<const char*, 5>, DocumentsTab::kLines> kLineBoxNames = {{
+    {"DBEdit19", "DBEdit20", "DBEdit21", "DBEdit71", "DBEdit43"},
+    {"DBEdit22", "DBEdit45", "DBEdit54", "DBEdit72", "DBEdit44"},
+    {"DBEdit23", "DBEdit46", "DBEdit55", "DBEdit74", "DBEdit63"},
+    {"DBEdit24", "DBEdit47", "DBEdit56", "DBEdit77", "DBEdit64"},
+    {"DBEdit25", "DBEdit48", "DBEdit57", "DBEdit78", "DBEdit65"},
+    {"DBEdit36", "DBEdit49", "DBEdit58", "DBEdit79", "DBEdit66"},
+    {"DBEdit37", "DBEdit50", "DBEdit59", "DBEdit80", "DBEdit67"},
+    {"DBEdit38", "DBEdit51", "DBEdit60", "DBEdit81", "DBEdit68"},
+    {"DBEdit39", "DBEdit52", "DBEdit61", "DBEdit82", "DBEdit69"},
+    {"DBEdit40", "DBEdit53", "DBEdit62", "DBEdit83", "DBEdit70"},
+}};
+
+const QString kPaleGreen = QStringLiteral("background-color: #ccffcc;");
+const QString kCream = QStringLiteral("background-color: #fffbf0;");
+const QString kWhite = QStringLiteral("background-color: white;");
+
+QLabel* label(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+// The shortest decimal text of a price with the comma: 100, 12,5.
+QString priceText(const Value& price)
+{
+    if (price.isNull())
+        return QStringLiteral("0");
+    return price.toText();
+}
+
+} // namespace
+
+const QStringList& documentKinds()
+{
+    static const QStringList kinds = {
+        QStringLiteral("Счет"), QStringLiteral("Счет-фактура"), QStringLiteral("Товарная накладная"),
+        QStringLiteral("Акт"), QStringLiteral("Товарный чек"), QStringLiteral("Наряд-заказ"),
+        QStringLiteral("Расходная накладная"), QStringLiteral("Бланк заказа"), QStringLiteral("Кассовый ордер-пр")};
+    return kinds;
+}
+
+DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet1"));
+    const int boxHeight = 21;
+    const int lineHeight = 22;
+
+    // Row 1: counter and buttons.
+    layout_.place(label(this, QStringLiteral("Счетчик записей")), 10, 1, 90, lineHeight);
+    layout_.place(makeBox("DBEditCounter", QStringLiteral("k"), true), 110, 1, 80, lineHeight);
+    const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 5> buttons = {{
+        {"Button4", QStringLiteral("Новая запись"), 472, &DocumentsTab::Button4Click},
+        {"Button20", QStringLiteral("Редактор"), 572, &DocumentsTab::Button20Click},
+        {"Button11", QStringLiteral("Удалить "), 672, &DocumentsTab::Button11Click},
+        {"Button10", QStringLiteral("Сохранить "), 772, &DocumentsTab::Button10Click},
+        {"Button3", QStringLiteral("Печать"), 872, &DocumentsTab::Button3Click},
+    }};
+    for (const auto& [name, caption, column, handler] : buttons) {
+        QPushButton* b = button(this, name, caption);
+        connect(b, &QPushButton::clicked, this, handler);
+        layout_.place(b, column, 1, 100, lineHeight);
+    }
+
+    // Row 2: document header.
+    kindBox_ = new ui::DBComboBox(this);
+    kindBox_->setObjectName(QStringLiteral("DBComboBox2"));
+    kindBox_->setItems(documentKinds());
+    kindBox_->setDataSource(&context_.jur1);
+    kindBox_->setDataField(QStringLiteral("dok"));
+    kindBox_->setStyleSheet(kCream);
+    layout_.place(label(this, QStringLiteral("Документ")), 10, 2, 60, boxHeight);
+    layout_.place(kindBox_, 70, 2, 150, boxHeight);
+    numberBox_ = makeBox("DBEditNumber", QStringLiteral("n"));
+    numberBox_->setStyleSheet(kWhite);
+    layout_.place(label(this, QStringLiteral("Номер...")), 230, 2, 55, boxHeight);
+    layout_.place(numberBox_, 285, 2, 90, boxHeight);
+    documentDate_ = makeBox("DBEdit12", QStringLiteral("dd"), true);
+    documentDate_->setStyleSheet(kWhite);
+    connect(documentDate_, &ui::DBEdit::clicked, this, &DocumentsTab::DBEdit12Click);
+    layout_.place(label(this, QStringLiteral("Дата ")), 385, 2, 40, boxHeight);
+    layout_.place(documentDate_, 425, 2, 90, boxHeight);
+    paymentNumber_ = makeBox("DBEditPaymentNumber", QStringLiteral("np"));
+    paymentNumber_->setStyleSheet(kWhite);
+    layout_.place(label(this, QStringLiteral("Платеж покупателя №")), 525, 2, 130, boxHeight);
+    layout_.place(paymentNumber_, 655, 2, 90, boxHeight);
+    paymentDate_ = makeBox("DBEdit41", QStringLiteral("dp"), true);
+    paymentDate_->setStyleSheet(kWhite);
+    connect(paymentDate_, &ui::DBEdit::clicked, this, &DocumentsTab::DBEdit41Click);
+    layout_.place(label(this, QStringLiteral("Дата...........")), 755, 2, 70, boxHeight);
+    layout_.place(paymentDate_, 825, 2, 90, boxHeight);
+
+    // Row 3: the buyer.
+    buyerBox_ = new ui::DBLookupComboBox(this);
+    buyerBox_->setObjectName(QStringLiteral("DBL1"));
+    buyerBox_->setDataSource(&context_.jur1);
+    buyerBox_->setDataField(QStringLiteral("z"));
+    buyerBox_->setListSource(&context_.k);
+    buyerBox_->setListField(QStringLiteral("k"));
+    layout_.place(label(this, QStringLiteral("Покупатель")), 10, 3, 60, boxHeight);
+    layout_.place(buyerBox_, 70, 3, 500, boxHeight);
+
+    // Row 4: column heads; rows 5 to 14: the lines.
+    layout_.place(label(this, QStringLiteral("Наименование товара. Вводится из списка после клика мыши в окне ввода, "
+                                             "число строк не более 10.")),
+                  10, 4, 560, lineHeight);
+    layout_.place(label(this, QStringLiteral("Количество")), 575, 4, 100, lineHeight);
+    layout_.place(label(this, QStringLiteral("Цена ")), 680, 4, 100, lineHeight);
+    layout_.place(label(this, QStringLiteral("Ставка НДС")), 785, 4, 70, lineHeight);
+    layout_.place(label(this, QStringLiteral("Сумма оплаты")), 860, 4, 120, lineHeight);
+    for (int line = 0; line < kLines; ++line) {
+        const QString n = QString::number(line);
+        const auto& names = kLineBoxNames[size_t(line)];
+        nameBoxes_[size_t(line)] = makeBox(names[0], QStringLiteral("naz") + n, true);
+        quantityBoxes_[size_t(line)] = makeBox(names[1], QStringLiteral("kol") + n);
+        priceBoxes_[size_t(line)] = makeBox(names[2], QStringLiteral("cen") + n);
+        rateBoxes_[size_t(line)] = makeBox(names[3], QStringLiteral("nds") + n);
+        sumBoxes_[size_t(line)] = makeBox(names[4], QStringLiteral("s") + n);
+        for (ui::DBEdit* box : {priceBoxes_[size_t(line)], rateBoxes_[size_t(line)], sumBoxes_[size_t(line)]})
+            box->setStyleSheet(kPaleGreen);
+        connect(nameBoxes_[size_t(line)], &ui::DBEdit::clicked, this, [this, line] { nameBoxClicked(line); });
+        layout_.place(nameBoxes_[size_t(line)], 10, 5 + line, 560, lineHeight);
+        layout_.place(quantityBoxes_[size_t(line)], 575, 5 + line, 100, lineHeight);
+        layout_.place(priceBoxes_[size_t(line)], 680, 5 + line, 100, lineHeight);
+        layout_.place(rateBoxes_[size_t(line)], 785, 5 + line, 70, lineHeight);
+        layout_.place(sumBoxes_[size_t(line)], 860, 5 + line, 120, lineHeight);
+    }
+
+    // Row 15: journal caption and total; rows 16 to 24: the documents grid; row 26: the note.
+    layout_.place(label(this, QStringLiteral("Журнал регистрации")), 10, 15, 200, lineHeight);
+    layout_.place(label(this, QStringLiteral("Всего к оплате:")), 760, 15, 100, lineHeight);
+    ui::DBEdit* total = makeBox("DBEditTotal", QStringLiteral("sss"));
+    total->setStyleSheet(kPaleGreen);
+    layout_.place(total, 860, 15, 120, lineHeight);
+
+    grid_ = new ui::DBGrid(this);
+    grid_->setObjectName(QStringLiteral("DBGrid4"));
+    grid_->setDataSource(&context_.jur1);
+    grid_->setReadOnly(false);
+    grid_->addColumn(QStringLiteral("z"), QStringLiteral("Наименование, ФИО покупателя"), 100);
+    grid_->addColumn(QStringLiteral("n"), QStringLiteral("Номер документа"), 100);
+    grid_->addColumn(QStringLiteral("dd"), QStringLiteral("Дата документа"), 100);
+    grid_->addColumn(QStringLiteral("sss"), QStringLiteral("Всего к оплате"), 100);
+    layout_.placeBy([this](const ui::LayoutUnits& u) {
+        grid_->setGeometry(u.column(10), 16 * u.row(), u.width - 30, 9 * u.row());
+        grid_->setColumnWidthFor(QStringLiteral("z"), u.width * 62 / 100);
+        for (const char* field : {"n", "dd", "sss"})
+            grid_->setColumnWidthFor(QString::fromLatin1(field), u.width * 10 / 100);
+    });
+    auto* note = label(this, QStringLiteral("Поиск покупателя в окне ввода по первым буквам наименования. \"Количество\" и "
+                                            "\"Цена\" уточняются до нажатия кнопки \"сохранить\". Выписка документа не "
+                                            "означает его регистрацию в журнале стр.2"));
+    note->setObjectName(QStringLiteral("Label_note1"));
+    note->setWordWrap(true);
+    layout_.place(note, 10, 26, 980, 40);
+}
+
+ui::DBEdit* DocumentsTab::makeBox(const char* name, const QString& field, bool readOnly)
+{
+    auto* box = new ui::DBEdit(this);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setDataSource(&context_.jur1);
+    box->setDataField(field);
+    box->setReadOnly(readOnly);
+    return box;
+}
+
+void DocumentsTab::applyLayout(const ui::LayoutUnits& units)
+{
+    layout_.apply(units);
+}
+
+DataSet& DocumentsTab::documents() const
+{
+    return context_.jur1.dataSet();
+}
+
+void DocumentsTab::Button4Click()
+{
+    ui::runGuarded(this, [this] {
+        DataSet& doc = documents();
+        doc.refresh();
+        const int stored = doc.recordCount();
+        doc.insert();
+        doc.setText(u"dok", QStringLiteral("Счет"));
+        for (const char16_t* field : {u"a", u"unn", u"okpo", u"rb"})
+            doc.setText(field, QStringLiteral("-"));
+        kindBox_->setPendingText(QStringLiteral("Счет"));
+        numberBox_->setPendingText(QString::number(stored + 1));
+        documentDate_->setPendingText(ru::formatDate(QDate::currentDate()));
+        paymentNumber_->setPendingText(QStringLiteral("-"));
+        for (int line = 0; line < kLines; ++line) {
+            nameBox(line)->setPendingText(QStringLiteral("-"));
+            quantityBox(line)->setPendingText(QStringLiteral("1"));
+            priceBox(line)->setPendingText(QStringLiteral("0"));
+            rateBox(line)->setPendingText(QStringLiteral("0"));
+            sumBox(line)->setPendingText(QStringLiteral("0"));
+        }
+        context_.state.docMode = kEditing;
+    });
+}
+
+void DocumentsTab::Button20Click()
+{
+    ui::runGuarded(this, [this] {
+        documents().edit();
+        context_.state.docMode = kEditing;
+    });
+}
+
+void DocumentsTab::CopyBuyerRequisites()
+{
+    // The first counterparty, in the list's current order, whose name is exactly the buyer's.
+    DataSet& counterparties = context_.k.dataSet();
+    const QString buyer = buyerBox_->currentText();
+    const int nameField = counterparties.requireField(u"k");
+    int found = -1;
+    if (!buyer.isEmpty()) {
+        for (int row = 0; row < counterparties.recordCount(); ++row) {
+            if (counterparties.valueAt(row, nameField).toText() == buyer) {
+                found = row;
+                break;
+            }
+        }
+    }
+    auto copy = [&](const char16_t* from, const char16_t* to) {
+        QString text = found < 0 ? QString() : counterparties.valueAt(found, counterparties.requireField(from)).toText();
+        documents().setText(to, text);
+    };
+    copy(u"unn", u"unn");
+    copy(u"b", u"rb");
+    copy(u"ok", u"okpo");
+    copy(u"ad", u"a");
+}
+
+void DocumentsTab::RepriceLines()
+{
+    DataSet& goods = context_.stov.dataSet();
+    const int nameField = goods.requireField(u"naz");
+    const int priceField = goods.requireField(u"cen");
+    const int rateField = goods.requireField(u"nds");
+    for (int line = 0; line < kLines; ++line) {
+        const QString name = nameBox(line)->text();
+        int found = -1;
+        for (int row = 0; row < goods.recordCount(); ++row) {
+            if (goods.valueAt(row, nameField).toText() == name) {
+                found = row;
+                break;
+            }
+        }
+        if (found < 0) {
+            priceBox(line)->setPendingText(QStringLiteral("0"));
+            rateBox(line)->setPendingText(QStringLiteral("0"));
+            continue;
+        }
+        priceBox(line)->setPendingText(priceText(goods.valueAt(found, priceField)));
+        const Value rate = goods.valueAt(found, rateField);
+        rateBox(line)->setPendingText(rate.isNull() ? QStringLiteral("0") : rate.toText());
+    }
+}
+
+void DocumentsTab::Button10Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.state.docMode != kEditing)
+            return;
+        CopyBuyerRequisites();
+        RepriceLines();
+        DataSet& doc = documents();
+        Money total;
+        for (int line = 0; line < kLines; ++line) {
+            const double quantity = ru::parseReal(quantityBox(line)->text());
+            const double price = ru::parseReal(priceBox(line)->text());
+            const long long rate = ru::parseInteger(rateBox(line)->text());
+            // (r + 100) × (q × p) / 100 with q × p first, in extended precision, to money half to even.
+            const long double product = static_cast<long double>(quantity) * static_cast<long double>(price);
+            const long double sum = (static_cast<long double>(rate) + 100.0L) * product / 100.0L;
+            const Money lineSum = Money::fromExtended(sum);
+            doc.setValue(QStringLiteral("s") + QString::number(line), lineSum);
+            total += lineSum;
+        }
+        doc.setValue(u"sss", total);
+        doc.post();
+        context_.state.docMode = kSaved;
+    });
+}
+
+void DocumentsTab::Button11Click()
+{
+    ui::runGuarded(this, [this] { documents().remove(); });
+}
+
+void DocumentsTab::Button3Click()
+{
+    ui::runGuarded(this, [this] {
+        if (printDocument)
+            printDocument();
+    });
+}
+
+void DocumentsTab::DBEdit12Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.showCalendar)
+            context_.showCalendar();
+        context_.state.inputMode = 9;
+    });
+}
+
+void DocumentsTab::DBEdit41Click()
+{
+    ui::runGuarded(this, [this] {
+        if (context_.showCalendar)
+            context_.showCalendar();
+        context_.state.inputMode = 25;
+    });
+}
+
+void DocumentsTab::nameBoxClicked(int line)
+{
+    ui::runGuarded(this, [this, line] {
+        if (context_.showGoodsPicker)
+            context_.showGoodsPicker();
+        context_.state.inputMode = 100 + line;
+    });
+}
+
+} // namespace vi23

@@ -1,0 +1,83 @@
+#pragma once
+// Tab 1 "Выписка документов": one issued document with its ten goods lines, and the list of documents.
+#include "ui/MainContext.h"
+#include "ui/ProportionalLayout.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace vi23::ui {
+class DBEdit;
+class DBComboBox;
+class DBLookupComboBox;
+class DBGrid;
+}
+
+namespace vi23 {
+
+class DocumentsTab : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kLines = 10;
+    static constexpr int kEditing = 23;
+    static constexpr int kSaved = 121;
+
+    DocumentsTab(ui::MainContext& context, QWidget* parent = nullptr);
+
+    void applyLayout(const ui::LayoutUnits& units);
+
+    // The ten name, quantity, price, rate and sum boxes of line i (0 at the top).
+    ui::DBEdit* nameBox(int line) const { return nameBoxes_[size_t(line)]; }
+    ui::DBEdit* quantityBox(int line) const { return quantityBoxes_[size_t(line)]; }
+    ui::DBEdit* priceBox(int line) const { return priceBoxes_[size_t(line)]; }
+    ui::DBEdit* rateBox(int line) const { return rateBoxes_[size_t(line)]; }
+    ui::DBEdit* sumBox(int line) const { return sumBoxes_[size_t(line)]; }
+    ui::DBLookupComboBox* buyerBox() const { return buyerBox_; }
+    ui::DBEdit* documentDateBox() const { return documentDate_; }
+    ui::DBEdit* paymentDateBox() const { return paymentDate_; }
+
+    // Shared with the goods pick window.
+    void CopyBuyerRequisites();
+    void RepriceLines();
+
+    // Printing belongs to its own module; the main window plugs it in.
+    std::function<void()> printDocument;
+
+public slots:
+    void Button4Click();    // "Новая запись"
+    void Button20Click();   // "Редактор"
+    void Button10Click();   // "Сохранить "
+    void Button11Click();   // "Удалить "
+    void Button3Click();    // "Печать"
+    void DBEdit12Click();   // document date: calendar
+    void DBEdit41Click();   // payment date: calendar
+    void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
+
+private:
+    ui::DBEdit* makeBox(const char* name, const QString& field, bool readOnly = false);
+    DataSet& documents() const;
+
+    ui::MainContext& context_;
+    ui::ProportionalLayout layout_;
+    std::array<ui::DBEdit*, kLines> nameBoxes_{};
+    std::array<ui::DBEdit*, kLines> quantityBoxes_{};
+    std::array<ui::DBEdit*, kLines> priceBoxes_{};
+    std::array<ui::DBEdit*, kLines> rateBoxes_{};
+    std::array<ui::DBEdit*, kLines> sumBoxes_{};
+    ui::DBComboBox* kindBox_ = nullptr;
+    ui::DBEdit* numberBox_ = nullptr;
+    ui::DBEdit* documentDate_ = nullptr;
+    ui::DBEdit* paymentNumber_ = nullptr;
+    ui::DBEdit* paymentDate_ = nullptr;
+    ui::DBLookupComboBox* buyerBox_ = nullptr;
+    ui::DBGrid* grid_ = nullptr;
+};
+
+// The nine document kinds in the order of the kind drop-down.
+const QStringList& documentKinds();
+
+} // namespace vi23

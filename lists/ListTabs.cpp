@@ -1,0 +1,279 @@
+#include "ListTabs.h"
+
+#include "ui/DBComboBox.h"
+#include "ui/DBEdit.h"
+#include "ui/DBGrid.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vi23 {
+
+namespace {
+
+constexpr int kButtonHeight = 22;
+constexpr int kListsAfterSave = 25;
+
+template <typename Tab>
+void addButton(Tab* tab, ui::ProportionalLayout& layout, const char* name, const QString& caption, int column, int row,
+               void (Tab::*handler)())
+{
+    auto* b = new QPushButton(caption, tab);
+    b->setObjectName(QString::fromLatin1(name));
+    QObject::connect(b, &QPushButton::clicked, tab, handler);
+    layout.place(b, column, row, 100, kButtonHeight);
+}
+
+// Stores the row being written when inputMode holds the list's value; the marker then moves on,
+// also when nothing was stored. A failed store leaves the marker as it was.
+void saveList(ui::MainContext& context, DataSet& list, int mode, int afterSave)
+{
+    if (context.state.inputMode == mode)
+        list.post();
+    context.state.inputMode = afterSave;
+}
+
+} // namespace
+
+// ---- goods ----
+
+GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet3"));
+    addButton(this, layout_, "Button33", QStringLiteral("Новая запись"), 572, 1, &GoodsTab::Button33Click);
+    addButton(this, layout_, "Button34", QStringLiteral("Редактор"), 672, 1, &GoodsTab::Button34Click);
+    addButton(this, layout_, "Button35", QStringLiteral("Удалить "), 772, 1, &GoodsTab::Button35Click);
+    addButton(this, layout_, "Button36", QStringLiteral("Сохранить "), 872, 1, &GoodsTab::Button36Click);
+    grid_ = new ui::DBGrid(this);
+    grid_->setObjectName(QStringLiteral("DBGrid5"));
+    grid_->setDataSource(&context_.stov);
+    grid_->setReadOnly(false);
+    struct Column { const char* field; QString title; int percent; };
+    const std::array<Column, 6> columns = {{{"naz", QStringLiteral("Наименование товара, работы"), 36},
+                                            {"eu", QStringLiteral("Ед.изм"), 7},
+                                            {"cen", QStringLiteral("Цена единицы"), 7},
+                                            {"nds", QStringLiteral("Ст.НДС"), 7},
+                                            {"str", QStringLiteral("Страна происхождения"), 18},
+                                            {"gtd", QStringLiteral("Номер ГТД"), 17}}};
+    for (const Column& c : columns)
+        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    layout_.placeBy([this, columns](const ui::LayoutUnits& u) {
+        grid_->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
+        for (const Column& c : columns)
+            grid_->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
+    });
+}
+
+void GoodsTab::Button33Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.stov.dataSet().insert();
+        context_.state.inputMode = kMode;
+    });
+}
+
+void GoodsTab::Button34Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.stov.dataSet().edit();
+        context_.state.inputMode = kMode;
+    });
+}
+
+void GoodsTab::Button35Click()
+{
+    ui::runGuarded(this, [this] { context_.stov.dataSet().remove(); });
+}
+
+void GoodsTab::Button36Click()
+{
+    ui::runGuarded(this, [this] { saveList(context_, context_.stov.dataSet(), kMode, kListsAfterSave); });
+}
+
+// ---- typical operations ----
+
+OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet4"));
+    addButton(this, layout_, "Button9", QStringLiteral("Добавить"), 572, 1, &OperationsTab::Button9Click);
+    addButton(this, layout_, "Button18", QStringLiteral("Удалить"), 672, 1, &OperationsTab::Button18Click);
+    addButton(this, layout_, "Button19", QStringLiteral("Редактор"), 772, 1, &OperationsTab::Button19Click);
+    addButton(this, layout_, "Button21", QStringLiteral("Сохранить"), 872, 1, &OperationsTab::Button21Click);
+    auto* text = new ui::DBEdit(this);
+    text->setObjectName(QStringLiteral("DBEditOperation"));
+    text->setDataSource(&context_.sr);
+    text->setDataField(QStringLiteral("sr"));
+    kindBox_ = new ui::DBComboBox(this);
+    kindBox_->setObjectName(QStringLiteral("DBComboBox7"));
+    kindBox_->setItems({QStringLiteral("Приход"), QStringLiteral("Расход")});
+    kindBox_->setDataSource(&context_.sr);
+    kindBox_->setDataField(QStringLiteral("vr"));
+    grid_ = new ui::DBGrid(this);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setDataSource(&context_.sr);
+    grid_->setReadOnly(false);
+    grid_->addColumn(QStringLiteral("sr"), QStringLiteral("Наименование операции"), 100);
+    grid_->addColumn(QStringLiteral("vr"), QStringLiteral("Вид расчета"), 100);
+    layout_.placeBy([this, text](const ui::LayoutUnits& u) {
+        const int srWidth = (u.width - 5) * 79 / 100;
+        const int vrWidth = (u.width - 5) * 14 / 100;
+        grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 24 * u.row());
+        grid_->setColumnWidthFor(QStringLiteral("sr"), srWidth);
+        grid_->setColumnWidthFor(QStringLiteral("vr"), vrWidth);
+        text->setGeometry(u.column(5), 2 * u.row(), srWidth, kButtonHeight);
+        kindBox_->setGeometry(u.column(5) + srWidth, 2 * u.row(), vrWidth, kButtonHeight);
+    });
+}
+
+void OperationsTab::Button9Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.sr.dataSet().append();
+        kindBox_->setPendingText(QStringLiteral("Приход"));
+        context_.state.inputMode = kMode;
+    });
+}
+
+void OperationsTab::Button19Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.sr.dataSet().edit();
+        context_.state.inputMode = kMode;
+    });
+}
+
+void OperationsTab::Button18Click()
+{
+    ui::runGuarded(this, [this] { context_.sr.dataSet().remove(); });
+}
+
+void OperationsTab::Button21Click()
+{
+    ui::runGuarded(this, [this] { saveList(context_, context_.sr.dataSet(), kMode, kListsAfterSave); });
+}
+
+// ---- counterparties ----
+
+CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet5"));
+    layout_.place(new QLabel(QStringLiteral("Строка поиска"), this), 10, 1, 90, kButtonHeight);
+    search_ = new QLineEdit(this);
+    search_->setObjectName(QStringLiteral("Edit2"));
+    connect(search_, &QLineEdit::textChanged, this, &CounterpartiesTab::Edit2Change);
+    layout_.place(search_, 100, 1, 300, kButtonHeight);
+    addButton(this, layout_, "Button12", QStringLiteral("Добавить"), 572, 1, &CounterpartiesTab::Button12Click);
+    addButton(this, layout_, "Button17", QStringLiteral("Редактировать"), 672, 1, &CounterpartiesTab::Button17Click);
+    addButton(this, layout_, "Button2", QStringLiteral("Удалить"), 772, 1, &CounterpartiesTab::Button2Click);
+    addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
+    grid_ = new ui::DBGrid(this);
+    grid_->setObjectName(QStringLiteral("DBGrid2"));
+    grid_->setDataSource(&context_.k);
+    grid_->setReadOnly(false);
+    struct Column { const char* field; QString title; int percent; };
+    const std::array<Column, 5> columns = {{{"k", QStringLiteral("Наименование"), 15},
+                                            {"ad", QStringLiteral("Адрес и телефон"), 31},
+                                            {"b", QStringLiteral("Банк, № расчетного счета"), 32},
+                                            {"unn", QStringLiteral("ИНН/КПП"), 8},
+                                            {"ok", QStringLiteral("ОКПО"), 7}}};
+    for (const Column& c : columns)
+        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    layout_.placeBy([this, columns](const ui::LayoutUnits& u) {
+        grid_->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
+        for (const Column& c : columns)
+            grid_->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
+    });
+}
+
+void CounterpartiesTab::Button12Click()
+{
+    ui::runGuarded(this, [this] {
+        DataSet& list = context_.k.dataSet();
+        list.insert();
+        // The list is shown newest first by dd, so a new counterparty carries today's date.
+        list.setValue(u"dd", QDate::currentDate());
+        context_.state.inputMode = kMode;
+    });
+}
+
+void CounterpartiesTab::Button17Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.k.dataSet().edit();
+        context_.state.inputMode = kMode;
+    });
+}
+
+void CounterpartiesTab::Button2Click()
+{
+    ui::runGuarded(this, [this] { context_.k.dataSet().remove(); });
+}
+
+void CounterpartiesTab::Button22Click()
+{
+    ui::runGuarded(this, [this] { saveList(context_, context_.k.dataSet(), kMode, kAfterSave); });
+}
+
+void CounterpartiesTab::Edit2Change()
+{
+    ui::runGuarded(this, [this] {
+        DataSet& list = context_.k.dataSet();
+        if (list.sort() != QStringLiteral("k"))
+            list.setSort(QStringLiteral("k"));
+        list.locate(u"k", search_->text());
+    });
+}
+
+// ---- enterprise requisites ----
+
+RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("TabSheet6"));
+    struct Row { const char* field; QString caption; };
+    const std::array<Row, 13> rows = {{
+        {"np", QStringLiteral("Название предприятия, ФИО предпринимателя........")},
+        {"unn", QStringLiteral("ИНН/КПП предприятия  или предпринимателя......................")},
+        {"ad", QStringLiteral("Адрес предприятия")},
+        {"fr", QStringLiteral("ФИО руководителя предприятия.........................................")},
+        {"fb", QStringLiteral("ФИО бухгалтера")},
+        {"tel", QStringLiteral("Телефон предприятия")},
+        {"bank", QStringLiteral("Банк предприятия...........")},
+        {"rs", QStringLiteral("Номер расчетного счета")},
+        {"ks", QStringLiteral("Номер корреспондентского счета")},
+        {"buk", QStringLiteral("БИК")},
+        {"okdp", QStringLiteral("ОКДП")},
+        {"okpo", QStringLiteral("ОКПО")},
+        {"dr", QStringLiteral("Должность руководителя")},
+    }};
+    int line = 1;
+    for (const Row& r : rows) {
+        layout_.place(new QLabel(r.caption, this), 10, line, 300, kButtonHeight);
+        auto* box = new ui::DBEdit(this);
+        box->setObjectName(QStringLiteral("DBEdit_pr1_") + QString::fromLatin1(r.field));
+        box->setDataSource(&context_.pr1);
+        box->setDataField(QString::fromLatin1(r.field));
+        layout_.place(box, 320, line, 600, kButtonHeight);
+        ++line;
+    }
+    addButton(this, layout_, "Button6", QStringLiteral("Редактировать"), 772, 15, &RequisitesTab::Button6Click);
+    addButton(this, layout_, "Button7", QStringLiteral("Сохранить"), 872, 15, &RequisitesTab::Button7Click);
+}
+
+void RequisitesTab::Button6Click()
+{
+    ui::runGuarded(this, [this] {
+        context_.pr1.dataSet().edit();
+        context_.state.inputMode = kMode;
+    });
+}
+
+void RequisitesTab::Button7Click()
+{
+    ui::runGuarded(this, [this] { saveList(context_, context_.pr1.dataSet(), kMode, kListsAfterSave); });
+}
+
+} // namespace vi23
