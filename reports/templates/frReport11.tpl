@@ -1,0 +1,80 @@
+# Income and expense book, quarterly: groups g, ds9, ds6, q.
+# Object rows: | x | y | w | h | frame | font | align | fmt | text |
+
+template frReport11
+dataset frDBDataSet11
+page paper=9 width=2100 height=2970 orientation=portrait margins=0,0,0,0
+variables none
+
+band ReportTitle1 kind=0 top=24 height=40
+| 16 | 12 | 156 | 18 | - | AN8i | LT |  | "Книга учета доходов и расходов" |
+| 300 | 12 | 184 | 20 | - fill white | A12b | CM |  | "1. Доходы и расходы" |
+
+band PageHeader1 kind=2 top=80 height=88
+| 12 | 0 | 472 | 20 | LTRB | A10 | CT |  | "Регистрация" |
+| 484 | 0 | 252 | 20 | LTRB | A8 | CT |  | "Сумма" |
+| 12 | 20 | 24 | 54 | L | A8 | CM |  | "№" |
+| 36 | 20 | 100 | 50 | LR | A8 | CM |  | "Дата и номер" |
+| 136 | 20 | 348 | 50 | R | A8 | CM |  | "Содержание операции " |
+| 484 | 20 | 126 | 50 | TR | AN8 | CM |  | "Доходы, учитываемые при исчислении налоговой базы" |
+| 610 | 20 | 126 | 50 | TR | AN8 | CM |  | "Расходы, учитываемые при исчислении налоговой базы" |
+| 12 | 72 | 24 | 18 | LTRB | A8 | CT |  | "1" |
+| 36 | 72 | 100 | 18 | LTRB | A8 | CM |  | "2" |
+| 136 | 72 | 348 | 18 | LTRB | A8 | CT |  | "3" |
+| 484 | 72 | 126 | 18 | LTRB | A8 | CT |  | "4" |
+| 610 | 72 | 126 | 18 | LTRB | A8 | CT |  | "5" |
+
+band GroupHeader1 kind=16 top=180 height=18 condition=[ADOQuery11."g"]
+| 36 | 0 | 100 | 18 | - | A8 | LB |  | "[ADOQuery11."g"]" |
+
+# The half-year and nine-month groups: no objects, but they nest and clear their footers.
+band GroupHeader3 kind=16 top=220 height=18 condition=[ADOQuery11."ds9"]
+
+band GroupHeader4 kind=16 top=260 height=18 condition=[ADOQuery11."ds6"]
+
+band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
+| 36 | 0 | 100 | 18 | B | AN8 | LT |  | "Квартал [ADOQuery11."q"]" |
+
+band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
+| 8 | 0 | 18 | 18 | - | A8 | LT |  | "[LINE#]" |
+| 28 | 0 | 60 | 18 | - | AN8 | LT | D2 | "[ADOQuery11."dd"]/" |
+| 88 | 0 | 18 | 18 | - | AN8 | RT |  | "[ADOQuery11."nn"]/" |
+| 108 | 0 | 28 | 18 | - | AN8 | LT |  | "[ADOQuery11."dok"]" |
+| 140 | 0 | 352 | 18 | - | AN8 | LT |  | "[ADOQuery11."sr"] / [ADOQuery11."np"]" |
+| 486 | 0 | 126 | 18 | - | A8 | RT | F2 | "[ADOQuery11."d"]" |
+| 606 | 0 | 108 | 18 | - | A8 | RT | F2 | "[ADOQuery11."k"]" |
+
+band GroupFooter2 kind=17 top=496 height=18
+| 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за [max([ADOQuery11."q"])]  квартал: " |
+| 486 | 0 | 126 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
+| 606 | 0 | 108 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+
+band GroupFooter1 kind=17 top=560 height=18
+| 306 | 0 | 162 | 18 | - | A8b | LT |  | "Итого за полугодие" |
+| 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d6"])]" |
+| 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k6"])]" |
+
+band GroupFooter3 kind=17 top=600 height=18
+| 306 | 0 | 162 | 18 | - | A8b | LT |  | "Итого за 9 месяцев" |
+| 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d9"])]" |
+| 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k9"])]" |
+
+band GroupFooter4 kind=17 top=664 height=18
+| 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за   [ADOQuery11."g"] год:" |
+| 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
+| 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+
+band ReportSummary1 kind=1 top=732 height=208
+| 220 | 4 | 348 | 18 | - | A8b | LT |  | "Справка к разделу 1" |
+| 16 | 32 | 348 | 18 | - | A8 | LT |  | "010 Сумма полученных доходов за налоговый период" |
+| 432 | 32 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
+| 16 | 56 | 348 | 18 | - | A8 | LT |  | "020 Сумма произведенных расходов за налоговый период" |
+| 432 | 56 | 124 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+| 16 | 80 | 424 | 30 | - | A8 | LT |  | "030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем порядке налога за предыдущий налоговый период ⏎ " |
+| 220 | 120 | 348 | 18 | - | A8b | LT |  | "Итого получено:" |
+| 16 | 152 | 348 | 18 | - | A8 | LT |  | "040 - доходов" |
+| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])])]" |
+| 16 | 176 | 348 | 18 | - | A8 | LT |  | "041 - убытков" |
+
+band PageFooter1 kind=3 top=980 height=18
+| 24 | 0 | 708 | 16 | T= | A8 | RT |  | "[Page#]" |
