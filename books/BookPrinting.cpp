@@ -1,0 +1,92 @@
+#include "BookPrinting.h"
+
+#include "data/Database.h"
+#include "data/FilterExpression.h"
+
+namespace vi23 {
+
+QString bookTemplateFor(const QString& kind)
+{
+    static const std::pair<const char16_t*, const char*> kTemplates[] = {
+        {u"Книга доходов и расходов-квартальная", "frReport11"},
+        {u"Книга доходов и расходов-месячная", "frReport10"},
+        {u"Книга расчетов по банку", "frReport_bank"},
+        {u"Книга расчетов по кассе", "frReport_kassa"},
+        {u"Сводный отчет по операциям", "frReport2"},
+        {u"Титульный лист", "frRepor_t"},
+        {u"Книга расчетов с контрагентами", "frReportss"},
+    };
+    for (const auto& [reportKind, templateName] : kTemplates) {
+        if (kind == QStringView(reportKind))
+            return QString::fromLatin1(templateName);
+    }
+    return {};
+}
+
+std::optional<Value> bookValue(QDate periodStart, const QString& name)
+{
+    if (name == u"periodYear")
+        return Value(QString::number(periodStart.year()));
+    return std::nullopt;
+}
+
+void setPeriodFilter(DataStore& store, QDate from, QDate to)
+{
+    const QString filter = periodFilter(QStringLiteral("dd"), from, to);
+    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
+        DataSet& query = store.dataSet(name);
+        // Every book reads the journal as it is now, the counterparty book included.
+        if (query.isOpen())
+            query.close();
+        query.setFiltered(true);
+        query.setFilter(filter);
+    }
+}
+
+int rebuildCashBook(DataStore& store)
+{
+    Database& db = store.database();
+    DataSet& source = store.dataSet(u"ADOQuery_kas");
+    source.close();
+    source.open();
+    int rows = 0;
+    {
+        Database::Transaction unit(db);
+        db.exec(QStringLiteral("DELETE FROM kassa"));
+        Statement insert = db.prepare(QStringLiteral(
+            "INSERT INTO kassa (dd, nn, sr, k, sd, sk, srr, sdd, skk, srrr) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        double receipts = 0;
+        double payments = 0;
+        double balance = 0;
+        const int dd = source.requireField(u"dd"), nn = source.requireField(u"nn"), sr = source.requireField(u"sr"),
+                  k = source.requireField(u"k"), sd = source.requireField(u"sd"), sk = source.requireField(u"sk"),
+                  rr = source.requireField(u"rr");
+        for (int position = 0; position < source.recordCount(); ++position) {
+            auto value = [&](int field) { return source.valueAt(position, field); };
+            const Money receipt = value(sd).isNull() ? Money() : value(sd).money();
+            const Money payment = value(sk).isNull() ? Money() : value(sk).money();
+            const Money difference = value(rr).isNull() ? Money() : value(rr).money();
+            receipts += receipt.toDouble();
+            payments += payment.toDouble();
+            balance += difference.toDouble();
+            insert.reset();
+            insert.bind(1, value(dd));
+            insert.bind(2, value(nn));
+            insert.bind(3, value(sr));
+            insert.bind(4, value(k));
+            insert.bind(5, value(sd));
+            insert.bind(6, value(sk));
+            insert.bind(7, value(rr));
+            insert.bind(8, Money::fromDouble(receipts));
+            insert.bind(9, Money::fromDouble(payments));
+            insert.bind(10, Money::fromDouble(balance));
+            insert.run();
+            ++rows;
+        }
+        unit.commit();
+    }
+    store.dataSet(u"ADOTable_kassa").refresh();
+    return rows;
+}
+
+} // namespace vi23

@@ -1,0 +1,30 @@
+#pragma once
+// The data side of the period books and the cash book.
+#include "data/DataStore.h"
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace vi23 {
+
+// The template that prints a report kind, matched exactly in the report panel's order; empty for
+// "Кассовая книга" (built separately) and for any text that is not a kind.
+QString bookTemplateFor(const QString& kind);
+
+inline const QString kCashBookKind = QStringLiteral("Кассовая книга");
+
+// The period filter on the five book queries, in the order ADOQuerys, ADOQueryss, ADOQuery11,
+// ADOQuery_bank, ADOQuery_kassa; open queries are re-read so that they show the journal as it is.
+void setPeriodFilter(DataStore& store, QDate from, QDate to);
+
+// The named values of the books: "periodYear", the year of the period's start, which the title
+// page prints in "На … год"; every other name is left to the engine.
+std::optional<Value> bookValue(QDate periodStart, const QString& name);
+
+// Empties kassa and refills it from every cash order of ADOQuery_kas, with the running totals of
+// receipts, payments and balance kept in double precision and stored as money (halves to even).
+// One unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
+int rebuildCashBook(DataStore& store);
+
+} // namespace vi23

@@ -1,0 +1,115 @@
+#include "DocumentPrinting.h"
+
+#include "UserUnit.h"
+#include "data/Database.h"
+#include "data/Error.h"
+#include "data/RuFormat.h"
+
+#include <cfenv>
+#include <cmath>
+
+namespace vi23 {
+
+namespace {
+
+// Nearest integer of an extended-precision value, an exact half to the even neighbour.
+long long roundHalfEven(long double value)
+{
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long long result = std::llrintl(value);
+    std::fesetround(mode);
+    return result;
+}
+
+} // namespace
+
+DocumentForm documentFormFromRecord(const DataSet& documents)
+{
+    DocumentForm form;
+    form.key = documents.text(documents.requireField(u"k"));
+    form.kind = documents.text(documents.requireField(u"dok"));
+    for (int line = 0; line < 10; ++line) {
+        const QString n = QString::number(line);
+        form.names[size_t(line)] = documents.text(documents.requireField(QStringLiteral("naz") + n));
+        form.quantities[size_t(line)] = documents.text(documents.requireField(QStringLiteral("kol") + n));
+        form.prices[size_t(line)] = documents.text(documents.requireField(QStringLiteral("cen") + n));
+    }
+    return form;
+}
+
+QString documentTemplateFor(const QString& kind)
+{
+    static const std::pair<const char16_t*, const char*> kTemplates[] = {
+        {u"Счет", "frReport_sh"},          {u"Счет-фактура", "frReport_sf"},
+        {u"Товарная накладная", "frReport_tn"}, {u"Акт", "frReport_akt"},
+        {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
+        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"},
+        {u"Кассовый ордер-пр", "frReportpr"},
+    };
+    for (const auto& [documentKind, templateName] : kTemplates) {
+        if (kind == QStringView(documentKind))
+            return QString::fromLatin1(templateName);
+    }
+    return {};
+}
+
+void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form)
+{
+    Database& db = store.database();
+    DataSet& lines = store.dataSet(u"ADOTable_tov");
+    DataSet& log = store.dataSet(u"ADOTable_z");
+    DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+    const long long key = ru::parseInteger(form.key);
+    {
+        Database::Transaction unit(db);
+        Statement logRow = db.prepare(QStringLiteral("INSERT INTO z (pr) VALUES (?)"));
+        logRow.bind(1, log.convert(log.requireField(u"pr"), requisites.fieldValue(u"np")));
+        logRow.run();
+        db.exec(QStringLiteral("DELETE FROM tov"));
+        Statement line = db.prepare(QStringLiteral("INSERT INTO tov (k, naz, kol, cen) VALUES (?, ?, ?, ?)"));
+        for (size_t i = 0; i < form.names.size(); ++i) {
+            if (form.names[i] == QStringLiteral("-"))
+                continue;
+            line.reset();
+            line.bind(1, lines.convert(lines.requireField(u"k"), Value(std::int64_t(key))));
+            line.bind(2, lines.convert(lines.requireField(u"naz"), Value(form.names[i])));
+            line.bind(3, ru::parseReal(form.quantities[i]));
+            line.bind(4, Money::fromDouble(ru::parseReal(form.prices[i])));
+            line.run();
+        }
+        unit.commit();
+    }
+    lines.refresh();
+    log.refresh();
+
+    DataSet& print = store.dataSet(u"ADOQuery_bl");
+    print.close();
+    print.setFilter(QStringLiteral("k=%1").arg(key));
+    print.open();
+    state.printTotal = Money();
+    state.printVat = Money();
+    for (print.first(); !print.eof(); print.next()) {
+        const long double q = print.real(u"kol");
+        const long double p = print.money(u"cen").toDouble();
+        const long double r = print.real(u"nds");
+        const Money vat = Money::fromUnits(roundHalfEven(q * p * r) * 100);
+        const Money amount = Money::fromUnits(roundHalfEven(q * p * 100.0L) * 100);
+        state.printVat += vat;
+        state.printTotal += amount + vat;
+    }
+    print.first();
+}
+
+std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name)
+{
+    if (name == u"str5")
+        return Value(AmountInWords(state.printTotal));
+    if (name == u"str8")
+        return Value(state.printTotal.toString());
+    if (name == u"str9")
+        return Value(state.printVat.toString());
+    return std::nullopt;
+}
+
+} // namespace vi23

@@ -1,0 +1,40 @@
+#pragma once
+// The data side of printing a document: the print log row, the scratch table of print lines, the
+// filtered print query, the printed totals and the report variables.
+#include "data/DataStore.h"
+#include "data/Value.h"
+#include "ui/MainContext.h"
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace vi23 {
+
+// What the documents tab's boxes hold at the moment of printing.
+struct DocumentForm {
+    QString key;                        // the counter box
+    QString kind;                       // the kind drop-down
+    std::array<QString, 10> names;      // line 0 to 9
+    std::array<QString, 10> quantities;
+    std::array<QString, 10> prices;
+};
+
+// The form of a stored document, for printing without the window.
+DocumentForm documentFormFromRecord(const DataSet& documents);
+
+// The printed form of a document kind ("Счет" -> "frReport_sh"); empty for any other text.
+QString documentTemplateFor(const QString& kind);
+
+// Logs the print, refills tov with the form's non-empty lines in line order, re-opens the print
+// query filtered to the document and computes printTotal and printVat: each row's VAT and net
+// amount rounded to whole kopecks (halves to even) and summed exactly. The log row and the new
+// lines are stored as one unit: a failure part-way (a key or number that does not read) leaves
+// tov and z as they were and throws the conversion error.
+void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form);
+
+// frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); other names unset.
+std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name);
+
+} // namespace vi23
