@@ -1,0 +1,141 @@
+#include "books/BookPrinting.h"
+#include "data/Database.h"
+#include "data/Error.h"
+#include "data/FilterExpression.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vi23;
+
+namespace {
+
+class Books : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.filePath(QStringLiteral("kn.mdb"));
+        Database::create(path);
+        store = std::make_unique<DataStore>(path);
+        DataSet& sr = store->dataSet(u"ADOTable_sr");
+        for (auto [text, kind] : {std::pair{u"Выручка", u"Приход"}, std::pair{u"Аренда", u"Расход"}}) {
+            sr.append();
+            sr.setText(u"sr", QString::fromUtf16(text));
+            sr.setText(u"vr", QString::fromUtf16(kind));
+            sr.post();
+        }
+    }
+
+    void entry(const char* date, const char16_t* kind, const char16_t* operation, const char16_t* settlement,
+               const char* amount)
+    {
+        DataSet& jur = store->jur();
+        jur.append();
+        jur.setText(u"dd", QString::fromLatin1(date));
+        jur.setText(u"dok", QString::fromUtf16(kind));
+        jur.setText(u"sr", QString::fromUtf16(operation));
+        if (settlement)
+            jur.setText(u"vr", QString::fromUtf16(settlement));
+        jur.setText(u"s", QString::fromLatin1(amount));
+        jur.post();
+    }
+
+    QStringList cashBook()
+    {
+        DataSet& kassa = store->dataSet(u"ADOTable_kassa");
+        kassa.refresh();
+        QStringList rows;
+        for (kassa.first(); !kassa.eof(); kassa.next()) {
+            QStringList cells;
+            for (const char16_t* f : {u"dd", u"sd", u"sk", u"srr", u"sdd", u"skk", u"srrr"})
+                cells << kassa.text(f);
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    std::unique_ptr<DataStore> store;
+};
+
+} // namespace
+
+TEST_F(Books, CashBookRunsBalancesOverEveryCashOrder)
+{
+    entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");     // before any period: still counts
+    entry("02.01.2009", u"КО", u"Аренда", u"Расход", "1500");
+    entry("03.01.2009", u"КО", u"Выручка", nullptr, "99");          // no kind: all zero
+    entry("04.01.2009", u"КО", u"Нет в списке", u"Приход", "7");    // not in sr: left out
+    entry("05.01.2009", u"ПП", u"Выручка", u"Приход", "5");         // not a cash order
+    entry("06.01.2009", u"КО", u"выручка", u"приход", "0,1");
+    entry("06.01.2009", u"КО", u"Выручка", u"Приход", "0,2");
+    EXPECT_EQ(rebuildCashBook(*store), 5);
+    const QStringList expected = {
+        QStringLiteral("02.01.2009|2000|0|2000|2000|0|2000"),
+        QStringLiteral("02.01.2009|0|1500|-1500|2000|1500|500"),
+        QStringLiteral("03.01.2009|0|0|0|2000|1500|500"),
+        QStringLiteral("06.01.2009|0,1|0|0,1|2000,1|1500|500,1"),
+        QStringLiteral("06.01.2009|0,2|0|0,2|2000,3|1500|500,3"),
+    };
+    EXPECT_EQ(cashBook(), expected);
+    // A second rebuild gives the same rows.
+    EXPECT_EQ(rebuildCashBook(*store), 5);
+    EXPECT_EQ(cashBook(), expected);
+}
+
+TEST_F(Books, ACashBookRebuildThatFailsKeepsThePreviousOneWhole)
+{
+    entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
+    ASSERT_EQ(rebuildCashBook(*store), 1);
+    auto other = Database::open(path);
+    store->database().setBusyTimeout(10);
+    {
+        Database::Transaction lock(*other);
+        other->exec(QStringLiteral("UPDATE pr1 SET np = 'x'"));
+        EXPECT_THROW(rebuildCashBook(*store), UserError);
+    }
+    EXPECT_EQ(cashBook(), QStringList{QStringLiteral("02.01.2009|2000|0|2000|2000|0|2000")});
+    EXPECT_EQ(rebuildCashBook(*store), 1);
+}
+
+TEST_F(Books, AnEmptyJournalGivesAnEmptyCashBook)
+{
+    EXPECT_EQ(rebuildCashBook(*store), 0);
+    EXPECT_TRUE(cashBook().isEmpty());
+}
+
+TEST_F(Books, PeriodFilterReachesEveryBookQueryAndRereadsTheJournal)
+{
+    entry("31.03.2010", u"ПП", u"Выручка", u"Приход", "10");
+    entry("01.04.2010", u"ПП", u"Выручка", u"Приход", "20");
+    DataSet& byCounterparty = store->dataSet(u"ADOQueryss");
+    EXPECT_EQ(byCounterparty.recordCount(), 0);           // read before the entries
+    setPeriodFilter(*store, QDate(2010, 1, 1), QDate(2010, 3, 31));
+    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
+        DataSet& query = store->dataSet(name);
+        EXPECT_EQ(query.filter(), QStringLiteral("dd >=01.01.2010 And dd <=31.03.2010"));
+        query.open();
+        const int expected = QStringView(name) == u"ADOQuery_kassa" ? 0 : 1;
+        EXPECT_EQ(query.recordCount(), expected) << QString::fromUtf16(name).toStdString();
+    }
+    EXPECT_TRUE(store->dataSet(u"ADOQuery_kas").filter().isEmpty());
+}
+
+TEST(BookKinds, EachKindPrintsItsTemplateAndOtherTextsNothing)
+{
+    const std::pair<const char16_t*, const char*> cases[] = {
+        {u"Книга доходов и расходов-месячная", "frReport10"},
+        {u"Книга доходов и расходов-квартальная", "frReport11"},
+        {u"Книга расчетов по банку", "frReport_bank"},
+        {u"Книга расчетов по кассе", "frReport_kassa"},
+        {u"Сводный отчет по операциям", "frReport2"},
+        {u"Книга расчетов с контрагентами", "frReportss"},
+        {u"Титульный лист", "frRepor_t"},
+        {u"Кассовая книга", ""},
+        {u"книга расчетов по банку", ""},
+        {u"Книга расчетов по банку ", ""},
+    };
+    for (const auto& [kind, name] : cases)
+        EXPECT_EQ(bookTemplateFor(QString::fromUtf16(kind)), QString::fromLatin1(name)) << QString::fromUtf16(kind).toStdString();
+}
