@@ -311,11 +311,14 @@ void DataSet::moveToPosition(int position)
     requireOpen();
     if (position < 0 || position >= int(visible_.size()) || position == current_)
         return;
+    // Leaving the row may drop an unsaved new row and shift the lines: aim at the row, not the line.
+    const int targetRow = visible_[size_t(position)];
     checkBrowseMode();
-    if (position >= int(visible_.size()))
+    auto it = std::find(visible_.begin(), visible_.end(), targetRow);
+    if (it == visible_.end())
         return;
     bof_ = eof_ = false;
-    setCurrent(position);
+    setCurrent(int(it - visible_.begin()));
 }
 
 // ---- changes ----

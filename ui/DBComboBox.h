@@ -30,6 +30,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void currentRowChanged(DataSet&) override;
@@ -39,8 +40,13 @@ private:
     void writePendingChanges(DataSet&) override;
     void dataSetDestroyed(DataSet&) override;
 
+    void attach();
+    void detach();
     void showFieldValue();
+    bool startEditing();
+    bool acceptsText(const QString& text) const;
     void onUserEdit();
+    void onItemChosen(int index);
 
     DataSource* source_ = nullptr;
     DataSet* dataSet_ = nullptr;

@@ -56,6 +56,7 @@ private:
     void detach();
     void showFieldValue();
     bool acceptsCharacter(QChar c) const;
+    bool startEditing();         // false when the row could not start editing (the error is shown)
     void onUserEdit();
 
     DataSource* source_ = nullptr;

@@ -32,9 +32,15 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void followDataSet();             // selects the data set's current row
+    void lineSelected(int row);       // the user chose a line: it becomes the current row
+    int selectedRow() const;
+
     DataSource* source_ = nullptr;
+    bool following_ = false;
     DataSetTableModel* model_ = nullptr;
     bool readOnly_ = true;
 };

@@ -42,13 +42,19 @@ private:
     void rowsChanged(DataSet&) override;
     void dataSetDestroyed(DataSet&) override;
 
+    void attach();
+    void detach();
+    void attachList();
+    void detachList();
     void reloadList();
     void showFieldValue();
     void choose(const QString& value);
+    void search(const QString& letters);
 
     DataSource* source_ = nullptr;
     DataSet* dataSet_ = nullptr;
     QString field_;
+    int fieldIndex_ = -1;
     DataSource* listSource_ = nullptr;
     DataSet* listSet_ = nullptr;
     QString listField_;

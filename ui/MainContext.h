@@ -3,8 +3,10 @@
 // through which handlers hand work to each other.
 #include "data/DataStore.h"
 #include "data/Money.h"
+#include "data/Value.h"
 
 #include <functional>
+#include <optional>
 
 namespace vi23::ui {
 
@@ -30,6 +32,10 @@ struct MainContext {
     std::function<void()> showCalendar;
     std::function<void()> showCalculator;
     std::function<void()> showGoodsPicker;
+    // Prepares the named printed form over its data and shows the preview; the lookup answers the
+    // program's named values (an unset answer leaves the name to the engine).
+    using ValueLookup = std::function<std::optional<Value>(const QString& name)>;
+    std::function<void(const QString& templateName, const ValueLookup& values)> runReport;
 };
 
 } // namespace vi23::ui

@@ -1,0 +1,258 @@
+#include "ui/DBComboBox.h"
+
+#include "ui/BoundField.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace vi23::ui {
+
+DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(true);
+    // Typed text is stored as typed: no completion from the items, and the list never grows.
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { onUserEdit(); });
+    connect(this, &QComboBox::activated, this, [this](int index) { onItemChosen(index); });
+}
+
+DBComboBox::~DBComboBox()
+{
+    detach();
+}
+
+void DBComboBox::setItems(const QStringList& items)
+{
+    showing_ = true;
+    clear();
+    addItems(items);
+    showing_ = false;
+    showFieldValue();
+}
+
+void DBComboBox::setDataSource(DataSource* source)
+{
+    detach();
+    source_ = source;
+    attach();
+}
+
+void DBComboBox::setDataField(const QString& field)
+{
+    detach();
+    field_ = field;
+    attach();
+}
+
+void DBComboBox::attach()
+{
+    dataSet_ = source_ ? &source_->dataSet() : nullptr;
+    if (dataSet_) {
+        dataSet_->addObserver(this);
+        fieldIndex_ = field_.isEmpty() ? -1 : dataSet_->fieldIndex(field_);
+    }
+    lineEdit()->setMaxLength(fieldIndex_ >= 0 ? detail::maxLengthFor(dataSet_->fields()[size_t(fieldIndex_)]) : 32767);
+    showFieldValue();
+}
+
+void DBComboBox::detach()
+{
+    if (dataSet_)
+        dataSet_->removeObserver(this);
+    dataSet_ = nullptr;
+    fieldIndex_ = -1;
+}
+
+void DBComboBox::showFieldValue()
+{
+    QString value;
+    if (dataSet_ && fieldIndex_ >= 0 && dataSet_->isOpen())
+        value = dataSet_->text(fieldIndex_);
+    // The same text is left alone, so starting to edit keeps the user's selection and cursor.
+    const int index = findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    showing_ = true;
+    if (currentIndex() != index)
+        setCurrentIndex(index);
+    if (currentText() != value)
+        setEditText(value);
+    showing_ = false;
+    pending_ = false;
+    holdFocus_ = false;
+}
+
+void DBComboBox::setPendingText(const QString& text)
+{
+    showing_ = true;
+    setEditText(text);
+    showing_ = false;
+    pending_ = true;
+}
+
+void DBComboBox::writePending()
+{
+    if (!pending_ || !dataSet_ || fieldIndex_ < 0)
+        return;
+    dataSet_->setText(fieldIndex_, currentText());
+    pending_ = false;
+    holdFocus_ = false;
+}
+
+void DBComboBox::discardPending()
+{
+    showFieldValue();
+}
+
+bool DBComboBox::acceptsText(const QString& text) const
+{
+    return !dataSet_ || fieldIndex_ < 0 || detail::acceptsText(dataSet_->fields()[size_t(fieldIndex_)], text);
+}
+
+bool DBComboBox::startEditing()
+{
+    if (!dataSet_ || fieldIndex_ < 0 || dataSet_->isEditing())
+        return true;
+    return runGuarded(window(), [this] { dataSet_->edit(); });
+}
+
+void DBComboBox::onUserEdit()
+{
+    if (showing_)
+        return;
+    if (dataSet_ && fieldIndex_ >= 0 && !dataSet_->isEditing()) {
+        const QString typed = currentText();
+        const int cursor = lineEdit()->cursorPosition();
+        if (!startEditing()) {
+            showFieldValue();
+            return;
+        }
+        showing_ = true;
+        setEditText(typed);
+        lineEdit()->setCursorPosition(cursor);
+        showing_ = false;
+    }
+    pending_ = true;
+}
+
+void DBComboBox::onItemChosen(int index)
+{
+    if (showing_ || index < 0)
+        return;
+    const QString item = itemText(index);
+    // Starting to edit shows the stored value again; the chosen item then becomes the pending text.
+    if (!startEditing()) {
+        showFieldValue();
+        return;
+    }
+    showing_ = true;
+    setCurrentIndex(index);
+    showing_ = false;
+    setPendingText(item);
+}
+
+void DBComboBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        discardPending();
+        lineEdit()->selectAll();
+        event->accept();
+        return;
+    }
+    if (dataSet_ && fieldIndex_ >= 0) {
+        if (!acceptsText(detail::typedText(event))) {
+            detail::refuseCharacter();
+            event->accept();
+            return;
+        }
+        if (detail::changesText(event) && !startEditing()) {
+            event->accept();
+            return;
+        }
+    }
+    // Enter makes the combo box pick the item its text matches, which is no choice from the list.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool wasShowing = showing_;
+    showing_ = showing_ || enter;
+    QComboBox::keyPressEvent(event);
+    showing_ = wasShowing;
+}
+
+void DBComboBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    if (dataSet_ && fieldIndex_ >= 0 && !commit.isEmpty()) {
+        if (!acceptsText(commit)) {
+            detail::refuseCharacter();
+            event->accept();
+            return;
+        }
+        if (!startEditing()) {
+            event->accept();
+            return;
+        }
+    }
+    QComboBox::inputMethodEvent(event);
+}
+
+void DBComboBox::focusInEvent(QFocusEvent* event)
+{
+    QComboBox::focusInEvent(event);
+    if (!detail::focusMovesWithinWindow(event->reason()) || holdFocus_ || !pending_)
+        return;
+    discardPending();
+}
+
+void DBComboBox::focusOutEvent(QFocusEvent* event)
+{
+    // Leaving the box makes the combo box pick the item its text matches; that is no choice by the user.
+    showing_ = true;
+    QComboBox::focusOutEvent(event);
+    showing_ = false;
+    if (!detail::focusMovesWithinWindow(event->reason()) || !pending_)
+        return;
+    holdFocus_ = true;
+    if (runGuarded(window(), [this] { writePending(); })) {
+        holdFocus_ = false;
+        return;
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+void DBComboBox::currentRowChanged(DataSet&)
+{
+    showFieldValue();
+}
+
+void DBComboBox::fieldChanged(DataSet&, int field)
+{
+    if (field == fieldIndex_)
+        showFieldValue();
+}
+
+void DBComboBox::stateChanged(DataSet&)
+{
+    showFieldValue();
+}
+
+void DBComboBox::rowsChanged(DataSet&)
+{
+    if (!pending_)
+        showFieldValue();
+}
+
+void DBComboBox::writePendingChanges(DataSet&)
+{
+    writePending();
+}
+
+void DBComboBox::dataSetDestroyed(DataSet&)
+{
+    dataSet_ = nullptr;
+    fieldIndex_ = -1;
+}
+
+} // namespace vi23::ui

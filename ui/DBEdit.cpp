@@ -1,0 +1,233 @@
+#include "ui/DBEdit.h"
+
+#include "ui/BoundField.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace vi23::ui {
+
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, [this] { onUserEdit(); });
+}
+
+DBEdit::~DBEdit()
+{
+    detach();
+}
+
+void DBEdit::setDataSource(DataSource* source)
+{
+    detach();
+    source_ = source;
+    attach();
+}
+
+void DBEdit::setDataField(const QString& field)
+{
+    detach();
+    field_ = field;
+    attach();
+}
+
+void DBEdit::attach()
+{
+    dataSet_ = source_ ? &source_->dataSet() : nullptr;
+    if (dataSet_) {
+        dataSet_->addObserver(this);
+        fieldIndex_ = field_.isEmpty() ? -1 : dataSet_->fieldIndex(field_);
+    }
+    setMaxLength(fieldIndex_ >= 0 ? detail::maxLengthFor(dataSet_->fields()[size_t(fieldIndex_)]) : 32767);
+    showFieldValue();
+}
+
+void DBEdit::detach()
+{
+    if (dataSet_)
+        dataSet_->removeObserver(this);
+    dataSet_ = nullptr;
+    fieldIndex_ = -1;
+}
+
+void DBEdit::showFieldValue()
+{
+    QString value;
+    if (dataSet_ && fieldIndex_ >= 0 && dataSet_->isOpen())
+        value = dataSet_->text(fieldIndex_);
+    // The same text is left alone, so starting to edit keeps the user's selection and cursor.
+    showing_ = true;
+    if (text() != value)
+        setText(value);
+    showing_ = false;
+    pending_ = false;
+    holdFocus_ = false;
+}
+
+void DBEdit::setPendingText(const QString& text)
+{
+    showing_ = true;
+    setText(text);
+    showing_ = false;
+    pending_ = true;
+}
+
+void DBEdit::writePending()
+{
+    if (!pending_ || !dataSet_ || fieldIndex_ < 0)
+        return;
+    dataSet_->setText(fieldIndex_, text());
+    // The field's change has shown the stored form of the text again.
+    pending_ = false;
+    holdFocus_ = false;
+}
+
+void DBEdit::discardPending()
+{
+    showFieldValue();
+}
+
+bool DBEdit::acceptsCharacter(QChar c) const
+{
+    if (!dataSet_ || fieldIndex_ < 0)
+        return true;
+    return detail::acceptsCharacter(dataSet_->fields()[size_t(fieldIndex_)], c);
+}
+
+bool DBEdit::startEditing()
+{
+    if (!dataSet_ || fieldIndex_ < 0 || dataSet_->isEditing())
+        return true;
+    return runGuarded(window(), [this] { dataSet_->edit(); });
+}
+
+void DBEdit::onUserEdit()
+{
+    if (showing_)
+        return;
+    if (dataSet_ && fieldIndex_ >= 0 && !dataSet_->isEditing()) {
+        // A change that came past the keyboard (a drop, the context menu): the row starts editing
+        // now, which shows the field again, so the user's text is put back afterwards.
+        const QString typed = text();
+        const int cursor = cursorPosition();
+        if (!startEditing()) {
+            showFieldValue();
+            return;
+        }
+        showing_ = true;
+        setText(typed);
+        setCursorPosition(cursor);
+        showing_ = false;
+    }
+    pending_ = true;
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        discardPending();
+        selectAll();
+        event->accept();
+        return;
+    }
+    if (!isReadOnly() && dataSet_ && fieldIndex_ >= 0) {
+        const QString typed = detail::typedText(event);
+        if (!std::all_of(typed.begin(), typed.end(), [this](QChar c) { return acceptsCharacter(c); })) {
+            detail::refuseCharacter();
+            event->accept();
+            return;
+        }
+        if (detail::changesText(event) && !startEditing()) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DBEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    if (!isReadOnly() && dataSet_ && fieldIndex_ >= 0 && !commit.isEmpty()) {
+        if (!std::all_of(commit.begin(), commit.end(), [this](QChar c) { return acceptsCharacter(c); })) {
+            detail::refuseCharacter();
+            event->accept();
+            return;
+        }
+        if (!startEditing()) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void DBEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (!detail::focusMovesWithinWindow(event->reason()) || holdFocus_ || !pending_)
+        return;
+    discardPending();
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        selectAll();
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (!detail::focusMovesWithinWindow(event->reason()) || !pending_)
+        return;
+    // Set before the message shows, so the focus it brings back does not drop the text.
+    holdFocus_ = true;
+    if (runGuarded(window(), [this] { writePending(); })) {
+        holdFocus_ = false;
+        return;
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+void DBEdit::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    emit clicked();
+}
+
+void DBEdit::currentRowChanged(DataSet&)
+{
+    showFieldValue();
+}
+
+void DBEdit::fieldChanged(DataSet&, int field)
+{
+    if (field == fieldIndex_)
+        showFieldValue();
+}
+
+void DBEdit::stateChanged(DataSet&)
+{
+    showFieldValue();
+}
+
+void DBEdit::rowsChanged(DataSet&)
+{
+    if (!pending_)
+        showFieldValue();
+}
+
+void DBEdit::writePendingChanges(DataSet&)
+{
+    writePending();
+}
+
+void DBEdit::dataSetDestroyed(DataSet&)
+{
+    dataSet_ = nullptr;
+    fieldIndex_ = -1;
+}
+
+} // namespace vi23::ui

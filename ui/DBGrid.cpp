@@ -1,0 +1,176 @@
+#include "ui/DBGrid.h"
+
+#include "ui/BoundField.h"
+#include "ui/DataSetTableModel.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace vi23::ui {
+
+namespace {
+
+// Cell editors take what a bound box of the same field would take.
+class FieldEditDelegate : public QStyledItemDelegate {
+public:
+    FieldEditDelegate(DataSetTableModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const FieldDef* field = model_.fieldAt(index.column());
+        if (line && field) {
+            line->setMaxLength(detail::maxLengthFor(*field));
+            line->setProperty(kColumn, index.column());
+        }
+        return editor;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const QVariant column = object->property(kColumn);
+            const FieldDef* field = column.isValid() ? model_.fieldAt(column.toInt()) : nullptr;
+            if (field && !detail::acceptsText(*field, detail::typedText(key))) {
+                detail::refuseCharacter();
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    static constexpr const char* kColumn = "vi23Column";
+    DataSetTableModel& model_;
+};
+
+} // namespace
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DataSetTableModel(this))
+{
+    model_->setErrorParent(this);
+    setModel(model_);
+    setItemDelegate(new FieldEditDelegate(*model_, this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    horizontalHeader()->setHighlightSections(false);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { lineSelected(current.row()); });
+    connect(model_, &DataSetTableModel::currentRowMoved, this, [this] { followDataSet(); });
+}
+
+DBGrid::~DBGrid()
+{
+    // The model stops following the data set before the view goes.
+    model_->setDataSet(nullptr);
+}
+
+void DBGrid::setDataSource(DataSource* source)
+{
+    source_ = source;
+    model_->setDataSet(source ? &source->dataSet() : nullptr);
+}
+
+void DBGrid::addColumn(const QString& field, const QString& title, int width)
+{
+    const int column = model_->addColumn(field, title);
+    setColumnWidth(column, width);
+    // A selected line covers the columns it had when selected.
+    followDataSet();
+}
+
+void DBGrid::setColumnWidthFor(const QString& field, int width)
+{
+    const int column = model_->columnOf(field);
+    if (column >= 0)
+        setColumnWidth(column, width);
+}
+
+void DBGrid::setReadOnly(bool readOnly)
+{
+    readOnly_ = readOnly;
+    model_->setEditable(!readOnly);
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed);
+}
+
+int DBGrid::selectedRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() && selectionModel()->isRowSelected(current.row(), {}) ? current.row() : -1;
+}
+
+void DBGrid::followDataSet()
+{
+    DataSet* dataSet = model_->dataSet();
+    const int row = dataSet && dataSet->isOpen() ? dataSet->position() : -1;
+    following_ = true;
+    if (row >= 0 && row < model_->rowCount() && model_->columnCount() > 0) {
+        const QModelIndex current = currentIndex();
+        const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);
+        if (target != current || !selectionModel()->isRowSelected(row, {}))
+            selectionModel()->setCurrentIndex(target,
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(target);
+    } else {
+        selectionModel()->clear();
+    }
+    following_ = false;
+}
+
+void DBGrid::lineSelected(int row)
+{
+    DataSet* dataSet = model_->dataSet();
+    if (following_ || !dataSet || row < 0 || !dataSet->isOpen() || dataSet->position() == row)
+        return;
+    runGuarded(window(), [dataSet, row] { dataSet->moveToPosition(row); });
+    if (dataSet->position() != row) {
+        // The row could not be left: the selection goes back once the view has finished this event.
+        QMetaObject::invokeMethod(this, [this] { followDataSet(); }, Qt::QueuedConnection);
+    }
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        event->accept();
+        DataSet* dataSet = model_->dataSet();
+        if (readOnly_ || !dataSet || !dataSet->isOpen() || dataSet->isReadOnly() || dataSet->recordCount() == 0)
+            return;
+        if (askYesNo(this, QStringLiteral("Delete record?")))
+            runGuarded(window(), [dataSet] { dataSet->remove(); });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    DataSet* dataSet = model_->dataSet();
+    if (dataSet && dataSet->isOpen() && selectedRow() != dataSet->position())
+        followDataSet();
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const bool onLine = indexAt(event->position().toPoint()).isValid();
+    QTableView::mouseDoubleClickEvent(event);
+    if (onLine)
+        emit rowDoubleClicked();
+}
+
+} // namespace vi23::ui
