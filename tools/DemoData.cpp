@@ -183,7 +183,12 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         for (int line = 0; line < 10; ++line) {
             QString n = QString::number(line);
             if (line >= lines) {
+                // An empty line as a new document leaves it.
                 documents.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
+                documents.setValue(QStringLiteral("kol") + n, 1.0);
+                documents.setValue(QStringLiteral("cen") + n, Money());
+                documents.setValue(QStringLiteral("nds") + n, 0);
+                documents.setValue(QStringLiteral("s") + n, Money());
                 continue;
             }
             const Goods& g = kGoods[size_t(pick(int(kGoods.size())))];
