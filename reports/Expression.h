@@ -1,0 +1,47 @@
+#pragma once
+// Bracket expressions of memo texts: parsed once into a tree, evaluated against a context.
+#include "data/Value.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace vi23 {
+
+struct ExprNode {
+    enum class Kind { Number, String, Bracket, Identifier, Call, Binary, Negate };
+    Kind kind = Kind::Number;
+    double number = 0;
+    QString text;       // string literal, bracket content as written, identifier upper-cased, function upper-cased
+    QString argText;    // call: its argument text exactly as written
+    QChar op;           // binary operator
+    std::vector<std::unique_ptr<ExprNode>> children;
+};
+
+// What an expression reaches outside itself.
+class ExpressionContext {
+public:
+    virtual ~ExpressionContext() = default;
+    // The full resolution order for a bracket's content or an upper-cased identifier.
+    virtual Value resolve(const QString& name) = 0;
+    // SUM, COUNT, MAX, MIN, AVG of `arg`, keyed by the function and the argument text.
+    virtual Value aggregate(const QString& function, const QString& argText, const ExprNode& arg) = 0;
+};
+
+// Throws UserError when the text is not an expression.
+std::unique_ptr<ExprNode> parseExpression(const QString& text);
+Value evaluate(const ExprNode& node, ExpressionContext& context);
+
+bool isAggregateFunction(const QString& upperName);
+
+// Index just past the "]" matching the "[" at `open`, skipping quoted stretches; -1 if unmatched.
+qsizetype findClosingBracket(const QString& text, qsizetype open);
+
+// A number for arithmetic: numbers as they are, text read with comma or point (else an error),
+// Null and empty text 0, dates as day counts.
+double arithmeticOperand(const Value& value);
+
+// Nearest integer, an exact half (at 15 significant digits) to the even neighbour.
+double roundHalfEven(double value);
+
+} // namespace vi23

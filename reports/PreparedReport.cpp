@@ -1,0 +1,210 @@
+#include "reports/PreparedReport.h"
+
+#include "data/Error.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vi23 {
+
+namespace {
+
+const QString kFileKind = QStringLiteral("vi23-prepared-report");
+constexpr int kFileVersion = 1;
+
+QString frameCode(const PreparedBox& b)
+{
+    QString s;
+    if (b.frameSides & frame::Left)
+        s += u'L';
+    if (b.frameSides & frame::Top)
+        s += u'T';
+    if (b.frameSides & frame::Right)
+        s += u'R';
+    if (b.frameSides & frame::Bottom)
+        s += u'B';
+    if (s.isEmpty())
+        s = QStringLiteral("-");
+    else if (b.frameWidth != 1)
+        s += u'=';
+    if (b.fillColor == kColorTeal)
+        s += QStringLiteral(" fill teal");
+    else if (b.fillColor == kColorWhite)
+        s += QStringLiteral(" fill white");
+    else if (b.fillColor != kColorNone)
+        s += QStringLiteral(" fill #%1").arg(b.fillColor, 6, 16, QLatin1Char('0'));
+    return s;
+}
+
+QString fontCode(const MemoFont& f)
+{
+    QString s = f.name == u"Arial Narrow" ? QStringLiteral("AN")
+        : f.name == u"Arial Baltic"       ? QStringLiteral("AB")
+        : f.name == u"Arial"              ? QStringLiteral("A")
+                                          : f.name + u' ';
+    s += QString::number(f.size);
+    if (f.style & fontstyle::Bold)
+        s += u'b';
+    if (f.style & fontstyle::Italic)
+        s += u'i';
+    if (f.style & fontstyle::Underline)
+        s += u'u';
+    if (f.style & fontstyle::StrikeOut)
+        s += u's';
+    if (f.color == kColorWhite)
+        s += QStringLiteral(" white");
+    else if (f.color != kColorBlack)
+        s += QStringLiteral(" #%1").arg(f.color, 6, 16, QLatin1Char('0'));
+    return s;
+}
+
+QString alignCode(int alignment)
+{
+    static const char h[] = {'L', 'R', 'C', 'J'};
+    static const char v[] = {'T', 'M', 'B', 'B'};
+    return QString(QChar::fromLatin1(h[alignment & 3])) + QChar::fromLatin1(v[(alignment >> 3) & 3]);
+}
+
+[[noreturn]] void damaged(const QString& what)
+{
+    throw UserError(QStringLiteral("Файл отчета поврежден: %1").arg(what));
+}
+
+QJsonObject pageToJson(const PageDescription& p)
+{
+    return QJsonObject{{"paper", p.paperSize}, {"width", p.width}, {"height", p.height},
+                       {"landscape", p.orientation == Orientation::Landscape},
+                       {"margins", QJsonArray{p.marginLeft, p.marginTop, p.marginRight, p.marginBottom}}};
+}
+
+PageDescription pageFromJson(const QJsonObject& o)
+{
+    PageDescription p;
+    p.paperSize = o.value("paper").toInt(9);
+    p.width = o.value("width").toInt(2100);
+    p.height = o.value("height").toInt(2970);
+    p.orientation = o.value("landscape").toBool() ? Orientation::Landscape : Orientation::Portrait;
+    const QJsonArray m = o.value("margins").toArray();
+    if (m.size() == 4) {
+        p.marginLeft = m[0].toInt();
+        p.marginTop = m[1].toInt();
+        p.marginRight = m[2].toInt();
+        p.marginBottom = m[3].toInt();
+    }
+    return p;
+}
+
+} // namespace
+
+QStringList PreparedBox::texts() const
+{
+    QStringList out;
+    for (const PreparedLine& l : lines)
+        out.push_back(l.text);
+    return out;
+}
+
+QString dumpPreparedReport(const PreparedReport& report)
+{
+    QString out;
+    for (size_t p = 0; p < report.pages.size(); ++p) {
+        for (const PreparedBox& b : report.pages[p].boxes) {
+            out += QStringLiteral("%1 %2 %3 %4 %5 | ").arg(p + 1).arg(b.x).arg(b.y).arg(b.width).arg(b.height);
+            if (b.kind == PreparedBox::Kind::Line) {
+                out += QStringLiteral("line %1 |\n").arg(b.frameWidth);
+                continue;
+            }
+            out += frameCode(b) + QStringLiteral(" | ") + fontCode(b.font) + QStringLiteral(" | ")
+                + alignCode(b.alignment) + QStringLiteral(" | ") + b.texts().join(QStringLiteral(" ⏎ ")) + u'\n';
+        }
+    }
+    return out;
+}
+
+QByteArray savePreparedReport(const PreparedReport& report)
+{
+    QJsonArray pages;
+    for (const PreparedPage& page : report.pages) {
+        QJsonArray boxes;
+        for (const PreparedBox& b : page.boxes) {
+            QJsonArray lines;
+            for (const PreparedLine& l : b.lines)
+                lines.append(QJsonArray{l.text, l.x, l.y});
+            boxes.append(QJsonObject{
+                {"line", b.kind == PreparedBox::Kind::Line},
+                {"rect", QJsonArray{b.x, b.y, b.width, b.height}},
+                {"frame", QJsonArray{b.frameSides, b.frameWidth, qint64(b.frameColor)}},
+                {"fill", qint64(b.fillColor)},
+                {"font", QJsonArray{b.font.name, b.font.size, b.font.style, qint64(b.font.color), b.font.charset}},
+                {"fontHeight", b.fontHeight},
+                {"align", b.alignment},
+                {"lines", lines},
+            });
+        }
+        pages.append(QJsonObject{{"width", page.width}, {"height", page.height}, {"paper", pageToJson(page.paper)},
+                                 {"boxes", boxes}});
+    }
+    const QJsonObject root{{"kind", kFileKind}, {"version", kFileVersion}, {"template", report.templateName},
+                           {"pages", pages}};
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+PreparedReport loadPreparedReport(const QByteArray& data)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    if (doc.isNull() || !doc.isObject())
+        damaged(error.errorString());
+    const QJsonObject root = doc.object();
+    if (root.value("kind").toString() != kFileKind)
+        damaged(QStringLiteral("это не сохраненный отчет"));
+    if (root.value("version").toInt() != kFileVersion)
+        damaged(QStringLiteral("неизвестная версия %1").arg(root.value("version").toInt()));
+    PreparedReport report;
+    report.templateName = root.value("template").toString();
+    for (const QJsonValue& pv : root.value("pages").toArray()) {
+        if (!pv.isObject())
+            damaged(QStringLiteral("страница"));
+        const QJsonObject po = pv.toObject();
+        PreparedPage page;
+        page.width = po.value("width").toInt();
+        page.height = po.value("height").toInt();
+        page.paper = pageFromJson(po.value("paper").toObject());
+        if (page.width <= 0 || page.height <= 0)
+            damaged(QStringLiteral("размер страницы"));
+        for (const QJsonValue& bv : po.value("boxes").toArray()) {
+            const QJsonObject bo = bv.toObject();
+            const QJsonArray rect = bo.value("rect").toArray();
+            const QJsonArray fr = bo.value("frame").toArray();
+            const QJsonArray font = bo.value("font").toArray();
+            if (rect.size() != 4 || fr.size() != 3 || font.size() != 5)
+                damaged(QStringLiteral("объект страницы"));
+            PreparedBox b;
+            b.kind = bo.value("line").toBool() ? PreparedBox::Kind::Line : PreparedBox::Kind::Memo;
+            b.x = rect[0].toInt();
+            b.y = rect[1].toInt();
+            b.width = rect[2].toInt();
+            b.height = rect[3].toInt();
+            b.frameSides = fr[0].toInt();
+            b.frameWidth = fr[1].toDouble();
+            b.frameColor = std::uint32_t(fr[2].toInteger());
+            b.fillColor = std::uint32_t(bo.value("fill").toInteger());
+            b.font = MemoFont{font[0].toString(), font[1].toInt(), font[2].toInt(), std::uint32_t(font[3].toInteger()),
+                              font[4].toInt()};
+            b.fontHeight = bo.value("fontHeight").toInt();
+            b.alignment = bo.value("align").toInt();
+            for (const QJsonValue& lv : bo.value("lines").toArray()) {
+                const QJsonArray la = lv.toArray();
+                if (la.size() != 3)
+                    damaged(QStringLiteral("строка текста"));
+                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble()});
+            }
+            page.boxes.push_back(std::move(b));
+        }
+        report.pages.push_back(std::move(page));
+    }
+    return report;
+}
+
+} // namespace vi23

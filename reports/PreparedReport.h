@@ -1,0 +1,64 @@
+#pragma once
+// Finished pages of a report: placed boxes with their final text, ready to paint. No painting here.
+#include "reports/TemplateModel.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace vi23 {
+
+// One text line of a box at its final place: x of the text start and y of the line top, in
+// absolute layout units.
+struct PreparedLine {
+    QString text;
+    double x = 0;
+    double y = 0;
+
+    friend bool operator==(const PreparedLine&, const PreparedLine&) = default;
+};
+
+struct PreparedBox {
+    enum class Kind { Memo, Line };
+    Kind kind = Kind::Memo;
+    int x = 0;                          // absolute layout units on the page
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int frameSides = 0;
+    double frameWidth = 1;
+    std::uint32_t frameColor = kColorBlack;
+    std::uint32_t fillColor = kColorNone;
+    MemoFont font;
+    int fontHeight = 13;                // layout units: round(size * 96 / 72)
+    int alignment = 0;
+    std::vector<PreparedLine> lines;
+
+    QStringList texts() const;
+    friend bool operator==(const PreparedBox&, const PreparedBox&) = default;
+};
+
+struct PreparedPage {
+    int width = kA4PortraitWidth;       // layout units
+    int height = kA4PortraitHeight;
+    PageDescription paper;
+    std::vector<PreparedBox> boxes;
+
+    friend bool operator==(const PreparedPage&, const PreparedPage&) = default;
+};
+
+struct PreparedReport {
+    QString templateName;
+    std::vector<PreparedPage> pages;
+
+    friend bool operator==(const PreparedReport&, const PreparedReport&) = default;
+};
+
+// One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".
+QString dumpPreparedReport(const PreparedReport& report);
+
+// Our own saved form of prepared reports (versioned JSON). Reading a damaged file throws UserError.
+QByteArray savePreparedReport(const PreparedReport& report);
+PreparedReport loadPreparedReport(const QByteArray& data);
+
+} // namespace vi23

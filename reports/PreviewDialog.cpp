@@ -1,0 +1,463 @@
+#include "reports/PreviewDialog.h"
+
+#include "data/Error.h"
+#include "reports/PrintDialog.h"
+#include "reports/ReportRenderer.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace vi23 {
+
+namespace {
+
+constexpr int kGap = 12;              // pixels around and between pages
+constexpr double kScreenDpi = 96.0;   // logical dots per inch at 100 %
+
+const QString kReportFilter = QStringLiteral("Подготовленный отчет (*.vrp)");
+const QString kPdfFilter = QStringLiteral("Документ PDF (*.pdf)");
+
+struct ZoomEntry {
+    const char* text;
+    PreviewDialog::ZoomMode mode;
+    int percent;
+};
+
+const ZoomEntry kZoomEntries[] = {
+    {"200%", PreviewDialog::ZoomMode::Percent, 200},
+    {"150%", PreviewDialog::ZoomMode::Percent, 150},
+    {"100%", PreviewDialog::ZoomMode::Percent, 100},
+    {"75%", PreviewDialog::ZoomMode::Percent, 75},
+    {"50%", PreviewDialog::ZoomMode::Percent, 50},
+    {"25%", PreviewDialog::ZoomMode::Percent, 25},
+    {"10%", PreviewDialog::ZoomMode::Percent, 10},
+    {"По ширине страницы", PreviewDialog::ZoomMode::PageWidth, 0},
+    {"Страница целиком", PreviewDialog::ZoomMode::WholePage, 0},
+    {"Две страницы", PreviewDialog::ZoomMode::TwoPages, 0},
+};
+
+} // namespace
+
+QStringList zoomMenuTexts()
+{
+    QStringList out;
+    for (const ZoomEntry& e : kZoomEntries)
+        out.push_back(QString::fromUtf8(e.text));
+    return out;
+}
+
+// ---- PageView --------------------------------------------------------------------------------------
+
+PageView::PageView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pageView"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PageView::setReport(const PreparedReport* report)
+{
+    report_ = report;
+    relayout();
+}
+
+void PageView::setZoom(double zoom, int columns)
+{
+    zoom_ = zoom;
+    columns_ = std::max(1, columns);
+    relayout();
+}
+
+void PageView::relayout()
+{
+    int w = 0, h = 0;
+    if (report_) {
+        for (const PreparedPage& p : report_->pages) {
+            const QSizeF s = pageSizeAt(p, kScreenDpi * zoom_, kScreenDpi * zoom_);
+            w = std::max(w, int(std::ceil(s.width())));
+            h = std::max(h, int(std::ceil(s.height())));
+        }
+    }
+    cell_ = QSize(w, h);
+    const int pages = report_ ? int(report_->pages.size()) : 0;
+    const int rows = (pages + columns_ - 1) / columns_;
+    resize(kGap + columns_ * (w + kGap), kGap + rows * (h + kGap));
+    update();
+}
+
+QRect PageView::pageRect(int index) const
+{
+    if (!report_ || index < 0 || index >= int(report_->pages.size()))
+        return {};
+    const QSizeF s = pageSizeAt(report_->pages[size_t(index)], kScreenDpi * zoom_, kScreenDpi * zoom_);
+    const int row = index / columns_, col = index % columns_;
+    return QRect(kGap + col * (cell_.width() + kGap), kGap + row * (cell_.height() + kGap), int(std::ceil(s.width())),
+                 int(std::ceil(s.height())));
+}
+
+int PageView::pageAt(int y) const
+{
+    if (!report_ || report_->pages.empty())
+        return 0;
+    const int row = std::max(0, (y - kGap / 2) / (cell_.height() + kGap));
+    return std::clamp(row * columns_, 0, int(report_->pages.size()) - 1);
+}
+
+void PageView::setHits(const QList<Hit>& hits, int current)
+{
+    hits_ = hits;
+    currentHit_ = current;
+    update();
+}
+
+void PageView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    if (!report_)
+        return;
+    const double dpi = kScreenDpi * zoom_;
+    for (int i = 0; i < int(report_->pages.size()); ++i) {
+        const QRect r = pageRect(i);
+        if (!r.intersects(event->rect()))
+            continue;
+        painter.fillRect(r.translated(3, 3), QColor(0, 0, 0, 80));
+        painter.fillRect(r, Qt::white);
+        painter.save();
+        painter.translate(r.topLeft());
+        painter.setClipRect(QRect(QPoint(0, 0), r.size()));
+        renderPage(painter, report_->pages[size_t(i)], dpi, dpi);
+        painter.scale(dpi / kUnitsPerInchX, dpi / kUnitsPerInchY);
+        for (int h = 0; h < hits_.size(); ++h) {
+            if (hits_[h].page == i)
+                painter.fillRect(hits_[h].rect, h == currentHit_ ? QColor(255, 140, 0, 110) : QColor(255, 235, 0, 110));
+        }
+        painter.restore();
+    }
+}
+
+// ---- PreviewDialog -----------------------------------------------------------------------------------
+
+PreviewDialog::PreviewDialog(PreparedReport report, QWidget* parent) : QDialog(parent), report_(std::move(report))
+{
+    setObjectName(QStringLiteral("PreviewDialog"));
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    setModal(true);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    setSizeGripEnabled(true);
+
+    buildToolBar();
+    view_ = new PageView;
+    view_->setReport(&report_);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("pageScroll"));
+    scroll_->setWidget(view_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        currentPage_ = view_->pageAt(value + scroll_->viewport()->height() / 3) + 1;
+        updatePageLabel();
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar_);
+    layout->addWidget(scroll_, 1);
+    applyZoom();
+    updatePageLabel();
+}
+
+void PreviewDialog::buildToolBar()
+{
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("previewToolBar"));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    auto* zoomMenu = new QMenu(this);
+    zoomMenu->setObjectName(QStringLiteral("zoomMenu"));
+    for (const ZoomEntry& e : kZoomEntries) {
+        QAction* a = zoomMenu->addAction(QString::fromUtf8(e.text));
+        connect(a, &QAction::triggered, this, [this, e] { setZoomMode(e.mode, e.percent); });
+    }
+    zoomButton_ = new QToolButton(this);
+    zoomButton_->setObjectName(QStringLiteral("zoomButton"));
+    zoomButton_->setText(QStringLiteral("Масштаб"));
+    zoomButton_->setToolTip(QStringLiteral("Масштаб"));
+    zoomButton_->setMenu(zoomMenu);
+    zoomButton_->setPopupMode(QToolButton::InstantPopup);
+    QAction* zoomAction = toolBar_->addWidget(zoomButton_);
+    zoomAction->setObjectName(QStringLiteral("zoomAction"));
+
+    auto add = [this](const char* name, const QString& text, const QKeySequence& key, auto slot) {
+        QAction* a = toolBar_->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(text);
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    add("openAction", QStringLiteral("Открыть"), QKeySequence::Open, [this] { onOpen(); });
+    add("saveAction", QStringLiteral("Сохранить"), QKeySequence::Save, [this] { onSave(); });
+    printAction_ = add("printAction", QStringLiteral("Печать"), QKeySequence::Print, [this] { onPrint(); });
+    printAction_->setEnabled(!QPrinterInfo::availablePrinterNames().isEmpty());
+    add("findAction", QStringLiteral("Найти"), QKeySequence::Find, [this] { onFind(); });
+    add("helpAction", QStringLiteral("Справка"), QKeySequence::HelpContents, [this] { onHelp(); });
+    add("closeAction", QStringLiteral("Закрыть"), QKeySequence(), [this] { accept(); });
+    toolBar_->addSeparator();
+    add("pageUpAction", QStringLiteral("◀ Страница"), QKeySequence(), [this] { goToPage(currentPage_ - 1); });
+    add("pageDownAction", QStringLiteral("Страница ▶"), QKeySequence(), [this] { goToPage(currentPage_ + 1); });
+    pageLabel_ = new QLabel(this);
+    pageLabel_->setObjectName(QStringLiteral("pageLabel"));
+    pageLabel_->setContentsMargins(8, 0, 8, 0);
+    toolBar_->addWidget(pageLabel_);
+}
+
+void PreviewDialog::setZoomMode(ZoomMode mode, int percent)
+{
+    zoomMode_ = mode;
+    if (mode == ZoomMode::Percent)
+        zoomPercent_ = percent;
+    applyZoom();
+}
+
+double PreviewDialog::zoom() const
+{
+    return view_->zoom();
+}
+
+void PreviewDialog::applyZoom()
+{
+    const int keepPage = currentPage_;
+    double zoom = zoomPercent_ / 100.0;
+    int columns = 1;
+    if (zoomMode_ != ZoomMode::Percent && !report_.pages.empty()) {
+        const PreparedPage& page = report_.pages[size_t(std::clamp(currentPage_ - 1, 0, pageCount() - 1))];
+        const QSizeF atOne = pageSizeAt(page, kScreenDpi, kScreenDpi);
+        const QSize room = scroll_->viewport()->size() - QSize(2 * kGap, 2 * kGap);
+        const double byWidth = room.width() / atOne.width();
+        const double byHeight = room.height() / atOne.height();
+        if (zoomMode_ == ZoomMode::PageWidth) {
+            zoom = byWidth;
+        } else if (zoomMode_ == ZoomMode::WholePage) {
+            zoom = std::min(byWidth, byHeight);
+        } else {
+            columns = 2;
+            zoom = std::min((room.width() - kGap) / (2 * atOne.width()), byHeight);
+        }
+        zoom = std::max(zoom, 0.05);
+    }
+    view_->setZoom(zoom, columns);
+    goToPage(keepPage);
+}
+
+void PreviewDialog::goToPage(int page)
+{
+    if (report_.pages.empty())
+        return;
+    page = std::clamp(page, 1, pageCount());
+    const QRect r = view_->pageRect(page - 1);
+    scroll_->verticalScrollBar()->setValue(r.top() - kGap);
+    currentPage_ = page;
+    updatePageLabel();
+}
+
+void PreviewDialog::updatePageLabel()
+{
+    if (pageLabel_)
+        pageLabel_->setText(QStringLiteral("Страница %1 из %2").arg(currentPage_).arg(pageCount()));
+}
+
+int PreviewDialog::find(const QString& text)
+{
+    findText_ = text;
+    hits_.clear();
+    currentHit_ = -1;
+    if (!text.isEmpty()) {
+        for (int p = 0; p < pageCount(); ++p) {
+            for (const PreparedBox& b : report_.pages[size_t(p)].boxes) {
+                for (const PreparedLine& l : b.lines) {
+                    if (l.text.contains(text, Qt::CaseInsensitive)) {
+                        const double w = std::max(4.0, double(b.x + b.width) - l.x);
+                        hits_.push_back(PageView::Hit{p, QRectF(l.x, l.y, std::min(w, double(b.width)), b.fontHeight + 2)});
+                    }
+                }
+            }
+        }
+    }
+    for (int i = 0; i < hits_.size(); ++i) {
+        if (hits_[i].page + 1 >= currentPage_) {
+            currentHit_ = i;
+            break;
+        }
+    }
+    if (currentHit_ < 0 && !hits_.isEmpty())
+        currentHit_ = 0;
+    view_->setHits(hits_, currentHit_);
+    if (currentHit_ >= 0)
+        goToPage(hits_[currentHit_].page + 1);
+    return int(hits_.size());
+}
+
+void PreviewDialog::findNext(bool backwards)
+{
+    if (hits_.isEmpty())
+        return;
+    currentHit_ = (currentHit_ + (backwards ? -1 : 1) + int(hits_.size())) % int(hits_.size());
+    view_->setHits(hits_, currentHit_);
+    goToPage(hits_[currentHit_].page + 1);
+}
+
+void PreviewDialog::openFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UserError(QStringLiteral("Не удается открыть файл %1").arg(fileName));
+    PreparedReport loaded = loadPreparedReport(file.readAll());
+    report_ = std::move(loaded);
+    hits_.clear();
+    currentHit_ = -1;
+    view_->setHits({}, -1);
+    view_->setReport(&report_);
+    currentPage_ = 1;
+    applyZoom();
+}
+
+void PreviewDialog::saveFile(const QString& fileName)
+{
+    if (fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        exportPdf(report_, fileName);
+        return;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(savePreparedReport(report_)) < 0
+        || !file.flush())
+        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+}
+
+void PreviewDialog::guarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const UserError& e) {
+        QMessageBox::critical(this, QStringLiteral("Ошибка"), e.text());
+    }
+}
+
+void PreviewDialog::onOpen()
+{
+    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть отчет"), QString(), kReportFilter);
+    if (!name.isEmpty())
+        guarded([&] { openFile(name); });
+}
+
+void PreviewDialog::onSave()
+{
+    QString filter = kReportFilter;
+    QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), report_.templateName,
+                                                kReportFilter + QStringLiteral(";;") + kPdfFilter, &filter);
+    if (name.isEmpty())
+        return;
+    const QString suffix = filter == kPdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".vrp");
+    if (!name.endsWith(suffix, Qt::CaseInsensitive))
+        name += suffix;
+    guarded([&] { saveFile(name); });
+}
+
+void PreviewDialog::onPrint()
+{
+    PrintDialog dialog(pageCount(), currentPage_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const auto pages = dialog.pages();
+    if (!pages || pages->isEmpty())
+        return;
+    guarded([&] {
+        QPrinter printer(QPrinter::HighResolution);
+        if (!dialog.printerName().isEmpty())
+            printer.setPrinterName(dialog.printerName());
+        printer.setCopyCount(dialog.copies());
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printReport(report_, printer, *pages);
+    });
+}
+
+void PreviewDialog::onFind()
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, QStringLiteral("Поиск текста"), QStringLiteral("Найти:"),
+                                               QLineEdit::Normal, findText_, &ok);
+    if (!ok || text.isEmpty())
+        return;
+    if (find(text) == 0)
+        QMessageBox::information(this, QStringLiteral("Поиск текста"),
+                                 QStringLiteral("Текст \"%1\" не найден").arg(text));
+}
+
+void PreviewDialog::onHelp()
+{
+    QMessageBox::information(
+        this, QStringLiteral("Справка"),
+        QStringLiteral("Масштаб выбирается в меню \"Масштаб\".\n"
+                       "PgUp и PgDown, кнопки со стрелками и полосы прокрутки листают страницы.\n"
+                       "\"Сохранить\" записывает отчет в файл (*.vrp) или в PDF, \"Открыть\" открывает сохраненный.\n"
+                       "\"Найти\" (Ctrl+F) выделяет найденный текст; F3 и Shift+F3 переходят между находками.\n"
+                       "\"Печать\" (Ctrl+P) печатает на выбранном принтере."));
+}
+
+void PreviewDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (zoomMode_ != ZoomMode::Percent)
+        applyZoom();
+}
+
+void PreviewDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    applyZoom();
+}
+
+void PreviewDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        goToPage(currentPage_ - 1);
+        return;
+    case Qt::Key_PageDown:
+        goToPage(currentPage_ + 1);
+        return;
+    case Qt::Key_Home:
+        goToPage(1);
+        return;
+    case Qt::Key_End:
+        goToPage(pageCount());
+        return;
+    case Qt::Key_F3:
+        findNext((event->modifiers() & Qt::ShiftModifier) != 0);
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+} // namespace vi23

@@ -1,0 +1,108 @@
+#pragma once
+// The modal preview window of a prepared report: zoom, paging, open/save, print, find.
+#include "reports/PreparedReport.h"
+
+#include <QDialog>
+#include <QList>
+#include <QRectF>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+
+namespace vi23 {
+
+// Draws the pages stacked one (or two) per row at the chosen zoom.
+class PageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PageView(QWidget* parent = nullptr);
+
+    void setReport(const PreparedReport* report);
+    // Pixels per layout unit follow from the zoom at 96 logical dots per inch.
+    void setZoom(double zoom, int columns);
+    double zoom() const { return zoom_; }
+    int columns() const { return columns_; }
+    QRect pageRect(int index) const;
+    int pageAt(int y) const;
+    // Found text: page index and the rectangle of the line in layout units.
+    struct Hit {
+        int page = 0;
+        QRectF rect;
+    };
+    void setHits(const QList<Hit>& hits, int current);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void relayout();
+
+    const PreparedReport* report_ = nullptr;
+    double zoom_ = 1.0;
+    int columns_ = 1;
+    QSize cell_;
+    QList<Hit> hits_;
+    int currentHit_ = -1;
+};
+
+class PreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class ZoomMode { Percent, PageWidth, WholePage, TwoPages };
+
+    explicit PreviewDialog(PreparedReport report, QWidget* parent = nullptr);
+
+    const PreparedReport& report() const { return report_; }
+    int currentPage() const { return currentPage_; }   // 1-based
+    int pageCount() const { return int(report_.pages.size()); }
+    void setZoomMode(ZoomMode mode, int percent = 100);
+    double zoom() const;
+    void goToPage(int page);
+    // Marks every line containing the text and moves to the first hit at or after the current
+    // page; returns the number of hits.
+    int find(const QString& text);
+    void findNext(bool backwards = false);
+    int hitCount() const { return int(hits_.size()); }
+    void openFile(const QString& fileName);
+    void saveFile(const QString& fileName);   // .pdf writes a PDF, anything else our own format
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildToolBar();
+    void applyZoom();
+    void updatePageLabel();
+    void onOpen();
+    void onSave();
+    void onPrint();
+    void onFind();
+    void onHelp();
+    void guarded(const std::function<void()>& action);
+
+    PreparedReport report_;
+    QToolBar* toolBar_ = nullptr;
+    QToolButton* zoomButton_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QLabel* pageLabel_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    PageView* view_ = nullptr;
+    ZoomMode zoomMode_ = ZoomMode::PageWidth;
+    int zoomPercent_ = 100;
+    int currentPage_ = 1;
+    QString findText_;
+    QList<PageView::Hit> hits_;
+    int currentHit_ = -1;
+};
+
+// The zoom menu's entries, in order.
+QStringList zoomMenuTexts();
+
+} // namespace vi23

@@ -1,0 +1,39 @@
+#pragma once
+// The small window that shows which page is being built and lets the user stop the building.
+#include "reports/ReportPreparer.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace vi23 {
+
+class PreparationProgress : public QDialog {
+    Q_OBJECT
+public:
+    explicit PreparationProgress(QWidget* parent = nullptr);
+
+    // Shows "Формируется страница:  N" and lets pending events (the cancel click) through;
+    // false once the user has pressed "Отмена".
+    bool showPage(int page);
+    bool cancelled() const { return cancelled_; }
+    QString pageText() const;
+
+private:
+    QLabel* label_;
+    QPushButton* cancel_;
+    bool cancelled_ = false;
+};
+
+// Prepares the report with the progress window shown. Throws ReportCancelled when the user
+// cancels and ReportError when preparation fails.
+PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowSourceResolver& rows,
+                                   const GetValueCallback& getValue = {});
+
+// Prepare and preview: builds the pages, then shows them in the modal preview window. A failure
+// propagates as ReportError before any window opens; a cancel returns quietly.
+void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
+                       const GetValueCallback& getValue = {});
+
+} // namespace vi23

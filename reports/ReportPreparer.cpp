@@ -1,0 +1,697 @@
+#include "reports/ReportPreparer.h"
+
+#include "reports/Expression.h"
+#include "reports/TextLayout.h"
+#include "reports/ValueFormat.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <memory>
+
+namespace vi23 {
+
+namespace {
+
+const QString kNoDataSet = QStringLiteral("[Нет]");
+
+bool isAggregatingKind(BandKind k)
+{
+    return k == BandKind::PageFooter || k == BandKind::MasterFooter || k == BandKind::GroupFooter
+        || k == BandKind::ReportSummary;
+}
+
+struct ObjectRef {
+    bool memo = true;
+    int index = 0;
+    int offset = 0;     // y inside the band
+};
+
+struct Accumulator {
+    double value = 0;
+    bool set = false;
+    long long lastRow = -1;
+};
+
+struct BandInfo {
+    const Band* band = nullptr;
+    BandKind kind = BandKind::None;
+    int top = 0;
+    int height = 0;
+    std::vector<ObjectRef> objects;
+    BandInfo* masterHeader = nullptr;
+    BandInfo* masterFooter = nullptr;
+    bool headerTaken = false;   // as a master header or footer, already attached
+    RowSource* source = nullptr;
+    QHash<QString, Accumulator> accumulators;
+    int rowCount = 0;
+};
+
+struct FieldRef {
+    RowSource* source = nullptr;
+    QString field;
+};
+
+// A text line cut into literal stretches and bracket contents.
+struct Segment {
+    bool bracket = false;
+    bool aggregate = false;   // the content calls an aggregate somewhere
+    QString text;
+    // Whether the content is a field reference, found out on first use: 0 unknown, 1 yes, 2 no.
+    mutable int refState = 0;
+    mutable FieldRef ref;
+};
+using ParsedLine = std::vector<Segment>;
+
+Segment literal(const QString& text)
+{
+    Segment s;
+    s.text = text;
+    return s;
+}
+
+// Cuts a text line at its outermost brackets.
+ParsedLine parseLine(const QString& text)
+{
+    static const QRegularExpression aggregateCall(QStringLiteral("\\b(sum|count|max|min|avg)\\s*\\("),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    ParsedLine line;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype open = text.indexOf(u'[', pos);
+        const qsizetype close = open < 0 ? -1 : findClosingBracket(text, open);
+        if (close < 0) {
+            line.push_back(literal(text.mid(pos)));
+            break;
+        }
+        if (open > pos)
+            line.push_back(literal(text.mid(pos, open - pos)));
+        Segment bracket;
+        bracket.bracket = true;
+        bracket.text = text.mid(open + 1, close - open - 2);
+        bracket.aggregate = aggregateCall.match(bracket.text).hasMatch();
+        line.push_back(std::move(bracket));
+        pos = close;
+    }
+    return line;
+}
+
+struct Group {
+    BandInfo* header = nullptr;
+    BandInfo* footer = nullptr;
+    QString value;
+    std::vector<ParsedLine> condition;   // when the condition holds brackets
+};
+
+struct RememberedSource {
+    RowSource* source = nullptr;
+    QString link;
+    int position = -1;
+};
+
+class Preparer : public ExpressionContext {
+public:
+    Preparer(const Template& t, RowSourceResolver& rows, const GetValueCallback& getValue,
+             const ProgressCallback& progress)
+        : t_(t), rows_(rows), getValue_(getValue), progress_(progress), geometry_(pageGeometry(t.page()))
+    {
+    }
+
+    ~Preparer() override { restoreSources(); }
+
+    PreparedReport run();
+
+    Value resolve(const QString& name) override;
+    Value aggregate(const QString& function, const QString& argText, const ExprNode& arg) override;
+
+private:
+    Value resolveSegment(const Segment& s);
+    Value resolveSpecialOrExpression(const QString& name);
+    void distribute();
+    void link();
+    void bindSources();
+    void restoreSources();
+
+    void newPage();
+    void pageBreak();
+    void outputBand(BandInfo& band);
+    void placeObjects(BandInfo& band, int y);
+    void accumulateRow();
+    void clear(BandInfo* band);
+    void dataLoop(BandInfo& data);
+    void outputGroupHeader(size_t index);
+    QString groupValue(Group& g);
+
+    const std::vector<ParsedLine>& parsedMemo(int index);
+    QStringList expandLines(const std::vector<ParsedLine>& lines, const DisplayFormat& format, bool aggregatesOnly);
+    [[noreturn]] void failIn(const QStringList& lines, BandKind kind, const QString& reason) const;
+    const ExprNode& parsed(const QString& content);
+    std::optional<FieldRef> fieldRef(const QString& name);
+
+    const Template& t_;
+    RowSourceResolver& rows_;
+    const GetValueCallback& getValue_;
+    const ProgressCallback& progress_;
+    PageGeometry geometry_;
+
+    std::vector<std::unique_ptr<BandInfo>> bands_;
+    BandInfo noBand_;
+    std::vector<BandInfo*> byKind_[kBandKindCount];    // each kind in design order
+    std::vector<Group> groups_;
+    BandInfo* pageFooter_ = nullptr;
+    std::vector<RememberedSource> remembered_;
+
+    std::vector<std::optional<std::vector<ParsedLine>>> memoCache_;
+    QHash<QString, std::shared_ptr<ExprNode>> exprCache_;
+    QHash<QString, std::optional<FieldRef>> fieldCache_;
+    QStringList resolving_;
+
+    PreparedReport report_;
+    int bottomLimit_ = 0;
+    int curY_ = 0;
+    int pageStartY_ = 0;         // y below the page header of the current page
+    bool inPageHeader_ = false;
+    int line_ = 0;
+    BandInfo* currentBand_ = nullptr;
+    bool accumulating_ = false;
+    long long rowStamp_ = 0;
+};
+
+void Preparer::distribute()
+{
+    for (size_t i = 0; i < t_.bands.size(); ++i) {
+        auto b = std::make_unique<BandInfo>();
+        b->band = &t_.bands[i];
+        b->kind = t_.bands[i].kind;
+        b->top = t_.bands[i].top();
+        b->height = t_.bands[i].height;
+        bands_.push_back(std::move(b));
+    }
+    noBand_.kind = BandKind::None;
+    // Lower kinds take first, so an overlap belongs to the band of the lower kind.
+    std::vector<BandInfo*> order;
+    for (auto& b : bands_)
+        order.push_back(b.get());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const BandInfo* a, const BandInfo* b) { return int(a->kind) < int(b->kind); });
+    auto take = [&](bool memo, int index, int y) {
+        for (BandInfo* b : order) {
+            if (b->top <= y && y <= b->top + b->height) {
+                b->objects.push_back(ObjectRef{memo, index, y - b->top});
+                return;
+            }
+        }
+        noBand_.objects.push_back(ObjectRef{memo, index, y});
+    };
+    for (size_t i = 0; i < t_.memos.size(); ++i)
+        take(true, int(i), t_.memos[i].y);
+    for (size_t i = 0; i < t_.lines.size(); ++i)
+        take(false, int(i), t_.lines[i].y);
+    memoCache_.resize(t_.memos.size());
+
+    for (auto& b : bands_)
+        byKind_[int(b->kind)].push_back(b.get());
+    for (auto& chain : byKind_)
+        std::stable_sort(chain.begin(), chain.end(), [](const BandInfo* a, const BandInfo* b) { return a->top < b->top; });
+}
+
+void Preparer::link()
+{
+    auto& data = byKind_[int(BandKind::MasterData)];
+    for (BandInfo* h : byKind_[int(BandKind::MasterHeader)]) {
+        for (BandInfo* d : data) {
+            if (h->top + h->height < d->top && !d->masterHeader) {
+                d->masterHeader = h;
+                break;
+            }
+        }
+    }
+    for (BandInfo* f : byKind_[int(BandKind::MasterFooter)]) {
+        BandInfo* last = nullptr;
+        for (BandInfo* d : data) {
+            if (d->top + d->height <= f->top)
+                last = d;
+        }
+        if (last && !last->masterFooter)
+            last->masterFooter = f;
+    }
+    // Headers nest top-down; footers pair in reverse, the topmost with the innermost header.
+    const auto& headers = byKind_[int(BandKind::GroupHeader)];
+    const auto& footers = byKind_[int(BandKind::GroupFooter)];
+    for (BandInfo* h : headers)
+        groups_.push_back(Group{h, nullptr, QString(), {}});
+    for (size_t i = 0; i < footers.size() && i < groups_.size(); ++i)
+        groups_[groups_.size() - 1 - i].footer = footers[i];
+    for (BandInfo* f : byKind_[int(BandKind::PageFooter)]) {
+        if (!f->objects.empty()) {
+            pageFooter_ = f;
+            break;
+        }
+    }
+    bottomLimit_ = geometry_.bottom - (pageFooter_ ? pageFooter_->height : 0);
+}
+
+void Preparer::bindSources()
+{
+    for (BandInfo* d : byKind_[int(BandKind::MasterData)]) {
+        QString linkName = d->band->dataSet().trimmed();
+        if (linkName.isEmpty() || linkName == kNoDataSet)
+            linkName = t_.defaultDataSet;
+        if (linkName.isEmpty())
+            continue;
+        RowSource* source = rows_.findByLink(linkName);
+        if (!source) {
+            const QString text = QStringLiteral("Unable to open dataset ") + linkName;
+            throw ReportError(text, text);
+        }
+        d->source = source;
+        const bool known = std::any_of(remembered_.begin(), remembered_.end(),
+                                       [&](const RememberedSource& r) { return r.source == source; });
+        if (!known) {
+            if (!source->isOpen())
+                source->open();
+            remembered_.push_back(RememberedSource{source, linkName, source->position()});
+        }
+    }
+}
+
+void Preparer::restoreSources()
+{
+    for (const RememberedSource& r : remembered_) {
+        try {
+            if (r.source->isOpen() && r.position >= 0)
+                r.source->moveToPosition(r.position);
+            if (rows_.linkClosesAfterReport(r.link))
+                r.source->close();
+        } catch (const std::exception&) {
+            // Best effort on the way out; the first failure is the one the user sees.
+        }
+    }
+    remembered_.clear();
+}
+
+PreparedReport Preparer::run()
+{
+    distribute();
+    link();
+    bindSources();
+    report_.templateName = t_.name;
+
+    newPage();
+    placeObjects(noBand_, 0);
+    for (BandInfo* b : byKind_[int(BandKind::ReportTitle)])
+        outputBand(*b);
+    for (BandInfo* b : byKind_[int(BandKind::PageHeader)]) {
+        if (b->band->flags & bandflag::OnFirstPage) {
+            inPageHeader_ = true;
+            outputBand(*b);
+            inPageHeader_ = false;
+        }
+    }
+    pageStartY_ = curY_;
+    for (BandInfo* d : byKind_[int(BandKind::MasterData)])
+        dataLoop(*d);
+    for (BandInfo* b : byKind_[int(BandKind::ReportSummary)])
+        outputBand(*b);
+    if (pageFooter_ && (pageFooter_->band->flags & bandflag::OnLastPage))
+        outputBand(*pageFooter_);
+    restoreSources();
+    return std::move(report_);
+}
+
+void Preparer::newPage()
+{
+    PreparedPage page;
+    page.width = geometry_.width;
+    page.height = geometry_.height;
+    page.paper = t_.page();
+    if (!report_.pages.empty())
+        page.boxes.reserve(report_.pages.back().boxes.size() + 8);
+    report_.pages.push_back(std::move(page));
+    curY_ = geometry_.top;
+    pageStartY_ = curY_;
+    if (progress_ && !progress_(int(report_.pages.size())))
+        throw ReportCancelled();
+}
+
+void Preparer::pageBreak()
+{
+    if (pageFooter_)
+        outputBand(*pageFooter_);
+    newPage();
+    inPageHeader_ = true;
+    for (BandInfo* b : byKind_[int(BandKind::PageHeader)])
+        outputBand(*b);
+    inPageHeader_ = false;
+    pageStartY_ = curY_;
+}
+
+void Preparer::outputBand(BandInfo& band)
+{
+    if (band.objects.empty())
+        return;
+    int y = curY_;
+    if (band.kind == BandKind::PageFooter) {
+        y = bottomLimit_;
+    } else {
+        // A band taller than a fresh page goes on it anyway rather than breaking forever.
+        if (curY_ + band.height > bottomLimit_ && !inPageHeader_ && curY_ > pageStartY_) {
+            pageBreak();
+            y = curY_;
+        }
+        curY_ += band.height;
+    }
+    placeObjects(band, y);
+    clear(&band);
+}
+
+void Preparer::placeObjects(BandInfo& band, int y)
+{
+    PreparedPage& page = report_.pages.back();
+    currentBand_ = &band;
+    for (const ObjectRef& ref : band.objects) {
+        PreparedBox box;
+        if (!ref.memo) {
+            const LineObject& l = t_.lines[ref.index];
+            if (!l.visible)
+                continue;
+            box.kind = PreparedBox::Kind::Line;
+            box.x = l.x;
+            box.y = y + ref.offset;
+            box.width = l.width;
+            box.height = l.height;
+            box.frameWidth = l.frameWidthUnits();
+            box.frameColor = l.frameColor;
+            page.boxes.push_back(std::move(box));
+            continue;
+        }
+        const MemoObject& m = t_.memos[ref.index];
+        if (!m.visible)
+            continue;
+        box.x = m.x;
+        box.y = y + ref.offset;
+        box.width = m.width;
+        box.height = m.height;
+        box.frameSides = m.frameSides;
+        box.frameWidth = m.frameWidthUnits();
+        box.frameColor = m.frameColor;
+        box.fillColor = m.fillColor;
+        box.font = m.font;
+        box.alignment = m.alignment;
+        QStringList lines;
+        try {
+            lines = expandLines(parsedMemo(ref.index), m.format, false);
+        } catch (const ReportError&) {
+            throw;
+        } catch (const UserError& e) {
+            failIn(m.lines, band.kind, e.text());
+        } catch (const std::exception& e) {
+            failIn(m.lines, band.kind, QString::fromLocal8Bit(e.what()));
+        }
+        layoutText(box, lines, (m.flags & memoflag::WordWrap) != 0);
+        page.boxes.push_back(std::move(box));
+    }
+    currentBand_ = nullptr;
+}
+
+void Preparer::failIn(const QStringList& lines, BandKind kind, const QString& reason) const
+{
+    QStringList text{QStringLiteral("Возникла ошибка при обработке выражения")};
+    text += lines;
+    text.push_back(QStringLiteral("Документ: ") + t_.name);
+    text.push_back(QStringLiteral("Секция: ") + bandKindName(kind));
+    throw ReportError(text.join(u'\n'), reason);
+}
+
+void Preparer::accumulateRow()
+{
+    ++rowStamp_;
+    accumulating_ = true;
+    for (auto& b : bands_) {
+        if (!isAggregatingKind(b->kind) || b->objects.empty())
+            continue;
+        currentBand_ = b.get();
+        ++b->rowCount;
+        for (const ObjectRef& ref : b->objects) {
+            if (!ref.memo)
+                continue;
+            const MemoObject& m = t_.memos[ref.index];
+            try {
+                expandLines(parsedMemo(ref.index), m.format, true);
+            } catch (const ReportError&) {
+                throw;
+            } catch (const UserError& e) {
+                failIn(m.lines, b->kind, e.text());
+            } catch (const std::exception& e) {
+                failIn(m.lines, b->kind, QString::fromLocal8Bit(e.what()));
+            }
+        }
+    }
+    accumulating_ = false;
+    currentBand_ = nullptr;
+}
+
+void Preparer::clear(BandInfo* band)
+{
+    if (!band)
+        return;
+    band->accumulators.clear();
+    band->rowCount = 0;
+}
+
+void Preparer::dataLoop(BandInfo& data)
+{
+    RowSource* d = data.source;
+    if (!d || data.objects.empty())
+        return;
+    d->first();
+    line_ = 1;
+    if (d->eof())
+        return;
+    for (size_t i = 0; i < groups_.size(); ++i)
+        outputGroupHeader(i);
+    bool headerQueued = data.masterHeader != nullptr;
+    clear(data.masterFooter);
+    while (!d->eof()) {
+        if (headerQueued) {
+            outputBand(*data.masterHeader);
+            headerQueued = false;
+        }
+        outputBand(data);
+        accumulateRow();
+        d->next();
+        for (size_t i = 0; i < groups_.size(); ++i) {
+            if (!d->eof() && groupValue(groups_[i]) == groups_[i].value)
+                continue;
+            if (data.masterFooter)
+                outputBand(*data.masterFooter);
+            for (size_t j = groups_.size() - 1; j > i; --j) {
+                if (groups_[j].footer)
+                    outputBand(*groups_[j].footer);
+            }
+            if (groups_[i].footer)
+                outputBand(*groups_[i].footer);
+            if (d->eof())
+                break;
+            for (size_t j = i; j < groups_.size(); ++j)
+                outputGroupHeader(j);
+            if (data.masterHeader)
+                outputBand(*data.masterHeader);
+            line_ = 0;
+            break;
+        }
+        ++line_;
+    }
+    if (data.masterFooter)
+        outputBand(*data.masterFooter);
+}
+
+void Preparer::outputGroupHeader(size_t index)
+{
+    Group& g = groups_[index];
+    g.value = groupValue(g);
+    for (size_t j = index; j < groups_.size(); ++j)
+        clear(groups_[j].footer);
+    outputBand(*g.header);
+}
+
+QString Preparer::groupValue(Group& g)
+{
+    const QString& condition = g.header->band->condition();
+    currentBand_ = g.header;
+    try {
+        QString value;
+        if (condition.contains(u'[')) {
+            if (g.condition.empty())
+                g.condition.push_back(parseLine(condition));
+            value = expandLines(g.condition, DisplayFormat{}, false).join(u'\n');
+        } else {
+            value = valueText(resolve(condition.trimmed()));
+        }
+        currentBand_ = nullptr;
+        return value;
+    } catch (const ReportError&) {
+        throw;
+    } catch (const UserError& e) {
+        failIn(QStringList{condition}, BandKind::GroupHeader, e.text());
+    }
+}
+
+const std::vector<ParsedLine>& Preparer::parsedMemo(int index)
+{
+    auto& slot = memoCache_[index];
+    if (!slot) {
+        std::vector<ParsedLine> lines;
+        for (const QString& text : t_.memos[index].lines)
+            lines.push_back(parseLine(text));
+        slot = std::move(lines);
+    }
+    return *slot;
+}
+
+QStringList Preparer::expandLines(const std::vector<ParsedLine>& lines, const DisplayFormat& format,
+                                  bool aggregatesOnly)
+{
+    QStringList out;
+    for (const ParsedLine& line : lines) {
+        if (aggregatesOnly) {
+            for (const Segment& s : line) {
+                if (s.bracket && s.aggregate)
+                    resolveSegment(s);
+            }
+            continue;
+        }
+        QString text;
+        for (const Segment& s : line)
+            text += s.bracket ? formatValue(resolveSegment(s), format) : s.text;
+        if (text.contains(u'\n') || text.contains(u'\r')) {
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            text.replace(u'\r', u'\n');
+            out += text.split(u'\n');
+        } else {
+            out.push_back(text);
+        }
+    }
+    return out;
+}
+
+std::optional<FieldRef> Preparer::fieldRef(const QString& name)
+{
+    auto it = fieldCache_.find(name);
+    if (it != fieldCache_.end())
+        return *it;
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\.(?:\"([^\"]*)\"|([A-Za-z0-9_\\x{0400}-\\x{04FF}]+))\\s*$"));
+    std::optional<FieldRef> ref;
+    const auto m = re.match(name);
+    if (m.hasMatch()) {
+        RowSource* source = rows_.findByName(m.captured(1));
+        if (!source)
+            throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+        ref = FieldRef{source, m.captured(2).isNull() ? m.captured(3) : m.captured(2)};
+    }
+    fieldCache_.insert(name, ref);
+    return ref;
+}
+
+const ExprNode& Preparer::parsed(const QString& content)
+{
+    auto it = exprCache_.find(content);
+    if (it == exprCache_.end())
+        it = exprCache_.insert(content, std::shared_ptr<ExprNode>(parseExpression(content)));
+    return **it;
+}
+
+Value Preparer::resolveSegment(const Segment& s)
+{
+    if (getValue_) {
+        if (auto v = getValue_(s.text))
+            return *v;
+    }
+    if (s.refState == 0) {
+        const auto ref = fieldRef(s.text);
+        s.refState = ref ? 1 : 2;
+        if (ref)
+            s.ref = *ref;
+    }
+    if (s.refState == 1) {
+        if (!s.ref.source->isOpen())
+            s.ref.source->open();
+        return s.ref.source->fieldValue(s.ref.field);
+    }
+    return resolveSpecialOrExpression(s.text);
+}
+
+Value Preparer::resolve(const QString& name)
+{
+    if (getValue_) {
+        if (auto v = getValue_(name))
+            return *v;
+    }
+    if (const auto ref = fieldRef(name)) {
+        if (!ref->source->isOpen())
+            ref->source->open();
+        return ref->source->fieldValue(ref->field);
+    }
+    return resolveSpecialOrExpression(name);
+}
+
+Value Preparer::resolveSpecialOrExpression(const QString& name)
+{
+    if (name == u"PAGE#")
+        return Value(int(report_.pages.size()));
+    if (name == u"LINE#")
+        return Value(line_);
+    if (resolving_.contains(name))
+        throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+    resolving_.push_back(name);
+    struct Pop {
+        QStringList& list;
+        ~Pop() { list.pop_back(); }
+    } pop{resolving_};
+    return evaluate(parsed(name), *this);
+}
+
+Value Preparer::aggregate(const QString& function, const QString& argText, const ExprNode& arg)
+{
+    BandInfo* band = currentBand_;
+    if (!band || !isAggregatingKind(band->kind))
+        return Value(0.0);
+    const QString key = function + u'(' + argText + u')';
+    if (accumulating_) {
+        Accumulator& a = band->accumulators[key];
+        if (a.lastRow != rowStamp_) {
+            a.lastRow = rowStamp_;
+            const double x = function == u"COUNT" ? 1.0 : arithmeticOperand(evaluate(arg, *this));
+            if (!a.set) {
+                a.value = function == u"MAX" ? -1e200 : function == u"MIN" ? 1e200 : 0.0;
+                a.set = true;
+            }
+            if (function == u"MAX")
+                a.value = std::max(a.value, x);
+            else if (function == u"MIN")
+                a.value = std::min(a.value, x);
+            else
+                a.value += x;
+            a.value = roundTo15Digits(a.value);
+        }
+        return Value(a.value);
+    }
+    const auto it = band->accumulators.constFind(key);
+    if (it == band->accumulators.constEnd() || !it->set)
+        return Value(QString());
+    if (function == u"AVG")
+        return Value(band->rowCount > 0 ? it->value / band->rowCount : 0.0);
+    return Value(it->value);
+}
+
+} // namespace
+
+PreparedReport prepareReport(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
+                             const ProgressCallback& progress)
+{
+    Preparer preparer(report, rows, getValue, progress);
+    return preparer.run();
+}
+
+} // namespace vi23

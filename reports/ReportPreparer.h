@@ -1,0 +1,43 @@
+#pragma once
+// Prepare stage: template + rows + named values -> PreparedReport (pages of placed boxes).
+#include "data/Error.h"
+#include "data/RowSource.h"
+#include "data/Value.h"
+#include "reports/PreparedReport.h"
+#include "reports/TemplateModel.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+namespace vi23 {
+
+// The program's named values ("str5"); an unset result lets the engine resolve the name itself.
+using GetValueCallback = std::function<std::optional<Value>(const QString& name)>;
+// Called when a page is started with its number; returning false stops the preparation.
+using ProgressCallback = std::function<bool(int page)>;
+
+// A failed preparation. text() is the whole message the user sees under the caption "Ошибка";
+// reason() is the underlying failure ("Undefined symbol "X"").
+class ReportError : public UserError {
+public:
+    ReportError(const QString& text, const QString& reason) : UserError(text), reason_(reason) {}
+    const QString& reason() const { return reason_; }
+
+private:
+    QString reason_;
+};
+
+// The user stopped the preparation; nothing to report.
+class ReportCancelled : public std::runtime_error {
+public:
+    ReportCancelled() : std::runtime_error("report preparation cancelled") {}
+};
+
+// Builds every page of the report. Throws ReportError on a failure and ReportCancelled when
+// the progress callback asks to stop; data sets are returned to their rows either way.
+PreparedReport prepareReport(const Template& report, RowSourceResolver& rows,
+                             const GetValueCallback& getValue = {}, const ProgressCallback& progress = {});
+
+} // namespace vi23

@@ -1,0 +1,175 @@
+#include "reports/ReportRenderer.h"
+
+#include "data/Error.h"
+#include "reports/TextLayout.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace vi23 {
+
+namespace {
+
+QColor toQColor(std::uint32_t c)
+{
+    return QColor(colorRed(c), colorGreen(c), colorBlue(c));
+}
+
+void drawFrame(QPainter& p, const PreparedBox& b)
+{
+    if (b.frameSides == 0 || b.frameWidth <= 0)
+        return;
+    QPen pen(toQColor(b.frameColor));
+    pen.setWidthF(b.frameWidth);
+    pen.setCapStyle(Qt::SquareCap);
+    p.setPen(pen);
+    const double l = b.x, t = b.y, r = b.x + b.width, bt = b.y + b.height;
+    if (b.frameSides & frame::Left)
+        p.drawLine(QPointF(l, t), QPointF(l, bt));
+    if (b.frameSides & frame::Top)
+        p.drawLine(QPointF(l, t), QPointF(r, t));
+    if (b.frameSides & frame::Right)
+        p.drawLine(QPointF(r, t), QPointF(r, bt));
+    if (b.frameSides & frame::Bottom)
+        p.drawLine(QPointF(l, bt), QPointF(r, bt));
+}
+
+void drawLineObject(QPainter& p, const PreparedBox& b)
+{
+    if (b.width == 0 && b.height == 0)
+        return;
+    QPen pen(toQColor(b.frameColor));
+    pen.setWidthF(b.frameWidth);
+    p.setPen(pen);
+    if (b.height < b.width)
+        p.drawLine(QPointF(b.x, b.y), QPointF(b.x + b.width, b.y));
+    else
+        p.drawLine(QPointF(b.x, b.y), QPointF(b.x, b.y + b.height));
+}
+
+// Whether every line lies inside the box, so no clip is needed (clips are costly in PDF).
+bool fitsInside(const PreparedBox& b)
+{
+    for (const PreparedLine& line : b.lines) {
+        if (line.text.isEmpty())
+            continue;
+        if (line.y < b.y || line.y + b.fontHeight > b.y + b.height || line.x < b.x
+            || line.x + textWidthUnits(b.font, line.text) > b.x + b.width)
+            return false;
+    }
+    return true;
+}
+
+void drawMemo(QPainter& p, const PreparedBox& b)
+{
+    const QRectF rect(b.x, b.y, b.width, b.height);
+    if (b.fillColor != kColorNone)
+        p.fillRect(rect, toQColor(b.fillColor));
+    if (!b.lines.empty()) {
+        const bool clip = !fitsInside(b);
+        if (clip) {
+            p.save();
+            p.setClipRect(rect, Qt::IntersectClip);
+        }
+        p.setPen(toQColor(b.font.color));
+        // The layout font is sized in units; the painter's scale takes it to the device.
+        MemoFont font = b.font;
+        const double ascent = layoutAscent(font);
+        for (const PreparedLine& line : b.lines) {
+            if (!line.text.isEmpty())
+                p.drawGlyphRun(QPointF(line.x, line.y + ascent), layoutGlyphRun(font, line.text));
+        }
+        if (clip)
+            p.restore();
+    }
+    drawFrame(p, b);
+}
+
+} // namespace
+
+QSizeF pageSizeAt(const PreparedPage& page, double dpiX, double dpiY)
+{
+    return QSizeF(page.width * dpiX / kUnitsPerInchX, page.height * dpiY / kUnitsPerInchY);
+}
+
+void renderPage(QPainter& painter, const PreparedPage& page, double dpiX, double dpiY)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.scale(dpiX / kUnitsPerInchX, dpiY / kUnitsPerInchY);
+    for (const PreparedBox& b : page.boxes) {
+        if (b.kind == PreparedBox::Kind::Line)
+            drawLineObject(painter, b);
+        else
+            drawMemo(painter, b);
+    }
+    painter.restore();
+}
+
+namespace {
+
+QPageLayout layoutFor(const PreparedPage& page)
+{
+    const bool landscape = page.paper.orientation == Orientation::Landscape;
+    // Paper sizes are kept portrait-wise; A4 is 2100 x 2970 tenths of a millimetre.
+    const double w = std::min(page.paper.width, page.paper.height) / 10.0;
+    const double h = std::max(page.paper.width, page.paper.height) / 10.0;
+    const QPageSize size = page.paper.paperSize == 9 ? QPageSize(QPageSize::A4)
+                                                     : QPageSize(QSizeF(w, h), QPageSize::Millimeter);
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
+} // namespace
+
+void exportPdf(const PreparedReport& report, const QString& fileName)
+{
+    QPdfWriter writer(fileName);
+    writer.setResolution(600);
+    writer.setCreator(QStringLiteral("vi23"));
+    writer.setTitle(report.templateName);
+    if (!report.pages.empty())
+        writer.setPageLayout(layoutFor(report.pages.front()));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+    for (size_t i = 0; i < report.pages.size(); ++i) {
+        if (i > 0) {
+            writer.setPageLayout(layoutFor(report.pages[i]));
+            writer.newPage();
+        }
+        renderPage(painter, report.pages[i], writer.resolution(), writer.resolution());
+    }
+    if (!painter.end())
+        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+}
+
+void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)
+{
+    printer.setFullPage(true);
+    printer.setDocName(report.templateName);
+    QPainter painter;
+    bool first = true;
+    for (int number : pages) {
+        if (number < 1 || number > int(report.pages.size()))
+            continue;
+        const PreparedPage& page = report.pages[size_t(number - 1)];
+        printer.setPageOrientation(page.paper.orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                                     : QPageLayout::Portrait);
+        if (first) {
+            if (!painter.begin(&printer))
+                throw UserError(QStringLiteral("Не удается начать печать на принтере %1").arg(printer.printerName()));
+            first = false;
+        } else {
+            printer.newPage();
+        }
+        renderPage(painter, page, printer.resolution(), printer.resolution());
+    }
+    if (!first)
+        painter.end();
+}
+
+} // namespace vi23

@@ -1,0 +1,28 @@
+#pragma once
+// Render stage: prepared pages painted on any QPainter (screen, printer, PDF) at the device's
+// resolution, layout units scaled to device pixels.
+#include "reports/PreparedReport.h"
+
+#include <QList>
+#include <QSizeF>
+#include <QString>
+
+class QPainter;
+class QPrinter;
+
+namespace vi23 {
+
+// Paints the page with its top-left paper corner at the painter's origin. dpiX and dpiY are the
+// device resolution the painter draws in (before any scaling the caller has set up).
+void renderPage(QPainter& painter, const PreparedPage& page, double dpiX, double dpiY);
+
+// Page size in device pixels at the given resolution.
+QSizeF pageSizeAt(const PreparedPage& page, double dpiX, double dpiY);
+
+// Writes all pages to a PDF file (A4, each page in its own orientation); throws UserError.
+void exportPdf(const PreparedReport& report, const QString& fileName);
+
+// Prints the given pages (1-based, in order) on a printer already set up for copies and paper.
+void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages);
+
+} // namespace vi23

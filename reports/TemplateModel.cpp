@@ -1,0 +1,34 @@
+#include "reports/TemplateModel.h"
+
+namespace vi23 {
+
+PageGeometry pageGeometry(const PageDescription& page)
+{
+    PageGeometry g;
+    g.width = tenthsMmToUnitsX(page.width);
+    g.height = tenthsMmToUnitsY(page.height);
+    // The reference printer can print everything but its offset on each side.
+    const int printableWidth = g.width - 2 * kPrinterOffset;
+    const int printableHeight = g.height - 2 * kPrinterOffset;
+    const bool use = page.useMargins;
+    g.left = use && page.marginLeft != 0 ? page.marginLeft : kPrinterOffset;
+    g.top = use && page.marginTop != 0 ? page.marginTop : kPrinterOffset;
+    g.right = use && page.marginRight != 0 ? g.width - page.marginRight : kPrinterOffset + printableWidth;
+    g.bottom = use && page.marginBottom != 0 ? g.height - page.marginBottom : kPrinterOffset + printableHeight;
+    return g;
+}
+
+QString bandKindName(BandKind kind)
+{
+    static const char* const names[kBandKindCount] = {
+        "Report title", "Report summary", "Page header", "Page footer", "Master header",
+        "Master data", "Master footer", "Detail header", "Detail data", "Detail footer",
+        "Subdetail header", "Subdetail data", "Subdetail footer", "Overlay", "Column header",
+        "Column footer", "Group header", "Group footer", "Cross header", "Cross data",
+        "Cross footer", "",
+    };
+    const int k = int(kind);
+    return k >= 0 && k < kBandKindCount ? QString::fromLatin1(names[k]) : QString();
+}
+
+} // namespace vi23

@@ -1,0 +1,40 @@
+#pragma once
+// Places a memo's text lines inside its box: font height, word wrap, alignment. Measurement uses
+// the substituted Liberation fonts at the layout size with design metrics, so wrap points do not
+// depend on the device.
+#include "reports/PreparedReport.h"
+#include "reports/TemplateModel.h"
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QString>
+#include <QStringList>
+
+namespace vi23 {
+
+// round(size * 96 / 72): Arial 10 is 13 units.
+int fontHeightUnits(int points);
+
+// "Arial" -> "Liberation Sans", "Arial Narrow" -> "Liberation Sans Narrow", "Arial Baltic" -> "Liberation Sans".
+QString substituteFontFamily(const QString& name);
+
+// The substituted font with the given pixel size, unhinted, with the template's style bits.
+QFont layoutFont(const MemoFont& memoFont, int pixelSize);
+
+// Advance width of a text in layout units for the font at its layout height: the sum of the
+// glyphs' design advances, each rounded to a whole unit.
+double textWidthUnits(const MemoFont& memoFont, const QString& text);
+
+// The text as glyphs of the layout font placed by the same whole-unit advances that measured
+// it, baseline at y = 0; painting these keeps the printed text where the layout put it.
+QGlyphRun layoutGlyphRun(const MemoFont& memoFont, const QString& text);
+double layoutAscent(const MemoFont& memoFont);
+
+// Breaks one line to fit `width` layout units: at the last space before the overflow, or between
+// characters for a word that alone is wider.
+QStringList wrapLine(const MemoFont& memoFont, const QString& line, double width);
+
+// Wraps and aligns the lines inside the box; fills box.lines.
+void layoutText(PreparedBox& box, const QStringList& lines, bool wordWrap);
+
+} // namespace vi23

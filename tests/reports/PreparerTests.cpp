@@ -1,0 +1,305 @@
+// Band membership, the data loop with groups, page breaks, aggregates and failures.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace vi23::test {
+namespace {
+
+const QString kGrouped = QStringLiteral(
+    "band ReportTitle1 kind=0 top=0 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\" |\n"
+    "band PageHeader1 kind=2 top=30 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Шапка\" |\n"
+    "band GroupHeader1 kind=16 top=60 height=20 condition=[ADOQuery_t.\"g\"]\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Группа [ADOQuery_t.\"g\"]\" |\n"
+    "band MasterData1 kind=5 top=90 height=20 dataset=frDBDataSet_t\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[LINE#]. [ADOQuery_t.\"g\"] [ADOQuery_t.\"v\"]\" |\n"
+    "band GroupFooter1 kind=17 top=120 height=20\n"
+    "| 20 | 0 | 400 | 18 | - | A10 | LT |  | \"Итог [ADOQuery_t.\"g\"]: [sum([ADOQuery_t.\"v\"])] / [count([ADOQuery_t.\"v\"])] / [max([ADOQuery_t.\"v\"])]\" |\n"
+    "band ReportSummary1 kind=1 top=150 height=20\n"
+    "| 20 | 0 | 400 | 18 | - | A10 | LT |  | \"Всего [Sum([ADOQuery_t.\"v\"])]\" |\n");
+
+std::vector<std::vector<Value>> groupedRows()
+{
+    return {{Value(QStringLiteral("А")), Value(10)},
+            {Value(QStringLiteral("А")), Value(20)},
+            {Value(QStringLiteral("Б")), Value(5)},
+            {Value(QStringLiteral("В")), Value(1)},
+            {Value(QStringLiteral("В")), Value(2)},
+            {Value(QStringLiteral("В")), Value(3)}};
+}
+
+TEST(DataLoop, GroupsFootersLineNumbersAndSummary)
+{
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "v"}, groupedRows());
+    const PreparedReport r = prepareReport(tpl(kGrouped), rows);
+    ASSERT_EQ(r.pages.size(), 1u);
+    // A footer's field shows the next group's row (the last row at the end); its aggregates
+    // cover its own group. LINE# restarts after every group change.
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{
+                                  "Заголовок", "Шапка",
+                                  "Группа А", "1. А 10", "2. А 20", "Итог Б: 30 / 2 / 20",
+                                  "Группа Б", "1. Б 5", "Итог В: 5 / 1 / 5",
+                                  "Группа В", "1. В 1", "2. В 2", "3. В 3", "Итог В: 6 / 3 / 3",
+                                  "Всего 41",
+                              }));
+}
+
+TEST(DataLoop, NestedGroupsCloseInnerFirstAndReopenOuterFirst)
+{
+    // The topmost footer pairs with the innermost header (q), the next with g. The master
+    // footer is output on every group change and once more after the loop.
+    const QString body = QStringLiteral(
+        "band GroupHeader1 kind=16 top=60 height=10 condition=[ADOQuery_t.\"g\"]\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"Г[ADOQuery_t.\"g\"]\" |\n"
+        "band GroupHeader2 kind=16 top=80 height=10 condition=[ADOQuery_t.\"q\"]\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"К[ADOQuery_t.\"q\"]\" |\n"
+        "band MasterData1 kind=5 top=100 height=10 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"[LINE#]:[ADOQuery_t.\"v\"]\" |\n"
+        "band GroupFooter1 kind=17 top=120 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"ИК[sum([ADOQuery_t.\"v\"])]\" |\n"
+        "band GroupFooter2 kind=17 top=140 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"ИГ[sum([ADOQuery_t.\"v\"])] [ADOQuery_t.\"g\"]\" |\n"
+        "band MasterFooter1 kind=6 top=160 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"М[sum([ADOQuery_t.\"v\"])]\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "q", "v"},
+             {{Value(1), Value(1), Value(1)},
+              {Value(1), Value(1), Value(2)},
+              {Value(1), Value(2), Value(4)},
+              {Value(2), Value(1), Value(8)},
+              {Value(2), Value(2), Value(16)}});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"Г1", "К1", "1:1", "2:2", "М3", "ИК3", "К2", "1:4", "М4", "ИК4", "ИГ7 2",
+                                           "Г2", "К1", "1:8", "М8", "ИК8", "К2", "1:16", "М16", "ИК16", "ИГ24 2",
+                                           "М "}));
+}
+
+TEST(DataLoop, EmptyDataSetPrintsTitleAndPageHeaderOnly)
+{
+    const QString body = QStringLiteral(
+        "band ReportTitle1 kind=0 top=0 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\" |\n"
+        "band PageHeader1 kind=2 top=30 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Шапка\" |\n"
+        "band MasterHeader1 kind=4 top=60 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Колонки\" |\n"
+        "band GroupHeader1 kind=16 top=85 height=4 condition=[ADOQuery_t.\"g\"]\n"
+        "| 20 | 0 | 300 | 4 | - | A10 | LT |  | \"Группа\" |\n"
+        "band MasterData1 kind=5 top=90 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n"
+        "band MasterFooter1 kind=6 top=120 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Итого [sum([ADOQuery_t.\"v\"])] [str5]\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "v"}, {});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    ASSERT_EQ(r.pages.size(), 1u);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"Заголовок", "Шапка"}));
+}
+
+// Title 100, page header 20, master header 20, rows of 300 and a page footer of 20 on A4:
+// the usable bottom is 1053 - 20 = 1033, so two rows fit on page 1 and the third moves.
+const QString kPaged = QStringLiteral(
+    "band ReportTitle1 kind=0 top=0 height=100\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\" |\n"
+    "band PageHeader1 kind=2 top=110 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Шапка стр. [Page#]\" |\n"
+    "band MasterHeader1 kind=4 top=140 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Колонки\" |\n"
+    "band MasterData1 kind=5 top=170 height=300 dataset=frDBDataSet_t\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Строка [LINE#]\" |\n"
+    "band MasterFooter1 kind=6 top=480 height=30\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Итого [sum([ADOQuery_t.\"v\"])] на листе [Page#]\" |\n"
+    "band PageFooter1 kind=3 top=520 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Лист [Page#], по листу [sum([ADOQuery_t.\"v\"])]\" |\n");
+
+TEST(PageBreaks, RowMovesUnderRepeatedPageHeaderWithoutMasterHeader)
+{
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {{Value(1)}, {Value(2)}, {Value(4)}});
+    const PreparedReport r = prepareReport(tpl(kPaged), rows);
+    ASSERT_EQ(r.pages.size(), 2u);
+    EXPECT_EQ(dump(r),
+              QStringLiteral("1 20 18 300 18 | - | A10 | LT | Заголовок\n"
+                             "1 20 118 300 18 | - | A10 | LT | Шапка стр. 1\n"
+                             "1 20 138 300 18 | - | A10 | LT | Колонки\n"
+                             "1 20 158 300 18 | - | A10 | LT | Строка 1\n"
+                             "1 20 458 300 18 | - | A10 | LT | Строка 2\n"
+                             "1 20 1033 300 18 | - | A10 | LT | Лист 1, по листу 3\n"
+                             "2 20 18 300 18 | - | A10 | LT | Шапка стр. 2\n"
+                             "2 20 38 300 18 | - | A10 | LT | Строка 3\n"
+                             "2 20 338 300 18 | - | A10 | LT | Итого 7 на листе 2\n"
+                             "2 20 1033 300 18 | - | A10 | LT | Лист 2, по листу 4\n"));
+    EXPECT_EQ(r.pages[1].width, 752);
+    EXPECT_EQ(r.pages[1].height, 1071);
+}
+
+TEST(PageBreaks, ProgressSeesEveryPageAndCancelStops)
+{
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"},
+             {{Value(1)}, {Value(2)}, {Value(4)}, {Value(8)}, {Value(16)}, {Value(32)}});
+    QList<int> seen;
+    prepareReport(tpl(kPaged), rows, {}, [&](int page) { seen.push_back(page); return true; });
+    EXPECT_EQ(seen, (QList<int>{1, 2, 3}));
+    EXPECT_THROW(prepareReport(tpl(kPaged), rows, {}, [](int page) { return page < 2; }), ReportCancelled);
+}
+
+TEST(Membership, OverlapGoesToLowerKindAndOutsideObjectsStayAbsolute)
+{
+    const QString body = QStringLiteral(
+        "band PageHeader1 kind=2 top=40 height=30\n"
+        "| 20 | 5 | 100 | 18 | - | A10 | LT |  | \"в перекрытии\" |\n"
+        "| 200 | 20 | 100 | 18 | - | A10 | LT |  | \"шапка\" |\n"
+        "band ReportTitle1 kind=0 top=0 height=50\n"
+        "| 20 | 0 | 100 | 18 | - | A10 | LT |  | \"заголовок\" |\n"
+        "| 20 | 50 | 100 | 18 | - | A10 | LT |  | \"нижний край\" |\n"
+        "nobands\n"
+        "| 400 | 900 | 100 | 18 | - | A10 | LT |  | \"вне полос\" |\n");
+    MemoryResolver rows;
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    // Outside objects come first at their absolute place; the title (top 18) takes the object
+    // at 45 and the one on its lower edge; the page header follows the title at 68.
+    EXPECT_EQ(dump(r), QStringLiteral("1 400 900 100 18 | - | A10 | LT | вне полос\n"
+                                      "1 20 63 100 18 | - | A10 | LT | в перекрытии\n"
+                                      "1 20 18 100 18 | - | A10 | LT | заголовок\n"
+                                      "1 20 68 100 18 | - | A10 | LT | нижний край\n"
+                                      "1 200 88 100 18 | - | A10 | LT | шапка\n"));
+}
+
+TEST(Membership, MasterHeaderAndFooterAttachByPosition)
+{
+    // The footer above every data band is attached to nothing and never printed.
+    const QString body = QStringLiteral(
+        "band MasterFooter1 kind=6 top=0 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"ничей подвал\" |\n"
+        "band MasterHeader1 kind=4 top=20 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"шапка\" |\n"
+        "band MasterData1 kind=5 top=40 height=10 dataset=[Нет]\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n"
+        "band MasterFooter2 kind=6 top=55 height=10\n"
+        "| 20 | 0 | 100 | 10 | - | A10 | LT |  | \"итого [sum([ADOQuery_t.\"v\"])]\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {{Value(2)}, {Value(3)}});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"шапка", "2", "3", "итого 5"}));
+}
+
+TEST(Aggregates, OncePerRowPerCallTextAndSeparatePerFooter)
+{
+    const QString body = QStringLiteral(
+        "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n"
+        "band MasterFooter1 kind=6 top=30 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[sum([ADOQuery_t.\"v\"])] [sum([ADOQuery_t.\"v\"])]\" |\n"
+        "| 320 | 0 | 300 | 18 | - | A10 | LT |  | \"[sum([ADOQuery_t.\"v\"])] [sum( [ADOQuery_t.\"v\"])] [avg([ADOQuery_t.\"v\"])] [min([ADOQuery_t.\"v\"])]\" |\n"
+        "band ReportSummary1 kind=1 top=60 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[sum([ADOQuery_t.\"v\"])] [count([ADOQuery_t.\"nope\"])] [([Sum([ADOQuery_t.\"v\"])]-[Sum([ADOQuery_t.\"w\"])])]\" |\n"
+        "| 320 | 0 | 300 | 18 | - | A10 | LT |  | \"[(Sum([ADOQuery_t.\"t\"])-0.3)*100000000000000000000]\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v", "w", "t"},
+             {{Value(1), Value(), Value(0.1)}, {Value(2), Value(0.5), Value(0.1)}, {Value(4), Value(1), Value(0.1)}});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"1", "2", "4", "7 7", "7 7 2,33333333333333 1", "7 3 5,5", "0"}));
+}
+
+TEST(Aggregates, EmptyAccumulatorPrintsSpace)
+{
+    const QString body = QStringLiteral(
+        "band ReportSummary1 kind=1 top=60 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT | F2 | \"<[sum([ADOQuery_t.\"v\"])]>\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {});
+    EXPECT_EQ(boxTexts(prepareReport(tpl(body), rows), 1), QStringList{"< >"});
+}
+
+TEST(DataSets, ReturnedToTheirRowAndClosedExceptSs)
+{
+    const QString body = QStringLiteral(
+        "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"] [ADOQueryss.\"v\"]\" |\n"
+        "band MasterData2 kind=5 top=40 height=20 dataset=frDBDataSetss\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQueryss.\"v\"]\" |\n");
+    MemoryResolver rows;
+    MemoryRows& t = rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {{Value(1)}, {Value(2)}});
+    MemoryRows& ss = rows.add("frDBDataSetss", "ADOQueryss", {"v"}, {{Value(7)}, {Value(8)}});
+    ss.open();
+    ss.next();
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"1 8", "2 8", "7", "8"}));
+    EXPECT_FALSE(t.isOpen());
+    EXPECT_EQ(t.opens, 1);
+    EXPECT_TRUE(ss.isOpen());
+    EXPECT_EQ(ss.position(), 1);
+}
+
+struct FailureCase {
+    const char* name;
+    const char* body;
+    const char* message;
+    const char* reason;
+};
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << safeLabel(c.name);
+}
+
+class Failures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(Failures, ReportTheExactMessage)
+{
+    const auto& c = GetParam();
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {{Value(QStringLiteral("абв"))}});
+    try {
+        prepareReport(tpl(QString::fromUtf8(c.body)), rows);
+        FAIL() << "no error for " << c.name;
+    } catch (const ReportError& e) {
+        EXPECT_EQ(e.text(), QString::fromUtf8(c.message)) << c.name;
+        EXPECT_EQ(e.reason(), QString::fromUtf8(c.reason)) << c.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Failures,
+    ::testing::Values(
+        FailureCase{"undefined", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+                                 "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Сумма: ⏎ [str5] ⏎ \" |\n",
+                    "Возникла ошибка при обработке выражения\nСумма:\n[str5]\n\nДокумент: frTest\nСекция: Master data",
+                    "Undefined symbol \"STR5\""},
+        FailureCase{"no dataset", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_x\n"
+                                  "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"x\" |\n",
+                    "Unable to open dataset frDBDataSet_x", "Unable to open dataset frDBDataSet_x"},
+        FailureCase{"division", "band ReportTitle1 kind=0 top=0 height=20\n"
+                                "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[1/(2-2)]\" |\n",
+                    "Возникла ошибка при обработке выражения\n[1/(2-2)]\nДокумент: frTest\nСекция: Report title",
+                    "Floating point division by zero"},
+        FailureCase{"conversion", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+                                  "band GroupFooter1 kind=17 top=30 height=20\n"
+                                  "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[sum([ADOQuery_t.\"v\"])]\" |\n"
+                                  "band MasterData2 kind=5 top=60 height=20 dataset=frDBDataSet_t\n"
+                                  "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n",
+                    "Возникла ошибка при обработке выражения\n[sum([ADOQuery_t.\"v\"])]\nДокумент: frTest\nСекция: Group footer",
+                    "'абв' is not a valid floating point value"},
+        FailureCase{"unknown data set name", "band PageFooter1 kind=3 top=0 height=20\n"
+                                             "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_z.\"v\"]\" |\n",
+                    "Возникла ошибка при обработке выражения\n[ADOQuery_z.\"v\"]\nДокумент: frTest\nСекция: Page footer",
+                    "Undefined symbol \"ADOQuery_z.\"v\"\""}));
+
+TEST(Failures, MessageIsAUserError)
+{
+    MemoryResolver rows;
+    const Template t = tpl(QStringLiteral("band ReportTitle1 kind=0 top=0 height=20\n"
+                                          "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[нет_такого]\" |\n"));
+    try {
+        prepareReport(t, rows);
+        FAIL();
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("Возникла ошибка при обработке выражения\n[нет_такого]\n")));
+    }
+}
+
+} // namespace
+} // namespace vi23::test

@@ -1,0 +1,217 @@
+// The preview, progress and print windows driven offscreen by control name.
+#include "TestSupport.h"
+
+#include "reports/PreviewDialog.h"
+#include "reports/PrintDialog.h"
+#include "reports/ProgressDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QMenu>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace vi23::test {
+namespace {
+
+const QString kBody = QStringLiteral(
+    "band PageHeader1 kind=2 top=0 height=20\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Шапка [Page#]\" |\n"
+    "band MasterData1 kind=5 top=30 height=300 dataset=frDBDataSet_t\n"
+    "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Строка [LINE#] [ADOQuery_t.\"v\"]\" |\n");
+
+PreparedReport sample(int rowsCount)
+{
+    MemoryResolver rows;
+    std::vector<std::vector<Value>> data;
+    for (int i = 0; i < rowsCount; ++i)
+        data.push_back({Value(i % 2 ? QStringLiteral("чет") : QStringLiteral("нечет"))});
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, data);
+    return prepareReport(tpl(kBody), rows);
+}
+
+TEST(Preview, ToolBarOrderZoomMenuAndPrintAvailability)
+{
+    PreviewDialog dialog(sample(7));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Предварительный просмотр"));
+    EXPECT_TRUE(dialog.isModal());
+    EXPECT_TRUE(dialog.windowState() & Qt::WindowMaximized);
+    auto* bar = dialog.findChild<QToolBar*>(QStringLiteral("previewToolBar"));
+    ASSERT_NE(bar, nullptr);
+    QStringList names;
+    for (QAction* a : bar->actions()) {
+        if (!a->isSeparator() && !a->objectName().isEmpty())
+            names.push_back(a->objectName());
+    }
+    EXPECT_EQ(names, (QStringList{"zoomAction", "openAction", "saveAction", "printAction", "findAction", "helpAction",
+                                  "closeAction", "pageUpAction", "pageDownAction"}));
+    auto* zoom = dialog.findChild<QToolButton*>(QStringLiteral("zoomButton"));
+    ASSERT_NE(zoom, nullptr);
+    QStringList items;
+    for (QAction* a : zoom->menu()->actions())
+        items.push_back(a->text());
+    EXPECT_EQ(items, (QStringList{"200%", "150%", "100%", "75%", "50%", "25%", "10%", "По ширине страницы",
+                                  "Страница целиком", "Две страницы"}));
+    auto* print = dialog.findChild<QAction*>(QStringLiteral("printAction"));
+    EXPECT_EQ(print->isEnabled(), !QPrinterInfo::availablePrinterNames().isEmpty());
+}
+
+TEST(Preview, PagingZoomAndFind)
+{
+    PreviewDialog dialog(sample(7));   // 3 rows a page: pages 1..3
+    dialog.resize(900, 700);
+    dialog.show();
+    ASSERT_EQ(dialog.pageCount(), 3);
+    dialog.setZoomMode(PreviewDialog::ZoomMode::Percent, 50);
+    EXPECT_DOUBLE_EQ(dialog.zoom(), 0.5);
+    dialog.goToPage(2);
+    EXPECT_EQ(dialog.currentPage(), 2);
+    dialog.findChild<QAction*>(QStringLiteral("pageDownAction"))->trigger();
+    EXPECT_EQ(dialog.currentPage(), 3);
+    dialog.findChild<QAction*>(QStringLiteral("pageDownAction"))->trigger();
+    EXPECT_EQ(dialog.currentPage(), 3);
+    dialog.findChild<QAction*>(QStringLiteral("pageUpAction"))->trigger();
+    EXPECT_EQ(dialog.currentPage(), 2);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("pageLabel"))->text(), QStringLiteral("Страница 2 из 3"));
+
+    dialog.setZoomMode(PreviewDialog::ZoomMode::WholePage);
+    const double whole = dialog.zoom();
+    dialog.setZoomMode(PreviewDialog::ZoomMode::PageWidth);
+    EXPECT_GT(dialog.zoom(), whole);
+    dialog.setZoomMode(PreviewDialog::ZoomMode::TwoPages);
+    EXPECT_LT(dialog.zoom(), dialog.width() / 752.0 / 1.5);
+
+    // Find goes to the first hit at or after the current page and moves between hits.
+    dialog.goToPage(1);
+    EXPECT_EQ(dialog.find(QStringLiteral("СТРОКА 7")), 1);
+    EXPECT_EQ(dialog.currentPage(), 3);
+    EXPECT_EQ(dialog.find(QStringLiteral("шапка")), 3);
+    EXPECT_EQ(dialog.currentPage(), 3);
+    dialog.findNext();
+    EXPECT_EQ(dialog.currentPage(), 1);
+    dialog.findNext(true);
+    EXPECT_EQ(dialog.currentPage(), 3);
+    EXPECT_EQ(dialog.find(QStringLiteral("нет такого")), 0);
+
+    // The view paints white pages with dark text on them.
+    dialog.setZoomMode(PreviewDialog::ZoomMode::Percent, 100);
+    dialog.goToPage(1);
+    auto* view = dialog.findChild<PageView*>(QStringLiteral("pageView"));
+    ASSERT_NE(view, nullptr);
+    const QRect page = view->pageRect(0);
+    const QImage shot = view->grab(page).toImage();
+    int white = 0, dark = 0;
+    for (int y = 0; y < shot.height(); y += 2) {
+        for (int x = 0; x < shot.width(); x += 2) {
+            const int l = shot.pixelColor(x, y).lightness();
+            white += l > 250;
+            dark += l < 100;
+        }
+    }
+    EXPECT_GT(white, shot.width() * shot.height() / 8);
+    EXPECT_GT(dark, 20);
+}
+
+TEST(Preview, SavedReportOpensAgainAndPdfIsWritten)
+{
+    QTemporaryDir dir;
+    PreviewDialog dialog(sample(4));
+    const QString file = dir.filePath(QStringLiteral("r.vrp"));
+    dialog.saveFile(file);
+    dialog.saveFile(dir.filePath(QStringLiteral("r.pdf")));
+    EXPECT_TRUE(QFile(dir.filePath(QStringLiteral("r.pdf"))).size() > 1000);
+    PreviewDialog other(sample(1));
+    other.openFile(file);
+    EXPECT_EQ(other.report(), dialog.report());
+    EXPECT_EQ(other.pageCount(), 2);
+    // A damaged file is refused with a message and the shown report stays.
+    QFile bad(dir.filePath(QStringLiteral("bad.vrp")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("{\"kind\":\"vi23-prepared-report\",\"version\":9}");
+    bad.close();
+    EXPECT_THROW(other.openFile(bad.fileName()), UserError);
+    EXPECT_EQ(other.report(), dialog.report());
+}
+
+TEST(PreparedFile, RoundTripAndDamage)
+{
+    const PreparedReport r = sample(5);
+    EXPECT_EQ(loadPreparedReport(savePreparedReport(r)), r);
+    const QByteArray cases[] = {"", "[]", "{\"kind\":\"x\",\"version\":1}", "{\"kind\":\"vi23-prepared-report\",\"version\":2}",
+                                "{\"kind\":\"vi23-prepared-report\",\"version\":1,\"pages\":[{\"width\":0}]}",
+                                savePreparedReport(r).left(100)};
+    for (const QByteArray& c : cases)
+        EXPECT_THROW(loadPreparedReport(c), UserError) << c.toStdString();
+}
+
+TEST(PrintDialog, PageRanges)
+{
+    struct Case {
+        const char* text;
+        std::optional<QList<int>> pages;
+    };
+    const Case cases[] = {
+        {"1,3,5-7", QList<int>{1, 3, 5, 6, 7}}, {" 2 - 3 , 1", QList<int>{2, 3, 1}}, {"9-12", QList<int>{9, 10}},
+        {"11", QList<int>{}}, {"", std::nullopt}, {"a", std::nullopt}, {"3-1", std::nullopt}, {"0", std::nullopt},
+        {"1-", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parsePageRanges(QString::fromLatin1(c.text), 10), c.pages) << c.text;
+}
+
+TEST(PrintDialog, RangeChoices)
+{
+    PrintDialog dialog(5, 3);
+    EXPECT_EQ(dialog.pages(), (QList<int>{1, 2, 3, 4, 5}));
+    dialog.findChild<QRadioButton*>(QStringLiteral("currentPage"))->setChecked(true);
+    EXPECT_EQ(dialog.pages(), QList<int>{3});
+    dialog.findChild<QRadioButton*>(QStringLiteral("pageNumbers"))->setChecked(true);
+    dialog.findChild<QLineEdit*>(QStringLiteral("pageRanges"))->setText(QStringLiteral("2,4-5"));
+    EXPECT_EQ(dialog.pages(), (QList<int>{2, 4, 5}));
+    EXPECT_EQ(dialog.findChild<QRadioButton*>(QStringLiteral("allPages"))->text(), QStringLiteral("Все"));
+    EXPECT_EQ(dialog.findChild<QRadioButton*>(QStringLiteral("pageNumbers"))->text(), QStringLiteral("Номера:"));
+    EXPECT_EQ(dialog.copies(), 1);
+}
+
+TEST(Progress, ShowsThePageAndCancelStopsTheBuilding)
+{
+    MemoryResolver rows;
+    std::vector<std::vector<Value>> data(40, std::vector<Value>{Value(1)});
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, data);
+    PreparationProgress progress;
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Подготовка отчета"));
+    EXPECT_EQ(progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->text(), QStringLiteral("Отмена"));
+    progress.show();
+    EXPECT_TRUE(progress.showPage(12));
+    EXPECT_EQ(progress.pageText(), QStringLiteral("Формируется страница:  12"));
+    progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    EXPECT_FALSE(progress.showPage(13));
+
+    // The cancel button pressed while pages are built stops the preparation.
+    int pagesSeen = 0;
+    const auto cancelOnThird = [&](int page) {
+        pagesSeen = page;
+        return page < 3;
+    };
+    EXPECT_THROW(prepareReport(tpl(kBody), rows, {}, cancelOnThird), ReportCancelled);
+    EXPECT_EQ(pagesSeen, 3);
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* p = qobject_cast<PreparationProgress*>(w); p && p->isVisible())
+                p->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        }
+    });
+    EXPECT_THROW(prepareWithProgress(nullptr, tpl(kBody), rows), ReportCancelled);
+}
+
+} // namespace
+} // namespace vi23::test

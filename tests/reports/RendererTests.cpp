@@ -1,0 +1,110 @@
+// Painting prepared pages: device scaling on an image, and a PDF that pdftotext reads back.
+#include "TestSupport.h"
+
+#include "reports/ReportRenderer.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vi23::test {
+namespace {
+
+const QString kPdfBody = QStringLiteral(
+    "band ReportTitle1 kind=0 top=0 height=60\n"
+    "| 40 | 0 | 400 | 30 | - fill teal | A12b white | CM |  | \"Кассовая книга\" |\n"
+    "| 40 | 30 | 300 | 20 | LTRB= | AN10 | LT |  | \"Счет № [ADOQuery_t.\"n\"]\" |\n"
+    "band MasterData1 kind=5 top=100 height=400 dataset=frDBDataSet_t\n"
+    "| 40 | 0 | 300 | 40 | LTRB | A10 | RT | F2 | \"[ADOQuery_t.\"v\"]\" |\n"
+    "| 340 | 0 | 200 | 40 | B | A10 | LT |  | \"Строка [LINE#] из набора\" |\n");
+
+PreparedReport twoPages(bool landscape = false)
+{
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"n", "v"},
+             {{Value(17), Value(1250.5)}, {Value(17), Value(3.0)}, {Value(17), Value(99.995)}});
+    QString body = kPdfBody;
+    if (landscape)
+        body.prepend(QStringLiteral("template frTest\ndataset frDBDataSet_t\n"
+                                    "page paper=9 width=2970 height=2100 orientation=landscape margins=36,36,36,36\n"));
+    return prepareReport(tpl(body), rows);
+}
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(Renderer, PdfTextMatchesThePreparedLines)
+{
+    const PreparedReport report = twoPages();
+    ASSERT_EQ(report.pages.size(), 2u);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    exportPdf(report, pdf);
+    const QStringList pages = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).split(u'\f');
+    ASSERT_GE(pages.size(), 2);
+    // pdftotext joins boxes that share a text row, so the pages are compared word by word.
+    for (size_t p = 0; p < report.pages.size(); ++p) {
+        QStringList extracted = pages[qsizetype(p)].split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        QStringList prepared;
+        for (const PreparedBox& b : report.pages[p].boxes)
+            for (const PreparedLine& l : b.lines)
+                prepared += l.text.split(u' ', Qt::SkipEmptyParts);
+        extracted.sort();
+        prepared.sort();
+        EXPECT_EQ(extracted, prepared) << "page " << p + 1;
+    }
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("1250,50")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("100,00")));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595[.0-9]* x 84[12][.0-9]* pts"))))
+        << info.toStdString();
+}
+
+TEST(Renderer, LandscapePagesAreLandscapeInThePdf)
+{
+    const PreparedReport report = twoPages(true);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("land.pdf"));
+    exportPdf(report, pdf);
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12][.0-9]* x 595[.0-9]* pts"))))
+        << info.toStdString();
+}
+
+TEST(Renderer, UnitsScaleToTheDeviceResolution)
+{
+    const PreparedReport report = twoPages();
+    const PreparedPage& page = report.pages[0];
+    // At 93/1.022 x 93/1.015 dots per inch one unit is one pixel.
+    const double dpiX = kUnitsPerInchX * 2, dpiY = kUnitsPerInchY * 2;
+    const QSizeF size = pageSizeAt(page, dpiX, dpiY);
+    EXPECT_NEAR(size.width(), 752 * 2, 1e-6);
+    EXPECT_NEAR(size.height(), 1071 * 2, 1e-6);
+    QImage image(size.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        renderPage(painter, page, dpiX, dpiY);
+    }
+    // Teal fill of the title box (x 40..440, y 18..48 in units) away from its white text.
+    EXPECT_EQ(image.pixelColor(2 * 45, 2 * 20), QColor(0, 128, 128));
+    // The 2-unit frame of the box below (top edge at y 48) is dark; inside it stays white.
+    EXPECT_LT(image.pixelColor(2 * 300, 2 * 48).lightness(), 60);
+    EXPECT_EQ(image.pixelColor(2 * 300, 2 * 60), QColor(Qt::white));
+    // Nothing is painted outside the boxes.
+    EXPECT_EQ(image.pixelColor(2 * 700, 2 * 900), QColor(Qt::white));
+}
+
+} // namespace
+} // namespace vi23::test
