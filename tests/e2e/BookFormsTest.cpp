@@ -1,0 +1,263 @@
+// The eight books of the report panel prepared over one journal of two years: which rows each book
+// takes, the group headings and footers with their sums, the dates in their formats, the cash book.
+#include "PrintFixture.h"
+
+#include "books/BookPrinting.h"
+#include "data/Database.h"
+
+#include <gtest/gtest.h>
+
+namespace vi23::e2e {
+namespace {
+
+QStringList list(std::initializer_list<const char16_t*> texts)
+{
+    QStringList out;
+    for (const char16_t* t : texts)
+        out << QString::fromUtf16(t);
+    return out;
+}
+
+struct Column {
+    int x;
+    QStringList texts;      // top to bottom, blanks collapsed
+};
+
+struct Placed {
+    int x, y;
+    const char16_t* text;
+};
+
+struct BookCase {
+    const char16_t* kind;
+    const char* form;
+    int boxes;
+    std::vector<Column> columns;
+    std::vector<Placed> placed;
+};
+
+// The journal: 15.12.2022 КО Выручка +2000 (before the period), 10.01.2023 ПП Выручка +1000,
+// 20.02.2023 КО Аренда "Расход" 1500, 05.04.2023 ПП Закупка -300, 15.05.2023 ТН Выручка +777,
+// 07.08.2023 ПП Прочий доход +400, 20.08.2023 ПП operation missing from sr +55, 11.11.2023 КО
+// Выручка +250, 12.11.2023 А Аренда -88, 15.01.2024 ПП Выручка +600 (the end date), 16.01.2024 КО
+// Аренда -120 (the day after). Entry numbers nn are 1 to 11 in that order.
+const BookCase kBooks[] = {
+    {u"Книга доходов и расходов-квартальная", "frReport11",
+     // title, page header, 2 years, 5 quarters, 6 rows, 5 quarter, 4 half-year, 3 nine-month and
+     // 2 year footers, the summary and the page footer
+     2 + 12 + 2 * 1 + 5 * 1 + 6 * 7 + 5 * 3 + 4 * 3 + 3 * 3 + 2 * 3 + 10 + 1,
+     {{36, list({u"Дата и номер", u"2", u"2023", u"Квартал 1", u"Квартал 2", u"Квартал 3", u"Квартал 4", u"2024",
+                 u"Квартал 1"})},
+      {28, list({u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/", u"11 ноя 2023/",
+                 u"15 янв 2024/"})},
+      {108, list({u"ПП", u"КО", u"ПП", u"ПП", u"КО", u"ПП"})},
+      {8, list({u"1", u"2", u"1", u"1", u"1", u"1"})},
+      {306, list({u"Итого за 1 квартал:", u"Итого за 2 квартал:", u"Итого за полугодие", u"Итого за 3 квартал:",
+                  u"Итого за полугодие", u"Итого за 9 месяцев", u"Итого за 4 квартал:", u"Итого за полугодие",
+                  u"Итого за 9 месяцев", u"Итого за 2024 год:", u"Итого за 1 квартал:", u"Итого за полугодие",
+                  u"Итого за 9 месяцев", u"Итого за 2024 год:"})},
+      // Rows and footers: income
+      {486, list({u"1000,00", u"0,00", u"1000,00",                  // Q1
+                  u"0,00", u"0,00", u"1000,00",                     // Q2, half-year
+                  u"400,00", u"400,00", u"0,00", u"1400,00",        // Q3, half-year again, nine months
+                  u"250,00", u"250,00", u"0,00", u"0,00", u"1650,00",  // Q4, year 2023
+                  u"600,00", u"600,00", u"600,00", u"600,00", u"600,00"})},
+      // and expense, "Расход" counted although the query writes "расход"
+      {606, list({u"0,00", u"1500,00", u"1500,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"0,00",
+                  u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00",
+                  u"0,00"})},
+      {432, list({u"2250,00", u"1800,00", u"450,00"})}},
+     {{16, 30, u"Книга учета доходов и расходов"}, {36, 146, u"2023"}, {306, 488, u"Итого за 2024 год:"},
+      {220, 636, u"Справка к разделу 1"}, {24, 1035, u"1"}}},
+    {u"Книга доходов и расходов-месячная", "frReport10",
+     2 + 11 + 2 * 1 + 5 * 1 + 6 * 1 + 6 * 7 + 6 * 3 + 5 * 3 + 2 * 3 + 1,
+     {{16, list({u"Книга учета доходов и расходов", u"Год 2023", u"Квартал 1", u"Месяц 01", u"Месяц 02", u"Квартал 2", u"Месяц 04", u"Квартал 3",
+                 u"Месяц 08", u"Квартал 4", u"Месяц 11", u"Год 2024", u"Квартал 1", u"Месяц 01"})},
+      {36, list({u"Дата и номер", u"2", u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/",
+                 u"11 ноя 2023/", u"15 янв 2024/"})},
+      {136, list({u"Содержание операции", u"3", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:",
+                  u"Итого за месяц", u"Итого за квартал:", u"Итого за месяц", u"Итого за квартал:",
+                  u"Итого за месяц", u"Итого за квартал:", u"Итого за отчетный - налоговый период 2024 года:",
+                  u"Итого за месяц", u"Итого за квартал:", u"Итого за отчетный - налоговый период 2024 года:"})},
+      {610, list({u"Расходы, учитываемые при исчислении налоговой базы", u"5", u"0,00", u"0,00", u"1500,00",
+                  u"1500,00", u"1500,00", u"300,00", u"300,00", u"300,00", u"0,00", u"0,00", u"0,00", u"0,00",
+                  u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00"})}},
+     {{16, 150, u"Год 2023"}, {484, 617, u"1650,00"}, {16, 635, u"Год 2024"}}},
+    {u"Книга расчетов по банку", "frReport_bank",
+     4 + 12 + 2 * 1 + 4 * 1 + 4 * 1 + 5 * 6 + 4 * 4 + 4 * 4 + 2 * 4 + 1,
+     {{100, list({u"2", u"4", u"6", u"7", u"10"})},          // every ПП, its operation listed or not
+      {136, list({u"Содержание операции", u"3", u"Выручка", u"Закупка", u"Прочий доход", u"Удалённая операция",
+                  u"Выручка"})},
+      {36, list({u"Дата и номер", u"2", u"10 янв 2023", u"5 апр 2023", u"7 авг 2023", u"20 авг 2023",
+                 u"15 янв 2024"})},
+      {608, list({u"1000,00", u"1000,00", u"-300,00", u"-300,00", u"455,00", u"455,00", u"1155,00", u"600,00",
+                  u"600,00", u"600,00"})},
+      {124, list({u"Всего за отчетный период 2024 года:", u"Всего за отчетный период 2024 года:"})}},
+     {{16, 126, u"Год2023"}, {124, 550, u"Всего за отчетный период 2024 года:"}, {360, 550, u"1455,00"},
+      {476, 550, u"300,00"}}},
+    {u"Книга расчетов по кассе", "frReport_kassa",
+     3 + 12 + 1 + 2 * 1 + 2 * 1 + 2 * 6 + 2 * 4 + 2 * 4 + 4 + 1,
+     {{96, list({u"3", u"8"})},         // the cash orders of the period only
+      {36, list({u"Дата и номер", u"2", u"20 фев 2023", u"11 ноя 2023"})},
+      // row, month, quarter; row, month, quarter; year
+      {476, list({u"Расход", u"5", u"1500,00", u"1500,00", u"1500,00", u"0,00", u"0,00", u"0,00", u"1500,00"})},
+      {608, list({u"-1500,00", u"-1500,00", u"250,00", u"250,00", u"-1250,00"})}},
+     {{16, 126, u"Год2023"}, {16, 146, u"Квартал1"}, {124, 402, u"Всего за отчетный период 2023 года:"}}},
+    {u"Кассовая книга", "frReport_kas",
+     2 + 12 + 4 * 3 + 4 * 6 + 4 * 3 + 1 + 2,
+     // Every cash order of the journal, the period notwithstanding; the balance starts at the first.
+     {{76, list({u"15 декабря 2022", u"20 февраля 2023", u"11 ноября 2023", u"16 января 2024"})},
+      {36, list({u"Номер ордера", u"2", u"1", u"3", u"8", u"11"})},
+      {132, list({u"ООО Альфа", u"ООО Бета", u"ООО Альфа", u"ООО Альфа"})},
+      {608, list({u"Форма № КО-4", u"2000,00", u"500,00", u"750,00", u"630,00"})},
+      {476, list({u"Расход", u"5", u"0,00", u"0,00", u"1500,00", u"1500,00", u"0,00", u"0,00", u"120,00",
+                  u"120,00"})}},
+     {{16, 20, u"Кассовая книга"}, {16, 126, u"Касса за :"}, {32, 174, u"Кассир________________________ Итого за день:"},
+      {352, 174, u"2000,00"}, {20, 1029, u"Лист № 1"}}},
+    {u"Сводный отчет по операциям", "frReport2",
+     4 + 12 + 4 * 1 + 8 * 6 + 4 * 4 + 1,
+     {{36, list({u"Дата и номер", u"2", u"Типовая операция: Аренда", u"20 фев 2023", u"12 ноя 2023",
+                 u"Типовая операция: Выручка", u"10 янв 2023", u"15 май 2023", u"11 ноя 2023", u"15 янв 2024",
+                 u"Типовая операция: Закупка", u"5 апр 2023", u"Типовая операция: Прочий доход", u"7 авг 2023"})},
+      {102, list({u"3/КО", u"9/А", u"2/ПП", u"5/ТН", u"8/КО", u"10/ПП", u"4/ПП", u"6/ПП"})},
+      {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"1", u"2", u"3", u"4", u"1", u"1"})},
+      {360, list({u"0,00", u"2627,00", u"0,00", u"400,00"})},
+      {476, list({u"Списано", u"5", u"1500,00", u"88,00", u"1588,00", u"0,00", u"0,00", u"0,00", u"0,00", u"0,00",
+                  u"300,00", u"300,00", u"0,00", u"0,00"})},
+      {608, list({u"-1588,00", u"2627,00", u"-300,00", u"400,00"})}},
+     {{36, 124, u"Типовая операция: Аренда"}, {204, 186, u"Итого по операции :"}, {360, 318, u"2627,00"}}},
+    {u"Книга расчетов с контрагентами", "frReportss",
+     3 + 12 + 3 * 1 + 8 * 6 + 3 * 4 + 1,
+     {{36, list({u"Дата и номер", u"2", u"Плательщик-получатель: ООО Альфа", u"10 янв 2023", u"11 ноя 2023",
+                 u"Плательщик-получатель: ООО Бета", u"20 фев 2023", u"5 апр 2023", u"12 ноя 2023",
+                 u"Плательщик-получатель: ООО Гамма", u"15 май 2023", u"7 авг 2023", u"15 янв 2024"})},
+      {102, list({u"2/ПП", u"8/КО", u"3/КО", u"4/ПП", u"9/А", u"5/ТН", u"6/ПП", u"10/ПП"})},
+      {136, list({u"Типовая операция", u"3", u"Выручка", u"Выручка", u"Аренда", u"Закупка", u"Аренда", u"Выручка",
+                  u"Прочий доход", u"Выручка"})},
+      {360, list({u"1250,00", u"0,00", u"1777,00"})}},
+     {{36, 124, u"Плательщик-получатель: ООО Альфа"}}},
+    {u"Титульный лист", "frRepor_t", 32, {},
+     {{252, 220, u"На 2023 год"}, {52, 316, u"ООО «Север»"}, {616, 308, u"12121212"},
+      {52, 676, u"г. Тверь, ул. Новая, 3"}, {52, 764, u"ПАО Тверьбанк 40702810000000000077"}}},
+};
+
+TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    for (const BookCase& c : kBooks) {
+        SCOPED_TRACE(c.form);
+        const PreparedReport report = f.printBook(QString::fromUtf16(c.kind));
+        EXPECT_EQ(report.templateName, QString::fromLatin1(c.form));
+        ASSERT_EQ(report.pages.size(), 1u);
+        const PreparedPage& page = report.pages[0];
+        EXPECT_EQ(int(page.boxes.size()), c.boxes);
+        for (const Column& col : c.columns)
+            EXPECT_EQ(column(page, col.x), col.texts) << "column " << col.x;
+        for (const Placed& p : c.placed)
+            EXPECT_EQ(flat(boxAt(page, p.x, p.y)), QString::fromUtf16(p.text)) << p.x << "," << p.y;
+    }
+}
+
+// The period: its start and end both in, the day after out, and a start after the end passes nothing.
+TEST(BookForms, ThePeriodTakesBothEndsAndNothingElse)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    struct Case {
+        QDate from, to;
+        QStringList cashOrders;     // nn column of the cash-settlement book
+        QStringList bankOrders;
+    };
+    const Case cases[] = {
+        {{2023, 1, 1}, {2024, 1, 15}, {"3", "8"}, {"2", "4", "6", "7", "10"}},
+        {{2023, 1, 1}, {2024, 1, 16}, {"3", "8", "11"}, {"2", "4", "6", "7", "10"}},
+        {{2024, 1, 16}, {2024, 1, 16}, {"11"}, {}},
+        {{2022, 12, 15}, {2023, 1, 10}, {"1"}, {"2"}},
+        {{2023, 2, 21}, {2023, 11, 10}, {}, {"4", "6", "7"}},
+        {{2024, 1, 15}, {2023, 1, 1}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from.toString(Qt::ISODate).toStdString() + " " + c.to.toString(Qt::ISODate).toStdString());
+        const PreparedReport cash = f.printBook(QStringLiteral("Книга расчетов по кассе"), c.from, c.to);
+        EXPECT_EQ(column(cash.pages.at(0), 96), c.cashOrders);
+        const PreparedReport bank = f.printBook(QStringLiteral("Книга расчетов по банку"), c.from, c.to);
+        EXPECT_EQ(column(bank.pages.at(0), 100), c.bankOrders);
+        if (c.bankOrders.isEmpty()) {
+            // An empty period prints the title, the page header and the page footer only.
+            EXPECT_EQ(bank.pages.at(0).boxes.size(), size_t(4 + 12 + 1));
+        }
+    }
+}
+
+// Quarter columns of the income and expense query as the quarterly book groups on them.
+TEST(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    setPeriodFilter(f.store(), {2023, 1, 1}, {2023, 12, 31});
+    DataSet& book = f.store().dataSet(u"ADOQuery11");
+    if (!book.isOpen())
+        book.open();
+    QStringList rows;
+    for (book.first(); !book.eof(); book.next()) {
+        QStringList cells;
+        for (const char16_t* field : {u"nn", u"q", u"ds6", u"ds9", u"d", u"k", u"d6", u"d9", u"k6", u"k9"})
+            cells << book.text(field);
+        rows << cells.join(u'|');
+    }
+    const QStringList expected = {
+        QStringLiteral("2|1|6|9|1000|0|1000|1000|0|0"),
+        QStringLiteral("3|1|6|9|0|1500|0|0|1500|1500"),
+        QStringLiteral("4|2|6|9|0|300|0|0|300|300"),
+        QStringLiteral("6|3|0|9|400|0|0|400|0|0"),
+        QStringLiteral("8|4|0|0|250|0|0|0|0|0"),
+    };
+    EXPECT_EQ(rows, expected);
+}
+
+TEST(BookForms, TheTitlePagePrintsTheYearOfThePeriodsStart)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    const std::pair<QDate, const char16_t*> cases[] = {
+        {{2023, 1, 1}, u"На 2023 год"}, {{2024, 12, 31}, u"На 2024 год"}, {{2031, 7, 1}, u"На 2031 год"}};
+    for (const auto& [from, text] : cases) {
+        const PreparedReport title = f.printBook(QStringLiteral("Титульный лист"), from, from.addYears(1));
+        EXPECT_EQ(flat(boxAt(title.pages.at(0), 252, 220)), QString::fromUtf16(text));
+    }
+}
+
+TEST(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    auto kassa = [&] {
+        Statement rows = f.store().database().prepare(
+            QStringLiteral("SELECT dd, nn, sr, k, sd, sk, srr, sdd, skk, srrr FROM kassa ORDER BY n"));
+        QStringList out;
+        while (rows.step()) {
+            QStringList cells;
+            for (int i = 0; i < 10; ++i)
+                cells << rows.text(i);
+            out << cells.join(u'|');
+        }
+        return out;
+    };
+    const PreparedReport first = f.printBook(kCashBookKind);
+    const QStringList firstRows = kassa();
+    const PreparedReport second = f.printBook(kCashBookKind);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(kassa(), firstRows);
+    ASSERT_EQ(firstRows.size(), 4);
+    // Balances as money in ten-thousandths: 2000, then 500 after the expense of 1500.
+    EXPECT_TRUE(firstRows[0].endsWith(QStringLiteral("|20000000|0|20000000"))) << firstRows[0].toStdString();
+    EXPECT_TRUE(firstRows[1].endsWith(QStringLiteral("|20000000|15000000|5000000"))) << firstRows[1].toStdString();
+}
+
+} // namespace
+} // namespace vi23::e2e

@@ -1,0 +1,272 @@
+// The nine document forms prepared over a stored document, as "Печать" prints them: the lines in
+// line order, the totals rounded per row, the amount in words, the dates and the requisites.
+#include "PrintFixture.h"
+
+#include "data/Database.h"
+
+#include <gtest/gtest.h>
+
+namespace vi23::e2e {
+namespace {
+
+QString u(const char16_t* text)
+{
+    return QString::fromUtf16(text);
+}
+
+const QString kWords = u(u"Одна тысяча восемьсот восемьдесят пять рублей 93 копейки");
+
+struct DocumentCase {
+    const char16_t* kind;
+    const char* form;
+    int boxes;                       // every object of every band output once, the data band three times
+    int rowX;                        // the first column of the data band
+    int firstRowY;                   // where the first data row lands on the page
+    int rowStep;                     // the data band's height
+    int nameX;                       // the goods name column
+    bool lineNumbers;                // the first column is LINE#
+    int titleX, titleY;
+    const char16_t* title;
+    std::vector<const char16_t*> texts;   // further boxes that must be on the page, blanks collapsed
+};
+
+const DocumentCase kDocuments[] = {
+    {u"Счет", "frReport_sh", 19 + 6 + 6 + 3 * 6 + 12, 70, 369, 18, 94, true, 70, 250,
+     u"Счет № 15 от 05.11.2024 года",
+     {u"ООО «Север»", u"Получатель ООО «Север»", u"ООО «Ромашка», ИНН / КПП 5020000002/502001001",
+      u"Адрес: и телефон г. Клин, ул. Садовая, 1", u"40702810000000000077", u"042800001", u"30,45", u"50,00",
+      u"1500,00", u"1580,45", u"305,48", u"1885,93",
+      u"Всего наименований 3 на сумму: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки",
+      u"_____________________________ Петров П. П.", u"_____________________________ Сидорова С. С."}},
+    {u"Акт", "frReport_akt", 8 + 12 + 3 * 6 + 14, 70, 326, 18, 94, true, 70, 80,
+     u"Акт выполненных работ № 15 от 05.11.2024 года",
+     {u"К договору № 42 от 03.11.2024 года", u"Банк: Банк «Клин», р/с 40702810000000000002", u"1580,45",
+      u"305,48", u"1885,93",
+      u"Всего выполнено работ на сумму: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки",
+      u"Руководитель ООО «Ромашка»"}},
+    {u"Товарный чек", "frReport_chek", 4 + 12 + 3 * 6 + 4, 70, 194, 18, 94, true, 70, 80,
+     u"Товарный чек № 15 от 05.11.2024 года",
+     // Prices and amounts with VAT: 10,15 * 1,18 = 11,977 -> 11,98; 3 * 11,977 = 35,931 -> 35,93.
+     {u"11,98", u"35,93", u"1200,00", u"1800,00", u"1885,93",
+      u"Итого на сумму: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+    {u"Наряд-заказ", "frReport_nz", 6 + 12 + 3 * 6 + 9, 70, 302, 32, 94, true, 74, 148,
+     u"Заказ-наряд на работы № 15 от 05.11.2024 года",
+     {u"ООО «Ромашка»,", u"1580,45", u"305,48", u"1885,93",
+      u"Итого к оплате по заказ-наряду на работы: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+    {u"Расходная накладная", "frReport_zh", 6 + 12 + 3 * 6 + 11, 70, 306, 32, 94, true, 74, 148,
+     u"Расходная накладная № 15 от 05.11.2024 года",
+     {u"1580,45", u"305,48", u"1885,93",
+      u"Итого к оплате по накладной: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+    {u"Бланк заказа", "frReport_z", 8 + 12 + 3 * 6 + 9, 70, 314, 32, 94, true, 74, 144,
+     u"Бланк заказа № 15 от 05.11.2024 года",
+     {u"1580,45", u"305,48", u"1885,93",
+      u"Итого к оплате по заказу: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+    {u"Счет-фактура", "frReport_sf", 49 + 13 + 3 * 13 + 13 + 1, 36, 410, 18, 36, false, 40, 80,
+     u"Счет-фактура № 15 от 05.11.2024 года",
+     {u"К платежно-расчетному документу № 42 от 03.11.2024 года", u"ООО «Север»", u"ООО «Ромашка»",
+      u"5020000002/502001001", u"18,00", u"5,48", u"35,93", u"20,00", u"300,00", u"1800,00", u"Китай",
+      u"1580,45", u"305,48", u"1885,93"}},
+    {u"Товарная накладная", "frReport_tn", 49 + 15 + 3 * 15 + 18, 70, 359, 18, 93, true, 70, 252,
+     u"Товарная накладная № 15 от 05.11.2024 года",
+     {u"42 от 03.11.2024", u"12121212", u"33445566", u"5,48", u"35,93", u"1580,45", u"305,48", u"1885,93",
+      u"Товарная накладная содержит 3 записей на 1 листах. Всего мест 6,5",
+      u"Всего отпущено на сумму:Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+    {u"Кассовый ордер-пр", "frReportpr", 58, -1, 0, 0, -1, false, 324, 270, u"1885-93",
+     {u"к приходному кассовому ордеру № 42 от 03.11.2024 года.", u"42", u"03.11.2024",
+      u"Принято от ООО «Ромашка»", u"Основание: Оплата счета № 15 от05.11.2024 года",
+      u"Оплата счета № 15 от 05.11.2024 года", u"Сумма 1885-93", u"В том числе НДС 305-48", u"НДС 305-48",
+      u"_____________Сидорова С. С."}},
+};
+
+TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    for (const DocumentCase& c : kDocuments) {
+        SCOPED_TRACE(c.form);
+        const long long key = f.addDocument(u(c.kind));
+        const std::optional<PreparedReport> report = f.printDocument(key);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->templateName, QString::fromLatin1(c.form));
+        ASSERT_EQ(report->pages.size(), 1u);
+        const PreparedPage& page = report->pages[0];
+        EXPECT_EQ(int(page.boxes.size()), c.boxes);
+        EXPECT_EQ(flat(boxAt(page, c.titleX, c.titleY)), u(c.title));
+        for (const char16_t* text : c.texts)
+            EXPECT_FALSE(boxesWithText(page, u(text)).empty()) << QString::fromUtf16(text).toStdString();
+        // The "-" line is skipped; the others come in line order, numbered from 1.
+        const QString names[] = {u(u"Бумага А4"), u(u"Ручка гелевая"), u(u"Картридж")};
+        for (int row = 0; c.rowX >= 0 && row < 3; ++row) {
+            const int y = c.firstRowY + row * c.rowStep;
+            EXPECT_EQ(flat(boxAt(page, c.nameX, y)), names[row]) << "row " << row;
+            if (c.lineNumbers) {
+                EXPECT_EQ(flat(boxAt(page, c.rowX, y)), QString::number(row + 1)) << "row " << row;
+            }
+            EXPECT_EQ(boxAt(page, c.rowX, y).height, c.rowStep);
+        }
+        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("1885,93"));
+        EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("305,48"));
+    }
+}
+
+TEST(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    struct Case {
+        const char16_t* kind;
+        Orientation orientation;
+        int width, height;
+    };
+    const Case cases[] = {
+        {u"Счет-фактура", Orientation::Landscape, 1064, 758},
+        {u"Товарная накладная", Orientation::Landscape, 1064, 758},
+        {u"Счет", Orientation::Portrait, 752, 1071},
+    };
+    for (const Case& c : cases) {
+        const std::optional<PreparedReport> report = f.printDocument(f.addDocument(u(c.kind)));
+        ASSERT_TRUE(report && !report->pages.empty());
+        EXPECT_EQ(report->pages[0].paper.orientation, c.orientation);
+        EXPECT_EQ(report->pages[0].width, c.width);
+        EXPECT_EQ(report->pages[0].height, c.height);
+    }
+}
+
+// Each row rounded to kopecks, halves to even, then summed; str5, str8 and str9 as the forms print them.
+TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
+{
+    struct Case {
+        std::vector<Line> lines;
+        const char16_t* invoiceNet;
+        const char16_t* invoiceVat;
+        const char16_t* total;      // on the cash receipt order, "-" as separator
+        const char16_t* vat;
+        const char16_t* words;
+    };
+    const Case cases[] = {
+        {{{u(u"Бумага А4"), QStringLiteral("3"), QStringLiteral("10,15")}}, u"30,45", u"5,48", u"35-93", u"5-48",
+         u"Тридцать пять рублей 93 копейки"},
+        {{{u(u"Ручка гелевая"), QStringLiteral("1"), QStringLiteral("1180")}}, u"1180,00", u"0,00", u"1180-00",
+         u"0-00", u"Одна тысяча сто восемьдесят рублей 00 копеек"},
+        // 0,125 at 20 %: net 12,5 kopecks -> 12, VAT 2,5 -> 2.
+        {{{u(u"Картридж"), QStringLiteral("1"), QStringLiteral("0,125")}}, u"0,12", u"0,02", u"0-14", u"0-02",
+         u"Ноль рублей 14 копеек"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.words).toStdString());
+        PrintFixture f;
+        f.fillReferenceLists();
+        const std::optional<PreparedReport> invoice = f.printDocument(f.addDocument(u(u"Счет"), c.lines));
+        ASSERT_TRUE(invoice.has_value());
+        const PreparedPage& page = invoice->pages.at(0);
+        // The invoice footer sits under the one row: net, VAT, total.
+        EXPECT_EQ(flat(boxAt(page, 636, 387)), u(c.invoiceNet));
+        EXPECT_EQ(flat(boxAt(page, 636, 405)), u(c.invoiceVat));
+        EXPECT_EQ(flat(boxAt(page, 73, 398)), u(u"Всего наименований 1 на сумму: ") + u(c.words));
+
+        const std::optional<PreparedReport> order = f.printDocument(f.addDocument(u(u"Кассовый ордер-пр"), c.lines));
+        ASSERT_TRUE(order.has_value());
+        const PreparedPage& receipt = order->pages.at(0);
+        EXPECT_EQ(flat(boxAt(receipt, 324, 270)), u(c.total));
+        EXPECT_EQ(flat(boxAt(receipt, 540, 288)), u(u"Сумма ") + u(c.total));
+        EXPECT_EQ(flat(boxAt(receipt, 540, 306)), u(c.words));
+        EXPECT_EQ(flat(boxAt(receipt, 144, 396)), u(c.words));
+        EXPECT_EQ(flat(boxAt(receipt, 540, 360)), u(u"В том числе НДС ") + u(c.vat));
+    }
+}
+
+TEST(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    ASSERT_TRUE(f.printDocument(f.addDocument(u(u"Счет"))));
+    const std::optional<PreparedReport> second = f.printDocument(
+        f.addDocument(u(u"Счет"), {{u(u"-"), {}, {}}, {u(u"Ручка гелевая"), QStringLiteral("4"), QStringLiteral("5")}}));
+    ASSERT_TRUE(second.has_value());
+    const PreparedPage& page = second->pages.at(0);
+    EXPECT_EQ(int(page.boxes.size()), 19 + 6 + 6 + 6 + 12);
+    EXPECT_EQ(flat(boxAt(page, 70, 369)), QStringLiteral("1"));
+    EXPECT_EQ(flat(boxAt(page, 94, 369)), u(u"Ручка гелевая"));
+    EXPECT_TRUE(boxesWithText(page, u(u"Бумага А4")).empty());
+    EXPECT_TRUE(boxesWithText(page, u(u"Картридж")).empty());
+    EXPECT_FALSE(boxesWithText(page, u(u"Всего наименований 1 на сумму: Двадцать рублей 00 копеек")).empty());
+    Statement rows = f.store().database().prepare(QStringLiteral("SELECT count(*) FROM tov"));
+    rows.step();
+    EXPECT_EQ(rows.integer(0), 1);
+}
+
+TEST(DocumentForms, AGoodsRateChangedAfterSavePrintsTheNewRate)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    const long long key =
+        f.addDocument(u(u"Счет-фактура"), {{u(u"Бумага А4"), QStringLiteral("1"), QStringLiteral("10,5")}});
+    DataSet& goods = f.store().dataSet(u"ADOTable_stov");
+    ASSERT_TRUE(goods.locate(u"naz", u"Бумага А4"));
+    goods.edit();
+    goods.setValue(u"nds", 10);
+    goods.post();
+    const std::optional<PreparedReport> report = f.printDocument(key);
+    ASSERT_TRUE(report.has_value());
+    const PreparedPage& page = report->pages.at(0);
+    // The row: rate, VAT and amount with VAT at 10 % (at the saved 18 % they would be 1,89 and 12,39).
+    EXPECT_EQ(flat(boxAt(page, 666, 410)), QStringLiteral("10,00"));
+    EXPECT_EQ(flat(boxAt(page, 711, 410)), QStringLiteral("1,05"));
+    EXPECT_EQ(flat(boxAt(page, 779, 410)), QStringLiteral("11,55"));
+    // The footer under the one row.
+    EXPECT_EQ(flat(boxAt(page, 711, 429)), QStringLiteral("1,05"));
+    EXPECT_EQ(flat(boxAt(page, 779, 428)), QStringLiteral("11,55"));
+    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("11,55"));
+    EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("1,05"));
+}
+
+// The printed totals form each row's products in extended precision: 3 * 10,15 * 10 lies just above
+// 304,5 kopecks and rounds up, and the amount in words follows.
+TEST(DocumentForms, RowsNearAHalfRoundByTheirExtendedProduct)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    DataSet& goods = f.store().dataSet(u"ADOTable_stov");
+    ASSERT_TRUE(goods.locate(u"naz", u"Бумага А4"));
+    goods.edit();
+    goods.setValue(u"nds", 10);
+    goods.post();
+    const std::optional<PreparedReport> report =
+        f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Бумага А4"), QStringLiteral("3"), QStringLiteral("10,15")}}));
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("3,05"));
+    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("33,5"));
+    EXPECT_EQ(flat(boxAt(report->pages.at(0), 73, 398)),
+              u(u"Всего наименований 1 на сумму: Тридцать три рубля 50 копеек"));
+}
+
+TEST(DocumentForms, AKindOutsideTheNinePrintsNothing)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    for (const char16_t* kind : {u"Договор", u"счет", u"Счет "}) {
+        const std::optional<PreparedReport> report = f.printDocument(f.addDocument(u(kind)));
+        EXPECT_FALSE(report.has_value()) << QString::fromUtf16(kind).toStdString();
+        // The steps before the choice of form are done all the same.
+        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("1885,93"));
+    }
+}
+
+TEST(DocumentForms, ADocumentWithoutPrintableLinesShowsOnlyTheTitleAndHeader)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    const std::optional<PreparedReport> report =
+        f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Нет в списке"), QStringLiteral("1"), QStringLiteral("100")}}));
+    ASSERT_TRUE(report.has_value());
+    const PreparedPage& page = report->pages.at(0);
+    EXPECT_EQ(int(page.boxes.size()), 19 + 6);
+    // The title's fields come from the print rows too: with none they print as blanks.
+    EXPECT_EQ(flat(boxAt(page, 70, 250)), u(u"Счет № от года"));
+    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("0"));
+    for (const PreparedBox& b : page.boxes)
+        EXPECT_FALSE(flat(b).contains(u(u"рублей"))) << flat(b).toStdString();
+}
+
+} // namespace
+} // namespace vi23::e2e

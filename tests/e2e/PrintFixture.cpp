@@ -1,0 +1,261 @@
+#include "PrintFixture.h"
+
+#include "books/BookPrinting.h"
+#include "data/Database.h"
+#include "documents/DocumentPrinting.h"
+#include "reports/ReportPreparer.h"
+
+#include <gtest/gtest.h>
+
+namespace vi23::e2e {
+
+namespace {
+
+QString s(const char16_t* text)
+{
+    return QString::fromUtf16(text);
+}
+
+} // namespace
+
+PrintFixture::PrintFixture()
+    : path_(dir_.filePath(QStringLiteral("kn.mdb")))
+{
+    Database::create(path_);
+    store_ = std::make_unique<DataStore>(path_);
+    templates_ = loadBuiltInTemplates();
+}
+
+void PrintFixture::fillReferenceLists()
+{
+    DataSet& pr1 = store_->dataSet(u"ADOTable_pr1");
+    pr1.first();
+    pr1.edit();
+    const std::pair<const char16_t*, const char16_t*> requisites[] = {
+        {u"np", u"ООО «Север»"},
+        {u"unn", u"6950000001/695001001"},
+        {u"ad", u"г. Тверь, ул. Новая, 3"},
+        {u"tel", u"(4822) 11-22-33"},
+        {u"bank", u"ПАО Тверьбанк"},
+        {u"rs", u"40702810000000000077"},
+        {u"ks", u"30101810000000000001"},
+        {u"buk", u"042800001"},
+        {u"fr", u"Петров П. П."},
+        {u"fb", u"Сидорова С. С."},
+        {u"fup", u""},
+        {u"rup", u""},
+        {u"okpo", u"12121212"},
+        {u"okdp", u"7400000"},
+        {u"dr", u"Директор"},
+    };
+    for (const auto& [field, value] : requisites)
+        pr1.setText(field, s(value));
+    pr1.post();
+
+    struct Goods {
+        const char16_t* name;
+        const char16_t* unit;
+        const char16_t* country;
+        const char16_t* customs;
+        int vat;
+    };
+    const Goods goods[] = {
+        {u"Бумага А4", u"пач", u"Россия", u"", 18},
+        {u"Ручка гелевая", u"шт", u"Россия", u"", 0},
+        {u"Картридж", u"шт", u"Китай", u"10702030/010124/0000001", 20},
+    };
+    DataSet& stov = store_->dataSet(u"ADOTable_stov");
+    for (const Goods& g : goods) {
+        stov.append();
+        stov.setText(u"naz", s(g.name));
+        stov.setText(u"eu", s(g.unit));
+        stov.setText(u"str", s(g.country));
+        stov.setText(u"gtd", s(g.customs));
+        stov.setValue(u"nds", g.vat);
+        stov.post();
+    }
+}
+
+std::vector<Line> PrintFixture::standardLines()
+{
+    return {
+        {s(u"Бумага А4"), QStringLiteral("3"), QStringLiteral("10,15")},
+        {QStringLiteral("-"), QString(), QString()},
+        {s(u"Ручка гелевая"), QStringLiteral("2"), QStringLiteral("25")},
+        {s(u"Картридж"), QStringLiteral("1,5"), QStringLiteral("1000")},
+    };
+}
+
+long long PrintFixture::addDocument(const QString& kind, const std::vector<Line>& lines)
+{
+    DataSet& doc = store_->jur1();
+    doc.append();
+    doc.setText(u"dok", kind);
+    doc.setText(u"n", QStringLiteral("15"));
+    doc.setValue(u"dd", QDate(2024, 11, 5));
+    doc.setText(u"np", QStringLiteral("42"));
+    doc.setValue(u"dp", QDate(2024, 11, 3));
+    doc.setText(u"z", s(u"ООО «Ромашка»"));
+    doc.setText(u"a", s(u"г. Клин, ул. Садовая, 1"));
+    doc.setText(u"unn", QStringLiteral("5020000002/502001001"));
+    doc.setText(u"rb", s(u"Банк «Клин», р/с 40702810000000000002"));
+    doc.setText(u"okpo", QStringLiteral("33445566"));
+    for (size_t i = 0; i < 10; ++i) {
+        const QString n = QString::number(i);
+        if (i >= lines.size()) {
+            doc.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
+            continue;
+        }
+        doc.setText(QStringLiteral("naz") + n, lines[i].name);
+        doc.setText(QStringLiteral("kol") + n, lines[i].quantity);
+        doc.setText(QStringLiteral("cen") + n, lines[i].price);
+    }
+    doc.post();
+    return doc.integer(u"k");
+}
+
+std::optional<PreparedReport> PrintFixture::printDocument(long long key)
+{
+    DataSet& doc = store_->jur1();
+    if (!doc.isOpen())
+        doc.open();
+    for (doc.first(); !doc.eof() && doc.integer(u"k") != key; doc.next()) {
+    }
+    if (doc.eof()) {
+        ADD_FAILURE() << "no document " << key;
+        return std::nullopt;
+    }
+    const DocumentForm form = documentFormFromRecord(doc);
+    preparePrintData(*store_, state_, form);
+    const QString name = documentTemplateFor(form.kind);
+    if (name.isEmpty())
+        return std::nullopt;
+    const Template* form_template = templates_.find(name);
+    if (!form_template) {
+        ADD_FAILURE() << "no template " << name.toStdString();
+        return std::nullopt;
+    }
+    return prepareReport(*form_template, *store_,
+                         [this](const QString& variable) { return frReport_shGetValue(state_, variable); });
+}
+
+void PrintFixture::fillJournal()
+{
+    DataSet& sr = store_->dataSet(u"ADOTable_sr");
+    const std::pair<const char16_t*, const char16_t*> operations[] = {
+        {u"Выручка", u"Приход"}, {u"Аренда", u"Расход"}, {u"Закупка", u"Расход"}, {u"Прочий доход", u"Приход"}};
+    for (const auto& [text, kind] : operations) {
+        sr.append();
+        sr.setText(u"sr", s(text));
+        sr.setText(u"vr", s(kind));
+        sr.post();
+    }
+    struct Entry {
+        QDate date;
+        const char16_t* kind;
+        const char16_t* operation;
+        const char16_t* settlement;
+        const char* amount;
+        const char16_t* counterparty;
+    };
+    const Entry entries[] = {
+        {{2022, 12, 15}, u"КО", u"Выручка", u"Приход", "2000", u"ООО Альфа"},       // before the period
+        {{2023, 1, 10}, u"ПП", u"Выручка", u"Приход", "1000", u"ООО Альфа"},
+        {{2023, 2, 20}, u"КО", u"Аренда", u"Расход", "1500", u"ООО Бета"},          // the query says "расход"
+        {{2023, 4, 5}, u"ПП", u"Закупка", u"Расход", "300", u"ООО Бета"},
+        {{2023, 5, 15}, u"ТН", u"Выручка", u"Приход", "777", u"ООО Гамма"},
+        {{2023, 8, 7}, u"ПП", u"Прочий доход", u"Приход", "400", u"ООО Гамма"},
+        {{2023, 8, 20}, u"ПП", u"Удалённая операция", u"Приход", "55", u"ООО Альфа"},  // not in sr
+        {{2023, 11, 11}, u"КО", u"Выручка", u"Приход", "250", u"ООО Альфа"},
+        {{2023, 11, 12}, u"А", u"Аренда", u"Расход", "88", u"ООО Бета"},
+        {{2024, 1, 15}, u"ПП", u"Выручка", u"Приход", "600", u"ООО Гамма"},          // the end date
+        {{2024, 1, 16}, u"КО", u"Аренда", u"Расход", "120", u"ООО Альфа"},          // the day after
+    };
+    DataSet& jur = store_->jur();
+    int number = 1;
+    for (const Entry& e : entries) {
+        jur.append();
+        jur.setValue(u"dd", e.date);
+        jur.setText(u"nn", QString::number(number++));
+        jur.setText(u"dok", s(e.kind));
+        jur.setText(u"sr", s(e.operation));
+        jur.setText(u"vr", s(e.settlement));
+        jur.setText(u"s", QString::fromLatin1(e.amount));
+        jur.setText(u"k", s(e.counterparty));
+        jur.post();
+    }
+}
+
+PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to)
+{
+    setPeriodFilter(*store_, from, to);
+    QString name = bookTemplateFor(kind);
+    if (kind == kCashBookKind) {
+        rebuildCashBook(*store_);
+        name = QStringLiteral("frReport_kas");
+    }
+    const Template* book = templates_.find(name);
+    if (!book)
+        throw UserError(QStringLiteral("no template for %1").arg(kind));
+    return prepareReport(*book, *store_, [from](const QString& variable) { return bookValue(from, variable); });
+}
+
+QString flat(const PreparedBox& box)
+{
+    return box.texts().join(u' ').simplified();
+}
+
+std::vector<const PreparedBox*> boxesWithText(const PreparedPage& page, const QString& text)
+{
+    std::vector<const PreparedBox*> out;
+    for (const PreparedBox& b : page.boxes) {
+        if (flat(b) == text)
+            out.push_back(&b);
+    }
+    return out;
+}
+
+const PreparedBox& boxAt(const PreparedPage& page, int x, int y)
+{
+    for (const PreparedBox& b : page.boxes) {
+        if (b.x == x && b.y == y)
+            return b;
+    }
+    ADD_FAILURE() << "no box at " << x << "," << y;
+    static const PreparedBox none;
+    return none;
+}
+
+QStringList column(const PreparedPage& page, int x)
+{
+    std::vector<const PreparedBox*> boxes;
+    for (const PreparedBox& b : page.boxes) {
+        if (b.x == x)
+            boxes.push_back(&b);
+    }
+    std::stable_sort(boxes.begin(), boxes.end(), [](auto a, auto b) { return a->y < b->y; });
+    QStringList out;
+    for (const PreparedBox* b : boxes)
+        out << flat(*b);
+    return out;
+}
+
+QStringList pageTexts(const PreparedPage& page)
+{
+    QStringList out;
+    for (const PreparedBox& b : page.boxes)
+        out << flat(b);
+    return out;
+}
+
+QStringList bandTexts(const PreparedPage& page, int y, int height)
+{
+    QStringList out;
+    for (const PreparedBox& b : page.boxes) {
+        if (b.y >= y && b.y < y + height)
+            out << flat(b);
+    }
+    return out;
+}
+
+} // namespace vi23::e2e

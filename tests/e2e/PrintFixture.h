@@ -1,0 +1,82 @@
+#pragma once
+// A fresh kn.mdb with one small enterprise, a document of every kind and a journal over two years,
+// and helpers that prepare the program's printed forms over it and read the prepared pages.
+#include "data/DataStore.h"
+#include "reports/PreparedReport.h"
+#include "reports/templates/BuiltInTemplates.h"
+#include "ui/MainContext.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace vi23::e2e {
+
+// A goods line of a document: name, quantity and price as the form's boxes hold them.
+struct Line {
+    QString name;
+    QString quantity;
+    QString price;
+};
+
+class PrintFixture {
+public:
+    PrintFixture();
+
+    DataStore& store() { return *store_; }
+    const QString& path() const { return path_; }
+    ui::MainState& state() { return state_; }
+
+    // The enterprise, three goods ("Бумага А4" 18 %, "Ручка гелевая" 0 %, "Картридж" 20 %) and a buyer.
+    void fillReferenceLists();
+    // A stored document of the kind, number 15 of 05.11.2024, cash order 42 of 03.11.2024, for the
+    // known buyer; the standard lines are 3 × 10,15 Бумага А4, "-", 2 × 25 Ручка гелевая,
+    // 1,5 × 1000 Картридж and "-" for the rest. Returns its key.
+    long long addDocument(const QString& kind, const std::vector<Line>& lines = standardLines());
+    static std::vector<Line> standardLines();
+    // Prints the document as the documents tab does without the window (the current record stands on
+    // it); the kind selects the form, an empty result for a kind outside the nine.
+    std::optional<PreparedReport> printDocument(long long key);
+
+    // The journal of the books: two years, all four kinds, an operation missing from sr, an expense
+    // "Расход", rows on and after the end date 15.01.2024, a cash order before the start 01.01.2023.
+    void fillJournal();
+    static QDate periodStart() { return {2023, 1, 1}; }
+    static QDate periodEnd() { return {2024, 1, 15}; }
+    // Prints a book of the report panel over the period; the cash book rebuilds kassa first.
+    PreparedReport printBook(const QString& kind, QDate from = periodStart(), QDate to = periodEnd());
+
+    const BuiltInTemplates& templates() const { return templates_; }
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<DataStore> store_;
+    ui::MainState state_;
+    BuiltInTemplates templates_;
+};
+
+// ---- reading prepared pages ----
+
+// A box's text lines joined with single spaces, runs of blanks collapsed.
+QString flat(const PreparedBox& box);
+// The boxes of a page whose flat text equals the text, in page order.
+std::vector<const PreparedBox*> boxesWithText(const PreparedPage& page, const QString& text);
+// The one box at that position; fails the test when there is none.
+const PreparedBox& boxAt(const PreparedPage& page, int x, int y);
+// Flat texts of the boxes whose x equals the column, top to bottom.
+QStringList column(const PreparedPage& page, int x);
+// Flat texts of all boxes of the page in page order.
+QStringList pageTexts(const PreparedPage& page);
+// The flat texts of the boxes lying on one band output: top y within [y, y + height).
+QStringList bandTexts(const PreparedPage& page, int y, int height);
+
+} // namespace vi23::e2e

@@ -1,0 +1,355 @@
+// vi23-print from a script: every document kind and every book of a demo database to PDF, whose
+// text (pdftotext) holds the totals and the amount in words; CSV rows; messages and exit codes.
+#include "PrintFixture.h"
+
+#include "data/Database.h"
+#include "data/FilterExpression.h"
+#include "books/BookPrinting.h"
+#include "documents/DocumentPrinting.h"
+#include "documents/UserUnit.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace vi23::e2e {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome run(const QString& program, const QStringList& args, const QString& dir,
+        const std::map<QString, QString>& env = {})
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const auto& [name, value] : env)
+        environment.insert(name, value);
+    p.setProcessEnvironment(environment);
+    p.start(program, args);
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+        return {};
+    }
+    Outcome r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+Outcome print(const QStringList& args, const QString& dir, const std::map<QString, QString>& env = {})
+{
+    return run(QStringLiteral(VI23_PRINT_EXE), args, dir, env);
+}
+
+// The text of a PDF in drawing order, blanks collapsed, so that wrapped boxes read on.
+QString pdfText(const QString& file)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty()) {
+        ADD_FAILURE() << "pdftotext (poppler-utils) is not installed";
+        return {};
+    }
+    const Outcome r = run(tool, {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), file,
+                             QStringLiteral("-")},
+                      QDir::tempPath());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return r.out.simplified();
+}
+
+// One demo database for the whole suite; vi23-print writes only its scratch tables into it.
+class PrintTool : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = new QTemporaryDir;
+        const Outcome init = run(QStringLiteral(VI23_INIT_EXE), {QStringLiteral("--demo"), QStringLiteral("kn.mdb")},
+                             dir_->path());
+        ASSERT_EQ(init.exitCode, 0) << init.err.toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    static QString dir() { return dir_->path(); }
+    static QString file(const QString& name) { return dir_->filePath(name); }
+
+private:
+    static QTemporaryDir* dir_;
+};
+
+QTemporaryDir* PrintTool::dir_ = nullptr;
+
+TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
+{
+    struct Expected {
+        long long key;
+        QString kind;
+        QString total;
+        QString vat;
+        QString words;
+    };
+    std::vector<Expected> documents;
+    {
+        DataStore store(file(QStringLiteral("kn.mdb")));
+        DataSet& jur1 = store.jur1();
+        QStringList seen;
+        std::vector<std::pair<long long, DocumentForm>> forms;
+        for (jur1.first(); !jur1.eof(); jur1.next()) {
+            const DocumentForm form = documentFormFromRecord(jur1);
+            if (!seen.contains(form.kind) && !documentTemplateFor(form.kind).isEmpty()) {
+                seen << form.kind;
+                forms.emplace_back(jur1.integer(u"k"), form);
+            }
+        }
+        ASSERT_EQ(seen.size(), 9);
+        for (const auto& [key, form] : forms) {
+            ui::MainState state;
+            preparePrintData(store, state, form);
+            const QChar separator = form.kind == u"Кассовый ордер-пр" ? u'-' : u',';
+            documents.push_back({key, form.kind, state.printTotal.toFixed(2, separator),
+                                 state.printVat.toFixed(2, separator), AmountInWords(state.printTotal)});
+        }
+    }
+    for (const Expected& d : documents) {
+        SCOPED_TRACE(d.kind.toStdString());
+        const QString pdf = file(QStringLiteral("document-%1.pdf").arg(d.key));
+        const Outcome r = print({QStringLiteral("document"), QString::number(d.key), QStringLiteral("--pdf"), pdf}, dir());
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString text = pdfText(pdf);
+        EXPECT_TRUE(text.contains(d.total)) << d.total.toStdString() << "\n" << text.toStdString();
+        // The sales receipt prints prices with VAT and no VAT line.
+        if (d.kind != u"Товарный чек") {
+            EXPECT_TRUE(text.contains(d.vat)) << d.vat.toStdString();
+        }
+        // The VAT invoice is the one form without the amount in words.
+        if (d.kind != u"Счет-фактура") {
+            EXPECT_TRUE(text.contains(d.words)) << d.words.toStdString() << "\n" << text.toStdString();
+        }
+    }
+    // The layout dump of the same print, to a file and to standard output.
+    const Expected& first = documents.front();
+    const Outcome toStdout = print({QStringLiteral("document"), QString::number(first.key), QStringLiteral("--layout"),
+                                QStringLiteral("-")},
+                               dir());
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err.toStdString();
+    EXPECT_TRUE(toStdout.out.startsWith(QStringLiteral("1 ")));
+    EXPECT_TRUE(toStdout.out.contains(u'|' + QStringLiteral(" ") + first.total)) << toStdout.out.toStdString();
+    const QString layout = file(QStringLiteral("layout.txt"));
+    ASSERT_EQ(print({QStringLiteral("document"), QString::number(first.key), QStringLiteral("--layout"), layout}, dir())
+                  .exitCode,
+              0);
+    QFile saved(layout);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), toStdout.out);
+}
+
+// Sums of a data set's money column over its visible rows, or over the first run of rows sharing a key.
+QString sumOf(DataSet& rows, const char16_t* field, const char16_t* groupKey = nullptr)
+{
+    if (!rows.isOpen())
+        rows.open();
+    Money sum;
+    rows.first();
+    const QString first = groupKey ? rows.text(groupKey).toLower() : QString();
+    for (; !rows.eof(); rows.next()) {
+        if (groupKey && rows.text(groupKey).toLower() != first)
+            break;
+        sum += rows.money(field);
+    }
+    return sum.toFixed(2);
+}
+
+TEST_F(PrintTool, EveryBookKindWritesAPdfWithItsTotals)
+{
+    struct Expected {
+        QString kind;
+        QStringList texts;
+    };
+    std::vector<Expected> books;
+    int year = 0;
+    {
+        DataStore store(file(QStringLiteral("kn.mdb")));
+        DataSet& jur = store.jur();
+        for (jur.first(); !jur.eof(); jur.next())
+            year = std::max(year, jur.date(u"dd").year());
+        ASSERT_GT(year, 0);
+        setPeriodFilter(store, QDate(year, 1, 1), QDate(year, 12, 31));
+        DataSet& income = store.dataSet(u"ADOQuery11");
+        DataSet& bank = store.dataSet(u"ADOQuery_bank");
+        DataSet& cash = store.dataSet(u"ADOQuery_kassa");
+        DataSet& orders = store.dataSet(u"ADOQuery_kas");
+        DataSet& byOperation = store.dataSet(u"ADOQuerys");
+        DataSet& byCounterparty = store.dataSet(u"ADOQueryss");
+        DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+        requisites.first();
+        books = {
+            {QStringLiteral("Книга доходов и расходов-квартальная"), {sumOf(income, u"d"), sumOf(income, u"k")}},
+            {QStringLiteral("Книга доходов и расходов-месячная"), {sumOf(income, u"d"), sumOf(income, u"k")}},
+            {QStringLiteral("Книга расчетов по банку"), {sumOf(bank, u"d"), sumOf(bank, u"k1"), sumOf(bank, u"r")}},
+            {QStringLiteral("Книга расчетов по кассе"), {sumOf(cash, u"d"), sumOf(cash, u"k1"), sumOf(cash, u"r")}},
+            {QStringLiteral("Кассовая книга"), {sumOf(orders, u"rr")}},   // the last balance
+            {QStringLiteral("Сводный отчет по операциям"),
+             {sumOf(byOperation, u"d", u"sr"), sumOf(byOperation, u"k1", u"sr")}},
+            {QStringLiteral("Книга расчетов с контрагентами"),
+             {sumOf(byCounterparty, u"d", u"k"), sumOf(byCounterparty, u"k1", u"k")}},
+            {QStringLiteral("Титульный лист"), {QStringLiteral("На %1 год").arg(year), requisites.text(u"np")}},
+        };
+    }
+    int n = 0;
+    for (const Expected& b : books) {
+        SCOPED_TRACE(b.kind.toStdString());
+        const QString pdf = file(QStringLiteral("book-%1.pdf").arg(++n));
+        const Outcome r = print({QStringLiteral("book"), b.kind, QStringLiteral("--from"), QStringLiteral("01.01.%1").arg(year),
+                             QStringLiteral("--to"), QStringLiteral("31.12.%1").arg(year), QStringLiteral("--pdf"), pdf},
+                            dir());
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString text = pdfText(pdf);
+        for (const QString& expected : b.texts)
+            EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.left(2000).toStdString();
+    }
+}
+
+TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
+{
+    struct Case {
+        QStringList args;
+        QString header;
+        QStringList someLines;      // lines that must be present
+        int lines;                  // data lines, -1 for "any"
+    };
+    const Case cases[] = {
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr")}, QStringLiteral("sr;vr"),
+         {QStringLiteral("Налог по УСН;Расход"), QStringLiteral("Выручка наличными;Приход")}, 10},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--filter"),
+          QStringLiteral("sr ='налог по усн'")},
+         QStringLiteral("sr;vr"), {QStringLiteral("Налог по УСН;Расход")}, 1},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--filter"),
+          QStringLiteral("k ='ООО \"Ромашка\"'")},
+         QStringLiteral("k;dd;ad;b;unn;ok;fio"),
+         {QStringLiteral("\"ООО \"\"Ромашка\"\"\";02.03.%1;г. Клин, ул. Ленина, 5;Банк «Возрождение», р/с "
+                         "40702810900000000055;5020012345/502001001;11223344;")},
+         1},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_stov"), QStringLiteral("--filter"),
+          QStringLiteral("naz ='Ручка шариковая синяя'")},
+         QStringLiteral("naz;eu;str;gtd;nds;cen"), {QStringLiteral("Ручка шариковая синяя;шт;Россия;;20;14,9")}, 1},
+    };
+    int year = 0;
+    {
+        DataStore store(file(QStringLiteral("kn.mdb")));
+        DataSet& k = store.dataSet(u"ADOTable_k");
+        if (!k.isOpen())
+            k.open();
+        year = k.date(u"dd").year();
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Outcome r = print(c.args, dir());
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QStringList lines = r.out.split(u'\n');
+        ASSERT_EQ(lines.takeLast(), QString());        // every line ends with a line break
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_EQ(lines.takeFirst(), c.header);
+        if (c.lines >= 0) {
+            EXPECT_EQ(lines.size(), c.lines);
+        }
+        for (const QString& line : c.someLines)
+            EXPECT_TRUE(lines.contains(line.contains(QStringLiteral("%1")) ? line.arg(year) : line))
+                << line.toStdString() << "\n" << r.out.toStdString();
+    }
+}
+
+TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
+{
+    {
+        DataStore store(file(QStringLiteral("kn.mdb")));
+        DataSet& jur1 = store.jur1();
+        jur1.append();
+        jur1.setText(u"dok", QStringLiteral("Договор"));
+        for (int i = 0; i < 10; ++i)
+            jur1.setText(QStringLiteral("naz%1").arg(i), QStringLiteral("-"));
+        jur1.post();
+        ASSERT_EQ(jur1.integer(u"k"), 31);
+    }
+    QTemporaryDir empty;
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QString out;        // expected within standard output
+        QString err;        // expected within standard error
+        bool inEmptyDir = false;
+    };
+    const QString y = QStringLiteral("2024");
+    const Case cases[] = {
+        {{}, 2, {}, QStringLiteral("Использование:")},
+        {{QStringLiteral("print")}, 2, {}, QStringLiteral("Использование:")},
+        {{QStringLiteral("document")}, 2, {}, QStringLiteral("Укажите ключ документа")},
+        {{QStringLiteral("document"), QStringLiteral("abc")}, 2, {},
+         QStringLiteral("Ключ документа «abc» не является целым числом")},
+        {{QStringLiteral("document"), QStringLiteral("999")}, 1, {},
+         QStringLiteral("Документа с ключом 999 нет в базе данных")},
+        {{QStringLiteral("document"), QStringLiteral("31")}, 0, QStringLiteral("Вид документа «Договор» не печатается\n"),
+         {}},
+        {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"), QStringLiteral("a.pdf"),
+          QStringLiteral("--layout"), QStringLiteral("b.txt")},
+         2, {}, QStringLiteral("Укажите либо --pdf, либо --layout, но не оба")},
+        {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf")}, 2, {},
+         QStringLiteral("После --pdf нужно значение")},
+        {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"),
+          QStringLiteral("/nonexistent-folder/a.pdf")},
+         1, {}, QStringLiteral("Не удается записать файл /nonexistent-folder/a.pdf")},
+        {{QStringLiteral("book"), QStringLiteral("Книга продаж"), QStringLiteral("--from"), "01.01." + y,
+          QStringLiteral("--to"), "31.12." + y},
+         2, {}, QStringLiteral("Неизвестный вид отчета «Книга продаж»")},
+        {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--from"), "32.01." + y,
+          QStringLiteral("--to"), "31.12." + y},
+         2, {}, "«32.01." + y + "» после --from не является датой дд.ММ.гггг"},
+        {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--from"), "01.01." + y}, 2, {},
+         QStringLiteral("Укажите --to дд.ММ.гггг")},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_nope")}, 1, {},
+         QStringLiteral("Нет набора данных «ADOTable_nope»")},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--pdf"), QStringLiteral("a.pdf")}, 2,
+         {}, QStringLiteral("rows пишет только CSV")},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr")}, 1, {}, QStringLiteral("kn.mdb"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Outcome r = print(c.args, c.inEmptyDir ? empty.path() : dir());
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        if (!c.out.isEmpty()) {
+            EXPECT_EQ(r.out, c.out);
+        }
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
+    // A malformed filter is the data layer's error, not a crash.
+    const Outcome badFilter = print({QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--filter"),
+                                 QStringLiteral("sr ='O'Brien'")},
+                                dir());
+    EXPECT_EQ(badFilter.exitCode, 1);
+    EXPECT_FALSE(badFilter.err.trimmed().isEmpty());
+}
+
+TEST_F(PrintTool, PrintingWithoutAPrinterFailsClearly)
+{
+    // No print server to ask, so there is no default printer whatever the machine has.
+    const Outcome r = print({QStringLiteral("document"), QStringLiteral("1")}, dir(),
+                        {{QStringLiteral("CUPS_SERVER"), QStringLiteral("/nonexistent/cups.sock")},
+                         {QStringLiteral("PRINTER"), QString()},
+                         {QStringLiteral("LPDEST"), QString()}});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("В системе нет принтера по умолчанию"))) << r.err.toStdString();
+}
+
+} // namespace
+} // namespace vi23::e2e
