@@ -6,6 +6,8 @@
 #include "documents/DocumentsTab.h"
 #include "documents/Unit6.h"
 #include "lists/ListTabs.h"
+#include "reports/ProgressDialog.h"
+#include "data/Error.h"
 #include "ui/DBEdit.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
@@ -77,7 +79,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
@@ -134,6 +136,26 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     context_->showCalendar = [this, bringUp] { bringUp(calendar_); };
     context_->showCalculator = [this, bringUp] { bringUp(calculator_); };
     context_->showGoodsPicker = [this, bringUp] { bringUp(goodsPicker_); };
+
+    // The printed forms belong to the window for its whole life; a stream that does not read is
+    // reported and its form stays empty.
+    templates_ = loadBuiltInTemplates();
+    for (const BuiltInTemplates::Problem& problem : templates_.problems())
+        ui::reportError(this, problem.message.text, problem.message.caption);
+    reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values) {
+        prepareAndPreview(this, form, rows, values);
+    };
+    context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values) {
+        runReport(name, values);
+    };
+}
+
+void TForm1::runReport(const QString& templateName, const GetValueCallback& values)
+{
+    const Template* form = templates_.find(templateName);
+    if (!form)
+        throw UserError(QStringLiteral("В программе нет печатной формы «%1»").arg(templateName));
+    reportRunner(*form, *store_, values);
 }
 
 TForm1::~TForm1()

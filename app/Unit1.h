@@ -2,9 +2,12 @@
 // The main window: the title line, the exit button and the seven tabs. It owns the store, the data
 // sources, the state integers and the pick windows, and sets the sort orders each time it is activated.
 #include "data/DataStore.h"
+#include "reports/ReportPreparer.h"
+#include "reports/templates/BuiltInTemplates.h"
 #include "ui/MainContext.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -42,6 +45,13 @@ public:
     TFormcalk& calculator() { return *calculator_; }
     TForm6& goodsPicker() { return *goodsPicker_; }
     QTabWidget* tabs() const { return tabs_; }
+    const BuiltInTemplates& templates() const { return templates_; }
+
+    // How a printed form reaches the user: prepare, then the modal preview. Tests put their own
+    // runner here to look at the prepared pages instead.
+    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&)> reportRunner;
+    // Prepares and shows the named form; fails clearly when the program does not carry it.
+    void runReport(const QString& templateName, const GetValueCallback& values);
 
     // Lays every control out for a window of the given size (the on-show step uses the work area).
     void layoutFor(int width, int height);
@@ -72,6 +82,7 @@ private:
     ui::DataSource* DataSource_stov = nullptr;
     ui::DataSource* DataSource_pr1 = nullptr;
     std::unique_ptr<ui::MainContext> context_;
+    BuiltInTemplates templates_;
 
     QLabel* title_ = nullptr;
     QPushButton* exitButton_ = nullptr;

@@ -1,5 +1,6 @@
 #include "JournalTab.h"
 
+#include "BookPrinting.h"
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 #include "ui/DBComboBox.h"
@@ -204,8 +205,17 @@ void JournalTab::Button16Click()
 void JournalTab::Button5Click()
 {
     ui::runGuarded(this, [this] {
-        if (printBook)
-            printBook(reportKind_->currentText(), dtp1_->date(), dtp2_->date());
+        const QString kind = reportKind_->currentText();
+        const QDate from = dtp1_->date();
+        setPeriodFilter(context_.store, from, dtp2_->date());
+        const QString templateName = bookTemplateFor(kind);
+        if (!templateName.isEmpty() && context_.runReport)
+            context_.runReport(templateName, [from](const QString& name) { return bookValue(from, name); });
+        if (kind == kCashBookKind) {
+            rebuildCashBook(context_.store);
+            if (context_.runReport)
+                context_.runReport(QStringLiteral("frReport_kas"), {});
+        }
     });
 }
 

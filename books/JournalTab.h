@@ -34,9 +34,6 @@ public:
     QDateEdit* periodEnd() const { return dtp2_; }
     QComboBox* reportKind() const { return reportKind_; }
 
-    // The report panel's printing; the main window plugs in the book printer.
-    std::function<void(const QString& kind, QDate from, QDate to)> printBook;
-
     // The defaults of a new journal row.
     static void ADOTable_jurAfterInsert(DataSet& journal);
 

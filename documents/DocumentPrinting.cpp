@@ -4,25 +4,11 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "reports/Expression.h"
 
-#include <cfenv>
-#include <cmath>
 
 namespace vi23 {
 
-namespace {
-
-// Nearest integer of an extended-precision value, an exact half to the even neighbour.
-long long roundHalfEven(long double value)
-{
-    const int mode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const long long result = std::llrintl(value);
-    std::fesetround(mode);
-    return result;
-}
-
-} // namespace
 
 DocumentForm documentFormFromRecord(const DataSet& documents)
 {
@@ -90,11 +76,14 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
     state.printTotal = Money();
     state.printVat = Money();
     for (print.first(); !print.eof(); print.next()) {
-        const long double q = print.real(u"kol");
-        const long double p = print.money(u"cen").toDouble();
-        const long double r = print.real(u"nds");
-        const Money vat = Money::fromUnits(roundHalfEven(q * p * r) * 100);
-        const Money amount = Money::fromUnits(roundHalfEven(q * p * 100.0L) * 100);
+        // The products and their rounding are the printed forms' own (round(kol*cen*nds) and
+        // round(kol*cen*100), halves to even at 15 significant digits), so the amount in words
+        // always agrees with the VAT and net totals printed beside it.
+        const double q = print.real(u"kol");
+        const double p = print.money(u"cen").toDouble();
+        const double r = print.real(u"nds");
+        const Money vat = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * r)) * 100);
+        const Money amount = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * 100)) * 100);
         state.printVat += vat;
         state.printTotal += amount + vat;
     }

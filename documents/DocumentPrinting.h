@@ -29,7 +29,7 @@ QString documentTemplateFor(const QString& kind);
 
 // Logs the print, refills tov with the form's non-empty lines in line order, re-opens the print
 // query filtered to the document and computes printTotal and printVat: each row's VAT and net
-// amount rounded to whole kopecks (halves to even) and summed exactly. The log row and the new
+// amount rounded to whole kopecks (halves to even) as the forms round them, and summed exactly. The log row and the new
 // lines are stored as one unit: a failure part-way (a key or number that does not read) leaves
 // tov and z as they were and throws the conversion error.
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form);

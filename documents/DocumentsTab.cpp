@@ -1,5 +1,6 @@
 #include "DocumentsTab.h"
 
+#include "DocumentPrinting.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "ui/DBComboBox.h"
@@ -75,7 +76,8 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
 
     // Row 1: counter and buttons.
     layout_.place(label(this, QStringLiteral("Счетчик записей")), 10, 1, 90, lineHeight);
-    layout_.place(makeBox("DBEditCounter", QStringLiteral("k"), true), 110, 1, 80, lineHeight);
+    counter_ = makeBox("DBEditCounter", QStringLiteral("k"), true);
+    layout_.place(counter_, 110, 1, 80, lineHeight);
     const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 5> buttons = {{
         {"Button4", QStringLiteral("Новая запись"), 472, &DocumentsTab::Button4Click},
         {"Button20", QStringLiteral("Редактор"), 572, &DocumentsTab::Button20Click},
@@ -320,8 +322,25 @@ void DocumentsTab::Button11Click()
 void DocumentsTab::Button3Click()
 {
     ui::runGuarded(this, [this] {
-        if (printDocument)
-            printDocument();
+        if (context_.state.docMode == kEditing) {
+            ui::showInformation(this, QStringLiteral("Нажимайте кнопку *сохранить*"));
+            documents().post();
+        }
+        context_.state.docMode = kPrinted;
+        DocumentForm form;
+        form.key = counter_->text();
+        form.kind = kindBox_->currentText();
+        for (int line = 0; line < kLines; ++line) {
+            form.names[size_t(line)] = nameBox(line)->text();
+            form.quantities[size_t(line)] = quantityBox(line)->text();
+            form.prices[size_t(line)] = priceBox(line)->text();
+        }
+        preparePrintData(context_.store, context_.state, form);
+        const QString templateName = documentTemplateFor(form.kind);
+        if (templateName.isEmpty() || !context_.runReport)
+            return;
+        const ui::MainState& state = context_.state;
+        context_.runReport(templateName, [&state](const QString& name) { return frReport_shGetValue(state, name); });
     });
 }
 

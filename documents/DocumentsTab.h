@@ -25,6 +25,7 @@ public:
     static constexpr int kLines = 10;
     static constexpr int kEditing = 23;
     static constexpr int kSaved = 121;
+    static constexpr int kPrinted = 34;
 
     DocumentsTab(ui::MainContext& context, QWidget* parent = nullptr);
 
@@ -39,13 +40,12 @@ public:
     ui::DBLookupComboBox* buyerBox() const { return buyerBox_; }
     ui::DBEdit* documentDateBox() const { return documentDate_; }
     ui::DBEdit* paymentDateBox() const { return paymentDate_; }
+    ui::DBEdit* counterBox() const { return counter_; }
+    ui::DBComboBox* kindBox() const { return kindBox_; }
 
     // Shared with the goods pick window.
     void CopyBuyerRequisites();
     void RepriceLines();
-
-    // Printing belongs to its own module; the main window plugs it in.
-    std::function<void()> printDocument;
 
 public slots:
     void Button4Click();    // "Новая запись"
@@ -68,6 +68,7 @@ private:
     std::array<ui::DBEdit*, kLines> priceBoxes_{};
     std::array<ui::DBEdit*, kLines> rateBoxes_{};
     std::array<ui::DBEdit*, kLines> sumBoxes_{};
+    ui::DBEdit* counter_ = nullptr;
     ui::DBComboBox* kindBox_ = nullptr;
     ui::DBEdit* numberBox_ = nullptr;
     ui::DBEdit* documentDate_ = nullptr;

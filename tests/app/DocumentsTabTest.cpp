@@ -1,0 +1,278 @@
+#include "MainWindowFixture.h"
+
+#include "documents/DocumentsTab.h"
+#include "documents/Unit6.h"
+#include "ui/DBComboBox.h"
+#include "ui/DBEdit.h"
+#include "ui/DBGrid.h"
+#include "ui/DBLookupComboBox.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+using namespace vi23;
+using vi23::test::MainWindowTest;
+using vi23::test::reportTexts;
+
+namespace {
+
+class Documents : public MainWindowTest {
+protected:
+    void fill(DataStore& store) override
+    {
+        DataSet& goods = store.dataSet(u"ADOTable_stov");
+        const std::tuple<const char16_t*, int, const char*, const char16_t*> rows[] = {
+            {u"Бумага", 18, "100", u"пач"}, {u"Болт М6", 18, "10,15", u"шт"}, {u"Доска", 18, "0,3333", u"м"},
+            {u"Консультация", 0, "1180", u"час"}, {u"O'Brien tea", 10, "12,5", u"уп"}};
+        for (const auto& [name, vat, price, unit] : rows) {
+            goods.append();
+            goods.setText(u"naz", QString::fromUtf16(name));
+            goods.setValue(u"nds", vat);
+            goods.setText(u"cen", QString::fromLatin1(price));
+            goods.setText(u"eu", QString::fromUtf16(unit));
+            goods.post();
+        }
+        goods.append();
+        goods.setText(u"naz", QString(251, u'Д'));
+        goods.post();
+        DataSet& k = store.dataSet(u"ADOTable_k");
+        for (auto [name, inn] : {std::pair{u"ООО «Вектор»", u"6901234567/690101001"}, std::pair{u"O'Brien Ltd", u"7812"}}) {
+            k.append();
+            k.setText(u"k", QString::fromUtf16(name));
+            k.setText(u"unn", QString::fromUtf16(inn));
+            k.setText(u"ad", QStringLiteral("Тверь"));
+            k.setText(u"b", QStringLiteral("Сбербанк"));
+            k.setText(u"ok", QStringLiteral("123"));
+            k.setValue(u"dd", QDate(2010, 1, 1));
+            k.post();
+        }
+        DataSet& pr1 = store.dataSet(u"ADOTable_pr1");
+        pr1.edit();
+        pr1.setText(u"np", QStringLiteral("ООО Наше"));
+        pr1.post();
+    }
+
+    DocumentsTab& tab() { return window->documentsTab(); }
+
+    // Clicks the name box of a line and double-clicks the goods found by the search text.
+    void pick(int line, const QString& search)
+    {
+        QTest::mouseClick(tab().nameBox(line), Qt::LeftButton);
+        TForm6& picker = window->goodsPicker();
+        picker.searchBox()->setText(search);
+        picker.DBGrid1DblClick();
+    }
+
+    void chooseBuyer(const QString& letters)
+    {
+        ui::DBLookupComboBox* buyer = tab().buyerBox();
+        vi23::test::typeInto(buyer, letters);
+    }
+};
+
+} // namespace
+
+TEST_F(Documents, NewDocumentGetsItsDefaults)
+{
+    click("Button4");
+    click("Button10");
+    click("Button4");
+    EXPECT_EQ(window->state().docMode, 23);
+    EXPECT_EQ(tab().kindBox()->currentText(), QStringLiteral("Счет"));
+    EXPECT_EQ(child<QLineEdit>("DBEditNumber")->text(), QStringLiteral("2"));
+    EXPECT_EQ(tab().documentDateBox()->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    EXPECT_EQ(child<QLineEdit>("DBEditPaymentNumber")->text(), QStringLiteral("-"));
+    EXPECT_TRUE(tab().paymentDateBox()->text().isEmpty());
+    for (int line = 0; line < DocumentsTab::kLines; ++line) {
+        EXPECT_EQ(tab().nameBox(line)->text(), QStringLiteral("-"));
+        EXPECT_EQ(tab().quantityBox(line)->text(), QStringLiteral("1"));
+        EXPECT_EQ(tab().priceBox(line)->text(), QStringLiteral("0"));
+        EXPECT_EQ(tab().rateBox(line)->text(), QStringLiteral("0"));
+        EXPECT_EQ(tab().sumBox(line)->text(), QStringLiteral("0"));
+    }
+    // A document whose lines are all "-" saves with total 0.
+    click("Button10");
+    EXPECT_EQ(window->state().docMode, 121);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money());
+    EXPECT_EQ(countRows("jur1"), 2);
+}
+
+TEST_F(Documents, SaveComputesLineSumsFromTheGoodsList)
+{
+    struct Case { const char* search; const char* quantity; const char* price; const char* rate; const char* sum; };
+    const Case cases[] = {
+        {"бу", "2", "100", "18", "236"},
+        {"бол", "3", "10,15", "18", "35,931"},
+        {"до", "3", "0,3333", "18", "1,1799"},
+        {"кон", "1", "1180", "0", "1180"},
+    };
+    click("Button4");
+    chooseBuyer(QStringLiteral("ооо"));
+    Money total;
+    for (size_t line = 0; line < std::size(cases); ++line) {
+        const Case& c = cases[line];
+        pick(int(line), QString::fromUtf8(c.search));
+        EXPECT_EQ(window->state().inputMode, 121);
+        tab().quantityBox(int(line))->setPendingText(QString::fromLatin1(c.quantity));
+        tab().priceBox(int(line))->setPendingText(QStringLiteral("999"));   // replaced by the list price
+        total += Money::parse(QString::fromLatin1(c.sum));
+    }
+    click("Button10");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    for (size_t line = 0; line < std::size(cases); ++line) {
+        const Case& c = cases[line];
+        EXPECT_EQ(tab().priceBox(int(line))->text(), QString::fromLatin1(c.price));
+        EXPECT_EQ(tab().rateBox(int(line))->text(), QString::fromLatin1(c.rate));
+        EXPECT_EQ(doc.text(QStringLiteral("s%1").arg(line)), QString::fromLatin1(c.sum));
+    }
+    EXPECT_EQ(doc.money(u"sss"), total);
+    EXPECT_EQ(doc.text(u"z"), QStringLiteral("ООО «Вектор»"));
+    EXPECT_EQ(doc.text(u"unn"), QStringLiteral("6901234567/690101001"));
+    EXPECT_EQ(doc.text(u"rb"), QStringLiteral("Сбербанк"));
+    // Pressing "Сохранить " again does nothing.
+    click("Button10");
+    EXPECT_EQ(window->state().docMode, 121);
+}
+
+TEST_F(Documents, AQuantityThatDoesNotReadStopsSaveAndStoresNothing)
+{
+    click("Button4");
+    pick(0, QStringLiteral("бу"));
+    pick(1, QStringLiteral("бол"));
+    tab().quantityBox(1)->setPendingText(QStringLiteral("2,5 кг"));
+    click("Button10");
+    EXPECT_EQ(errors, QStringList{QStringLiteral("'2,5 кг' is not a valid floating point value")});
+    EXPECT_EQ(window->state().docMode, 23);
+    EXPECT_EQ(countRows("jur1"), 0);
+    EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("10,15"));   // the steps before stay done
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
+    tab().quantityBox(1)->setPendingText(QStringLiteral("2,5"));
+    click("Button10");
+    EXPECT_EQ(countRows("jur1"), 1);
+}
+
+TEST_F(Documents, BuyerRequisitesAndNamesWithApostrophesMatch)
+{
+    click("Button4");
+    chooseBuyer(QStringLiteral("o'b"));
+    pick(0, QStringLiteral("o'b"));
+    EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("O'Brien tea"));
+    EXPECT_EQ(tab().priceBox(0)->text(), QStringLiteral("12,5"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"unn"), QStringLiteral("7812"));
+}
+
+TEST_F(Documents, AGoodsNameLongerThanALineIsRefused)
+{
+    click("Button4");
+    QTest::mouseClick(tab().nameBox(2), Qt::LeftButton);
+    DataSet& goods = dataSet(u"ADOTable_stov");
+    goods.locate(u"naz", QString(251, u'Д'));
+    window->goodsPicker().DBGrid1DblClick();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("не помещается в строку документа")));
+    EXPECT_EQ(tab().nameBox(2)->text(), QStringLiteral("-"));
+}
+
+TEST_F(Documents, PickOutsideEditingFillsTheBoxOnlyAndSecondPickFillsNothing)
+{
+    click("Button4");
+    click("Button10");
+    pick(0, QStringLiteral("бу"));
+    EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Бумага"));
+    EXPECT_EQ(tab().priceBox(0)->text(), QStringLiteral("0"));        // not re-priced
+    window->goodsPicker().searchBox()->setText(QStringLiteral("бол"));
+    window->goodsPicker().DBGrid1DblClick();
+    EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Бумага"));
+    // Search with no match keeps the current goods; an empty search goes to the first by name.
+    window->goodsPicker().searchBox()->setText(QStringLiteral("ящик"));
+    EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("Болт М6"));
+    window->goodsPicker().searchBox()->setText(QString());
+    EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("O'Brien tea"));
+    EXPECT_EQ(dataSet(u"ADOTable_stov").sort(), QStringLiteral("naz"));
+}
+
+TEST_F(Documents, DeleteOnAnEmptyListReportsTheDataLayersError)
+{
+    click("Button11");
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Cannot perform this operation on an empty dataset")});
+}
+
+TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
+{
+    const std::pair<const char16_t*, const char*> kinds[] = {
+        {u"Счет", "frReport_sh"}, {u"Счет-фактура", "frReport_sf"}, {u"Товарная накладная", "frReport_tn"},
+        {u"Акт", "frReport_akt"}, {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
+        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"}};
+    for (const auto& [kind, form] : kinds) {
+        reports.clear();
+        click("Button4");
+        tab().kindBox()->setPendingText(QString::fromUtf16(kind));
+        pick(0, QStringLiteral("бол"));
+        tab().quantityBox(0)->setPendingText(QStringLiteral("3"));
+        pick(2, QStringLiteral("бу"));
+        click("Button10");
+        click("Button3");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        ASSERT_EQ(reports.size(), 1u) << form;
+        EXPECT_EQ(reports[0].templateName, QString::fromLatin1(form));
+        const QString all = reportTexts(reports[0]).join(u'\n');
+        if (QStringView(kind) != u"Кассовый ордер-пр") {       // the cash order lists no lines
+            EXPECT_TRUE(all.contains(QStringLiteral("Болт М6"))) << form;
+            EXPECT_TRUE(all.contains(QStringLiteral("Бумага"))) << form;
+            EXPECT_LT(all.indexOf(QStringLiteral("Болт М6")), all.indexOf(QStringLiteral("Бумага"))) << form;
+        }
+        // 3 × 10,15 at 18 % gives 35,93 with VAT 5,48; 1 × 100 at 18 % gives 118 with 18.
+        EXPECT_EQ(window->state().printTotal, Money::parse(u"153,93"));
+        EXPECT_EQ(window->state().printVat, Money::parse(u"23,48"));
+        if (QStringView(kind) != u"Счет-фактура") {
+            EXPECT_TRUE(all.contains(QStringLiteral("Сто пятьдесят три рубля 93 копейки"))) << form;
+        }
+        EXPECT_EQ(window->state().docMode, 34);
+    }
+    EXPECT_EQ(countRows("tov"), 2);
+    EXPECT_EQ(countRows("z"), 9);
+}
+
+TEST_F(Documents, PrintBeforeSaveWarnsAndStoresTheRecordAsTheFormHoldsIt)
+{
+    click("Button4");
+    pick(0, QStringLiteral("кон"));
+    click("Button3");
+    EXPECT_EQ(informations, QStringList{QStringLiteral("Нажимайте кнопку *сохранить*")});
+    EXPECT_EQ(countRows("jur1"), 1);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("0"));   // not computed
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Одна тысяча сто восемьдесят рублей 00 копеек")));
+    click("Button10");                                   // docMode is 34 now: nothing happens
+    EXPECT_EQ(window->state().docMode, 34);
+}
+
+TEST_F(Documents, AKindOutsideTheNinePrintsNothingAndSaysNothing)
+{
+    click("Button4");
+    tab().kindBox()->setPendingText(QStringLiteral("Договор"));
+    pick(0, QStringLiteral("бу"));
+    click("Button10");
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"dok"), QStringLiteral("Договор"));
+    click("Button3");
+    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(informations.isEmpty());
+}
+
+TEST_F(Documents, ARateChangedAfterSavePrintsTheNewRate)
+{
+    click("Button4");
+    pick(0, QStringLiteral("бу"));
+    click("Button10");
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
+    DataSet& goods = dataSet(u"ADOTable_stov");
+    goods.locate(u"naz", u"Бумага");
+    goods.edit();
+    goods.setValue(u"nds", 20);
+    goods.post();
+    click("Button3");
+    EXPECT_EQ(window->state().printTotal, Money::fromRoubles(120));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
+}

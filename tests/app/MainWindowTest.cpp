@@ -1,0 +1,155 @@
+#include "MainWindowFixture.h"
+
+#include "app/Unit2.h"
+#include "books/JournalTab.h"
+#include "calc/Unitcalk.h"
+#include "data/Error.h"
+#include "documents/DocumentsTab.h"
+#include "ui/DBEdit.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace vi23;
+using vi23::test::MainWindowTest;
+
+namespace {
+
+class Started : public MainWindowTest {
+protected:
+    void fill(DataStore& store) override
+    {
+        DataSet& k = store.dataSet(u"ADOTable_k");
+        for (auto [name, day] : {std::pair{u"Бета", 3}, std::pair{u"Альфа", 1}, std::pair{u"Гамма", 2}}) {
+            k.append();
+            k.setText(u"k", QString::fromUtf16(name));
+            k.setValue(u"dd", QDate(2010, 1, day));
+            k.post();
+        }
+        DataSet& jur = store.jur();
+        for (int i = 0; i < 3; ++i) {
+            jur.append();
+            jur.setText(u"nn", QString::number(i + 1));
+            jur.post();
+        }
+    }
+};
+
+} // namespace
+
+TEST(StartUp, AMissingOrDamagedDatabaseStopsTheWindowWithItsError)
+{
+    QTemporaryDir dir;
+    try {
+        TForm1 window(dir.filePath(QStringLiteral("kn.mdb")));
+        ADD_FAILURE();
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("Не найден файл базы данных")));
+    }
+}
+
+TEST_F(Started, TheWindowHasItsTabsControlsAndCaptionsInOrder)
+{
+    QTabWidget* tabs = window->tabs();
+    const QStringList captions = {QStringLiteral("Выписка документов"), QStringLiteral("Регистрация документов, отчеты"),
+                                  QStringLiteral("Список товаров, цены"), QStringLiteral("Типовые операции"),
+                                  QStringLiteral("Список поставщиков-покупателей "), QStringLiteral("Данные пользователя"),
+                                  QStringLiteral("О программе")};
+    ASSERT_EQ(tabs->count(), captions.size());
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(child<QPushButton>("Button1")->text(), QStringLiteral("Bыход"));
+    EXPECT_EQ(child<QPushButton>("Button1")->text().at(0), QChar(u'B'));   // the Latin letter
+    for (const char* name : {"Button4", "Button20", "Button11", "Button10", "Button3", "Button8", "Button14", "Button15",
+                             "Button16", "Button5", "Button33", "Button34", "Button35", "Button36", "Button9", "Button18",
+                             "Button19", "Button21", "Button12", "Button17", "Button2", "Button22", "Button6", "Button7",
+                             "DBEdit1", "DBEdit3", "DBEdit12", "DBEdit41", "DBEdit19", "DBEdit40", "DBEdit70", "DBComboBox1",
+                             "DBComboBox2", "DBComboBox7", "DBL1", "DBL3", "DBLookupComboBox2", "DBGrid1", "DBGrid2",
+                             "DBGrid3", "DBGrid4", "DBGrid5", "dtp1", "dtp2", "ComboBox1", "Edit2", "Label25"})
+        EXPECT_NE(window->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    auto* about = child<QPlainTextEdit>("Memo1");
+    const QStringList lines = about->toPlainText().split(u'\n');
+    EXPECT_EQ(lines.size(), 27);
+    EXPECT_EQ(lines.front(), QStringLiteral("Программа  \"Вельмар\"  предназначена для  бухгалтеров и руководителей малых "
+                                            "предприятий, предпринимателей."));
+    EXPECT_TRUE(lines.back().isEmpty());
+}
+
+TEST_F(Started, ActivationSetsTheSortOrdersAgain)
+{
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").sort(), QStringLiteral("k DESC"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur").sort(), QStringLiteral("n DESC"));
+    DataSet& jur = dataSet(u"ADOTable_jur");
+    EXPECT_EQ(jur.valueAt(0, jur.fieldIndex(u"nn")).toText(), QStringLiteral("3"));   // newest first
+    DataSet& k = dataSet(u"ADOTable_k");
+    EXPECT_EQ(k.sort(), QStringLiteral("dd DESC"));
+    EXPECT_EQ(k.valueAt(0, k.fieldIndex(u"k")).toText(), QStringLiteral("Бета"));
+    vi23::test::typeInto(child<QLineEdit>("Edit2"), QStringLiteral("га"));
+    EXPECT_EQ(k.sort(), QStringLiteral("k"));
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("Гамма"));
+    window->FormActivate();
+    EXPECT_EQ(k.sort(), QStringLiteral("dd DESC"));
+}
+
+TEST_F(Started, LayoutFollowsTheRowAndColumnUnits)
+{
+    window->layoutFor(1000, 600);                     // row unit (600 - 40) / 30 = 18
+    DocumentsTab& documents = window->documentsTab();
+    for (int line = 0; line + 1 < DocumentsTab::kLines; ++line)
+        EXPECT_EQ(documents.nameBox(line + 1)->y() - documents.nameBox(line)->y(), 18);
+    EXPECT_EQ(documents.nameBox(0)->y(), 5 * 18);
+    EXPECT_EQ(child<QPushButton>("Button4")->x(), 472 * (1000 - 5) / 1010);
+    EXPECT_EQ(child<QPushButton>("Button4")->width(), (1000 - 5) * 100 / 1010);
+    EXPECT_EQ(child<QPushButton>("Button1")->geometry(), QRect(900, 10, 1000 / 14, 22));
+    EXPECT_EQ(child<QWidget>("DBGrid3")->y(), 3 * 18 + 10);
+    EXPECT_EQ(child<QWidget>("DBGrid3")->height(), 20 * 18);
+}
+
+TEST_F(Started, ExitEndsWithoutSavingAHalfWrittenRow)
+{
+    click("Button8");
+    ASSERT_EQ(dataSet(u"ADOTable_jur").state(), DataSet::State::Insert);
+    click("Button1");
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+    EXPECT_EQ(countRows("jur"), 3);
+}
+
+TEST_F(Started, CalendarPicksGoToTheBoxChosenByInputMode)
+{
+    click("Button4");                                 // a document being written
+    QTest::mouseClick(child<QWidget>("DBEdit12"), Qt::LeftButton);
+    EXPECT_EQ(window->state().inputMode, 9);
+    EXPECT_TRUE(window->calendar().isVisible());
+    window->MonthCalendar1Click(QStringLiteral("15.03.2011"));
+    EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("15.03.2011"));
+    EXPECT_EQ(window->state().inputMode, 121);
+    window->MonthCalendar1Click(QStringLiteral("16.03.2011"));   // a second pick fills nothing
+    EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("15.03.2011"));
+    QTest::mouseClick(child<QWidget>("DBEdit41"), Qt::LeftButton);
+    EXPECT_EQ(window->state().inputMode, 25);
+    window->MonthCalendar1Click(QStringLiteral("01.02.2011"));
+    EXPECT_EQ(window->documentsTab().paymentDateBox()->text(), QStringLiteral("01.02.2011"));
+    click("Button10");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dd"), QDate(2011, 3, 15));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dp"), QDate(2011, 2, 1));
+}
+
+TEST_F(Started, ADatePickedWhileBrowsingIsRefusedOnLeavingTheBoxUntilEscape)
+{
+    window->tabs()->setCurrentIndex(1);
+    auto* date = window->journalTab().dateBox();
+    QTest::mouseClick(date, Qt::LeftButton);
+    EXPECT_EQ(window->state().inputMode, 21);
+    ASSERT_TRUE(date->hasFocus());
+    window->MonthCalendar1Click(QStringLiteral("15.03.2011"));
+    QTest::mouseClick(child<QWidget>("DBEdit2"), Qt::LeftButton);
+    EXPECT_TRUE(errors.contains(QStringLiteral("Dataset not in edit or insert mode")));
+    EXPECT_EQ(date->text(), QStringLiteral("15.03.2011"));
+    QTest::keyClick(date, Qt::Key_Escape);
+    EXPECT_EQ(date->text(), dataSet(u"ADOTable_jur").text(u"dd"));
+}
