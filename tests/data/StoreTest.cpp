@@ -376,3 +376,17 @@ TEST(Concurrency, AWriteMeetingAnotherProgramsLockFailsClearlyAndLosesNothing)
     sr.refresh();
     EXPECT_EQ(sr.text(u"vr"), QStringLiteral("Расход"));
 }
+
+TEST(DataSet, MovingToALineBelowAnAbandonedNewRowLandsOnThatRow)
+{
+    TempDatabase db;
+    auto store = db.openStore();
+    DataSet& k = store->dataSet(u"ADOTable_k");
+    for (const char* name : {"A", "B", "C"})
+        addCounterparty(k, QString::fromLatin1(name));
+    k.first();
+    k.insert();                          // a new row at line 0 pushes A, B, C down a line
+    k.moveToPosition(2);                 // the line of B while the new row stands above it
+    EXPECT_EQ(k.recordCount(), 3);
+    EXPECT_EQ(k.text(u"k"), QStringLiteral("B"));
+}
