@@ -667,27 +667,23 @@ Value DataSet::valueAt(int position, int field) const
 void DataSet::setFilter(const QString& text)
 {
     FilterExpression parsed = FilterExpression::parse(text, fields_);
-    if (isOpen())
-        checkBrowseMode();
-    filterText_ = text;
-    filterExpression_ = std::move(parsed);
-    if (!isOpen())
-        return;
-    rebuildVisible();
-    bof_ = true;
-    eof_ = visible_.empty();
-    current_ = visible_.empty() ? -1 : 0;
-    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
-    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+    changeVisibleRows([&] {
+        filterText_ = text;
+        filterExpression_ = std::move(parsed);
+    });
 }
 
 void DataSet::setFiltered(bool on)
 {
-    if (filtered_ == on)
-        return;
+    if (filtered_ != on)
+        changeVisibleRows([&] { filtered_ = on; });
+}
+
+void DataSet::changeVisibleRows(const std::function<void()>& change)
+{
     if (isOpen())
         checkBrowseMode();
-    filtered_ = on;
+    change();
     if (!isOpen())
         return;
     rebuildVisible();

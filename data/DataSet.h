@@ -130,6 +130,8 @@ private:
     void requireEditing() const;
     void readRows();
     void rebuildVisible();
+    // Leaves the current row, applies a new filter setting and shows the first row that passes.
+    void changeVisibleRows(const std::function<void()>& change);
     void setCurrent(int position);
     void setState(State state);
     void startInsert(bool atEnd);

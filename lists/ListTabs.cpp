@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <vector>
 
 namespace vi23 {
 
@@ -26,6 +27,30 @@ void addButton(Tab* tab, ui::ProportionalLayout& layout, const char* name, const
     b->setObjectName(QString::fromLatin1(name));
     QObject::connect(b, &QPushButton::clicked, tab, handler);
     layout.place(b, column, row, 100, kButtonHeight);
+}
+
+struct GridColumn {
+    const char* field;
+    QString title;
+    int percent;      // of the window's width
+};
+
+// An editable grid over a list with its columns, placed from row 2 down and 25 rows high.
+ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char* name, ui::DataSource& source,
+                        std::vector<GridColumn> columns)
+{
+    auto* grid = new ui::DBGrid(tab);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->setDataSource(&source);
+    grid->setReadOnly(false);
+    for (const GridColumn& c : columns)
+        grid->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    layout.placeBy([grid, columns](const ui::LayoutUnits& u) {
+        grid->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
+        for (const GridColumn& c : columns)
+            grid->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
+    });
+    return grid;
 }
 
 // Stores the row being written when inputMode holds the list's value; the marker then moves on,
@@ -48,24 +73,13 @@ GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent),
     addButton(this, layout_, "Button34", QStringLiteral("Редактор"), 672, 1, &GoodsTab::Button34Click);
     addButton(this, layout_, "Button35", QStringLiteral("Удалить "), 772, 1, &GoodsTab::Button35Click);
     addButton(this, layout_, "Button36", QStringLiteral("Сохранить "), 872, 1, &GoodsTab::Button36Click);
-    grid_ = new ui::DBGrid(this);
-    grid_->setObjectName(QStringLiteral("DBGrid5"));
-    grid_->setDataSource(&context_.stov);
-    grid_->setReadOnly(false);
-    struct Column { const char* field; QString title; int percent; };
-    const std::array<Column, 6> columns = {{{"naz", QStringLiteral("Наименование товара, работы"), 36},
-                                            {"eu", QStringLiteral("Ед.изм"), 7},
-                                            {"cen", QStringLiteral("Цена единицы"), 7},
-                                            {"nds", QStringLiteral("Ст.НДС"), 7},
-                                            {"str", QStringLiteral("Страна происхождения"), 18},
-                                            {"gtd", QStringLiteral("Номер ГТД"), 17}}};
-    for (const Column& c : columns)
-        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
-    layout_.placeBy([this, columns](const ui::LayoutUnits& u) {
-        grid_->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
-        for (const Column& c : columns)
-            grid_->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
-    });
+    grid_ = addListGrid(this, layout_, "DBGrid5", context_.stov,
+                        {{"naz", QStringLiteral("Наименование товара, работы"), 36},
+                         {"eu", QStringLiteral("Ед.изм"), 7},
+                         {"cen", QStringLiteral("Цена единицы"), 7},
+                         {"nds", QStringLiteral("Ст.НДС"), 7},
+                         {"str", QStringLiteral("Страна происхождения"), 18},
+                         {"gtd", QStringLiteral("Номер ГТД"), 17}});
 }
 
 void GoodsTab::Button33Click()
@@ -170,23 +184,12 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
     addButton(this, layout_, "Button17", QStringLiteral("Редактировать"), 672, 1, &CounterpartiesTab::Button17Click);
     addButton(this, layout_, "Button2", QStringLiteral("Удалить"), 772, 1, &CounterpartiesTab::Button2Click);
     addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
-    grid_ = new ui::DBGrid(this);
-    grid_->setObjectName(QStringLiteral("DBGrid2"));
-    grid_->setDataSource(&context_.k);
-    grid_->setReadOnly(false);
-    struct Column { const char* field; QString title; int percent; };
-    const std::array<Column, 5> columns = {{{"k", QStringLiteral("Наименование"), 15},
-                                            {"ad", QStringLiteral("Адрес и телефон"), 31},
-                                            {"b", QStringLiteral("Банк, № расчетного счета"), 32},
-                                            {"unn", QStringLiteral("ИНН/КПП"), 8},
-                                            {"ok", QStringLiteral("ОКПО"), 7}}};
-    for (const Column& c : columns)
-        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
-    layout_.placeBy([this, columns](const ui::LayoutUnits& u) {
-        grid_->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
-        for (const Column& c : columns)
-            grid_->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
-    });
+    grid_ = addListGrid(this, layout_, "DBGrid2", context_.k,
+                        {{"k", QStringLiteral("Наименование"), 15},
+                         {"ad", QStringLiteral("Адрес и телефон"), 31},
+                         {"b", QStringLiteral("Банк, № расчетного счета"), 32},
+                         {"unn", QStringLiteral("ИНН/КПП"), 8},
+                         {"ok", QStringLiteral("ОКПО"), 7}});
 }
 
 void CounterpartiesTab::Button12Click()
