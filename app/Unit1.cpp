@@ -241,16 +241,22 @@ void TForm1::FormActivate()
 void TForm1::MonthCalendar1Click(const QString& dateText)
 {
     ui::runGuarded(calendar_, [this, &dateText] {
+        // Only the box clicked for this pick is filled: a 25 left behind by a list's save does not
+        // reach the payment date of a document nobody clicked.
         ui::DBEdit* target = nullptr;
-        switch (state_.inputMode) {
-        case 21: target = journalTab_->dateBox(); break;
-        case 9: target = documentsTab_->documentDateBox(); break;
-        case 25: target = documentsTab_->paymentDateBox(); break;
-        default: break;
+        if (state_.calendarTarget == state_.inputMode) {
+            switch (state_.inputMode) {
+            case 21: target = journalTab_->dateBox(); break;
+            case 9: target = documentsTab_->documentDateBox(); break;
+            case 25: target = documentsTab_->paymentDateBox(); break;
+            default: break;
+            }
         }
+        state_.calendarTarget = 0;
         if (target)
             target->setPendingText(dateText);
-        state_.inputMode = 121;
+        // A journal row stays savable after its date is picked; other picks leave nothing pending.
+        state_.inputMode = (target && target == journalTab_->dateBox()) ? 21 : 121;
     });
 }
 

@@ -225,6 +225,7 @@ void JournalTab::DBEdit1Click()
         if (context_.showCalendar)
             context_.showCalendar();
         context_.state.inputMode = kJournalMode;
+        context_.state.calendarTarget = kJournalMode;
     });
 }
 

@@ -350,6 +350,7 @@ void DocumentsTab::DBEdit12Click()
         if (context_.showCalendar)
             context_.showCalendar();
         context_.state.inputMode = 9;
+        context_.state.calendarTarget = 9;
     });
 }
 
@@ -359,6 +360,7 @@ void DocumentsTab::DBEdit41Click()
         if (context_.showCalendar)
             context_.showCalendar();
         context_.state.inputMode = 25;
+        context_.state.calendarTarget = 25;
     });
 }
 

@@ -17,6 +17,9 @@ struct MainState {
     int docMode = 0;        // documents tab: 23 being written, 121 saved, 34 printed
     Money printTotal;       // totals of the document being printed
     Money printVat;
+    // The inputMode value of the date box clicked since the last calendar pick (9, 21 or 25), 0 for
+    // none: a pick fills only a box that was clicked for it.
+    int calendarTarget = 0;
 };
 
 struct MainContext {

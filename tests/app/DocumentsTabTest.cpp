@@ -277,3 +277,61 @@ TEST_F(Documents, ARateChangedAfterSavePrintsTheNewRate)
     EXPECT_EQ(window->state().printTotal, Money::fromRoubles(120));
     EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
 }
+
+TEST_F(Documents, TheWholeEntryFlowStoresEveryField)
+{
+    click("Button4");
+    chooseBuyer(QStringLiteral("оо"));
+    pick(3, QStringLiteral("бу"));
+    tab().quantityBox(3)->setPendingText(QStringLiteral("2"));
+    click("Button10");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    auto db = Database::open(path);
+    Statement row = db->prepare(QStringLiteral(
+        "SELECT dok, n, dd, np, dp, z, a, unn, rb, okpo, naz3, kol3, cen3, nds3, s3, naz0, kol0, cen0, nds0, s0, sss FROM jur1"));
+    ASSERT_TRUE(row.step());
+    const QStringList expected = {
+        QStringLiteral("Счет"), QStringLiteral("1"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("-"),
+        QString(), QStringLiteral("ООО «Вектор»"), QStringLiteral("Тверь"), QStringLiteral("6901234567/690101001"),
+        QStringLiteral("Сбербанк"), QStringLiteral("123"), QStringLiteral("Бумага"), QStringLiteral("2.0"),
+        QStringLiteral("1000000"), QStringLiteral("18"), QStringLiteral("2360000"), QStringLiteral("-"),
+        QStringLiteral("1.0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("2360000")};
+    for (int column = 0; column < int(expected.size()); ++column)
+        EXPECT_EQ(row.text(column), expected[column]) << column;
+    EXPECT_FALSE(row.step());
+}
+
+TEST_F(Documents, EditorRepricesAnOldDocumentAndAnUnknownBuyerGetsEmptyRequisites)
+{
+    click("Button4");
+    chooseBuyer(QStringLiteral("оо"));
+    pick(0, QStringLiteral("бу"));
+    click("Button10");
+    DataSet& goods = dataSet(u"ADOTable_stov");
+    goods.locate(u"naz", u"Бумага");
+    goods.edit();
+    goods.setText(u"cen", QStringLiteral("200"));
+    goods.post();
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    click("Button20");
+    doc.setText(u"z", QStringLiteral("Нет в списке"));
+    click("Button10");
+    EXPECT_EQ(doc.text(u"s0"), QStringLiteral("236"));
+    EXPECT_EQ(doc.text(u"cen0"), QStringLiteral("200"));
+    for (const char16_t* field : {u"a", u"unn", u"rb", u"okpo"})
+        EXPECT_TRUE(doc.isNull(field)) << QString::fromUtf16(field).toStdString();
+}
+
+TEST_F(Documents, TheNumberProposedIsTheCountOfStoredDocumentsPlusOne)
+{
+    for (int i = 0; i < 5; ++i) {
+        click("Button4");
+        click("Button10");
+    }
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    doc.locate(u"n", u"3");
+    click("Button11");
+    click("Button4");
+    EXPECT_EQ(child<QLineEdit>("DBEditNumber")->text(), QStringLiteral("5"));   // a number already in use
+    EXPECT_TRUE(errors.isEmpty());
+}

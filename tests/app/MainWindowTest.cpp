@@ -133,6 +133,11 @@ TEST_F(Started, CalendarPicksGoToTheBoxChosenByInputMode)
     EXPECT_EQ(window->state().inputMode, 25);
     window->MonthCalendar1Click(QStringLiteral("01.02.2011"));
     EXPECT_EQ(window->documentsTab().paymentDateBox()->text(), QStringLiteral("01.02.2011"));
+    // A 25 left behind by a list's save fills no date nobody clicked.
+    window->state().inputMode = 25;
+    window->MonthCalendar1Click(QStringLiteral("02.02.2011"));
+    EXPECT_EQ(window->documentsTab().paymentDateBox()->text(), QStringLiteral("01.02.2011"));
+    EXPECT_EQ(window->state().inputMode, 121);
     click("Button10");
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dd"), QDate(2011, 3, 15));

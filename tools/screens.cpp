@@ -1,0 +1,39 @@
+// vi23-screens DIR: opens the main window over kn.mdb in the working directory, as the program
+// does, and saves a picture of each of its seven tabs into DIR (tab1.png … tab7.png).
+#include "app/Unit1.h"
+#include "data/Error.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "Использование: vi23-screens ПАПКА\n";
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    try {
+        vi23::TForm1 window(QStringLiteral("kn.mdb"));
+        window.show();
+        window.activateWindow();
+        QApplication::processEvents();
+        window.FormActivate();
+        for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+            window.tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            const QString file = out.filePath(QStringLiteral("tab%1.png").arg(tab + 1));
+            if (!window.grab().save(file))
+                throw vi23::UserError(QStringLiteral("Не удалось записать %1").arg(file));
+            QTextStream(stdout) << file << "\n";
+        }
+    } catch (const vi23::UserError& e) {
+        QTextStream(stderr) << e.text() << "\n";
+        return 1;
+    }
+    return 0;
+}
