@@ -3,7 +3,7 @@
 # display: tools/screenshots.sh [BUILD_DIR [OUT_DIR]] (defaults build/release and docs/screens).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${1:-$root/build/release}
+build=$(realpath -m "${1:-$root/build/release}")
 out=$(realpath -m "${2:-$root/docs/screens}")
 mkdir -p "$out"
 work=$(mktemp -d)
