@@ -41,13 +41,13 @@ band Rows kind=5 top=160 height=16 dataset=frDBDataSet11
 | 520 | 0 | 100 | 16 | LRB | A8 | RM | F2 | "[ADOQuery11."d"]" |
 band MonthFooter kind=17 top=190 height=18
 | 120 | 0 | 400 | 18 | - | A9b | RM |  | "Итого за месяц" |
-| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum(ADOQuery11."d")]" |
+| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum([ADOQuery11."d"])]" |
 band QuarterFooter kind=17 top=220 height=18
 | 120 | 0 | 400 | 18 | - | A9b | RM |  | "Итого за квартал" |
-| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum(ADOQuery11."d")]" |
+| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum([ADOQuery11."d"])]" |
 band YearFooter kind=17 top=250 height=18
 | 120 | 0 | 400 | 18 | - | A9b | RM |  | "Итого за год" |
-| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum(ADOQuery11."d")]" |
+| 520 | 0 | 100 | 18 | LRB | A9b | RM | F2 | "[sum([ADOQuery11."d"])]" |
 band Footer kind=3 top=1000 height=20
 | 600 | 0 | 100 | 20 | - | A8 | RM |  | "Стр. [PAGE#]" |
 )";
