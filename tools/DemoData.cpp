@@ -119,8 +119,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     requisites.setText(u"buk", s(u"042809679"));
     requisites.setText(u"fr", s(u"Кузнецов А. В."));
     requisites.setText(u"fb", s(u"Иванова Е. Н."));
-    requisites.setText(u"fup", s(u"Кузнецов Андрей Викторович"));
-    requisites.setText(u"rup", s(u"Свидетельство 69 №001234567 от 15.03.2009"));
+    // fup and rup are a sole trader's; a company leaves them empty.
     requisites.setText(u"okpo", s(u"12345678"));
     requisites.setText(u"okdp", s(u"7412000"));
     requisites.setText(u"dr", s(u"Генеральный директор"));
