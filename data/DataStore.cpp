@@ -19,10 +19,12 @@ constexpr Link kLinks[] = {
     {"frDBDataSet_bl", "ADOQuery_bl", true},
 };
 
-// Queries that are not opened with the main window; every table and the other queries are.
+// The tables and the print query open with the main window. The book queries open when a book
+// needs them; the counterparty book and the cash orders too, since both are read afresh before
+// every use and reading them at start would only delay the window.
 bool opensAtStart(const QString& name)
 {
-    return name != u"ADOQuery11" && name != u"ADOQuery_bank" && name != u"ADOQuery_kassa" && name != u"ADOQuerys";
+    return !name.startsWith(u"ADOQuery") || name == u"ADOQuery_bl";
 }
 
 } // namespace
