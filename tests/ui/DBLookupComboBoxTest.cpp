@@ -219,6 +219,7 @@ TEST_F(DBLookupComboBoxTest, SearchWritesAtOnceAndAnUnmatchedLetterWritesNothing
 TEST_F(DBLookupComboBoxTest, AFailedWriteIsShownAndTheStoredValueStays)
 {
     // The settlements query cannot be written to.
+    dataSet(u"ADOQueryss").open();
     ui::DBLookupComboBox* readOnly = lookup(source(u"ADOQueryss"));
     focus(readOnly);
     type(QStringLiteral("в"));
