@@ -1,5 +1,8 @@
 #include "ui/BoundField.h"
 
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -104,6 +107,67 @@ void refuseCharacter()
 void setRefusalHook(std::function<void()> hook)
 {
     refusalHook() = std::move(hook);
+}
+
+void FieldLink::setSource(DataSource* source)
+{
+    detach();
+    source_ = source;
+    attach();
+}
+
+void FieldLink::setField(const QString& field)
+{
+    detach();
+    field_ = field;
+    attach();
+}
+
+void FieldLink::attach()
+{
+    dataSet_ = source_ ? &source_->dataSet() : nullptr;
+    if (dataSet_) {
+        dataSet_->addObserver(this);
+        index_ = field_.isEmpty() ? -1 : dataSet_->fieldIndex(field_);
+    }
+}
+
+void FieldLink::detach()
+{
+    if (dataSet_)
+        dataSet_->removeObserver(this);
+    dataSet_ = nullptr;
+    index_ = -1;
+}
+
+QString FieldLink::fieldText() const
+{
+    return isBound() && dataSet_->isOpen() ? dataSet_->text(index_) : QString();
+}
+
+bool FieldLink::startEditing(QWidget* errorParent)
+{
+    if (!isBound() || dataSet_->isEditing())
+        return true;
+    return runGuarded(errorParent, [this] { dataSet_->edit(); });
+}
+
+void FieldLink::fieldChanged(DataSet&, int field)
+{
+    if (field == index_)
+        owner_.showFieldValue();
+}
+
+void FieldLink::rowsChanged(DataSet&)
+{
+    if (!owner_.hasPendingChange())
+        owner_.showFieldValue();
+}
+
+void FieldLink::dataSetDestroyed(DataSet&)
+{
+    dataSet_ = nullptr;
+    index_ = -1;
 }
 
 } // namespace vi23::ui::detail

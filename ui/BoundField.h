@@ -1,6 +1,7 @@
 #pragma once
 // Rules shared by the boxes bound to one field: which typed characters a field can take, which keys
 // change a box's text, and the beep that refuses a character.
+#include "data/DataSet.h"
 #include "data/Schema.h"
 
 #include <QStringView>
@@ -8,6 +9,11 @@
 #include <functional>
 
 class QKeyEvent;
+class QWidget;
+
+namespace vi23::ui {
+class DataSource;
+}
 
 namespace vi23::ui::detail {
 
@@ -33,5 +39,53 @@ int maxLengthFor(const FieldDef& field);
 void refuseCharacter();
 // For tests: called instead of the beep; null restores the beep.
 void setRefusalHook(std::function<void()> hook);
+
+// What a bound box does when its field changes under it or its row is about to be written.
+class FieldLinkOwner {
+public:
+    virtual ~FieldLinkOwner() = default;
+    virtual void showFieldValue() = 0;          // shows the field again, dropping a pending text
+    virtual void writePending() = 0;            // writes the pending text into the field
+    virtual bool hasPendingChange() const = 0;
+};
+
+// The link of one box to one field of a data source: follows the data set and tells the box when
+// to show the field again or to write its pending text.
+class FieldLink : private DataSetObserver {
+public:
+    explicit FieldLink(FieldLinkOwner& owner) : owner_(owner) {}
+    ~FieldLink() override { detach(); }
+    FieldLink(const FieldLink&) = delete;
+    FieldLink& operator=(const FieldLink&) = delete;
+
+    void setSource(DataSource* source);
+    void setField(const QString& field);
+    DataSource* source() const { return source_; }
+    const QString& field() const { return field_; }
+    DataSet* dataSet() const { return dataSet_; }
+    int index() const { return index_; }
+    bool isBound() const { return dataSet_ && index_ >= 0; }
+    const FieldDef& fieldDef() const { return dataSet_->fields()[size_t(index_)]; }
+    // The field's text in the current row; empty when unbound or closed.
+    QString fieldText() const;
+    // Starts editing the row if it is browsing; false (the error shown) when it cannot.
+    bool startEditing(QWidget* errorParent);
+
+private:
+    void attach();
+    void detach();
+    void currentRowChanged(DataSet&) override { owner_.showFieldValue(); }
+    void fieldChanged(DataSet&, int field) override;
+    void stateChanged(DataSet&) override { owner_.showFieldValue(); }
+    void rowsChanged(DataSet&) override;
+    void writePendingChanges(DataSet&) override { owner_.writePending(); }
+    void dataSetDestroyed(DataSet&) override;
+
+    FieldLinkOwner& owner_;
+    DataSource* source_ = nullptr;
+    QString field_;
+    DataSet* dataSet_ = nullptr;
+    int index_ = -1;
+};
 
 } // namespace vi23::ui::detail

@@ -21,11 +21,6 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent)
     connect(this, &QComboBox::activated, this, [this](int index) { onItemChosen(index); });
 }
 
-DBComboBox::~DBComboBox()
-{
-    detach();
-}
-
 void DBComboBox::setItems(const QStringList& items)
 {
     showing_ = true;
@@ -37,42 +32,25 @@ void DBComboBox::setItems(const QStringList& items)
 
 void DBComboBox::setDataSource(DataSource* source)
 {
-    detach();
-    source_ = source;
+    link_.setSource(source);
     attach();
 }
 
 void DBComboBox::setDataField(const QString& field)
 {
-    detach();
-    field_ = field;
+    link_.setField(field);
     attach();
 }
 
 void DBComboBox::attach()
 {
-    dataSet_ = source_ ? &source_->dataSet() : nullptr;
-    if (dataSet_) {
-        dataSet_->addObserver(this);
-        fieldIndex_ = field_.isEmpty() ? -1 : dataSet_->fieldIndex(field_);
-    }
-    lineEdit()->setMaxLength(fieldIndex_ >= 0 ? detail::maxLengthFor(dataSet_->fields()[size_t(fieldIndex_)]) : 32767);
+    lineEdit()->setMaxLength(link_.isBound() ? detail::maxLengthFor(link_.fieldDef()) : 32767);
     showFieldValue();
-}
-
-void DBComboBox::detach()
-{
-    if (dataSet_)
-        dataSet_->removeObserver(this);
-    dataSet_ = nullptr;
-    fieldIndex_ = -1;
 }
 
 void DBComboBox::showFieldValue()
 {
-    QString value;
-    if (dataSet_ && fieldIndex_ >= 0 && dataSet_->isOpen())
-        value = dataSet_->text(fieldIndex_);
+    const QString value = link_.fieldText();
     // The same text is left alone, so starting to edit keeps the user's selection and cursor.
     const int index = findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
     showing_ = true;
@@ -95,9 +73,9 @@ void DBComboBox::setPendingText(const QString& text)
 
 void DBComboBox::writePending()
 {
-    if (!pending_ || !dataSet_ || fieldIndex_ < 0)
+    if (!pending_ || !link_.isBound())
         return;
-    dataSet_->setText(fieldIndex_, currentText());
+    link_.dataSet()->setText(link_.index(), currentText());
     pending_ = false;
     holdFocus_ = false;
 }
@@ -109,21 +87,19 @@ void DBComboBox::discardPending()
 
 bool DBComboBox::acceptsText(const QString& text) const
 {
-    return !dataSet_ || fieldIndex_ < 0 || detail::acceptsText(dataSet_->fields()[size_t(fieldIndex_)], text);
+    return !link_.isBound() || detail::acceptsText(link_.fieldDef(), text);
 }
 
 bool DBComboBox::startEditing()
 {
-    if (!dataSet_ || fieldIndex_ < 0 || dataSet_->isEditing())
-        return true;
-    return runGuarded(window(), [this] { dataSet_->edit(); });
+    return link_.startEditing(window());
 }
 
 void DBComboBox::onUserEdit()
 {
     if (showing_)
         return;
-    if (dataSet_ && fieldIndex_ >= 0 && !dataSet_->isEditing()) {
+    if (link_.isBound() && !link_.dataSet()->isEditing()) {
         const QString typed = currentText();
         const int cursor = lineEdit()->cursorPosition();
         if (!startEditing()) {
@@ -162,7 +138,7 @@ void DBComboBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (dataSet_ && fieldIndex_ >= 0) {
+    if (link_.isBound()) {
         if (!acceptsText(detail::typedText(event))) {
             detail::refuseCharacter();
             event->accept();
@@ -184,7 +160,7 @@ void DBComboBox::keyPressEvent(QKeyEvent* event)
 void DBComboBox::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString commit = event->commitString();
-    if (dataSet_ && fieldIndex_ >= 0 && !commit.isEmpty()) {
+    if (link_.isBound() && !commit.isEmpty()) {
         if (!acceptsText(commit)) {
             detail::refuseCharacter();
             event->accept();
@@ -220,39 +196,6 @@ void DBComboBox::focusOutEvent(QFocusEvent* event)
         return;
     }
     setFocus(Qt::OtherFocusReason);
-}
-
-void DBComboBox::currentRowChanged(DataSet&)
-{
-    showFieldValue();
-}
-
-void DBComboBox::fieldChanged(DataSet&, int field)
-{
-    if (field == fieldIndex_)
-        showFieldValue();
-}
-
-void DBComboBox::stateChanged(DataSet&)
-{
-    showFieldValue();
-}
-
-void DBComboBox::rowsChanged(DataSet&)
-{
-    if (!pending_)
-        showFieldValue();
-}
-
-void DBComboBox::writePendingChanges(DataSet&)
-{
-    writePending();
-}
-
-void DBComboBox::dataSetDestroyed(DataSet&)
-{
-    dataSet_ = nullptr;
-    fieldIndex_ = -1;
 }
 
 } // namespace vi23::ui

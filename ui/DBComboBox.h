@@ -1,7 +1,7 @@
 #pragma once
 // A drop-down with a fixed item list bound to one field; it behaves as a bound box (DBEdit) whose
 // text can also be chosen from the list. Choosing an item starts editing the row.
-#include "data/DataSet.h"
+#include "ui/BoundField.h"
 
 #include <QComboBox>
 
@@ -9,21 +9,20 @@ namespace vi23::ui {
 
 class DataSource;
 
-class DBComboBox : public QComboBox, private DataSetObserver {
+class DBComboBox : public QComboBox, private detail::FieldLinkOwner {
     Q_OBJECT
 public:
     explicit DBComboBox(QWidget* parent = nullptr);
-    ~DBComboBox() override;
 
     void setItems(const QStringList& items);
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
-    DataSource* dataSource() const { return source_; }
-    const QString& dataField() const { return field_; }
+    DataSource* dataSource() const { return link_.source(); }
+    const QString& dataField() const { return link_.field(); }
 
     void setPendingText(const QString& text);
-    bool hasPendingChange() const { return pending_; }
-    void writePending();
+    bool hasPendingChange() const override { return pending_; }
+    void writePending() override;
     void discardPending();
 
 protected:
@@ -33,25 +32,14 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    void currentRowChanged(DataSet&) override;
-    void fieldChanged(DataSet&, int field) override;
-    void stateChanged(DataSet&) override;
-    void rowsChanged(DataSet&) override;
-    void writePendingChanges(DataSet&) override;
-    void dataSetDestroyed(DataSet&) override;
-
     void attach();
-    void detach();
-    void showFieldValue();
+    void showFieldValue() override;
     bool startEditing();
     bool acceptsText(const QString& text) const;
     void onUserEdit();
     void onItemChosen(int index);
 
-    DataSource* source_ = nullptr;
-    DataSet* dataSet_ = nullptr;
-    QString field_;
-    int fieldIndex_ = -1;
+    detail::FieldLink link_{*this};
     bool pending_ = false;
     bool showing_ = false;
     bool holdFocus_ = false;

@@ -17,49 +17,27 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent)
     connect(this, &QLineEdit::textEdited, this, [this] { onUserEdit(); });
 }
 
-DBEdit::~DBEdit()
-{
-    detach();
-}
-
 void DBEdit::setDataSource(DataSource* source)
 {
-    detach();
-    source_ = source;
+    link_.setSource(source);
     attach();
 }
 
 void DBEdit::setDataField(const QString& field)
 {
-    detach();
-    field_ = field;
+    link_.setField(field);
     attach();
 }
 
 void DBEdit::attach()
 {
-    dataSet_ = source_ ? &source_->dataSet() : nullptr;
-    if (dataSet_) {
-        dataSet_->addObserver(this);
-        fieldIndex_ = field_.isEmpty() ? -1 : dataSet_->fieldIndex(field_);
-    }
-    setMaxLength(fieldIndex_ >= 0 ? detail::maxLengthFor(dataSet_->fields()[size_t(fieldIndex_)]) : 32767);
+    setMaxLength(link_.isBound() ? detail::maxLengthFor(link_.fieldDef()) : 32767);
     showFieldValue();
-}
-
-void DBEdit::detach()
-{
-    if (dataSet_)
-        dataSet_->removeObserver(this);
-    dataSet_ = nullptr;
-    fieldIndex_ = -1;
 }
 
 void DBEdit::showFieldValue()
 {
-    QString value;
-    if (dataSet_ && fieldIndex_ >= 0 && dataSet_->isOpen())
-        value = dataSet_->text(fieldIndex_);
+    const QString value = link_.fieldText();
     // The same text is left alone, so starting to edit keeps the user's selection and cursor.
     showing_ = true;
     if (text() != value)
@@ -79,9 +57,9 @@ void DBEdit::setPendingText(const QString& text)
 
 void DBEdit::writePending()
 {
-    if (!pending_ || !dataSet_ || fieldIndex_ < 0)
+    if (!pending_ || !link_.isBound())
         return;
-    dataSet_->setText(fieldIndex_, text());
+    link_.dataSet()->setText(link_.index(), text());
     // The field's change has shown the stored form of the text again.
     pending_ = false;
     holdFocus_ = false;
@@ -94,23 +72,19 @@ void DBEdit::discardPending()
 
 bool DBEdit::acceptsCharacter(QChar c) const
 {
-    if (!dataSet_ || fieldIndex_ < 0)
-        return true;
-    return detail::acceptsCharacter(dataSet_->fields()[size_t(fieldIndex_)], c);
+    return !link_.isBound() || detail::acceptsCharacter(link_.fieldDef(), c);
 }
 
 bool DBEdit::startEditing()
 {
-    if (!dataSet_ || fieldIndex_ < 0 || dataSet_->isEditing())
-        return true;
-    return runGuarded(window(), [this] { dataSet_->edit(); });
+    return link_.startEditing(window());
 }
 
 void DBEdit::onUserEdit()
 {
     if (showing_)
         return;
-    if (dataSet_ && fieldIndex_ >= 0 && !dataSet_->isEditing()) {
+    if (link_.isBound() && !link_.dataSet()->isEditing()) {
         // A change that came past the keyboard (a drop, the context menu): the row starts editing
         // now, which shows the field again, so the user's text is put back afterwards.
         const QString typed = text();
@@ -135,7 +109,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (!isReadOnly() && dataSet_ && fieldIndex_ >= 0) {
+    if (!isReadOnly() && link_.isBound()) {
         const QString typed = detail::typedText(event);
         if (!std::all_of(typed.begin(), typed.end(), [this](QChar c) { return acceptsCharacter(c); })) {
             detail::refuseCharacter();
@@ -153,7 +127,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
 void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString commit = event->commitString();
-    if (!isReadOnly() && dataSet_ && fieldIndex_ >= 0 && !commit.isEmpty()) {
+    if (!isReadOnly() && link_.isBound() && !commit.isEmpty()) {
         if (!std::all_of(commit.begin(), commit.end(), [this](QChar c) { return acceptsCharacter(c); })) {
             detail::refuseCharacter();
             event->accept();
@@ -195,39 +169,6 @@ void DBEdit::mousePressEvent(QMouseEvent* event)
 {
     QLineEdit::mousePressEvent(event);
     emit clicked();
-}
-
-void DBEdit::currentRowChanged(DataSet&)
-{
-    showFieldValue();
-}
-
-void DBEdit::fieldChanged(DataSet&, int field)
-{
-    if (field == fieldIndex_)
-        showFieldValue();
-}
-
-void DBEdit::stateChanged(DataSet&)
-{
-    showFieldValue();
-}
-
-void DBEdit::rowsChanged(DataSet&)
-{
-    if (!pending_)
-        showFieldValue();
-}
-
-void DBEdit::writePendingChanges(DataSet&)
-{
-    writePending();
-}
-
-void DBEdit::dataSetDestroyed(DataSet&)
-{
-    dataSet_ = nullptr;
-    fieldIndex_ = -1;
 }
 
 } // namespace vi23::ui

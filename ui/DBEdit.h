@@ -6,7 +6,7 @@
 // the field's size. What the box holds is a pending change, written into the field on focus loss, on
 // save and on leaving the row; dropped on focus gain, Escape, row change and the start of insert or
 // edit. A write that fails on focus loss keeps the focus in the box until Escape.
-#include "data/DataSet.h"
+#include "ui/BoundField.h"
 
 #include <QLineEdit>
 
@@ -14,22 +14,21 @@ namespace vi23::ui {
 
 class DataSource;
 
-class DBEdit : public QLineEdit, private DataSetObserver {
+class DBEdit : public QLineEdit, private detail::FieldLinkOwner {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget* parent = nullptr);
-    ~DBEdit() override;
 
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
-    DataSource* dataSource() const { return source_; }
-    const QString& dataField() const { return field_; }
+    DataSource* dataSource() const { return link_.source(); }
+    const QString& dataField() const { return link_.field(); }
 
     // Puts a text into the box as a pending change, as a calendar or calculator pick does.
     void setPendingText(const QString& text);
-    bool hasPendingChange() const { return pending_; }
+    bool hasPendingChange() const override { return pending_; }
     // Writes the pending text into the field now; throws the store's error.
-    void writePending();
+    void writePending() override;
     // Drops the pending text and shows the field's value again.
     void discardPending();
 
@@ -45,24 +44,13 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    void currentRowChanged(DataSet&) override;
-    void fieldChanged(DataSet&, int field) override;
-    void stateChanged(DataSet&) override;
-    void rowsChanged(DataSet&) override;
-    void writePendingChanges(DataSet&) override;
-    void dataSetDestroyed(DataSet&) override;
-
     void attach();
-    void detach();
-    void showFieldValue();
+    void showFieldValue() override;
     bool acceptsCharacter(QChar c) const;
     bool startEditing();         // false when the row could not start editing (the error is shown)
     void onUserEdit();
 
-    DataSource* source_ = nullptr;
-    DataSet* dataSet_ = nullptr;
-    QString field_;
-    int fieldIndex_ = -1;
+    detail::FieldLink link_{*this};
     bool pending_ = false;
     bool showing_ = false;       // the box is being filled from the field, not by the user
     bool holdFocus_ = false;     // a failed write on focus loss keeps the focus until Escape
