@@ -15,18 +15,8 @@ constexpr int kFileVersion = 1;
 
 QString frameCode(const PreparedBox& b)
 {
-    QString s;
-    if (b.frameSides & frame::Left)
-        s += u'L';
-    if (b.frameSides & frame::Top)
-        s += u'T';
-    if (b.frameSides & frame::Right)
-        s += u'R';
-    if (b.frameSides & frame::Bottom)
-        s += u'B';
-    if (s.isEmpty())
-        s = QStringLiteral("-");
-    else if (b.frameWidth != 1)
+    QString s = frameSidesCode(b.frameSides);
+    if (s != u"-" && b.frameWidth != 1)
         s += u'=';
     if (b.fillColor == kColorTeal)
         s += QStringLiteral(" fill teal");
@@ -39,19 +29,10 @@ QString frameCode(const PreparedBox& b)
 
 QString fontCode(const MemoFont& f)
 {
-    QString s = f.name == u"Arial Narrow" ? QStringLiteral("AN")
-        : f.name == u"Arial Baltic"       ? QStringLiteral("AB")
-        : f.name == u"Arial"              ? QStringLiteral("A")
-                                          : f.name + u' ';
-    s += QString::number(f.size);
-    if (f.style & fontstyle::Bold)
-        s += u'b';
-    if (f.style & fontstyle::Italic)
-        s += u'i';
-    if (f.style & fontstyle::Underline)
-        s += u'u';
-    if (f.style & fontstyle::StrikeOut)
-        s += u's';
+    QString s = fontFamilyCode(f.name);
+    if (s.isEmpty())
+        s = f.name + u' ';
+    s += QString::number(f.size) + fontStyleCode(f.style);
     if (f.color == kColorWhite)
         s += QStringLiteral(" white");
     else if (f.color != kColorBlack)

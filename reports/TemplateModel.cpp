@@ -31,4 +31,43 @@ QString bandKindName(BandKind kind)
     return k >= 0 && k < kBandKindCount ? QString::fromLatin1(names[k]) : QString();
 }
 
+QString frameSidesCode(int sides)
+{
+    QString s;
+    if (sides & frame::Left)
+        s += u'L';
+    if (sides & frame::Top)
+        s += u'T';
+    if (sides & frame::Right)
+        s += u'R';
+    if (sides & frame::Bottom)
+        s += u'B';
+    return s.isEmpty() ? QStringLiteral("-") : s;
+}
+
+QString fontFamilyCode(const QString& name)
+{
+    if (name == u"Arial")
+        return QStringLiteral("A");
+    if (name == u"Arial Narrow")
+        return QStringLiteral("AN");
+    if (name == u"Arial Baltic")
+        return QStringLiteral("AB");
+    return {};
+}
+
+QString fontStyleCode(int style)
+{
+    QString s;
+    if (style & fontstyle::Bold)
+        s += u'b';
+    if (style & fontstyle::Italic)
+        s += u'i';
+    if (style & fontstyle::Underline)
+        s += u'u';
+    if (style & fontstyle::StrikeOut)
+        s += u's';
+    return s;
+}
+
 } // namespace vi23

@@ -207,6 +207,11 @@ inline constexpr int Underline = 4;
 inline constexpr int StrikeOut = 8;
 }
 
+// Codes of the template notation, shared by the source writer and the page dump.
+QString frameSidesCode(int sides);           // "LTRB" in that order, "-" for none
+QString fontFamilyCode(const QString& name); // "A", "AN", "AB"; empty for any other face
+QString fontStyleCode(int style);            // "b", "i", "u", "s" in that order
+
 // Alignment bits: 0-1 horizontal, 2 rotated, 3-4 vertical.
 enum class HAlign : int { Left = 0, Right = 1, Center = 2, Justify = 3 };
 enum class VAlign : int { Top = 0, Middle = 1, Bottom = 2 };

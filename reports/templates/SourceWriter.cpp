@@ -29,19 +29,9 @@ const Band* owner(const Template& t, int y)
 
 QString frameCell(const Template& t, const MemoObject& m)
 {
-    QString s;
-    if (m.frameSides & frame::Left)
-        s += u'L';
-    if (m.frameSides & frame::Top)
-        s += u'T';
-    if (m.frameSides & frame::Right)
-        s += u'R';
-    if (m.frameSides & frame::Bottom)
-        s += u'B';
+    QString s = frameSidesCode(m.frameSides);
     if ((m.frameSides & ~frame::All) != 0)
         cannot(t, m.name + QStringLiteral(": стороны рамки"));
-    if (s.isEmpty())
-        s = QStringLiteral("-");
     if (m.frameWidth == 2)
         s += u'=';
     else if (m.frameWidth != 1)
@@ -57,24 +47,12 @@ QString frameCell(const Template& t, const MemoObject& m)
 
 QString fontCell(const Template& t, const MemoObject& m)
 {
-    QString s;
-    if (m.font.name == u"Arial")
-        s = QStringLiteral("A");
-    else if (m.font.name == u"Arial Narrow")
-        s = QStringLiteral("AN");
-    else if (m.font.name == u"Arial Baltic")
-        s = QStringLiteral("AB");
-    else
+    QString s = fontFamilyCode(m.font.name);
+    if (s.isEmpty())
         cannot(t, m.name + QStringLiteral(": шрифт ") + m.font.name);
-    s += QString::number(m.font.size);
-    if (m.font.style & fontstyle::Bold)
-        s += u'b';
-    if (m.font.style & fontstyle::Italic)
-        s += u'i';
-    if (m.font.style & fontstyle::Underline)
-        s += u'u';
     if ((m.font.style & fontstyle::StrikeOut) || m.font.style > 15)
         cannot(t, m.name + QStringLiteral(": начертание шрифта"));
+    s += QString::number(m.font.size) + fontStyleCode(m.font.style);
     if (m.font.color == kColorWhite)
         s += QStringLiteral(" white");
     else if (m.font.color != kColorBlack)
