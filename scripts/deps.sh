@@ -2,7 +2,8 @@
 # Installs, by name and only when missing, the Debian packages that the build, the program and the tests need.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libsqlite3-dev sqlite3
-          googletest libgtest-dev fonts-liberation fontconfig poppler-utils xvfb xauth)
+          googletest libgtest-dev fonts-liberation fontconfig poppler-utils xvfb xauth
+          libmdb3 mdbtools-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
