@@ -1,0 +1,85 @@
+// vi23-import: brings data from other files into the program's database, one subcommand per source.
+#include "data/Error.h"
+#include "import/JetImport.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+struct Streams {
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// Without NEW the target is kn.mdb in the working folder; when that is the old file itself, it is
+// converted where it lies, as the window does, and the old file is kept as kn.mdb.jet.
+int importJet(const QStringList& args, Streams io)
+{
+    if (args.size() < 1 || args.size() > 2)
+        return 2;
+    const QString oldPath = args[0];
+    const QString newPath = args.size() == 2 ? args[1] : QStringLiteral("kn.mdb");
+    const bool inPlace = QFileInfo(oldPath).absoluteFilePath() == QFileInfo(newPath).absoluteFilePath();
+    const vi23::jet::ImportResult result =
+        inPlace ? vi23::jet::convertInPlace(oldPath) : vi23::jet::importJet(oldPath, newPath);
+    for (const QString& skipped : result.skipped)
+        io.out << "Пропущено (в программе нет для него места): " << skipped << "\n";
+    io.out << "Строк в таблицах, в старом файле и в новом:\n";
+    for (const vi23::jet::TableCount& count : result.counts)
+        io.out << QStringLiteral("  %1 %2 %3\n").arg(count.table, -6).arg(count.oldRows, 8).arg(count.newRows, 8);
+    if (inPlace)
+        io.out << "Данные перенесены в новый файл " << newPath << "; прежний файл сохранён как "
+               << vi23::jet::keptOldPath(oldPath) << "\n";
+    else
+        io.out << "Данные перенесены в новый файл " << newPath << "\n";
+    return 0;
+}
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& args, Streams io);
+};
+
+const Command kCommands[] = {
+    {"jet", "vi23-import jet СТАРЫЙ.mdb [НОВЫЙ.mdb]\n"
+            "  Переносит все строки одиннадцати таблиц из файла прежней версии программы (формат Jet 4)\n"
+            "  в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
+            "  старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
+     importJet},
+};
+
+void printUsage(QTextStream& err)
+{
+    err << "Использование:\n";
+    for (const Command& command : kCommands)
+        err << command.usage;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments().mid(1);
+    for (const Command& command : kCommands) {
+        if (args.isEmpty() || args[0] != QLatin1String(command.name))
+            continue;
+        try {
+            const int code = command.run(args.mid(1), {out, err});
+            if (code == 2)
+                err << "Использование:\n" << command.usage;
+            return code;
+        } catch (const vi23::UserError& e) {
+            out.flush();
+            err << e.text() << "\n";
+            return 1;
+        }
+    }
+    printUsage(err);
+    return 2;
+}
