@@ -1,4 +1,5 @@
 // vi23: the program entry. Russian formats whatever the machine's locale.
+#include "OldFormat.h"
 #include "Unit1.h"
 
 #include "data/Error.h"
@@ -13,6 +14,8 @@ int main(int argc, char* argv[])
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("vi23"));
+    if (!vi23::convertOldFormatIfWanted(QStringLiteral("kn.mdb")))
+        return 1;
     std::unique_ptr<vi23::TForm1> mainWindow;
     try {
         mainWindow = std::make_unique<vi23::TForm1>(QStringLiteral("kn.mdb"));
