@@ -155,6 +155,13 @@ TEST(JetImport, RefusesDamagedForeignAndUnfitFilesLeavingNothingBehind)
         {"cut at a page boundary", truncate(40 * 4096), u"повреждён"},
         {"pages overwritten with zeros", [](QByteArray& b) { b.replace(20 * 4096, 20 * 4096, QByteArray(20 * 4096, '\0')); },
          u"повреждён"},
+        {"the journal's rows page overwritten with zeros",
+         [](QByteArray& b) {
+             const qsizetype page = b.indexOf(ucs2(u"расход")) / 4096;
+             b.replace(page * 4096, 4096, QByteArray(4096, '\0'));
+         },
+         u"в таблице «jur» прочитано строк 0 из 6"},
+        {"an older format", [](QByteArray& b) { b[0x14] = 0; }, u"не в формате Jet 4"},
         {"a table of another program",
          [](QByteArray& b) { test::replaceFirst(b, ucs2(u"fio"), ucs2(u"fix")); }, u"в таблице «k» нет поля «fio»"},
         {"a date before 30.12.1899",
