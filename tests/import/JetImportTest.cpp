@@ -196,6 +196,19 @@ TEST(JetImport, RefusesDamagedForeignAndUnfitFilesLeavingNothingBehind)
     EXPECT_NO_THROW(Database::open(existing));
 }
 
+TEST(JetImport, ListsAndSkipsATableTheProgramHasNoPlaceFor)
+{
+    // Clearing the system mark of one of the old engine's own tables makes it an ordinary extra table.
+    const QByteArray name = ucs2(u"MSysACEs");
+    OldFile old(QStringLiteral("old.mdb"), [&](QByteArray& b) {
+        test::replaceFirst(b, QByteArray("\x00\x00\x00\x80", 4) + name, QByteArray(4, '\0'));
+    });
+    const ImportResult result = importJet(old.path(), old.file(QStringLiteral("kn.mdb")));
+    EXPECT_EQ(result.skipped, QStringList{s(u"таблица «MSysACEs»")});
+    ASSERT_EQ(result.counts.size(), 11u);
+    EXPECT_EQ(result.counts[0].newRows, 6);
+}
+
 Cell text(const QString& value) { return {false, value, 0, false}; }
 Cell number(double value) { return {false, {}, value, false}; }
 
