@@ -37,18 +37,25 @@ TEST(OldFormatQuestion, ConvertsOnlyWhenAskedAndKeepsTheOldFileAside)
     const struct {
         const char* name;
         bool answer;
+        bool keptFileThere;
         std::function<void(QByteArray&)> change;
         bool goOn;
         QStringList entries;
         const char16_t* box;   // a text the information or error box holds
     } cases[] = {
-        {"yes", true, {}, true, both, u"kn.mdb.jet."},
-        {"no", false, {}, false, one, nullptr},
-        {"yes over a damaged file", true, [](QByteArray& b) { b.truncate(40 * 4096); }, false, one, u"повреждён"},
+        {"yes", true, false, {}, true, both, u"kn.mdb.jet."},
+        {"no", false, false, {}, false, one, nullptr},
+        {"yes over a damaged file", true, false, [](QByteArray& b) { b.truncate(40 * 4096); }, false, one, u"повреждён"},
+        {"yes with kn.mdb.jet already there", true, true, {}, false, both, u"уже существует"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         OldFile old(QStringLiteral("kn.mdb"), c.change);
+        if (c.keptFileThere) {
+            QFile kept(old.file(QStringLiteral("kn.mdb.jet")));
+            ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+            kept.write("earlier");
+        }
         Boxes boxes;
         EXPECT_EQ(startWith(old.path(), c.answer, boxes), c.goOn);
         EXPECT_EQ(boxes.questions, QStringList{question});
