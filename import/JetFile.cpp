@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace vi23::jet {

@@ -7,9 +7,10 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
+#include <optional>
 
 namespace vi23::jet {
 

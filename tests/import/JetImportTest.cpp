@@ -7,7 +7,10 @@
 #include "data/Error.h"
 #include "import/JetImport.h"
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 namespace vi23::jet {
 namespace {
