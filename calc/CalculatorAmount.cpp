@@ -17,12 +17,12 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 [[noreturn]] void throwUnreadable(QStringView entry)
 {
-    throw UserError(QStringLiteral("'%1' is not a valid floating point value").arg(entry.toString()));
+    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(entry.toString()));
 }
 
 [[noreturn]] void throwTooLarge(QStringView entry)
 {
-    throw UserError(QStringLiteral("'%1' is too large an amount: the calculator holds at most %2")
+    throw UserError(QStringLiteral("«%1» — слишком большая сумма: калькулятор вмещает не более %2")
                         .arg(entry.toString(),
                              Money::fromUnits(std::numeric_limits<std::int64_t>::max()).toString()));
 }

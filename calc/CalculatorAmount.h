@@ -8,8 +8,8 @@
 namespace vi23 {
 
 // Reads blanks, digits, optionally the comma and more digits, blanks; "," alone reads 0.
-// More than four decimals round half to even. Throws UserError "'%s' is not a valid floating
-// point value" for unreadable text and a UserError of the same kind for amounts past the int64 range.
+// More than four decimals round half to even. Throws UserError "«%s» — не число: …" for unreadable
+// text and a UserError of the same kind for amounts past the int64 range.
 Money readCalculatorAmount(QStringView entry);
 
 // The general number format: at most 15 significant digits (rounded half to even), no

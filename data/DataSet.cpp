@@ -13,12 +13,14 @@ namespace vi23 {
 
 namespace {
 
-const QString kNotEditing = QStringLiteral("Dataset not in edit or insert mode");
-const QString kEmpty = QStringLiteral("Cannot perform this operation on an empty dataset");
-const QString kClosed = QStringLiteral("Cannot perform this operation on a closed dataset");
-const QString kReadOnly = QStringLiteral("Cannot modify a read-only dataset");
+const QString kNotEditing =
+    QStringLiteral("Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите");
+const QString kEmpty = QStringLiteral("В списке нет записей: сначала добавьте запись");
+const QString kClosed = QStringLiteral("данные закрыты; перезапустите программу");
+const QString kReadOnly = QStringLiteral("эти данные только для чтения");
 const QString kRowChanged =
-    QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
+    QStringLiteral("Запись изменена другой программой после того, как была прочитана; изменение не сохранено. "
+                   "Перезапустите программу, чтобы увидеть новые данные, и повторите изменение");
 
 QString formatLimit(double value)
 {
@@ -99,7 +101,7 @@ int DataSet::requireField(QStringView field) const
 {
     int index = fieldIndex(field);
     if (index < 0)
-        throw UserError(QStringLiteral("%1: Field '%2' not found").arg(name_, field.toString()));
+        throw UserError(QStringLiteral("%1: нет поля «%2»").arg(name_, field.toString()));
     return index;
 }
 
@@ -400,6 +402,8 @@ void DataSet::post()
         throw UserError(kNotEditing);
     notify([this](DataSetObserver& o) { o.writePendingChanges(*this); });
     Row& row = currentRow();
+    if (beforePost)
+        beforePost(*this);
     if (state_ == State::Insert)
         storeInsert(row);
     else if (modified_)
@@ -414,12 +418,36 @@ void DataSet::post()
     notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
 }
 
-void DataSet::storeInsert(Row& row)
+std::vector<Value> DataSet::rowValues() const
+{
+    const Row* row = currentRowOrNull();
+    return row ? row->values : std::vector<Value>();
+}
+
+void DataSet::restore(const std::vector<Value>& values)
+{
+    requireWritable();
+    if (values.size() != fields_.size())
+        throw UserError(QStringLiteral("%1: запись для восстановления не подходит к набору данных").arg(name_));
+    checkBrowseMode();
+    Row row;
+    row.values = values;
+    storeInsert(row, true);
+    rows_.push_back(std::move(row));
+    rebuildVisible();
+    auto it = std::find(visible_.begin(), visible_.end(), int(rows_.size()) - 1);
+    bof_ = eof_ = false;
+    current_ = it != visible_.end() ? int(it - visible_.begin()) : (visible_.empty() ? -1 : 0);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::storeInsert(Row& row, bool withCounter)
 {
     QStringList names, marks;
     std::vector<int> fieldIndexes;
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (int(i) == counterField_)
+        if (int(i) == counterField_ && (!withCounter || row.values[i].isNull()))
             continue;
         names << quoteIdentifier(fields_[i].name);
         marks << QStringLiteral("?");
@@ -527,7 +555,7 @@ void DataSet::removeRowAt(int position)
 Value DataSet::value(int field) const
 {
     if (field < 0 || field >= int(fields_.size()))
-        throw UserError(QStringLiteral("%1: Field index %2 out of range").arg(name_).arg(field));
+        throw UserError(QStringLiteral("%1: нет поля с номером %2").arg(name_).arg(field));
     const Row* row = currentRowOrNull();
     return row ? row->values[size_t(field)] : Value();
 }
@@ -579,7 +607,7 @@ Value DataSet::convert(int field, const Value& value) const
 {
     const FieldDef& def = fields_[size_t(field)];
     if (def.type == FieldType::Counter)
-        throw UserError(QStringLiteral("Field '%1' cannot be modified").arg(def.name));
+        throw UserError(QStringLiteral("Поле «%1» — счетчик, его значение назначает программа").arg(def.name));
     if (value.isNull())
         return {};
     if (value.kind() == Value::Kind::Text && value.text().isEmpty())
@@ -588,7 +616,7 @@ Value DataSet::convert(int field, const Value& value) const
     case FieldType::Text: {
         QString text = value.toText();
         if (text.size() > def.size)
-            throw UserError(QStringLiteral("'%1' is not a valid value for field '%2'. The allowed length is %3 characters")
+            throw UserError(QStringLiteral("Текст «%1» длиннее %3 знаков, допустимых в поле «%2»; сократите его")
                                 .arg(text, def.name).arg(def.size));
         return text;
     }
@@ -618,12 +646,12 @@ Value DataSet::convert(int field, const Value& value) const
         case Value::Kind::Integer: number = double(value.integer()); break;
         case Value::Kind::Real:
         case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
-        default: throw UserError(QStringLiteral("'%1' is not a valid integer value").arg(value.toText()));
+        default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(value.toText()));
         }
         double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
         double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
         if (number < low || number > high)
-            throw UserError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+            throw UserError(QStringLiteral("Число %1 не помещается в поле «%2»: допустимо от %3 до %4")
                                 .arg(formatLimit(number), def.name, formatLimit(low), formatLimit(high)));
         return std::int64_t(number);
     }
@@ -636,7 +664,7 @@ Value DataSet::convert(int field, const Value& value) const
     case FieldType::Counter:
         break;
     }
-    throw UserError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(value.toText(), def.name));
+    throw UserError(QStringLiteral("«%1» не подходит для поля «%2»").arg(value.toText(), def.name));
 }
 
 void DataSet::setValue(int field, const Value& value)
@@ -644,7 +672,7 @@ void DataSet::setValue(int field, const Value& value)
     requireWritable();
     requireEditing();
     if (field < 0 || field >= int(fields_.size()))
-        throw UserError(QStringLiteral("%1: Field index %2 out of range").arg(name_).arg(field));
+        throw UserError(QStringLiteral("%1: нет поля с номером %2").arg(name_).arg(field));
     Value converted = convert(field, value);
     currentRow().values[size_t(field)] = std::move(converted);
     modified_ = true;

@@ -118,6 +118,13 @@ public:
     void removeObserver(DataSetObserver* observer);
 
     std::function<void(DataSet&)> afterInsert;
+    // Checks the row about to be stored, after the pending texts are written; throws to refuse it.
+    std::function<void(DataSet&)> beforePost;
+
+    // The current row's values, as kept for putting a deleted row back.
+    std::vector<Value> rowValues() const;
+    // Stores a row deleted earlier again, with its counter, and makes it current.
+    void restore(const std::vector<Value>& values);
 
 private:
     struct Row {
@@ -137,7 +144,7 @@ private:
     void startInsert(bool atEnd);
     Row& currentRow();
     const Row* currentRowOrNull() const;
-    void storeInsert(Row& row);
+    void storeInsert(Row& row, bool withCounter = false);
     void storeUpdate(Row& row);
     void removeRowAt(int position);
 

@@ -105,7 +105,7 @@ Money Money::parse(QStringView text)
 {
     if (auto value = tryParse(text))
         return *value;
-    throw UserError(QStringLiteral("'%1' is not a valid floating point value").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(text.toString()));
 }
 
 QString Money::toString() const

@@ -21,7 +21,7 @@ public:
     static Money fromExtended(long double value);
     // Reads "1234,56", "-0.5", " 12 " (comma or point); more than four decimals round half to even.
     static std::optional<Money> tryParse(QStringView text);
-    // As tryParse, throwing "'%s' is not a valid floating point value".
+    // As tryParse, throwing "«%s» — не число: …".
     static Money parse(QStringView text);
 
     constexpr std::int64_t units() const { return units_; }

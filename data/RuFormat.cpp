@@ -65,7 +65,7 @@ QDate parseDate(QStringView text)
 {
     if (auto date = tryParseDate(text))
         return *date;
-    throw UserError(QStringLiteral("'%1' is not a valid date").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не дата: введите дату в виде дд.мм.гггг").arg(text.toString()));
 }
 
 QString formatReal(double value)
@@ -105,7 +105,7 @@ double parseReal(QStringView text)
 {
     if (auto value = tryParseReal(text))
         return *value;
-    throw UserError(QStringLiteral("'%1' is not a valid floating point value").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(text.toString()));
 }
 
 std::optional<long long> tryParseInteger(QStringView text)
@@ -128,7 +128,7 @@ long long parseInteger(QStringView text)
 {
     if (auto value = tryParseInteger(text))
         return *value;
-    throw UserError(QStringLiteral("'%1' is not a valid integer value").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(text.toString()));
 }
 
 QString monthShortName(int month)

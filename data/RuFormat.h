@@ -9,14 +9,14 @@ namespace vi23::ru {
 
 QString formatDate(QDate date);                 // "05.11.1998"
 std::optional<QDate> tryParseDate(QStringView text);  // d.M.yyyy or d.M.yy
-QDate parseDate(QStringView text);              // throws "'%s' is not a valid date"
+QDate parseDate(QStringView text);              // throws "«%s» — не дата: …"
 
 // Shortest decimal text with at most 15 significant digits and the comma: 10.15 -> "10,15", 3.0 -> "3".
 QString formatReal(double value);
 std::optional<double> tryParseReal(QStringView text);   // comma or point; exponent allowed
-double parseReal(QStringView text);             // throws "'%s' is not a valid floating point value"
+double parseReal(QStringView text);             // throws "«%s» — не число: …"
 std::optional<long long> tryParseInteger(QStringView text);
-long long parseInteger(QStringView text);       // throws "'%s' is not a valid integer value"
+long long parseInteger(QStringView text);       // throws "«%s» — не целое число: …"
 
 QString monthShortName(int month);              // "ноя"
 QString monthGenitiveName(int month);           // "ноября"

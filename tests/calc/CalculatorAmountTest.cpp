@@ -48,7 +48,7 @@ TEST(CalculatorAmount, RefusesTextThatIsNotADecimalWithTheComma)
             readCalculatorAmount(QString::fromUtf8(entry));
             ADD_FAILURE() << "read without error";
         } catch (const UserError& error) {
-            EXPECT_EQ(error.text(), QStringLiteral("'%1' is not a valid floating point value").arg(QString::fromUtf8(entry)));
+            EXPECT_EQ(error.text(), QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(QString::fromUtf8(entry)));
         }
     }
 }
@@ -63,7 +63,7 @@ TEST(CalculatorAmount, RefusesAmountsPastTheCalculatorRange)
             readCalculatorAmount(QString::fromUtf8(entry));
             ADD_FAILURE() << "read without error";
         } catch (const UserError& error) {
-            EXPECT_EQ(error.text(), QStringLiteral("'%1' is too large an amount: the calculator holds at most "
+            EXPECT_EQ(error.text(), QStringLiteral("«%1» — слишком большая сумма: калькулятор вмещает не более "
                                                    "922337203685477,5807").arg(QString::fromUtf8(entry)));
         }
     }

@@ -52,7 +52,7 @@ TEST(Money, ParsesWithCommaOrPointAndWritesTheComma)
             Money::parse(QString::fromUtf8(bad));
             ADD_FAILURE() << bad;
         } catch (const UserError& e) {
-            EXPECT_EQ(e.text(), QStringLiteral("'%1' is not a valid floating point value").arg(QString::fromUtf8(bad)));
+            EXPECT_EQ(e.text(), QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(QString::fromUtf8(bad)));
         }
     }
     EXPECT_EQ(Money::parse(u"1250").toFixed(2, u'-'), QStringLiteral("1250-00"));
@@ -88,13 +88,13 @@ TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
         ru::parseReal(u"1,5кг");
         ADD_FAILURE();
     } catch (const UserError& e) {
-        EXPECT_EQ(e.text(), QStringLiteral("'1,5кг' is not a valid floating point value"));
+        EXPECT_EQ(e.text(), QStringLiteral("«1,5кг» — не число: введите цифры, дробную часть через запятую"));
     }
     try {
         ru::parseInteger(u"7,5");
         ADD_FAILURE();
     } catch (const UserError& e) {
-        EXPECT_EQ(e.text(), QStringLiteral("'7,5' is not a valid integer value"));
+        EXPECT_EQ(e.text(), QStringLiteral("«7,5» — не целое число: введите только цифры"));
     }
     EXPECT_EQ(Value(Money::parse(u"12,30")).toText(), QStringLiteral("12,3"));
     EXPECT_EQ(Value(QDate(2010, 3, 1)).toText(), QStringLiteral("01.03.2010"));

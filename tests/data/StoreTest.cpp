@@ -135,15 +135,15 @@ TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
     doc.append();
     struct Case { const char16_t* field; QString text; QString error; };
     const Case cases[] = {
-        {u"kol0", QStringLiteral("3 шт"), QStringLiteral("'3 шт' is not a valid floating point value")},
-        {u"cen0", QStringLiteral("10.15.1"), QStringLiteral("'10.15.1' is not a valid floating point value")},
-        {u"nds0", QStringLiteral("18%"), QStringLiteral("'18%' is not a valid integer value")},
+        {u"kol0", QStringLiteral("3 шт"), QStringLiteral("«3 шт» — не число: введите цифры, дробную часть через запятую")},
+        {u"cen0", QStringLiteral("10.15.1"), QStringLiteral("«10.15.1» — не число: введите цифры, дробную часть через запятую")},
+        {u"nds0", QStringLiteral("18%"), QStringLiteral("«18%» — не целое число: введите только цифры")},
         {u"nds0", QStringLiteral("40000"),
-         QStringLiteral("40000 is not a valid value for field 'nds0'. The allowed range is -32768 to 32767")},
-        {u"dd", QStringLiteral("32.01.2010"), QStringLiteral("'32.01.2010' is not a valid date")},
+         QStringLiteral("Число 40000 не помещается в поле «nds0»: допустимо от -32768 до 32767")},
+        {u"dd", QStringLiteral("32.01.2010"), QStringLiteral("«32.01.2010» — не дата: введите дату в виде дд.мм.гггг")},
         {u"n", QString(16, u'7'),
-         QStringLiteral("'%1' is not a valid value for field 'n'. The allowed length is 15 characters").arg(QString(16, u'7'))},
-        {u"k", QStringLiteral("5"), QStringLiteral("Field 'k' cannot be modified")},
+         QStringLiteral("Текст «%1» длиннее 15 знаков, допустимых в поле «n»; сократите его").arg(QString(16, u'7'))},
+        {u"k", QStringLiteral("5"), QStringLiteral("Поле «k» — счетчик, его значение назначает программа")},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(errorOf([&] { doc.setText(c.field, c.text); }), c.error);
@@ -162,9 +162,9 @@ TEST(DataSet, StateRulesAndTheirMessages)
     TempDatabase db;
     auto store = db.openStore();
     DataSet& k = store->dataSet(u"ADOTable_k");
-    EXPECT_EQ(errorOf([&] { k.remove(); }), QStringLiteral("Cannot perform this operation on an empty dataset"));
-    EXPECT_EQ(errorOf([&] { k.post(); }), QStringLiteral("Dataset not in edit or insert mode"));
-    EXPECT_EQ(errorOf([&] { k.setText(u"k", QStringLiteral("x")); }), QStringLiteral("Dataset not in edit or insert mode"));
+    EXPECT_EQ(errorOf([&] { k.remove(); }), QStringLiteral("В списке нет записей: сначала добавьте запись"));
+    EXPECT_EQ(errorOf([&] { k.post(); }), QStringLiteral("Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите"));
+    EXPECT_EQ(errorOf([&] { k.setText(u"k", QStringLiteral("x")); }), QStringLiteral("Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите"));
 
     // Edit on an empty data set starts a new row.
     k.edit();
@@ -199,10 +199,10 @@ TEST(DataSet, StateRulesAndTheirMessages)
     EXPECT_EQ(k.recordCount(), 1);
 
     DataSet& query = store->dataSet(u"ADOQuery_bl");
-    EXPECT_EQ(errorOf([&] { query.append(); }), QStringLiteral("ADOQuery_bl: Cannot modify a read-only dataset"));
+    EXPECT_EQ(errorOf([&] { query.append(); }), QStringLiteral("ADOQuery_bl: эти данные только для чтения"));
     DataSet& closed = store->dataSet(u"ADOQuery11");
     EXPECT_FALSE(closed.isOpen());
-    EXPECT_EQ(errorOf([&] { closed.first(); }), QStringLiteral("ADOQuery11: Cannot perform this operation on a closed dataset"));
+    EXPECT_EQ(errorOf([&] { closed.first(); }), QStringLiteral("ADOQuery11: данные закрыты; перезапустите программу"));
 }
 
 TEST(DataSet, ObserversFollowRowsStatesAndPendingTexts)
@@ -371,7 +371,7 @@ TEST(Concurrency, AWriteMeetingAnotherProgramsLockFailsClearlyAndLosesNothing)
     sr.first();
     sr.edit();
     sr.setText(u"vr", QStringLiteral("Приход"));
-    EXPECT_TRUE(errorOf([&] { sr.post(); }).startsWith(QStringLiteral("Row cannot be located for updating")));
+    EXPECT_TRUE(errorOf([&] { sr.post(); }).startsWith(QStringLiteral("Запись изменена другой программой")));
     sr.cancel();
     sr.refresh();
     EXPECT_EQ(sr.text(u"vr"), QStringLiteral("Расход"));

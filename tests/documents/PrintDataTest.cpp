@@ -126,10 +126,10 @@ TEST_F(PrintData, AFailedPrintLeavesTheScratchTableAndLogAsTheyWere)
     preparePrintData(*store, state, form(key, {{u"Бумага", "1", "1"}}));
     struct Case { DocumentForm form; QString error; };
     const Case cases[] = {
-        {form(key, {{u"Ручка", "2", "2"}, {u"Бумага", "3 шт", "1"}}), QStringLiteral("'3 шт' is not a valid floating point value")},
-        {form(key, {{u"Ручка", "2", "2,5,"}}), QStringLiteral("'2,5,' is not a valid floating point value")},
+        {form(key, {{u"Ручка", "2", "2"}, {u"Бумага", "3 шт", "1"}}), QStringLiteral("«3 шт» — не число: введите цифры, дробную часть через запятую")},
+        {form(key, {{u"Ручка", "2", "2,5,"}}), QStringLiteral("«2,5,» — не число: введите цифры, дробную часть через запятую")},
         {[&] { DocumentForm f = form(key, {{u"Ручка", "1", "1"}}); f.key.clear(); return f; }(),
-         QStringLiteral("'' is not a valid integer value")},
+         QStringLiteral("«» — не целое число: введите только цифры")},
     };
     for (const Case& c : cases) {
         try {

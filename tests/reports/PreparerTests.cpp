@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "band MasterData2 kind=5 top=60 height=20 dataset=frDBDataSet_t\n"
                                   "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n",
                     "Возникла ошибка при обработке выражения\n[sum([ADOQuery_t.\"v\"])]\nДокумент: frTest\nСекция: Group footer",
-                    "'абв' is not a valid floating point value"},
+                    "«абв» — не число: введите цифры, дробную часть через запятую"},
         FailureCase{"unknown data set name", "band PageFooter1 kind=3 top=0 height=20\n"
                                              "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_z.\"v\"]\" |\n",
                     "Возникла ошибка при обработке выражения\n[ADOQuery_z.\"v\"]\nДокумент: frTest\nСекция: Page footer",

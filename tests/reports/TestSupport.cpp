@@ -35,7 +35,7 @@ Value MemoryRows::fieldValue(QStringView f) const
 {
     const qsizetype i = fields_.indexOf(f.toString());
     if (i < 0)
-        throw UserError(QStringLiteral("%1: Field '%2' not found").arg(name_, f.toString()));
+        throw UserError(QStringLiteral("%1: нет поля «%2»").arg(name_, f.toString()));
     if (pos_ < 0 || rows_.empty())
         return Value();
     return rows_[size_t(pos_)][size_t(i)];
