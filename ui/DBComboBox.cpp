@@ -174,14 +174,6 @@ void DBComboBox::inputMethodEvent(QInputMethodEvent* event)
     QComboBox::inputMethodEvent(event);
 }
 
-void DBComboBox::focusInEvent(QFocusEvent* event)
-{
-    QComboBox::focusInEvent(event);
-    if (!detail::focusMovesWithinWindow(event->reason()) || holdFocus_ || !pending_)
-        return;
-    discardPending();
-}
-
 void DBComboBox::focusOutEvent(QFocusEvent* event)
 {
     // Leaving the box makes the combo box pick the item its text matches; that is no choice by the user.

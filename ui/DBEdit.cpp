@@ -4,7 +4,10 @@
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QToolTip>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,9 +38,25 @@ void DBEdit::attach()
     showFieldValue();
 }
 
+void DBEdit::setShowsWholeKopecks(bool on)
+{
+    wholeKopecks_ = on;
+    showFieldValue();
+}
+
+QString DBEdit::fieldDisplayText() const
+{
+    if (wholeKopecks_ && link_.isBound() && link_.dataSet()->isOpen()) {
+        const Value value = link_.dataSet()->value(link_.index());
+        if (value.kind() == Value::Kind::Money)
+            return value.money().toFixed(2);
+    }
+    return link_.fieldText();
+}
+
 void DBEdit::showFieldValue()
 {
-    const QString value = link_.fieldText();
+    const QString value = fieldDisplayText();
     // The same text is left alone, so starting to edit keeps the user's selection and cursor.
     showing_ = true;
     if (text() != value)
@@ -53,6 +72,16 @@ void DBEdit::setPendingText(const QString& text)
     setText(text);
     showing_ = false;
     pending_ = true;
+}
+
+void DBEdit::putFieldText(const QString& text)
+{
+    if (!link_.isBound())
+        return;
+    DataSet& dataSet = *link_.dataSet();
+    if (!dataSet.isEditing())
+        dataSet.edit();
+    dataSet.setText(link_.index(), text);
 }
 
 void DBEdit::writePending()
@@ -116,6 +145,16 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
             event->accept();
             return;
         }
+        // Text past the field's size is refused with a sign, never cut unseen.
+        const QString inserted = event->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text() : typed;
+        if (!inserted.isEmpty() && text().size() - selectedText().size() + inserted.size() > maxLength()) {
+            detail::refuseCharacter();
+            const QString limit = QStringLiteral("В этом поле не более %1 знаков").arg(maxLength());
+            setToolTip(limit);
+            QToolTip::showText(mapToGlobal(QPoint(0, height())), limit, this);
+            event->accept();
+            return;
+        }
         if (detail::changesText(event) && !startEditing()) {
             event->accept();
             return;
@@ -139,16 +178,6 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
         }
     }
     QLineEdit::inputMethodEvent(event);
-}
-
-void DBEdit::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    if (!detail::focusMovesWithinWindow(event->reason()) || holdFocus_ || !pending_)
-        return;
-    discardPending();
-    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
-        selectAll();
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event)

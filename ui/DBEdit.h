@@ -4,8 +4,8 @@
 // It shows the field as text and again whenever the value or the current row changes. Typing starts
 // editing the row; characters a number field cannot hold are refused with a beep; text is limited to
 // the field's size. What the box holds is a pending change, written into the field on focus loss, on
-// save and on leaving the row; dropped on focus gain, Escape, row change and the start of insert or
-// edit. A write that fails on focus loss keeps the focus in the box until Escape.
+// save and on leaving the row; dropped on Escape, row change and the start of insert or edit, never
+// by entering the box. A write that fails on focus loss keeps the focus in the box until Escape.
 #include "ui/BoundField.h"
 
 #include <QLineEdit>
@@ -27,6 +27,12 @@ public:
     // Puts a text into the box as a pending change, as a calendar or calculator pick does.
     void setPendingText(const QString& text);
     bool hasPendingChange() const override { return pending_; }
+    // Shows a money field with whole kopecks, as the printed forms do.
+    void setShowsWholeKopecks(bool on);
+
+    // Writes a picked value straight into the field, starting editing of a browsed row, so the value
+    // shown is the value Save stores; throws the store's error.
+    void putFieldText(const QString& text);
     // Writes the pending text into the field now; throws the store's error.
     void writePending() override;
     // Drops the pending text and shows the field's value again.
@@ -38,7 +44,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -47,6 +52,7 @@ private:
     void attach();
     void showFieldValue() override;
     bool acceptsCharacter(QChar c) const;
+    QString fieldDisplayText() const;
     bool startEditing();         // false when the row could not start editing (the error is shown)
     void onUserEdit();
 
@@ -54,6 +60,7 @@ private:
     bool pending_ = false;
     bool showing_ = false;       // the box is being filled from the field, not by the user
     bool holdFocus_ = false;     // a failed write on focus loss keeps the focus until Escape
+    bool wholeKopecks_ = false;
 };
 
 } // namespace vi23::ui

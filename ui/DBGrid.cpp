@@ -150,11 +150,36 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
         DataSet* dataSet = model_->dataSet();
         if (readOnly_ || !dataSet || !dataSet->isOpen() || dataSet->isReadOnly() || dataSet->recordCount() == 0)
             return;
-        if (askYesNo(this, QStringLiteral("Delete record?")))
+        if (deleteAction)
+            deleteAction();
+        else if (askYesNo(this, QStringLiteral("Удалить запись?"), DefaultAnswer::No))
             runGuarded(window(), [dataSet] { dataSet->remove(); });
         return;
     }
+    // Enter on a line of a read-only grid chooses it, as a double click does.
+    if (readOnly_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        event->accept();
+        emit rowDoubleClicked();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void DBGrid::editFirstCellOfCurrentRow()
+{
+    followDataSet();
+    DataSet* dataSet = model_->dataSet();
+    const int row = dataSet && dataSet->isOpen() ? dataSet->position() : -1;
+    if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0)
+        return;
+    const QModelIndex first = model_->index(row, 0);
+    following_ = true;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    following_ = false;
+    scrollTo(first);
+    setFocus(Qt::OtherFocusReason);
+    if (!readOnly_)
+        edit(first);
 }
 
 void DBGrid::mousePressEvent(QMouseEvent* event)

@@ -2,10 +2,12 @@
 // A grid bound to a data source: one line per visible row in the data set's current order; the
 // current row follows the line the user selects. An editable grid lets the user change the cells
 // of the current row (editing starts; the change is saved when the row is left or saved) and
-// deletes the selected row on Ctrl+Delete after the question "Delete record?".
+// deletes the selected row on Ctrl+Delete: through the tab's own deletion when one is set, else
+// after the question "Удалить запись?". Money shows whole kopecks, as printed.
 #include "data/DataSet.h"
 
 #include <QTableView>
+#include <functional>
 
 namespace vi23::ui {
 
@@ -25,8 +27,13 @@ public:
     void setColumnWidthFor(const QString& field, int width);
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
+    // What Ctrl+Delete does instead of the plain question.
+    std::function<void()> deleteAction;
+    // Puts the current row in view with the keyboard in its first cell, its editor open.
+    void editFirstCellOfCurrentRow();
 
 signals:
+    // A double click on a line, or Enter on the current line of a read-only grid.
     void rowDoubleClicked();
 
 protected:

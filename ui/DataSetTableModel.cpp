@@ -91,7 +91,15 @@ QVariant DataSetTableModel::data(const QModelIndex& index, int role) const
         return {};
     const Column& column = columns_[size_t(index.column())];
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+        const Value value = dataSet_->valueAt(index.row(), column.index);
+        return value.kind() == Value::Kind::Money ? value.money().toFixed(2) : value.toText();
+    }
+    case Qt::ToolTipRole: {
+        // The whole text of a cell too narrow for it.
+        const Value value = dataSet_->valueAt(index.row(), column.index);
+        return value.kind() == Value::Kind::Money ? QVariant() : QVariant(value.toText());
+    }
     case Qt::EditRole:
         return dataSet_->valueAt(index.row(), column.index).toText();
     case Qt::TextAlignmentRole: {

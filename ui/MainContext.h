@@ -1,6 +1,6 @@
 #pragma once
-// What the tabs of the main window share: the store, the data sources and the state integers
-// through which handlers hand work to each other.
+// What the tabs of the main window share: the store, the data sources, the pick windows and the
+// totals of the document being printed.
 #include "data/DataStore.h"
 #include "data/Money.h"
 #include "data/Value.h"
@@ -11,16 +11,24 @@
 namespace vi23::ui {
 
 class DataSource;
+class DBEdit;
 
 struct MainState {
-    int inputMode = 0;      // which list is being written, or which box the next pick fills
-    int docMode = 0;        // documents tab: 23 being written, 121 saved, 34 printed
     Money printTotal;       // totals of the document being printed
     Money printVat;
-    // The inputMode value of the date box clicked since the last calendar pick (9, 21 or 25), 0 for
-    // none: a pick fills only a box that was clicked for it.
-    int calendarTarget = 0;
 };
+
+// "Приход" or "Расход" for a kind of settlement written in any letter case or with blanks around it;
+// empty for anything else.
+inline QString settlementKind(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    for (const QString& kind : {QStringLiteral("Приход"), QStringLiteral("Расход")}) {
+        if (trimmed.compare(kind, Qt::CaseInsensitive) == 0)
+            return kind;
+    }
+    return {};
+}
 
 struct MainContext {
     DataStore& store;
@@ -31,8 +39,9 @@ struct MainContext {
     DataSource& k;
     DataSource& stov;
     DataSource& pr1;
-    // Pick windows, shown (or brought to the front) by clicks in boxes.
-    std::function<void()> showCalendar;
+    // Pick windows, shown (or brought to the front) by clicks in boxes. The calendar fills the date
+    // box it was opened for, with every day clicked, until it is closed.
+    std::function<void(DBEdit* target)> showCalendar;
     std::function<void()> showCalculator;
     std::function<void()> showGoodsPicker;
     // Prepares the named printed form over its data and shows the preview; the lookup answers the

@@ -3,6 +3,9 @@
 #include "data/Error.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <exception>
 
@@ -16,11 +19,36 @@ MessageHooks& hooks()
     return instance;
 }
 
+std::function<SaveChoice(const QString&)>& saveChoiceHook()
+{
+    static std::function<SaveChoice(const QString&)> hook;
+    return hook;
+}
+
 } // namespace
+
+QString programName()
+{
+    return QStringLiteral("Вельмар");
+}
+
+bool installRussianTranslations()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    bool loaded = false;
+    for (const char* name : {"qtbase_ru", "qt_ru"}) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QString::fromLatin1(name), folder) && QCoreApplication::installTranslator(translator))
+            loaded = true;
+        else
+            delete translator;
+    }
+    return loaded;
+}
 
 void reportError(QWidget* parent, const QString& text, const QString& caption)
 {
-    const QString title = caption.isEmpty() ? QStringLiteral("Ошибка") : caption;
+    const QString title = caption.isEmpty() ? programName() : caption;
     if (hooks().error) {
         hooks().error(title, text);
         return;
@@ -35,19 +63,38 @@ void showInformation(QWidget* parent, const QString& text)
         hooks().information(text);
         return;
     }
-    QMessageBox box(QMessageBox::Information, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::Information, programName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool askYesNo(QWidget* parent, const QString& text)
+bool askYesNo(QWidget* parent, const QString& text, DefaultAnswer defaultAnswer)
 {
     if (hooks().question)
         return hooks().question(text);
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Подтверждение"), text,
-                    QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    QMessageBox box(QMessageBox::Question, programName(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.setDefaultButton(defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+SaveChoice askSaveChanges(QWidget* parent, const QString& text)
+{
+    if (saveChoiceHook())
+        return saveChoiceHook()(text);
+    QMessageBox box(QMessageBox::Question, programName(), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return SaveChoice::Save;
+    case QMessageBox::No: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
 }
 
 bool runGuarded(QWidget* parent, const std::function<void()>& action)
@@ -66,6 +113,11 @@ bool runGuarded(QWidget* parent, const std::function<void()>& action)
 void setMessageHooks(const MessageHooks& newHooks)
 {
     hooks() = newHooks;
+}
+
+void setSaveChoiceHook(std::function<SaveChoice(const QString&)> hook)
+{
+    saveChoiceHook() = std::move(hook);
 }
 
 } // namespace vi23::ui

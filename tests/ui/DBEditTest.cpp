@@ -215,8 +215,12 @@ TEST_F(DBEditTest, TextBoxTakesAtMostTheFieldsSize)
         EXPECT_EQ(edit->maxLength(), c.size);
         focus(edit);
         press(Qt::Key_A, Qt::ControlModifier);
+        const int before = beeps;
         type(QString(c.size + 3, u'ж'));
         EXPECT_EQ(edit->text(), QString(c.size, u'ж'));
+        // Each character past the size is refused with a beep and the limit in a tooltip.
+        EXPECT_EQ(beeps, before + 3);
+        EXPECT_EQ(edit->toolTip(), QStringLiteral("В этом поле не более %1 знаков").arg(c.size));
         focus(elsewhere());
         EXPECT_TRUE(errors.empty());
         EXPECT_EQ(set.text(QStringView(c.field)), QString(c.size, u'ж'));
@@ -271,7 +275,7 @@ TEST_F(DBEditTest, WrittenTextIsShownAgainInTheFieldsOwnForm)
     EXPECT_EQ(jur1->money(u"cen0"), Money::parse(u"3,75"));
 }
 
-TEST_F(DBEditTest, PendingTextIsDroppedOnFocusGainEscapeRowChangeAndStartOfEditOrInsert)
+TEST_F(DBEditTest, PendingTextIsKeptOnFocusGainAndDroppedOnEscapeRowChangeAndStartOfEditOrInsert)
 {
     struct Case {
         const char* name;
@@ -280,8 +284,8 @@ TEST_F(DBEditTest, PendingTextIsDroppedOnFocusGainEscapeRowChangeAndStartOfEditO
         QString shown;
     };
     const std::vector<Case> cases = {
-        {"focus gain", false, [](ui::DBEdit* edit) { focus(edit); }, "A-1"},
-        {"focus gain by Tab", false, [](ui::DBEdit* edit) { focus(edit, Qt::TabFocusReason); }, "A-1"},
+        {"focus gain", false, [](ui::DBEdit* edit) { focus(edit); }, "XYZ"},
+        {"focus gain by Tab", false, [](ui::DBEdit* edit) { focus(edit, Qt::TabFocusReason); }, "XYZ"},
         {"escape", true, [](ui::DBEdit*) { press(Qt::Key_Escape); }, "A-1"},
         {"row change", false, [this](ui::DBEdit*) { jur1->next(); }, "B-2"},
         {"start of edit", false, [this](ui::DBEdit*) { jur1->edit(); }, "A-1"},
@@ -302,9 +306,10 @@ TEST_F(DBEditTest, PendingTextIsDroppedOnFocusGainEscapeRowChangeAndStartOfEditO
         ASSERT_TRUE(edit->hasPendingChange());
         ASSERT_EQ(edit->text(), c.typed ? "A-1XYZ" : "XYZ");
         c.action(edit);
-        EXPECT_FALSE(edit->hasPendingChange());
+        EXPECT_EQ(edit->hasPendingChange(), c.shown == "XYZ");
         EXPECT_EQ(edit->text(), c.shown);
         EXPECT_TRUE(errors.empty());
+        edit->discardPending();
         jur1->cancel();
         EXPECT_EQ(storedText("jur1", "n", 0), "A-1");
         EXPECT_EQ(jur1->recordCount(), 2);
@@ -323,7 +328,7 @@ TEST_F(DBEditTest, FailedWriteOnFocusLossKeepsTheFocusAndTextUntilEscape)
     };
     const std::vector<Case> cases = {
         {"not editing", "dd", [](ui::DBEdit* edit) { edit->setPendingText(QStringLiteral("07.11.2024")); },
-         "07.11.2024", "Dataset not in edit or insert mode", "05.03.2024"},
+         "07.11.2024", "Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите", "05.03.2024"},
         {"not a number", "cen0", [](ui::DBEdit*) { type(",3"); }, "12,5,3", {}, "12,5"},
     };
     for (const Case& c : cases) {
@@ -335,7 +340,7 @@ TEST_F(DBEditTest, FailedWriteOnFocusLossKeepsTheFocusAndTextUntilEscape)
         for (int attempt = 1; attempt <= 2; ++attempt) {
             focus(elsewhere());
             ASSERT_EQ(int(errors.size()), attempt);
-            EXPECT_EQ(errors.back().first, "Ошибка");
+            EXPECT_EQ(errors.back().first, "Вельмар");
             if (!c.error.isEmpty()) {
                 EXPECT_EQ(errors.back().second, c.error);
             }

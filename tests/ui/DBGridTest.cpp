@@ -74,7 +74,7 @@ TEST_F(DBGridTest, ShowsOneLinePerVisibleRowWithTheGivenColumns)
 {
     EXPECT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(grid->model()->columnCount(), 4);
-    EXPECT_EQ((QStringList{cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}), (QStringList{"Болт", "шт", "1,5", "18"}));
+    EXPECT_EQ((QStringList{cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}), (QStringList{"Болт", "шт", "1,50", "18"}));
     EXPECT_EQ(cell(1, 2), "0,75");
     const QStringList titles = {"Наименование товара, работы", "Ед.изм", "Цена единицы", "Ст.НДС"};
     for (int column = 0; column < 4; ++column)
@@ -136,7 +136,7 @@ TEST_F(DBGridTest, TheSelectedLineFollowsTheCurrentRow)
         EXPECT_EQ(selectedLine(), c.line);
         EXPECT_EQ(grid->currentIndex().row(), c.line);
     }
-    EXPECT_EQ(cell(2, 2), "2");
+    EXPECT_EQ(cell(2, 2), "2,00");                // money in whole kopecks, as printed
 }
 
 TEST_F(DBGridTest, SelectingALineMakesItsRowCurrent)
@@ -210,7 +210,7 @@ TEST_F(DBGridTest, ARowThatCannotBeLeftKeepsItsLineSelected)
     price->setPendingText(QStringLiteral("1,2,3"));
     clickLine(2);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].first, "Ошибка");
+    EXPECT_EQ(errors[0].first, "Вельмар");
     EXPECT_EQ(goods->position(), 0);
     EXPECT_EQ(goods->state(), DataSet::State::Edit);
     QCoreApplication::processEvents();
@@ -244,7 +244,7 @@ TEST_F(DBGridTest, EditableGridCellsTakeOnlyWhatTheFieldCanHold)
     EXPECT_EQ(beeps, 1);
     commitCell();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].first, "Ошибка");
+    EXPECT_EQ(errors[0].first, "Вельмар");
     // The row is being edited, its value unchanged.
     EXPECT_EQ(goods->state(), DataSet::State::Edit);
     EXPECT_EQ(cell(1, 2), "0,75");
@@ -285,7 +285,7 @@ TEST_F(DBGridTest, CtrlDeleteInAnEditableGridAsksAndDeletes)
         press(Qt::Key_Delete, Qt::ControlModifier);
         ASSERT_EQ(questions.size(), c.questions);
         if (c.questions > 0) {
-            EXPECT_EQ(questions[0], "Delete record?");
+            EXPECT_EQ(questions[0], "Удалить запись?");
         }
         EXPECT_EQ(names(), c.left);
         EXPECT_EQ(namesInDataSetOrder(), c.left);

@@ -224,8 +224,8 @@ TEST_F(DBLookupComboBoxTest, AFailedWriteIsShownAndTheStoredValueStays)
     focus(readOnly);
     type(QStringLiteral("в"));
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].first, "Ошибка");
-    EXPECT_TRUE(errors[0].second.contains(QStringLiteral("read-only"))) << errors[0].second.toStdString();
+    EXPECT_EQ(errors[0].first, "Вельмар");
+    EXPECT_TRUE(errors[0].second.contains(QStringLiteral("только для чтения"))) << errors[0].second.toStdString();
     EXPECT_EQ(readOnly->currentIndex(), -1);
 }
 

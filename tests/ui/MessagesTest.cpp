@@ -2,6 +2,8 @@
 #include "tests/ui/UiFixture.h"
 #include "ui/Messages.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
 #include <stdexcept>
 
 namespace vi23::test {
@@ -19,8 +21,8 @@ TEST_F(MessagesTest, RunGuardedShowsTheErrorTextAndTellsWhetherTheActionFinished
     };
     const std::vector<Case> cases = {
         {"no error", [] {}, true, {}},
-        {"user error", [] { throw UserError(QStringLiteral("Dataset not in edit or insert mode")); }, false,
-         QStringLiteral("Dataset not in edit or insert mode")},
+        {"user error", [] { throw UserError(QStringLiteral("Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите")); }, false,
+         QStringLiteral("Запись не открыта для изменения: нажмите «Редактор» или «Добавить» и повторите")},
         {"user error in Russian", [] { throw UserError(QStringLiteral("Неверная дата")); }, false,
          QStringLiteral("Неверная дата")},
         {"other exception", [] { throw std::runtime_error("disk full"); }, false, QStringLiteral("disk full")},
@@ -39,7 +41,7 @@ TEST_F(MessagesTest, RunGuardedShowsTheErrorTextAndTellsWhetherTheActionFinished
             EXPECT_TRUE(errors.empty());
         } else {
             ASSERT_EQ(errors.size(), 1u);
-            EXPECT_EQ(errors[0].first, QStringLiteral("Ошибка"));
+            EXPECT_EQ(errors[0].first, QStringLiteral("Вельмар"));
             EXPECT_EQ(errors[0].second, c.shown);
         }
     }
@@ -58,6 +60,18 @@ TEST_F(MessagesTest, BoxesGoToTheHooksWithTheirCaptionsAndAnswers)
         EXPECT_EQ(ui::askYesNo(nullptr, QStringLiteral("Delete record?")), given);
     }
     EXPECT_EQ(questions, (std::vector<QString>{QStringLiteral("Delete record?"), QStringLiteral("Delete record?")}));
+}
+
+TEST_F(MessagesTest, QtsOwnDialogsSpeakRussianOnceTheTranslationsAreLoaded)
+{
+    ASSERT_TRUE(ui::installRussianTranslations());
+    const std::pair<const char*, const char*> texts[] = {
+        {"QPlatformTheme", "Cancel"}, {"QPlatformTheme", "&Yes"}, {"QFileDialog", "File &name:"}};
+    for (const auto& [context, text] : texts) {
+        const QString translated = QCoreApplication::translate(context, text);
+        EXPECT_NE(translated, QString::fromLatin1(text)) << text;
+        EXPECT_TRUE(translated.contains(QRegularExpression(QStringLiteral("[а-яА-Я]")))) << text;
+    }
 }
 
 } // namespace
