@@ -13,11 +13,13 @@
 #include "ui/Messages.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 
 namespace vi23 {
@@ -121,6 +123,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     calendar_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calendar_->hide();
     connect(calendar_, &TForm2::datePicked, this, &TForm1::MonthCalendar1Click);
+    connect(calendar_, &TForm2::closed, this, [this] { calendarTarget_ = nullptr; });
     calculator_ = new TFormcalk(this);
     calculator_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calculator_->hide();
@@ -133,7 +136,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         window->raise();
         window->activateWindow();
     };
-    context_->showCalendar = [this, bringUp] { bringUp(calendar_); };
+    context_->showCalendar = [this, bringUp](ui::DBEdit* target) {
+        calendarTarget_ = target;
+        bringUp(calendar_);
+    };
     context_->showCalculator = [this, bringUp] { bringUp(calculator_); };
     context_->showGoodsPicker = [this, bringUp] { bringUp(goodsPicker_); };
 
@@ -148,6 +154,16 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values) {
         runReport(name, values);
     };
+
+    // The tabs change from anywhere in the window, boxes and grids included.
+    auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    auto* previousTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    for (QShortcut* shortcut : {nextTab, previousTab})
+        shortcut->setContext(Qt::WindowShortcut);
+    connect(nextTab, &QShortcut::activated, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
+    connect(previousTab, &QShortcut::activated, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
 }
 
 void TForm1::runReport(const QString& templateName, const GetValueCallback& values)
@@ -235,34 +251,83 @@ void TForm1::FormActivate()
             if (dataSet.sort() != order)
                 dataSet.setSort(order);
         }
+        // The documents and the journal open on their newest row.
+        if (!startedOnNewest_) {
+            startedOnNewest_ = true;
+            for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur"}) {
+                DataSet& dataSet = store_->dataSet(name);
+                if (dataSet.isOpen() && !dataSet.isEditing())
+                    dataSet.first();
+            }
+        }
     });
 }
 
 void TForm1::MonthCalendar1Click(const QString& dateText)
 {
     ui::runGuarded(calendar_, [this, &dateText] {
-        // Only the box clicked for this pick is filled: a 25 left behind by a list's save does not
-        // reach the payment date of a document nobody clicked.
-        ui::DBEdit* target = nullptr;
-        if (state_.calendarTarget == state_.inputMode) {
-            switch (state_.inputMode) {
-            case 21: target = journalTab_->dateBox(); break;
-            case 9: target = documentsTab_->documentDateBox(); break;
-            case 25: target = documentsTab_->paymentDateBox(); break;
-            default: break;
-            }
-        }
-        state_.calendarTarget = 0;
-        if (target)
-            target->setPendingText(dateText);
-        // A journal row stays savable after its date is picked; other picks leave nothing pending.
-        state_.inputMode = (target && target == journalTab_->dateBox()) ? 21 : 121;
+        // Only the box the calendar was opened for is filled, with every day clicked while it is open;
+        // a browsed row starts editing, so the date shown is the date Save stores.
+        if (calendarTarget_)
+            calendarTarget_->putFieldText(dateText);
     });
 }
 
 void TForm1::calculatorAmountChosen(const QString& amountText)
 {
-    journalTab_->sumBox()->setPendingText(amountText);
+    ui::runGuarded(calculator_, [this, &amountText] { journalTab_->sumBox()->putFieldText(amountText); });
+}
+
+bool TForm1::hasUnsavedChanges() const
+{
+    for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov", u"ADOTable_sr", u"ADOTable_k",
+                                 u"ADOTable_pr1"}) {
+        const DataSet& set = store_->dataSet(name);
+        if (set.state() == DataSet::State::Insert || (set.isEditing() && set.isModified()))
+            return true;
+    }
+    for (const ui::DBEdit* box : findChildren<ui::DBEdit*>()) {
+        if (box->hasPendingChange())
+            return true;
+    }
+    return false;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (!hasUnsavedChanges()) {
+        event->accept();
+        return;
+    }
+    switch (ui::askSaveChanges(this, QStringLiteral("Сохранить изменения?"))) {
+    case ui::SaveChoice::Cancel:
+        event->ignore();
+        return;
+    case ui::SaveChoice::Save: {
+        // Each tab saves as its own "Сохранить" does; a refusal keeps the window open on it.
+        const bool saved = ui::runGuarded(this, [this] {
+            documentsTab_->save();
+            journalTab_->save();
+            goodsTab_->save();
+            operationsTab_->save();
+            counterpartiesTab_->save();
+            requisitesTab_->save();
+        });
+        if (!saved) {
+            event->ignore();
+            return;
+        }
+        break;
+    }
+    case ui::SaveChoice::Discard:
+        for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov", u"ADOTable_sr",
+                                     u"ADOTable_k", u"ADOTable_pr1"})
+            store_->dataSet(name).cancel();
+        for (ui::DBEdit* box : findChildren<ui::DBEdit*>())
+            box->discardPending();
+        break;
+    }
+    event->accept();
 }
 
 void TForm1::Button1Click()

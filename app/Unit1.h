@@ -4,8 +4,10 @@
 #include "data/DataStore.h"
 #include "reports/ReportPreparer.h"
 #include "reports/templates/BuiltInTemplates.h"
+#include "ui/DBEdit.h"
 #include "ui/MainContext.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -18,6 +20,7 @@ namespace vi23 {
 
 namespace ui {
 class DataSource;
+class DBEdit;
 }
 class DocumentsTab;
 class JournalTab;
@@ -58,15 +61,21 @@ public:
 
     // The sort orders set on every activation.
     void FormActivate();
-    // A date picked in the calendar goes to the box chosen by inputMode.
+    // A date picked in the calendar goes into the date box the calendar was opened for.
     void MonthCalendar1Click(const QString& dateText);
     // The calculator's amount goes to the journal's sum box.
     void calculatorAmountChosen(const QString& amountText);
+    // The date box the open calendar fills; null when the calendar is closed.
+    ui::DBEdit* calendarTarget() const { return calendarTarget_; }
+
+    // Whether a row is half written on any tab (a new row, a changed row or a typed box).
+    bool hasUnsavedChanges() const;
 
 public slots:
     void Button1Click();    // "Bыход"
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -98,6 +107,8 @@ private:
     TFormcalk* calculator_ = nullptr;
     TForm6* goodsPicker_ = nullptr;
     bool laidOut_ = false;
+    bool startedOnNewest_ = false;
+    QPointer<ui::DBEdit> calendarTarget_;
 };
 
 } // namespace vi23

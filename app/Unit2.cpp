@@ -35,6 +35,12 @@ TForm2::TForm2(QWidget* parent, QDate today)
     connect(MonthCalendar1, &QCalendarWidget::activated, this, &TForm2::MonthCalendar1Click);
 }
 
+void TForm2::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    emit closed();
+}
+
 void TForm2::MonthCalendar1Click(QDate date)
 {
     if (date.isValid())

@@ -24,6 +24,11 @@ public:
 signals:
     // Every pick of a day, as dd.MM.yyyy; the main window decides which box, if any, takes it.
     void datePicked(const QString& text);
+    // The window was closed; it fills nothing more.
+    void closed();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void MonthCalendar1Click(QDate date);

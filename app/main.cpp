@@ -14,6 +14,7 @@ int main(int argc, char* argv[])
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("vi23"));
+    vi23::ui::installRussianTranslations();
     if (!vi23::convertOldFormatIfWanted(QStringLiteral("kn.mdb")))
         return 1;
     std::unique_ptr<vi23::TForm1> mainWindow;

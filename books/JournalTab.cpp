@@ -7,13 +7,18 @@
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
+#include "data/Error.h"
 #include "ui/DataSource.h"
+#include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
+#include "ui/WholeDateEdit.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+#include <exception>
 
 namespace vi23 {
 
@@ -107,9 +112,8 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
     const int year = QDate::currentDate().year();
     auto dateEdit = [this](const char* name, QDate date) {
-        auto* d = new QDateEdit(date, this);
+        auto* d = new ui::WholeDateEdit(date, this);
         d->setObjectName(QString::fromLatin1(name));
-        d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
         d->setCalendarPopup(true);
         d->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
         return d;
@@ -138,6 +142,17 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     layout_.place(legend, 10, 26, 980, h);
 
     context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+JournalTab::~JournalTab() = default;
+
+QString JournalTab::deletionQuestion(const DataSet& journal)
+{
+    return QStringLiteral("Удалить запись журнала: %1 № %2 от %3 на сумму %4?")
+        .arg(journal.text(u"dok"), journal.text(u"nn"), journal.text(u"dd"), journal.money(u"s").toFixed(2));
 }
 
 void JournalTab::applyLayout(const ui::LayoutUnits& units)
@@ -155,51 +170,57 @@ void JournalTab::ADOTable_jurAfterInsert(DataSet& journal)
 
 void JournalTab::Button8Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.jur.dataSet().insert();
-        context_.state.inputMode = kJournalMode;
-    });
+    ui::runGuarded(this, [this] { context_.jur.dataSet().insert(); });
 }
 
 void JournalTab::Button14Click()
 {
-    ui::runGuarded(this, [this] { context_.jur.dataSet().remove(); });
+    ui::runGuarded(this, [this] { deletion_->removeCurrent(this); });
+}
+
+void JournalTab::undoDeletion()
+{
+    ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
 void JournalTab::Button15Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.jur.dataSet().edit();
-        context_.state.inputMode = kJournalMode;
-    });
+    ui::runGuarded(this, [this] { context_.jur.dataSet().edit(); });
 }
 
 void JournalTab::Button16Click()
 {
-    ui::runGuarded(this, [this] {
-        if (context_.state.inputMode != kJournalMode)
-            return;
-        DataSet& journal = context_.jur.dataSet();
-        DataSet& operations = context_.sr.dataSet();
-        {
-            // The typical operations list is shown whole again whatever happens below.
-            struct LiftFilter {
-                DataSet& set;
-                ~LiftFilter()
-                {
-                    try {
-                        set.setFilter(QString());
-                    } catch (...) {
-                    }
-                }
-            } lift{operations};
-            operations.setFilter(textEqualsFilter(QStringLiteral("sr"), operationBox_->currentText()));
-            const QString kind = operations.recordCount() > 0 ? operations.text(u"vr") : QString();
-            journal.setText(u"vr", kind);
-        }
-        journal.post();
-        context_.state.inputMode = kAfterSave;
-    });
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void JournalTab::save()
+{
+    DataSet& journal = context_.jur.dataSet();
+    if (!journal.isEditing())
+        return;
+    const QString operation = operationBox_->currentText();
+    if (operation.isEmpty())
+        throw UserError(QStringLiteral("Не выбрана операция. Выберите её в списке операций и снова нажмите «Сохранить»"));
+    DataSet& operations = context_.sr.dataSet();
+    QString kind;
+    std::exception_ptr failure;
+    try {
+        operations.setFilter(textEqualsFilter(QStringLiteral("sr"), operation));
+        kind = operations.recordCount() > 0 ? ui::settlementKind(operations.text(u"vr")) : QString();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The typical operations list is shown whole again; a failure to do so is shown too.
+    operations.setFilter(QString());
+    if (failure)
+        std::rethrow_exception(failure);
+    if (kind.isEmpty())
+        throw UserError(QStringLiteral("У операции «%1» не указан вид расчета (Приход или Расход), и книги не учли бы "
+                                       "эту запись. Укажите его на странице «Типовые операции» и снова нажмите "
+                                       "«Сохранить»")
+                            .arg(operation));
+    journal.setText(u"vr", kind);
+    journal.post();
 }
 
 void JournalTab::Button5Click()
@@ -223,9 +244,7 @@ void JournalTab::DBEdit1Click()
 {
     ui::runGuarded(this, [this] {
         if (context_.showCalendar)
-            context_.showCalendar();
-        context_.state.inputMode = kJournalMode;
-        context_.state.calendarTarget = kJournalMode;
+            context_.showCalendar(dateBox_);
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QDateEdit;
@@ -14,6 +15,7 @@ class DBEdit;
 class DBComboBox;
 class DBLookupComboBox;
 class DBGrid;
+class DeletionUndo;
 }
 
 namespace vi23 {
@@ -21,10 +23,8 @@ namespace vi23 {
 class JournalTab : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kJournalMode = 21;
-    static constexpr int kAfterSave = 25;
-
     JournalTab(ui::MainContext& context, QWidget* parent = nullptr);
+    ~JournalTab() override;
     void applyLayout(const ui::LayoutUnits& units);
 
     ui::DBEdit* dateBox() const { return dateBox_; }
@@ -34,8 +34,15 @@ public:
     QDateEdit* periodEnd() const { return dtp2_; }
     QComboBox* reportKind() const { return reportKind_; }
 
+    ui::DBGrid* grid() const { return grid_; }
+
     // The defaults of a new journal row.
     static void ADOTable_jurAfterInsert(DataSet& journal);
+    // What "Сохранить" does: the operation's kind of settlement is copied and the entry stored;
+    // nothing while no entry is being written. An entry without an operation, or whose operation
+    // has no kind, is refused. Throws on failure.
+    void save();
+    static QString deletionQuestion(const DataSet& journal);
 
 public slots:
     void Button8Click();    // "Добавить"
@@ -45,6 +52,7 @@ public slots:
     void Button5Click();    // "Печать отчета"
     void DBEdit1Click();    // date: calendar
     void DBEdit3Click();    // sum: calculator
+    void undoDeletion();    // Ctrl+Z
 
 private:
     ui::MainContext& context_;
@@ -59,6 +67,7 @@ private:
     QDateEdit* dtp1_ = nullptr;
     QDateEdit* dtp2_ = nullptr;
     QComboBox* reportKind_ = nullptr;
+    std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
 // The eight report kinds of the report panel, in order.

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +24,10 @@ TFormcalk::TFormcalk(QWidget* parent)
 
     MaskEdit1 = new QLineEdit(this);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    // The window takes the keyboard; the display only shows the entry.
+    MaskEdit1->setReadOnly(true);
+    MaskEdit1->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
 
     auto* grid = new QGridLayout(this);
     grid->setSpacing(2);
@@ -59,6 +64,7 @@ QPushButton* TFormcalk::addKey(const QString& objectName, const QString& caption
     auto* button = new QPushButton(caption, this);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::NoFocus);
     button->setMinimumSize(40, 32);
     return button;
 }
@@ -88,6 +94,29 @@ bool TFormcalk::event(QEvent* event)
         break;
     }
     return QWidget::event(event);
+}
+
+void TFormcalk::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const QChar c = text.size() == 1 ? text.at(0) : QChar();
+    if (c.isDigit() && c.unicode() < 128) {
+        appendKey(c);
+    } else if (c == u',' || c == u'.') {
+        appendKey(u',');
+    } else if (event->key() == Qt::Key_Backspace) {
+        entry_.chop(1);
+        if (recompute())
+            MaskEdit1->setText(entry_);
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        saveClicked();
+    } else if (event->key() == Qt::Key_Escape) {
+        clearClicked();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void TFormcalk::appendKey(QChar key)

@@ -29,6 +29,9 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    // Digits, comma and point type; Backspace takes the last character back; Enter is "Сохранить",
+    // Escape is "Удалить".
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPushButton* addKey(const QString& objectName, const QString& caption);

@@ -8,11 +8,13 @@
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
 #include "ui/DataSource.h"
+#include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
 
 #include <QDate>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace vi23 {
 
@@ -66,6 +68,18 @@ const QStringList& documentKinds()
         QStringLiteral("Акт"), QStringLiteral("Товарный чек"), QStringLiteral("Наряд-заказ"),
         QStringLiteral("Расходная накладная"), QStringLiteral("Бланк заказа"), QStringLiteral("Кассовый ордер-пр")};
     return kinds;
+}
+
+QString documentKindOf(const QString& typed)
+{
+    // "Счёт", "счет" and "Счет " are all the invoice: letter case, ё and blanks around do not matter.
+    auto folded = [](const QString& text) { return text.trimmed().toCaseFolded().replace(u'ё', u'е'); };
+    const QString key = folded(typed);
+    for (const QString& kind : documentKinds()) {
+        if (folded(kind) == key)
+            return kind;
+    }
+    return {};
 }
 
 DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
@@ -160,6 +174,7 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     layout_.place(label(this, QStringLiteral("Всего к оплате:")), 760, 15, 100, lineHeight);
     ui::DBEdit* total = makeBox("DBEditTotal", QStringLiteral("sss"));
     total->setStyleSheet(kPaleGreen);
+    total->setShowsWholeKopecks(true);
     layout_.place(total, 860, 15, 120, lineHeight);
 
     grid_ = new ui::DBGrid(this);
@@ -182,6 +197,20 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     note->setObjectName(QStringLiteral("Label_note1"));
     note->setWordWrap(true);
     layout_.place(note, 10, 26, 980, 40);
+
+    deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
+    grid_->deleteAction = [this] { Button11Click(); };
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &DocumentsTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+DocumentsTab::~DocumentsTab() = default;
+
+QString DocumentsTab::deletionQuestion(const DataSet& documents)
+{
+    const QString date = documents.text(u"dd");
+    return date.isEmpty() ? QStringLiteral("Удалить документ № %1?").arg(documents.text(u"n"))
+                          : QStringLiteral("Удалить документ № %1 от %2?").arg(documents.text(u"n"), date);
 }
 
 ui::DBEdit* DocumentsTab::makeBox(const char* name, const QString& field, bool readOnly)
@@ -208,33 +237,33 @@ void DocumentsTab::Button4Click()
 {
     ui::runGuarded(this, [this] {
         DataSet& doc = documents();
+        // A document still being written is stored as "Сохранить " would, not dropped.
+        save();
         doc.refresh();
         const int stored = doc.recordCount();
         doc.insert();
-        doc.setText(u"dok", QStringLiteral("Счет"));
-        for (const char16_t* field : {u"a", u"unn", u"okpo", u"rb"})
-            doc.setText(field, QStringLiteral("-"));
-        kindBox_->setPendingText(QStringLiteral("Счет"));
-        numberBox_->setPendingText(QString::number(stored + 1));
-        documentDate_->setPendingText(ru::formatDate(QDate::currentDate()));
-        paymentNumber_->setPendingText(QStringLiteral("-"));
+        // The defaults are the record's values, so entering and leaving boxes keeps them.
+        const std::pair<const char16_t*, QString> header[] = {
+            {u"dok", QStringLiteral("Счет")}, {u"n", QString::number(stored + 1)},
+            {u"dd", ru::formatDate(QDate::currentDate())}, {u"np", QStringLiteral("-")},
+            {u"a", QStringLiteral("-")}, {u"unn", QStringLiteral("-")}, {u"okpo", QStringLiteral("-")},
+            {u"rb", QStringLiteral("-")}};
+        for (const auto& [field, text] : header)
+            doc.setText(field, text);
         for (int line = 0; line < kLines; ++line) {
-            nameBox(line)->setPendingText(QStringLiteral("-"));
-            quantityBox(line)->setPendingText(QStringLiteral("1"));
-            priceBox(line)->setPendingText(QStringLiteral("0"));
-            rateBox(line)->setPendingText(QStringLiteral("0"));
-            sumBox(line)->setPendingText(QStringLiteral("0"));
+            const QString n = QString::number(line);
+            doc.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
+            doc.setText(QStringLiteral("kol") + n, QStringLiteral("1"));
+            for (const char* field : {"cen", "nds", "s"})
+                doc.setText(QString::fromLatin1(field) + n, QStringLiteral("0"));
         }
-        context_.state.docMode = kEditing;
+        goodsLine_ = -1;
     });
 }
 
 void DocumentsTab::Button20Click()
 {
-    ui::runGuarded(this, [this] {
-        documents().edit();
-        context_.state.docMode = kEditing;
-    });
+    ui::runGuarded(this, [this] { documents().edit(); });
 }
 
 void DocumentsTab::CopyBuyerRequisites()
@@ -278,21 +307,31 @@ void DocumentsTab::RepriceLines()
             }
         }
         if (found < 0) {
-            priceBox(line)->setPendingText(QStringLiteral("0"));
-            rateBox(line)->setPendingText(QStringLiteral("0"));
+            priceBox(line)->putFieldText(QStringLiteral("0"));
+            rateBox(line)->putFieldText(QStringLiteral("0"));
             continue;
         }
-        priceBox(line)->setPendingText(priceText(goods.valueAt(found, priceField)));
+        priceBox(line)->putFieldText(priceText(goods.valueAt(found, priceField)));
         const Value rate = goods.valueAt(found, rateField);
-        rateBox(line)->setPendingText(rate.isNull() ? QStringLiteral("0") : rate.toText());
+        rateBox(line)->putFieldText(rate.isNull() ? QStringLiteral("0") : rate.toText());
     }
 }
 
 void DocumentsTab::Button10Click()
 {
-    ui::runGuarded(this, [this] {
-        if (context_.state.docMode != kEditing)
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void DocumentsTab::save()
+{
+    {
+        if (!documents().isEditing())
             return;
+        kindBox_->writePending();
+        const QString typedKind = documents().text(u"dok");
+        const QString kind = documentKindOf(typedKind);
+        if (!kind.isEmpty() && kind != typedKind)
+            documents().setText(u"dok", kind);
         CopyBuyerRequisites();
         RepriceLines();
         DataSet& doc = documents();
@@ -310,26 +349,34 @@ void DocumentsTab::Button10Click()
         }
         doc.setValue(u"sss", total);
         doc.post();
-        context_.state.docMode = kSaved;
-    });
+    }
 }
 
 void DocumentsTab::Button11Click()
 {
-    ui::runGuarded(this, [this] { documents().remove(); });
+    ui::runGuarded(this, [this] { deletion_->removeCurrent(this); });
+}
+
+void DocumentsTab::undoDeletion()
+{
+    ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
 void DocumentsTab::Button3Click()
 {
     ui::runGuarded(this, [this] {
-        if (context_.state.docMode == kEditing) {
+        if (documents().isEditing()) {
+            // The record is stored as Save stores it, so what is printed is what is kept.
             ui::showInformation(this, QStringLiteral("Нажимайте кнопку *сохранить*"));
-            documents().post();
+            save();
         }
-        context_.state.docMode = kPrinted;
+        const QString kind = documentKindOf(kindBox_->currentText());
+        if (kind.isEmpty())
+            throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
+                                .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
         DocumentForm form;
         form.key = counter_->text();
-        form.kind = kindBox_->currentText();
+        form.kind = kind;
         for (int line = 0; line < kLines; ++line) {
             form.names[size_t(line)] = nameBox(line)->text();
             form.quantities[size_t(line)] = quantityBox(line)->text();
@@ -348,9 +395,7 @@ void DocumentsTab::DBEdit12Click()
 {
     ui::runGuarded(this, [this] {
         if (context_.showCalendar)
-            context_.showCalendar();
-        context_.state.inputMode = 9;
-        context_.state.calendarTarget = 9;
+            context_.showCalendar(documentDate_);
     });
 }
 
@@ -358,19 +403,34 @@ void DocumentsTab::DBEdit41Click()
 {
     ui::runGuarded(this, [this] {
         if (context_.showCalendar)
-            context_.showCalendar();
-        context_.state.inputMode = 25;
-        context_.state.calendarTarget = 25;
+            context_.showCalendar(paymentDate_);
     });
 }
 
 void DocumentsTab::nameBoxClicked(int line)
 {
     ui::runGuarded(this, [this, line] {
+        goodsLine_ = line;
         if (context_.showGoodsPicker)
             context_.showGoodsPicker();
-        context_.state.inputMode = 100 + line;
     });
+}
+
+void DocumentsTab::putGoods(const QString& name)
+{
+    if (goodsLine_ < 0)
+        return;
+    // A line holds fewer characters than a goods name may; never cut it unseen.
+    DataSet& doc = documents();
+    const int lineSize = doc.fields()[size_t(doc.requireField(u"naz0"))].size;
+    if (name.size() > lineSize)
+        throw UserError(QStringLiteral("Наименование «%1» длиннее %2 знаков и не помещается в строку документа; "
+                                       "сократите его в списке товаров")
+                            .arg(name).arg(lineSize));
+    nameBox(goodsLine_)->putFieldText(name);
+    goodsLine_ = -1;
+    CopyBuyerRequisites();
+    RepriceLines();
 }
 
 } // namespace vi23

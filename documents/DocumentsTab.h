@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -15,6 +16,7 @@ class DBEdit;
 class DBComboBox;
 class DBLookupComboBox;
 class DBGrid;
+class DeletionUndo;
 }
 
 namespace vi23 {
@@ -23,11 +25,9 @@ class DocumentsTab : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kLines = 10;
-    static constexpr int kEditing = 23;
-    static constexpr int kSaved = 121;
-    static constexpr int kPrinted = 34;
 
     DocumentsTab(ui::MainContext& context, QWidget* parent = nullptr);
+    ~DocumentsTab() override;
 
     void applyLayout(const ui::LayoutUnits& units);
 
@@ -43,9 +43,22 @@ public:
     ui::DBEdit* counterBox() const { return counter_; }
     ui::DBComboBox* kindBox() const { return kindBox_; }
 
+    ui::DBGrid* grid() const { return grid_; }
+
     // Shared with the goods pick window.
     void CopyBuyerRequisites();
     void RepriceLines();
+    // The line whose name box was clicked last and has not had its pick yet; -1 for none.
+    int goodsLine() const { return goodsLine_; }
+    // Puts the goods picked in the pick window into that line, starting editing of a stored
+    // document, and reprices the lines; nothing when no name box is waiting. Throws on failure.
+    void putGoods(const QString& name);
+
+    // What "Сохранить " does: the buyer's requisites, list prices, line sums and total, then the
+    // record is stored; nothing while no document is being written. Throws on failure.
+    void save();
+    // The question before the current document is deleted.
+    static QString deletionQuestion(const DataSet& documents);
 
 public slots:
     void Button4Click();    // "Новая запись"
@@ -56,6 +69,7 @@ public slots:
     void DBEdit12Click();   // document date: calendar
     void DBEdit41Click();   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
+    void undoDeletion();             // Ctrl+Z
 
 private:
     ui::DBEdit* makeBox(const char* name, const QString& field, bool readOnly = false);
@@ -76,9 +90,13 @@ private:
     ui::DBEdit* paymentDate_ = nullptr;
     ui::DBLookupComboBox* buyerBox_ = nullptr;
     ui::DBGrid* grid_ = nullptr;
+    int goodsLine_ = -1;
+    std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
 // The nine document kinds in the order of the kind drop-down.
 const QStringList& documentKinds();
+// The kind a typed text means, letter case, "ё" and surrounding blanks aside; empty for none of the nine.
+QString documentKindOf(const QString& typed);
 
 } // namespace vi23

@@ -37,6 +37,8 @@ TForm6::TForm6(ui::MainContext& context, DocumentsTab& documents, QWidget* paren
     exit->setObjectName(QStringLiteral("Button1"));
     layout->addWidget(exit);
     connect(search_, &QLineEdit::textChanged, this, &TForm6::Edit1Change);
+    // Enter in the search box picks the goods found, as Enter on the list does.
+    connect(search_, &QLineEdit::returnPressed, this, &TForm6::DBGrid1DblClick);
     connect(grid_, &ui::DBGrid::rowDoubleClicked, this, &TForm6::DBGrid1DblClick);
     connect(exit, &QPushButton::clicked, this, &TForm6::Button1Click);
 }
@@ -54,22 +56,9 @@ void TForm6::Edit1Change()
 void TForm6::DBGrid1DblClick()
 {
     ui::runGuarded(this, [this] {
-        const int mode = context_.state.inputMode;
-        if (mode >= 100 && mode < 100 + DocumentsTab::kLines) {
-            const QString name = context_.stov.dataSet().text(u"naz");
-            // A line holds fewer characters than a goods name may; never cut it unseen.
-            const int lineSize = context_.jur1.dataSet().fields()[size_t(context_.jur1.dataSet().requireField(u"naz0"))].size;
-            if (name.size() > lineSize)
-                throw UserError(QStringLiteral("Наименование «%1» длиннее %2 знаков и не помещается в строку документа; "
-                                               "сократите его в списке товаров")
-                                    .arg(name).arg(lineSize));
-            documents_.nameBox(mode - 100)->setPendingText(name);
-        }
-        context_.state.inputMode = 121;
-        if (context_.state.docMode == DocumentsTab::kEditing) {
-            documents_.CopyBuyerRequisites();
-            documents_.RepriceLines();
-        }
+        DataSet& goods = context_.stov.dataSet();
+        if (goods.recordCount() > 0)
+            documents_.putGoods(goods.text(u"naz"));
     });
 }
 

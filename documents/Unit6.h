@@ -1,6 +1,6 @@
 #pragma once
-// The goods pick window: the goods list with an incremental search; a double click puts the
-// current goods into the document line whose name box was clicked last.
+// The goods pick window: the goods list with an incremental search; a double click or Enter puts
+// the current goods into the document line whose name box was clicked last.
 #include "ui/MainContext.h"
 
 #include <QWidget>

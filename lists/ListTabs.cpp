@@ -3,13 +3,16 @@
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
+#include "data/Error.h"
 #include "ui/DataSource.h"
+#include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
 
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <vector>
 
 namespace vi23 {
@@ -17,7 +20,6 @@ namespace vi23 {
 namespace {
 
 constexpr int kButtonHeight = 22;
-constexpr int kListsAfterSave = 25;
 
 template <typename Tab>
 void addButton(Tab* tab, ui::ProportionalLayout& layout, const char* name, const QString& caption, int column, int row,
@@ -53,13 +55,24 @@ ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char
     return grid;
 }
 
-// Stores the row being written when inputMode holds the list's value; the marker then moves on,
-// also when nothing was stored. A failed store leaves the marker as it was.
-void saveList(ui::MainContext& context, DataSet& list, int mode, int afterSave)
+// Stores the row being written, however its writing started; nothing when no row is.
+void saveList(DataSet& list)
 {
-    if (context.state.inputMode == mode)
+    if (list.isEditing())
         list.post();
-    context.state.inputMode = afterSave;
+}
+
+// Ctrl+Z on the tab puts back its last deleted row.
+template <typename Tab>
+void addUndoKey(Tab* tab, void (Tab::*handler)())
+{
+    auto* undo = new QShortcut(QKeySequence::Undo, tab, tab, handler);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+QString quotedQuestion(const QString& pattern, const DataSet& list, const char16_t* field)
+{
+    return pattern.arg(list.text(field));
 }
 
 } // namespace
@@ -80,32 +93,46 @@ GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent),
                          {"nds", QStringLiteral("Ст.НДС"), 7},
                          {"str", QStringLiteral("Страна происхождения"), 18},
                          {"gtd", QStringLiteral("Номер ГТД"), 17}});
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.stov.dataSet(), [](const DataSet& goods) {
+        return quotedQuestion(QStringLiteral("Удалить товар «%1» из списка?"), goods, u"naz");
+    });
+    grid_->deleteAction = [this] { Button35Click(); };
+    addUndoKey(this, &GoodsTab::undoDeletion);
 }
+
+GoodsTab::~GoodsTab() = default;
 
 void GoodsTab::Button33Click()
 {
     ui::runGuarded(this, [this] {
         context_.stov.dataSet().insert();
-        context_.state.inputMode = kMode;
+        grid_->editFirstCellOfCurrentRow();
     });
 }
 
 void GoodsTab::Button34Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.stov.dataSet().edit();
-        context_.state.inputMode = kMode;
-    });
+    ui::runGuarded(this, [this] { context_.stov.dataSet().edit(); });
 }
 
 void GoodsTab::Button35Click()
 {
-    ui::runGuarded(this, [this] { context_.stov.dataSet().remove(); });
+    ui::runGuarded(this, [this] { deletion_->removeCurrent(this); });
 }
 
 void GoodsTab::Button36Click()
 {
-    ui::runGuarded(this, [this] { saveList(context_, context_.stov.dataSet(), kMode, kListsAfterSave); });
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void GoodsTab::save()
+{
+    saveList(context_.stov.dataSet());
+}
+
+void GoodsTab::undoDeletion()
+{
+    ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
 // ---- typical operations ----
@@ -141,33 +168,59 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
         text->setGeometry(u.column(5), 2 * u.row(), srWidth, kButtonHeight);
         kindBox_->setGeometry(u.column(5) + srWidth, 2 * u.row(), vrWidth, kButtonHeight);
     });
+    context_.sr.dataSet().beforePost = &OperationsTab::checkKind;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.sr.dataSet(), [](const DataSet& operations) {
+        return quotedQuestion(QStringLiteral("Удалить операцию «%1»?"), operations, u"sr");
+    });
+    grid_->deleteAction = [this] { Button18Click(); };
+    addUndoKey(this, &OperationsTab::undoDeletion);
+}
+
+OperationsTab::~OperationsTab() = default;
+
+void OperationsTab::checkKind(DataSet& operations)
+{
+    const QString typed = operations.text(u"vr");
+    const QString kind = ui::settlementKind(typed);
+    if (kind.isEmpty())
+        throw UserError(QStringLiteral("Укажите вид расчета операции «%1»: Приход или Расход").arg(operations.text(u"sr")));
+    if (kind != typed)
+        operations.setText(u"vr", kind);
 }
 
 void OperationsTab::Button9Click()
 {
     ui::runGuarded(this, [this] {
-        context_.sr.dataSet().append();
-        kindBox_->setPendingText(QStringLiteral("Приход"));
-        context_.state.inputMode = kMode;
+        DataSet& operations = context_.sr.dataSet();
+        operations.append();
+        // The kind shown is the row's value: it is stored unless the user picks another.
+        operations.setText(u"vr", QStringLiteral("Приход"));
     });
 }
 
 void OperationsTab::Button19Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.sr.dataSet().edit();
-        context_.state.inputMode = kMode;
-    });
+    ui::runGuarded(this, [this] { context_.sr.dataSet().edit(); });
 }
 
 void OperationsTab::Button18Click()
 {
-    ui::runGuarded(this, [this] { context_.sr.dataSet().remove(); });
+    ui::runGuarded(this, [this] { deletion_->removeCurrent(this); });
 }
 
 void OperationsTab::Button21Click()
 {
-    ui::runGuarded(this, [this] { saveList(context_, context_.sr.dataSet(), kMode, kListsAfterSave); });
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void OperationsTab::save()
+{
+    saveList(context_.sr.dataSet());
+}
+
+void OperationsTab::undoDeletion()
+{
+    ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
 // ---- counterparties ----
@@ -190,7 +243,14 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
                          {"b", QStringLiteral("Банк, № расчетного счета"), 32},
                          {"unn", QStringLiteral("ИНН/КПП"), 8},
                          {"ok", QStringLiteral("ОКПО"), 7}});
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.k.dataSet(), [](const DataSet& counterparties) {
+        return quotedQuestion(QStringLiteral("Удалить «%1» из списка поставщиков-покупателей?"), counterparties, u"k");
+    });
+    grid_->deleteAction = [this] { Button2Click(); };
+    addUndoKey(this, &CounterpartiesTab::undoDeletion);
 }
+
+CounterpartiesTab::~CounterpartiesTab() = default;
 
 void CounterpartiesTab::Button12Click()
 {
@@ -199,26 +259,33 @@ void CounterpartiesTab::Button12Click()
         list.insert();
         // The list is shown newest first by dd, so a new counterparty carries today's date.
         list.setValue(u"dd", QDate::currentDate());
-        context_.state.inputMode = kMode;
+        grid_->editFirstCellOfCurrentRow();
     });
 }
 
 void CounterpartiesTab::Button17Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.k.dataSet().edit();
-        context_.state.inputMode = kMode;
-    });
+    ui::runGuarded(this, [this] { context_.k.dataSet().edit(); });
 }
 
 void CounterpartiesTab::Button2Click()
 {
-    ui::runGuarded(this, [this] { context_.k.dataSet().remove(); });
+    ui::runGuarded(this, [this] { deletion_->removeCurrent(this); });
 }
 
 void CounterpartiesTab::Button22Click()
 {
-    ui::runGuarded(this, [this] { saveList(context_, context_.k.dataSet(), kMode, kAfterSave); });
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void CounterpartiesTab::save()
+{
+    saveList(context_.k.dataSet());
+}
+
+void CounterpartiesTab::undoDeletion()
+{
+    ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
 void CounterpartiesTab::Edit2Change()
@@ -268,15 +335,17 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
 
 void RequisitesTab::Button6Click()
 {
-    ui::runGuarded(this, [this] {
-        context_.pr1.dataSet().edit();
-        context_.state.inputMode = kMode;
-    });
+    ui::runGuarded(this, [this] { context_.pr1.dataSet().edit(); });
 }
 
 void RequisitesTab::Button7Click()
 {
-    ui::runGuarded(this, [this] { saveList(context_, context_.pr1.dataSet(), kMode, kListsAfterSave); });
+    ui::runGuarded(this, [this] { save(); });
+}
+
+void RequisitesTab::save()
+{
+    saveList(context_.pr1.dataSet());
 }
 
 } // namespace vi23

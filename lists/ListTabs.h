@@ -1,11 +1,12 @@
 #pragma once
 // Tabs 3 to 6: goods and prices, typical operations, counterparties and the enterprise's requisites.
-// Each list is written between its add or edit button and its "Сохранить", which stores only when
-// inputMode holds the list's own value.
+// Each list is written between its add or edit button (or the first key typed into it) and its
+// "Сохранить", which stores the row being written. Deleting asks and can be undone with Ctrl+Z.
 #include "ui/MainContext.h"
 #include "ui/ProportionalLayout.h"
 
 #include <QWidget>
+#include <memory>
 
 class QLineEdit;
 
@@ -13,6 +14,7 @@ namespace vi23::ui {
 class DBComboBox;
 class DBEdit;
 class DBGrid;
+class DeletionUndo;
 }
 
 namespace vi23 {
@@ -20,49 +22,57 @@ namespace vi23 {
 class GoodsTab : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMode = 5;
     GoodsTab(ui::MainContext& context, QWidget* parent = nullptr);
+    ~GoodsTab() override;
     void applyLayout(const ui::LayoutUnits& units) { layout_.apply(units); }
+    void save();
 
 public slots:
     void Button33Click();   // "Новая запись"
     void Button34Click();   // "Редактор"
     void Button35Click();   // "Удалить "
     void Button36Click();   // "Сохранить "
+    void undoDeletion();    // Ctrl+Z
 
 private:
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;
     ui::DBGrid* grid_ = nullptr;
+    std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
 class OperationsTab : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMode = 3;
     OperationsTab(ui::MainContext& context, QWidget* parent = nullptr);
+    ~OperationsTab() override;
     void applyLayout(const ui::LayoutUnits& units) { layout_.apply(units); }
+    void save();
+    // Refuses an operation without its kind of settlement; a kind in another letter case is corrected.
+    static void checkKind(DataSet& operations);
 
 public slots:
     void Button9Click();    // "Добавить"
     void Button19Click();   // "Редактор"
     void Button18Click();   // "Удалить"
     void Button21Click();   // "Сохранить"
+    void undoDeletion();    // Ctrl+Z
 
 private:
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;
     ui::DBComboBox* kindBox_ = nullptr;
     ui::DBGrid* grid_ = nullptr;
+    std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
 class CounterpartiesTab : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMode = 7;
-    static constexpr int kAfterSave = 17;
     CounterpartiesTab(ui::MainContext& context, QWidget* parent = nullptr);
+    ~CounterpartiesTab() override;
     void applyLayout(const ui::LayoutUnits& units) { layout_.apply(units); }
+    void save();
 
 public slots:
     void Button12Click();   // "Добавить"
@@ -70,20 +80,22 @@ public slots:
     void Button2Click();    // "Удалить"
     void Button22Click();   // "Сохранить"
     void Edit2Change();     // search by the first letters of the name
+    void undoDeletion();    // Ctrl+Z
 
 private:
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;
     QLineEdit* search_ = nullptr;
     ui::DBGrid* grid_ = nullptr;
+    std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
 class RequisitesTab : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMode = 2;
     RequisitesTab(ui::MainContext& context, QWidget* parent = nullptr);
     void applyLayout(const ui::LayoutUnits& units) { layout_.apply(units); }
+    void save();
 
 public slots:
     void Button6Click();    // "Редактировать"

@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "documents/DocumentsTab.h"
+#include "app/Unit2.h"
 #include "documents/Unit6.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
@@ -77,7 +78,7 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
     click("Button4");
     click("Button10");
     click("Button4");
-    EXPECT_EQ(window->state().docMode, 23);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Insert);
     EXPECT_EQ(tab().kindBox()->currentText(), QStringLiteral("Счет"));
     EXPECT_EQ(child<QLineEdit>("DBEditNumber")->text(), QStringLiteral("2"));
     EXPECT_EQ(tab().documentDateBox()->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
@@ -92,7 +93,7 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
     }
     // A document whose lines are all "-" saves with total 0.
     click("Button10");
-    EXPECT_EQ(window->state().docMode, 121);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
     EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money());
     EXPECT_EQ(countRows("jur1"), 2);
 }
@@ -112,7 +113,7 @@ TEST_F(Documents, SaveComputesLineSumsFromTheGoodsList)
     for (size_t line = 0; line < std::size(cases); ++line) {
         const Case& c = cases[line];
         pick(int(line), QString::fromUtf8(c.search));
-        EXPECT_EQ(window->state().inputMode, 121);
+        EXPECT_EQ(tab().goodsLine(), -1);
         tab().quantityBox(int(line))->setPendingText(QString::fromLatin1(c.quantity));
         tab().priceBox(int(line))->setPendingText(QStringLiteral("999"));   // replaced by the list price
         total += Money::parse(QString::fromLatin1(c.sum));
@@ -132,7 +133,8 @@ TEST_F(Documents, SaveComputesLineSumsFromTheGoodsList)
     EXPECT_EQ(doc.text(u"rb"), QStringLiteral("Сбербанк"));
     // Pressing "Сохранить " again does nothing.
     click("Button10");
-    EXPECT_EQ(window->state().docMode, 121);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(doc.state(), DataSet::State::Browse);
 }
 
 TEST_F(Documents, AQuantityThatDoesNotReadStopsSaveAndStoresNothing)
@@ -142,8 +144,8 @@ TEST_F(Documents, AQuantityThatDoesNotReadStopsSaveAndStoresNothing)
     pick(1, QStringLiteral("бол"));
     tab().quantityBox(1)->setPendingText(QStringLiteral("2,5 кг"));
     click("Button10");
-    EXPECT_EQ(errors, QStringList{QStringLiteral("'2,5 кг' is not a valid floating point value")});
-    EXPECT_EQ(window->state().docMode, 23);
+    EXPECT_EQ(errors, QStringList{QStringLiteral("«2,5 кг» — не число: введите цифры, дробную часть через запятую")});
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Insert);
     EXPECT_EQ(countRows("jur1"), 0);
     EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("10,15"));   // the steps before stay done
     EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
@@ -172,19 +174,24 @@ TEST_F(Documents, AGoodsNameLongerThanALineIsRefused)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("не помещается в строку документа")));
     EXPECT_NE(tab().nameBox(2)->text(), QString(251, u'Д'));
-    EXPECT_EQ(window->state().inputMode, 102);
+    EXPECT_EQ(tab().goodsLine(), 2);
 }
 
-TEST_F(Documents, PickOutsideEditingFillsTheBoxOnlyAndSecondPickFillsNothing)
+TEST_F(Documents, PickIntoAStoredDocumentStartsEditingItAndASecondPickFillsNothing)
 {
     click("Button4");
     click("Button10");
     pick(0, QStringLiteral("бу"));
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    EXPECT_EQ(doc.state(), DataSet::State::Edit);
     EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Бумага"));
-    EXPECT_EQ(tab().priceBox(0)->text(), QStringLiteral("0"));        // not re-priced
+    EXPECT_EQ(tab().priceBox(0)->text(), QStringLiteral("100"));      // re-priced as it is written
     window->goodsPicker().searchBox()->setText(QStringLiteral("бол"));
     window->goodsPicker().DBGrid1DblClick();
     EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Бумага"));
+    click("Button10");
+    EXPECT_EQ(doc.state(), DataSet::State::Browse);
+    EXPECT_EQ(doc.text(u"s0"), QStringLiteral("118"));
     // Search with no match keeps the current goods; an empty search goes to the first by name.
     window->goodsPicker().searchBox()->setText(QStringLiteral("ящик"));
     EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("Болт М6"));
@@ -193,10 +200,10 @@ TEST_F(Documents, PickOutsideEditingFillsTheBoxOnlyAndSecondPickFillsNothing)
     EXPECT_EQ(dataSet(u"ADOTable_stov").sort(), QStringLiteral("naz"));
 }
 
-TEST_F(Documents, DeleteOnAnEmptyListReportsTheDataLayersError)
+TEST_F(Documents, DeleteOnAnEmptyListSaysThereIsNothingToDelete)
 {
     click("Button11");
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Cannot perform this operation on an empty dataset")});
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Удалять нечего: список пуст")});
 }
 
 TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
@@ -229,37 +236,43 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
         if (QStringView(kind) != u"Счет-фактура") {
             EXPECT_TRUE(all.contains(QStringLiteral("Сто пятьдесят три рубля 93 копейки"))) << form;
         }
-        EXPECT_EQ(window->state().docMode, 34);
+        EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
     }
     EXPECT_EQ(countRows("tov"), 2);
     EXPECT_EQ(countRows("z"), 9);
 }
 
-TEST_F(Documents, PrintBeforeSaveWarnsAndStoresTheRecordAsTheFormHoldsIt)
+TEST_F(Documents, AKindTypedDifferentlyIsItsKindAndAKindWithoutAFormSaysSo)
 {
-    click("Button4");
-    pick(0, QStringLiteral("кон"));
-    click("Button3");
-    EXPECT_EQ(informations, QStringList{QStringLiteral("Нажимайте кнопку *сохранить*")});
-    EXPECT_EQ(countRows("jur1"), 1);
-    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("0"));   // not computed
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Одна тысяча сто восемьдесят рублей 00 копеек")));
-    click("Button10");                                   // docMode is 34 now: nothing happens
-    EXPECT_EQ(window->state().docMode, 34);
-}
-
-TEST_F(Documents, AKindOutsideTheNinePrintsNothingAndSaysNothing)
-{
-    click("Button4");
-    tab().kindBox()->setPendingText(QStringLiteral("Договор"));
-    pick(0, QStringLiteral("бу"));
-    click("Button10");
-    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"dok"), QStringLiteral("Договор"));
-    click("Button3");
-    EXPECT_TRUE(reports.empty());
-    EXPECT_TRUE(errors.isEmpty());
-    EXPECT_TRUE(informations.isEmpty());
+    struct Case { const char16_t* typed; const char16_t* stored; const char* form; };
+    const Case cases[] = {
+        {u"Счёт", u"Счет", "frReport_sh"}, {u"счет-фактура", u"Счет-фактура", "frReport_sf"},
+        {u"Акт ", u"Акт", "frReport_akt"}, {u"Договор", u"Договор", nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.typed).toStdString());
+        reports.clear();
+        errors.clear();
+        click("Button4");
+        auto* kind = tab().kindBox();
+        QTest::mouseClick(kind->lineEdit(), Qt::LeftButton);
+        kind->lineEdit()->selectAll();
+        vi23::test::typeInto(kind->lineEdit(), QString::fromUtf16(c.typed));
+        pick(0, QStringLiteral("бу"));
+        click("Button10");
+        EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"dok"), QString::fromUtf16(c.stored));
+        const long long logged = countRows("z");
+        click("Button3");
+        if (c.form) {
+            EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports[0].templateName, QString::fromLatin1(c.form));
+        } else {
+            EXPECT_TRUE(reports.empty());
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Для вида документа «Договор» нет печатной формы")));
+            EXPECT_EQ(countRows("z"), logged);                       // no print is logged
+        }
+    }
 }
 
 TEST_F(Documents, ARateChangedAfterSavePrintsTheNewRate)
@@ -334,4 +347,138 @@ TEST_F(Documents, TheNumberProposedIsTheCountOfStoredDocumentsPlusOne)
     click("Button4");
     EXPECT_EQ(child<QLineEdit>("DBEditNumber")->text(), QStringLiteral("5"));   // a number already in use
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Documents, TheNewDocumentsDefaultsSurviveEveryWalkThroughTheForm)
+{
+    // Each walk is a user's steps between "Новая запись" and "Сохранить ".
+    struct Walk {
+        const char* name;
+        bool savedFirst;                      // a document was stored before, so the grid has rows
+        std::function<void()> steps;
+    };
+    auto clickBox = [this](const char* name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); };
+    const Walk walks[] = {
+        {"boxes clicked, calendar closed without a pick", false,
+         [&] {
+             clickBox("DBEditNumber");
+             clickBox("DBEdit12");
+             window->calendar().close();
+             clickBox("DBEditPaymentNumber");
+             clickBox("DBEdit41");
+             window->calendar().close();
+         }},
+        {"the same after a stored document", true,
+         [&] {
+             clickBox("DBEditNumber");
+             clickBox("DBEdit12");
+             window->calendar().close();
+             clickBox("DBEditPaymentNumber");
+         }},
+        {"Tab through the header and the first line", false,
+         [&] {
+             clickBox("DBEditNumber");
+             for (int i = 0; i < 12; ++i)
+                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+         }},
+    };
+    for (const Walk& walk : walks) {
+        SCOPED_TRACE(walk.name);
+        reports.clear();
+        if (walk.savedFirst) {
+            click("Button4");
+            click("Button10");
+        }
+        const QString number = QString::number(countRows("jur1") + 1);
+        click("Button4");
+        walk.steps();
+        chooseBuyer(QStringLiteral("ооо"));
+        pick(1, QStringLiteral("бу"));
+        click("Button10");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        {
+            auto db = Database::open(path);
+            Statement row = db->prepare(QStringLiteral("SELECT n, dd, np, naz0, kol0, naz1, kol1, s1, dok FROM jur1 "
+                                                       "ORDER BY k DESC LIMIT 1"));
+            ASSERT_TRUE(row.step());
+            const QStringList expected = {number, QDate::currentDate().toString(Qt::ISODate), QStringLiteral("-"),
+                                          QStringLiteral("-"), QStringLiteral("1.0"), QStringLiteral("Бумага"),
+                                          QStringLiteral("1.0"), QStringLiteral("1180000"), QStringLiteral("Счет")};
+            for (int column = 0; column < int(expected.size()); ++column)
+                EXPECT_EQ(row.text(column), expected[column]) << column;
+        }
+        click("Button3");
+        ASSERT_EQ(reports.size(), 1u) << errors.join(u'\n').toStdString();
+        const QString printed = reportTexts(reports[0]).join(u'\n');
+        EXPECT_TRUE(printed.contains(QStringLiteral("Счет № %1 от").arg(number))) << printed.toStdString();
+    }
+}
+
+TEST_F(Documents, MovingTheFocusThroughBoxesChangesNothingShownOrStored)
+{
+    click("Button4");
+    pick(0, QStringLiteral("бу"));
+    pick(1, QStringLiteral("бол"));
+    QTest::mouseClick(tab().quantityBox(0), Qt::LeftButton);
+    QStringList shown;
+    for (int line = 0; line < 2; ++line)
+        shown << tab().nameBox(line)->text() << tab().priceBox(line)->text() << tab().rateBox(line)->text();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), tab().nameBox(1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QStringList after;
+    for (int line = 0; line < 2; ++line)
+        after << tab().nameBox(line)->text() << tab().priceBox(line)->text() << tab().rateBox(line)->text();
+    EXPECT_EQ(after, shown);
+    click("Button10");
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    doc.refresh();
+    EXPECT_EQ(doc.text(u"naz1"), QStringLiteral("Болт М6"));
+    EXPECT_EQ(doc.money(u"sss"), Money::parse(u"118") + Money::parse(u"11,977"));
+}
+
+TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
+{
+    click("Button4");
+    pick(0, QStringLiteral("бу"));
+    tab().quantityBox(0)->setPendingText(QStringLiteral("2"));
+    click("Button10");
+    click("Button20");                                   // "Редактор"
+    ui::DBEdit* quantity = tab().quantityBox(0);
+    QTest::mouseClick(quantity, Qt::LeftButton);
+    quantity->selectAll();
+    vi23::test::typeInto(quantity, QStringLiteral("5"));
+    click("Button3");
+    EXPECT_EQ(informations, QStringList{QStringLiteral("Нажимайте кнопку *сохранить*")});
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Пятьсот девяносто рублей 00 копеек")));
+    auto stored = [this] {
+        auto db = Database::open(path);
+        Statement row = db->prepare(QStringLiteral("SELECT kol0, s0, sss FROM jur1"));
+        EXPECT_TRUE(row.step());
+        return QStringList{row.text(0), row.text(1), row.text(2)};
+    };
+    const QStringList printed = {QStringLiteral("5.0"), QStringLiteral("5900000"), QStringLiteral("5900000")};
+    EXPECT_EQ(stored(), printed);
+    click("Button10");                                   // as the message says
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(stored(), printed);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
+}
+
+TEST_F(Documents, EnterInTheGoodsPickWindowPicks)
+{
+    click("Button4");
+    TForm6& picker = window->goodsPicker();
+    QTest::mouseClick(tab().nameBox(0), Qt::LeftButton);
+    picker.searchBox()->setText(QStringLiteral("бол"));
+    QTest::keyClick(picker.searchBox(), Qt::Key_Return);
+    EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Болт М6"));
+    QTest::mouseClick(tab().nameBox(1), Qt::LeftButton);
+    picker.searchBox()->setText(QStringLiteral("кон"));
+    QTest::keyClick(picker.grid(), Qt::Key_Enter);
+    EXPECT_EQ(tab().nameBox(1)->text(), QStringLiteral("Консультация"));
+    EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("1180"));
 }

@@ -4,6 +4,8 @@
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
 
+#include "ui/DBGrid.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -25,10 +27,16 @@ protected:
             k.setValue(u"dd", QDate(2010, 1, day));
             k.post();
         }
+        DataSet& goods = store.dataSet(u"ADOTable_stov");
+        for (const char16_t* name : {u"Болт М8", u"Гайка М8"}) {
+            goods.append();
+            goods.setText(u"naz", QString::fromUtf16(name));
+            goods.post();
+        }
     }
 };
 
-// One row per list: its buttons, the field typed and the inputMode values around its save.
+// One row per list: its buttons, the field typed, and the question its deletion asks.
 struct ListCase {
     const char* name;
     const char16_t* dataSet;
@@ -36,62 +44,163 @@ struct ListCase {
     const char* edit;
     const char* remove;
     const char* save;
+    const char* grid;
     const char16_t* field;
-    int mode;
-    int afterSave;
+    const char16_t* question;   // %1: the row's name
+    int tab;
 };
 
 const ListCase kLists[] = {
-    {"goods", u"ADOTable_stov", "Button33", "Button34", "Button35", "Button36", u"naz", 5, 25},
-    {"operations", u"ADOTable_sr", "Button9", "Button19", "Button18", "Button21", u"sr", 3, 25},
-    {"counterparties", u"ADOTable_k", "Button12", "Button17", "Button2", "Button22", u"k", 7, 17},
+    {"goods", u"ADOTable_stov", "Button33", "Button34", "Button35", "Button36", "DBGrid5", u"naz",
+     u"Удалить товар «%1» из списка?", 2},
+    {"operations", u"ADOTable_sr", "Button9", "Button19", "Button18", "Button21", "DBGrid1", u"sr",
+     u"Удалить операцию «%1»?", 3},
+    {"counterparties", u"ADOTable_k", "Button12", "Button17", "Button2", "Button22", "DBGrid2", u"k",
+     u"Удалить «%1» из списка поставщиков-покупателей?", 4},
 };
 
 } // namespace
 
-TEST_F(Lists, AddEditSaveAndDeleteOnEveryList)
+TEST_F(Lists, AddEditSaveDeleteAndUndoOnEveryList)
 {
     for (const ListCase& c : kLists) {
         SCOPED_TRACE(c.name);
+        window->tabs()->setCurrentIndex(c.tab);
         DataSet& list = dataSet(c.dataSet);
         const int before = list.recordCount();
         click(c.add);
-        EXPECT_EQ(window->state().inputMode, c.mode);
         list.setText(c.field, QStringLiteral("Новая строка"));      // as typed into the grid
         click(c.save);
-        EXPECT_EQ(window->state().inputMode, c.afterSave);
         EXPECT_EQ(list.recordCount(), before + 1);
         EXPECT_EQ(list.state(), DataSet::State::Browse);
 
-        // Saving outside the list's mode stores nothing; the row stays in editing.
         click(c.edit);
         list.setText(c.field, QStringLiteral("Изменённая строка"));
-        window->state().inputMode = 0;
         click(c.save);
-        EXPECT_EQ(list.state(), DataSet::State::Edit);
-        EXPECT_EQ(window->state().inputMode, c.afterSave);
-        click(c.edit);
-        click(c.save);
+        EXPECT_EQ(list.state(), DataSet::State::Browse);
+        list.refresh();
+        ASSERT_TRUE(list.locate(c.field, u"Изменённая строка"));
+        click(c.save);                                              // nothing written: nothing happens
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+
+        // The question names the row and "Нет" keeps it; Ctrl+Delete in the grid asks the same.
+        const QString question = QString::fromUtf16(c.question).arg(QStringLiteral("Изменённая строка"));
+        questions.clear();
+        answerYes = false;
+        click(c.remove);
+        QTest::keyClick(child<QWidget>(c.grid), Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(questions, QStringList(2, question));
+        EXPECT_EQ(list.recordCount(), before + 1);
+        answerYes = true;
+        click(c.remove);
+        EXPECT_EQ(list.recordCount(), before);
+        undoIn(c.grid);
+        EXPECT_EQ(list.recordCount(), before + 1);
         EXPECT_EQ(list.text(c.field), QStringLiteral("Изменённая строка"));
-
-        // The list's mode while nothing is being written: the store's error, every time.
-        window->state().inputMode = c.mode;
-        errors.clear();
-        click(c.save);
-        click(c.save);
-        EXPECT_EQ(errors, QStringList(2, QStringLiteral("Dataset not in edit or insert mode")));
-        EXPECT_EQ(window->state().inputMode, c.mode);
-
         click(c.remove);
         EXPECT_EQ(list.recordCount(), before);
     }
 }
 
-TEST_F(Lists, DeleteOnAnEmptyListReportsTheError)
+TEST_F(Lists, DeleteOnAnEmptyListSaysThereIsNothingToDelete)
 {
-    click("Button35");
     click("Button18");
-    EXPECT_EQ(errors, QStringList(2, QStringLiteral("Cannot perform this operation on an empty dataset")));
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Удалять нечего: список пуст")});
+}
+
+TEST_F(Lists, AnOperationIsStoredWithTheKindShownAndNeverWithout)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> chooseKind;
+        QString stored;      // empty: refused
+    };
+    const Case cases[] = {
+        {"kind left as shown, Tab through the boxes", [] {}, QStringLiteral("Приход")},
+        {"expense picked", [this] { QTest::keyClick(child<QComboBox>("DBComboBox7"), Qt::Key_Down); },
+         QStringLiteral("Расход")},
+        {"kind cleared", [this] {
+             auto* kind = child<QComboBox>("DBComboBox7");
+             QTest::mouseClick(kind->lineEdit(), Qt::LeftButton);
+             kind->lineEdit()->selectAll();
+             QTest::keyClick(kind->lineEdit(), Qt::Key_Delete);
+         }, QString()},
+    };
+    window->tabs()->setCurrentIndex(3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        errors.clear();
+        const long long before = countRows("sr");
+        click("Button9");
+        EXPECT_EQ(child<QComboBox>("DBComboBox7")->currentText(), QStringLiteral("Приход"));
+        auto* text = child<ui::DBEdit>("DBEditOperation");
+        QTest::mouseClick(text, Qt::LeftButton);
+        vi23::test::typeInto(text, QStringLiteral("Продажа"));
+        QTest::keyClick(text, Qt::Key_Tab);
+        c.chooseKind();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        click("Button21");
+        if (c.stored.isEmpty()) {
+            EXPECT_EQ(errors, QStringList{QStringLiteral("Укажите вид расчета операции «Продажа»: Приход или Расход")});
+            EXPECT_EQ(countRows("sr"), before);
+            dataSet(u"ADOTable_sr").cancel();
+        } else {
+            EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+            EXPECT_EQ(countRows("sr"), before + 1);
+            EXPECT_EQ(dataSet(u"ADOTable_sr").text(u"vr"), c.stored);
+        }
+    }
+}
+
+TEST_F(Lists, ANewRowIsWhereTheUserTypes)
+{
+    struct Case { const char* add; const char* grid; const char16_t* dataSet; const char16_t* field; int tab; };
+    const Case cases[] = {{"Button33", "DBGrid5", u"ADOTable_stov", u"naz", 2},
+                          {"Button12", "DBGrid2", u"ADOTable_k", u"k", 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.grid);
+        window->tabs()->setCurrentIndex(c.tab);
+        DataSet& list = dataSet(c.dataSet);
+        const int before = list.recordCount();
+        QStringList names;
+        for (int row = 0; row < before; ++row)
+            names << list.valueAt(row, list.fieldIndex(c.field)).toText();
+        click(c.add);
+        auto* grid = child<ui::DBGrid>(c.grid);
+        QWidget* typing = QApplication::focusWidget();
+        ASSERT_NE(typing, nullptr);
+        EXPECT_TRUE(typing == grid || grid->isAncestorOf(typing));
+        EXPECT_EQ(grid->currentIndex().row(), list.position());
+        EXPECT_EQ(grid->currentIndex().column(), 0);
+        for (QChar letter : QStringLiteral("Болт М10"))
+            vi23::test::typeInto(QApplication::focusWidget(), QString(letter));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();                     // the editor hands its text over queued
+        click(c.add == QStringLiteral("Button33") ? "Button36" : "Button22");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        list.refresh();
+        QStringList after;
+        for (int row = 0; row < list.recordCount(); ++row)
+            after << list.valueAt(row, list.fieldIndex(c.field)).toText();
+        names << QStringLiteral("Болт М10");
+        std::sort(names.begin(), names.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, names);
+    }
+}
+
+TEST_F(Lists, RequisitesTypedWithoutTheEditButtonAreStoredBySave)
+{
+    auto* name = child<ui::DBEdit>("DBEdit_pr1_np");
+    window->tabs()->setCurrentIndex(5);
+    QTest::mouseClick(name, Qt::LeftButton);
+    vi23::test::typeInto(name, QStringLiteral("ООО «Ромашка»"));
+    click("Button7");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    auto db = Database::open(path);
+    Statement row = db->prepare(QStringLiteral("SELECT np FROM pr1"));
+    ASSERT_TRUE(row.step());
+    EXPECT_EQ(row.text(0), QStringLiteral("ООО «Ромашка»"));
 }
 
 TEST_F(Lists, AddingAnOperationShowsIncomeAndANewCounterpartyIsDatedToday)
@@ -119,7 +228,7 @@ TEST_F(Lists, APriceOrRateThatIsNotANumberIsRefused)
     EXPECT_THROW(goods.setText(u"cen", QStringLiteral("дёшево")), UserError);
     EXPECT_THROW(goods.setText(u"nds", QStringLiteral("18%")), UserError);
     click("Button36");
-    EXPECT_EQ(countRows("stov"), 1);
+    EXPECT_EQ(countRows("stov"), 3);
     EXPECT_TRUE(goods.isNull(u"cen"));
 }
 
@@ -138,16 +247,3 @@ TEST_F(Lists, CounterpartySearchOrdersByNameAndTheJournalListFollows)
     EXPECT_EQ(k.text(u"k"), QStringLiteral("ооо Бета"));   // no match: the row stays
 }
 
-TEST_F(Lists, RequisitesAreEditedAndSavedOnlyInTheirMode)
-{
-    auto* name = child<ui::DBEdit>("DBEdit_pr1_np");
-    click("Button6");
-    EXPECT_EQ(window->state().inputMode, 2);
-    name->setPendingText(QStringLiteral("ООО «Ромашка»"));
-    click("Button7");
-    EXPECT_EQ(window->state().inputMode, 25);
-    auto db = Database::open(path);
-    Statement row = db->prepare(QStringLiteral("SELECT np FROM pr1"));
-    ASSERT_TRUE(row.step());
-    EXPECT_EQ(row.text(0), QStringLiteral("ООО «Ромашка»"));
-}

@@ -59,6 +59,14 @@ protected:
 
     void click(const char* button) { child<QPushButton>(button)->click(); }
 
+    // Ctrl+Z with the keyboard focus in the named widget.
+    void undoIn(const char* name)
+    {
+        QWidget* widget = child<QWidget>(name);
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Z, Qt::ControlModifier);
+    }
+
     DataSet& dataSet(const char16_t* name) { return window->store().dataSet(name); }
 
     // What another program reading the file would see.

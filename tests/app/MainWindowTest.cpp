@@ -6,10 +6,12 @@
 #include "data/Error.h"
 #include "documents/DocumentsTab.h"
 #include "ui/DBEdit.h"
+#include "ui/DBLookupComboBox.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace vi23;
@@ -27,6 +29,18 @@ protected:
             k.setText(u"k", QString::fromUtf16(name));
             k.setValue(u"dd", QDate(2010, 1, day));
             k.post();
+        }
+        DataSet& sr = store.dataSet(u"ADOTable_sr");
+        sr.append();
+        sr.setText(u"sr", QStringLiteral("Продажа"));
+        sr.setText(u"vr", QStringLiteral("Приход"));
+        sr.post();
+        DataSet& jur1 = store.dataSet(u"ADOTable_jur1");
+        for (auto [number, total] : {std::pair{"1", "100"}, std::pair{"2", "6404,915"}}) {
+            jur1.append();
+            jur1.setText(u"n", QString::fromLatin1(number));
+            jur1.setText(u"sss", QString::fromLatin1(total));
+            jur1.post();
         }
         DataSet& jur = store.jur();
         for (int i = 0; i < 3; ++i) {
@@ -108,53 +122,120 @@ TEST_F(Started, LayoutFollowsTheRowAndColumnUnits)
     EXPECT_EQ(child<QWidget>("DBGrid3")->height(), 20 * 18);
 }
 
-TEST_F(Started, ExitEndsWithoutSavingAHalfWrittenRow)
+TEST_F(Started, LeavingWithAHalfWrittenRowAsksWhetherToSaveIt)
 {
-    click("Button8");
-    ASSERT_EQ(dataSet(u"ADOTable_jur").state(), DataSet::State::Insert);
+    // Each case: how the user leaves, the answer, whether the window closes and the journal rows after.
+    struct Case {
+        const char* name;
+        bool byCloseBox;
+        ui::SaveChoice answer;
+        bool closes;
+        long long rows;
+    };
+    const Case cases[] = {
+        {"exit button, cancel", false, ui::SaveChoice::Cancel, false, 3},
+        {"close box, no", true, ui::SaveChoice::Discard, true, 3},
+        {"exit button, yes", false, ui::SaveChoice::Save, true, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!window) {
+            window = std::make_unique<TForm1>(path);
+            window->show();
+            QApplication::setActiveWindow(window.get());
+        }
+        QStringList asked;
+        ui::setSaveChoiceHook([&](const QString& text) {
+            asked << text;
+            return c.answer;
+        });
+        window->tabs()->setCurrentIndex(1);
+        click("Button8");
+        vi23::test::typeInto(window->journalTab().operationBox(), QStringLiteral("п"));
+        auto* number = child<QLineEdit>("DBEdit2");
+        QTest::mouseClick(number, Qt::LeftButton);
+        vi23::test::typeInto(number, QStringLiteral("7"));
+        if (c.byCloseBox)
+            window->close();
+        else
+            click("Button1");
+        EXPECT_EQ(asked, QStringList{QStringLiteral("Сохранить изменения?")});
+        EXPECT_EQ(window->isVisible(), !c.closes);
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        if (c.closes)
+            window.reset();
+        else
+            dataSet(u"ADOTable_jur").cancel();
+        EXPECT_EQ(countRows("jur"), c.rows);
+    }
+    // Nothing half written: no question.
+    window = std::make_unique<TForm1>(path);
+    window->show();
+    QStringList asked;
+    ui::setSaveChoiceHook([&](const QString& text) {
+        asked << text;
+        return ui::SaveChoice::Cancel;
+    });
     click("Button1");
+    EXPECT_TRUE(asked.isEmpty());
     EXPECT_FALSE(window->isVisible());
-    window.reset();
-    EXPECT_EQ(countRows("jur"), 3);
+    ui::setSaveChoiceHook({});
 }
 
-TEST_F(Started, CalendarPicksGoToTheBoxChosenByInputMode)
+TEST_F(Started, TheCalendarFillsTheBoxItWasOpenedForWithEveryDayClickedUntilClosed)
 {
     click("Button4");                                 // a document being written
     QTest::mouseClick(child<QWidget>("DBEdit12"), Qt::LeftButton);
-    EXPECT_EQ(window->state().inputMode, 9);
     EXPECT_TRUE(window->calendar().isVisible());
     window->MonthCalendar1Click(QStringLiteral("15.03.2011"));
     EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("15.03.2011"));
-    EXPECT_EQ(window->state().inputMode, 121);
-    window->MonthCalendar1Click(QStringLiteral("16.03.2011"));   // a second pick fills nothing
-    EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("15.03.2011"));
+    window->MonthCalendar1Click(QStringLiteral("16.03.2011"));   // a second click on another day
+    EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("16.03.2011"));
     QTest::mouseClick(child<QWidget>("DBEdit41"), Qt::LeftButton);
-    EXPECT_EQ(window->state().inputMode, 25);
     window->MonthCalendar1Click(QStringLiteral("01.02.2011"));
     EXPECT_EQ(window->documentsTab().paymentDateBox()->text(), QStringLiteral("01.02.2011"));
-    // A 25 left behind by a list's save fills no date nobody clicked.
-    window->state().inputMode = 25;
+    EXPECT_EQ(window->documentsTab().documentDateBox()->text(), QStringLiteral("16.03.2011"));
+    // Closed, the calendar fills nothing.
+    window->calendar().close();
+    EXPECT_EQ(window->calendarTarget(), nullptr);
     window->MonthCalendar1Click(QStringLiteral("02.02.2011"));
     EXPECT_EQ(window->documentsTab().paymentDateBox()->text(), QStringLiteral("01.02.2011"));
-    EXPECT_EQ(window->state().inputMode, 121);
     click("Button10");
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
-    EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dd"), QDate(2011, 3, 15));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dd"), QDate(2011, 3, 16));
     EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dp"), QDate(2011, 2, 1));
 }
 
-TEST_F(Started, ADatePickedWhileBrowsingIsRefusedOnLeavingTheBoxUntilEscape)
+TEST_F(Started, ControlPageKeysSwitchTabsFromAnywhere)
 {
-    window->tabs()->setCurrentIndex(1);
-    auto* date = window->journalTab().dateBox();
-    QTest::mouseClick(date, Qt::LeftButton);
-    EXPECT_EQ(window->state().inputMode, 21);
-    ASSERT_TRUE(date->hasFocus());
-    window->MonthCalendar1Click(QStringLiteral("15.03.2011"));
-    QTest::mouseClick(child<QWidget>("DBEdit2"), Qt::LeftButton);
-    EXPECT_TRUE(errors.contains(QStringLiteral("Dataset not in edit or insert mode")));
-    EXPECT_EQ(date->text(), QStringLiteral("15.03.2011"));
-    QTest::keyClick(date, Qt::Key_Escape);
-    EXPECT_EQ(date->text(), dataSet(u"ADOTable_jur").text(u"dd"));
+    QWidget* from[] = {child<QWidget>("DBEditNumber"), child<QWidget>("DBGrid4")};
+    for (QWidget* widget : from) {
+        SCOPED_TRACE(widget->objectName().toStdString());
+        window->tabs()->setCurrentIndex(0);
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_PageDown, Qt::ControlModifier);
+        EXPECT_EQ(window->tabs()->currentIndex(), 1);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_PageUp,
+                        Qt::ControlModifier);
+        EXPECT_EQ(window->tabs()->currentIndex(), 0);
+        QTest::keyClick(window.get(), Qt::Key_PageUp, Qt::ControlModifier);
+        EXPECT_EQ(window->tabs()->currentIndex(), 6);
+    }
+}
+
+TEST_F(Started, TheDocumentsAndTheJournalOpenOnTheNewestRowWithWholeKopecks)
+{
+    struct Case { const char* grid; const char16_t* dataSet; const char16_t* field; const char* newest; };
+    const Case cases[] = {{"DBGrid4", u"ADOTable_jur1", u"n", "2"}, {"DBGrid3", u"ADOTable_jur", u"nn", "3"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.grid);
+        EXPECT_EQ(dataSet(c.dataSet).text(c.field), QString::fromLatin1(c.newest));
+        auto* grid = child<QTableView>(c.grid);
+        EXPECT_EQ(grid->currentIndex().row(), 0);
+        EXPECT_TRUE(grid->selectionModel()->isRowSelected(0, {}));
+    }
+    auto* documents = child<QTableView>("DBGrid4");
+    EXPECT_EQ(documents->model()->index(0, 3).data().toString(), QStringLiteral("6404,92"));
+    EXPECT_EQ(child<QLineEdit>("DBEditTotal")->text(), QStringLiteral("6404,92"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money::parse(u"6404,915"));   // stored exactly
 }

@@ -16,12 +16,12 @@ namespace {
 
 QString tooLarge(const QString& entry)
 {
-    return QStringLiteral("'%1' is too large an amount: the calculator holds at most 922337203685477,5807").arg(entry);
+    return QStringLiteral("«%1» — слишком большая сумма: калькулятор вмещает не более 922337203685477,5807").arg(entry);
 }
 
 QString notValid(const QString& entry)
 {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(entry);
+    return QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(entry);
 }
 
 class CalculatorWindow : public ::testing::Test {
@@ -77,6 +77,32 @@ TEST_F(CalculatorWindow, KeysCarryTheirCaptions)
     EXPECT_EQ(key(u'S')->text(), QStringLiteral("Сохранить"));
     EXPECT_EQ(key(u'C')->text(), QStringLiteral("Удалить"));
     EXPECT_GT(key(u',')->font().pointSizeF(), key(u'1')->font().pointSizeF());
+}
+
+TEST_F(CalculatorWindow, TheKeyboardTypesSavesAndClears)
+{
+    struct Case {
+        std::vector<std::pair<Qt::Key, QString>> keys;
+        std::vector<QString> chosen;
+        QString display;
+    };
+    const auto k = [](Qt::Key key, const char* text = "") { return std::pair{key, QString::fromLatin1(text)}; };
+    const Case cases[] = {
+        {{k(Qt::Key_1, "1"), k(Qt::Key_2, "2"), k(Qt::Key_Comma, ","), k(Qt::Key_5, "5"), k(Qt::Key_Return)}, {"12,5"}, "12,5"},
+        {{k(Qt::Key_3, "3"), k(Qt::Key_Period, "."), k(Qt::Key_2, "2"), k(Qt::Key_Enter)}, {"3,2"}, "3,2"},
+        {{k(Qt::Key_4, "4"), k(Qt::Key_7, "7"), k(Qt::Key_Backspace), k(Qt::Key_Return)}, {"4"}, "4"},
+        {{k(Qt::Key_9, "9"), k(Qt::Key_Escape), k(Qt::Key_A, "a")}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        chosen.clear();
+        open(calc);
+        for (const auto& [key, text] : c.keys)
+            QTest::sendKeyEvent(QTest::Click, &calc, key, text, Qt::NoModifier);
+        EXPECT_EQ(chosen, c.chosen);
+        EXPECT_EQ(display(), c.display);
+        EXPECT_EQ(calc.isVisible(), c.chosen.empty());
+        EXPECT_TRUE(errors.empty());
+    }
 }
 
 TEST_F(CalculatorWindow, HasNoTitleTextAndOnlyACloseBox)
