@@ -57,9 +57,9 @@ TEST_F(MessagesTest, BoxesGoToTheHooksWithTheirCaptionsAndAnswers)
 
     for (bool given : {true, false}) {
         answer = given;
-        EXPECT_EQ(ui::askYesNo(nullptr, QStringLiteral("Delete record?")), given);
+        EXPECT_EQ(ui::askYesNo(nullptr, QStringLiteral("Удалить запись?")), given);
     }
-    EXPECT_EQ(questions, (std::vector<QString>{QStringLiteral("Delete record?"), QStringLiteral("Delete record?")}));
+    EXPECT_EQ(questions, (std::vector<QString>{QStringLiteral("Удалить запись?"), QStringLiteral("Удалить запись?")}));
 }
 
 TEST_F(MessagesTest, QtsOwnDialogsSpeakRussianOnceTheTranslationsAreLoaded)
