@@ -177,17 +177,17 @@ TEST_F(CalculatorWindow, ValueIsKeptInTenThousandthsRoundedHalfToEven)
     EXPECT_EQ(calc.value().units(), 25002);
 }
 
-TEST_F(CalculatorWindow, TypingIntoTheDisplayDoesNotChangeTheEntry)
+TEST_F(CalculatorWindow, KeysTypedOnTheDisplayGoIntoTheEntry)
 {
     press(QStringLiteral("12"));
     auto* edit = calc.findChild<QLineEdit*>(QStringLiteral("MaskEdit1"));
-    edit->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("999"));
-    EXPECT_EQ(display(), QStringLiteral("12999"));
+    EXPECT_TRUE(edit->isReadOnly());
+    QTest::keyClicks(edit, QStringLiteral("99"));
+    EXPECT_EQ(display(), QStringLiteral("1299"));
     press(QStringLiteral("5"));
-    EXPECT_EQ(display(), QStringLiteral("125"));
+    EXPECT_EQ(display(), QStringLiteral("12995"));
     press(QStringLiteral("S"));
-    EXPECT_EQ(chosen, std::vector<QString>{QStringLiteral("125")});
+    EXPECT_EQ(chosen, std::vector<QString>{QStringLiteral("12995")});
 }
 
 TEST_F(CalculatorWindow, ReturningFromAnotherWindowClearsTheEntry)
