@@ -118,6 +118,18 @@ int PageView::pageAt(int y) const
     return std::clamp(row * columns_, 0, int(report_->pages.size()) - 1);
 }
 
+QRect PageView::hitRect(const Hit& hit) const
+{
+    const QRect page = pageRect(hit.page);
+    if (page.isNull())
+        return {};
+    const double dpi = kScreenDpi * zoom_;
+    const double sx = dpi / kUnitsPerInchX, sy = dpi / kUnitsPerInchY;
+    return QRectF(page.left() + hit.rect.x() * sx, page.top() + hit.rect.y() * sy, hit.rect.width() * sx,
+                  hit.rect.height() * sy)
+        .toAlignedRect();
+}
+
 void PageView::setHits(const QList<Hit>& hits, int current)
 {
     hits_ = hits;
@@ -313,9 +325,23 @@ int PreviewDialog::find(const QString& text)
     if (currentHit_ < 0 && !hits_.isEmpty())
         currentHit_ = 0;
     view_->setHits(hits_, currentHit_);
-    if (currentHit_ >= 0)
-        goToPage(hits_[currentHit_].page + 1);
+    showCurrentHit();
     return int(hits_.size());
+}
+
+QRect PreviewDialog::currentHitRect() const
+{
+    return currentHit_ >= 0 && currentHit_ < hits_.size() ? view_->hitRect(hits_[currentHit_]) : QRect();
+}
+
+void PreviewDialog::showCurrentHit()
+{
+    if (currentHit_ < 0 || currentHit_ >= hits_.size())
+        return;
+    goToPage(hits_[currentHit_].page + 1);
+    // The page's top is not enough: the marked line itself comes into view.
+    const QRect hit = currentHitRect();
+    scroll_->ensureVisible(hit.center().x(), hit.center().y(), hit.width() / 2 + kGap, hit.height() / 2 + kGap);
 }
 
 void PreviewDialog::findNext(bool backwards)
@@ -324,7 +350,7 @@ void PreviewDialog::findNext(bool backwards)
         return;
     currentHit_ = (currentHit_ + (backwards ? -1 : 1) + int(hits_.size())) % int(hits_.size());
     view_->setHits(hits_, currentHit_);
-    goToPage(hits_[currentHit_].page + 1);
+    showCurrentHit();
 }
 
 void PreviewDialog::openFile(const QString& fileName)
@@ -370,17 +396,25 @@ void PreviewDialog::onOpen()
         guarded([&] { openFile(name); });
 }
 
+QString PreviewDialog::savedFileName(const QString& chosen, bool pdfFilter)
+{
+    for (const char* suffix : {".pdf", ".vrp"}) {
+        if (chosen.endsWith(QLatin1String(suffix), Qt::CaseInsensitive))
+            return chosen;
+    }
+    return chosen + (pdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".vrp"));
+}
+
 void PreviewDialog::onSave()
 {
-    QString filter = kReportFilter;
-    QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), report_.templateName,
-                                                kReportFilter + QStringLiteral(";;") + kPdfFilter, &filter);
+    const QString proposed = suggestedName_.isEmpty() ? report_.templateName : suggestedName_;
+    QString filter = proposed.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? kPdfFilter : kReportFilter;
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), proposed,
+                                                      kReportFilter + QStringLiteral(";;") + kPdfFilter, &filter);
     if (name.isEmpty())
         return;
-    const QString suffix = filter == kPdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".vrp");
-    if (!name.endsWith(suffix, Qt::CaseInsensitive))
-        name += suffix;
-    guarded([&] { saveFile(name); });
+    const QString target = savedFileName(name, filter == kPdfFilter);
+    guarded([&] { saveFile(target); });
 }
 
 void PreviewDialog::onPrint()

@@ -35,6 +35,8 @@ public:
         QRectF rect;
     };
     void setHits(const QList<Hit>& hits, int current);
+    // Where a hit stands in the view, in pixels.
+    QRect hitRect(const Hit& hit) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +70,12 @@ public:
     int find(const QString& text);
     void findNext(bool backwards = false);
     int hitCount() const { return int(hits_.size()); }
+    // The marked hit in the view's pixels; empty when there is none.
+    QRect currentHitRect() const;
+    // The name "Сохранить" proposes, e.g. "Счет 31 от 01.01.2026.pdf".
+    void setSuggestedFileName(const QString& name) { suggestedName_ = name; }
+    // What a chosen name becomes: a name that ends in .pdf or .vrp stays, any other gets the filter's suffix.
+    static QString savedFileName(const QString& chosen, bool pdfFilter);
     void openFile(const QString& fileName);
     void saveFile(const QString& fileName);   // .pdf writes a PDF, anything else our own format
 
@@ -86,6 +94,7 @@ private:
     void onFind();
     void onHelp();
     void guarded(const std::function<void()>& action);
+    void showCurrentHit();
 
     PreparedReport report_;
     QToolBar* toolBar_ = nullptr;
@@ -100,6 +109,7 @@ private:
     QString findText_;
     QList<PageView::Hit> hits_;
     int currentHit_ = -1;
+    QString suggestedName_;
 };
 
 // The zoom menu's entries, in order.

@@ -56,7 +56,7 @@ PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowS
 }
 
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                       const GetValueCallback& getValue)
+                       const GetValueCallback& getValue, const QString& fileName)
 {
     PreparedReport prepared;
     try {
@@ -65,6 +65,7 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
         return;
     }
     PreviewDialog preview(std::move(prepared), parent);
+    preview.setSuggestedFileName(fileName);
     preview.exec();
 }
 

@@ -31,9 +31,10 @@ private:
 PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowSourceResolver& rows,
                                    const GetValueCallback& getValue = {});
 
-// Prepare and preview: builds the pages, then shows them in the modal preview window. A failure
-// propagates as ReportError before any window opens; a cancel returns quietly.
+// Prepare and preview: builds the pages, then shows them in the modal preview window, whose
+// "Сохранить" proposes `fileName`. A failure propagates as ReportError before any window opens; a
+// cancel returns quietly.
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                       const GetValueCallback& getValue = {});
+                       const GetValueCallback& getValue = {}, const QString& fileName = {});
 
 } // namespace vi23

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QMenu>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -119,6 +121,39 @@ TEST(Preview, PagingZoomAndFind)
     }
     EXPECT_GT(white, shot.width() * shot.height() / 8);
     EXPECT_GT(dark, 20);
+}
+
+TEST(Preview, FindScrollsTheMarkedLineIntoView)
+{
+    PreviewDialog dialog(sample(7));
+    dialog.resize(600, 300);
+    dialog.show();
+    dialog.setZoomMode(PreviewDialog::ZoomMode::Percent, 200);
+    auto* scroll = dialog.findChild<QScrollArea*>(QStringLiteral("pageScroll"));
+    ASSERT_NE(scroll, nullptr);
+    for (const char* text : {"Строка 3", "Строка 1", "Строка 7", "Строка 6"}) {
+        SCOPED_TRACE(text);
+        ASSERT_EQ(dialog.find(QString::fromUtf8(text)), 1);
+        const QRect hit = dialog.currentHitRect();
+        ASSERT_FALSE(hit.isEmpty());
+        const int top = scroll->verticalScrollBar()->value();
+        const int bottom = top + scroll->viewport()->height();
+        EXPECT_LE(top, hit.top());
+        EXPECT_GE(bottom, hit.bottom());
+    }
+}
+
+TEST(Preview, ASavedNameKeepsItsPdfOrReportSuffixElseTakesTheFilters)
+{
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"Счет 31 от 01.01.2026.pdf", false, "Счет 31 от 01.01.2026.pdf"},
+        {"Книга.PDF", false, "Книга.PDF"},
+        {"Отчет.vrp", true, "Отчет.vrp"},
+        {"Кассовая книга 2026", true, "Кассовая книга 2026.pdf"},
+        {"Кассовая книга 2026", false, "Кассовая книга 2026.vrp"},
+    };
+    for (const auto& [chosen, pdf, saved] : cases)
+        EXPECT_EQ(PreviewDialog::savedFileName(QString::fromUtf8(chosen), pdf), QString::fromUtf8(saved)) << chosen;
 }
 
 TEST(Preview, SavedReportOpensAgainAndPdfIsWritten)
