@@ -81,7 +81,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
@@ -149,7 +149,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     for (const BuiltInTemplates::Problem& problem : templates_.problems())
         ui::reportError(this, problem.message.text, problem.message.caption);
     reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values) {
-        prepareAndPreview(this, form, rows, values);
+        prepareAndPreview(this, form, rows, values, context_->reportFileName);
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values) {
         runReport(name, values);
@@ -164,6 +164,12 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
     connect(previousTab, &QShortcut::activated, this,
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
+    // The window's face reaches every control and pick window: the style sheet on the window keeps it
+    // from propagating by itself. Controls with a face of their own (the title, "Bыход") keep theirs.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (!control->testAttribute(Qt::WA_SetFont))
+            control->setFont(controls);
+    }
 }
 
 void TForm1::runReport(const QString& templateName, const GetValueCallback& values)
@@ -216,6 +222,20 @@ void TForm1::layoutFor(int width, int height)
     operationsTab_->applyLayout(units);
     counterpartiesTab_->applyLayout(units);
     requisitesTab_->applyLayout(units);
+    // A caption that a small screen cuts shows whole in its tooltip.
+    for (QWidget* widget : panel_->findChildren<QWidget*>()) {
+        QString text;
+        int room = 0;
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            text = button->text();
+            room = button->contentsRect().width() - 6;
+        } else if (auto* caption = qobject_cast<QLabel*>(widget); caption && !caption->wordWrap()) {
+            text = caption->text();
+            room = caption->contentsRect().width();
+        }
+        if (!text.isEmpty())
+            widget->setToolTip(widget->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "BookPrinting.h"
 #include "data/FilterExpression.h"
 #include "data/Money.h"
+#include "data/RuFormat.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -101,7 +102,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
             const int width = u.width * columns[i].perMille / 1000;
             grid_->setColumnWidthFor(QString::fromLatin1(columns[i].field), width);
             const int boxWidth = i + 1 == columns.size() ? u.width * 360 / 1000 : width;
-            entry[i]->setGeometry(x, 2 * u.row(), std::min(boxWidth, u.width - 20 - x), 22);
+            entry[i]->setGeometry(x, 2 * u.row(), std::min(boxWidth, u.width - 20 - x), u.controlHeight(22));
             x += width;
         }
     });
@@ -228,7 +229,13 @@ void JournalTab::Button5Click()
     ui::runGuarded(this, [this] {
         const QString kind = reportKind_->currentText();
         const QDate from = dtp1_->date();
-        setPeriodFilter(context_.store, from, dtp2_->date());
+        const QDate to = dtp2_->date();
+        setPeriodFilter(context_.store, from, to);
+        // "Кассовая книга 2026" for a whole year, else the period's two dates.
+        const bool wholeYear = from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31);
+        context_.reportFileName = ui::reportFileName(
+            wholeYear ? QStringLiteral("%1 %2").arg(kind).arg(from.year())
+                      : QStringLiteral("%1 %2–%3").arg(kind, ru::formatDate(from), ru::formatDate(to)));
         const QString templateName = bookTemplateFor(kind);
         if (!templateName.isEmpty() && context_.runReport)
             context_.runReport(templateName, [from](const QString& name) { return bookValue(from, name); });

@@ -196,7 +196,10 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
                                             "означает его регистрацию в журнале стр.2"));
     note->setObjectName(QStringLiteral("Label_note1"));
     note->setWordWrap(true);
-    layout_.place(note, 10, 26, 980, 40);
+    // Two lines of text; on a small screen no taller than the two rows left below it.
+    layout_.placeBy([note](const ui::LayoutUnits& u) {
+        note->setGeometry(u.column(10), 26 * u.row(), u.column(980), std::min(40, 2 * u.row() - 2));
+    });
 
     deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
     grid_->deleteAction = [this] { Button11Click(); };
@@ -387,6 +390,8 @@ void DocumentsTab::Button3Click()
         if (templateName.isEmpty() || !context_.runReport)
             return;
         const ui::MainState& state = context_.state;
+        context_.reportFileName = ui::reportFileName(
+            QStringLiteral("%1 %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")));
         context_.runReport(templateName, [&state](const QString& name) { return frReport_shGetValue(state, name); });
     });
 }

@@ -165,8 +165,8 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
         grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 24 * u.row());
         grid_->setColumnWidthFor(QStringLiteral("sr"), srWidth);
         grid_->setColumnWidthFor(QStringLiteral("vr"), vrWidth);
-        text->setGeometry(u.column(5), 2 * u.row(), srWidth, kButtonHeight);
-        kindBox_->setGeometry(u.column(5) + srWidth, 2 * u.row(), vrWidth, kButtonHeight);
+        text->setGeometry(u.column(5), 2 * u.row(), srWidth, u.controlHeight(kButtonHeight));
+        kindBox_->setGeometry(u.column(5) + srWidth, 2 * u.row(), vrWidth, u.controlHeight(kButtonHeight));
     });
     context_.sr.dataSet().beforePost = &OperationsTab::checkKind;
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.sr.dataSet(), [](const DataSet& operations) {

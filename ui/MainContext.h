@@ -48,6 +48,18 @@ struct MainContext {
     // program's named values (an unset answer leaves the name to the engine).
     using ValueLookup = std::function<std::optional<Value>(const QString& name)>;
     std::function<void(const QString& templateName, const ValueLookup& values)> runReport;
+    // The file name the preview's "Сохранить" proposes for the report run next.
+    QString reportFileName;
 };
+
+// A file name from a report's own words: characters no file name may hold become "_".
+inline QString reportFileName(QString words)
+{
+    for (QChar& c : words) {
+        if (QStringView(u"/\\:*?\"<>|").contains(c))
+            c = u'_';
+    }
+    return words + QStringLiteral(".pdf");
+}
 
 } // namespace vi23::ui

@@ -2,6 +2,7 @@
 // Places controls from the window's row and column units: with W and H the window's size, the row
 // unit is (H - 40) / 30 and column x starts at x * (W - 5) / 1010, all divisions integer.
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct LayoutUnits {
     int height = 0;
     int row() const { return (height - 40) / 30; }
     int column(int x) const { return x * (width - 5) / 1010; }
+    // A control's height, lowered on a small screen so that controls on neighbouring rows never overlap.
+    int controlHeight(int pixels) const { return std::max(1, std::min(pixels, row() - 1)); }
 };
 
 class ProportionalLayout {
@@ -20,7 +23,9 @@ public:
     void place(QWidget* widget, int x, int row, int widthColumns, int heightPixels, int topExtra = 0)
     {
         items_.push_back([=](const LayoutUnits& u) {
-            widget->setGeometry(u.column(x), row * u.row() + topExtra, u.column(widthColumns), heightPixels);
+            // Buttons and boxes (at most 22 pixels) keep to their row; a taller note spans rows.
+            widget->setGeometry(u.column(x), row * u.row() + topExtra, u.column(widthColumns),
+                                heightPixels <= 22 ? u.controlHeight(heightPixels) : heightPixels);
         });
     }
     // Anything else: a function of the units.

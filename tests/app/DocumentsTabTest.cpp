@@ -453,6 +453,8 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     click("Button3");
     EXPECT_EQ(informations, QStringList{QStringLiteral("Нажимайте кнопку *сохранить*")});
     ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(window->context().reportFileName,
+              QStringLiteral("Счет 1 от %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
     EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Пятьсот девяносто рублей 00 копеек")));
     auto stored = [this] {
         auto db = Database::open(path);

@@ -223,6 +223,7 @@ TEST_F(Journal, EachReportKindPrintsItsBookOverThePeriod)
         ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
         ASSERT_EQ(reports.size(), 1u) << form;
         EXPECT_EQ(reports[0].templateName, QString::fromLatin1(form));
+        EXPECT_EQ(window->context().reportFileName, QString::fromUtf16(kind) + QStringLiteral(" 2010.pdf"));
         const QString all = reportTexts(reports[0]).join(u'\n');
         if (QStringView(kind) == u"Титульный лист") {
             EXPECT_TRUE(all.contains(QStringLiteral("На 2010 год"))) << all.toStdString();

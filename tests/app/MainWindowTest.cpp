@@ -12,6 +12,10 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFontInfo>
+#include <QTabBar>
 #include <QTest>
 
 using namespace vi23;
@@ -238,4 +242,50 @@ TEST_F(Started, TheDocumentsAndTheJournalOpenOnTheNewestRowWithWholeKopecks)
     EXPECT_EQ(documents->model()->index(0, 3).data().toString(), QStringLiteral("6404,92"));
     EXPECT_EQ(child<QLineEdit>("DBEditTotal")->text(), QStringLiteral("6404,92"));
     EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money::parse(u"6404,915"));   // stored exactly
+}
+
+TEST_F(Started, OnA1024x600ScreenEveryControlIsNarrowWholeAndUncoveredOrTellsItsCaption)
+{
+    window->layoutFor(1024, 600);
+    const QRect screen(0, 0, 1024, 600);
+    QTabWidget* tabs = window->tabs();
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_TRUE(screen.contains(tabs->tabBar()->tabRect(i).translated(tabs->tabBar()->mapTo(window.get(), QPoint())))) << i;
+    for (int i = 0; i + 1 < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QWidget* page = tabs->currentWidget();
+        SCOPED_TRACE(page->objectName().toStdString());
+        QList<QWidget*> controls;
+        for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isVisibleTo(window.get()) && (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
+                                                 qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                                 qobject_cast<QTableView*>(w) || qobject_cast<QDateEdit*>(w)))
+                controls << w;
+        }
+        ASSERT_FALSE(controls.isEmpty());
+        for (QWidget* w : controls) {
+            const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(QFontInfo(w->font()).family(), QStringLiteral("Liberation Sans Narrow"));
+            EXPECT_EQ(w->font().pixelSize(), 13);
+            const QRect onScreen(w->mapTo(window.get(), QPoint()), w->size());
+            EXPECT_TRUE(screen.contains(onScreen)) << onScreen.x() << "," << onScreen.y() << " " << onScreen.width()
+                                                   << "x" << onScreen.height();
+            QString text;
+            if (auto* b = qobject_cast<QPushButton*>(w))
+                text = b->text();
+            if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap())
+                text = l->text();
+            if (!text.isEmpty() && w->fontMetrics().horizontalAdvance(text) > w->contentsRect().width()) {
+                EXPECT_EQ(w->toolTip(), text);
+            }
+            if (qobject_cast<QPushButton*>(w)) {
+                for (QWidget* other : controls) {
+                    if (other != w && !qobject_cast<QLabel*>(other)) {
+                        EXPECT_FALSE(other->geometry().intersects(w->geometry())) << other->objectName().toStdString();
+                    }
+                }
+            }
+        }
+    }
 }
