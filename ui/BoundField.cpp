@@ -4,6 +4,9 @@
 #include "ui/Messages.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QKeySequence>
 
@@ -102,6 +105,18 @@ void refuseCharacter()
         refusalHook()();
     else
         QApplication::beep();
+}
+
+bool refuseOverLimit(QWidget* box, const QLineEdit* line, const QKeyEvent* event)
+{
+    const QString inserted = event->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text() : typedText(event);
+    if (inserted.isEmpty() || line->text().size() - line->selectedText().size() + inserted.size() <= line->maxLength())
+        return false;
+    refuseCharacter();
+    const QString limit = QStringLiteral("В этом поле не более %1 знаков").arg(line->maxLength());
+    box->setToolTip(limit);
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), limit, box);
+    return true;
 }
 
 void setRefusalHook(std::function<void()> hook)

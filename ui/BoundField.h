@@ -9,6 +9,7 @@
 #include <functional>
 
 class QKeyEvent;
+class QLineEdit;
 class QWidget;
 
 namespace vi23::ui {
@@ -37,6 +38,9 @@ int maxLengthFor(const FieldDef& field);
 
 // Refuses a typed character with a beep.
 void refuseCharacter();
+// Text typed or pasted past the line's size is refused with a beep and the limit in a tooltip on
+// `box`, never cut unseen; true when the key was refused.
+bool refuseOverLimit(QWidget* box, const QLineEdit* line, const QKeyEvent* event);
 // For tests: called instead of the beep; null restores the beep.
 void setRefusalHook(std::function<void()> hook);
 

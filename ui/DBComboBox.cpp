@@ -144,6 +144,10 @@ void DBComboBox::keyPressEvent(QKeyEvent* event)
             event->accept();
             return;
         }
+        if (lineEdit() && detail::refuseOverLimit(this, lineEdit(), event)) {
+            event->accept();
+            return;
+        }
         if (detail::changesText(event) && !startEditing()) {
             event->accept();
             return;

@@ -4,10 +4,7 @@
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
-#include <QClipboard>
 #include <QFocusEvent>
-#include <QGuiApplication>
-#include <QToolTip>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -145,13 +142,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
             event->accept();
             return;
         }
-        // Text past the field's size is refused with a sign, never cut unseen.
-        const QString inserted = event->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text() : typed;
-        if (!inserted.isEmpty() && text().size() - selectedText().size() + inserted.size() > maxLength()) {
-            detail::refuseCharacter();
-            const QString limit = QStringLiteral("В этом поле не более %1 знаков").arg(maxLength());
-            setToolTip(limit);
-            QToolTip::showText(mapToGlobal(QPoint(0, height())), limit, this);
+        if (detail::refuseOverLimit(this, this, event)) {
             event->accept();
             return;
         }

@@ -152,6 +152,9 @@ TEST_F(DBComboBoxTest, TakesOnlyWhatTheFieldCanHold)
     press(Qt::Key_A, Qt::ControlModifier);
     type(QStringLiteral("Кассовый ордер"));
     EXPECT_EQ(kind->currentText(), "Кассовый о");
+    EXPECT_EQ(beeps, 4);                          // one for each letter past the size, and the limit shown
+    EXPECT_EQ(kind->toolTip(), QStringLiteral("В этом поле не более 10 знаков"));
+    beeps = 0;
     jur->cancel();
 
     DataSet& jur1 = dataSet(u"ADOTable_jur1");
