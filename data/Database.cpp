@@ -2,6 +2,7 @@
 #include "Error.h"
 #include "RuFormat.h"
 #include "Schema.h"
+#include "Upgrade.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -194,6 +195,7 @@ std::unique_ptr<Database> Database::open(const QString& path)
     try {
         db->configure();
         db->verifySchema();
+        upgradeOnOpen(*db);
     } catch (const UserError& e) {
         if (e.text().contains(db->path_))
             throw;
@@ -217,6 +219,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
     Transaction transaction(*db);
     for (const TableDef& table : schemaTables())
         db->exec(createTableSql(table));
+    applyUpgradeSteps(*db);
     db->exec(QStringLiteral("INSERT INTO pr1 DEFAULT VALUES"));
     transaction.commit();
     return db;

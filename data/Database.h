@@ -41,9 +41,10 @@ private:
 
 class Database {
 public:
-    // Opens an existing file for reading and writing and checks that every table and field is there.
+    // Opens an existing file for reading and writing, checks that every table and field is there and
+    // adds what the program keeps beyond them when missing (data/Upgrade.h).
     static std::unique_ptr<Database> open(const QString& path);
-    // Creates a new file with the full schema; refuses to touch an existing file. Used by vi23-init only.
+    // Creates a new file with the full schema and the program's additions; refuses to touch an existing file. Used by vi23-init only.
     static std::unique_ptr<Database> create(const QString& path);
     ~Database();
 

@@ -39,8 +39,9 @@ std::vector<FieldDef> documentFields()
 std::vector<TableDef> buildTables()
 {
     return {
+        // jur.nn holds a bank order's number whole (697162 and longer), hence 20, not 5.
         {QStringLiteral("jur"),
-         {counter(u"n"), date(u"dd"), text(u"nn", 5), text(u"dok", 10), text(u"sr", 170), text(u"vr", 6),
+         {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"dok", 10), text(u"sr", 170), text(u"vr", 6),
           money(u"s"), text(u"k", 170)}},
         {QStringLiteral("jur1"), documentFields()},
         {QStringLiteral("sr"), {text(u"sr", 40), text(u"vr", 6)}},
@@ -55,8 +56,9 @@ std::vector<TableDef> buildTables()
           text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40)}},
         // tov.k holds a document counter, so it is as wide as the counter.
         {QStringLiteral("tov"), {counter(u"xx"), longInt(u"k"), text(u"naz", 250), real(u"kol"), money(u"cen")}},
+        // kassa.nn is filled from jur.nn, so it is as wide.
         {QStringLiteral("kassa"),
-         {counter(u"n"), date(u"dd"), text(u"nn", 5), text(u"sr", 170), text(u"k", 170), money(u"s"), money(u"sd"),
+         {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"sr", 170), text(u"k", 170), money(u"s"), money(u"sd"),
           money(u"sk"), money(u"srr"), money(u"sdd"), money(u"skk"), money(u"srrr")}},
         {QStringLiteral("z"), {counter(u"k"), text(u"pr", 120)}},
         {QStringLiteral("pr"),
@@ -68,6 +70,16 @@ std::vector<TableDef> buildTables()
           text(u"ww1", 120), text(u"ww2", 30), text(u"ww3", 150), text(u"ww4", 4), text(u"ww5", 10)}},
         {QStringLiteral("dok"),
          {counter(u"Код"), text(u"nnn", 15), date(u"ddd"), text(u"vvv", 20), text(u"zzz", 120), real(u"sss")}},
+    };
+}
+
+std::vector<TableDef> buildAddedTables()
+{
+    return {
+        {QStringLiteral("settings"), {text(u"key", 60), text(u"value", 250)}},
+        // Statement import: the first rule whose text the payment's purpose or counterparty contains
+        // chooses the operation. kind is "Назначение" or "Контрагент".
+        {QStringLiteral("import_rules"), {counter(u"n"), text(u"kind", 20), text(u"pattern", 170), text(u"sr", 40)}},
     };
 }
 
@@ -97,11 +109,19 @@ const std::vector<TableDef>& schemaTables()
     return tables;
 }
 
+const std::vector<TableDef>& addedTables()
+{
+    static const std::vector<TableDef> tables = buildAddedTables();
+    return tables;
+}
+
 const TableDef& schemaTable(QStringView name)
 {
-    for (const TableDef& table : schemaTables()) {
-        if (table.name == name)
-            return table;
+    for (const auto* list : {&schemaTables(), &addedTables()}) {
+        for (const TableDef& table : *list) {
+            if (table.name == name)
+                return table;
+        }
     }
     throw UserError(QStringLiteral("Нет таблицы «%1»").arg(name.toString()));
 }

@@ -27,6 +27,9 @@ struct TableDef {
 
 // The eleven tables in the order the store lists them.
 const std::vector<TableDef>& schemaTables();
+// Tables the program adds beyond those, created when missing (data/Upgrade.h).
+const std::vector<TableDef>& addedTables();
+// A table of either list by name; throws when unknown.
 const TableDef& schemaTable(QStringView name);
 
 // SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,

@@ -1,0 +1,220 @@
+#include "Upgrade.h"
+#include "Database.h"
+#include "Error.h"
+#include "Schema.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <sqlite3.h>
+
+namespace vi23 {
+
+namespace {
+
+UpgradeStep createTable(const QString& table)
+{
+    return {QStringLiteral("таблица «%1»").arg(table), [table](Database& db) { return !tableExists(db, table); },
+            [table](Database& db) { db.exec(createTableSql(schemaTable(table))); }};
+}
+
+UpgradeStep createIndex(const QString& index, const QString& sql)
+{
+    return {QStringLiteral("индекс «%1»").arg(index), [index](Database& db) { return !indexExists(db, index); },
+            [sql](Database& db) { db.exec(sql); }};
+}
+
+// A text field declared narrower than the program now declares it.
+UpgradeStep widenField(const QString& table, const QString& field)
+{
+    return {QStringLiteral("расширение поля %1.%2").arg(table, field),
+            [table, field](Database& db) {
+                const FieldDef& def = schemaTable(table).fields[size_t(schemaTable(table).fieldIndex(field))];
+                int width = declaredTextWidth(db, table, field);
+                return width > 0 && width < def.size;
+            },
+            [table](Database& db) { rebuildTable(db, table); }};
+}
+
+std::vector<UpgradeStep> buildSteps()
+{
+    return {
+        widenField(QStringLiteral("jur"), QStringLiteral("nn")),
+        widenField(QStringLiteral("kassa"), QStringLiteral("nn")),
+        createTable(QStringLiteral("settings")),
+        createIndex(QStringLiteral("settings_key"), QStringLiteral("CREATE UNIQUE INDEX settings_key ON settings (key)")),
+        createTable(QStringLiteral("import_rules")),
+    };
+}
+
+int runNeeded(Database& db)
+{
+    int ran = 0;
+    for (const UpgradeStep& step : upgradeSteps()) {
+        if (!step.needed(db))
+            continue;
+        try {
+            step.apply(db);
+        } catch (const UserError& e) {
+            throw UserError(QStringLiteral("%1: %2").arg(step.what, e.text()));
+        }
+        ++ran;
+    }
+    return ran;
+}
+
+} // namespace
+
+const std::vector<UpgradeStep>& upgradeSteps()
+{
+    static const std::vector<UpgradeStep> steps = buildSteps();
+    return steps;
+}
+
+int applyUpgradeSteps(Database& db)
+{
+    return runNeeded(db);
+}
+
+UpgradeResult upgradeOnOpen(Database& db)
+{
+    bool anyNeeded = false;
+    for (const UpgradeStep& step : upgradeSteps())
+        anyNeeded = anyNeeded || step.needed(db);
+    if (!anyNeeded)
+        return UpgradeResult::UpToDate;
+    if (sqlite3_db_readonly(db.handle(), "main") == 1)
+        return UpgradeResult::LeftAsIs;
+    int rc = sqlite3_exec(db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_READONLY)
+        return UpgradeResult::LeftAsIs;
+    if (rc != SQLITE_OK)
+        throwSqliteError(db.handle(), rc);
+    try {
+        // Checked again under the lock: another program may have upgraded the file meanwhile.
+        int ran = runNeeded(db);
+        db.exec(QStringLiteral("COMMIT"));
+        return ran > 0 ? UpgradeResult::Upgraded : UpgradeResult::UpToDate;
+    } catch (...) {
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+bool tableExists(Database& db, const QString& table)
+{
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+    query.bind(1, table);
+    return query.step();
+}
+
+bool indexExists(Database& db, const QString& index)
+{
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1"));
+    query.bind(1, index);
+    return query.step();
+}
+
+int declaredTextWidth(Database& db, const QString& table, const QString& field)
+{
+    Statement query = db.prepare(QStringLiteral("SELECT type FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
+    query.bind(1, table);
+    query.bind(2, field);
+    if (!query.step())
+        return 0;
+    static const QRegularExpression width(QStringLiteral("^\\s*TEXT\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch match = width.match(query.text(0));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void rebuildTable(Database& db, const QString& table)
+{
+    TableDef definition = schemaTable(table);
+    const QString quoted = quoteIdentifier(table);
+    const QString staging = table + QStringLiteral("__rebuilt");
+    definition.name = staging;
+
+    QStringList columns;
+    QStringList extras;
+    {
+        Statement info = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1) ORDER BY cid"));
+        info.bind(1, table);
+        while (info.step()) {
+            QString name = info.text(0);
+            columns << quoteIdentifier(name);
+            if (definition.fieldIndex(name) < 0)
+                extras << quoteIdentifier(name) + u' ' + info.text(1);
+        }
+    }
+    QStringList indexes;
+    {
+        Statement query = db.prepare(
+            QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL"));
+        query.bind(1, table);
+        while (query.step())
+            indexes << query.text(0);
+    }
+    auto scalar = [&db](const QString& sql, const QString& argument) -> long long {
+        Statement query = db.prepare(sql);
+        query.bind(1, argument);
+        return query.step() ? query.integer(0) : -1;
+    };
+    const bool hasSequence = tableExists(db, QStringLiteral("sqlite_sequence"));
+    const long long sequence =
+        hasSequence ? scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"), table) : -1;
+    const long long rows = scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ?1 IS NOT NULL").arg(quoted), table);
+
+    QString create = createTableSql(definition);
+    if (!extras.isEmpty()) {
+        create.chop(2);   // "\n)"
+        create += QStringLiteral(",\n  ") + extras.join(QStringLiteral(",\n  ")) + QStringLiteral("\n)");
+    }
+    const QString columnList = columns.join(QStringLiteral(", "));
+    db.exec(create);
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(quoteIdentifier(staging), columnList, quoted));
+    if (scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ?1 IS NOT NULL").arg(quoteIdentifier(staging)), table) != rows)
+        throw UserError(QStringLiteral("при переносе таблицы «%1» потеряны строки").arg(table));
+    db.exec(QStringLiteral("DROP TABLE %1").arg(quoted));
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdentifier(staging), quoted));
+    for (const QString& index : indexes)
+        db.exec(index);
+    // Counter numbers are never reused, also those of rows deleted before the rebuild.
+    if (sequence >= 0) {
+        Statement update = db.prepare(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = ?2"));
+        update.bind(1, Value(std::int64_t(sequence)));
+        update.bind(2, table);
+        update.run();
+        if (db.changes() == 0) {
+            Statement insert = db.prepare(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?2, ?1)"));
+            insert.bind(1, Value(std::int64_t(sequence)));
+            insert.bind(2, table);
+            insert.run();
+        }
+    }
+}
+
+QString readSetting(Database& db, const QString& key, const QString& fallback)
+{
+    if (!tableExists(db, QStringLiteral("settings")))
+        return fallback;
+    Statement query = db.prepare(QStringLiteral("SELECT value FROM settings WHERE key = ?1"));
+    query.bind(1, key);
+    return query.step() && !query.isNull(0) ? query.text(0) : fallback;
+}
+
+void writeSetting(Database& db, const QString& key, const QString& value)
+{
+    Statement update = db.prepare(QStringLiteral("UPDATE settings SET value = ?2 WHERE key = ?1"));
+    update.bind(1, key);
+    update.bind(2, value);
+    update.run();
+    if (db.changes() > 0)
+        return;
+    Statement insert = db.prepare(QStringLiteral("INSERT INTO settings (key, value) VALUES (?1, ?2)"));
+    insert.bind(1, key);
+    insert.bind(2, value);
+    insert.run();
+}
+
+} // namespace vi23

@@ -1,0 +1,129 @@
+#include "TestStore.h"
+
+#include "data/Error.h"
+#include "data/Schema.h"
+#include "data/Upgrade.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace vi23;
+
+namespace {
+
+// A file as the first vi23-init wrote it: five-character journal numbers, none of the additions.
+void createOlderFile(const QString& path)
+{
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &handle), SQLITE_OK);
+    QString sql;
+    for (TableDef table : schemaTables()) {
+        for (FieldDef& field : table.fields) {
+            if (field.name == u"nn" && (table.name == u"jur" || table.name == u"kassa"))
+                field.size = 5;
+        }
+        sql += createTableSql(table) + QStringLiteral(";\n");
+    }
+    sql += QStringLiteral(
+        "INSERT INTO pr1 (np) VALUES ('ООО Ромашка');"
+        "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES ('2026-01-10', '12', 'ПП', 'Оплата', 'Приход', 15000000, 'Альфа');"
+        "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES ('2026-01-11', '13', 'КО', 'Аренда', 'Расход', 20000, 'Бета');"
+        "INSERT INTO jur (dd, nn, dok) VALUES ('2026-01-12', '14', 'ПП');"
+        "DELETE FROM jur WHERE nn = '14';"
+        "ALTER TABLE jur ADD COLUMN note TEXT;"
+        "UPDATE jur SET note = 'своё поле' WHERE n = 2;"
+        "CREATE INDEX jur_by_date ON jur (dd);");
+    ASSERT_EQ(sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
+    sqlite3_close(handle);
+}
+
+QStringList journalRows(Database& db)
+{
+    QStringList rows;
+    Statement query = db.prepare(QStringLiteral("SELECT n, dd, nn, dok, sr, vr, s, k, note FROM jur ORDER BY n"));
+    while (query.step()) {
+        QStringList cells;
+        for (int i = 0; i < query.columnCount(); ++i)
+            cells << query.text(i);
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+bool anyStepNeeded(Database& db)
+{
+    for (const UpgradeStep& step : upgradeSteps()) {
+        if (step.needed(db))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndColumn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
+    createOlderFile(path);
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
+        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("kassa"), QStringLiteral("nn")), 20);
+        EXPECT_TRUE(tableExists(*db, QStringLiteral("settings")));
+        EXPECT_TRUE(tableExists(*db, QStringLiteral("import_rules")));
+        EXPECT_TRUE(indexExists(*db, QStringLiteral("jur_by_date")));
+        EXPECT_FALSE(anyStepNeeded(*db));
+        EXPECT_EQ(journalRows(*db),
+                  (QStringList{QStringLiteral("1|2026-01-10|12|ПП|Оплата|Приход|15000000|Альфа|"),
+                               QStringLiteral("2|2026-01-11|13|КО|Аренда|Расход|20000|Бета|своё поле")}));
+        // The checks still hold at the new width, and a deleted row's number is not reused.
+        db->exec(QStringLiteral("INSERT INTO jur (dd, nn, dok) VALUES ('2026-02-01', '12345678901234567890', 'ПП')"));
+        EXPECT_EQ(db->lastInsertRowId(), 4);
+        EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (nn) VALUES ('123456789012345678901')")), UserError);
+        EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (dd) VALUES ('10.01.2026')")), UserError);
+    }
+    // The program's own data set takes the long number through its field checks.
+    DataStore store(path);
+    DataSet& jur = store.jur();
+    jur.append();
+    jur.setText(u"nn", QStringLiteral("697162"));
+    jur.post();
+    EXPECT_EQ(jur.text(u"nn"), QStringLiteral("697162"));
+}
+
+TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)
+{
+    test::TempDatabase file;
+    auto db = Database::open(file.path());
+    EXPECT_FALSE(anyStepNeeded(*db));
+    EXPECT_EQ(applyUpgradeSteps(*db), 0);
+    EXPECT_EQ(readSetting(*db, QStringLiteral("нет такого"), QStringLiteral("по умолчанию")), QStringLiteral("по умолчанию"));
+    writeSetting(*db, QStringLiteral("ключ"), QStringLiteral("1"));
+    writeSetting(*db, QStringLiteral("ключ"), QStringLiteral("2"));
+    EXPECT_EQ(readSetting(*db, QStringLiteral("ключ")), QStringLiteral("2"));
+    EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO settings (key, value) VALUES ('ключ', '3')")), UserError);
+}
+
+TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
+    createOlderFile(path);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 5);
+        EXPECT_FALSE(tableExists(*db, QStringLiteral("settings")));
+        EXPECT_EQ(readSetting(*db, QStringLiteral("ключ"), QStringLiteral("нет")), QStringLiteral("нет"));
+        EXPECT_EQ(journalRows(*db).size(), 2);
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    auto db = Database::open(path);
+    EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
+    EXPECT_FALSE(anyStepNeeded(*db));
+}
