@@ -80,6 +80,10 @@ std::vector<TableDef> buildAddedTables()
         // Statement import: the first rule whose text the payment's purpose or counterparty contains
         // chooses the operation. kind is "Назначение" or "Контрагент".
         {QStringLiteral("import_rules"), {counter(u"n"), text(u"kind", 20), text(u"pattern", 170), text(u"sr", 40)}},
+        // Every imported bank document: our account, number, date, sum and direction ("Приход" or
+        // "Расход"), and the journal row it became, so a statement imported twice adds nothing.
+        {QStringLiteral("bank_imports"),
+         {counter(u"n"), text(u"acc", 40), text(u"nn", 20), date(u"dd"), money(u"s"), text(u"dir", 6), longInt(u"jur")}},
     };
 }
 

@@ -43,6 +43,8 @@ std::vector<UpgradeStep> buildSteps()
         createTable(QStringLiteral("settings")),
         createIndex(QStringLiteral("settings_key"), QStringLiteral("CREATE UNIQUE INDEX settings_key ON settings (key)")),
         createTable(QStringLiteral("import_rules")),
+        createTable(QStringLiteral("bank_imports")),
+        createIndex(QStringLiteral("bank_imports_key"), QStringLiteral("CREATE INDEX bank_imports_key ON bank_imports (acc, nn, dd)")),
     };
 }
 
