@@ -1,6 +1,8 @@
 #include "JournalTab.h"
 
+#include "BankImportDialog.h"
 #include "BookPrinting.h"
+#include "BookSheets.h"
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
@@ -136,6 +138,10 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     layout_.place(new QLabel(QStringLiteral("Вид отчета"), this), 360, 24, 70, h);
     layout_.place(reportKind_, 430, 24, 300, h);
     layout_.place(print, 772, 24, 100, h);
+    auto* bankImport = new QPushButton(QStringLiteral("Загрузить выписку"), this);
+    bankImport->setObjectName(QStringLiteral("ButtonBankImport"));
+    connect(bankImport, &QPushButton::clicked, this, &JournalTab::ButtonBankImportClick);
+    layout_.place(bankImport, 877, 24, 115, h);
     auto* legend = new QLabel(QStringLiteral("Документы: ПП - платежное поручение, КО - кассовый ордер, ТН -  товарная "
                                              "накладная, А - акт. Клик в окнах ввода - переход к информаторам."),
                               this);
@@ -237,6 +243,15 @@ void JournalTab::Button5Click()
             wholeYear ? QStringLiteral("%1 %2").arg(kind).arg(from.year())
                       : QStringLiteral("%1 %2–%3").arg(kind, ru::formatDate(from), ru::formatDate(to)));
         const QString templateName = bookTemplateFor(kind);
+        // The preview may save the book as a workbook while it is shown.
+        struct Workbook {
+            ui::MainContext& context;
+            ~Workbook() { context.saveWorkbook = nullptr; }
+        } workbook{context_};
+        if (kind != reportKinds().back())
+            context_.saveWorkbook = [this, kind, from, to = dtp2_->date()](const QString& fileName) {
+                saveBookWorkbook(context_.store, fileName, kind, from, to);
+            };
         if (!templateName.isEmpty() && context_.runReport)
             context_.runReport(templateName, [from](const QString& name) { return bookValue(from, name); });
         if (kind == kCashBookKind) {
@@ -245,6 +260,11 @@ void JournalTab::Button5Click()
                 context_.runReport(QStringLiteral("frReport_kas"), {});
         }
     });
+}
+
+void JournalTab::ButtonBankImportClick()
+{
+    ui::runGuarded(this, [this] { importBankStatement(context_, this); });
 }
 
 void JournalTab::DBEdit1Click()

@@ -50,6 +50,7 @@ public slots:
     void Button15Click();   // "Редактор"
     void Button16Click();   // "Сохранить"
     void Button5Click();    // "Печать отчета"
+    void ButtonBankImportClick();   // "Загрузить выписку"
     void DBEdit1Click();    // date: calendar
     void DBEdit3Click();    // sum: calculator
     void undoDeletion();    // Ctrl+Z

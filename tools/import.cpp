@@ -1,5 +1,8 @@
 // vi23-import: brings data from other files into the program's database, one subcommand per source.
+#include "data/BankImport.h"
+#include "data/Database.h"
 #include "data/Error.h"
+#include "data/RuFormat.h"
 #include "import/JetImport.h"
 
 #include <QCoreApplication>
@@ -37,6 +40,34 @@ int importJet(const QStringList& args, Streams io)
     return 0;
 }
 
+// Reads a statement into kn.mdb in the working folder, listing first what is added and skipped and why.
+int importBank(const QStringList& args, Streams io)
+{
+    QStringList rest = args;
+    const bool checkOnly = rest.removeAll(QStringLiteral("--check")) > 0;
+    if (rest.size() != 1 || rest[0].startsWith(u'-'))
+        return 2;
+    auto db = vi23::Database::open(QStringLiteral("kn.mdb"));
+    const vi23::ImportPlan plan = vi23::planImportFile(*db, rest[0]);
+    io.out << "Кодировка файла: " << plan.encoding << "\n";
+    for (const vi23::ImportLine& line : plan.lines) {
+        io.out << (line.add ? "+ " : "- ") << vi23::ru::formatDate(line.date) << " № " << line.number << " "
+               << line.sum.toFixed(2) << " " << (line.incoming ? "поступление" : "списание");
+        if (!line.counterparty.isEmpty())
+            io.out << " " << line.counterparty << (line.newCounterparty ? " (новый контрагент)" : "");
+        if (line.add)
+            io.out << " — " << (line.operation.isEmpty() ? QStringLiteral("без операции") : line.operation);
+        if (!line.reason.isEmpty())
+            io.out << ": " << line.reason;
+        io.out << "\n";
+    }
+    const int added = checkOnly ? 0 : vi23::applyImport(*db, plan);
+    io.out << (checkOnly ? "Проверка, ничего не записано. К добавлению: " : "Добавлено строк журнала: ")
+           << (checkOnly ? plan.added() : added) << ", пропущено: " << plan.skipped()
+           << ", новых контрагентов: " << plan.counterparties.size() << "\n";
+    return 0;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -49,6 +80,12 @@ const Command kCommands[] = {
             "  в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
             "  старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
      importJet},
+    {"bank", "vi23-import bank ФАЙЛ [--check]\n"
+             "  Загружает выписку банка (формат 1CClientBankExchange, Windows-1251, DOS или UTF-8) в журнал\n"
+             "  базы kn.mdb в рабочей папке: каждый платёж становится строкой \"ПП\"; новые контрагенты\n"
+             "  добавляются в список; уже загруженные платежи и переводы между своими счетами пропускаются.\n"
+             "  Всё записывается одной транзакцией. С --check только показывает, что было бы добавлено.\n",
+     importBank},
 };
 
 void printUsage(QTextStream& err)

@@ -1,0 +1,133 @@
+#include "BankImportDialog.h"
+
+#include "data/Error.h"
+#include "data/RuFormat.h"
+#include "data/Upgrade.h"
+#include "ui/DataSource.h"
+#include "ui/Messages.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vi23 {
+
+namespace {
+
+const QString kFolderSetting = QStringLiteral("Папка выписок");
+
+QString moneyText(Money sum)
+{
+    // Thousands apart as on paper: "15 000,00".
+    QString text = sum.toFixed(2);
+    const qsizetype comma = text.indexOf(u',');
+    for (qsizetype at = comma - 3; at > (text.startsWith(u'-') ? 1 : 0); at -= 3)
+        text.insert(at, u'\u00A0');
+    return text;
+}
+
+} // namespace
+
+BankImportDialog::BankImportDialog(ui::MainContext& context, ImportPlan plan, QWidget* parent)
+    : QDialog(parent), context_(context), plan_(std::move(plan))
+{
+    setObjectName(QStringLiteral("BankImportDialog"));
+    setWindowTitle(QStringLiteral("Загрузка выписки из банка"));
+    auto* layout = new QVBoxLayout(this);
+
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("Summary"));
+    summary_->setWordWrap(true);
+    summary_->setText(QStringLiteral("Будет добавлено строк журнала: %1, пропущено документов: %2, новых контрагентов: %3. "
+                                     "Кодировка файла: %4.")
+                          .arg(plan_.added())
+                          .arg(plan_.skipped())
+                          .arg(plan_.counterparties.size())
+                          .arg(plan_.encoding));
+    layout->addWidget(summary_);
+
+    const QStringList titles = {QStringLiteral("Действие"), QStringLiteral("Дата"), QStringLiteral("Номер"),
+                                QStringLiteral("Сумма"), QStringLiteral("Движение"), QStringLiteral("Контрагент"),
+                                QStringLiteral("Операция"), QStringLiteral("Примечание"), QStringLiteral("Строка файла")};
+    table_ = new QTableWidget(int(plan_.lines.size()), int(titles.size()), this);
+    table_->setObjectName(QStringLiteral("Lines"));
+    table_->setHorizontalHeaderLabels(titles);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    for (int row = 0; row < int(plan_.lines.size()); ++row) {
+        const ImportLine& line = plan_.lines[size_t(row)];
+        QString remark = line.reason;
+        if (line.newCounterparty)
+            remark = remark.isEmpty() ? QStringLiteral("новый контрагент") : QStringLiteral("новый контрагент; ") + remark;
+        const QStringList cells = {line.add ? QStringLiteral("Добавить") : QStringLiteral("Пропустить"),
+                                   ru::formatDate(line.date), line.number, moneyText(line.sum),
+                                   line.incoming ? QStringLiteral("Поступление") : QStringLiteral("Списание"),
+                                   line.counterparty, line.operation, remark, QString::number(line.line)};
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            if (column == 3)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (!line.add)
+                item->setForeground(Qt::darkGray);
+            table_->setItem(row, column, item);
+        }
+    }
+    table_->resizeColumnsToContents();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    load_ = buttons->addButton(QStringLiteral("Загрузить"), QDialogButtonBox::AcceptRole);
+    load_->setObjectName(QStringLiteral("Load"));
+    load_->setEnabled(plan_.added() > 0);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    connect(load_, &QPushButton::clicked, this, &BankImportDialog::loadClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(1000, 480);
+}
+
+void BankImportDialog::loadClick()
+{
+    ui::runGuarded(this, [this] {
+        added_ = applyImport(context_.store.database(), plan_);
+        // The journal and the counterparty list show what was stored.
+        context_.jur.dataSet().refresh();
+        context_.k.dataSet().refresh();
+        accept();
+    });
+}
+
+int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QString& path)
+{
+    for (ui::DataSource* source : {&context.jur, &context.k}) {
+        if (source->dataSet().isEditing())
+            throw UserError(QStringLiteral("Сначала сохраните строку, которая сейчас изменяется в журнале или в "
+                                           "списке контрагентов"));
+    }
+    ImportPlan plan = planImportFile(context.store.database(), path);
+    BankImportDialog dialog(context, std::move(plan), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
+    writeSetting(context.store.database(), kFolderSetting, QFileInfo(path).absolutePath());
+    ui::showInformation(parent, QStringLiteral("Выписка загружена: добавлено строк журнала %1").arg(dialog.added()));
+    return dialog.added();
+}
+
+void importBankStatement(ui::MainContext& context, QWidget* parent)
+{
+    const QString folder = readSetting(context.store.database(), kFolderSetting);
+    const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Выписка из банка"), folder,
+                                                      QStringLiteral("Выписки банка (*.txt *.TXT);;Все файлы (*)"));
+    if (!path.isEmpty())
+        importBankStatementFile(context, parent, path);
+}
+
+} // namespace vi23

@@ -1,0 +1,42 @@
+#pragma once
+// The preview of a bank statement import: what will be added, what skipped and why. "Загрузить"
+// stores everything in one transaction; "Отмена" stores nothing.
+#include "data/BankImport.h"
+#include "ui/MainContext.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace vi23 {
+
+class BankImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    BankImportDialog(ui::MainContext& context, ImportPlan plan, QWidget* parent = nullptr);
+
+    QTableWidget* table() const { return table_; }
+    QLabel* summary() const { return summary_; }
+    QPushButton* loadButton() const { return load_; }
+    int added() const { return added_; }
+
+public slots:
+    void loadClick();       // "Загрузить"
+
+private:
+    ui::MainContext& context_;
+    ImportPlan plan_;
+    QTableWidget* table_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QPushButton* load_ = nullptr;
+    int added_ = 0;
+};
+
+// "Загрузить выписку" on the journal tab: the file is asked for, read and shown in the preview.
+void importBankStatement(ui::MainContext& context, QWidget* parent);
+// The same for a known file, without asking; returns the rows added.
+int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QString& path);
+
+} // namespace vi23
