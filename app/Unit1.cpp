@@ -81,7 +81,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
@@ -149,7 +149,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     for (const BuiltInTemplates::Problem& problem : templates_.problems())
         ui::reportError(this, problem.message.text, problem.message.caption);
     reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values) {
-        prepareAndPreview(this, form, rows, values, context_->reportFileName);
+        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook);
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values) {
         runReport(name, values);

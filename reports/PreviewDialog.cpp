@@ -32,6 +32,7 @@ constexpr double kScreenDpi = 96.0;   // logical dots per inch at 100 %
 
 const QString kReportFilter = QStringLiteral("Подготовленный отчет (*.vrp)");
 const QString kPdfFilter = QStringLiteral("Документ PDF (*.pdf)");
+const QString kWorkbookFilter = QStringLiteral("Книга Excel (*.xlsx)");
 
 struct ZoomEntry {
     const char* text;
@@ -374,6 +375,12 @@ void PreviewDialog::saveFile(const QString& fileName)
         exportPdf(report_, fileName);
         return;
     }
+    if (fileName.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
+        if (!workbookWriter_)
+            throw UserError(QStringLiteral("Этот отчет не сохраняется в книгу Excel"));
+        workbookWriter_(fileName);
+        return;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(savePreparedReport(report_)) < 0
         || !file.flush())
@@ -409,11 +416,16 @@ void PreviewDialog::onSave()
 {
     const QString proposed = suggestedName_.isEmpty() ? report_.templateName : suggestedName_;
     QString filter = proposed.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? kPdfFilter : kReportFilter;
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), proposed,
-                                                      kReportFilter + QStringLiteral(";;") + kPdfFilter, &filter);
+    QString filters = kReportFilter + QStringLiteral(";;") + kPdfFilter;
+    if (workbookWriter_)
+        filters += QStringLiteral(";;") + kWorkbookFilter;
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), proposed, filters, &filter);
     if (name.isEmpty())
         return;
-    const QString target = savedFileName(name, filter == kPdfFilter);
+    const bool workbook = workbookWriter_ && (filter == kWorkbookFilter || name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive));
+    const QString target = !workbook ? savedFileName(name, filter == kPdfFilter)
+                           : name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ? name
+                                                                                          : name + QStringLiteral(".xlsx");
     guarded([&] { saveFile(target); });
 }
 

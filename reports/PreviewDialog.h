@@ -77,7 +77,10 @@ public:
     // What a chosen name becomes: a name that ends in .pdf or .vrp stays, any other gets the filter's suffix.
     static QString savedFileName(const QString& chosen, bool pdfFilter);
     void openFile(const QString& fileName);
-    void saveFile(const QString& fileName);   // .pdf writes a PDF, anything else our own format
+    void saveFile(const QString& fileName);   // .pdf writes a PDF, .xlsx the workbook, anything else our own format
+    // Writes the report's table as a workbook; when set, "Сохранить" offers .xlsx too.
+    using WorkbookWriter = std::function<void(const QString& fileName)>;
+    void setWorkbookWriter(WorkbookWriter writer) { workbookWriter_ = std::move(writer); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -97,6 +100,7 @@ private:
     void showCurrentHit();
 
     PreparedReport report_;
+    WorkbookWriter workbookWriter_;
     QToolBar* toolBar_ = nullptr;
     QToolButton* zoomButton_ = nullptr;
     QAction* printAction_ = nullptr;

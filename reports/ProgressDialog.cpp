@@ -56,7 +56,8 @@ PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowS
 }
 
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                       const GetValueCallback& getValue, const QString& fileName)
+                       const GetValueCallback& getValue, const QString& fileName,
+                       const std::function<void(const QString& fileName)>& workbookWriter)
 {
     PreparedReport prepared;
     try {
@@ -66,6 +67,7 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
     }
     PreviewDialog preview(std::move(prepared), parent);
     preview.setSuggestedFileName(fileName);
+    preview.setWorkbookWriter(workbookWriter);
     preview.exec();
 }
 

@@ -1,6 +1,7 @@
 // vi23-print: prints a document or a book of kn.mdb without the window, to the default printer, to
-// PDF or as the layout dump, and writes a data set's rows as CSV for a spreadsheet.
+// PDF or as the layout dump, and writes a book or a data set's rows as CSV or an .xlsx workbook.
 #include "books/BookPrinting.h"
+#include "books/BookSheets.h"
 #include "data/DataStore.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,10 +31,11 @@ using vi23::UserError;
 const char kUsage[] =
     "Использование:\n"
     "  vi23-print document КЛЮЧ [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
-    "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
-    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ]\n"
+    "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
+    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--xlsx ФАЙЛ]\n"
     "Работает с kn.mdb в текущей папке. Без --pdf и --layout печатает на принтере по умолчанию;\n"
-    "--layout - пишет раскладку страниц в стандартный вывод.\n";
+    "--layout - пишет раскладку страниц в стандартный вывод; --xlsx - сохраняет таблицу в книгу Excel.\n"
+    "rows без --xlsx пишет CSV в стандартный вывод.\n";
 
 // A command line that does not fit the usage: exit status 2.
 class UsageError : public UserError {
@@ -46,6 +49,7 @@ struct Options {
     QString layout;
     QString from;
     QString to;
+    QString xlsx;
     std::optional<QString> filter;
 };
 
@@ -63,6 +67,8 @@ Options parseOptions(const QStringList& args)
             target = &o.from;
         else if (a == u"--to")
             target = &o.to;
+        else if (a == u"--xlsx")
+            target = &o.xlsx;
         else if (a == u"--filter") {
             if (i + 1 >= args.size())
                 throw UsageError(QStringLiteral("После --filter нужен текст фильтра"));
@@ -78,8 +84,8 @@ Options parseOptions(const QStringList& args)
             throw UsageError(QStringLiteral("После %1 нужно значение").arg(a));
         *target = args[++i];
     }
-    if (!o.pdf.isEmpty() && !o.layout.isEmpty())
-        throw UsageError(QStringLiteral("Укажите либо --pdf, либо --layout, но не оба"));
+    if (int(!o.pdf.isEmpty()) + int(!o.layout.isEmpty()) + int(!o.xlsx.isEmpty()) > 1)
+        throw UsageError(QStringLiteral("Укажите только одно из --pdf, --layout, --xlsx"));
     return o;
 }
 
@@ -126,7 +132,7 @@ int printDocument(const Options& o, QTextStream& out)
 {
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите ключ документа: vi23-print document КЛЮЧ"));
-    if (o.filter || !o.from.isEmpty() || !o.to.isEmpty())
+    if (o.filter || !o.from.isEmpty() || !o.to.isEmpty() || !o.xlsx.isEmpty())
         throw UsageError(QStringLiteral("К document подходят только --pdf и --layout"));
     const std::optional<long long> key = vi23::ru::tryParseInteger(o.positional[1]);
     if (!key)
@@ -173,6 +179,13 @@ QDate periodDate(const QString& text, const char* option)
     return *date;
 }
 
+void writeSheet(vi23::DataStore& store, const QString& path, const vi23::Sheet& sheet)
+{
+    if (QFileInfo(path).absoluteFilePath() == QFileInfo(store.database().path()).absoluteFilePath())
+        throw UserError(QStringLiteral("Файл %1 — открытая база данных; выберите другое имя").arg(path));
+    vi23::writeWorkbook(path, sheet);
+}
+
 int printBook(const Options& o)
 {
     if (o.positional.size() != 2)
@@ -193,6 +206,10 @@ int printBook(const Options& o)
     }
 
     vi23::DataStore store(QStringLiteral("kn.mdb"));
+    if (!o.xlsx.isEmpty()) {
+        vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
+        return 0;
+    }
     vi23::setPeriodFilter(store, from, to);
     if (cashBook)
         vi23::rebuildCashBook(store);
@@ -226,6 +243,10 @@ int printRows(const Options& o, QTextStream& out)
     if (o.filter) {
         rows->setFiltered(true);
         rows->setFilter(*o.filter);
+    }
+    if (!o.xlsx.isEmpty()) {
+        writeSheet(store, o.xlsx, vi23::dataSetSheet(*rows));
+        return 0;
     }
     QStringList cells;
     for (const vi23::FieldDef& field : rows->fields())
@@ -264,7 +285,7 @@ int main(int argc, char* argv[])
             return printBook(o);
         if (command == u"rows") {
             if (!o.pdf.isEmpty() || !o.layout.isEmpty() || !o.from.isEmpty() || !o.to.isEmpty())
-                throw UsageError(QStringLiteral("rows пишет только CSV: ключи --pdf, --layout, --from, --to не подходят"));
+                throw UsageError(QStringLiteral("rows пишет CSV или --xlsx: ключи --pdf, --layout, --from, --to не подходят"));
             return printRows(o, out);
         }
         err << kUsage;

@@ -50,6 +50,8 @@ struct MainContext {
     std::function<void(const QString& templateName, const ValueLookup& values)> runReport;
     // The file name the preview's "Сохранить" proposes for the report run next.
     QString reportFileName;
+    // While a book is shown: writes its table as an .xlsx workbook for the preview's "Сохранить".
+    std::function<void(const QString& fileName)> saveWorkbook;
 };
 
 // A file name from a report's own words: characters no file name may hold become "_".

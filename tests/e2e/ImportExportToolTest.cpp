@@ -1,0 +1,260 @@
+// vi23-import bank and vi23-print --xlsx from a script: a statement into the journal and the books,
+// and the books and lists out as workbooks read back from their sheet XML.
+#include "data/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace vi23::e2e {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome run(const QString& program, const QStringList& args, const QString& dir)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(environment);
+    p.start(program, args);
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+        return {};
+    }
+    Outcome r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// One cell of a sheet as stored: its type attribute, style, value or shared string, formula.
+struct Cell {
+    QString type;
+    QString style;
+    QString value;
+    QString formula;
+};
+
+struct SheetXml {
+    std::map<QString, Cell> cells;
+    QString xml;
+};
+
+QByteArray unzipMember(const QString& file, const QString& member)
+{
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    if (unzip.isEmpty()) {
+        ADD_FAILURE() << "unzip is not installed";
+        return {};
+    }
+    QProcess p;
+    p.start(unzip, {QStringLiteral("-p"), file, member});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 0) << member.toStdString();
+    return p.readAllStandardOutput();
+}
+
+SheetXml readSheet(const QString& file)
+{
+    QStringList shared;
+    QXmlStreamReader strings(unzipMember(file, QStringLiteral("xl/sharedStrings.xml")));
+    while (!strings.atEnd()) {
+        if (strings.readNext() == QXmlStreamReader::StartElement && strings.name() == u"t")
+            shared << strings.readElementText();
+    }
+    SheetXml sheet;
+    const QByteArray xml = unzipMember(file, QStringLiteral("xl/worksheets/sheet1.xml"));
+    sheet.xml = QString::fromUtf8(xml);
+    QXmlStreamReader reader(xml);
+    QString ref;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement())
+            continue;
+        if (reader.name() == u"c") {
+            ref = reader.attributes().value(QLatin1String("r")).toString();
+            sheet.cells[ref] = {reader.attributes().value(QLatin1String("t")).toString(), reader.attributes().value(QLatin1String("s")).toString(), {}, {}};
+        } else if (reader.name() == u"v") {
+            Cell& cell = sheet.cells[ref];
+            cell.value = reader.readElementText();
+            if (cell.type == u"s")
+                cell.value = shared.value(cell.value.toInt());
+        } else if (reader.name() == u"f") {
+            sheet.cells[ref].formula = reader.readElementText();
+        }
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return sheet;
+}
+
+class ImportExportTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const Outcome init = run(QStringLiteral(VI23_INIT_EXE), {QStringLiteral("kn.mdb")}, dir.path());
+        ASSERT_EQ(init.exitCode, 0) << init.err.toStdString();
+        Database::open(dir.filePath(QStringLiteral("kn.mdb")))
+            ->exec(QStringLiteral("UPDATE pr1 SET rs = '40702810900000000001';"
+                                  "INSERT INTO sr (sr, vr) VALUES ('Выручка', 'Приход'), ('Оплата поставщику', 'Расход');"));
+        // Windows-1251 as most banks write it: the text below is Latin-1 safe only in its bytes.
+        QString text = QStringLiteral(
+            "1CClientBankExchange\r\nКодировка=Windows\r\nРасчСчет=40702810900000000001\r\n"
+            "СекцияДокумент=Платежное поручение\r\nНомер=697162\r\nДата=03.03.2026\r\nСумма=15000.00\r\n"
+            "ПлательщикСчет=40702810000000000111\r\nПлательщик1=ООО «Альфа»\r\nПлательщикИНН=7701000001\r\n"
+            "ПолучательСчет=40702810900000000001\r\nДатаПоступило=03.03.2026\r\nКонецДокумента\r\n"
+            "СекцияДокумент=Платежное поручение\r\nНомер=16\r\nДата=04.03.2026\r\nСумма=1200.5\r\n"
+            "ПлательщикСчет=40702810900000000001\r\nПолучательСчет=40702810000000000333\r\n"
+            "Получатель1=ООО Гамма\r\nДатаСписано=04.03.2026\r\nКонецДокумента\r\nКонецФайла\r\n");
+        QFile file(dir.filePath(QStringLiteral("statement.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(encode1251(text));
+    }
+
+    static QByteArray encode1251(const QString& text)
+    {
+        QByteArray out;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 0x80)
+                out.append(char(u));
+            else if (u >= 0x0410 && u <= 0x044F)
+                out.append(char(0xC0 + (u - 0x0410)));
+            else if (u == 0x00AB || u == 0x00BB)
+                out.append(char(u));
+            else
+                ADD_FAILURE() << "no byte for U+" << std::hex << int(u);
+        }
+        return out;
+    }
+
+    Outcome tool(const char* exe, const QStringList& args) { return run(QString::fromUtf8(exe), args, dir.path()); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ImportExportTool, AStatementReachesTheJournalOnceAndTheBookPrintsIt)
+{
+    const Outcome check = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt"), QStringLiteral("--check")});
+    ASSERT_EQ(check.exitCode, 0) << check.err.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("Кодировка файла: Windows-1251")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("+ 03.03.2026 № 697162 15000,00 поступление ООО «Альфа» (новый контрагент) — Выручка")))
+        << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("Проверка, ничего не записано. К добавлению: 2, пропущено: 0, новых контрагентов: 2")));
+
+    const Outcome first = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(QStringLiteral("Добавлено строк журнала: 2, пропущено: 0, новых контрагентов: 2")));
+    const Outcome again = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")});
+    EXPECT_TRUE(again.out.contains(QStringLiteral("- 03.03.2026 № 697162 15000,00 поступление ООО «Альфа»: уже загружен")));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Добавлено строк журнала: 0, пропущено: 2, новых контрагентов: 0")));
+
+    const Outcome layout = tool(VI23_PRINT_EXE, {QStringLiteral("book"), QStringLiteral("Книга расчетов по банку"),
+                                                 QStringLiteral("--from"), QStringLiteral("01.01.2026"), QStringLiteral("--to"),
+                                                 QStringLiteral("31.12.2026"), QStringLiteral("--layout"), QStringLiteral("-")});
+    ASSERT_EQ(layout.exitCode, 0) << layout.err.toStdString();
+    // The form's number column is narrow: the whole number may take two lines of its box.
+    const QString printed = QString(layout.out).remove(QStringLiteral(" \u23CE "));
+    EXPECT_TRUE(printed.contains(QStringLiteral("| 697162\n"))) << layout.out.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("| 15000,00\n")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("| 1200,50\n")));
+
+    QFile broken(dir.filePath(QStringLiteral("broken.txt")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("1CClientBankExchange\r\nСекцияДокумент=x\r\nКонецФайла\r\n");
+    broken.close();
+    const Outcome refused = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("broken.txt")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Выписка не загружена: строка 3:"))) << refused.err.toStdString();
+}
+
+TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAndTotals)
+{
+    ASSERT_EQ(tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")}).exitCode, 0);
+    const Outcome book = tool(VI23_PRINT_EXE, {QStringLiteral("book"), QStringLiteral("Книга расчетов по банку"),
+                                               QStringLiteral("--from"), QStringLiteral("01.01.2026"), QStringLiteral("--to"),
+                                               QStringLiteral("31.12.2026"), QStringLiteral("--xlsx"), QStringLiteral("bank.xlsx")});
+    ASSERT_EQ(book.exitCode, 0) << book.err.toStdString();
+    const SheetXml sheet = readSheet(dir.filePath(QStringLiteral("bank.xlsx")));
+    struct Expect {
+        const char* ref;
+        const char* type;
+        const char16_t* value;
+        const char* formula;
+    };
+    const std::vector<Expect> expected = {
+        {"A1", "s", u"№", ""}, {"B1", "s", u"Дата", ""}, {"C1", "s", u"Номер", ""},
+        {"D1", "s", u"Содержание операции", ""}, {"E1", "s", u"Зачислено", ""}, {"F1", "s", u"Списано", ""},
+        {"A2", "", u"1", ""}, {"B2", "", u"46084", ""}, {"C2", "s", u"697162", ""}, {"D2", "s", u"Выручка", ""},
+        {"E2", "", u"15000", ""}, {"F2", "", u"0", ""},
+        {"B3", "", u"46085", ""}, {"C3", "s", u"16", ""}, {"E3", "", u"0", ""}, {"F3", "", u"1200.5", ""},
+        {"A4", "s", u"Итого", ""}, {"E4", "", u"15000", "SUM(E2:E3)"}, {"F4", "", u"1200.5", "SUM(F2:F3)"},
+        {"G4", "", u"13799.5", "SUM(G2:G3)"},
+    };
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.ref);
+        auto found = sheet.cells.find(QString::fromLatin1(e.ref));
+        ASSERT_NE(found, sheet.cells.end());
+        EXPECT_EQ(found->second.type, QString::fromLatin1(e.type));
+        EXPECT_EQ(found->second.value, QString::fromUtf16(e.value));
+        EXPECT_EQ(found->second.formula, QString::fromLatin1(e.formula));
+    }
+    // Dates and money carry their number formats; the totals are bold; the heading row stays in view.
+    const QString styles = QString::fromUtf8(unzipMember(dir.filePath(QStringLiteral("bank.xlsx")), QStringLiteral("xl/styles.xml")));
+    EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"dd.mm.yyyy\"")));
+    EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"#,##0.00\"")));
+    EXPECT_NE(sheet.cells.at(QStringLiteral("B2")).style, sheet.cells.at(QStringLiteral("E2")).style);
+    EXPECT_NE(sheet.cells.at(QStringLiteral("E4")).style, sheet.cells.at(QStringLiteral("E2")).style);
+    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
+    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<cols>")));
+
+    const Outcome list = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
+                                               QStringLiteral("k.xlsx")});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    const SheetXml k = readSheet(dir.filePath(QStringLiteral("k.xlsx")));
+    EXPECT_EQ(k.cells.at(QStringLiteral("A1")).value, QStringLiteral("Наименование"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("A2")).value, QStringLiteral("ООО «Альфа»"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("E2")).value, QStringLiteral("7701000001"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("E2")).type, QStringLiteral("s"));   // ИНН stays text
+
+    const Outcome toDatabase = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
+                                                     QStringLiteral("kn.mdb")});
+    EXPECT_EQ(toDatabase.exitCode, 1);
+    EXPECT_TRUE(toDatabase.err.contains(QStringLiteral("открытая база данных")));
+
+    // LibreOffice, where installed, reads the workbook and computes the same totals.
+    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (office.isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed; the workbook was checked from its XML only";
+    // Comma-separated, UTF-8, cells as shown.
+    const Outcome converted = run(office, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true"),
+                                           QStringLiteral("--outdir"), dir.path(), dir.filePath(QStringLiteral("bank.xlsx"))},
+                                  dir.path());
+    ASSERT_EQ(converted.exitCode, 0) << converted.err.toStdString();
+    QFile csv(dir.filePath(QStringLiteral("bank.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split(QRegularExpression(QStringLiteral("\\r?\\n")), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("№,Дата,Номер,Содержание операции,Зачислено,Списано,Разница за период"));
+    EXPECT_EQ(lines[1], QStringLiteral("1,03.03.2026,697162,Выручка,\"15,000.00\",0.00,\"15,000.00\""));
+    EXPECT_EQ(lines[2], QStringLiteral("2,04.03.2026,16,Оплата поставщику,0.00,\"1,200.50\",\"-1,200.50\""));
+    EXPECT_EQ(lines[3], QStringLiteral("Итого,,,,\"15,000.00\",\"1,200.50\",\"13,799.50\""));
+}
+
+} // namespace
+} // namespace vi23::e2e
