@@ -84,8 +84,10 @@ Options parseOptions(const QStringList& args)
             throw UsageError(QStringLiteral("После %1 нужно значение").arg(a));
         *target = args[++i];
     }
-    if (int(!o.pdf.isEmpty()) + int(!o.layout.isEmpty()) + int(!o.xlsx.isEmpty()) > 1)
-        throw UsageError(QStringLiteral("Укажите только одно из --pdf, --layout, --xlsx"));
+    if (!o.pdf.isEmpty() && !o.layout.isEmpty())
+        throw UsageError(QStringLiteral("Укажите либо --pdf, либо --layout, но не оба"));
+    if (!o.xlsx.isEmpty() && (!o.pdf.isEmpty() || !o.layout.isEmpty()))
+        throw UsageError(QStringLiteral("--xlsx не сочетается с --pdf и --layout"));
     return o;
 }
 
@@ -285,7 +287,7 @@ int main(int argc, char* argv[])
             return printBook(o);
         if (command == u"rows") {
             if (!o.pdf.isEmpty() || !o.layout.isEmpty() || !o.from.isEmpty() || !o.to.isEmpty())
-                throw UsageError(QStringLiteral("rows пишет CSV или --xlsx: ключи --pdf, --layout, --from, --to не подходят"));
+                throw UsageError(QStringLiteral("rows пишет только CSV или книгу --xlsx: ключи --pdf, --layout, --from, --to не подходят"));
             return printRows(o, out);
         }
         err << kUsage;
