@@ -1,5 +1,6 @@
 #include "BankImportDialog.h"
 
+#include "ImportRulesDialog.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "data/Upgrade.h"
@@ -33,8 +34,8 @@ QString moneyText(Money sum)
 
 } // namespace
 
-BankImportDialog::BankImportDialog(ui::MainContext& context, ImportPlan plan, QWidget* parent)
-    : QDialog(parent), context_(context), plan_(std::move(plan))
+BankImportDialog::BankImportDialog(ui::MainContext& context, BankStatement statement, QWidget* parent)
+    : QDialog(parent), context_(context), statement_(std::move(statement))
 {
     setObjectName(QStringLiteral("BankImportDialog"));
     setWindowTitle(QStringLiteral("Загрузка выписки из банка"));
@@ -43,23 +44,44 @@ BankImportDialog::BankImportDialog(ui::MainContext& context, ImportPlan plan, QW
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("Summary"));
     summary_->setWordWrap(true);
+    layout->addWidget(summary_);
+    const QStringList titles = {QStringLiteral("Действие"), QStringLiteral("Дата"), QStringLiteral("Номер"),
+                                QStringLiteral("Сумма"), QStringLiteral("Движение"), QStringLiteral("Контрагент"),
+                                QStringLiteral("Операция"), QStringLiteral("Примечание"), QStringLiteral("Строка файла")};
+    table_ = new QTableWidget(0, int(titles.size()), this);
+    table_->setObjectName(QStringLiteral("Lines"));
+    table_->setHorizontalHeaderLabels(titles);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    load_ = buttons->addButton(QStringLiteral("Загрузить"), QDialogButtonBox::AcceptRole);
+    load_->setObjectName(QStringLiteral("Load"));
+    QPushButton* rules = buttons->addButton(QStringLiteral("Правила…"), QDialogButtonBox::ActionRole);
+    rules->setObjectName(QStringLiteral("Rules"));
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    connect(load_, &QPushButton::clicked, this, &BankImportDialog::loadClick);
+    connect(rules, &QPushButton::clicked, this, &BankImportDialog::rulesClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(1000, 480);
+    showPlan();
+}
+
+void BankImportDialog::showPlan()
+{
+    plan_ = planImport(context_.store.database(), statement_);
     summary_->setText(QStringLiteral("Будет добавлено строк журнала: %1, пропущено документов: %2, новых контрагентов: %3. "
                                      "Кодировка файла: %4.")
                           .arg(plan_.added())
                           .arg(plan_.skipped())
                           .arg(plan_.counterparties.size())
                           .arg(plan_.encoding));
-    layout->addWidget(summary_);
-
-    const QStringList titles = {QStringLiteral("Действие"), QStringLiteral("Дата"), QStringLiteral("Номер"),
-                                QStringLiteral("Сумма"), QStringLiteral("Движение"), QStringLiteral("Контрагент"),
-                                QStringLiteral("Операция"), QStringLiteral("Примечание"), QStringLiteral("Строка файла")};
-    table_ = new QTableWidget(int(plan_.lines.size()), int(titles.size()), this);
-    table_->setObjectName(QStringLiteral("Lines"));
-    table_->setHorizontalHeaderLabels(titles);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->verticalHeader()->hide();
+    table_->setRowCount(int(plan_.lines.size()));
     for (int row = 0; row < int(plan_.lines.size()); ++row) {
         const ImportLine& line = plan_.lines[size_t(row)];
         QString remark = line.reason;
@@ -79,19 +101,16 @@ BankImportDialog::BankImportDialog(ui::MainContext& context, ImportPlan plan, QW
         }
     }
     table_->resizeColumnsToContents();
-    table_->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(table_);
-
-    auto* buttons = new QDialogButtonBox(this);
-    load_ = buttons->addButton(QStringLiteral("Загрузить"), QDialogButtonBox::AcceptRole);
-    load_->setObjectName(QStringLiteral("Load"));
     load_->setEnabled(plan_.added() > 0);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("Cancel"));
-    connect(load_, &QPushButton::clicked, this, &BankImportDialog::loadClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    resize(1000, 480);
+}
+
+void BankImportDialog::rulesClick()
+{
+    ui::runGuarded(this, [this] {
+        ImportRulesDialog rules(context_.store.database(), this);
+        if (rules.exec() == QDialog::Accepted)
+            showPlan();
+    });
 }
 
 void BankImportDialog::loadClick()
@@ -112,8 +131,7 @@ int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QSt
             throw UserError(QStringLiteral("Сначала сохраните строку, которая сейчас изменяется в журнале или в "
                                            "списке контрагентов"));
     }
-    ImportPlan plan = planImportFile(context.store.database(), path);
-    BankImportDialog dialog(context, std::move(plan), parent);
+    BankImportDialog dialog(context, readBankStatementFile(path), parent);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     writeSetting(context.store.database(), kFolderSetting, QFileInfo(path).absolutePath());

@@ -15,7 +15,7 @@ namespace vi23 {
 class BankImportDialog : public QDialog {
     Q_OBJECT
 public:
-    BankImportDialog(ui::MainContext& context, ImportPlan plan, QWidget* parent = nullptr);
+    BankImportDialog(ui::MainContext& context, BankStatement statement, QWidget* parent = nullptr);
 
     QTableWidget* table() const { return table_; }
     QLabel* summary() const { return summary_; }
@@ -24,9 +24,13 @@ public:
 
 public slots:
     void loadClick();       // "Загрузить"
+    void rulesClick();      // "Правила…": the rules edited, the statement planned again
 
 private:
+    void showPlan();
+
     ui::MainContext& context_;
+    BankStatement statement_;
     ImportPlan plan_;
     QTableWidget* table_ = nullptr;
     QLabel* summary_ = nullptr;

@@ -313,7 +313,7 @@ int applyImport(Database& db, const ImportPlan& plan)
     return added;
 }
 
-ImportPlan planImportFile(Database& db, const QString& path)
+BankStatement readBankStatementFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -321,7 +321,12 @@ ImportPlan planImportFile(Database& db, const QString& path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw UserError(QStringLiteral("Не удалось прочитать файл выписки %1: %2").arg(path, file.errorString()));
-    return planImport(db, parseBankStatement(bytes));
+    return parseBankStatement(bytes);
+}
+
+ImportPlan planImportFile(Database& db, const QString& path)
+{
+    return planImport(db, readBankStatementFile(path));
 }
 
 } // namespace vi23

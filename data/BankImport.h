@@ -47,7 +47,8 @@ ImportPlan planImport(Database& db, const BankStatement& statement);
 // Returns the number of journal rows added.
 int applyImport(Database& db, const ImportPlan& plan);
 
-// The statement file read and planned; the file's errors come as UserError naming the line.
+// The statement file read; the file's errors come as UserError naming the line.
+BankStatement readBankStatementFile(const QString& path);
 ImportPlan planImportFile(Database& db, const QString& path);
 
 } // namespace vi23

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "books/BankImportDialog.h"
+#include "books/ImportRulesDialog.h"
 #include "books/JournalTab.h"
 
 #include <QComboBox>
@@ -147,6 +148,30 @@ TEST_F(BankImportWindow, ThePreviewOfABookCanSaveItAsAWorkbookButNotTheTitlePage
         EXPECT_FALSE(window->context().saveWorkbook);   // only while the book is shown
         EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral(".*.xlsx.*")}, QDir::Hidden | QDir::Files).isEmpty());
     }
+}
+
+TEST_F(BankImportWindow, RulesEditedFromThePreviewChooseTheOperation)
+{
+    window->store().database().exec(QStringLiteral("INSERT INTO sr (sr, vr) VALUES ('Аренда', 'Расход')"));
+    runImport([this](BankImportDialog& dialog) {
+        EXPECT_EQ(dialog.table()->item(1, 6)->text(), QStringLiteral("Оплата поставщику"));
+        QTimer::singleShot(0, [this] {
+            auto* rules = qobject_cast<ImportRulesDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(rules, nullptr);
+            rules->addRule(QStringLiteral("Назначение"), QString(), QStringLiteral("Аренда"));
+            rules->saveClick();
+            EXPECT_EQ(errors, QStringList{QStringLiteral("Правило 1: укажите текст, который нужно искать")});
+            EXPECT_TRUE(rules->isVisible());
+            rules->table()->item(0, 1)->setText(QStringLiteral("гамма"));
+            qobject_cast<QComboBox*>(rules->table()->cellWidget(0, 0))->setCurrentText(QStringLiteral("Контрагент"));
+            rules->saveClick();
+            EXPECT_FALSE(rules->isVisible());
+        });
+        dialog.findChild<QPushButton*>(QStringLiteral("Rules"))->click();
+        EXPECT_EQ(dialog.table()->item(1, 6)->text(), QStringLiteral("Аренда"));
+    });
+    EXPECT_EQ(countRows("import_rules"), 1);
+    EXPECT_EQ(countRows("jur"), 0);
 }
 
 } // namespace
