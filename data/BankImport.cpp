@@ -147,18 +147,22 @@ private:
         if (alreadyImported(line))
             return skip(line, QStringLiteral("уже загружен"));
 
-        if (!findCounterparty(other, line)) {
-            const int width = schemaTable(u"k").fields[0].size;
-            if (other.name.size() > width)
-                return skip(line, QStringLiteral("наименование контрагента длиннее %1 знаков: внесите его в список "
-                                                 "под кратким наименованием с ИНН %2 и загрузите выписку снова")
-                                      .arg(width)
-                                      .arg(other.inn));
+        const bool known = findCounterparty(other, line);
+        const int width = schemaTable(u"k").fields[0].size;
+        if (!known && other.name.size() > width)
+            return skip(line, QStringLiteral("наименование контрагента длиннее %1 знаков: внесите его в список "
+                                             "под кратким наименованием с ИНН %2 и загрузите выписку снова")
+                                  .arg(width)
+                                  .arg(other.inn));
+        // Without an operation the books would not count the row, as the journal tab would not save it.
+        if (!chooseOperation(line, other))
+            return skip(line, QStringLiteral("нет типовой операции вида «%1»: добавьте её и загрузите выписку снова")
+                                  .arg(line.incoming ? kIncome : kExpense));
+        if (!known) {
             plan.counterparties.push_back({other.name, other.inn, unnText(other), bankText(other)});
             created_.push_back({other.name, innOf(other.inn)});
             line.newCounterparty = true;
         }
-        chooseOperation(line, other);
         seen_ << key;
         line.add = true;
         return line;
@@ -209,7 +213,7 @@ private:
 
     // The first rule that matches and names an operation of the payment's kind; else the first
     // operation of that kind. A rule never books money in as an expense or out as income.
-    void chooseOperation(ImportLine& line, const PaymentParty& other)
+    bool chooseOperation(ImportLine& line, const PaymentParty& other)
     {
         const QString wanted = line.incoming ? kIncome : kExpense;
         auto kindOf = [this](const QString& text) -> std::optional<QString> {
@@ -229,20 +233,20 @@ private:
                 matches = line.counterparty.contains(rule.pattern, Qt::CaseInsensitive) ||
                           other.name.contains(rule.pattern, Qt::CaseInsensitive) || (!other.inn.isEmpty() && other.inn == rule.pattern);
             std::optional<QString> kind = matches ? kindOf(rule.operation) : std::nullopt;
-            if (kind && sameText(*kind, wanted)) {
+            if (kind && sameText(kind->trimmed(), wanted)) {
                 line.operation = rule.operation;
-                line.kind = *kind;
-                return;
+                line.kind = wanted;
+                return true;
             }
         }
         for (const Operation& op : operations_) {
-            if (sameText(op.kind, wanted)) {
+            if (sameText(op.kind.trimmed(), wanted)) {
                 line.operation = op.text;
-                line.kind = op.kind;
-                return;
+                line.kind = wanted;
+                return true;
             }
         }
-        line.reason = QStringLiteral("нет типовой операции вида «%1»: строка не войдёт в книги").arg(wanted);
+        return false;
     }
 
     Database& db_;

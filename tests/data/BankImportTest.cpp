@@ -326,3 +326,18 @@ TEST_F(BankImport, AFailureInTheMiddleStoresNothing)
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT count(*) FROM k")), QStringList{QStringLiteral("2")});
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT count(*) FROM bank_imports")), QStringList{QStringLiteral("0")});
 }
+
+TEST_F(BankImport, APaymentWithoutAnOperationOfItsKindIsSkippedAndAddsNoCounterparty)
+{
+    Database& db = store->database();
+    db.exec(QStringLiteral("DELETE FROM sr WHERE vr = 'Расход'; UPDATE sr SET vr = ' приход ' WHERE sr = 'Прочий доход'"));
+    ImportPlan plan = planImport(db, parseBankStatement(statementBytes()));
+    QStringList decided;
+    for (const ImportLine& l : plan.lines)
+        decided << QStringLiteral("%1 %2 %3 %4").arg(l.number, l.add ? u"+" : u"-", l.operation, l.kind);
+    EXPECT_EQ(decided[0], QStringLiteral("697162 + Оплата от покупателя Приход"));
+    EXPECT_EQ(decided[1], QStringLiteral("15 -  "));
+    EXPECT_EQ(decided[4], QStringLiteral("44 + Прочий доход Приход"));   // the kind as the journal keeps it
+    EXPECT_EQ(plan.lines[1].reason, QStringLiteral("нет типовой операции вида «Расход»: добавьте её и загрузите выписку снова"));
+    EXPECT_TRUE(plan.counterparties.empty());
+}
