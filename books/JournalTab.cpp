@@ -249,7 +249,7 @@ void JournalTab::Button5Click()
             ~Workbook() { context.saveWorkbook = nullptr; }
         } workbook{context_};
         if (kind != reportKinds().back())
-            context_.saveWorkbook = [this, kind, from, to = dtp2_->date()](const QString& fileName) {
+            context_.saveWorkbook = [this, kind, from, to](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to);
             };
         if (!templateName.isEmpty() && context_.runReport)
