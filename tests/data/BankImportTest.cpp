@@ -330,7 +330,7 @@ TEST_F(BankImport, AFailureInTheMiddleStoresNothing)
 TEST_F(BankImport, APaymentWithoutAnOperationOfItsKindIsSkippedAndAddsNoCounterparty)
 {
     Database& db = store->database();
-    db.exec(QStringLiteral("DELETE FROM sr WHERE vr = 'Расход'; UPDATE sr SET vr = ' приход ' WHERE sr = 'Прочий доход'"));
+    db.exec(QStringLiteral("DELETE FROM sr WHERE vr = 'Расход'; UPDATE sr SET vr = 'приход' WHERE sr = 'Прочий доход'"));
     ImportPlan plan = planImport(db, parseBankStatement(statementBytes()));
     QStringList decided;
     for (const ImportLine& l : plan.lines)
