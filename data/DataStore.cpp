@@ -21,12 +21,9 @@ constexpr Link kLinks[] = {
 
 // The tables and the print query open with the main window. The book queries open when a book
 // needs them; the counterparty book and the cash orders too, since both are read afresh before
-// every use and reading them at start would only delay the window. The print log is only ever
-// appended to, and may hold hundreds of thousands of rows: it is not read at all.
+// every use and reading them at start would only delay the window.
 bool opensAtStart(const QString& name)
 {
-    if (name == u"ADOTable_z")
-        return false;
     return !name.startsWith(u"ADOQuery") || name == u"ADOQuery_bl";
 }
 

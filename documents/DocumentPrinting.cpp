@@ -93,10 +93,9 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
         print.open();
         unit.commit();
     }
+    // tov is small; the print log may hold hundreds of thousands of rows and is not re-read to
+    // print one document (its data set shows the rows read when it was opened).
     lines.refresh();
-    // The log is written, never read: its rows are not loaded to print one document.
-    if (log.isOpen())
-        log.close();
 
     state.printTotal = Money();
     state.printVat = Money();
