@@ -198,7 +198,7 @@ TEST_F(PrintData, AmountsBeyondWhatPrintsAreRefusedBeforePrinting)
          u"Строка 2 («Ручка»): итог документа выходит за пределы допустимой суммы"},
         {{{u"Бумага", "1000000", "1000000"}},
          u"Итог документа 1180000000000,00 руб. больше 999 999 999 999,99 руб.: такую сумму нельзя написать прописью"},
-        {{{u"Ручка", "1e17", "1"}}, u"'1e17' is not a valid floating point value"},
+        {{{u"Ручка", "1e17", "1"}}, u"«1e17» — не число"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.error).toStdString());
