@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "data/Backup.h"
+
 #include "Unit2.h"
 #include "books/JournalTab.h"
 #include "calc/Unitcalk.h"
@@ -65,6 +67,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kMakerLine);
+    // A copy of the file before the first change of each day; a failed copy only warns.
+    enableDailyBackups(store_->database(), [this](const QString& message) {
+        ui::reportError(this, message, QStringLiteral("Резервная копия"));
+    });
     setStyleSheet(QStringLiteral("TForm1, QWidget#Form1 { background-color: #c0c0c0; }"));
     QFont controls(QStringLiteral("Arial Narrow"));
     controls.setPixelSize(13);

@@ -1,5 +1,6 @@
 #include "BookPrinting.h"
 
+#include "data/CalendarDates.h"
 #include "data/Database.h"
 #include "data/FilterExpression.h"
 
@@ -87,6 +88,22 @@ int rebuildCashBook(DataStore& store)
     }
     store.dataSet(u"ADOTable_kassa").refresh();
     return rows;
+}
+
+} // namespace vi23
+
+namespace vi23 {
+
+ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to)
+{
+    // Every book reads the journal; one with a date that is no date would disagree with the others.
+    requireCalendarDates(store.database(), u"jur");
+    setPeriodFilter(store, from, to);
+    if (kind == kCashBookKind) {
+        rebuildCashBook(store);
+        return {QStringLiteral("frReport_kas"), {}};
+    }
+    return {bookTemplateFor(kind), [from](const QString& name) { return bookValue(from, name); }};
 }
 
 } // namespace vi23

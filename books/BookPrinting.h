@@ -1,6 +1,7 @@
 #pragma once
 // The data side of the period books and the cash book.
 #include "data/DataStore.h"
+#include "ui/MainContext.h"
 
 #include <QDate>
 #include <QString>
@@ -26,5 +27,9 @@ std::optional<Value> bookValue(QDate periodStart, const QString& name);
 // receipts, payments and balance kept in double precision and stored as money (halves to even).
 // One unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
 int rebuildCashBook(DataStore& store);
+
+// "Печать отчета" of a report kind, for the window and vi23-print alike: the period filter, the cash
+// book rebuilt for its kind, and the form with its values; an empty template name for any other text.
+ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to);
 
 } // namespace vi23

@@ -236,13 +236,11 @@ void JournalTab::Button5Click()
         const QString kind = reportKind_->currentText();
         const QDate from = dtp1_->date();
         const QDate to = dtp2_->date();
-        setPeriodFilter(context_.store, from, to);
         // "Кассовая книга 2026" for a whole year, else the period's two dates.
         const bool wholeYear = from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31);
         context_.reportFileName = ui::reportFileName(
             wholeYear ? QStringLiteral("%1 %2").arg(kind).arg(from.year())
                       : QStringLiteral("%1 %2–%3").arg(kind, ru::formatDate(from), ru::formatDate(to)));
-        const QString templateName = bookTemplateFor(kind);
         // The preview may save the book as a workbook while it is shown.
         struct Workbook {
             ui::MainContext& context;
@@ -252,13 +250,9 @@ void JournalTab::Button5Click()
             context_.saveWorkbook = [this, kind, from, to](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to);
             };
-        if (!templateName.isEmpty() && context_.runReport)
-            context_.runReport(templateName, [from](const QString& name) { return bookValue(from, name); });
-        if (kind == kCashBookKind) {
-            rebuildCashBook(context_.store);
-            if (context_.runReport)
-                context_.runReport(QStringLiteral("frReport_kas"), {});
-        }
+        const ui::PrintRequest request = printBook(context_.store, kind, from, to);
+        if (!request.templateName.isEmpty() && context_.runReport)
+            context_.runReport(request.templateName, request.values);
     });
 }
 

@@ -453,6 +453,7 @@ void DataSet::storeInsert(Row& row, bool withCounter)
         marks << QStringLiteral("?");
         fieldIndexes.push_back(int(i));
     }
+    db_.beforeChange();
     Statement statement = db_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                           .arg(quoteIdentifier(table_->name), names.join(u','), marks.join(u',')));
     for (size_t i = 0; i < fieldIndexes.size(); ++i)
@@ -478,6 +479,7 @@ void DataSet::storeUpdate(Row& row)
         return;
     // The row is found by its rowid and by the values it had when read, so another program's
     // change to the same fields is not overwritten unseen.
+    db_.beforeChange();
     Statement statement = db_.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
                                           .arg(quoteIdentifier(table_->name), assignments.join(u','),
                                                checks.join(QStringLiteral(" AND "))));
@@ -525,6 +527,7 @@ void DataSet::remove()
     if (visible_.empty())
         throw UserError(kEmpty);
     Row& row = currentRow();
+    db_.beforeChange();
     Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table_->name)));
     statement.bind(1, std::int64_t(row.rowid));
     statement.run();
@@ -617,7 +620,7 @@ Value DataSet::convert(int field, const Value& value) const
         QString text = value.toText();
         if (text.size() > def.size)
             throw UserError(QStringLiteral("Текст «%1» длиннее %3 знаков, допустимых в поле «%2»; сократите его")
-                                .arg(text, def.name).arg(def.size));
+                                .arg(ru::quoteForMessage(text), def.name).arg(def.size));
         return text;
     }
     case FieldType::Money:
@@ -646,7 +649,7 @@ Value DataSet::convert(int field, const Value& value) const
         case Value::Kind::Integer: number = double(value.integer()); break;
         case Value::Kind::Real:
         case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
-        default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(value.toText()));
+        default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(ru::quoteForMessage(value.toText())));
         }
         double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
         double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
@@ -664,7 +667,7 @@ Value DataSet::convert(int field, const Value& value) const
     case FieldType::Counter:
         break;
     }
-    throw UserError(QStringLiteral("«%1» не подходит для поля «%2»").arg(value.toText(), def.name));
+    throw UserError(QStringLiteral("«%1» не подходит для поля «%2»").arg(ru::quoteForMessage(value.toText()), def.name));
 }
 
 void DataSet::setValue(int field, const Value& value)

@@ -3,8 +3,12 @@
 #include "RuFormat.h"
 #include "Schema.h"
 #include "Upgrade.h"
+#include "SafeOutput.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <unistd.h>
 #include <sqlite3.h>
 
 namespace vi23 {
@@ -77,14 +81,40 @@ int compareNoCase(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive);
 }
 
+namespace {
+
+// Set while a file is being opened: a lock met then has not cost the user a change.
+thread_local bool opening = false;
+
+struct Opening {
+    Opening() { opening = true; }
+    ~Opening() { opening = false; }
+};
+
+} // namespace
+
 void throwSqliteError(sqlite3* db, int code, const QString& context)
 {
     int primary = code & 0xFF;
     QString detail = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
     QString prefix = context.isEmpty() ? QString() : context + QStringLiteral(": ");
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    const int systemError = db ? sqlite3_system_errno(db) : 0;
+    const QString file = db && sqlite3_db_filename(db, "main") ? fromUtf8(sqlite3_db_filename(db, "main")) : QString();
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString unsaved = opening ? QString() : QStringLiteral("; изменение не сохранено");
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+        if (opening)
+            throw UserError(prefix + QStringLiteral("база данных занята другой программой; повторите позже"));
         throw UserError(prefix + QStringLiteral("база данных занята другой программой; изменение не сохранено, "
                                                 "повторите действие позже"));
+    }
+    if (primary == SQLITE_FULL || systemError == ENOSPC || systemError == EDQUOT)
+        throw UserError(prefix + QStringLiteral("Нет места на диске%1. Освободите место на диске и повторите").arg(unsaved));
+    if (systemError == EFBIG)
+        throw UserError(prefix + QStringLiteral("файл базы данных превысил допустимый размер%1").arg(unsaved));
+    if (systemError == EROFS || ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && !file.isEmpty()
+                                 && ::access(QFile::encodeName(folder).constData(), W_OK) != 0))
+        throw UserError(prefix + QStringLiteral("папка %1 доступна только для чтения%2").arg(folder, unsaved));
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         throw UserError(prefix + QStringLiteral("файл не является базой данных программы или повреждён (%1)").arg(detail));
     if (primary == SQLITE_READONLY)
@@ -178,6 +208,8 @@ Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) 
 Database::~Database()
 {
     sqlite3_close_v2(db_);
+    if (protected_)
+        unprotectFile(path_);
 }
 
 std::unique_ptr<Database> Database::open(const QString& path)
@@ -187,11 +219,14 @@ std::unique_ptr<Database> Database::open(const QString& path)
         throw UserError(QStringLiteral("Не найден файл базы данных %1").arg(info.absoluteFilePath()));
     if (!info.isFile())
         throw UserError(QStringLiteral("%1 не является файлом базы данных").arg(info.absoluteFilePath()));
+    const Opening openingNow;
     sqlite3* handle = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
     if (rc != SQLITE_OK)
         throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(db->path_));
+    protectFile(db->path_);
+    db->protected_ = true;
     try {
         db->configure();
         db->verifySchema();
@@ -209,19 +244,30 @@ std::unique_ptr<Database> Database::create(const QString& path)
     QFileInfo info(path);
     if (info.exists())
         throw UserError(QStringLiteral("Файл %1 уже существует; он не будет перезаписан").arg(info.absoluteFilePath()));
+    const QString absolute = info.absoluteFilePath();
     sqlite3* handle = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX, nullptr);
-    std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
-    if (rc != SQLITE_OK)
-        throwSqliteError(handle, rc, QStringLiteral("Не удалось создать базу данных %1").arg(db->path_));
-    db->configure();
-    Transaction transaction(*db);
-    for (const TableDef& table : schemaTables())
-        db->exec(createTableSql(table));
-    applyUpgradeSteps(*db);
-    db->exec(QStringLiteral("INSERT INTO pr1 DEFAULT VALUES"));
-    transaction.commit();
+    std::unique_ptr<Database> db(new Database(handle, absolute));
+    try {
+        if (rc != SQLITE_OK)
+            throwSqliteError(handle, rc);
+        protectFile(db->path_);
+        db->protected_ = true;
+        db->configure();
+        Transaction transaction(*db);
+        for (const TableDef& table : schemaTables())
+            db->exec(createTableSql(table));
+        applyUpgradeSteps(*db);
+        db->exec(QStringLiteral("INSERT INTO pr1 DEFAULT VALUES"));
+        transaction.commit();
+    } catch (const UserError& e) {
+        // A file that failed half-way (a full disk) is not left behind as an empty database.
+        db.reset();
+        QFile::remove(absolute + QStringLiteral("-journal"));
+        QFile::remove(absolute);
+        throw UserError(QStringLiteral("Не удалось создать базу данных %1: %2").arg(absolute, e.text()));
+    }
     return db;
 }
 
@@ -271,8 +317,20 @@ long long Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(d
 int Database::changes() const { return sqlite3_changes(db_); }
 void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
+void Database::beforeChange()
+{
+    if (!firstChangeOfDay_ || sqlite3_get_autocommit(db_) == 0)
+        return;
+    const QDate today = QDate::currentDate();
+    if (lastChangeDay_ == today)
+        return;
+    lastChangeDay_ = today;
+    firstChangeOfDay_();
+}
+
 Database::Transaction::Transaction(Database& db) : db_(db)
 {
+    db_.beforeChange();
     // IMMEDIATE takes the write lock at once, so a busy file fails before any change is made.
     db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
 }

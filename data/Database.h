@@ -2,7 +2,9 @@
 // The connection to kn.mdb: a thin RAII wrapper over SQLite with the program's case-insensitive collation.
 #include "Value.h"
 
+#include <QDate>
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -57,6 +59,12 @@ public:
     // How long a write waits for another program's lock before it fails.
     void setBusyTimeout(int milliseconds);
 
+    // Runs `hook` before the first change of each day made through this connection (the daily
+    // backup); the hook reports its own failures, the change goes on.
+    void setBeforeFirstChangeOfDay(std::function<void()> hook) { firstChangeOfDay_ = std::move(hook); }
+    // Every change calls this first, outside any open unit of work.
+    void beforeChange();
+
     // A unit of work: committed by commit(), rolled back if destroyed before.
     class Transaction {
     public:
@@ -81,6 +89,9 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
+    bool protected_ = false;   // registered as a file no output may replace
+    std::function<void()> firstChangeOfDay_;
+    QDate lastChangeDay_;
 };
 
 // Raises the store's error for a failed SQLite call, with clear texts for a locked or damaged file.

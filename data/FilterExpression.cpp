@@ -4,6 +4,7 @@
 #include <QStringList>
 #include "RuFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vi23 {
@@ -11,6 +12,10 @@ namespace vi23 {
 namespace {
 
 enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
+
+// Deeper nesting, or a longer chain of And/Or, is refused: parsing, evaluating and freeing the tree
+// recurse once per level, and a text of many thousands of brackets would exhaust the stack.
+constexpr int kMaxDepth = 500;
 
 struct Token {
     enum class Kind { End, Identifier, Text, Number, Date, Operator, LeftParen, RightParen } kind = Kind::End;
@@ -101,7 +106,7 @@ public:
 
     [[noreturn]] void fail(const QString& why) const
     {
-        throw UserError(QStringLiteral("Неверное условие отбора «%1»: %2").arg(text_, why));
+        throw UserError(QStringLiteral("Неверное условие отбора «%1»: %2").arg(ru::quoteForMessage(text_), why));
     }
 
 private:
@@ -135,6 +140,7 @@ struct FilterExpression::Node {
     std::unique_ptr<Node> left, right;
     int field = -1;
     FieldType fieldType = FieldType::Text;
+    int height = 1;
     Op op = Op::Eq;
     Value literal;       // converted to the field's kind
     bool literalIsNull = false;
@@ -193,10 +199,29 @@ private:
     {
         auto node = std::make_unique<Node>();
         node->kind = kind;
+        node->height = 1 + std::max(left->height, right ? right->height : 0);
+        if (node->height > kMaxDepth)
+            tooDeep();
         node->left = std::move(left);
         node->right = std::move(right);
         return node;
     }
+
+    [[noreturn]] void tooDeep() const
+    {
+        lexer_.fail(QStringLiteral("вложенность условий больше %1 уровней").arg(kMaxDepth));
+    }
+
+    // Counts the brackets and Not being parsed, so that the descent itself stops in time.
+    struct Descent {
+        explicit Descent(const Parser& p) : parser(p)
+        {
+            if (++parser.nesting_ > kMaxDepth)
+                parser.tooDeep();
+        }
+        ~Descent() { --parser.nesting_; }
+        const Parser& parser;
+    };
 
     std::unique_ptr<Node> parseOr()
     {
@@ -220,6 +245,7 @@ private:
 
     std::unique_ptr<Node> parseNot()
     {
+        const Descent descent(*this);
         if (isWord("not")) {
             advance();
             return combine(Node::Kind::Not, parseNot(), nullptr);
@@ -275,7 +301,7 @@ private:
             if (fields_[i].name.compare(name, Qt::CaseInsensitive) == 0)
                 return int(i);
         }
-        lexer_.fail(QStringLiteral("нет поля «%1»").arg(name));
+        lexer_.fail(QStringLiteral("нет поля «%1»").arg(ru::quoteForMessage(name)));
     }
 
     Value convertLiteral(const FieldDef& field, const Token& token) const
@@ -287,18 +313,18 @@ private:
         case FieldType::Date:
             if (auto date = ru::tryParseDate(text))
                 return *date;
-            lexer_.fail(QStringLiteral("«%1» не является датой").arg(text));
+            lexer_.fail(QStringLiteral("«%1» не является датой").arg(ru::quoteForMessage(text)));
         case FieldType::Money:
             if (auto money = Money::tryParse(text))
                 return *money;
-            lexer_.fail(QStringLiteral("«%1» не является числом").arg(text));
+            lexer_.fail(QStringLiteral("«%1» не является числом").arg(ru::quoteForMessage(text)));
         case FieldType::Real:
         case FieldType::Counter:
         case FieldType::Short:
         case FieldType::Long:
             if (auto number = ru::tryParseReal(text))
                 return *number;
-            lexer_.fail(QStringLiteral("«%1» не является числом").arg(text));
+            lexer_.fail(QStringLiteral("«%1» не является числом").arg(ru::quoteForMessage(text)));
         }
         return {};
     }
@@ -306,6 +332,7 @@ private:
     Lexer lexer_;
     const std::vector<FieldDef>& fields_;
     Token current_;
+    mutable int nesting_ = 0;
 };
 
 } // namespace

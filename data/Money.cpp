@@ -1,5 +1,6 @@
 #include "Money.h"
 #include "Error.h"
+#include "RuFormat.h"
 
 #include <cfenv>
 #include <cmath>
@@ -29,6 +30,32 @@ std::int64_t powerOfTen(int n)
 
 } // namespace
 
+void Money::throwOutOfRange()
+{
+    throw UserError(QStringLiteral("Сумма выходит за пределы денежного поля: допустимо не более "
+                                   "922 337 203 685 477,5807 по абсолютной величине"));
+}
+
+// A count of ten-thousandths computed in extended precision, rounded once, halves to even.
+Money Money::fromScaled(long double scaled)
+{
+    if (std::isnan(scaled))
+        throw UserError(QStringLiteral("Сумма не является числом"));
+    const int oldMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long double whole = std::nearbyintl(scaled);
+    std::fesetround(oldMode);
+    // 2^63 is exact in long double; anything from it upwards in magnitude does not fit.
+    if (!(std::fabs(whole) < 9223372036854775808.0L))
+        throwOutOfRange();
+    return Money(static_cast<std::int64_t>(whole));
+}
+
+Money Money::times(long double factor) const
+{
+    return fromScaled(static_cast<long double>(units_) * factor);
+}
+
 Money Money::fromDouble(double value)
 {
     return fromExtended(static_cast<long double>(value));
@@ -36,15 +63,7 @@ Money Money::fromDouble(double value)
 
 Money Money::fromExtended(long double value)
 {
-    // Extended precision for the scaling step, then the FPU's round-to-nearest-even.
-    long double scaled = value * kScale;
-    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18L)
-        throw UserError(QStringLiteral("%1 is not a valid money value").arg(double(value), 0, 'g', 15));
-    int oldMode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    long long units = std::llrintl(scaled);
-    std::fesetround(oldMode);
-    return Money(units);
+    return fromScaled(value * kScale);
 }
 
 std::optional<Money> Money::tryParse(QStringView text)
@@ -105,7 +124,7 @@ Money Money::parse(QStringView text)
 {
     if (auto value = tryParse(text))
         return *value;
-    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(ru::quoteForMessage(text)));
 }
 
 QString Money::toString() const

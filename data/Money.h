@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <compare>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace vi23 {
@@ -11,10 +12,21 @@ namespace vi23 {
 class Money {
 public:
     static constexpr std::int64_t kScale = 10000;
+    // The range a money field holds: ±922 337 203 685 477,5807.
+    static constexpr std::int64_t kMaxUnits = std::numeric_limits<std::int64_t>::max();
+    static Money max() { return Money(kMaxUnits); }
+    // Throws the Russian message that a result does not fit the money range.
+    [[noreturn]] static void throwOutOfRange();
 
     constexpr Money() = default;
     static constexpr Money fromUnits(std::int64_t tenThousandths) { return Money(tenThousandths); }
-    static constexpr Money fromRoubles(std::int64_t roubles) { return Money(roubles * kScale); }
+    static constexpr Money fromRoubles(std::int64_t roubles)
+    {
+        std::int64_t units = 0;
+        if (__builtin_mul_overflow(roubles, kScale, &units))
+            throwOutOfRange();
+        return Money(units);
+    }
     // Rounds to the nearest ten-thousandth, an exact half to the even neighbour; throws on NaN or overflow.
     static Money fromDouble(double value);
     // The same for a value computed in extended precision, which is rounded once, not twice.
@@ -34,15 +46,40 @@ public:
     Money rounded(int decimals) const;
     bool isZero() const { return units_ == 0; }
 
-    friend constexpr Money operator+(Money a, Money b) { return Money(a.units_ + b.units_); }
-    friend constexpr Money operator-(Money a, Money b) { return Money(a.units_ - b.units_); }
-    constexpr Money operator-() const { return Money(-units_); }
-    Money& operator+=(Money other) { units_ += other.units_; return *this; }
-    Money& operator-=(Money other) { units_ -= other.units_; return *this; }
+    // value × factor, computed in extended precision and rounded once to ten-thousandths (halves to
+    // even); a result outside the money range is refused.
+    Money times(long double factor) const;
+
+    // Sums, differences and whole multiples are exact and refuse to overflow.
+    friend constexpr Money operator+(Money a, Money b)
+    {
+        std::int64_t units = 0;
+        if (__builtin_add_overflow(a.units_, b.units_, &units))
+            throwOutOfRange();
+        return Money(units);
+    }
+    friend constexpr Money operator-(Money a, Money b)
+    {
+        std::int64_t units = 0;
+        if (__builtin_sub_overflow(a.units_, b.units_, &units))
+            throwOutOfRange();
+        return Money(units);
+    }
+    friend constexpr Money operator*(Money a, std::int64_t n)
+    {
+        std::int64_t units = 0;
+        if (__builtin_mul_overflow(a.units_, n, &units))
+            throwOutOfRange();
+        return Money(units);
+    }
+    constexpr Money operator-() const { return Money() - *this; }
+    Money& operator+=(Money other) { return *this = *this + other; }
+    Money& operator-=(Money other) { return *this = *this - other; }
     friend constexpr auto operator<=>(Money, Money) = default;
 
 private:
     constexpr explicit Money(std::int64_t units) : units_(units) {}
+    static Money fromScaled(long double tenThousandths);
     std::int64_t units_ = 0;
 };
 

@@ -28,6 +28,13 @@ std::optional<int> readNumber(QStringView text, qsizetype& i, int maxDigits, int
 
 } // namespace
 
+QString quoteForMessage(QStringView text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text.toString();
+    return text.left(limit).toString() + QStringLiteral("… (всего %1 знаков)").arg(text.size());
+}
+
 QString formatDate(QDate date)
 {
     if (!date.isValid())
@@ -65,18 +72,33 @@ QDate parseDate(QStringView text)
 {
     if (auto date = tryParseDate(text))
         return *date;
-    throw UserError(QStringLiteral("«%1» — не дата: введите дату в виде дд.мм.гггг").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не дата: введите дату в виде дд.мм.гггг").arg(quoteForMessage(text)));
 }
 
 QString formatReal(double value)
 {
-    if (value == 0)
+    if (value == 0 || !std::isfinite(value))
         return QStringLiteral("0");
+    // 15 significant digits, written out in full: 1e-07 reads "0,0000001", 1e+17 "100000000000000000".
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    QString text = QString::fromLatin1(buffer);
-    text.replace(u'.', u',');
-    return text;
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    QByteArray text(buffer);
+    const qsizetype e = text.indexOf('e');
+    const int exponent = text.mid(e + 1).toInt();
+    QByteArray digits = text.left(e);
+    const bool negative = digits.startsWith('-');
+    digits.replace("-", "").replace(".", "");
+    while (digits.size() > 1 && digits.endsWith('0'))
+        digits.chop(1);
+    QByteArray result;
+    if (exponent < 0) {
+        result = "0," + QByteArray(-exponent - 1, '0') + digits;
+    } else if (digits.size() > exponent + 1) {
+        result = digits.left(exponent + 1) + ',' + digits.mid(exponent + 1);
+    } else {
+        result = digits + QByteArray(exponent + 1 - digits.size(), '0');
+    }
+    return QString::fromLatin1((negative ? "-" : "") + result);
 }
 
 std::optional<double> tryParseReal(QStringView text)
@@ -86,8 +108,9 @@ std::optional<double> tryParseReal(QStringView text)
         return std::nullopt;
     s.replace(u',', u'.');
     QByteArray bytes = s.toLatin1();
+    // No exponent: "1e17" is a typing slip more often than a quantity.
     for (char c : bytes) {
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+'))
             return std::nullopt;
     }
     const char* begin = bytes.constData();
@@ -95,7 +118,7 @@ std::optional<double> tryParseReal(QStringView text)
     if (*begin == '+')
         ++begin;
     double value = 0;
-    auto [ptr, ec] = std::from_chars(begin, end, value);
+    auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::fixed);
     if (ec != std::errc() || ptr != end || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -105,7 +128,7 @@ double parseReal(QStringView text)
 {
     if (auto value = tryParseReal(text))
         return *value;
-    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не число: введите цифры, дробную часть через запятую").arg(quoteForMessage(text)));
 }
 
 std::optional<long long> tryParseInteger(QStringView text)
@@ -128,7 +151,7 @@ long long parseInteger(QStringView text)
 {
     if (auto value = tryParseInteger(text))
         return *value;
-    throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(text.toString()));
+    throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(quoteForMessage(text)));
 }
 
 QString monthShortName(int month)

@@ -7,13 +7,18 @@
 
 namespace vi23::ru {
 
+// A value as messages repeat it: a long text is cut with "…" and its length, so that a
+// 10,000-character mistake does not fill the message box.
+QString quoteForMessage(QStringView text, qsizetype limit = 60);
+
 QString formatDate(QDate date);                 // "05.11.1998"
 std::optional<QDate> tryParseDate(QStringView text);  // d.M.yyyy or d.M.yy
 QDate parseDate(QStringView text);              // throws "«%s» — не дата: …"
 
-// Shortest decimal text with at most 15 significant digits and the comma: 10.15 -> "10,15", 3.0 -> "3".
+// Shortest decimal text with at most 15 significant digits and the comma, never an exponent:
+// 10.15 -> "10,15", 3.0 -> "3", 1e-7 -> "0,0000001".
 QString formatReal(double value);
-std::optional<double> tryParseReal(QStringView text);   // comma or point; exponent allowed
+std::optional<double> tryParseReal(QStringView text);   // comma or point; no exponent
 double parseReal(QStringView text);             // throws "«%s» — не число: …"
 std::optional<long long> tryParseInteger(QStringView text);
 long long parseInteger(QStringView text);       // throws "«%s» — не целое число: …"

@@ -148,7 +148,7 @@ QString createTableSql(const TableDef& table)
             break;
         case FieldType::Date:
             columns << name + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
-                                             "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'))").arg(name);
+                                             "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' AND date(%1, '+0 days') IS %1))").arg(name);
             break;
         case FieldType::Text:
             columns << name + QStringLiteral(" TEXT(%1) CHECK (%2 IS NULL OR length(%2) <= %1)").arg(field.size).arg(name);

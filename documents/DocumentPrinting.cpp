@@ -6,6 +6,8 @@
 #include "data/RuFormat.h"
 #include "reports/Expression.h"
 
+#include <cmath>
+
 
 namespace vi23 {
 
@@ -40,12 +42,32 @@ QString documentTemplateFor(const QString& kind)
     return {};
 }
 
+namespace {
+
+// The largest total the amount in words can name.
+const Money kWordsLimit = Money::fromRoubles(1'000'000'000'000) - Money::fromUnits(1);
+
+// Whole kopecks of a product formed in double precision, refused beyond the money range.
+Money kopecks(double product, int row, const QString& name)
+{
+    const double rounded = roundHalfEven(product);
+    if (!(std::fabs(rounded) < 9.2e16))
+        throw UserError(QStringLiteral("Строка %1 («%2»): количество × цена даёт сумму больше допустимой "
+                                       "(922 337 203 685 477,58 руб.); документ не печатается")
+                            .arg(row)
+                            .arg(ru::quoteForMessage(name)));
+    return Money::fromUnits(static_cast<std::int64_t>(rounded)) * 100;
+}
+
+} // namespace
+
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form)
 {
     Database& db = store.database();
     DataSet& lines = store.dataSet(u"ADOTable_tov");
     DataSet& log = store.dataSet(u"ADOTable_z");
     DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+    DataSet& print = store.dataSet(u"ADOQuery_bl");
     const long long key = ru::parseInteger(form.key);
     {
         Database::Transaction unit(db);
@@ -64,30 +86,70 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
             line.bind(4, Money::fromDouble(ru::parseReal(form.prices[i])));
             line.run();
         }
+        // The print reads its lines while it still holds the write lock: another print (another
+        // window, vi23-print) may empty tov the moment this unit ends.
+        print.close();
+        print.setFilter(QStringLiteral("k=%1").arg(key));
+        print.open();
         unit.commit();
     }
+    // tov is small; the print log may hold hundreds of thousands of rows and is not re-read to
+    // print one document (its data set shows the rows read when it was opened).
     lines.refresh();
-    log.refresh();
 
-    DataSet& print = store.dataSet(u"ADOQuery_bl");
-    print.close();
-    print.setFilter(QStringLiteral("k=%1").arg(key));
-    print.open();
     state.printTotal = Money();
     state.printVat = Money();
+    Money total;
+    Money vatTotal;
+    int row = 0;
     for (print.first(); !print.eof(); print.next()) {
+        ++row;
         // The products and their rounding are the printed forms' own (round(kol*cen*nds) and
         // round(kol*cen*100), halves to even at 15 significant digits), so the amount in words
         // always agrees with the VAT and net totals printed beside it.
         const double q = print.real(u"kol");
         const double p = print.money(u"cen").toDouble();
         const double r = print.real(u"nds");
-        const Money vat = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * r)) * 100);
-        const Money amount = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * 100)) * 100);
-        state.printVat += vat;
-        state.printTotal += amount + vat;
+        const QString name = print.text(u"naz");
+        const Money vat = kopecks(q * p * r, row, name);
+        const Money amount = kopecks(q * p * 100, row, name);
+        try {
+            vatTotal += vat;
+            total += amount + vat;
+        } catch (const UserError&) {
+            throw UserError(QStringLiteral("Строка %1 («%2»): итог документа выходит за пределы допустимой суммы "
+                                           "(922 337 203 685 477,58 руб.); документ не печатается")
+                                .arg(row)
+                                .arg(ru::quoteForMessage(name)));
+        }
     }
+    if (total > kWordsLimit || -total > kWordsLimit)
+        throw UserError(QStringLiteral("Итог документа %1 руб. больше 999 999 999 999,99 руб.: такую сумму нельзя "
+                                       "написать прописью; документ не печатается")
+                            .arg(total.toFixed(2)));
+    state.printTotal = total;
+    state.printVat = vatTotal;
     print.first();
+}
+
+ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form)
+{
+    preparePrintData(store, state, form);
+    const ui::MainState* totals = &state;
+    return {documentTemplateFor(form.kind),
+            [totals](const QString& name) { return frReport_shGetValue(*totals, name); }};
+}
+
+DocumentForm storedDocument(DataStore& store, long long key)
+{
+    DataSet& documents = store.jur1();
+    if (!documents.isOpen())
+        documents.open();
+    for (documents.first(); !documents.eof(); documents.next()) {
+        if (!documents.isNull(u"k") && documents.integer(u"k") == key)
+            return documentFormFromRecord(documents);
+    }
+    throw UserError(QStringLiteral("Документа с ключом %1 нет в базе данных").arg(key));
 }
 
 std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name)

@@ -29,10 +29,21 @@ QString documentTemplateFor(const QString& kind);
 
 // Logs the print, refills tov with the form's non-empty lines in line order, re-opens the print
 // query filtered to the document and computes printTotal and printVat: each row's VAT and net
-// amount rounded to whole kopecks (halves to even) as the forms round them, and summed exactly. The log row and the new
-// lines are stored as one unit: a failure part-way (a key or number that does not read) leaves
-// tov and z as they were and throws the conversion error.
+// amount rounded to whole kopecks (halves to even) as the forms round them, and summed exactly.
+// The log row and the new lines are stored, and the print query read, as one unit: a failure
+// part-way (a key or number that does not read) leaves tov and z as they were and throws the
+// conversion error, and another print at the same moment cannot empty this one. A row or total
+// beyond the money range, or a total too large to be written in words, is refused before anything
+// is printed, with a message naming the line and the limit.
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form);
+
+// "Печать" of a document, for the window and vi23-print alike: the print data as above and the form
+// of the document's kind with its values (an empty template name for a kind that prints nothing).
+ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form);
+
+// The stored document with this key, found by its key alone and made the current row of jur1 (the
+// cash receipt order reads it there); throws when there is none.
+DocumentForm storedDocument(DataStore& store, long long key);
 
 // frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); other names unset.
 std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name);

@@ -385,14 +385,12 @@ void DocumentsTab::Button3Click()
             form.quantities[size_t(line)] = quantityBox(line)->text();
             form.prices[size_t(line)] = priceBox(line)->text();
         }
-        preparePrintData(context_.store, context_.state, form);
-        const QString templateName = documentTemplateFor(form.kind);
-        if (templateName.isEmpty() || !context_.runReport)
+        const ui::PrintRequest request = printDocument(context_.store, context_.state, form);
+        if (request.templateName.isEmpty() || !context_.runReport)
             return;
-        const ui::MainState& state = context_.state;
         context_.reportFileName = ui::reportFileName(
             QStringLiteral("%1 %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")));
-        context_.runReport(templateName, [&state](const QString& name) { return frReport_shGetValue(state, name); });
+        context_.runReport(request.templateName, request.values);
     });
 }
 

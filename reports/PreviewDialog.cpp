@@ -1,6 +1,7 @@
 #include "reports/PreviewDialog.h"
 
 #include "data/Error.h"
+#include "data/SafeOutput.h"
 #include "reports/PrintDialog.h"
 #include "reports/ReportRenderer.h"
 
@@ -381,10 +382,7 @@ void PreviewDialog::saveFile(const QString& fileName)
         workbookWriter_(fileName);
         return;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(savePreparedReport(report_)) < 0
-        || !file.flush())
-        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+    writeFileSafely(fileName, savePreparedReport(report_));
 }
 
 void PreviewDialog::guarded(const std::function<void()>& action)

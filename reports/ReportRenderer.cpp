@@ -1,6 +1,7 @@
 #include "reports/ReportRenderer.h"
 
 #include "data/Error.h"
+#include "data/SafeOutput.h"
 #include "reports/TextLayout.h"
 
 #include <QPageLayout>
@@ -127,24 +128,29 @@ QPageLayout layoutFor(const PreparedPage& page)
 
 void exportPdf(const PreparedReport& report, const QString& fileName)
 {
-    QPdfWriter writer(fileName);
-    writer.setResolution(600);
-    writer.setCreator(QStringLiteral("vi23"));
-    writer.setTitle(report.templateName);
-    if (!report.pages.empty())
-        writer.setPageLayout(layoutFor(report.pages.front()));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
-    for (size_t i = 0; i < report.pages.size(); ++i) {
-        if (i > 0) {
-            writer.setPageLayout(layoutFor(report.pages[i]));
-            writer.newPage();
+    // The PDF is complete on the disk, or the target is left as it was.
+    SafeOutputFile file(fileName);
+    {
+        QPdfWriter writer(&file.device());
+        writer.setResolution(600);
+        writer.setCreator(QStringLiteral("vi23"));
+        writer.setTitle(report.templateName);
+        if (!report.pages.empty())
+            writer.setPageLayout(layoutFor(report.pages.front()));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+        for (size_t i = 0; i < report.pages.size(); ++i) {
+            if (i > 0) {
+                writer.setPageLayout(layoutFor(report.pages[i]));
+                writer.newPage();
+            }
+            renderPage(painter, report.pages[i], writer.resolution(), writer.resolution());
         }
-        renderPage(painter, report.pages[i], writer.resolution(), writer.resolution());
+        if (!painter.end())
+            throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
     }
-    if (!painter.end())
-        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
+    file.commit();
 }
 
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)

@@ -2,9 +2,11 @@
 // PDF or as the layout dump, and writes a book or a data set's rows as CSV or an .xlsx workbook.
 #include "books/BookPrinting.h"
 #include "books/BookSheets.h"
+#include "data/Backup.h"
 #include "data/DataStore.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/SafeOutput.h"
 #include "documents/DocumentPrinting.h"
 #include "reports/PreparedReport.h"
 #include "reports/ReportPreparer.h"
@@ -18,11 +20,15 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -32,10 +38,11 @@ const char kUsage[] =
     "Использование:\n"
     "  vi23-print document КЛЮЧ [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
-    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--xlsx ФАЙЛ]\n"
+    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n"
     "Работает с kn.mdb в текущей папке. Без --pdf и --layout печатает на принтере по умолчанию;\n"
-    "--layout - пишет раскладку страниц в стандартный вывод; --xlsx - сохраняет таблицу в книгу Excel.\n"
-    "rows без --xlsx пишет CSV в стандартный вывод.\n";
+    "--layout - пишет раскладку страниц в стандартный вывод, rows без --csv и --xlsx пишет CSV туда же;\n"
+    "--xlsx - сохраняет таблицу в книгу Excel.\n"
+    "Файл записывается целиком или не записывается вовсе; файл открытой базы данных не перезаписывается.\n";
 
 // A command line that does not fit the usage: exit status 2.
 class UsageError : public UserError {
@@ -47,6 +54,7 @@ struct Options {
     QStringList positional;
     QString pdf;
     QString layout;
+    QString csv;
     QString from;
     QString to;
     QString xlsx;
@@ -63,6 +71,8 @@ Options parseOptions(const QStringList& args)
             target = &o.pdf;
         else if (a == u"--layout")
             target = &o.layout;
+        else if (a == u"--csv")
+            target = &o.csv;
         else if (a == u"--from")
             target = &o.from;
         else if (a == u"--to")
@@ -91,6 +101,44 @@ Options parseOptions(const QStringList& args)
     return o;
 }
 
+// The print writes the print log and the scratch tables: the day's first change keeps a copy first.
+void keepDailyBackups(vi23::DataStore& store)
+{
+    vi23::enableDailyBackups(store.database(), [](const QString& message) {
+        QTextStream err(stderr);
+        err << message << "\n";
+    });
+}
+
+// Bytes for the standard output, every write checked: a full disk or a closed pipe is a failure.
+void writeStdout(const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            throw UserError(error == ENOSPC || error == EDQUOT
+                                ? QStringLiteral("Нет места на диске: стандартный вывод записан не полностью")
+                                : QStringLiteral("Не удается записать в стандартный вывод (код ошибки системы %1)").arg(error));
+        }
+        p += n;
+        left -= n;
+    }
+}
+
+// A file, or the standard output for "-".
+void writeOutput(const QString& target, const QByteArray& bytes)
+{
+    if (target == u"-")
+        writeStdout(bytes);
+    else
+        vi23::writeFileSafely(target, bytes);
+}
+
 // Finished pages go to the PDF, to the layout dump or to the default printer.
 void output(const vi23::PreparedReport& report, const Options& o)
 {
@@ -99,12 +147,7 @@ void output(const vi23::PreparedReport& report, const Options& o)
         return;
     }
     if (!o.layout.isEmpty()) {
-        const QByteArray text = vi23::dumpPreparedReport(report).toUtf8();
-        QFile file;
-        const bool opened = o.layout == u"-" ? file.open(stdout, QIODevice::WriteOnly)
-                                             : (file.setFileName(o.layout), file.open(QIODevice::WriteOnly));
-        if (!opened || file.write(text) != text.size() || !file.flush())
-            throw UserError(QStringLiteral("Не удается записать файл %1").arg(o.layout));
+        writeOutput(o.layout, vi23::dumpPreparedReport(report).toUtf8());
         return;
     }
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
@@ -141,32 +184,17 @@ int printDocument(const Options& o, QTextStream& out)
         throw UsageError(QStringLiteral("Ключ документа «%1» не является целым числом").arg(o.positional[1]));
 
     vi23::DataStore store(QStringLiteral("kn.mdb"));
-    vi23::DataSet& documents = store.jur1();
-    if (!documents.isOpen())
-        documents.open();
-    // The cash receipt order reads the current document record itself, so it must stand on it.
-    bool found = false;
-    for (documents.first(); !documents.eof(); documents.next()) {
-        if (!documents.isNull(u"k") && documents.integer(u"k") == *key) {
-            found = true;
-            break;
-        }
-    }
-    if (!found)
-        throw UserError(QStringLiteral("Документа с ключом %1 нет в базе данных").arg(*key));
-
-    const vi23::DocumentForm form = vi23::documentFormFromRecord(documents);
+    keepDailyBackups(store);
+    const vi23::DocumentForm form = vi23::storedDocument(store, *key);
     vi23::ui::MainState state;
-    vi23::preparePrintData(store, state, form);
-    const QString templateName = vi23::documentTemplateFor(form.kind);
-    if (templateName.isEmpty()) {
+    const vi23::ui::PrintRequest request = vi23::printDocument(store, state, form);
+    if (request.templateName.isEmpty()) {
         out << QStringLiteral("Вид документа «%1» не печатается").arg(form.kind) << "\n";
         return 0;
     }
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    const vi23::PreparedReport report = vi23::prepareReport(
-        builtInTemplate(templates, templateName), store,
-        [&state](const QString& name) { return vi23::frReport_shGetValue(state, name); });
+    const vi23::PreparedReport report =
+        vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
     output(report, o);
     return 0;
 }
@@ -197,9 +225,7 @@ int printBook(const Options& o)
     const QString kind = o.positional[1];
     const QDate from = periodDate(o.from, "--from");
     const QDate to = periodDate(o.to, "--to");
-    const bool cashBook = kind == vi23::kCashBookKind;
-    const QString templateName = cashBook ? QStringLiteral("frReport_kas") : vi23::bookTemplateFor(kind);
-    if (templateName.isEmpty()) {
+    if (kind != vi23::kCashBookKind && vi23::bookTemplateFor(kind).isEmpty()) {
         throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «Книга доходов и расходов-месячная», "
                                         "«Книга доходов и расходов-квартальная», «Книга расчетов по банку», "
                                         "«Книга расчетов по кассе», «Кассовая книга», «Сводный отчет по операциям», "
@@ -208,35 +234,41 @@ int printBook(const Options& o)
     }
 
     vi23::DataStore store(QStringLiteral("kn.mdb"));
+    keepDailyBackups(store);
     if (!o.xlsx.isEmpty()) {
         vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
         return 0;
     }
-    vi23::setPeriodFilter(store, from, to);
-    if (cashBook)
-        vi23::rebuildCashBook(store);
+    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    const vi23::PreparedReport report = vi23::prepareReport(
-        builtInTemplate(templates, templateName), store,
-        [from](const QString& name) { return vi23::bookValue(from, name); });
+    const vi23::PreparedReport report =
+        vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
     output(report, o);
     return 0;
 }
 
-QString csvCell(const QString& text)
+// One CSV cell. A text a spreadsheet would run as a formula (=, +, -, @, tab or CR first) gets an
+// apostrophe in front, so it opens as the text it is; numbers, negative sums included, stay numbers.
+QString csvCell(const QString& text, bool number)
 {
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    static const QRegularExpression plainNumber(QStringLiteral("^[+-]?[0-9]+([.,][0-9]+)?$"));
+    QString cell = text;
+    if (!number && !cell.isEmpty() && QStringView(u"=+-@\t\r").contains(cell.front())
+        && !plainNumber.match(cell).hasMatch())
+        cell.prepend(u'\'');
+    if (!cell.contains(u';') && !cell.contains(u'"') && !cell.contains(u'\n') && !cell.contains(u'\r')
+        && !cell.startsWith(u'\''))
+        return cell;
+    cell.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + cell + u'"';
 }
 
-int printRows(const Options& o, QTextStream& out)
+int printRows(const Options& o)
 {
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите набор данных: vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ]"));
     vi23::DataStore store(QStringLiteral("kn.mdb"));
+    keepDailyBackups(store);
     vi23::DataSet* rows = store.findDataSet(o.positional[1]);
     if (!rows)
         throw UserError(QStringLiteral("Нет набора данных «%1»").arg(o.positional[1]));
@@ -250,17 +282,22 @@ int printRows(const Options& o, QTextStream& out)
         writeSheet(store, o.xlsx, vi23::dataSetSheet(*rows));
         return 0;
     }
+    QString text;
     QStringList cells;
     for (const vi23::FieldDef& field : rows->fields())
-        cells << csvCell(field.name);
-    out << cells.join(u';') << "\n";
+        cells << csvCell(field.name, false);
+    text += cells.join(u';') + u'\n';
     const int fieldCount = int(rows->fields().size());
+    std::vector<bool> numeric;
+    for (const vi23::FieldDef& field : rows->fields())
+        numeric.push_back(field.type != vi23::FieldType::Text && field.type != vi23::FieldType::Date);
     for (rows->first(); !rows->eof(); rows->next()) {
         cells.clear();
         for (int f = 0; f < fieldCount; ++f)
-            cells << csvCell(rows->value(f).toText());
-        out << cells.join(u';') << "\n";
+            cells << csvCell(rows->value(f).toText(), numeric[size_t(f)]);
+        text += cells.join(u';') + u'\n';
     }
+    writeOutput(o.csv.isEmpty() ? QStringLiteral("-") : o.csv, text.toUtf8());
     return 0;
 }
 
@@ -281,6 +318,8 @@ int main(int argc, char* argv[])
     try {
         const Options o = parseOptions(args);
         const QString command = o.positional.value(0);
+        if (!o.csv.isEmpty() && command != u"rows")
+            throw UsageError(QStringLiteral("--csv подходит только к rows"));
         if (command == u"document")
             return printDocument(o, out);
         if (command == u"book")
@@ -288,7 +327,7 @@ int main(int argc, char* argv[])
         if (command == u"rows") {
             if (!o.pdf.isEmpty() || !o.layout.isEmpty() || !o.from.isEmpty() || !o.to.isEmpty())
                 throw UsageError(QStringLiteral("rows пишет только CSV или книгу --xlsx: ключи --pdf, --layout, --from, --to не подходят"));
-            return printRows(o, out);
+            return printRows(o);
         }
         err << kUsage;
         return 2;

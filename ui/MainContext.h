@@ -30,6 +30,13 @@ inline QString settlementKind(const QString& text)
     return {};
 }
 
+// A printed form ready to be prepared, as the window and vi23-print both get it: the template's name
+// (empty when there is nothing to print) and the lookup of the program's named values.
+struct PrintRequest {
+    QString templateName;
+    std::function<std::optional<Value>(const QString& name)> values;
+};
+
 struct MainContext {
     DataStore& store;
     MainState& state;

@@ -480,6 +480,9 @@ QByteArray writeTemplateStream(const Template& t)
     for (const PageDescription& p : t.pages)
         writePage(w, p, version);
     for (const Band& b : t.bands) {
+        // The reader takes no other kinds; a stream it would refuse is not written.
+        if (int(b.kind) < 0 || int(b.kind) > kLastStoredBandKind)
+            throw UserError(QStringLiteral("Полоса %1 вида %2 не сохраняется в шаблоне").arg(b.name).arg(int(b.kind)));
         w.u8(kTypeBand);
         writeObjectBase(w, b, int(b.kind), version);
     }

@@ -139,3 +139,34 @@ TEST(BookKinds, EachKindPrintsItsTemplateAndOtherTextsNothing)
     for (const auto& [kind, name] : cases)
         EXPECT_EQ(bookTemplateFor(QString::fromUtf16(kind)), QString::fromLatin1(name)) << QString::fromUtf16(kind).toStdString();
 }
+
+TEST_F(Books, DatesThatAreNoCalendarDatesStopEveryBookAndNameTheirRow)
+{
+    entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
+    // A new file refuses them itself.
+    EXPECT_THROW(store->database().exec(QStringLiteral("UPDATE jur SET dd = '2026-02-31'")), UserError);
+    for (const char* bad : {"2026-02-31", "2026-13-39", "31.02.2026"}) {
+        SCOPED_TRACE(bad);
+        // Another program, with the file's checks off, writes one anyway.
+        {
+            auto other = Database::open(path);
+            other->exec(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+            other->exec(QStringLiteral("UPDATE jur SET dd = '%1'").arg(QString::fromLatin1(bad)));
+        }
+        for (const QString& kind : {kCashBookKind, QStringLiteral("Книга расчетов по кассе"),
+                                    QStringLiteral("Книга доходов и расходов-квартальная")}) {
+            try {
+                printBook(*store, kind, QDate(2009, 1, 1), QDate(2009, 12, 31));
+                ADD_FAILURE() << kind.toStdString();
+            } catch (const UserError& e) {
+                EXPECT_TRUE(e.text().startsWith(QStringLiteral("В таблице jur есть даты, которых нет в календаре "
+                                                               "(строка n=1, поле dd: «%1»)").arg(QString::fromLatin1(bad))))
+                    << e.text().toStdString();
+            }
+        }
+    }
+    store->database().exec(QStringLiteral("UPDATE jur SET dd = '2009-01-02'"));
+    EXPECT_EQ(printBook(*store, kCashBookKind, QDate(2009, 1, 1), QDate(2009, 12, 31)).templateName,
+              QStringLiteral("frReport_kas"));
+    EXPECT_EQ(cashBook().size(), 1);
+}

@@ -3,7 +3,10 @@
 #include "data/RuFormat.h"
 #include "data/Value.h"
 
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace vi23;
 
@@ -81,7 +84,6 @@ TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
     EXPECT_EQ(ru::formatReal(3.0), QStringLiteral("3"));
     EXPECT_EQ(ru::formatReal(0.1 + 0.2), QStringLiteral("0,3"));
     EXPECT_EQ(ru::parseReal(u"1,5"), 1.5);
-    EXPECT_EQ(ru::parseReal(u"2.5e2"), 250.0);
     EXPECT_EQ(ru::monthShortName(11), QStringLiteral("ноя"));
     EXPECT_EQ(ru::monthGenitiveName(11), QStringLiteral("ноября"));
     try {
@@ -98,4 +100,77 @@ TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
     }
     EXPECT_EQ(Value(Money::parse(u"12,30")).toText(), QStringLiteral("12,3"));
     EXPECT_EQ(Value(QDate(2010, 3, 1)).toText(), QStringLiteral("01.03.2010"));
+}
+
+TEST(Money, ArithmeticRefusesToLeaveTheMoneyRange)
+{
+    const Money max = Money::max();
+    const Money cent = Money::parse(u"0,01");
+    struct Case {
+        const char* what;
+        std::function<Money()> compute;
+        std::int64_t units;   // when it fits
+        bool fits;
+    };
+    const Case cases[] = {
+        {"max + 0", [&] { return max + Money(); }, Money::kMaxUnits, true},
+        {"max + 0,01", [&] { return max + cent; }, 0, false},
+        {"-max - 0,01 - 0,01", [&] { return -max - cent - cent; }, 0, false},
+        {"sum in place", [&] { Money m = max; m += cent; return m; }, 0, false},
+        {"difference in place", [&] { Money m = -max; m -= max; return m; }, 0, false},
+        {"whole multiple", [&] { return cent * 3; }, 300, true},
+        {"whole multiple beyond", [&] { return Money::fromRoubles(1'000'000'000'000) * 1'000'000; }, 0, false},
+        {"roubles beyond", [] { return Money::fromRoubles(1'000'000'000'000'000); }, 0, false},
+        {"times rounds once, half to even", [] { return Money::parse(u"10,15").times(3.00005L); }, 304505, true},
+        {"times a huge quantity", [] { return Money::parse(u"100000").times(1e17L); }, 0, false},
+        {"times not a number", [&] { return cent.times(std::nanl("")); }, 0, false},
+        {"from a double beyond", [] { return Money::fromDouble(1e15); }, 0, false},
+        {"from the largest double that fits", [] { return Money::fromDouble(9e14); }, 9'000'000'000'000'000'000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.fits) {
+            EXPECT_EQ(c.compute().units(), c.units);
+            continue;
+        }
+        try {
+            c.compute();
+            ADD_FAILURE() << "no error";
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.text().startsWith(u"Сумма")) << e.text().toStdString();
+        }
+    }
+}
+
+TEST(RuFormat, RealsAreWrittenOutInFullAndReadWithoutAnExponent)
+{
+    const struct {
+        double value;
+        const char* text;
+    } written[] = {
+        {1e-7, "0,0000001"},   {-2.5e-5, "-0,000025"},   {1e17, "100000000000000000"},
+        {0.1 + 0.2, "0,3"},    {123456.789, "123456,789"}, {1.0 / 3, "0,333333333333333"},
+        {-1000, "-1000"},      {0, "0"},
+    };
+    for (const auto& c : written) {
+        EXPECT_EQ(ru::formatReal(c.value), QString::fromLatin1(c.text)) << c.value;
+        EXPECT_EQ(ru::tryParseReal(ru::formatReal(c.value)), std::optional<double>(std::stod(
+                                                                 QString::fromLatin1(c.text).replace(u',', u'.').toStdString())));
+    }
+    for (const char16_t* typed : {u"1e17", u"2.5e2", u"1E-7", u"inf", u"nan"}) {
+        EXPECT_EQ(ru::tryParseReal(typed), std::nullopt) << QString::fromUtf16(typed).toStdString();
+    }
+    // A long mistake is not repeated whole.
+    const QString longText(10000, u'x');
+    for (const std::function<void()>& parse : std::initializer_list<std::function<void()>>{
+             [&] { ru::parseReal(longText); }, [&] { ru::parseInteger(longText); }, [&] { ru::parseDate(longText); },
+             [&] { Money::parse(longText); }}) {
+        try {
+            parse();
+            ADD_FAILURE();
+        } catch (const UserError& e) {
+            EXPECT_LT(e.text().size(), 150);
+            EXPECT_TRUE(e.text().contains(QStringLiteral("… (всего 10000 знаков)"))) << e.text().toStdString();
+        }
+    }
 }

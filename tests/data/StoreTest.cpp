@@ -390,3 +390,38 @@ TEST(DataSet, MovingToALineBelowAnAbandonedNewRowLandsOnThatRow)
     EXPECT_EQ(k.recordCount(), 3);
     EXPECT_EQ(k.text(u"k"), QStringLiteral("B"));
 }
+
+TEST(Filters, NestingIsLimitedAndLongTextsAreCutInMessages)
+{
+    const std::vector<FieldDef>& fields = schemaTables().front().fields;
+    const QString field = fields.front().name;
+    auto nested = [&](int depth) { return QString(depth, u'(') + field + QStringLiteral(" IS NULL") + QString(depth, u')'); };
+    auto chained = [&](int length) {
+        QStringList parts;
+        for (int i = 0; i < length; ++i)
+            parts << field + QStringLiteral(" IS NULL");
+        return parts.join(QStringLiteral(" Or "));
+    };
+    const struct {
+        const char* what;
+        QString text;
+        bool accepted;
+    } cases[] = {
+        {"400 brackets", nested(400), true},
+        {"21,700 brackets", nested(21700), false},
+        {"10,000 Not", QStringLiteral("Not ").repeated(10000) + field + QStringLiteral(" IS NULL"), false},
+        {"chain of 400", chained(400), true},
+        {"chain of 5,000", chained(5000), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString error = errorOf([&] { FilterExpression::parse(c.text, fields); });
+        if (c.accepted) {
+            EXPECT_EQ(error, QStringLiteral("(no error)"));
+            continue;
+        }
+        EXPECT_TRUE(error.contains(QStringLiteral("вложенность условий больше 500 уровней"))) << error.left(300).toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("… (всего %1 знаков)").arg(c.text.size())));
+        EXPECT_LT(error.size(), 300);
+    }
+}

@@ -117,7 +117,9 @@ TEST_F(PrintData, OnlyTheLastDocumentsLinesStayInLineOrder)
     EXPECT_EQ(printLines(), (QStringList{QStringLiteral("Ручка|3|3"), QStringLiteral("O'Brien tea|4|4")}));
     EXPECT_EQ(tableRows("tov"), 2);
     EXPECT_EQ(tableRows("z"), 2);
-    EXPECT_EQ(store->dataSet(u"ADOTable_z").text(u"pr"), QStringLiteral("ООО Наше"));
+    Statement lastLog = store->database().prepare(QStringLiteral("SELECT pr FROM z ORDER BY k DESC LIMIT 1"));
+    ASSERT_TRUE(lastLog.step());
+    EXPECT_EQ(lastLog.text(0), QStringLiteral("ООО Наше"));
 }
 
 TEST_F(PrintData, AFailedPrintLeavesTheScratchTableAndLogAsTheyWere)
@@ -179,4 +181,38 @@ TEST_F(PrintData, TheWordsAgreeWithTheVatTheFormPrints)
     preparePrintData(*store, state, form(key, {{u"Гайка", "3", "10,15"}}));
     EXPECT_EQ(state.printVat.toString(), QStringLiteral("3,04"));
     EXPECT_EQ(state.printTotal.toString(), QStringLiteral("33,49"));
+}
+
+TEST_F(PrintData, AmountsBeyondWhatPrintsAreRefusedBeforePrinting)
+{
+    struct Case {
+        std::initializer_list<std::tuple<const char16_t*, const char*, const char*>> lines;
+        const char16_t* error;
+    };
+    const Case cases[] = {
+        {{{u"Бумага", "1000000000000000", "100000"}},
+         u"Строка 1 («Бумага»): количество × цена даёт сумму больше допустимой (922 337 203 685 477,58 руб.)"},
+        {{{u"Ручка", "1", "1"}, {u"Бумага", "-1000000000000000", "100000"}},
+         u"Строка 2 («Бумага»): количество × цена даёт сумму больше допустимой"},
+        {{{u"Ручка", "800000000000000", "1"}, {u"Ручка", "800000000000000", "1"}},
+         u"Строка 2 («Ручка»): итог документа выходит за пределы допустимой суммы"},
+        {{{u"Бумага", "1000000", "1000000"}},
+         u"Итог документа 1180000000000,00 руб. больше 999 999 999 999,99 руб.: такую сумму нельзя написать прописью"},
+        {{{u"Ручка", "1e17", "1"}}, u"«1e17» — не число"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.error).toStdString());
+        state.printTotal = Money::fromRoubles(5);
+        try {
+            preparePrintData(*store, state, form(document(), c.lines));
+            ADD_FAILURE() << "printed";
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.text().startsWith(QString::fromUtf16(c.error))) << e.text().toStdString();
+        }
+    }
+    // The largest total the words can name still prints.
+    preparePrintData(*store, state, form(document(), {{u"Ручка", "1", "999999999999,99"}}));
+    EXPECT_EQ(frReport_shGetValue(state, QStringLiteral("str5"))->toText(),
+              QStringLiteral("Девятьсот девяносто девять миллиардов девятьсот девяносто девять миллионов девятьсот "
+                             "девяносто девять тысяч девятьсот девяносто девять рублей 99 копеек"));
 }

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 namespace vi23::e2e {
 namespace {
@@ -308,7 +309,7 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
          QStringLiteral("После --pdf нужно значение")},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"),
           QStringLiteral("/nonexistent-folder/a.pdf")},
-         1, {}, QStringLiteral("Не удается записать файл /nonexistent-folder/a.pdf")},
+         1, {}, QStringLiteral("не существует: файл /nonexistent-folder/a.pdf не записан")},
         {{QStringLiteral("book"), QStringLiteral("Книга продаж"), QStringLiteral("--from"), "01.01." + y,
           QStringLiteral("--to"), "31.12." + y},
          2, {}, QStringLiteral("Неизвестный вид отчета «Книга продаж»")},
@@ -338,6 +339,101 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
                                 dir());
     EXPECT_EQ(badFilter.exitCode, 1);
     EXPECT_FALSE(badFilter.err.trimmed().isEmpty());
+}
+
+TEST_F(PrintTool, NoOutputReplacesTheDatabaseAndAFailedWriteIsAFailure)
+{
+    const QString db = file(QStringLiteral("kn.mdb"));
+    QFile::remove(file(QStringLiteral("hard.mdb")));
+    QFile::remove(file(QStringLiteral("soft.mdb")));
+    ASSERT_TRUE(QFile::link(db, file(QStringLiteral("soft.mdb"))));
+    ASSERT_EQ(::link(QFile::encodeName(db).constData(), QFile::encodeName(file(QStringLiteral("hard.mdb"))).constData()), 0);
+    const QString doc = QStringLiteral("1");
+    const QString book[] = {QStringLiteral("book"), QStringLiteral("Кассовая книга"), QStringLiteral("--from"),
+                            QStringLiteral("01.01.2000"), QStringLiteral("--to"), QStringLiteral("31.12.2099")};
+    struct Case {
+        QStringList args;
+        const char16_t* err;
+    };
+    const Case cases[] = {
+        {{"document", doc, "--pdf", "kn.mdb"}, u"открытой базы данных"},
+        {{"document", doc, "--pdf", "./kn.mdb"}, u"открытой базы данных"},
+        {{"document", doc, "--pdf", db}, u"открытой базы данных"},
+        {{"document", doc, "--pdf", "hard.mdb"}, u"открытой базы данных"},
+        {{"document", doc, "--layout", "soft.mdb"}, u"открытой базы данных"},
+        {QStringList(std::begin(book), std::end(book)) << "--pdf" << "kn.mdb", u"открытой базы данных"},
+        {{"rows", "ADOTable_sr", "--csv", "soft.mdb"}, u"открытой базы данных"},
+        {{"document", doc, "--pdf", "/dev/full"}, u"Нет места на диске"},
+        {{"document", doc, "--layout", "/dev/full"}, u"Нет места на диске"},
+        {{"rows", "ADOTable_jur", "--csv", "/dev/full"}, u"Нет места на диске"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Outcome r = print(c.args, dir());
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
+    // The database is whole and still the program's.
+    DataStore store(db);
+    Statement check = store.database().prepare(QStringLiteral("PRAGMA integrity_check"));
+    ASSERT_TRUE(check.step());
+    EXPECT_EQ(check.text(0), QStringLiteral("ok"));
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden), QStringList());
+
+    // The standard output on a full disk.
+    QProcess p;
+    p.setWorkingDirectory(dir());
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(VI23_PRINT_EXE), {"rows", "ADOTable_jur"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(u"Нет места на диске"));
+}
+
+TEST_F(PrintTool, TwoPrintsAtOnceEachPrintTheirOwnDocument)
+{
+    // A copy of the demo file with a print log of 300,000 rows.
+    QTemporaryDir own;
+    const QString db = own.filePath(QStringLiteral("kn.mdb"));
+    ASSERT_TRUE(QFile::copy(file(QStringLiteral("kn.mdb")), db));
+    QList<long long> keys;
+    {
+        DataStore store(db);
+        store.database().exec(QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300000) "
+                                             "INSERT INTO z (pr) SELECT 'Журнал печати' FROM n"));
+        DataSet& jur1 = store.jur1();
+        for (jur1.first(); !jur1.eof() && keys.size() < 2; jur1.next()) {
+            if (jur1.text(u"dok") == u"Счет")
+                keys << jur1.integer(u"k");
+        }
+    }
+    ASSERT_EQ(keys.size(), 2);
+    auto args = [](long long key) {
+        return QStringList{QStringLiteral("document"), QString::number(key), QStringLiteral("--layout"), QStringLiteral("-")};
+    };
+    QStringList alone;
+    for (long long key : keys) {
+        const Outcome r = print(args(key), own.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        alone << r.out;
+    }
+    ASSERT_NE(alone[0], alone[1]);
+    for (int pair = 0; pair < 8; ++pair) {
+        SCOPED_TRACE(pair);
+        QProcess first, second;
+        for (QProcess* p : {&first, &second}) {
+            p->setWorkingDirectory(own.path());
+            p->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        }
+        first.start(QStringLiteral(VI23_PRINT_EXE), args(keys[0]));
+        second.start(QStringLiteral(VI23_PRINT_EXE), args(keys[1]));
+        ASSERT_TRUE(first.waitForFinished(120000));
+        ASSERT_TRUE(second.waitForFinished(120000));
+        EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+        EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+        EXPECT_EQ(QString::fromUtf8(first.readAllStandardOutput()), alone[0]);
+        EXPECT_EQ(QString::fromUtf8(second.readAllStandardOutput()), alone[1]);
+    }
 }
 
 TEST_F(PrintTool, PrintingWithoutAPrinterFailsClearly)

@@ -177,6 +177,7 @@ TEST(StoredTemplate, WriterRefusesWhatTheStreamCannotHold)
         {"string over 65535 bytes", [](Template& t) { t.memos[0].font.name = QString(65536, u'a'); }},
         {"page index over 255", [](Template& t) { t.memos[0].page = 256; }},
         {"unknown stored type", [](Template& t) { t.memos[0].storedType = 1; }},
+        {"band kind the reader refuses", [](Template& t) { t.bands[0].kind = BandKind(int(BandKind::CrossFooter) + 1); }},
     };
     for (const Case& c : cases) {
         Template t = smallTemplate();

@@ -1,0 +1,32 @@
+#pragma once
+// Daily copies of the database in the folder backup/ beside it, and putting one back.
+#include "Database.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace vi23 {
+
+// backup/ beside the database file.
+QString backupFolder(const QString& databasePath);
+
+// The day's copy, "backup/kn-2026-12-08.mdb": made with SQLite's online backup, so it is consistent
+// while other programs write, into a temporary file renamed when complete. An existing copy of the
+// day is kept. Then prunes the folder. Returns the copy's path; throws UserError.
+QString backupDatabase(Database& db, QDate today);
+
+// Keeps the copies of the last 30 days up to `today` and the first copy of each month; removes the
+// other copies of this database. Files that are not its copies are left alone.
+void pruneBackups(const QString& databasePath, QDate today);
+
+// Before the first change of each day the connection keeps the day's copy; a failed copy is
+// passed to `warn` and the change goes on.
+void enableDailyBackups(Database& db, std::function<void(const QString& message)> warn);
+
+// Puts a copy back as `target` after checking that it is a whole database of the program. An
+// existing target is replaced only with `force`, inside SQLite's locking, so a program that has it
+// open sees the restored data; its previous contents are kept in backup/ first. Throws UserError.
+void restoreBackup(const QString& copy, const QString& target, bool force);
+
+} // namespace vi23

@@ -1,0 +1,14 @@
+#pragma once
+// Dates another program wrote that are not calendar dates ("2026-02-31", "2026-13-39"): the store
+// reads them as blank, so a book would count such a row under no day while another drops it.
+#include "Database.h"
+
+#include <QString>
+
+namespace vi23 {
+
+// Throws a UserError naming the table, the rows (by counter, or rowid) and the texts, at most ten of
+// them, when any date field of the table holds a text that is not a calendar date.
+void requireCalendarDates(Database& db, QStringView table);
+
+} // namespace vi23

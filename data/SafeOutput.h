@@ -1,0 +1,51 @@
+#pragma once
+// Output files (PDF, page dumps, CSV, saved reports, spreadsheets) that never replace the open
+// database and never leave a partial file behind: the bytes go to a temporary file beside the
+// target, every write, the flush to disk and the close are checked, and only a complete file is
+// renamed into place. A target that is not a plain file (/dev/null, a pipe) is written directly,
+// with the same checks.
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+namespace vi23 {
+
+// Files no output may replace while they are open: the database (and its journal). They are known
+// by device and inode, so another name, a hard link or a symbolic link to them is refused as well.
+void protectFile(const QString& path);
+void unprotectFile(const QString& path);
+
+// Russian text for a failed file operation on `path`, from the system's error number: no space on
+// the disk, no rights, a read-only folder, a missing folder.
+QString fileErrorText(int error, const QString& path);
+
+class SafeOutputFile {
+public:
+    // Refuses a protected file or a folder as target and creates the temporary file; throws UserError.
+    explicit SafeOutputFile(const QString& target);
+    // Removes the temporary file unless commit() succeeded.
+    ~SafeOutputFile();
+    SafeOutputFile(const SafeOutputFile&) = delete;
+    SafeOutputFile& operator=(const SafeOutputFile&) = delete;
+
+    // Open for writing; a failed write is remembered and reported by commit().
+    QIODevice& device();
+    void write(const QByteArray& bytes);
+    // Flushes, syncs and closes the temporary file and renames it over the target; throws UserError
+    // with the first failure, leaving the target as it was.
+    void commit();
+
+private:
+    class Device;
+    QString target_;     // as the user named it, for messages
+    QString finalPath_;  // the file that is replaced (symbolic links followed)
+    QString tempPath_;   // empty when writing directly to a device or pipe
+    int fd_ = -1;
+    Device* device_ = nullptr;
+    bool committed_ = false;
+};
+
+// The whole contents in one go, through SafeOutputFile.
+void writeFileSafely(const QString& target, const QByteArray& contents);
+
+} // namespace vi23

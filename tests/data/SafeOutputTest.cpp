@@ -1,0 +1,125 @@
+// Output files: the open database is never a target, whatever its name; a failed write leaves the
+// old file and no partial one.
+#include "TestStore.h"
+
+#include "data/Error.h"
+#include "data/SafeOutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vi23;
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return QStringLiteral("(no error)");
+}
+
+// Names in the folder other than the given ones: a temporary file left behind shows here.
+QStringList strayFiles(const QString& folder, const QStringList& expected)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : expected)
+        names.removeAll(name);
+    return names;
+}
+
+} // namespace
+
+TEST(SafeOutput, TheOpenDatabaseIsRefusedUnderAnyName)
+{
+    test::TempDatabase db;
+    const QString folder = QFileInfo(db.path()).absolutePath();
+    ASSERT_EQ(::link(QFile::encodeName(db.path()).constData(), QFile::encodeName(folder + "/hard.mdb").constData()), 0);
+    ASSERT_TRUE(QFile::link(db.path(), folder + "/soft.mdb"));
+    auto store = db.openStore();
+    const QByteArray before = contents(db.path());
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    for (const QString& target : {db.path(), QStringLiteral("kn.mdb"), QStringLiteral("./kn.mdb"),
+                                  folder + "/../" + QFileInfo(folder).fileName() + "/kn.mdb",
+                                  QStringLiteral("hard.mdb"), QStringLiteral("soft.mdb"), QStringLiteral("kn.mdb-journal")}) {
+        SCOPED_TRACE(target.toStdString());
+        EXPECT_TRUE(errorOf([&] { writeFileSafely(target, "report"); }).contains(u"открытой базы данных"));
+    }
+    QDir::setCurrent(previous);
+    EXPECT_EQ(contents(db.path()), before);
+    EXPECT_EQ(strayFiles(folder, {"kn.mdb", "hard.mdb", "soft.mdb"}), QStringList());
+    // Closed, it is a file like any other.
+    store.reset();
+    EXPECT_EQ(errorOf([&] { writeFileSafely(folder + "/hard.mdb", "report"); }), QStringLiteral("(no error)"));
+}
+
+TEST(SafeOutput, AFileIsReplacedWholeOrNotAtAll)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("report.pdf");
+    const QString link = dir.filePath("latest.pdf");
+    writeFileSafely(target, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(target, link));
+
+    // Through the symbolic link the file it names is replaced and keeps its permissions.
+    writeFileSafely(link, "new");
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // A write cut short (the file size limit stands in for a full disk) leaves the old file.
+    const QByteArray big(1 << 20, 'x');
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString cut = errorOf([&] { writeFileSafely(target, big); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(cut.contains(u"превышает допустимый размер")) << cut.toStdString();
+    EXPECT_EQ(contents(target), "new");
+
+    // An output left without commit() leaves nothing either.
+    { SafeOutputFile abandoned(dir.filePath("never.pdf")); abandoned.write("half"); }
+    EXPECT_EQ(strayFiles(dir.path(), {"report.pdf", "latest.pdf"}), QStringList());
+}
+
+TEST(SafeOutput, FailuresAreReportedInRussian)
+{
+    QTemporaryDir dir;
+    const struct {
+        QString target;
+        const char16_t* message;
+    } cases[] = {
+        {QStringLiteral("/dev/full"), u"Нет места на диске"},
+        {dir.path(), u"это папка"},
+        {dir.filePath("missing/report.pdf"), u"не существует"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        EXPECT_TRUE(errorOf([&] { writeFileSafely(c.target, "report"); }).contains(c.message));
+    }
+    // A device that takes everything is written in place, not replaced.
+    EXPECT_EQ(errorOf([&] { writeFileSafely(QStringLiteral("/dev/null"), "report"); }), QStringLiteral("(no error)"));
+    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/null")).exists());
+}
