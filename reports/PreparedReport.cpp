@@ -111,7 +111,7 @@ QByteArray savePreparedReport(const PreparedReport& report)
         for (const PreparedBox& b : page.boxes) {
             QJsonArray lines;
             for (const PreparedLine& l : b.lines)
-                lines.append(QJsonArray{l.text, l.x, l.y});
+                lines.append(l.scaleX == 1 ? QJsonArray{l.text, l.x, l.y} : QJsonArray{l.text, l.x, l.y, l.scaleX});
             boxes.append(QJsonObject{
                 {"line", b.kind == PreparedBox::Kind::Line},
                 {"rect", QJsonArray{b.x, b.y, b.width, b.height}},
@@ -177,9 +177,10 @@ PreparedReport loadPreparedReport(const QByteArray& data)
             b.alignment = bo.value("align").toInt();
             for (const QJsonValue& lv : bo.value("lines").toArray()) {
                 const QJsonArray la = lv.toArray();
-                if (la.size() != 3)
+                if (la.size() != 3 && la.size() != 4)
                     damaged(QStringLiteral("строка текста"));
-                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble()});
+                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble(),
+                                               la.size() > 3 ? la[3].toDouble(1) : 1.0});
             }
             page.boxes.push_back(std::move(b));
         }

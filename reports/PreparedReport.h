@@ -9,11 +9,13 @@
 namespace vi23 {
 
 // One text line of a box at its final place: x of the text start and y of the line top, in
-// absolute layout units.
+// absolute layout units. A word too wide for its box is condensed horizontally by `scaleX` (< 1)
+// rather than broken or clipped.
 struct PreparedLine {
     QString text;
     double x = 0;
     double y = 0;
+    double scaleX = 1;
 
     friend bool operator==(const PreparedLine&, const PreparedLine&) = default;
 };
