@@ -4,7 +4,6 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
-#include "reports/Expression.h"
 
 
 namespace vi23 {
@@ -26,18 +25,7 @@ DocumentForm documentFormFromRecord(const DataSet& documents)
 
 QString documentTemplateFor(const QString& kind)
 {
-    static const std::pair<const char16_t*, const char*> kTemplates[] = {
-        {u"Счет", "frReport_sh"},          {u"Счет-фактура", "frReport_sf"},
-        {u"Товарная накладная", "frReport_tn"}, {u"Акт", "frReport_akt"},
-        {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
-        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"},
-        {u"Кассовый ордер-пр", "frReportpr"},
-    };
-    for (const auto& [documentKind, templateName] : kTemplates) {
-        if (kind == QStringView(documentKind))
-            return QString::fromLatin1(templateName);
-    }
-    return {};
+    return formOf(documentKindTable(), kind);
 }
 
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form)
@@ -73,32 +61,63 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
     print.close();
     print.setFilter(QStringLiteral("k=%1").arg(key));
     print.open();
-    state.printTotal = Money();
-    state.printVat = Money();
-    for (print.first(); !print.eof(); print.next()) {
-        // The products and their rounding are the printed forms' own (round(kol*cen*nds) and
-        // round(kol*cen*100), halves to even at 15 significant digits), so the amount in words
-        // always agrees with the VAT and net totals printed beside it.
-        const double q = print.real(u"kol");
-        const double p = print.money(u"cen").toDouble();
-        const double r = print.real(u"nds");
-        const Money vat = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * r)) * 100);
-        const Money amount = Money::fromUnits(static_cast<std::int64_t>(roundHalfEven(q * p * 100)) * 100);
-        state.printVat += vat;
-        state.printTotal += amount + vat;
-    }
+    DocumentTotals totals;
+    for (print.first(); !print.eof(); print.next())
+        totals.add(printedLine(print));
+    state.printTotal = totals.gross;
+    state.printVat = totals.vat;
     print.first();
 }
 
-std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name)
+LineAmounts printedLine(const RowSource& print)
 {
-    if (name == u"str5")
-        return Value(AmountInWords(state.printTotal));
-    if (name == u"str8")
-        return Value(state.printTotal.toString());
-    if (name == u"str9")
-        return Value(state.printVat.toString());
+    const Value quantity = print.fieldValue(u"kol");
+    const Value price = print.fieldValue(u"cen");
+    const Value rate = print.fieldValue(u"nds");
+    return lineAmounts(quantity.isNull() ? 0.0 : quantity.toDouble(), price.isNull() ? Money() : price.money(),
+                       rate.isNull() ? 0 : int(rate.toDouble()));
+}
+
+namespace {
+
+// The current print row's printed figure by its variable name.
+std::optional<Money> lineFigure(const RowSource& print, const QString& name)
+{
+    if (name == u"linePlaces") {
+        const Value quantity = print.fieldValue(u"kol");
+        return Money::fromRoubles(wholePlaces(quantity.isNull() ? 0.0 : quantity.toDouble()));
+    }
+    const LineAmounts line = printedLine(print);
+    const std::pair<const char16_t*, Money> amounts[] = {
+        {u"lineNet", line.net}, {u"lineVat", line.vat}, {u"lineGross", line.gross},
+        {u"lineGrossPrice", line.grossPrice}};
+    for (const auto& [variable, amount] : amounts) {
+        if (name == QStringView(variable))
+            return amount;
+    }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name)
+{
+    QString text;
+    if (print && name.startsWith(u"line")) {
+        const std::optional<Money> figure = lineFigure(*print, name);
+        if (!figure)
+            return std::nullopt;
+        return std::optional<Value>(std::in_place, *figure);
+    }
+    if (name == u"str5")
+        text = AmountInWords(state.printTotal);
+    else if (name == u"str8")
+        text = state.printTotal.toString();
+    else if (name == u"str9")
+        text = state.printVat.toString();
+    else
+        return std::nullopt;
+    return std::optional<Value>(std::in_place, std::move(text));
 }
 
 } // namespace vi23

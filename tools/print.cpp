@@ -166,7 +166,9 @@ int printDocument(const Options& o, QTextStream& out)
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
     const vi23::PreparedReport report = vi23::prepareReport(
         builtInTemplate(templates, templateName), store,
-        [&state](const QString& name) { return vi23::frReport_shGetValue(state, name); });
+        [&state, &store](const QString& name) {
+            return vi23::frReport_shGetValue(state, &store.dataSet(u"ADOQuery_bl"), name);
+        });
     output(report, o);
     return 0;
 }
@@ -198,13 +200,10 @@ int printBook(const Options& o)
     const QDate from = periodDate(o.from, "--from");
     const QDate to = periodDate(o.to, "--to");
     const bool cashBook = kind == vi23::kCashBookKind;
-    const QString templateName = cashBook ? QStringLiteral("frReport_kas") : vi23::bookTemplateFor(kind);
+    const QString templateName = vi23::formOf(vi23::reportKindTable(), kind);
     if (templateName.isEmpty()) {
-        throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «Книга доходов и расходов-месячная», "
-                                        "«Книга доходов и расходов-квартальная», «Книга расчетов по банку», "
-                                        "«Книга расчетов по кассе», «Кассовая книга», «Сводный отчет по операциям», "
-                                        "«Книга расчетов с контрагентами», «Титульный лист»")
-                             .arg(kind));
+        throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «%2»")
+                             .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
 
     vi23::DataStore store(QStringLiteral("kn.mdb"));
