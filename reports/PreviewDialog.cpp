@@ -154,8 +154,11 @@ void PageView::paintEvent(QPaintEvent* event)
         painter.save();
         painter.translate(r.topLeft());
         painter.setClipRect(QRect(QPoint(0, 0), r.size()));
-        renderPage(painter, report_->pages[size_t(i)], dpi, dpi);
+        const PreparedPage& page = report_->pages[size_t(i)];
+        renderPage(painter, page, dpi, dpi);
         painter.scale(dpi / kUnitsPerInchX, dpi / kUnitsPerInchY);
+        painter.translate(page.content.x, page.content.y);
+        painter.scale(page.content.scale, page.content.scale);
         for (int h = 0; h < hits_.size(); ++h) {
             if (hits_[h].page == i)
                 painter.fillRect(hits_[h].rect, h == currentHit_ ? QColor(255, 140, 0, 110) : QColor(255, 235, 0, 110));

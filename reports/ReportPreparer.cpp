@@ -324,6 +324,7 @@ PreparedReport Preparer::run()
     if (pageFooter_ && (pageFooter_->band->flags & bandflag::OnLastPage))
         outputBand(*pageFooter_);
     restoreSources();
+    placeContentInsideMargins(report_);
     return std::move(report_);
 }
 

@@ -110,6 +110,8 @@ void renderPage(QPainter& painter, const PreparedPage& page, double dpiX, double
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.scale(dpiX / kUnitsPerInchX, dpiY / kUnitsPerInchY);
+    painter.translate(page.content.x, page.content.y);
+    painter.scale(page.content.scale, page.content.scale);
     for (const PreparedBox& b : page.boxes) {
         if (b.kind == PreparedBox::Kind::Line)
             drawLineObject(painter, b);

@@ -36,7 +36,7 @@ band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 | 36 | 0 | 100 | 18 | B | AN8 | LT |  | "Квартал [ADOQuery11."q"]" |
 
 band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
-| 8 | 0 | 18 | 18 | - | A8 | LT |  | "[LINE#]" |
+| 12 | 0 | 22 | 18 | - | A8 | LT |  | "[LINE#]" |
 | 28 | 0 | 60 | 18 | - | AN8 | LT | D2 | "[ADOQuery11."dd"]/" |
 | 88 | 0 | 18 | 18 | - | AN8 | RT |  | "[ADOQuery11."nn"]/" |
 | 108 | 0 | 28 | 18 | - | AN8 | LT |  | "[ADOQuery11."dok"]" |

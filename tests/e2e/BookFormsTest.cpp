@@ -6,6 +6,7 @@
 #include "data/Database.h"
 #include "reports/TextLayout.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace vi23::e2e {
@@ -53,7 +54,8 @@ const BookCase kBooks[] = {
       {28, list({u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/", u"11 ноя 2023/",
                  u"15 янв 2024/"})},
       {108, list({u"ПП", u"КО", u"ПП", u"ПП", u"КО", u"ПП"})},
-      {8, list({u"1", u"2", u"1", u"1", u"1", u"1"})},
+      // The entry numbers inside the "№" column's frame.
+      {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"1", u"1", u"1", u"1"})},
       // Each year's footer names its own year; 2024 ends in its first quarter, so it has no year total.
       {306, list({u"Итого за 1 квартал:", u"Итого за 2 квартал:", u"Итого за полугодие", u"Итого за 3 квартал:",
                   u"Итого за 9 месяцев", u"Итого за 4 квартал:", u"Итого за 2023 год:", u"Итого за 1 квартал:"})},
@@ -320,6 +322,50 @@ TEST(BookForms, NumbersPrintWholeAndALossGoesToItsOwnLine)
                                                  {2025, 12, 31});
     const QStringList reference = column(quarterly.pages.at(0), 432);
     EXPECT_EQ(reference, (QStringList{"0,00", "400,00", "0,00", "400,00"}));
+}
+
+} // namespace
+} // namespace vi23::e2e
+
+namespace vi23::e2e {
+namespace {
+
+// Every mark of all seventeen forms lies at least 5 mm from each paper edge once its page's content
+// is placed; a form that already lies inside is not moved.
+TEST(AllForms, EveryMarkKeepsFiveMillimetresFromThePaperEdges)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    std::vector<PreparedReport> reports;
+    for (const FormKind& k : documentKindTable()) {
+        std::optional<PreparedReport> r = f.printDocument(f.addDocument(k.caption));
+        ASSERT_TRUE(r.has_value()) << k.caption.toStdString();
+        reports.push_back(std::move(*r));
+    }
+    for (const FormKind& k : reportKindTable())
+        reports.push_back(f.printBook(k.caption));
+    ASSERT_EQ(reports.size(), 17u);
+    int moved = 0;
+    for (const PreparedReport& r : reports) {
+        SCOPED_TRACE(r.templateName.toStdString());
+        for (const PreparedPage& page : r.pages) {
+            const ContentPlacement& c = page.content;
+            EXPECT_GT(c.scale, 0.97);
+            moved += c.x != 0 || c.y != 0 || c.scale != 1;
+            for (const PreparedBox& b : page.boxes) {
+                const bool text = std::any_of(b.lines.begin(), b.lines.end(),
+                                              [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
+                if (b.kind == PreparedBox::Kind::Memo && !text && b.frameSides == 0 && b.fillColor == kColorNone)
+                    continue;
+                EXPECT_GE(b.x * c.scale + c.x, kSafeMarginX - 1e-6) << flat(b).toStdString();
+                EXPECT_LE((b.x + b.width) * c.scale + c.x, page.width - kSafeMarginX + 1e-6) << flat(b).toStdString();
+                EXPECT_GE(b.y * c.scale + c.y, kSafeMarginY - 1e-6) << flat(b).toStdString();
+                EXPECT_LE((b.y + b.height) * c.scale + c.y, page.height - kSafeMarginY + 1e-6) << flat(b).toStdString();
+            }
+        }
+    }
+    EXPECT_GT(moved, 0);
 }
 
 } // namespace

@@ -243,6 +243,32 @@ TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
     EXPECT_EQ(flat(boxAt(page, 73, 398)), u(u"Всего наименований 1 на сумму: Тринадцать рублей 47 копеек"));
 }
 
+// A name of 140 characters prints whole from its first words: its row grows to hold it.
+TEST(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    const QString name = u(u"Кабель силовой медный ВВГнг(А)-LS 3х2,5 ок(N, PE)-0,66 кВ в бухтах по 100 метров, "
+                           u"ГОСТ 31996-2012, производство Россия, партия 2026");
+    ASSERT_GE(name.size(), 130);
+    addGoods(f, name, 20);
+    for (const char16_t* kind : {u"Счет-фактура", u"Счет", u"Товарная накладная", u"Наряд-заказ"}) {
+        SCOPED_TRACE(QString::fromUtf16(kind).toStdString());
+        const std::optional<PreparedReport> report =
+            f.printDocument(f.addDocument(u(kind), {{name, QStringLiteral("2"), QStringLiteral("10")}}));
+        ASSERT_TRUE(report.has_value());
+        const std::vector<const PreparedBox*> boxes = boxesWithText(report->pages.at(0), name);
+        ASSERT_EQ(boxes.size(), 1u);
+        const PreparedBox& box = *boxes.front();
+        EXPECT_GT(box.lines.size(), 1u);
+        EXPECT_TRUE(box.lines.front().text.startsWith(u(u"Кабель силовой")));
+        EXPECT_GE(box.lines.front().y, box.y);
+        EXPECT_LE(box.lines.back().y + box.fontHeight, box.y + box.height);
+        // The row's amount grew with it.
+        EXPECT_FALSE(boxesWithText(report->pages.at(0), QStringLiteral("20,00")).empty());
+    }
+}
+
 TEST(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
 {
     PrintFixture f;
