@@ -157,8 +157,6 @@ void PageView::paintEvent(QPaintEvent* event)
         const PreparedPage& page = report_->pages[size_t(i)];
         renderPage(painter, page, dpi, dpi);
         painter.scale(dpi / kUnitsPerInchX, dpi / kUnitsPerInchY);
-        painter.translate(page.content.x, page.content.y);
-        painter.scale(page.content.scale, page.content.scale);
         for (int h = 0; h < hits_.size(); ++h) {
             if (hits_[h].page == i)
                 painter.fillRect(hits_[h].rect, h == currentHit_ ? QColor(255, 140, 0, 110) : QColor(255, 235, 0, 110));
@@ -314,7 +312,11 @@ int PreviewDialog::find(const QString& text)
                 for (const PreparedLine& l : b.lines) {
                     if (l.text.contains(text, Qt::CaseInsensitive)) {
                         const double w = std::max(4.0, double(b.x + b.width) - l.x);
-                        hits_.push_back(PageView::Hit{p, QRectF(l.x, l.y, std::min(w, double(b.width)), b.fontHeight + 2)});
+                        // Where the line is painted: the page's content placement applied.
+                        const ContentPlacement& c = report_.pages[size_t(p)].content;
+                        hits_.push_back(PageView::Hit{p, QRectF(c.x + l.x * c.scale, c.y + l.y * c.scale,
+                                                                std::min(w, double(b.width)) * c.scale,
+                                                                (b.fontHeight + 2) * c.scale)});
                     }
                 }
             }
