@@ -3,25 +3,15 @@
 #include "data/CalendarDates.h"
 #include "data/Database.h"
 #include "data/FilterExpression.h"
+#include "data/FormKinds.h"
 
 namespace vi23 {
 
 QString bookTemplateFor(const QString& kind)
 {
-    static const std::pair<const char16_t*, const char*> kTemplates[] = {
-        {u"Книга доходов и расходов-квартальная", "frReport11"},
-        {u"Книга доходов и расходов-месячная", "frReport10"},
-        {u"Книга расчетов по банку", "frReport_bank"},
-        {u"Книга расчетов по кассе", "frReport_kassa"},
-        {u"Сводный отчет по операциям", "frReport2"},
-        {u"Титульный лист", "frRepor_t"},
-        {u"Книга расчетов с контрагентами", "frReportss"},
-    };
-    for (const auto& [reportKind, templateName] : kTemplates) {
-        if (kind == QStringView(reportKind))
-            return QString::fromLatin1(templateName);
-    }
-    return {};
+    if (kind == kCashBookKind)
+        return {};
+    return formOf(reportKindTable(), kind);
 }
 
 std::optional<Value> bookValue(QDate periodStart, const QString& name)

@@ -2,6 +2,7 @@
 // The data side of the period books and the cash book.
 #include "data/DataStore.h"
 #include "ui/MainContext.h"
+#include "data/FormKinds.h"
 
 #include <QDate>
 #include <QString>
@@ -12,8 +13,6 @@ namespace vi23 {
 // The template that prints a report kind, matched exactly in the report panel's order; empty for
 // "Кассовая книга" (built separately) and for any text that is not a kind.
 QString bookTemplateFor(const QString& kind);
-
-inline const QString kCashBookKind = QStringLiteral("Кассовая книга");
 
 // The period filter on the five book queries, in the order ADOQuerys, ADOQueryss, ADOQuery11,
 // ADOQuery_bank, ADOQuery_kassa; open queries are re-read so that they show the journal as it is.

@@ -27,11 +27,7 @@ namespace vi23 {
 
 const QStringList& reportKinds()
 {
-    static const QStringList kinds = {
-        QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("Книга доходов и расходов-квартальная"),
-        QStringLiteral("Книга расчетов по банку"), QStringLiteral("Книга расчетов по кассе"),
-        QStringLiteral("Кассовая книга"), QStringLiteral("Сводный отчет по операциям"),
-        QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("Титульный лист")};
+    static const QStringList kinds = captionsOf(reportKindTable());
     return kinds;
 }
 

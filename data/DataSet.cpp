@@ -1,4 +1,5 @@
 #include "DataSet.h"
+#include "RuCollation.h"
 #include "Database.h"
 #include "Error.h"
 
@@ -225,21 +226,21 @@ void DataSet::rebuildVisible()
         return;
     const size_t field = size_t(sortField_);
     if (fields_[field].type == FieldType::Text) {
-        // Each key folded once, Null first; the row index as the last key keeps equal keys in read order.
+        // Each key made once, Null first; the row index as the last key keeps equal keys in read order.
         struct Key {
             bool present;
-            QString folded;
+            QByteArray collated;
             int row;
         };
         std::vector<Key> keys;
         keys.reserve(visible_.size());
         for (int index : visible_) {
             const Value& v = rows_[size_t(index)].values[field];
-            keys.push_back({!v.isNull(), v.isNull() ? QString() : v.text().toCaseFolded(), index});
+            keys.push_back({!v.isNull(), v.isNull() ? QByteArray() : ruSortKey(v.text()), index});
         }
         const bool descending = sortDescending_;
         std::sort(keys.begin(), keys.end(), [descending](const Key& a, const Key& b) {
-            int order = a.present != b.present ? (a.present ? 1 : -1) : QStringView(a.folded).compare(QStringView(b.folded));
+            int order = a.present != b.present ? (a.present ? 1 : -1) : a.collated.compare(b.collated);
             if (order != 0)
                 return descending ? order > 0 : order < 0;
             return a.row < b.row;

@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "RuCollation.h"
 #include "Error.h"
 #include "RuFormat.h"
 #include "Schema.h"
@@ -17,52 +18,15 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 3000;
 
-// Decodes one UTF-8 code point; malformed bytes come back as themselves so the order stays total.
-char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
-{
-    unsigned char c = *p++;
-    if (c < 0x80)
-        return c;
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    char32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : extra == 1 ? (c & 0x1F) : c;
-    for (int i = 0; i < extra; ++i) {
-        if (p >= end || (*p & 0xC0) != 0x80)
-            return 0xFFFD;
-        cp = (cp << 6) | (*p++ & 0x3F);
-    }
-    return cp;
-}
-
-char32_t foldCase(char32_t cp)
-{
-    if (cp < 0x80)
-        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
-    return QChar::toCaseFolded(cp);
-}
-
 int compareUtf8NoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
-    auto pa = static_cast<const unsigned char*>(a);
-    auto pb = static_cast<const unsigned char*>(b);
-    const unsigned char* endA = pa + lengthA;
-    const unsigned char* endB = pb + lengthB;
-    while (pa < endA && pb < endB) {
-        char32_t ca = foldCase(nextCodePoint(pa, endA));
-        char32_t cb = foldCase(nextCodePoint(pb, endB));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (pa < endA)
-        return 1;
-    if (pb < endB)
-        return -1;
-    return 0;
+    return ruCompareUtf8(static_cast<const char*>(a), lengthA, static_cast<const char*>(b), lengthB);
 }
 
 QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
 
-// runocase_key(text): the text with letter case folded, so that ORDER BY sorts as the collation
-// does while computing each key once per row instead of once per comparison.
+// runocase_key(text): a blob whose byte order is the collation's, so that ORDER BY sorts as the
+// collation does while computing each key once per row instead of once per comparison.
 void foldedKey(sqlite3_context* context, int, sqlite3_value** arguments)
 {
     if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
@@ -70,15 +34,15 @@ void foldedKey(sqlite3_context* context, int, sqlite3_value** arguments)
         return;
     }
     auto bytes = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
-    QByteArray folded = QString::fromUtf8(bytes, sqlite3_value_bytes(arguments[0])).toCaseFolded().toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+    const QByteArray key = ruSortKey(QString::fromUtf8(bytes, sqlite3_value_bytes(arguments[0])));
+    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace
 
 int compareNoCase(QStringView a, QStringView b)
 {
-    return a.compare(b, Qt::CaseInsensitive);
+    return ruCompare(a, b);
 }
 
 namespace {

@@ -156,7 +156,7 @@ long long parseInteger(QStringView text)
 
 QString monthShortName(int month)
 {
-    static const std::array<const char16_t*, 12> names = {u"янв", u"фев", u"мар", u"апр", u"май", u"июн",
+    static const std::array<const char16_t*, 12> names = {u"янв", u"фев", u"мар", u"апр", u"мая", u"июн",
                                                           u"июл", u"авг", u"сен", u"окт", u"ноя", u"дек"};
     return month >= 1 && month <= 12 ? QString::fromUtf16(names[month - 1]) : QString();
 }

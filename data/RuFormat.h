@@ -23,7 +23,7 @@ double parseReal(QStringView text);             // throws "«%s» — не чи�
 std::optional<long long> tryParseInteger(QStringView text);
 long long parseInteger(QStringView text);       // throws "«%s» — не целое число: …"
 
-QString monthShortName(int month);              // "ноя"
+QString monthShortName(int month);              // "ноя", "мая": the short genitive, as dates print
 QString monthGenitiveName(int month);           // "ноября"
 
 // ISO text "YYYY-MM-DD" as the store keeps dates.

@@ -4,7 +4,6 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
-#include "reports/Expression.h"
 
 #include <cmath>
 
@@ -28,36 +27,13 @@ DocumentForm documentFormFromRecord(const DataSet& documents)
 
 QString documentTemplateFor(const QString& kind)
 {
-    static const std::pair<const char16_t*, const char*> kTemplates[] = {
-        {u"Счет", "frReport_sh"},          {u"Счет-фактура", "frReport_sf"},
-        {u"Товарная накладная", "frReport_tn"}, {u"Акт", "frReport_akt"},
-        {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
-        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"},
-        {u"Кассовый ордер-пр", "frReportpr"},
-    };
-    for (const auto& [documentKind, templateName] : kTemplates) {
-        if (kind == QStringView(documentKind))
-            return QString::fromLatin1(templateName);
-    }
-    return {};
+    return formOf(documentKindTable(), kind);
 }
 
 namespace {
 
 // The largest total the amount in words can name.
 const Money kWordsLimit = Money::fromRoubles(1'000'000'000'000) - Money::fromUnits(1);
-
-// Whole kopecks of a product formed in double precision, refused beyond the money range.
-Money kopecks(double product, int row, const QString& name)
-{
-    const double rounded = roundHalfEven(product);
-    if (!(std::fabs(rounded) < 9.2e16))
-        throw UserError(QStringLiteral("Строка %1 («%2»): количество × цена даёт сумму больше допустимой "
-                                       "(922 337 203 685 477,58 руб.); документ не печатается")
-                            .arg(row)
-                            .arg(ru::quoteForMessage(name)));
-    return Money::fromUnits(static_cast<std::int64_t>(rounded)) * 100;
-}
 
 } // namespace
 
@@ -99,36 +75,24 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
 
     state.printTotal = Money();
     state.printVat = Money();
-    Money total;
-    Money vatTotal;
+    DocumentTotals totals;
     int row = 0;
     for (print.first(); !print.eof(); print.next()) {
         ++row;
-        // The products and their rounding are the printed forms' own (round(kol*cen*nds) and
-        // round(kol*cen*100), halves to even at 15 significant digits), so the amount in words
-        // always agrees with the VAT and net totals printed beside it.
-        const double q = print.real(u"kol");
-        const double p = print.money(u"cen").toDouble();
-        const double r = print.real(u"nds");
-        const QString name = print.text(u"naz");
-        const Money vat = kopecks(q * p * r, row, name);
-        const Money amount = kopecks(q * p * 100, row, name);
         try {
-            vatTotal += vat;
-            total += amount + vat;
-        } catch (const UserError&) {
-            throw UserError(QStringLiteral("Строка %1 («%2»): итог документа выходит за пределы допустимой суммы "
-                                           "(922 337 203 685 477,58 руб.); документ не печатается")
+            totals.add(printedLine(print));
+        } catch (const UserError& e) {
+            throw UserError(QStringLiteral("Строка %1 («%2»): %3; документ не печатается")
                                 .arg(row)
-                                .arg(ru::quoteForMessage(name)));
+                                .arg(ru::quoteForMessage(print.text(u"naz")), e.text()));
         }
     }
-    if (total > kWordsLimit || -total > kWordsLimit)
+    if (totals.gross > kWordsLimit || -totals.gross > kWordsLimit)
         throw UserError(QStringLiteral("Итог документа %1 руб. больше 999 999 999 999,99 руб.: такую сумму нельзя "
                                        "написать прописью; документ не печатается")
-                            .arg(total.toFixed(2)));
-    state.printTotal = total;
-    state.printVat = vatTotal;
+                            .arg(totals.gross.toFixed(2)));
+    state.printTotal = totals.gross;
+    state.printVat = totals.vat;
     print.first();
 }
 
@@ -136,8 +100,9 @@ ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const Doc
 {
     preparePrintData(store, state, form);
     const ui::MainState* totals = &state;
+    const RowSource* print = &store.dataSet(u"ADOQuery_bl");
     return {documentTemplateFor(form.kind),
-            [totals](const QString& name) { return frReport_shGetValue(*totals, name); }};
+            [totals, print](const QString& name) { return frReport_shGetValue(*totals, print, name); }};
 }
 
 DocumentForm storedDocument(DataStore& store, long long key)
@@ -152,15 +117,55 @@ DocumentForm storedDocument(DataStore& store, long long key)
     throw UserError(QStringLiteral("Документа с ключом %1 нет в базе данных").arg(key));
 }
 
-std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name)
+LineAmounts printedLine(const RowSource& print)
 {
-    if (name == u"str5")
-        return Value(AmountInWords(state.printTotal));
-    if (name == u"str8")
-        return Value(state.printTotal.toString());
-    if (name == u"str9")
-        return Value(state.printVat.toString());
+    const Value quantity = print.fieldValue(u"kol");
+    const Value price = print.fieldValue(u"cen");
+    const Value rate = print.fieldValue(u"nds");
+    return lineAmounts(quantity.isNull() ? 0.0 : quantity.toDouble(), price.isNull() ? Money() : price.money(),
+                       rate.isNull() ? 0 : int(rate.toDouble()));
+}
+
+namespace {
+
+// The current print row's printed figure by its variable name.
+std::optional<Money> lineFigure(const RowSource& print, const QString& name)
+{
+    if (name == u"linePlaces") {
+        const Value quantity = print.fieldValue(u"kol");
+        return Money::fromRoubles(wholePlaces(quantity.isNull() ? 0.0 : quantity.toDouble()));
+    }
+    const LineAmounts line = printedLine(print);
+    const std::pair<const char16_t*, Money> amounts[] = {
+        {u"lineNet", line.net}, {u"lineVat", line.vat}, {u"lineGross", line.gross},
+        {u"lineGrossPrice", line.grossPrice}};
+    for (const auto& [variable, amount] : amounts) {
+        if (name == QStringView(variable))
+            return amount;
+    }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name)
+{
+    QString text;
+    if (print && name.startsWith(u"line")) {
+        const std::optional<Money> figure = lineFigure(*print, name);
+        if (!figure)
+            return std::nullopt;
+        return std::optional<Value>(std::in_place, *figure);
+    }
+    if (name == u"str5")
+        text = AmountInWords(state.printTotal);
+    else if (name == u"str8")
+        text = state.printTotal.toString();
+    else if (name == u"str9")
+        text = state.printVat.toString();
+    else
+        return std::nullopt;
+    return std::optional<Value>(std::in_place, std::move(text));
 }
 
 } // namespace vi23

@@ -2,6 +2,8 @@
 // The data side of printing a document: the print log row, the scratch table of print lines, the
 // filtered print query, the printed totals and the report variables.
 #include "data/DataStore.h"
+#include "data/DocumentMoney.h"
+#include "data/FormKinds.h"
 #include "data/Value.h"
 #include "ui/MainContext.h"
 
@@ -28,13 +30,12 @@ DocumentForm documentFormFromRecord(const DataSet& documents);
 QString documentTemplateFor(const QString& kind);
 
 // Logs the print, refills tov with the form's non-empty lines in line order, re-opens the print
-// query filtered to the document and computes printTotal and printVat: each row's VAT and net
-// amount rounded to whole kopecks (halves to even) as the forms round them, and summed exactly.
-// The log row and the new lines are stored, and the print query read, as one unit: a failure
-// part-way (a key or number that does not read) leaves tov and z as they were and throws the
-// conversion error, and another print at the same moment cannot empty this one. A row or total
-// beyond the money range, or a total too large to be written in words, is refused before anything
-// is printed, with a message naming the line and the limit.
+// query filtered to the document and sets printTotal and printVat to the sums of the printed rows
+// (lineAmounts). The log row and the new lines are stored, and the print query read, as one unit: a
+// failure part-way (a key or number that does not read) leaves tov and z as they were and throws the
+// conversion error, and another print at the same moment cannot empty this one. A row or total beyond
+// the money range, or a total too large to be written in words, is refused before anything is printed,
+// with a message naming the line and the limit.
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form);
 
 // "Печать" of a document, for the window and vi23-print alike: the print data as above and the form
@@ -45,7 +46,12 @@ ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const Doc
 // cash receipt order reads it there); throws when there is none.
 DocumentForm storedDocument(DataStore& store, long long key);
 
-// frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); other names unset.
-std::optional<Value> frReport_shGetValue(const ui::MainState& state, const QString& name);
+// The printed amounts of the print query's current row.
+LineAmounts printedLine(const RowSource& print);
+
+// frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); and, for the
+// current row of the print query, lineNet, lineVat, lineGross, lineGrossPrice (money in kopecks) and
+// linePlaces (whole places). Other names unset.
+std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name);
 
 } // namespace vi23

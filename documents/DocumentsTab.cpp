@@ -63,10 +63,7 @@ QString priceText(const Value& price)
 
 const QStringList& documentKinds()
 {
-    static const QStringList kinds = {
-        QStringLiteral("Счет"), QStringLiteral("Счет-фактура"), QStringLiteral("Товарная накладная"),
-        QStringLiteral("Акт"), QStringLiteral("Товарный чек"), QStringLiteral("Наряд-заказ"),
-        QStringLiteral("Расходная накладная"), QStringLiteral("Бланк заказа"), QStringLiteral("Кассовый ордер-пр")};
+    static const QStringList kinds = captionsOf(documentKindTable());
     return kinds;
 }
 
@@ -341,12 +338,9 @@ void DocumentsTab::save()
         Money total;
         for (int line = 0; line < kLines; ++line) {
             const double quantity = ru::parseReal(quantityBox(line)->text());
-            const double price = ru::parseReal(priceBox(line)->text());
+            const Money price = Money::fromDouble(ru::parseReal(priceBox(line)->text()));
             const long long rate = ru::parseInteger(rateBox(line)->text());
-            // (r + 100) × (q × p) / 100 with q × p first, in extended precision, to money half to even.
-            const long double product = static_cast<long double>(quantity) * static_cast<long double>(price);
-            const long double sum = (static_cast<long double>(rate) + 100.0L) * product / 100.0L;
-            const Money lineSum = Money::fromExtended(sum);
+            const Money lineSum = storedLineSum(quantity, price, int(rate));
             doc.setValue(QStringLiteral("s") + QString::number(line), lineSum);
             total += lineSum;
         }

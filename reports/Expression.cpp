@@ -4,6 +4,7 @@
 #include "data/RuFormat.h"
 #include "reports/ValueFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vi23 {
@@ -26,7 +27,7 @@ public:
 
     std::unique_ptr<ExprNode> parseAll()
     {
-        auto node = parseSum();
+        auto node = parseComparison();
         skipSpaces();
         if (pos_ != s_.size())
             fail();
@@ -59,6 +60,17 @@ private:
         node->children.push_back(std::move(l));
         node->children.push_back(std::move(r));
         return node;
+    }
+
+    // a = b: 1 when the two numbers are equal, else 0.
+    std::unique_ptr<ExprNode> parseComparison()
+    {
+        auto left = parseSum();
+        if (peek(u'=')) {
+            ++pos_;
+            left = binary(u'=', std::move(left), parseSum());
+        }
+        return left;
     }
 
     std::unique_ptr<ExprNode> parseSum()
@@ -290,6 +302,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         case '+': return Value(l + r);
         case '-': return Value(l - r);
         case '*': return Value(l * r);
+        case '=': return Value(l == r ? 1.0 : 0.0);
         default:
             if (r == 0)
                 throw UserError(QStringLiteral("Floating point division by zero"));
@@ -297,10 +310,28 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         }
     }
     case ExprNode::Kind::Call: {
+        if ((node.text == u"MAX" || node.text == u"MIN") && node.children.size() == 2) {
+            // With two arguments the larger or smaller of them, not an aggregate.
+            const double a = arithmeticOperand(evaluate(*node.children[0], context));
+            const double b = arithmeticOperand(evaluate(*node.children[1], context));
+            return Value(node.text == u"MAX" ? std::max(a, b) : std::min(a, b));
+        }
         if (isAggregateFunction(node.text)) {
             if (node.children.size() != 1)
                 throw UserError(QStringLiteral("Ошибка в выражении \"%1(%2)\"").arg(node.text, node.argText));
             return context.aggregate(node.text, node.argText, *node.children[0]);
+        }
+        if (node.text == u"PLURAL" && node.children.size() == 4) {
+            // The noun form agreeing with a count: plural(n; 'запись'; 'записи'; 'записей').
+            const double n = std::fabs(arithmeticOperand(evaluate(*node.children[0], context)));
+            const long long whole = static_cast<long long>(n);
+            const int lastTwo = int(whole % 100), last = int(whole % 10);
+            size_t form = 3;
+            if (whole != n)
+                form = 2;
+            else if (lastTwo < 11 || lastTwo > 14)
+                form = last == 1 ? 1 : (last >= 2 && last <= 4) ? 2 : 3;
+            return Value(valueText(evaluate(*node.children[form], context)));
         }
         if (node.text == u"ROUND" && node.children.size() == 1)
             return Value(roundHalfEven(arithmeticOperand(evaluate(*node.children[0], context))));

@@ -1,5 +1,7 @@
 #include "reports/PreparedReport.h"
 
+#include <algorithm>
+
 #include "data/Error.h"
 
 #include <QJsonArray>
@@ -78,6 +80,39 @@ PageDescription pageFromJson(const QJsonObject& o)
 
 } // namespace
 
+void placeContentInsideMargins(PreparedReport& report)
+{
+    double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
+    int width = 0, height = 0;
+    for (const PreparedPage& page : report.pages) {
+        width = page.width;
+        height = page.height;
+        for (const PreparedBox& b : page.boxes) {
+            // A box with no frame, fill or text leaves no mark.
+            const bool marks = b.kind == PreparedBox::Kind::Line || b.frameSides != 0 || b.fillColor != kColorNone
+                || std::any_of(b.lines.begin(), b.lines.end(), [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
+            if (!marks)
+                continue;
+            minX = std::min(minX, double(b.x));
+            minY = std::min(minY, double(b.y));
+            maxX = std::max(maxX, double(b.x + b.width));
+            maxY = std::max(maxY, double(b.y + b.height));
+        }
+    }
+    if (maxX < minX)
+        return;
+    const double safeWidth = width - 2.0 * kSafeMarginX, safeHeight = height - 2.0 * kSafeMarginY;
+    const double scale = std::min({1.0, safeWidth / std::max(1.0, maxX - minX), safeHeight / std::max(1.0, maxY - minY)});
+    // The smallest move that brings the scaled content inside the safe area.
+    auto shift = [scale](double lo, double hi, double margin, double size) {
+        const double least = margin - lo * scale, most = size - margin - hi * scale;
+        return std::min(std::max(0.0, least), most);
+    };
+    const ContentPlacement placement{shift(minX, maxX, kSafeMarginX, width), shift(minY, maxY, kSafeMarginY, height), scale};
+    for (PreparedPage& page : report.pages)
+        page.content = placement;
+}
+
 QStringList PreparedBox::texts() const
 {
     QStringList out;
@@ -111,7 +146,7 @@ QByteArray savePreparedReport(const PreparedReport& report)
         for (const PreparedBox& b : page.boxes) {
             QJsonArray lines;
             for (const PreparedLine& l : b.lines)
-                lines.append(QJsonArray{l.text, l.x, l.y});
+                lines.append(l.scaleX == 1 ? QJsonArray{l.text, l.x, l.y} : QJsonArray{l.text, l.x, l.y, l.scaleX});
             boxes.append(QJsonObject{
                 {"line", b.kind == PreparedBox::Kind::Line},
                 {"rect", QJsonArray{b.x, b.y, b.width, b.height}},
@@ -124,6 +159,7 @@ QByteArray savePreparedReport(const PreparedReport& report)
             });
         }
         pages.append(QJsonObject{{"width", page.width}, {"height", page.height}, {"paper", pageToJson(page.paper)},
+                                 {"content", QJsonArray{page.content.x, page.content.y, page.content.scale}},
                                  {"boxes", boxes}});
     }
     const QJsonObject root{{"kind", kFileKind}, {"version", kFileVersion}, {"template", report.templateName},
@@ -154,6 +190,12 @@ PreparedReport loadPreparedReport(const QByteArray& data)
         page.paper = pageFromJson(po.value("paper").toObject());
         if (page.width <= 0 || page.height <= 0)
             damaged(QStringLiteral("размер страницы"));
+        if (po.contains("content")) {
+            const QJsonArray c = po.value("content").toArray();
+            if (c.size() != 3 || c[2].toDouble() <= 0)
+                damaged(QStringLiteral("размещение страницы"));
+            page.content = ContentPlacement{c[0].toDouble(), c[1].toDouble(), c[2].toDouble()};
+        }
         for (const QJsonValue& bv : po.value("boxes").toArray()) {
             const QJsonObject bo = bv.toObject();
             const QJsonArray rect = bo.value("rect").toArray();
@@ -177,9 +219,10 @@ PreparedReport loadPreparedReport(const QByteArray& data)
             b.alignment = bo.value("align").toInt();
             for (const QJsonValue& lv : bo.value("lines").toArray()) {
                 const QJsonArray la = lv.toArray();
-                if (la.size() != 3)
+                if (la.size() != 3 && la.size() != 4)
                     damaged(QStringLiteral("строка текста"));
-                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble()});
+                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble(),
+                                               la.size() > 3 ? la[3].toDouble(1) : 1.0});
             }
             page.boxes.push_back(std::move(b));
         }

@@ -9,11 +9,13 @@
 namespace vi23 {
 
 // One text line of a box at its final place: x of the text start and y of the line top, in
-// absolute layout units.
+// absolute layout units. A word too wide for its box is condensed horizontally by `scaleX` (< 1)
+// rather than broken or clipped.
 struct PreparedLine {
     QString text;
     double x = 0;
     double y = 0;
+    double scaleX = 1;
 
     friend bool operator==(const PreparedLine&, const PreparedLine&) = default;
 };
@@ -38,11 +40,26 @@ struct PreparedBox {
     friend bool operator==(const PreparedBox&, const PreparedBox&) = default;
 };
 
+// Where the page's content is painted: a box at x lands at x * contentScale + contentX. It keeps every
+// mark at least 5 mm from each paper edge; the boxes themselves keep their layout coordinates.
+struct ContentPlacement {
+    double x = 0;
+    double y = 0;
+    double scale = 1;
+
+    friend bool operator==(const ContentPlacement&, const ContentPlacement&) = default;
+};
+
+// 5 mm in layout units, across and down.
+inline constexpr int kSafeMarginX = 18;
+inline constexpr int kSafeMarginY = 18;
+
 struct PreparedPage {
     int width = kA4PortraitWidth;       // layout units
     int height = kA4PortraitHeight;
     PageDescription paper;
     std::vector<PreparedBox> boxes;
+    ContentPlacement content;
 
     friend bool operator==(const PreparedPage&, const PreparedPage&) = default;
 };
@@ -53,6 +70,10 @@ struct PreparedReport {
 
     friend bool operator==(const PreparedReport&, const PreparedReport&) = default;
 };
+
+// One placement for all pages of a report: the content moved (and, only when it is wider or taller
+// than the paper's safe area, scaled down) so that every box that leaves a mark lies inside it.
+void placeContentInsideMargins(PreparedReport& report);
 
 // One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".
 QString dumpPreparedReport(const PreparedReport& report);

@@ -155,7 +155,8 @@ void PageView::paintEvent(QPaintEvent* event)
         painter.save();
         painter.translate(r.topLeft());
         painter.setClipRect(QRect(QPoint(0, 0), r.size()));
-        renderPage(painter, report_->pages[size_t(i)], dpi, dpi);
+        const PreparedPage& page = report_->pages[size_t(i)];
+        renderPage(painter, page, dpi, dpi);
         painter.scale(dpi / kUnitsPerInchX, dpi / kUnitsPerInchY);
         for (int h = 0; h < hits_.size(); ++h) {
             if (hits_[h].page == i)
@@ -312,7 +313,11 @@ int PreviewDialog::find(const QString& text)
                 for (const PreparedLine& l : b.lines) {
                     if (l.text.contains(text, Qt::CaseInsensitive)) {
                         const double w = std::max(4.0, double(b.x + b.width) - l.x);
-                        hits_.push_back(PageView::Hit{p, QRectF(l.x, l.y, std::min(w, double(b.width)), b.fontHeight + 2)});
+                        // Where the line is painted: the page's content placement applied.
+                        const ContentPlacement& c = report_.pages[size_t(p)].content;
+                        hits_.push_back(PageView::Hit{p, QRectF(c.x + l.x * c.scale, c.y + l.y * c.scale,
+                                                                std::min(w, double(b.width)) * c.scale,
+                                                                (b.fontHeight + 2) * c.scale)});
                     }
                 }
             }

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <memory>
 
 namespace vi23 {
@@ -135,11 +137,16 @@ private:
     void newPage();
     void pageBreak();
     void outputBand(BandInfo& band);
-    void placeObjects(BandInfo& band, int y);
+    int placeObjects(BandInfo& band, int y);   // the height the band took
     void accumulateRow();
     void clear(BandInfo* band);
     void dataLoop(BandInfo& data);
     void outputGroupHeader(size_t index);
+    bool footerHolds(Group& g);
+    int printedHeight(const BandInfo* band) const;
+    void breakUnlessFits(int height);
+    void keepHeadersWithRow(size_t from, const BandInfo& data);
+    void keepFootersWithRow(const BandInfo& data, size_t from);
     QString groupValue(Group& g);
 
     const std::vector<ParsedLine>& parsedMemo(int index);
@@ -158,6 +165,7 @@ private:
     BandInfo noBand_;
     std::vector<BandInfo*> byKind_[kBandKindCount];    // each kind in design order
     std::vector<Group> groups_;
+    std::vector<bool> footerShown_;   // per group, for the footers about to print
     BandInfo* pageFooter_ = nullptr;
     std::vector<RememberedSource> remembered_;
 
@@ -316,6 +324,7 @@ PreparedReport Preparer::run()
     if (pageFooter_ && (pageFooter_->band->flags & bandflag::OnLastPage))
         outputBand(*pageFooter_);
     restoreSources();
+    placeContentInsideMargins(report_);
     return std::move(report_);
 }
 
@@ -350,25 +359,51 @@ void Preparer::outputBand(BandInfo& band)
 {
     if (band.objects.empty())
         return;
-    int y = curY_;
     if (band.kind == BandKind::PageFooter) {
-        y = bottomLimit_;
-    } else {
-        // A band taller than a fresh page goes on it anyway rather than breaking forever.
-        if (curY_ + band.height > bottomLimit_ && !inPageHeader_ && curY_ > pageStartY_) {
-            pageBreak();
-            y = curY_;
-        }
-        curY_ += band.height;
+        placeObjects(band, bottomLimit_);
+        clear(&band);
+        return;
     }
-    placeObjects(band, y);
+    // A band taller than a fresh page goes on it anyway rather than breaking forever.
+    if (curY_ + band.height > bottomLimit_ && !inPageHeader_ && curY_ > pageStartY_)
+        pageBreak();
+    int y = curY_;
+    const size_t first = report_.pages.back().boxes.size();
+    const int height = placeObjects(band, y);
+    if (height > band.height && y + height > bottomLimit_ && !inPageHeader_ && y > pageStartY_) {
+        // The row grew past the page foot: it moves whole to the next page.
+        std::vector<PreparedBox>& boxes = report_.pages.back().boxes;
+        std::vector<PreparedBox> moved(std::make_move_iterator(boxes.begin() + qsizetype(first)),
+                                       std::make_move_iterator(boxes.end()));
+        boxes.erase(boxes.begin() + qsizetype(first), boxes.end());
+        pageBreak();
+        const int shift = curY_ - y;
+        for (PreparedBox& b : moved) {
+            b.y += shift;
+            for (PreparedLine& l : b.lines)
+                l.y += shift;
+            report_.pages.back().boxes.push_back(std::move(b));
+        }
+        y = curY_;
+    }
+    curY_ = y + height;
     clear(&band);
 }
 
-void Preparer::placeObjects(BandInfo& band, int y)
+int Preparer::placeObjects(BandInfo& band, int y)
 {
     PreparedPage& page = report_.pages.back();
     currentBand_ = &band;
+    // Data rows grow to show a long text whole: boxes that reach the row's foot grow with it.
+    const bool grows = band.kind == BandKind::MasterData;
+    const size_t first = page.boxes.size();
+    int extra = 0;
+    struct Tall {
+        size_t box;
+        int memo;
+        QStringList lines;
+    };
+    std::vector<Tall> tall;
     for (const ObjectRef& ref : band.objects) {
         PreparedBox box;
         if (!ref.memo) {
@@ -408,10 +443,32 @@ void Preparer::placeObjects(BandInfo& band, int y)
         } catch (const std::exception& e) {
             failIn(m.lines, band.kind, QString::fromLocal8Bit(e.what()));
         }
-        layoutText(box, lines, (m.flags & memoflag::WordWrap) != 0);
+        const bool wrap = (m.flags & memoflag::WordWrap) != 0;
+        layoutText(box, lines, wrap);
+        if (grows && box.font.size != m.font.size && ref.offset + m.height >= band.height) {
+            const int need = int(std::ceil(wrappedTextHeight(m.font, lines, wrap, m.width)));
+            extra = std::max(extra, need - m.height);
+            tall.push_back(Tall{page.boxes.size(), ref.index, lines});
+        }
         page.boxes.push_back(std::move(box));
     }
     currentBand_ = nullptr;
+    if (extra <= 0)
+        return band.height;
+    for (size_t i = first; i < page.boxes.size(); ++i) {
+        PreparedBox& b = page.boxes[i];
+        if (b.kind == PreparedBox::Kind::Memo && b.y + b.height >= y + band.height) {
+            b.height += extra;
+            layoutText(b, b.texts(), false);   // centred again in the taller row
+        }
+    }
+    for (const Tall& t : tall) {
+        const MemoObject& m = t_.memos[t.memo];
+        PreparedBox& b = page.boxes[t.box];
+        b.font = m.font;
+        layoutText(b, t.lines, (m.flags & memoflag::WordWrap) != 0);
+    }
+    return band.height + extra;
 }
 
 void Preparer::failIn(const QStringList& lines, BandKind kind, const QString& reason) const
@@ -468,6 +525,7 @@ void Preparer::dataLoop(BandInfo& data)
     line_ = 1;
     if (d->eof())
         return;
+    keepHeadersWithRow(0, data);
     for (size_t i = 0; i < groups_.size(); ++i)
         outputGroupHeader(i);
     bool headerQueued = data.masterHeader != nullptr;
@@ -477,33 +535,99 @@ void Preparer::dataLoop(BandInfo& data)
             outputBand(*data.masterHeader);
             headerQueued = false;
         }
+        // Which groups close after this row, looked up once: their totals keep this row with them.
+        const int position = d->position();
+        d->next();
+        const bool last = d->eof();
+        size_t closing = groups_.size();
+        for (size_t i = 0; i < groups_.size() && !last; ++i) {
+            if (groupValue(groups_[i]) != groups_[i].value) {
+                closing = i;
+                break;
+            }
+        }
+        d->moveToPosition(position);
+        if (last || closing < groups_.size()) {
+            // A footer with a condition prints only when it holds on the group's last row.
+            footerShown_.assign(groups_.size(), true);
+            for (size_t j = last ? 0 : closing; j < groups_.size(); ++j)
+                footerShown_[j] = footerHolds(groups_[j]);
+            keepFootersWithRow(data, last ? 0 : closing);
+        }
         outputBand(data);
         accumulateRow();
         d->next();
-        for (size_t i = 0; i < groups_.size(); ++i) {
-            if (!d->eof() && groupValue(groups_[i]) == groups_[i].value)
-                continue;
-            if (data.masterFooter)
+        if (last || closing < groups_.size()) {
+            const size_t i = last ? 0 : closing;
+            if (data.masterFooter && !groups_.empty())
                 outputBand(*data.masterFooter);
-            for (size_t j = groups_.size() - 1; j > i; --j) {
-                if (groups_[j].footer)
+            for (size_t j = groups_.size(); j-- > i;) {
+                if (groups_[j].footer && footerShown_[j])
                     outputBand(*groups_[j].footer);
+                else
+                    clear(groups_[j].footer);
             }
-            if (groups_[i].footer)
-                outputBand(*groups_[i].footer);
-            if (d->eof())
+            if (last)
                 break;
+            keepHeadersWithRow(i, data);
             for (size_t j = i; j < groups_.size(); ++j)
                 outputGroupHeader(j);
             if (data.masterHeader)
                 outputBand(*data.masterHeader);
             line_ = 0;
-            break;
         }
         ++line_;
     }
     if (data.masterFooter)
         outputBand(*data.masterFooter);
+}
+
+bool Preparer::footerHolds(Group& g)
+{
+    if (!g.footer || g.footer->band->condition().trimmed().isEmpty())
+        return true;
+    const QString& condition = g.footer->band->condition();
+    currentBand_ = g.footer;
+    try {
+        const bool holds = arithmeticOperand(evaluate(parsed(condition), *this)) != 0;
+        currentBand_ = nullptr;
+        return holds;
+    } catch (const ReportError&) {
+        throw;
+    } catch (const UserError& e) {
+        failIn(QStringList{condition}, BandKind::GroupFooter, e.text());
+    }
+}
+
+int Preparer::printedHeight(const BandInfo* band) const
+{
+    return band && !band->objects.empty() ? band->height : 0;
+}
+
+void Preparer::breakUnlessFits(int height)
+{
+    if (curY_ + height > bottomLimit_ && curY_ > pageStartY_ && !inPageHeader_)
+        pageBreak();
+}
+
+void Preparer::keepHeadersWithRow(size_t from, const BandInfo& data)
+{
+    // A group heading never stays alone at a page foot: its first row goes with it.
+    int height = printedHeight(data.masterHeader) + printedHeight(&data);
+    for (size_t j = from; j < groups_.size(); ++j)
+        height += printedHeight(groups_[j].header);
+    if (height > printedHeight(&data) + printedHeight(data.masterHeader))
+        breakUnlessFits(height);
+}
+
+void Preparer::keepFootersWithRow(const BandInfo& data, size_t from)
+{
+    // A group total never starts a page alone: the group's last row goes with it.
+    int height = printedHeight(&data) + printedHeight(data.masterFooter);
+    for (size_t j = from; j < groups_.size(); ++j)
+        height += footerShown_[j] ? printedHeight(groups_[j].footer) : 0;
+    if (height > printedHeight(&data))
+        breakUnlessFits(height);
 }
 
 void Preparer::outputGroupHeader(size_t index)

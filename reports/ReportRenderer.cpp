@@ -58,7 +58,7 @@ bool fitsInside(const PreparedBox& b)
         if (line.text.isEmpty())
             continue;
         if (line.y < b.y || line.y + b.fontHeight > b.y + b.height || line.x < b.x
-            || line.x + textWidthUnits(b.font, line.text) > b.x + b.width)
+            || line.x + textWidthUnits(b.font, line.text) * line.scaleX > b.x + b.width)
             return false;
     }
     return true;
@@ -80,8 +80,17 @@ void drawMemo(QPainter& p, const PreparedBox& b)
         MemoFont font = b.font;
         const double ascent = layoutAscent(font);
         for (const PreparedLine& line : b.lines) {
-            if (!line.text.isEmpty())
+            if (line.text.isEmpty())
+                continue;
+            if (line.scaleX == 1) {
                 p.drawGlyphRun(QPointF(line.x, line.y + ascent), layoutGlyphRun(font, line.text));
+                continue;
+            }
+            p.save();
+            p.translate(line.x, line.y + ascent);
+            p.scale(line.scaleX, 1);
+            p.drawGlyphRun(QPointF(0, 0), layoutGlyphRun(font, line.text));
+            p.restore();
         }
         if (clip)
             p.restore();
@@ -102,6 +111,8 @@ void renderPage(QPainter& painter, const PreparedPage& page, double dpiX, double
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.scale(dpiX / kUnitsPerInchX, dpiY / kUnitsPerInchY);
+    painter.translate(page.content.x, page.content.y);
+    painter.scale(page.content.scale, page.content.scale);
     for (const PreparedBox& b : page.boxes) {
         if (b.kind == PreparedBox::Kind::Line)
             drawLineObject(painter, b);

@@ -178,7 +178,8 @@ struct Band : ObjectBase {
     int bottom() const { return y + height; }
     // Master data: the data-set link ("frDBDataSet_bl", "[Нет]" for the template's default).
     const QString& dataSet() const { return formatText; }
-    // Group header: the condition text, e.g. "[ADOQuery11.\"g\"]".
+    // Group header: the condition text, e.g. "[ADOQuery11.\"g\"]". Group footer: when not empty, an
+    // expression on the group's last row; the footer prints only when it is not zero.
     const QString& condition() const { return formatText; }
 
     friend bool operator==(const Band&, const Band&) = default;

@@ -182,38 +182,93 @@ QStringList wrapLine(const MemoFont& memoFont, const QString& line, double width
     }
 }
 
+namespace {
+
+struct SetLine {
+    QString text;
+    double scaleX = 1;
+};
+
+// A text with no blank to break at: a number, a date, "115/КО".
+bool unbreakable(const QString& line)
+{
+    return !line.trimmed().contains(u' ');
+}
+
+std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bool wordWrap, double inner)
+{
+    std::vector<SetLine> set;
+    for (const QString& line : lines) {
+        if (!line.isEmpty() && unbreakable(line)) {
+            // Condensed just enough to fit, never broken inside the word or clipped.
+            const double w = textWidthUnits(font, line);
+            set.push_back(SetLine{line, w > inner && inner > 0 ? inner / w : 1.0});
+        } else if (wordWrap && !line.isEmpty()) {
+            for (const QString& part : wrapLine(font, line, inner))
+                set.push_back(SetLine{part});
+        } else {
+            set.push_back(SetLine{line});
+        }
+    }
+    return set;
+}
+
+// Height from the top of the first line to the bottom of the last one that holds text.
+double inkHeight(const std::vector<SetLine>& set, int fontHeight)
+{
+    qsizetype last = qsizetype(set.size());
+    while (last > 0 && set[size_t(last - 1)].text.trimmed().isEmpty())
+        --last;
+    return last == 0 ? 0 : double(last) * (fontHeight + 2) - 2;
+}
+
+} // namespace
+
+double wrappedTextHeight(const MemoFont& font, const QStringList& lines, bool wordWrap, double width)
+{
+    return inkHeight(setLines(font, lines, wordWrap, width - 4), fontHeightUnits(font.size)) + 2;
+}
+
 void layoutText(PreparedBox& box, const QStringList& lines, bool wordWrap)
 {
     box.fontHeight = fontHeightUnits(box.font.size);
-    const double step = box.fontHeight + 2;
     const double inner = box.width - 4;
-    QStringList set;
-    for (const QString& line : lines) {
-        if (wordWrap && !line.isEmpty())
-            set += wrapLine(box.font, line, inner);
-        else
-            set.push_back(line);
+    std::vector<SetLine> set = setLines(box.font, lines, wordWrap, inner);
+    // Text taller than its box is set smaller until it fits, so no line is lost.
+    bool overflow = inkHeight(set, box.fontHeight) + 1 > box.height;
+    for (int size = box.font.size - 1; overflow && size >= 4; --size) {
+        MemoFont smaller = box.font;
+        smaller.size = size;
+        std::vector<SetLine> trial = setLines(smaller, lines, wordWrap, inner);
+        if (inkHeight(trial, fontHeightUnits(size)) + 1 <= box.height || size == 4) {
+            box.font = smaller;
+            box.fontHeight = fontHeightUnits(size);
+            set = std::move(trial);
+            overflow = inkHeight(set, box.fontHeight) + 1 > box.height;
+        }
     }
+    const double step = box.fontHeight + 2;
     const double blockHeight = set.size() * step;
     double y = box.y + 1;
     const int valign = (box.alignment >> 3) & 3;
-    if (valign == int(VAlign::Middle))
+    // When the text still does not fit, its beginning shows.
+    if (!overflow && valign == int(VAlign::Middle))
         y += (box.height - blockHeight) / 2;
-    else if (valign == int(VAlign::Bottom))
+    else if (!overflow && valign == int(VAlign::Bottom))
         y += box.height - blockHeight;
     const int halign = box.alignment & 3;
     box.lines.clear();
     box.lines.reserve(set.size());
-    for (const QString& text : set) {
+    for (const SetLine& line : set) {
         double x = box.x + 2;
-        if (halign == int(HAlign::Right) || halign == int(HAlign::Center)) {
-            const double w = textWidthUnits(box.font, text);
+        if (line.scaleX == 1 && (halign == int(HAlign::Right) || halign == int(HAlign::Center))) {
+            const double w = textWidthUnits(box.font, line.text);
             if (halign == int(HAlign::Right))
                 x = box.x + box.width - 3 - w;
             else
                 x = box.x + 2 + (inner - w) / 2;
         }
-        box.lines.push_back(PreparedLine{text, x, y});
+        box.lines.push_back(PreparedLine{line.text, x, y, line.scaleX});
         y += step;
     }
 }

@@ -34,7 +34,13 @@ double layoutAscent(const MemoFont& memoFont);
 // characters for a word that alone is wider.
 QStringList wrapLine(const MemoFont& memoFont, const QString& line, double width);
 
-// Wraps and aligns the lines inside the box; fills box.lines.
+// Wraps and aligns the lines inside the box; fills box.lines. A line with no blank that is too wide
+// is condensed to fit; text taller than the box is set in a smaller size until it fits, and if it
+// still does not, it starts at the top so its first words show.
 void layoutText(PreparedBox& box, const QStringList& lines, bool wordWrap);
+
+// The box height the lines need at the box's font: wrapped, condensed words on one line, without
+// trailing empty lines.
+double wrappedTextHeight(const MemoFont& font, const QStringList& lines, bool wordWrap, double width);
 
 } // namespace vi23

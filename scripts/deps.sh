@@ -2,7 +2,7 @@
 # Installs, by name and only when missing, the Debian packages that the build, the program and the tests need.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libsqlite3-dev sqlite3
-          googletest libgtest-dev fonts-liberation fontconfig poppler-utils xvfb xauth
+          googletest libgtest-dev libicu-dev fonts-liberation fontconfig poppler-utils xvfb xauth
           libmdb3 mdbtools-dev qt6-translations-l10n libxlsxwriter-dev unzip)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,14 @@
 #include "DemoData.h"
 
 #include "data/DataStore.h"
+#include "data/DocumentMoney.h"
+#include "data/FormKinds.h"
 #include "data/Money.h"
 
 #include <QStringList>
 #include <array>
 #include <random>
+#include <vector>
 
 namespace vi23 {
 
@@ -25,9 +28,9 @@ constexpr std::array<Goods, 20> kGoods = {{
     {u"Картридж лазерный чёрный", u"шт", u"Китай", u"10702030/150321/0004512", 20, "2450"},
     {u"Ручка шариковая синяя", u"шт", u"Россия", u"", 20, "14,9"},
     {u"Папка-регистратор 75 мм", u"шт", u"Россия", u"", 20, "189"},
-    {u"Степлер настольный №24", u"шт", u"Китай", u"10702030/020221/0001177", 18, "356,4"},
-    {u"Скрепки 28 мм, 100 шт.", u"уп", u"Россия", u"", 18, "32,5"},
-    {u"Калькулятор бухгалтерский 12 разрядов", u"шт", u"Китай", u"10702030/110520/0002231", 18, "890"},
+    {u"Степлер настольный №24", u"шт", u"Китай", u"10702030/020221/0001177", 20, "356,4"},
+    {u"Скрепки 28 мм, 100 шт.", u"уп", u"Россия", u"", 20, "32,5"},
+    {u"Калькулятор бухгалтерский 12 разрядов", u"шт", u"Китай", u"10702030/110520/0002231", 20, "890"},
     {u"Журнал кассира-операциониста", u"шт", u"Россия", u"", 10, "145"},
     {u"Книга учёта доходов и расходов", u"шт", u"Россия", u"", 10, "120"},
     {u"Бланк кассового ордера, 100 листов", u"пач", u"Россия", u"", 10, "95,75"},
@@ -90,10 +93,6 @@ constexpr std::array<Operation, 10> kOperations = {{
     {u"Услуги связи", u"Расход"},
     {u"Хозяйственные расходы", u"Расход"},
 }};
-
-constexpr std::array<const char16_t*, 9> kDocumentKinds = {
-    u"Счет", u"Счет-фактура", u"Товарная накладная", u"Акт", u"Товарный чек",
-    u"Наряд-заказ", u"Расходная накладная", u"Бланк заказа", u"Кассовый ордер-пр"};
 
 QString s(const char16_t* text) { return QString::fromUtf16(text); }
 
@@ -161,27 +160,104 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         ++counts.operations;
     }
 
+    // The story of the year, in date order: rent, telephone and supplies paid from the bank; goods and
+    // services sold on documents, each paid after it was issued (by bank or into the till); cash
+    // spent only from what the till holds; the simplified tax paid after each quarter. The till
+    // opens the year with the cash taken in the last days of the year before.
+    DataSet& journal = store.dataSet(u"ADOTable_jur");
+    int number = 1;
+    Money till;
+    auto entry = [&](QDate date, const char16_t* kind, const Operation& op, Money amount, const Counterparty& who,
+                     const QString& orderNumber = QString()) {
+        journal.append();
+        journal.setValue(u"dd", date);
+        journal.setText(u"nn", orderNumber.isEmpty() ? QString::number(number++) : orderNumber);
+        journal.setText(u"dok", s(kind));
+        journal.setText(u"sr", s(op.text));
+        journal.setText(u"vr", s(op.kind));
+        journal.setValue(u"s", amount);
+        journal.setText(u"k", s(who.name));
+        journal.post();
+        ++counts.journalEntries;
+        if (QStringView(kind) == u"КО")
+            till += QStringView(op.kind) == u"Приход" ? amount : -amount;
+    };
+    const Operation& paidByBuyer = kOperations[0];
+    const Operation& cashTakings = kOperations[1];
+    const Operation& paidToSupplier = kOperations[4];
+    const Operation& rent = kOperations[6];
+    const Operation& tax = kOperations[7];
+    const Operation& telephone = kOperations[8];
+    const Operation& household = kOperations[9];
+    const Counterparty& landlord = kCounterparties[0];
+    const Counterparty& retail = kCounterparties[9];
+    const Counterparty& supplier = kCounterparties[7];
+    const Counterparty& water = kCounterparties[5];
+    const Counterparty& telecom = kCounterparties[6];
+    const Counterparty& taxOffice = kCounterparties[8];
+    auto roubles = [&](int from, int to) {
+        return Money::fromUnits(std::int64_t(from + pick(to - from)) * Money::kScale + pick(100) * 100);
+    };
+    auto weekday = [](QDate d) { return d.dayOfWeek() > 5 ? d.addDays(8 - d.dayOfWeek()) : d; };
+
+    for (int day = 26; day <= 30; day += 2)
+        entry(QDate(year - 1, 12, day), u"КО", cashTakings, roubles(4000, 9000), retail);
+
+    // Thirty documents, the kinds in turn, spread over the year. Each cash receipt order pays the
+    // invoice of its round in cash a few days later; every other document is paid after it is issued.
+    struct Line {
+        const Goods* goods;
+        double quantity;
+    };
+    struct Sale {
+        QDate issued;
+        QDate paid;
+        bool cash;
+        bool settled;        // an invoice a cash receipt order pays
+        QString order;       // the cash receipt order's number
+        Money amount;
+        const Counterparty* buyer;
+        QString kind;
+    };
+    const std::vector<FormKind>& kinds = documentKindTable();
     const int days = std::max(1, int(QDate(year, 1, 1).daysTo(lastDay)) + 1);
     DataSet& documents = store.dataSet(u"ADOTable_jur1");
+    std::vector<Sale> sales;
+    std::vector<Line> invoiceLines;
+    size_t invoice = 0;
+    int invoiceNumber = 0;
     for (int d = 0; d < 30; ++d) {
-        const Counterparty& buyer = kCounterparties[size_t(pick(int(kCounterparties.size())))];
-        QDate date = QDate(year, 1, 1).addDays(qint64(d) * days / 30);
+        const FormKind& kind = kinds[size_t(d) % kinds.size()];
+        const bool cashOrder = kind.form == u"frReportpr";
+        const bool isInvoice = kind.form == u"frReport_sh";
+        const QDate date = weekday(QDate(year, 1, 12).addDays(qint64(d) * std::max(1, days - 20) / 30));
+        const Counterparty* buyer = &kCounterparties[size_t(1 + pick(4))];
+        std::vector<Line> lines;
+        const bool paysInvoice = cashOrder && invoiceNumber > 0;
+        if (paysInvoice) {
+            buyer = sales[invoice].buyer;
+            lines = invoiceLines;
+        } else {
+            for (int line = 1 + pick(4); line > 0; --line)
+                lines.push_back(Line{&kGoods[size_t(pick(int(kGoods.size())))], 1 + pick(9) + (pick(4) == 0 ? 0.5 : 0.0)});
+        }
         documents.append();
-        documents.setText(u"dok", s(kDocumentKinds[size_t(d) % kDocumentKinds.size()]));
-        documents.setText(u"n", QString::number(d + 1));
-        documents.setValue(u"dd", date);
+        documents.setText(u"dok", kind.caption);
+        // The cash receipt order names the invoice it pays by its number and date.
+        documents.setText(u"n", QString::number(paysInvoice ? invoiceNumber : d + 1));
+        documents.setValue(u"dd", paysInvoice ? sales[invoice].issued : date);
         documents.setText(u"np", QString::number(100 + d));
-        documents.setValue(u"dp", date.addDays(-2));
-        documents.setText(u"z", s(buyer.name));
-        documents.setText(u"a", s(buyer.address));
-        documents.setText(u"unn", s(buyer.inn));
-        documents.setText(u"rb", s(buyer.bank));
-        documents.setText(u"okpo", s(buyer.okpo));
-        int lines = 1 + pick(4);
+        documents.setValue(u"dp", date);
+        documents.setText(u"z", s(buyer->name));
+        documents.setText(u"a", s(buyer->address));
+        documents.setText(u"unn", s(buyer->inn));
+        documents.setText(u"rb", s(buyer->bank));
+        documents.setText(u"okpo", s(buyer->okpo));
+        DocumentTotals totals;
         Money total;
-        for (int line = 0; line < 10; ++line) {
-            QString n = QString::number(line);
-            if (line >= lines) {
+        for (size_t line = 0; line < 10; ++line) {
+            const QString n = QString::number(line);
+            if (line >= lines.size()) {
                 // An empty line as a new document leaves it.
                 documents.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
                 documents.setValue(QStringLiteral("kol") + n, 1.0);
@@ -190,43 +266,75 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
                 documents.setValue(QStringLiteral("s") + n, Money());
                 continue;
             }
-            const Goods& g = kGoods[size_t(pick(int(kGoods.size())))];
-            double quantity = 1 + pick(9) + (pick(4) == 0 ? 0.5 : 0.0);
-            Money price = Money::parse(QString::fromLatin1(g.price));
-            Money sum = Money::fromDouble((g.vat + 100) * (quantity * price.toDouble()) / 100);
+            const Goods& g = *lines[line].goods;
+            const double quantity = lines[line].quantity;
+            const Money price = Money::parse(QString::fromLatin1(g.price));
+            const Money sum = storedLineSum(quantity, price, g.vat);
             documents.setText(QStringLiteral("naz") + n, s(g.name));
             documents.setValue(QStringLiteral("kol") + n, quantity);
             documents.setValue(QStringLiteral("cen") + n, price);
             documents.setValue(QStringLiteral("nds") + n, g.vat);
             documents.setValue(QStringLiteral("s") + n, sum);
             total += sum;
+            totals.add(lineAmounts(quantity, price, g.vat));
         }
         documents.setValue(u"sss", total);
         documents.post();
         ++counts.documents;
+        if (cashOrder) {
+            if (paysInvoice)
+                sales[invoice].settled = true;
+            sales.push_back(Sale{date, date, true, false, QString::number(100 + d), totals.gross, buyer, kind.caption});
+            continue;
+        }
+        if (isInvoice) {
+            invoice = sales.size();
+            invoiceNumber = d + 1;
+            invoiceLines = lines;
+        }
+        // The sales receipt is paid at the counter, the rest by bank within a week.
+        const bool counter = kind.form == u"frReport_chek";
+        const QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
+        sales.push_back(Sale{date, paid, counter, false, QString(), totals.gross, buyer, kind.caption});
     }
 
-    // About a business day's worth of entries: payment and cash orders, consignment notes and acts.
-    DataSet& journal = store.dataSet(u"ADOTable_jur");
-    const std::array<const char16_t*, 4> kinds = {u"ПП", u"КО", u"ТН", u"А"};
-    int number = 1;
-    for (int day = 0; day < days; day += 1 + pick(3)) {
-        QDate date = QDate(year, 1, 1).addDays(day);
-        int entries = 1 + pick(2);
-        for (int e = 0; e < entries; ++e) {
-            const Operation& op = kOperations[size_t(pick(int(kOperations.size())))];
-            const char16_t* kind = kinds[size_t(pick(10) < 4 ? 0 : pick(10) < 7 ? 1 : 2 + pick(2))];
-            journal.append();
-            journal.setValue(u"dd", date);
-            journal.setText(u"nn", QString::number(number++));
-            journal.setText(u"dok", s(kind));
-            journal.setText(u"sr", s(op.text));
-            journal.setText(u"vr", s(op.kind));
-            journal.setValue(u"s", Money::fromUnits((500 + pick(150000)) * 100 + (pick(2) ? 50 * 100 : 0)));
-            journal.setText(u"k", s(kCounterparties[size_t(pick(int(kCounterparties.size())))].name));
-            journal.post();
-            ++counts.journalEntries;
+    Money quarterIncome[5];
+    for (int day = 0; day < days; ++day) {
+        const QDate date = QDate(year, 1, 1).addDays(day);
+        if (date.dayOfWeek() > 5)
+            continue;
+        const int quarter = (date.month() + 2) / 3;
+        if (date.day() == 5)
+            entry(date, u"ПП", rent, Money::fromRoubles(25000), landlord);
+        if (date.day() == 12)
+            entry(date, u"ПП", telephone, roubles(900, 1500), telecom);
+        if (date.day() == 19 && date.month() % 2 == 0) {
+            const Money amount = roubles(3000, 12000);
+            entry(date, u"ТН", paidToSupplier, amount, supplier);
+            entry(date, u"ПП", paidToSupplier, amount, supplier);
         }
+        if (date.day() == 26 && date.month() % 3 == 1 && quarter > 1) {
+            // 6 % of the last quarter's income, in whole roubles up.
+            const std::int64_t units = quarterIncome[quarter - 1].units() * 6 / 100;
+            entry(date, u"ПП", tax, Money::fromRoubles((units + Money::kScale - 1) / Money::kScale), taxOffice);
+        }
+        for (const Sale& sale : sales) {
+            if (sale.issued == date && (sale.kind == u"Акт" || sale.kind == u"Товарная накладная"))
+                entry(date, sale.kind == u"Акт" ? u"А" : u"ТН", paidByBuyer, sale.amount, *sale.buyer);
+            if (sale.paid != date || sale.settled)
+                continue;
+            entry(date, sale.cash ? u"КО" : u"ПП", paidByBuyer, sale.amount, *sale.buyer, sale.order);
+            quarterIncome[quarter] += sale.amount;
+        }
+        if (pick(3) == 0) {
+            const Money takings = roubles(800, 6000);
+            entry(date, u"КО", cashTakings, takings, retail);
+            quarterIncome[quarter] += takings;
+        }
+        // Small household purchases in cash, never more than the till holds.
+        const Money spend = roubles(150, 2500);
+        if (pick(4) == 0 && spend <= till)
+            entry(date, u"КО", household, spend, water);
     }
     transaction.commit();
     return counts;

@@ -225,12 +225,9 @@ int printBook(const Options& o)
     const QString kind = o.positional[1];
     const QDate from = periodDate(o.from, "--from");
     const QDate to = periodDate(o.to, "--to");
-    if (kind != vi23::kCashBookKind && vi23::bookTemplateFor(kind).isEmpty()) {
-        throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «Книга доходов и расходов-месячная», "
-                                        "«Книга доходов и расходов-квартальная», «Книга расчетов по банку», "
-                                        "«Книга расчетов по кассе», «Кассовая книга», «Сводный отчет по операциям», "
-                                        "«Книга расчетов с контрагентами», «Титульный лист»")
-                             .arg(kind));
+    if (vi23::formOf(vi23::reportKindTable(), kind).isEmpty()) {
+        throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «%2»")
+                             .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
 
     vi23::DataStore store(QStringLiteral("kn.mdb"));

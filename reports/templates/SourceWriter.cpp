@@ -189,7 +189,7 @@ QString writeTemplateSource(const Template& t)
         if (!b.formatText.isEmpty()) {
             if (b.kind == BandKind::MasterData)
                 out += QStringLiteral(" dataset=") + b.formatText;
-            else if (b.kind == BandKind::GroupHeader)
+            else if (b.kind == BandKind::GroupHeader || b.kind == BandKind::GroupFooter)
                 out += QStringLiteral(" condition=") + b.formatText;
             else
                 cannot(t, b.name + QStringLiteral(": текст у полосы этого вида"));

@@ -26,6 +26,11 @@ band PageHeader1 kind=2 top=80 height=92
 band GroupHeader3 kind=16 top=180 height=18 condition=[ADOQuery11."g"]
 | 16 | 0 | 88 | 18 | LTRB | A8 | RT |  | "Год [ADOQuery11."g"]" |
 
+# The nine-month and half-year groups: no objects, but they nest and clear their footers.
+band GroupHeader5 kind=16 top=200 height=18 condition=[ADOQuery11."ds9"]
+
+band GroupHeader6 kind=16 top=230 height=18 condition=[ADOQuery11."ds6"]
+
 band GroupHeader2 kind=16 top=260 height=18 condition=[ADOQuery11."q"]
 | 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Квартал [ADOQuery11."q"]" |
 
@@ -51,10 +56,33 @@ band GroupFooter2 kind=17 top=444 height=18
 | 484 | 0 | 126 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery11."d"])]" |
 | 610 | 0 | 126 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery11."k"])]" |
 
-band GroupFooter4 kind=17 top=484 height=18
-| 136 | 0 | 348 | 18 | LTRB | A8bu | RT |  | "Итого за отчетный - налоговый период [ADOQuery11."g"] года:" |
+band GroupFooter5 kind=17 top=468 height=18 condition=[ADOQuery11."q"] = 2
+| 136 | 0 | 348 | 18 | - | A8b | RT |  | "Итого за полугодие" |
+| 484 | 0 | 126 | 18 | - | A8 | RT | F2 | "[Sum([ADOQuery11."d6"])]" |
+| 610 | 0 | 126 | 18 | - | A8 | RT | F2 | "[Sum([ADOQuery11."k6"])]" |
+
+band GroupFooter6 kind=17 top=492 height=18 condition=[ADOQuery11."q"] = 3
+| 136 | 0 | 348 | 18 | - | A8b | RT |  | "Итого за 9 месяцев" |
+| 484 | 0 | 126 | 18 | - | A8 | RT | F2 | "[Sum([ADOQuery11."d9"])]" |
+| 610 | 0 | 126 | 18 | - | A8 | RT | F2 | "[Sum([ADOQuery11."k9"])]" |
+
+band GroupFooter4 kind=17 top=516 height=18 condition=[ADOQuery11."q"] = 4
+| 136 | 0 | 348 | 18 | LTRB | A8bu | RT |  | "Итого за отчетный - налоговый период [max([ADOQuery11."g"])] года:" |
 | 484 | 0 | 126 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery11."d"])]" |
 | 610 | 0 | 126 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery11."k"])]" |
 
-band PageFooter1 kind=3 top=540 height=18
+band ReportSummary1 kind=1 top=548 height=208
+| 220 | 4 | 348 | 18 | - | A8b | LT |  | "Справка к разделу 1" |
+| 16 | 32 | 348 | 18 | - | A8 | LT |  | "010 Сумма полученных доходов за налоговый период" |
+| 432 | 32 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
+| 16 | 56 | 348 | 18 | - | A8 | LT |  | "020 Сумма произведенных расходов за налоговый период" |
+| 432 | 56 | 124 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+| 16 | 80 | 424 | 30 | - | A8 | LT |  | "030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем порядке налога за предыдущий налоговый период ⏎ " |
+| 220 | 120 | 348 | 18 | - | A8b | LT |  | "Итого получено:" |
+| 16 | 152 | 348 | 18 | - | A8 | LT |  | "040 - доходов" |
+| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])]; 0)]" |
+| 16 | 176 | 348 | 18 | - | A8 | LT |  | "041 - убытков" |
+| 432 | 176 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."k"])]-[Sum([ADOQuery11."d"])]; 0)]" |
+
+band PageFooter1 kind=3 top=780 height=18
 | 20 | 4 | 708 | 16 | T= | A8 | RT |  | "[Page#]" |

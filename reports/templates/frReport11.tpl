@@ -36,7 +36,7 @@ band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 | 36 | 0 | 100 | 18 | B | AN8 | LT |  | "Квартал [ADOQuery11."q"]" |
 
 band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
-| 8 | 0 | 18 | 18 | - | A8 | LT |  | "[LINE#]" |
+| 12 | 0 | 22 | 18 | - | A8 | LT |  | "[LINE#]" |
 | 28 | 0 | 60 | 18 | - | AN8 | LT | D2 | "[ADOQuery11."dd"]/" |
 | 88 | 0 | 18 | 18 | - | AN8 | RT |  | "[ADOQuery11."nn"]/" |
 | 108 | 0 | 28 | 18 | - | AN8 | LT |  | "[ADOQuery11."dok"]" |
@@ -49,18 +49,18 @@ band GroupFooter2 kind=17 top=496 height=18
 | 486 | 0 | 126 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
 | 606 | 0 | 108 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
 
-band GroupFooter1 kind=17 top=560 height=18
+band GroupFooter1 kind=17 top=560 height=18 condition=[ADOQuery11."q"] = 2
 | 306 | 0 | 162 | 18 | - | A8b | LT |  | "Итого за полугодие" |
 | 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d6"])]" |
 | 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k6"])]" |
 
-band GroupFooter3 kind=17 top=600 height=18
+band GroupFooter3 kind=17 top=600 height=18 condition=[ADOQuery11."q"] = 3
 | 306 | 0 | 162 | 18 | - | A8b | LT |  | "Итого за 9 месяцев" |
 | 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d9"])]" |
 | 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k9"])]" |
 
-band GroupFooter4 kind=17 top=664 height=18
-| 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за   [ADOQuery11."g"] год:" |
+band GroupFooter4 kind=17 top=664 height=18 condition=[ADOQuery11."q"] = 4
+| 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за [max([ADOQuery11."g"])] год:" |
 | 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
 | 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
 
@@ -73,8 +73,9 @@ band ReportSummary1 kind=1 top=732 height=208
 | 16 | 80 | 424 | 30 | - | A8 | LT |  | "030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем порядке налога за предыдущий налоговый период ⏎ " |
 | 220 | 120 | 348 | 18 | - | A8b | LT |  | "Итого получено:" |
 | 16 | 152 | 348 | 18 | - | A8 | LT |  | "040 - доходов" |
-| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])])]" |
+| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])]; 0)]" |
 | 16 | 176 | 348 | 18 | - | A8 | LT |  | "041 - убытков" |
+| 432 | 176 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."k"])]-[Sum([ADOQuery11."d"])]; 0)]" |
 
 band PageFooter1 kind=3 top=980 height=18
 | 24 | 0 | 708 | 16 | T= | A8 | RT |  | "[Page#]" |

@@ -6,11 +6,11 @@ dataset frDBDataSets
 page paper=9 width=2100 height=2970 orientation=portrait margins=0,0,0,0
 variables none
 
-band ReportTitle1 kind=0 top=24 height=40
-| 28 | 8 | 708 | 20 | - fill teal | A12b white | CM |  | "Книга расчетов по типовым операциям" |
-| 404 | 16 | 176 | 18 | - | A10 | LT |  | "Книга доходов и расходов" |
-| 12 | 36 | 340 | 20 | LTRB= | A10b | CT |  | "Регистрация" |
-| 352 | 36 | 384 | 20 | LTRB= | A10b | CT |  | "Сумма" |
+band ReportTitle1 kind=0 top=24 height=44
+| 404 | 0 | 176 | 14 | - | A10 | LT |  | "Книга доходов и расходов" |
+| 28 | 14 | 708 | 20 | - fill teal | A12b white | CM |  | "Книга расчетов по типовым операциям" |
+| 12 | 40 | 340 | 20 | LTRB= | A10b | CT |  | "Регистрация" |
+| 352 | 40 | 384 | 20 | LTRB= | A10b | CT |  | "Сумма" |
 
 band PageHeader1 kind=2 top=60 height=64
 | 12 | 20 | 24 | 18 | LT | A8 | CT |  | "№" |

@@ -36,16 +36,16 @@ band MasterData1 kind=5 top=360 height=18 dataset=frDBDataSet_bl
 | 408 | 0 | 36 | 18 | LB | A9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 444 | 0 | 96 | 18 | LB | A9 | RM | F3 | "[ADOQuery_bl."kol"]" |
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "[ADOQuery_bl."cen"]" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [lineNet]" |
 
 band MasterFooter1 kind=6 top=420 height=231
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "Итого без НДС:" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100])]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineNet])]" |
 | 74 | 9 | 451 | 48 | - | AB10 | LT |  | "Всего выполнено работ на сумму: [str5]" |
 | 540 | 18 | 96 | 18 | LB | A9 | RM | F2 | "Сумма НДС:" |
-| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"])/100])]" |
+| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineVat])]" |
 | 540 | 37 | 96 | 18 | LB | A9 | RM | F2 | "Всего к оплате:" |
-| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
+| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 74 | 81 | 657 | 37 | - | AB10 | LT |  | "Вышеперечисленные работы выполнены полностью и в срок. Заказчик претензий по объемам и срокам оказанных услуг не имеет." |
 | 74 | 144 | 327 | 17 | - | A10 | LT |  | "Руководитель [ADOQuery_bl."np"]" |
 | 400 | 144 | 330 | 16 | - | A10 | LT |  | "Руководитель [ADOQuery_bl."z"]" |

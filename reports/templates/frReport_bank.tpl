@@ -6,11 +6,11 @@ dataset frDBDataSet_bank
 page paper=9 width=2100 height=2970 orientation=portrait margins=0,0,0,0
 variables none
 
-band ReportTitle1 kind=0 top=24 height=40
-| 28 | 8 | 708 | 20 | - fill teal | A12b white | CM |  | "Книга учета доходов и расходов: расчеты по банку" |
-| 404 | 16 | 176 | 18 | - | A10 | LT |  | "Книга доходов и расходов" |
-| 12 | 36 | 340 | 20 | LTRB= | A10b | CT |  | "Регистрация" |
-| 352 | 36 | 384 | 20 | LTRB= | A10b | CT |  | "Сумма" |
+band ReportTitle1 kind=0 top=24 height=44
+| 404 | 0 | 176 | 14 | - | A10 | LT |  | "Книга доходов и расходов" |
+| 28 | 14 | 708 | 20 | - fill teal | A12b white | CM |  | "Книга учета доходов и расходов: расчеты по банку" |
+| 12 | 40 | 340 | 20 | LTRB= | A10b | CT |  | "Регистрация" |
+| 352 | 40 | 384 | 20 | LTRB= | A10b | CT |  | "Сумма" |
 
 band PageHeader1 kind=2 top=60 height=64
 | 12 | 20 | 24 | 18 | LT | A8 | CT |  | "№" |
@@ -56,7 +56,7 @@ band GroupFooter2 kind=17 top=424 height=40
 | 608 | 0 | 128 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_bank."r"])]" |
 
 band GroupFooter4 kind=17 top=484 height=28
-| 124 | 0 | 236 | 18 | LTRB | A8 | RT |  | "Всего за отчетный период [ADOQuery_bank."g"] года:" |
+| 124 | 0 | 236 | 18 | LTRB | A8 | RT |  | "Всего за отчетный период [max([ADOQuery_bank."g"])] года:" |
 | 360 | 0 | 116 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_bank."d"])]" |
 | 476 | 0 | 132 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_bank."k1"])]" |
 | 608 | 0 | 128 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_bank."r"])]" |

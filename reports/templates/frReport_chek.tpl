@@ -31,11 +31,11 @@ band MasterData1 kind=5 top=360 height=18 dataset=frDBDataSet_bl
 | 94 | 0 | 314 | 18 | LB | AN10 | LM |  | "[ADOQuery_bl."naz"]" |
 | 408 | 0 | 36 | 18 | LB | A9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 444 | 0 | 96 | 18 | LB | A9 | RM | F3 | "[ADOQuery_bl."kol"]" |
-| 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | " [round([ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100]" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100]" |
+| 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | " [lineGrossPrice]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [lineGross]" |
 
 band MasterFooter1 kind=6 top=420 height=123
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "Итого:" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 74 | 5 | 451 | 48 | - | AB10 | LT |  | "Итого на сумму: [str5]" |
 | 74 | 60 | 451 | 17 | - | A10 | LT |  | "Подпись    _______________________________________" |

@@ -55,7 +55,7 @@ band GroupFooter2 kind=17 top=424 height=40
 | 608 | 0 | 128 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_kassa."r"])]" |
 
 band GroupFooter4 kind=17 top=484 height=28
-| 124 | 0 | 236 | 18 | LTRB | A8 | RT |  | "Всего за отчетный период [ADOQuery_kassa."g"] года:" |
+| 124 | 0 | 236 | 18 | LTRB | A8 | RT |  | "Всего за отчетный период [max([ADOQuery_kassa."g"])] года:" |
 | 360 | 0 | 116 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_kassa."d"])]" |
 | 476 | 0 | 132 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_kassa."k1"])]" |
 | 608 | 0 | 128 | 18 | T | A8 | RT | F2 | "[Sum([ADOQuery_kassa."r"])]" |

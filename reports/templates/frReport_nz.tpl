@@ -10,7 +10,7 @@ band ReportTitle1 kind=0 top=-8 height=250
 | 76 | 76 | 634 | 48 | - | AN11 | LT |  | "[ADOQuery_bl."np"], ИНН / КПП [ADOQuery_bl."unnp"], ⏎  Адрес: [ADOQuery_bl."ad"],  Телефон: [ADOQuery_bl."tel"] " |
 | 74 | 130 | 640 | 26 | B | A16 | LT |  | "Заказ-наряд на работы № [ADOQuery_bl."n"] от [ADOQuery_bl."dd"] года" |
 | 74 | 164 | 124 | 46 | - | A11 | LT |  | "Заказчик" |
-| 200 | 164 | 522 | 44 | - | AB9 | LT |  | "[ADOQuery_bl."z"]," |
+| 200 | 164 | 522 | 44 | - | AB9 | LT |  | "[ADOQuery_bl."z"], ИНН / КПП [ADOQuery_bl."unnz"]" |
 | 74 | 216 | 124 | 30 | - | A11 | LT |  | "Адрес и телефон:" |
 | 196 | 216 | 526 | 29 | - | AB9 | LT |  | " [ADOQuery_bl."a"]" |
 
@@ -34,15 +34,15 @@ band MasterData1 kind=5 top=360 height=32 dataset=frDBDataSet_bl
 | 408 | 0 | 36 | 32 | LB | A9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 444 | 0 | 96 | 32 | LB | A9 | RM | F3 | "[ADOQuery_bl."kol"]" |
 | 540 | 0 | 96 | 32 | LB | A9 | RM | F2 | "[ADOQuery_bl."cen"]" |
-| 636 | 0 | 96 | 32 | LRB | A9 | RM | F2 | " [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100]" |
+| 636 | 0 | 96 | 32 | LRB | A9 | RM | F2 | " [lineNet]" |
 
 band MasterFooter1 kind=6 top=420 height=155
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "Итого без НДС:" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100])]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineNet])]" |
 | 74 | 9 | 463 | 48 | - | AB10 | LT |  | "Итого к оплате по заказ-наряду на работы: [str5]" |
 | 540 | 18 | 96 | 18 | LB | A9 | RM | F2 | "Сумма НДС:" |
-| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"])/100])]" |
+| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineVat])]" |
 | 540 | 37 | 96 | 18 | LB | A9 | RM | F2 | "Всего на сумму:" |
-| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
+| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 74 | 96 | 243 | 17 | - | A10 | LT |  | "От исполнителя ___________________" |
 | 460 | 96 | 215 | 17 | - | A10 | LT |  | "От заказчика  ________________" |

@@ -11,21 +11,21 @@ band ReportTitle1 kind=0 top=-15 height=364
 | 40 | 44 | 836 | 19 | - | A16 | LM |  | "Счет-фактура № [ADOQuery_bl."n"] от [ADOQuery_bl."dd"] года" |
 | 1003 | 44 | 18 | 18 | - | AN10 | LT |  | "(1)" |
 | 40 | 68 | 836 | 19 | - | A10 | LM |  | "Исправление      № __________ от _____________ года" |
-| 1003 | 68 | 18 | 18 | - | AN10 | LT |  | "(1а)" |
+| 1003 | 68 | 28 | 18 | - | AN10 | LT |  | "(1а)" |
 | 40 | 88 | 96 | 18 | - | A10 | LT |  | "Продавец" |
 | 229 | 88 | 765 | 18 | - | AB8b | LT |  | "[ADOQuery_bl."np"]" |
 | 1003 | 88 | 18 | 18 | - | AN10 | LT |  | "(2)" |
 | 40 | 108 | 96 | 18 | - | A10 | LT |  | "Адрес" |
-| 229 | 108 | 765 | 18 | - | AB8 | LT |  | "[ADOQuery_bl."ad"],  Телефон:[ADOQuery_bl."tel"]" |
-| 1003 | 108 | 22 | 18 | - | AN10 | LT |  | "(2a)" |
+| 229 | 108 | 765 | 18 | - | AB8 | LT |  | "[ADOQuery_bl."ad"],  Телефон: [ADOQuery_bl."tel"]" |
+| 1003 | 108 | 28 | 18 | - | AN10 | LT |  | "(2a)" |
 | 40 | 128 | 180 | 18 | - | A10 | LT |  | "ИНН / КПП продавца" |
 | 229 | 128 | 765 | 18 | - | AB8 | LT |  | "[ADOQuery_bl."unnp"]" |
-| 1003 | 128 | 22 | 18 | - | AN10 | LT |  | "(2б)" |
+| 1003 | 128 | 28 | 18 | - | AN10 | LT |  | "(2б)" |
 | 40 | 148 | 187 | 18 | - | A10 | LT |  | "Грузоотправитель и его адрес" |
 | 229 | 148 | 765 | 18 | - | AN7 | LT |  | "[ADOQuery_bl."np"], ИНН / КПП [ADOQuery_bl."unnp"],  Адрес:  [ADOQuery_bl."ad"]" |
 | 1003 | 148 | 18 | 18 | - | AN10 | LT |  | "(3)" |
 | 40 | 168 | 187 | 18 | - | A10 | LT |  | "Грузополучатель и его адрес" |
-| 229 | 168 | 765 | 18 | - | AN7 | LT |  | "[ADOQuery_bl."z"], ИНН / КПП [ADOQuery_bl."unnz"],  Адрес:[ADOQuery_bl."a"]" |
+| 229 | 168 | 765 | 18 | - | AN7 | LT |  | "[ADOQuery_bl."z"], ИНН / КПП [ADOQuery_bl."unnz"],  Адрес: [ADOQuery_bl."a"]" |
 | 1003 | 168 | 18 | 18 | - | AN10 | LT |  | "(4)" |
 | 40 | 188 | 765 | 18 | - | AB9 | LT |  | "К платежно-расчетному документу №  [ADOTable_jur1."np"] от [ADOTable_jur1."dp"] года " |
 | 1003 | 188 | 18 | 18 | - | AN10 | LT |  | "(5)" |
@@ -34,10 +34,10 @@ band ReportTitle1 kind=0 top=-15 height=364
 | 1003 | 208 | 18 | 18 | - | AN10 | LT |  | "(6)" |
 | 40 | 228 | 187 | 18 | - | A10 | LT |  | "Адрес" |
 | 229 | 228 | 765 | 18 | - | AB8 | LT |  | "[ADOQuery_bl."a"]" |
-| 1003 | 228 | 22 | 18 | - | AN10 | LT |  | "(6а)" |
+| 1003 | 228 | 28 | 18 | - | AN10 | LT |  | "(6а)" |
 | 40 | 248 | 187 | 18 | - | A10 | LT |  | "ИНН / КПП покупателя" |
 | 229 | 248 | 765 | 18 | - | AB8 | LT |  | "[ADOQuery_bl."unnz"]" |
-| 1003 | 248 | 22 | 18 | - | AN10 | LT |  | "(6б)" |
+| 1003 | 248 | 28 | 18 | - | AN10 | LT |  | "(6б)" |
 | 229 | 267 | 765 | 18 | - | AB8 | LT |  | "Российский рубль, 643 ⏎ " |
 | 1003 | 267 | 22 | 18 | - | AN10 | LT |  | "(7)" |
 | 40 | 268 | 187 | 18 | - | A10 | LT |  | "Валюта: наименование. код" |
@@ -78,22 +78,22 @@ band MasterData1 kind=5 top=405 height=18 dataset=frDBDataSet_bl
 | 357 | 0 | 60 | 18 | RB | AN9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 416 | 0 | 54 | 18 | B | AN9 | RM | F3 | "[ADOQuery_bl."kol"]" |
 | 470 | 0 | 72 | 18 | LRB | AN9 | RM | F2 | "[ADOQuery_bl."cen"]" |
-| 542 | 0 | 83 | 18 | LRB | AN9 | RM | F2 | "[([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"])]" |
+| 542 | 0 | 83 | 18 | LRB | AN9 | RM | F2 | "[lineNet]" |
 | 627 | 0 | 41 | 18 | B | AN7 | CM | F2 | "без акциза" |
 | 666 | 0 | 43 | 18 | LRB | AN9 | RM | F2 | "[ADOQuery_bl."nds"]" |
-| 711 | 0 | 72 | 18 | RB | AN9 | RM | F2 | "[([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"]/100)]" |
-| 779 | 0 | 90 | 18 | B | AN9 | RM | F2 | "[([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"])/100)]" |
+| 711 | 0 | 72 | 18 | RB | AN9 | RM | F2 | "[lineVat]" |
+| 779 | 0 | 90 | 18 | B | AN9 | RM | F2 | "[lineGross]" |
 | 869 | 0 | 34 | 18 | LB | AN9 | RT | F2 |  |
 | 904 | 0 | 60 | 18 | LRB | AN6 | CM |  | "[ADOQuery_bl."str"]" |
 | 962 | 0 | 64 | 18 | RB | AN6 | CM |  | "[ADOQuery_bl."gtd"]" |
 
 band MasterFooter1 kind=6 top=445 height=104
 | 36 | 0 | 501 | 18 | LB | AN8 | LT | F2 | "Всего к оплате:" |
-| 542 | 0 | 83 | 18 | LRB | AN9 | RT | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100])]" |
+| 542 | 0 | 83 | 18 | LRB | AN9 | RT | F2 | "[sum([lineNet])]" |
 | 625 | 0 | 41 | 18 | LRB | AN9 | RT | F2 |  |
 | 666 | 0 | 43 | 18 | LRB | AN9 | RT | F2 |  |
-| 779 | 0 | 90 | 18 | RB | AN9 | RT | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
-| 711 | 1 | 72 | 18 | RB | AN9 | RT | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"])/100])]" |
+| 779 | 0 | 90 | 18 | RB | AN9 | RT | F2 | "[sum([lineGross])]" |
+| 711 | 1 | 72 | 18 | RB | AN9 | RT | F2 | "[sum([lineVat])]" |
 | 76 | 36 | 169 | 18 | - | AN10 | LT |  | "Руководитель организации" |
 | 477 | 36 | 125 | 18 | - | AN10 | LT |  | "Главный бухгалтер" |
 | 605 | 36 | 319 | 18 | - | AN10 | LT |  | "___________[ADOQuery_bl."fb"]" |

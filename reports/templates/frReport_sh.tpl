@@ -49,18 +49,18 @@ band MasterData1 kind=5 top=504 height=18 dataset=frDBDataSet_bl
 | 408 | 0 | 36 | 18 | LB | AN9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 444 | 0 | 96 | 18 | LB | A9 | RM | F3 | "[ADOQuery_bl."kol"]" |
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "[ADOQuery_bl."cen"]" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | " [lineNet]" |
 
 band MasterFooter1 kind=6 top=543 height=227
 | 540 | 0 | 96 | 18 | LB | A9 | RM |  | "Итого без НДС:" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100])]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineNet])]" |
 | 73 | 11 | 455 | 42 | - | AB10 | LT |  | "Всего наименований [count([ADOQuery_bl."kol"])] на сумму: [str5]" |
 | 539 | 18 | 96 | 18 | LB | A9 | RM |  | "Сумма НДС:" |
-| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"])/100])]" |
+| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineVat])]" |
 | 539 | 36 | 96 | 18 | LB | A9 | RM |  | "Всего к оплате:" |
-| 636 | 36 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
+| 636 | 36 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 67 | 103 | 196 | 18 | - | A9 | LM |  | "Руководитель организации" |
-| 263 | 103 | 468 | 18 | - | A10 | LM |  | "_____________________________ [ADOQuery_bl."fr"][ADOQuery_bl."fup"]" |
+| 263 | 103 | 468 | 18 | - | A10 | LM |  | "_____________________________ [ADOQuery_bl."fr"] [ADOQuery_bl."fup"]" |
 | 67 | 155 | 196 | 18 | - | A9 | LM |  | "Главный бухгалтер" |
 | 263 | 155 | 468 | 18 | - | A10 | LM |  | "_____________________________ [ADOQuery_bl."fb"]" |
 | 103 | 204 | 232 | 18 | - | A10 | RM |  | "МП" |

@@ -11,7 +11,7 @@ band ReportTitle1 kind=0 top=-8 height=262
 | 74 | 126 | 640 | 26 | B | A16 | LT |  | "Бланк заказа № [ADOQuery_bl."n"] от [ADOQuery_bl."dd"] года" |
 | 76 | 160 | 192 | 18 | - | A11b | LT |  | "Информация о заказчике" |
 | 74 | 184 | 188 | 18 | - | A11 | LM |  | "Наименование или ФИО" |
-| 260 | 184 | 462 | 20 | - | AB9 | LM |  | "[ADOQuery_bl."z"]," |
+| 260 | 184 | 462 | 20 | - | AB9 | LM |  | "[ADOQuery_bl."z"], ИНН / КПП [ADOQuery_bl."unnz"]" |
 | 74 | 208 | 184 | 18 | - | A11 | LM |  | "Адрес и телефон:" |
 | 260 | 208 | 462 | 45 | - | AN9 | LT |  | " [ADOQuery_bl."a"]" |
 | 76 | 240 | 180 | 22 | - | A11b | LT |  | "Состав заказа" |
@@ -36,15 +36,15 @@ band MasterData1 kind=5 top=360 height=32 dataset=frDBDataSet_bl
 | 408 | 0 | 36 | 32 | LB | A9 | CM |  | "[ADOQuery_bl."eu"]" |
 | 444 | 0 | 96 | 32 | LB | A9 | RM | F3 | "[ADOQuery_bl."kol"]" |
 | 540 | 0 | 96 | 32 | LB | A9 | RM | F2 | "[ADOQuery_bl."cen"]" |
-| 636 | 0 | 96 | 32 | LRB | A9 | RM | F2 | " [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100]" |
+| 636 | 0 | 96 | 32 | LRB | A9 | RM | F2 | " [lineNet]" |
 
 band MasterFooter1 kind=6 top=420 height=155
 | 540 | 0 | 96 | 18 | LB | A9 | RM | F2 | "Итого без НДС:" |
-| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*100)/100])]" |
+| 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineNet])]" |
 | 74 | 9 | 463 | 48 | - | AB10 | LT |  | "Итого к оплате по заказу: [str5]" |
 | 540 | 18 | 96 | 18 | LB | A9 | RM | F2 | "Сумма НДС:" |
-| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*[ADOQuery_bl."nds"])/100])]" |
+| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineVat])]" |
 | 540 | 37 | 96 | 18 | LB | A9 | RM | F2 | "Всего на сумму:" |
-| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum( [round([ADOQuery_bl."kol"]*[ADOQuery_bl."cen"]*(100+[ADOQuery_bl."nds"]))/100])]" |
+| 636 | 37 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 74 | 96 | 243 | 17 | - | A10 | LT |  | "От исполнителя ___________________" |
 | 460 | 96 | 215 | 17 | - | A10 | LT |  | "От заказчика  ________________" |

@@ -196,7 +196,8 @@ TEST_F(Documents, PickIntoAStoredDocumentStartsEditingItAndASecondPickFillsNothi
     window->goodsPicker().searchBox()->setText(QStringLiteral("ящик"));
     EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("Болт М6"));
     window->goodsPicker().searchBox()->setText(QString());
-    EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("O'Brien tea"));
+    // Russian order puts the Cyrillic names before the Latin ones.
+    EXPECT_EQ(dataSet(u"ADOTable_stov").text(u"naz"), QStringLiteral("Болт М6"));
     EXPECT_EQ(dataSet(u"ADOTable_stov").sort(), QStringLiteral("naz"));
 }
 

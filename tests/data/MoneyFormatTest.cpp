@@ -85,6 +85,7 @@ TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
     EXPECT_EQ(ru::formatReal(0.1 + 0.2), QStringLiteral("0,3"));
     EXPECT_EQ(ru::parseReal(u"1,5"), 1.5);
     EXPECT_EQ(ru::monthShortName(11), QStringLiteral("ноя"));
+    EXPECT_EQ(ru::monthShortName(5), QStringLiteral("мая"));   // "1 мая 2026", never "1 май 2026"
     EXPECT_EQ(ru::monthGenitiveName(11), QStringLiteral("ноября"));
     try {
         ru::parseReal(u"1,5кг");

@@ -4,7 +4,9 @@
 
 #include "books/BookPrinting.h"
 #include "data/Database.h"
+#include "reports/TextLayout.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace vi23::e2e {
@@ -43,46 +45,53 @@ struct BookCase {
 // Аренда -120 (the day after). Entry numbers nn are 1 to 11 in that order.
 const BookCase kBooks[] = {
     {u"Книга доходов и расходов-квартальная", "frReport11",
-     // title, page header, 2 years, 5 quarters, 6 rows, 5 quarter, 4 half-year, 3 nine-month and
-     // 2 year footers, the summary and the page footer
-     2 + 12 + 2 * 1 + 5 * 1 + 6 * 7 + 5 * 3 + 4 * 3 + 3 * 3 + 2 * 3 + 10 + 1,
+     // title, page header, 2 years, 5 quarters, 6 rows, 5 quarter footers, the half-year after the
+     // second quarter, the nine months after the third and the year after the fourth, the summary and
+     // the page footer
+     2 + 12 + 2 * 1 + 5 * 1 + 6 * 7 + 5 * 3 + 3 + 3 + 3 + 11 + 1,
      {{36, list({u"Дата и номер", u"2", u"2023", u"Квартал 1", u"Квартал 2", u"Квартал 3", u"Квартал 4", u"2024",
                  u"Квартал 1"})},
       {28, list({u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/", u"11 ноя 2023/",
                  u"15 янв 2024/"})},
       {108, list({u"ПП", u"КО", u"ПП", u"ПП", u"КО", u"ПП"})},
-      {8, list({u"1", u"2", u"1", u"1", u"1", u"1"})},
+      // The entry numbers inside the "№" column's frame.
+      {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"1", u"1", u"1", u"1"})},
+      // Each year's footer names its own year; 2024 ends in its first quarter, so it has no year total.
       {306, list({u"Итого за 1 квартал:", u"Итого за 2 квартал:", u"Итого за полугодие", u"Итого за 3 квартал:",
-                  u"Итого за полугодие", u"Итого за 9 месяцев", u"Итого за 4 квартал:", u"Итого за полугодие",
-                  u"Итого за 9 месяцев", u"Итого за 2024 год:", u"Итого за 1 квартал:", u"Итого за полугодие",
-                  u"Итого за 9 месяцев", u"Итого за 2024 год:"})},
-      // Rows and footers: income
-      {486, list({u"1000,00", u"0,00", u"1000,00",                  // Q1
-                  u"0,00", u"0,00", u"1000,00",                     // Q2, half-year
-                  u"400,00", u"400,00", u"0,00", u"1400,00",        // Q3, half-year again, nine months
-                  u"250,00", u"250,00", u"0,00", u"0,00", u"1650,00",  // Q4, year 2023
-                  u"600,00", u"600,00", u"600,00", u"600,00", u"600,00"})},
+                  u"Итого за 9 месяцев", u"Итого за 4 квартал:", u"Итого за 2023 год:", u"Итого за 1 квартал:"})},
+      // Rows and footers: income, the longer totals cumulative from the start of the year
+      {486, list({u"1000,00", u"0,00", u"1000,00",        // Q1
+                  u"0,00", u"0,00", u"1000,00",           // Q2, half-year
+                  u"400,00", u"400,00", u"1400,00",       // Q3, nine months
+                  u"250,00", u"250,00", u"1650,00",       // Q4, year 2023
+                  u"600,00", u"600,00"})},
       // and expense, "Расход" counted although the query writes "расход"
-      {606, list({u"0,00", u"1500,00", u"1500,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"0,00",
-                  u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00",
-                  u"0,00"})},
-      {432, list({u"2250,00", u"1800,00", u"450,00"})}},
-     {{16, 30, u"Книга учета доходов и расходов"}, {36, 146, u"2023"}, {306, 488, u"Итого за 2024 год:"},
-      {220, 636, u"Справка к разделу 1"}, {24, 1035, u"1"}}},
+      {606, list({u"0,00", u"1500,00", u"1500,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"1800,00",
+                  u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00"})},
+      // 010, 020, 040 the profit, 041 no loss
+      {432, list({u"2250,00", u"1800,00", u"450,00", u"0,00"})}},
+     {{16, 30, u"Книга учета доходов и расходов"}, {36, 146, u"2023"}, {306, 434, u"Итого за 2023 год:"},
+      {220, 528, u"Справка к разделу 1"}, {24, 1035, u"1"}}},
     {u"Книга доходов и расходов-месячная", "frReport10",
-     2 + 11 + 2 * 1 + 5 * 1 + 6 * 1 + 6 * 7 + 6 * 3 + 5 * 3 + 2 * 3 + 1,
+     // ... 6 month and 5 quarter footers, a half-year, nine-month and year footer, the summary
+     2 + 11 + 2 * 1 + 5 * 1 + 6 * 1 + 6 * 7 + 6 * 3 + 5 * 3 + 3 * 3 + 11 + 1,
      {{16, list({u"Книга учета доходов и расходов", u"Год 2023", u"Квартал 1", u"Месяц 01", u"Месяц 02", u"Квартал 2", u"Месяц 04", u"Квартал 3",
-                 u"Месяц 08", u"Квартал 4", u"Месяц 11", u"Год 2024", u"Квартал 1", u"Месяц 01"})},
+                 u"Месяц 08", u"Квартал 4", u"Месяц 11", u"Год 2024", u"Квартал 1", u"Месяц 01",
+                 u"010 Сумма полученных доходов за налоговый период",
+                 u"020 Сумма произведенных расходов за налоговый период",
+                 u"030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем "
+                 u"порядке налога за предыдущий налоговый период",
+                 u"040 - доходов", u"041 - убытков"})},
       {36, list({u"Дата и номер", u"2", u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/",
                  u"11 ноя 2023/", u"15 янв 2024/"})},
       {136, list({u"Содержание операции", u"3", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:",
-                  u"Итого за месяц", u"Итого за квартал:", u"Итого за месяц", u"Итого за квартал:",
-                  u"Итого за месяц", u"Итого за квартал:", u"Итого за отчетный - налоговый период 2024 года:",
-                  u"Итого за месяц", u"Итого за квартал:", u"Итого за отчетный - налоговый период 2024 года:"})},
+                  u"Итого за месяц", u"Итого за квартал:", u"Итого за полугодие", u"Итого за месяц",
+                  u"Итого за квартал:", u"Итого за 9 месяцев", u"Итого за месяц", u"Итого за квартал:",
+                  u"Итого за отчетный - налоговый период 2023 года:", u"Итого за месяц", u"Итого за квартал:"})},
       {610, list({u"Расходы, учитываемые при исчислении налоговой базы", u"5", u"0,00", u"0,00", u"1500,00",
-                  u"1500,00", u"1500,00", u"300,00", u"300,00", u"300,00", u"0,00", u"0,00", u"0,00", u"0,00",
-                  u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00", u"0,00"})}},
-     {{16, 150, u"Год 2023"}, {484, 617, u"1650,00"}, {16, 635, u"Год 2024"}}},
+                  u"1500,00", u"1500,00", u"300,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"0,00",
+                  u"1800,00", u"0,00", u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00"})}},
+     {{16, 150, u"Год 2023"}, {484, 653, u"1650,00"}, {16, 671, u"Год 2024"}}},
     {u"Книга расчетов по банку", "frReport_bank",
      4 + 12 + 2 * 1 + 4 * 1 + 4 * 1 + 5 * 6 + 4 * 4 + 4 * 4 + 2 * 4 + 1,
      {{100, list({u"2", u"4", u"6", u"7", u"10"})},          // every ПП, its operation listed or not
@@ -92,9 +101,9 @@ const BookCase kBooks[] = {
                  u"15 янв 2024"})},
       {608, list({u"1000,00", u"1000,00", u"-300,00", u"-300,00", u"455,00", u"455,00", u"1155,00", u"600,00",
                   u"600,00", u"600,00"})},
-      {124, list({u"Всего за отчетный период 2024 года:", u"Всего за отчетный период 2024 года:"})}},
-     {{16, 126, u"Год2023"}, {124, 550, u"Всего за отчетный период 2024 года:"}, {360, 550, u"1455,00"},
-      {476, 550, u"300,00"}}},
+      {124, list({u"Всего за отчетный период 2023 года:", u"Всего за отчетный период 2024 года:"})}},
+     {{16, 130, u"Год2023"}, {124, 554, u"Всего за отчетный период 2023 года:"}, {360, 554, u"1455,00"},
+      {476, 554, u"300,00"}}},
     {u"Книга расчетов по кассе", "frReport_kassa",
      3 + 12 + 1 + 2 * 1 + 2 * 1 + 2 * 6 + 2 * 4 + 2 * 4 + 4 + 1,
      {{96, list({u"3", u"8"})},         // the cash orders of the period only
@@ -117,7 +126,7 @@ const BookCase kBooks[] = {
     {u"Сводный отчет по операциям", "frReport2",
      4 + 12 + 4 * 1 + 8 * 6 + 4 * 4 + 1,
      {{36, list({u"Дата и номер", u"2", u"Типовая операция: Аренда", u"20 фев 2023", u"12 ноя 2023",
-                 u"Типовая операция: Выручка", u"10 янв 2023", u"15 май 2023", u"11 ноя 2023", u"15 янв 2024",
+                 u"Типовая операция: Выручка", u"10 янв 2023", u"15 мая 2023", u"11 ноя 2023", u"15 янв 2024",
                  u"Типовая операция: Закупка", u"5 апр 2023", u"Типовая операция: Прочий доход", u"7 авг 2023"})},
       {102, list({u"3/КО", u"9/А", u"2/ПП", u"5/ТН", u"8/КО", u"10/ПП", u"4/ПП", u"6/ПП"})},
       {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"1", u"2", u"3", u"4", u"1", u"1"})},
@@ -125,12 +134,12 @@ const BookCase kBooks[] = {
       {476, list({u"Списано", u"5", u"1500,00", u"88,00", u"1588,00", u"0,00", u"0,00", u"0,00", u"0,00", u"0,00",
                   u"300,00", u"300,00", u"0,00", u"0,00"})},
       {608, list({u"-1588,00", u"2627,00", u"-300,00", u"400,00"})}},
-     {{36, 124, u"Типовая операция: Аренда"}, {204, 186, u"Итого по операции :"}, {360, 318, u"2627,00"}}},
+     {{36, 128, u"Типовая операция: Аренда"}, {204, 190, u"Итого по операции :"}, {360, 322, u"2627,00"}}},
     {u"Книга расчетов с контрагентами", "frReportss",
      3 + 12 + 3 * 1 + 8 * 6 + 3 * 4 + 1,
      {{36, list({u"Дата и номер", u"2", u"Плательщик-получатель: ООО Альфа", u"10 янв 2023", u"11 ноя 2023",
                  u"Плательщик-получатель: ООО Бета", u"20 фев 2023", u"5 апр 2023", u"12 ноя 2023",
-                 u"Плательщик-получатель: ООО Гамма", u"15 май 2023", u"7 авг 2023", u"15 янв 2024"})},
+                 u"Плательщик-получатель: ООО Гамма", u"15 мая 2023", u"7 авг 2023", u"15 янв 2024"})},
       {102, list({u"2/ПП", u"8/КО", u"3/КО", u"4/ПП", u"9/А", u"5/ТН", u"6/ПП", u"10/ПП"})},
       {136, list({u"Типовая операция", u"3", u"Выручка", u"Выручка", u"Аренда", u"Закупка", u"Аренда", u"Выручка",
                   u"Прочий доход", u"Выручка"})},
@@ -138,7 +147,8 @@ const BookCase kBooks[] = {
      {{36, 124, u"Плательщик-получатель: ООО Альфа"}}},
     {u"Титульный лист", "frRepor_t", 32, {},
      {{252, 220, u"На 2023 год"}, {52, 316, u"ООО «Север»"}, {616, 308, u"12121212"},
-      {52, 676, u"г. Тверь, ул. Новая, 3"}, {52, 764, u"ПАО Тверьбанк 40702810000000000077"}}},
+      {52, 676, u"г. Тверь, ул. Новая, 3"}, {52, 764, u"ПАО Тверьбанк 40702810000000000077"},
+      {52, 403, u"6950000001/695001001"}}},
 };
 
 TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
@@ -257,6 +267,105 @@ TEST(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
     // Balances as money in ten-thousandths: 2000, then 500 after the expense of 1500.
     EXPECT_TRUE(firstRows[0].endsWith(QStringLiteral("|20000000|0|20000000"))) << firstRows[0].toStdString();
     EXPECT_TRUE(firstRows[1].endsWith(QStringLiteral("|20000000|15000000|5000000"))) << firstRows[1].toStdString();
+}
+
+// Entry numbers of every width print whole on one line in the books' narrow number cells, condensed
+// where they do not fit; a loss goes to line 041 as a positive amount with 040 at zero.
+TEST(BookForms, NumbersPrintWholeAndALossGoesToItsOwnLine)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    DataSet& jur = f.store().jur();
+    const std::pair<const char*, const char16_t*> entries[] = {{"99", u"ПП"}, {"100", u"КО"}, {"1000", u"ПП"}, {"99999", u"КО"}};
+    int day = 1;
+    for (const auto& [number, kind] : entries) {
+        jur.append();
+        jur.setValue(u"dd", QDate(2025, 3, day++));
+        jur.setText(u"nn", QString::fromLatin1(number));
+        jur.setText(u"dok", QString::fromUtf16(kind));
+        jur.setText(u"sr", QStringLiteral("Аренда"));
+        jur.setText(u"vr", QStringLiteral("Расход"));
+        jur.setText(u"s", QStringLiteral("100"));
+        jur.setText(u"k", QStringLiteral("ООО Бета"));
+        jur.post();
+    }
+    struct Case {
+        const char16_t* kind;
+        std::vector<const char16_t*> cells;
+    };
+    const Case cases[] = {
+        {u"Книга доходов и расходов-квартальная", {u"99/", u"100/", u"1000/", u"99999/"}},
+        {u"Книга доходов и расходов-месячная", {u"99/", u"100/", u"1000/", u"99999/"}},
+        {u"Сводный отчет по операциям", {u"99/ПП", u"100/КО", u"1000/ПП", u"99999/КО"}},
+        {u"Книга расчетов с контрагентами", {u"99/ПП", u"100/КО", u"1000/ПП", u"99999/КО"}},
+        {u"Книга расчетов по банку", {u"99", u"1000"}},
+        {u"Книга расчетов по кассе", {u"100", u"99999"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.kind).toStdString());
+        const PreparedReport book = f.printBook(QString::fromUtf16(c.kind), {2025, 1, 1}, {2025, 12, 31});
+        const PreparedPage& page = book.pages.at(0);
+        for (const char16_t* text : c.cells) {
+            const std::vector<const PreparedBox*> boxes = boxesWithText(page, QString::fromUtf16(text));
+            ASSERT_EQ(boxes.size(), 1u) << QString::fromUtf16(text).toStdString();
+            const PreparedBox& box = *boxes.front();
+            ASSERT_EQ(box.lines.size(), 1u);
+            const PreparedLine& line = box.lines.front();
+            EXPECT_GE(line.x, box.x);
+            EXPECT_LE(line.x + textWidthUnits(box.font, line.text) * line.scaleX, box.x + box.width + 1e-9)
+                << QString::fromUtf16(text).toStdString();
+        }
+    }
+    // 2025 is all expense: 040 is 0,00 and 041 the loss.
+    const PreparedReport quarterly = f.printBook(QStringLiteral("Книга доходов и расходов-квартальная"), {2025, 1, 1},
+                                                 {2025, 12, 31});
+    const QStringList reference = column(quarterly.pages.at(0), 432);
+    EXPECT_EQ(reference, (QStringList{"0,00", "400,00", "0,00", "400,00"}));
+}
+
+} // namespace
+} // namespace vi23::e2e
+
+namespace vi23::e2e {
+namespace {
+
+// Every mark of all seventeen forms lies at least 5 mm from each paper edge once its page's content
+// is placed; a form that already lies inside is not moved.
+TEST(AllForms, EveryMarkKeepsFiveMillimetresFromThePaperEdges)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    std::vector<PreparedReport> reports;
+    for (const FormKind& k : documentKindTable()) {
+        std::optional<PreparedReport> r = f.printDocument(f.addDocument(k.caption));
+        ASSERT_TRUE(r.has_value()) << k.caption.toStdString();
+        reports.push_back(std::move(*r));
+    }
+    for (const FormKind& k : reportKindTable())
+        reports.push_back(f.printBook(k.caption));
+    ASSERT_EQ(reports.size(), 17u);
+    int moved = 0;
+    for (const PreparedReport& r : reports) {
+        SCOPED_TRACE(r.templateName.toStdString());
+        for (const PreparedPage& page : r.pages) {
+            const ContentPlacement& c = page.content;
+            EXPECT_GT(c.scale, 0.97);
+            moved += c.x != 0 || c.y != 0 || c.scale != 1;
+            for (const PreparedBox& b : page.boxes) {
+                const bool text = std::any_of(b.lines.begin(), b.lines.end(),
+                                              [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
+                if (b.kind == PreparedBox::Kind::Memo && !text && b.frameSides == 0 && b.fillColor == kColorNone)
+                    continue;
+                EXPECT_GE(b.x * c.scale + c.x, kSafeMarginX - 1e-6) << flat(b).toStdString();
+                EXPECT_LE((b.x + b.width) * c.scale + c.x, page.width - kSafeMarginX + 1e-6) << flat(b).toStdString();
+                EXPECT_GE(b.y * c.scale + c.y, kSafeMarginY - 1e-6) << flat(b).toStdString();
+                EXPECT_LE((b.y + b.height) * c.scale + c.y, page.height - kSafeMarginY + 1e-6) << flat(b).toStdString();
+            }
+        }
+    }
+    EXPECT_GT(moved, 0);
 }
 
 } // namespace

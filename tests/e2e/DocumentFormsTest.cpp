@@ -51,15 +51,15 @@ const DocumentCase kDocuments[] = {
       u"Итого на сумму: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
     {u"Наряд-заказ", "frReport_nz", 6 + 12 + 3 * 6 + 9, 70, 302, 32, 94, true, 74, 148,
      u"Заказ-наряд на работы № 15 от 05.11.2024 года",
-     {u"ООО «Ромашка»,", u"1580,45", u"305,48", u"1885,93",
+     {u"ООО «Ромашка», ИНН / КПП 5020000002/502001001", u"1580,45", u"305,48", u"1885,93",
       u"Итого к оплате по заказ-наряду на работы: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
     {u"Расходная накладная", "frReport_zh", 6 + 12 + 3 * 6 + 11, 70, 306, 32, 94, true, 74, 148,
      u"Расходная накладная № 15 от 05.11.2024 года",
-     {u"1580,45", u"305,48", u"1885,93",
+     {u"ООО «Ромашка», ИНН / КПП 5020000002/502001001", u"1580,45", u"305,48", u"1885,93",
       u"Итого к оплате по накладной: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
     {u"Бланк заказа", "frReport_z", 8 + 12 + 3 * 6 + 9, 70, 314, 32, 94, true, 74, 144,
      u"Бланк заказа № 15 от 05.11.2024 года",
-     {u"1580,45", u"305,48", u"1885,93",
+     {u"ООО «Ромашка», ИНН / КПП 5020000002/502001001", u"1580,45", u"305,48", u"1885,93",
       u"Итого к оплате по заказу: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
     {u"Счет-фактура", "frReport_sf", 49 + 13 + 3 * 13 + 13 + 1, 36, 410, 18, 36, false, 40, 80,
      u"Счет-фактура № 15 от 05.11.2024 года",
@@ -69,11 +69,12 @@ const DocumentCase kDocuments[] = {
     {u"Товарная накладная", "frReport_tn", 49 + 15 + 3 * 15 + 18, 70, 359, 18, 93, true, 70, 252,
      u"Товарная накладная № 15 от 05.11.2024 года",
      {u"42 от 03.11.2024", u"12121212", u"33445566", u"5,48", u"35,93", u"1580,45", u"305,48", u"1885,93",
-      u"Товарная накладная содержит 3 записей на 1 листах. Всего мест 6,5",
-      u"Всего отпущено на сумму:Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
+      // Places as the rows print them: 3, 2 and 1,5 shown as 2.
+      u"Товарная накладная содержит 3 записи на 1 листе. Всего мест 7",
+      u"Всего отпущено на сумму: Одна тысяча восемьсот восемьдесят пять рублей 93 копейки"}},
     {u"Кассовый ордер-пр", "frReportpr", 58, -1, 0, 0, -1, false, 324, 270, u"1885-93",
      {u"к приходному кассовому ордеру № 42 от 03.11.2024 года.", u"42", u"03.11.2024",
-      u"Принято от ООО «Ромашка»", u"Основание: Оплата счета № 15 от05.11.2024 года",
+      u"Принято от ООО «Ромашка»", u"Основание: Оплата счета № 15 от 05.11.2024 года", u"0310001",
       u"Оплата счета № 15 от 05.11.2024 года", u"Сумма 1885-93", u"В том числе НДС 305-48", u"НДС 305-48",
       u"_____________Сидорова С. С."}},
 };
@@ -172,6 +173,99 @@ TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
         EXPECT_EQ(flat(boxAt(receipt, 540, 306)), u(c.words));
         EXPECT_EQ(flat(boxAt(receipt, 144, 396)), u(c.words));
         EXPECT_EQ(flat(boxAt(receipt, 540, 360)), u(u"В том числе НДС ") + u(c.vat));
+    }
+}
+
+void addGoods(PrintFixture& f, const QString& name, int rate)
+{
+    DataSet& stov = f.store().dataSet(u"ADOTable_stov");
+    stov.append();
+    stov.setText(u"naz", name);
+    stov.setText(u"eu", QStringLiteral("шт"));
+    stov.setValue(u"nds", rate);
+    stov.post();
+}
+
+// Every total in figures and in words is the sum of the rows as printed: 3,5 × 89,90 at 10 % has a
+// VAT of exactly 31,465, which goes to the even kopeck in the row, in the totals and in the words.
+TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
+{
+    struct Case {
+        const char16_t* kind;
+        std::vector<const char16_t*> texts;     // must print
+        std::vector<const char16_t*> absent;    // the figures the forms' own float columns gave
+    };
+    const std::vector<const char16_t*> wrong = {u"6404,92", u"1041,27", u"346,12"};
+    const Case cases[] = {
+        {u"Счет", {u"5363,65", u"1041,26", u"6404,91", u"314,65",
+                   u"Всего наименований 3 на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
+        {u"Акт", {u"5363,65", u"1041,26", u"6404,91",
+                  u"Всего выполнено работ на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
+        {u"Товарный чек", {u"5880,00", u"178,80", u"346,11", u"98,89", u"6404,91",
+                           u"Итого на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
+        {u"Наряд-заказ", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
+        {u"Расходная накладная", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
+        {u"Бланк заказа", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
+        {u"Счет-фактура", {u"980,00", u"29,80", u"31,46", u"346,11", u"5363,65", u"1041,26", u"6404,91"}, wrong},
+        {u"Товарная накладная", {u"980,00", u"29,80", u"31,46", u"346,11", u"5363,65", u"1041,26", u"6404,91"},
+         wrong},
+        {u"Кассовый ордер-пр", {u"6404-91", u"Шесть тысяч четыреста четыре рубля 91 копейка",
+                                u"В том числе НДС 1041-26"}, {u"6404-92"}},
+    };
+    PrintFixture f;
+    f.fillReferenceLists();
+    addGoods(f, u(u"Стол"), 20);
+    addGoods(f, u(u"Лампа"), 20);
+    addGoods(f, u(u"Кабель, м"), 10);
+    const std::vector<Line> lines = {{u(u"Стол"), QStringLiteral("2"), QStringLiteral("2450")},
+                                     {u(u"Лампа"), QStringLiteral("10"), QStringLiteral("14,90")},
+                                     {u(u"Кабель, м"), QStringLiteral("3,5"), QStringLiteral("89,90")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.kind).toStdString());
+        const std::optional<PreparedReport> report = f.printDocument(f.addDocument(u(c.kind), lines));
+        ASSERT_TRUE(report.has_value());
+        const PreparedPage& page = report->pages.at(0);
+        for (const char16_t* text : c.texts)
+            EXPECT_FALSE(boxesWithText(page, u(text)).empty()) << QString::fromUtf16(text).toStdString();
+        for (const char16_t* text : c.absent)
+            EXPECT_TRUE(boxesWithText(page, u(text)).empty()) << QString::fromUtf16(text).toStdString();
+        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("6404,91"));
+        EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("1041,26"));
+    }
+
+    // 12,25 at 10 %: 1,225 of VAT is 1,22, so 13,47 in the total and in the words alike.
+    const std::optional<PreparedReport> invoice =
+        f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Кабель, м"), QStringLiteral("1"), QStringLiteral("12,25")}}));
+    ASSERT_TRUE(invoice.has_value());
+    const PreparedPage& page = invoice->pages.at(0);
+    EXPECT_EQ(flat(boxAt(page, 636, 405)), QStringLiteral("1,22"));
+    EXPECT_EQ(flat(boxAt(page, 636, 423)), QStringLiteral("13,47"));
+    EXPECT_EQ(flat(boxAt(page, 73, 398)), u(u"Всего наименований 1 на сумму: Тринадцать рублей 47 копеек"));
+}
+
+// A name of 140 characters prints whole from its first words: its row grows to hold it.
+TEST(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    const QString name = u(u"Кабель силовой медный ВВГнг(А)-LS 3х2,5 ок(N, PE)-0,66 кВ в бухтах по 100 метров, "
+                           u"ГОСТ 31996-2012, производство Россия, партия 2026");
+    ASSERT_GE(name.size(), 130);
+    addGoods(f, name, 20);
+    for (const char16_t* kind : {u"Счет-фактура", u"Счет", u"Товарная накладная", u"Наряд-заказ"}) {
+        SCOPED_TRACE(QString::fromUtf16(kind).toStdString());
+        const std::optional<PreparedReport> report =
+            f.printDocument(f.addDocument(u(kind), {{name, QStringLiteral("2"), QStringLiteral("10")}}));
+        ASSERT_TRUE(report.has_value());
+        const std::vector<const PreparedBox*> boxes = boxesWithText(report->pages.at(0), name);
+        ASSERT_EQ(boxes.size(), 1u);
+        const PreparedBox& box = *boxes.front();
+        EXPECT_GT(box.lines.size(), 1u);
+        EXPECT_TRUE(box.lines.front().text.startsWith(u(u"Кабель силовой")));
+        EXPECT_GE(box.lines.front().y, box.y);
+        EXPECT_LE(box.lines.back().y + box.fontHeight, box.y + box.height);
+        // The row's amount grew with it.
+        EXPECT_FALSE(boxesWithText(report->pages.at(0), QStringLiteral("20,00")).empty());
     }
 }
 

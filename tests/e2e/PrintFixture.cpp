@@ -136,7 +136,9 @@ std::optional<PreparedReport> PrintFixture::printDocument(long long key)
         return std::nullopt;
     }
     return prepareReport(*form_template, *store_,
-                         [this](const QString& variable) { return frReport_shGetValue(state_, variable); });
+                         [this](const QString& variable) {
+                             return frReport_shGetValue(state_, &store_->dataSet(u"ADOQuery_bl"), variable);
+                         });
 }
 
 void PrintFixture::fillJournal()

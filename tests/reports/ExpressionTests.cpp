@@ -76,7 +76,22 @@ INSTANTIATE_TEST_SUITE_P(
         ExpansionCase{"", "", ""}, ExpansionCase{"<[ADOQuery_t.\"n\"]>", "", "< >"},
         ExpansionCase{"<[ADOQuery_t.\"n\"]>", "F2", "< >"}, ExpansionCase{"<[ADOQuery_t.\"n\"]>", "D3", "< >"},
         // aggregates outside footers give 0
-        ExpansionCase{"[sum([ADOQuery_t.\"a\"])]", "", "0"}));
+        ExpansionCase{"[sum([ADOQuery_t.\"a\"])]", "", "0"},
+        // a noun agreeing with its count
+        ExpansionCase{"[plural(1; 'запись'; 'записи'; 'записей')]", "", "запись"},
+        ExpansionCase{"[plural(2, 'запись', 'записи', 'записей')]", "", "записи"},
+        ExpansionCase{"[plural(5; 'запись'; 'записи'; 'записей')]", "", "записей"},
+        ExpansionCase{"[plural(11; 'запись'; 'записи'; 'записей')]", "", "записей"},
+        ExpansionCase{"[plural(14; 'запись'; 'записи'; 'записей')]", "", "записей"},
+        ExpansionCase{"[plural(21; 'запись'; 'записи'; 'записей')]", "", "запись"},
+        ExpansionCase{"[plural(104; 'запись'; 'записи'; 'записей')]", "", "записи"},
+        ExpansionCase{"[plural(0; 'запись'; 'записи'; 'записей')]", "", "записей"},
+        ExpansionCase{"[plural(1,5; 'листе'; 'листа'; 'листах')]", "", "листа"},
+        ExpansionCase{"[plural([ADOQuery_t.\"a\"]; 'лист'; 'листа'; 'листов')]", "", "листов"},
+        // equality of numbers, and the larger or smaller of two
+        ExpansionCase{"[[ADOQuery_t.\"a\"] = 7]", "", "1"}, ExpansionCase{"[[ADOQuery_t.\"s\"] = 12,5]", "", "1"},
+        ExpansionCase{"[1 = 2]", "", "0"}, ExpansionCase{"[max(3; 5)]", "", "5"},
+        ExpansionCase{"[min(3; 5)]", "", "3"}, ExpansionCase{"[max(2-5; 0)]", "F2", "0,00"}));
 
 TEST(Expressions, CallbackComesFirstWithTheNameAsWritten)
 {

@@ -154,3 +154,85 @@ TEST(TextLayout, MemoTextIsWrappedInsideTheInsets)
 
 } // namespace
 } // namespace vi23::test
+
+namespace vi23::test {
+namespace {
+
+// A number, a date or "115/КО" never wraps inside itself or loses a character: too wide for its box, it
+// is condensed just enough to fit on one line. Text with blanks wraps as before.
+TEST(TextLayout, TextWithoutBlanksIsCondensedNotBroken)
+{
+    struct Case {
+        const char* text;
+        int width;
+        int size;
+        bool condensed;
+    };
+    const Case cases[] = {
+        {"99", 18, 8, false},   {"100/П", 18, 8, true}, {"1000", 18, 8, true},      {"99999", 18, 8, true},
+        {"115/КО", 28, 8, true}, {"12,50", 40, 8, false}, {"05.11.2024", 30, 9, true},
+        {" 1234567,89", 40, 9, true},
+    };
+    for (const Case& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        PreparedBox box;
+        box.x = 100;
+        box.y = 50;
+        box.width = c.width;
+        box.height = 18;
+        box.font = arial(c.size);
+        box.alignment = int(HAlign::Right);
+        layoutText(box, QStringList{text}, true);
+        ASSERT_EQ(box.lines.size(), 1u) << c.text;
+        const PreparedLine& line = box.lines[0];
+        EXPECT_EQ(line.text, text);
+        EXPECT_EQ(line.scaleX < 1, c.condensed) << c.text;
+        EXPECT_GE(line.x, box.x + 1) << c.text;
+        EXPECT_LE(line.x + textWidthUnits(box.font, text) * line.scaleX, box.x + box.width - 2 + 1e-9) << c.text;
+        if (c.condensed) {
+            EXPECT_NEAR(textWidthUnits(box.font, text) * line.scaleX, c.width - 4, 1e-9) << c.text;   // just enough
+        }
+    }
+    PreparedBox words;
+    words.width = 70;
+    words.height = 60;
+    words.font = arial(8);
+    layoutText(words, QStringList{QStringLiteral("Оплата поставщику")}, true);
+    EXPECT_EQ(words.texts(), (QStringList{"Оплата", "поставщику"}));
+}
+
+// A text taller than its box keeps its first words: it is set smaller until it fits; if it cannot
+// fit even then, it starts at the top of the box instead of being centred out of it.
+TEST(TextLayout, TallTextShrinksAndKeepsItsBeginning)
+{
+    const QString name = QStringLiteral(
+        "Кабель силовой медный ВВГнг(А)-LS 3х2,5 ок(N, PE)-0,66 кВ в бухтах по 100 метров, "
+        "ГОСТ 31996-2012, производство Россия, партия 2026 года");
+    struct Case {
+        int width, height, size;
+        bool shrinks;
+    };
+    const Case cases[] = {{314, 18, 9, true}, {314, 80, 9, false}, {120, 18, 9, true}, {1400, 18, 9, false}};
+    for (const Case& c : cases) {
+        PreparedBox box;
+        box.x = 10;
+        box.y = 100;
+        box.width = c.width;
+        box.height = c.height;
+        box.font = arial(c.size);
+        box.alignment = int(HAlign::Left) | (int(VAlign::Middle) << 3);
+        layoutText(box, QStringList{name}, true);
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        EXPECT_EQ(box.font.size < c.size, c.shrinks);
+        EXPECT_EQ(box.texts().join(u' '), name);
+        ASSERT_FALSE(box.lines.empty());
+        EXPECT_TRUE(box.lines.front().text.startsWith(QStringLiteral("Кабель")));
+        EXPECT_GE(box.lines.front().y, box.y);
+        if (box.font.size > 4) {
+            EXPECT_LE(box.lines.back().y + box.fontHeight, box.y + box.height) << "every line inside";
+        }
+    }
+}
+
+} // namespace
+} // namespace vi23::test

@@ -303,3 +303,82 @@ TEST(Failures, MessageIsAUserError)
 
 } // namespace
 } // namespace vi23::test
+
+namespace vi23::test {
+namespace {
+
+// A group heading never stays alone at a page foot, a group total never starts a page alone, a
+// footer with a condition prints only when it holds on its group's last row, and a data row grows
+// to show a long text whole.
+TEST(KeepTogether, HeadingsTotalsConditionsAndTallRows)
+{
+    const QString title = QStringLiteral(
+        "band ReportTitle1 kind=0 top=0 height=940\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\" |\n");
+    const QString grouped = QStringLiteral(
+        "band GroupHeader1 kind=16 top=960 height=20 condition=[ADOQuery_t.\"g\"]\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Группа [ADOQuery_t.\"g\"]\" |\n"
+        "band MasterData1 kind=5 top=990 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 20 | - | A10 | LM |  | \"[ADOQuery_t.\"v\"]\" |\n"
+        "band GroupFooter1 kind=17 top=1020 height=20%1\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Итог [sum([ADOQuery_t.\"q\"])]\" |\n");
+    const QString tall = QStringLiteral(
+        "band MasterData1 kind=5 top=990 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 24 | 20 | LB | A10 | CM |  | \"[LINE#]\" |\n"
+        "| 44 | 0 | 200 | 20 | LB | A10 | LM |  | \"[ADOQuery_t.\"v\"]\" |\n"
+        "| 244 | 2 | 60 | 10 | - | A10 | LM |  | \"метка\" |\n");
+    auto row = [](const char* g, int q, const QString& v) {
+        return std::vector<Value>{Value(QString::fromUtf8(g)), Value(q), Value(v)};
+    };
+    const QString longName = QStringLiteral("Очень длинное наименование товара, которое не помещается в одну строку");
+    struct Case {
+        const char* what;
+        QString body;
+        std::vector<std::vector<Value>> rows;
+        std::vector<QStringList> pages;
+    };
+    const Case cases[] = {
+        {"a heading at the foot moves to the next page with its first row",
+         title + grouped.arg(QString()),
+         {row("А", 1, "а1"), row("Б", 1, "б1")},
+         {{"Заголовок", "Группа А", "а1", "Итог 1"}, {"Группа Б", "б1", "Итог 1"}}},
+        {"a total takes the group's last row with it",
+         title + grouped.arg(QString()),
+         {row("А", 1, "а1"), row("А", 2, "а2"), row("А", 3, "а3")},
+         {{"Заголовок", "Группа А", "а1", "а2"}, {"а3", "Итог 6"}}},
+        {"a footer with a condition prints only after the groups it holds for",
+         QStringLiteral("band ReportTitle1 kind=0 top=0 height=20\n") + grouped.arg(QStringLiteral(" condition=[ADOQuery_t.\"q\"] = 2")),
+         {row("А", 1, "а1"), row("А", 2, "а2"), row("Б", 3, "б1"), row("В", 2, "в1")},
+         {{"Группа А", "а1", "а2", "Итог 3", "Группа Б", "б1", "Группа В", "в1", "Итог 2"}}},
+        {"a long name grows its row, and the row moves whole",
+         QString(title).replace(QStringLiteral("height=940"), QStringLiteral("height=980")) + tall,
+         {row("А", 1, "короткое"), row("А", 1, longName)},
+         {{"Заголовок", "1", "короткое", "метка"}, {"2", longName, "метка"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryResolver rows;
+        rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "q", "v"}, c.rows);
+        const PreparedReport r = prepareReport(tpl(c.body), rows);
+        ASSERT_EQ(r.pages.size(), c.pages.size()) << dump(r).toStdString();
+        for (size_t p = 0; p < c.pages.size(); ++p) {
+            QStringList texts = boxTexts(r, int(p) + 1);
+            texts.replaceInStrings(QStringLiteral(" ⏎ "), QStringLiteral(" "));
+            EXPECT_EQ(texts, c.pages[p]) << dump(r).toStdString();
+        }
+    }
+    // The tall row: every box reaching its foot grows with it, the text shows whole in its size.
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "q", "v"}, {row("А", 1, longName)});
+    const PreparedReport r = prepareReport(tpl(QStringLiteral("band ReportTitle1 kind=0 top=0 height=20\n") + tall), rows);
+    const std::vector<PreparedBox>& boxes = r.pages.at(0).boxes;
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].font.size, 10);
+    EXPECT_GT(boxes[1].lines.size(), 1u);
+    EXPECT_EQ(boxes[0].height, boxes[1].height);
+    EXPECT_GE(boxes[1].y + boxes[1].height, boxes[1].lines.back().y + boxes[1].fontHeight);
+    EXPECT_EQ(boxes[2].height, 10);   // "метка" does not reach the row's foot
+}
+
+} // namespace
+} // namespace vi23::test

@@ -34,8 +34,8 @@ const Form kForms[] = {
     {"frReport_sf", "frDBDataSet_bl", true, 5, 89, 1},
     {"frReport_tn", "frDBDataSet_bl", true, 4, 97, 1},
     {"frReportpr", "frDBDataSet_bl", false, 0, 58, 1},
-    {"frReport11", "frDBDataSet11", false, 13, 46, 0},
-    {"frReport10", "frDBDataSet11", false, 10, 33, 0},
+    {"frReport11", "frDBDataSet11", false, 13, 47, 0},
+    {"frReport10", "frDBDataSet11", false, 15, 50, 0},
     {"frReport_bank", "frDBDataSet_bank", false, 10, 38, 0},
     {"frReport_kassa", "frDBDataSet_kassa", false, 10, 37, 0},
     {"frReport2", "frDBDataSets", false, 6, 28, 0},
@@ -155,7 +155,7 @@ TEST(TemplateSources, TextsAreKeptExactly)
                                        "исчисленного в общем порядке налога за предыдущий налоговый период"),
                         QString()}},
         {"frReport_tn", {QStringLiteral("x")}},
-        {"frReport_tn", {QStringLiteral("По доверенности №____ от  \"    \"_______  200_ года, выданной "
+        {"frReport_tn", {QStringLiteral("По доверенности №____ от  \"    \"_______  20__ года, выданной "
                                         "[ADOQuery_bl.\"z\"]")}},
         {"frReport_kassa", {QStringLiteral("Квартал[ADOQuery_kassa.\"q\"]")}},
         {"frReportss", {QStringLiteral("Книга  расчетов с плательщиками-получателями")}},

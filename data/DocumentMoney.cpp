@@ -1,0 +1,162 @@
+#include "DocumentMoney.h"
+
+#include "Error.h"
+
+#include <QLocale>
+#include <QString>
+#include <cmath>
+#include <limits>
+
+namespace vi23 {
+
+namespace {
+
+// Products of a 17-digit quantity and a 19-digit price need more than 64 bits.
+__extension__ typedef __int128 Wide;
+
+// A decimal number mantissa × 10^-scale.
+struct Decimal {
+    Wide mantissa = 0;
+    int scale = 0;
+};
+
+[[noreturn]] void tooLarge()
+{
+    throw UserError(QStringLiteral("Сумма строки документа слишком велика"));
+}
+
+Wide multiply(Wide a, Wide b)
+{
+    Wide r;
+    if (__builtin_mul_overflow(a, b, &r))
+        tooLarge();
+    return r;
+}
+
+Wide powerOfTen(int n)
+{
+    Wide p = 1;
+    while (n-- > 0)
+        p = multiply(p, 10);
+    return p;
+}
+
+Wide divideHalfEven(Wide value, Wide divisor)
+{
+    Wide quotient = value / divisor;
+    const Wide remainder = value % divisor;
+    const Wide twice = 2 * (remainder < 0 ? -remainder : remainder);
+    if (twice > divisor || (twice == divisor && quotient % 2 != 0))
+        quotient += value < 0 ? -1 : 1;
+    return quotient;
+}
+
+// The double's shortest round-trip decimal text, read exactly.
+Decimal exactDecimal(double value)
+{
+    if (!std::isfinite(value))
+        throw UserError(QStringLiteral("%1 is not a valid floating point value").arg(value));
+    const QString text = QString::number(value, 'e', QLocale::FloatingPointShortest);
+    // "d.ddde±xx"
+    const qsizetype e = text.indexOf(u'e');
+    Decimal d;
+    bool negative = false;
+    int fractionDigits = 0;
+    bool afterPoint = false;
+    for (qsizetype i = 0; i < e; ++i) {
+        const QChar c = text[i];
+        if (c == u'-') {
+            negative = true;
+        } else if (c == u'.') {
+            afterPoint = true;
+        } else {
+            d.mantissa = d.mantissa * 10 + (c.unicode() - u'0');
+            if (afterPoint)
+                ++fractionDigits;
+        }
+    }
+    const int exponent = text.mid(e + 1).toInt();
+    d.scale = fractionDigits - exponent;
+    if (d.scale < 0) {
+        d.mantissa = multiply(d.mantissa, powerOfTen(-d.scale));
+        d.scale = 0;
+    }
+    if (d.scale > 18) {
+        // Far below a ten-thousandth of a kopeck: keep 18 places.
+        d.mantissa = divideHalfEven(d.mantissa, powerOfTen(d.scale - 18));
+        d.scale = 18;
+    }
+    if (negative)
+        d.mantissa = -d.mantissa;
+    return d;
+}
+
+// value (at `scale` places) rounded half to even to `places` places, as a count of those places.
+Wide roundTo(Wide value, int scale, int places)
+{
+    if (scale >= places)
+        return divideHalfEven(value, powerOfTen(scale - places));
+    return multiply(value, powerOfTen(places - scale));
+}
+
+Money moneyOfKopecks(Wide kopecks)
+{
+    const Wide units = multiply(kopecks, 100);
+    if (units > std::numeric_limits<std::int64_t>::max() || units < std::numeric_limits<std::int64_t>::min())
+        tooLarge();
+    return Money::fromUnits(std::int64_t(units));
+}
+
+} // namespace
+
+LineAmounts lineAmounts(double quantity, Money price, int ratePercent)
+{
+    const Decimal q = exactDecimal(quantity);
+    // quantity × price at scale q.scale + 4.
+    const Wide product = multiply(q.mantissa, price.units());
+    const int scale = q.scale + 4;
+    LineAmounts line;
+    line.net = moneyOfKopecks(roundTo(product, scale, 2));
+    line.vat = moneyOfKopecks(roundTo(multiply(product, ratePercent), scale + 2, 2));
+    line.gross = line.net + line.vat;
+    line.grossPrice = moneyOfKopecks(roundTo(multiply(price.units(), 100 + ratePercent), 4 + 2, 2));
+    return line;
+}
+
+Money storedLineSum(double quantity, Money price, int ratePercent)
+{
+    const Decimal q = exactDecimal(quantity);
+    const Wide sum = multiply(multiply(q.mantissa, price.units()), 100 + ratePercent);
+    const Wide units = roundTo(sum, q.scale + 4 + 2, 4);
+    if (units > std::numeric_limits<std::int64_t>::max() || units < std::numeric_limits<std::int64_t>::min())
+        tooLarge();
+    return Money::fromUnits(std::int64_t(units));
+}
+
+void DocumentTotals::add(const LineAmounts& line)
+{
+    net += line.net;
+    vat += line.vat;
+    gross += line.gross;
+}
+
+Money kopecksOf(double value)
+{
+    const Decimal d = exactDecimal(value);
+    return moneyOfKopecks(roundTo(d.mantissa, d.scale, 2));
+}
+
+long long wholePlaces(double quantity)
+{
+    const Decimal q = exactDecimal(quantity);
+    const Wide step = powerOfTen(q.scale);
+    const Wide magnitude = q.mantissa < 0 ? -q.mantissa : q.mantissa;
+    Wide whole = magnitude / step;
+    if (2 * (magnitude % step) >= step)
+        ++whole;
+    if (whole > std::numeric_limits<long long>::max())
+        tooLarge();
+    return q.mantissa < 0 ? -(long long)whole : (long long)whole;
+}
+
+} // namespace vi23

@@ -1,0 +1,41 @@
+#pragma once
+// The money of a document: each line's net amount, VAT and amount with VAT, and the totals, computed
+// once in exact decimal arithmetic. The documents tab, printing and the command line all use these,
+// so every total printed in figures or in words is the sum of the rows as printed.
+#include "Money.h"
+
+namespace vi23 {
+
+// One goods line as the forms print it, every amount in whole kopecks.
+struct LineAmounts {
+    Money net;          // quantity × price
+    Money vat;          // quantity × price × rate / 100
+    Money gross;        // net + vat: the row's amount to pay
+    Money grossPrice;   // one unit's price with VAT
+};
+
+// The printed amounts of a line. The quantity is taken as its shortest decimal text (3.5, 0.135),
+// never as a binary fraction, and each amount is rounded to kopecks once, an exact half to the even
+// kopeck. Throws UserError when an amount does not fit the money type.
+LineAmounts lineAmounts(double quantity, Money price, int ratePercent);
+
+// The line sum the document record stores: quantity × price × (100 + rate) / 100, to four decimals
+// (half to even), in the same exact arithmetic.
+Money storedLineSum(double quantity, Money price, int ratePercent);
+
+// Totals of the printed rows; the amount in words is `gross`.
+struct DocumentTotals {
+    Money net;
+    Money vat;
+    Money gross;
+    void add(const LineAmounts& line);
+};
+
+// A value rounded to kopecks (half to even) as a money amount; for figures that arrive as doubles
+// from stored reals, taken at their shortest decimal text.
+Money kopecksOf(double value);
+
+// The places a consignment row prints: the quantity to a whole number, a half away from zero.
+long long wholePlaces(double quantity);
+
+} // namespace vi23

@@ -1,0 +1,53 @@
+#include "FormKinds.h"
+
+namespace vi23 {
+
+const std::vector<FormKind>& documentKindTable()
+{
+    static const std::vector<FormKind> table = {
+        {QStringLiteral("Счет"), QStringLiteral("frReport_sh")},
+        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf")},
+        {QStringLiteral("Товарная накладная"), QStringLiteral("frReport_tn")},
+        {QStringLiteral("Акт"), QStringLiteral("frReport_akt")},
+        {QStringLiteral("Товарный чек"), QStringLiteral("frReport_chek")},
+        {QStringLiteral("Наряд-заказ"), QStringLiteral("frReport_nz")},
+        {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh")},
+        {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z")},
+        {QStringLiteral("Кассовый ордер-пр"), QStringLiteral("frReportpr")},
+    };
+    return table;
+}
+
+const std::vector<FormKind>& reportKindTable()
+{
+    static const std::vector<FormKind> table = {
+        {QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("frReport10")},
+        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11")},
+        {QStringLiteral("Книга расчетов по банку"), QStringLiteral("frReport_bank")},
+        {QStringLiteral("Книга расчетов по кассе"), QStringLiteral("frReport_kassa")},
+        {kCashBookKind, QStringLiteral("frReport_kas")},
+        {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2")},
+        {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss")},
+        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t")},
+    };
+    return table;
+}
+
+QString formOf(const std::vector<FormKind>& table, const QString& caption)
+{
+    for (const FormKind& k : table) {
+        if (k.caption == caption)
+            return k.form;
+    }
+    return {};
+}
+
+QStringList captionsOf(const std::vector<FormKind>& table)
+{
+    QStringList captions;
+    for (const FormKind& k : table)
+        captions.push_back(k.caption);
+    return captions;
+}
+
+} // namespace vi23

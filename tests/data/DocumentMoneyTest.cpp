@@ -1,0 +1,100 @@
+// The money of a document's lines: exact decimal products, one rounding to kopecks per amount,
+// halves to the even kopeck, and totals that are the sums of the rows.
+#include "data/DocumentMoney.h"
+#include "data/Error.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace vi23 {
+namespace {
+
+Money m(const char* text)
+{
+    return Money::parse(QString::fromLatin1(text));
+}
+
+TEST(DocumentMoney, EachAmountIsRoundedOnceFromTheExactProduct)
+{
+    struct Case {
+        double quantity;
+        const char* price;
+        int rate;
+        const char *net, *vat, *gross, *grossPrice;
+    };
+    const Case cases[] = {
+        {2, "2450", 20, "4900", "980", "5880", "2940"},
+        {10, "14,90", 20, "149", "29,8", "178,8", "17,88"},
+        // 31,465 is a tie: the even kopeck, so the row is 314,65 + 31,46 and not 346,12.
+        {3.5, "89,90", 10, "314,65", "31,46", "346,11", "98,89"},
+        {1, "12,25", 10, "12,25", "1,22", "13,47", "13,48"},
+        {3, "10,15", 18, "30,45", "5,48", "35,93", "11,98"},
+        {3, "10,15", 10, "30,45", "3,04", "33,49", "11,16"},
+        // Ties a binary product would miss: 2,675 and 0,135 lie below the half as doubles.
+        {2.675, "1", 0, "2,68", "0", "2,68", "1"},
+        {0.135, "1", 0, "0,14", "0", "0,14", "1"},
+        {1, "0,125", 20, "0,12", "0,02", "0,14", "0,15"},
+        {0.5, "0,05", 0, "0,02", "0", "0,02", "0,05"},
+        {3, "0,005", 0, "0,02", "0", "0,02", "0"},
+        {-1, "0,125", 0, "-0,12", "0", "-0,12", "0,12"},
+        {0.3333, "3", 18, "1", "0,18", "1,18", "3,54"},
+        {1e-20, "1000", 20, "0", "0", "0", "1200"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.quantity << " x " << c.price << " at " << c.rate);
+        const LineAmounts line = lineAmounts(c.quantity, m(c.price), c.rate);
+        EXPECT_EQ(line.net, m(c.net));
+        EXPECT_EQ(line.vat, m(c.vat));
+        EXPECT_EQ(line.gross, m(c.gross));
+        EXPECT_EQ(line.grossPrice, m(c.grossPrice));
+    }
+}
+
+TEST(DocumentMoney, TotalsAreTheSumsOfTheRows)
+{
+    DocumentTotals totals;
+    for (const auto& [q, p, r] : {std::tuple{2.0, "2450", 20}, {10.0, "14,90", 20}, {3.5, "89,90", 10}})
+        totals.add(lineAmounts(q, m(p), r));
+    EXPECT_EQ(totals.net, m("5363,65"));
+    EXPECT_EQ(totals.vat, m("1041,26"));
+    EXPECT_EQ(totals.gross, m("6404,91"));
+}
+
+TEST(DocumentMoney, StoredLineSumKeepsFourDecimals)
+{
+    struct Case {
+        double quantity;
+        const char* price;
+        int rate;
+        const char* sum;
+    };
+    const Case cases[] = {
+        {2, "100", 18, "236"},
+        {3, "0,3333", 18, "1,1799"},   // 1,179882
+        {3, "10,15", 18, "35,931"},
+        {1, "0,0001", 50, "0,0002"},   // 0,00015: the even neighbour
+        {1, "0,0003", 50, "0,0004"},   // 0,00045
+        {0, "99", 20, "0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(storedLineSum(c.quantity, m(c.price), c.rate), m(c.sum)) << c.quantity << " x " << c.price;
+}
+
+TEST(DocumentMoney, PlacesAndKopecksOfStoredReals)
+{
+    const std::pair<double, long long> places[] = {{6.5, 7}, {2.5, 3}, {0.4, 0}, {12, 12}, {-1.5, -2}};
+    for (const auto& [quantity, whole] : places)
+        EXPECT_EQ(wholePlaces(quantity), whole) << quantity;
+    EXPECT_EQ(kopecksOf(1.005), m("1"));
+    EXPECT_EQ(kopecksOf(1.015), m("1,02"));
+    EXPECT_EQ(kopecksOf(-57906.015), m("-57906,02"));
+}
+
+TEST(DocumentMoney, AnAmountBeyondTheMoneyTypeIsRefused)
+{
+    EXPECT_THROW(lineAmounts(1e15, m("900000000000000"), 20), UserError);
+    EXPECT_THROW(storedLineSum(1e300, m("1"), 0), UserError);
+}
+
+} // namespace
+} // namespace vi23
