@@ -79,12 +79,23 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
     int row = 0;
     for (print.first(); !print.eof(); print.next()) {
         ++row;
+        const QString name = ru::quoteForMessage(print.text(u"naz"));
+        LineAmounts line;
         try {
-            totals.add(printedLine(print));
-        } catch (const UserError& e) {
-            throw UserError(QStringLiteral("Строка %1 («%2»): %3; документ не печатается")
+            line = printedLine(print);
+        } catch (const UserError&) {
+            throw UserError(QStringLiteral("Строка %1 («%2»): количество × цена даёт сумму больше допустимой "
+                                           "(922 337 203 685 477,58 руб.); документ не печатается")
                                 .arg(row)
-                                .arg(ru::quoteForMessage(print.text(u"naz")), e.text()));
+                                .arg(name));
+        }
+        try {
+            totals.add(line);
+        } catch (const UserError&) {
+            throw UserError(QStringLiteral("Строка %1 («%2»): итог документа выходит за пределы допустимой суммы "
+                                           "(922 337 203 685 477,58 руб.); документ не печатается")
+                                .arg(row)
+                                .arg(name));
         }
     }
     if (totals.gross > kWordsLimit || -totals.gross > kWordsLimit)

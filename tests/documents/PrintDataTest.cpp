@@ -215,7 +215,7 @@ TEST_F(PrintData, AmountsBeyondWhatPrintsAreRefusedBeforePrinting)
     }
     // The largest total the words can name still prints.
     preparePrintData(*store, state, form(document(), {{u"Ручка", "1", "999999999999,99"}}));
-    EXPECT_EQ(frReport_shGetValue(state, QStringLiteral("str5"))->toText(),
+    EXPECT_EQ(frReport_shGetValue(state, nullptr, QStringLiteral("str5"))->toText(),
               QStringLiteral("Девятьсот девяносто девять миллиардов девятьсот девяносто девять миллионов девятьсот "
                              "девяносто девять тысяч девятьсот девяносто девять рублей 99 копеек"));
 }
