@@ -9,38 +9,16 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include "tests/ToolRun.h"
+
 #include <gtest/gtest.h>
 #include <map>
 
 namespace vi23::e2e {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome run(const QString& program, const QStringList& args, const QString& dir)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(environment);
-    p.start(program, args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        return {};
-    }
-    Outcome r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using ::vi23::test::Outcome;
+using ::vi23::test::run;
 
 // One cell of a sheet as stored: its type attribute, style, value or shared string, formula.
 struct Cell {

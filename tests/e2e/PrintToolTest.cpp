@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include "tests/ToolRun.h"
+
 #include <gtest/gtest.h>
 #include <map>
 #include <unistd.h>
@@ -18,35 +20,8 @@
 namespace vi23::e2e {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome run(const QString& program, const QStringList& args, const QString& dir,
-        const std::map<QString, QString>& env = {})
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    for (const auto& [name, value] : env)
-        environment.insert(name, value);
-    p.setProcessEnvironment(environment);
-    p.start(program, args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        return {};
-    }
-    Outcome r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using ::vi23::test::Outcome;
+using ::vi23::test::run;
 
 Outcome print(const QStringList& args, const QString& dir, const std::map<QString, QString>& env = {})
 {

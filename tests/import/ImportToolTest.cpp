@@ -1,6 +1,7 @@
 // vi23-import as the user runs it, and the imported file printed by vi23-print beside the same data
 // entered through the program's data sets: every document and book comes out the same.
 #include "OldFile.h"
+#include "tests/ToolRun.h"
 
 #include "data/DataStore.h"
 #include "data/Database.h"
@@ -12,32 +13,8 @@ namespace {
 
 using test::OldFile;
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome run(const QString& program, const QStringList& args, const QString& dir)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(environment);
-    p.start(program, args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        return {};
-    }
-    Outcome r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using ::vi23::test::Outcome;
+using ::vi23::test::run;
 
 Outcome import(const QStringList& args, const QString& dir)
 {
