@@ -6,6 +6,11 @@
 
 namespace vi23 {
 
+// The stored rate of a line or a goods row that bears no VAT at all ("Без НДС"): a value no real
+// rate takes, so every rate stored before keeps its meaning. 0 is a real rate (export) and stays 0.
+inline constexpr int kVatExempt = -1;
+inline bool isVatExempt(int ratePercent) { return ratePercent == kVatExempt; }
+
 // One goods line as the forms print it, every amount in whole kopecks.
 struct LineAmounts {
     Money net;          // quantity × price

@@ -10,7 +10,14 @@ namespace vi23 {
 struct FormKind {
     QString caption;    // as the drop-down shows it and the record stores it ("Счет")
     QString form;       // the template that prints it ("frReport_sh")
+    QString form2026;   // the template of the form in force in 2026; empty: the same as `form`
 };
+
+// Which printed forms the enterprise uses: the program's own ("как в программе", the default of
+// every existing file) or those in force in 2026 ("действующие 2026"). Kept in the settings table
+// under kFormSetSetting as "described" or "2026".
+enum class FormSet { Described, Current2026 };
+inline const QString kFormSetSetting = QStringLiteral("forms");
 
 // The nine document kinds in the drop-down's order.
 const std::vector<FormKind>& documentKindTable();
