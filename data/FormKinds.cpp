@@ -5,15 +5,15 @@ namespace vi23 {
 const std::vector<FormKind>& documentKindTable()
 {
     static const std::vector<FormKind> table = {
-        {QStringLiteral("Счет"), QStringLiteral("frReport_sh")},
-        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf")},
-        {QStringLiteral("Товарная накладная"), QStringLiteral("frReport_tn")},
-        {QStringLiteral("Акт"), QStringLiteral("frReport_akt")},
-        {QStringLiteral("Товарный чек"), QStringLiteral("frReport_chek")},
-        {QStringLiteral("Наряд-заказ"), QStringLiteral("frReport_nz")},
-        {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh")},
-        {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z")},
-        {QStringLiteral("Кассовый ордер-пр"), QStringLiteral("frReportpr")},
+        {QStringLiteral("Счет"), QStringLiteral("frReport_sh"), {}},
+        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf"), {}},
+        {QStringLiteral("Товарная накладная"), QStringLiteral("frReport_tn"), {}},
+        {QStringLiteral("Акт"), QStringLiteral("frReport_akt"), {}},
+        {QStringLiteral("Товарный чек"), QStringLiteral("frReport_chek"), {}},
+        {QStringLiteral("Наряд-заказ"), QStringLiteral("frReport_nz"), {}},
+        {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh"), {}},
+        {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z"), {}},
+        {QStringLiteral("Кассовый ордер-пр"), QStringLiteral("frReportpr"), {}},
     };
     return table;
 }
@@ -21,14 +21,14 @@ const std::vector<FormKind>& documentKindTable()
 const std::vector<FormKind>& reportKindTable()
 {
     static const std::vector<FormKind> table = {
-        {QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("frReport10")},
-        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11")},
-        {QStringLiteral("Книга расчетов по банку"), QStringLiteral("frReport_bank")},
-        {QStringLiteral("Книга расчетов по кассе"), QStringLiteral("frReport_kassa")},
-        {kCashBookKind, QStringLiteral("frReport_kas")},
-        {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2")},
-        {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss")},
-        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t")},
+        {QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("frReport10"), {}},
+        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11"), {}},
+        {QStringLiteral("Книга расчетов по банку"), QStringLiteral("frReport_bank"), {}},
+        {QStringLiteral("Книга расчетов по кассе"), QStringLiteral("frReport_kassa"), {}},
+        {kCashBookKind, QStringLiteral("frReport_kas"), {}},
+        {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2"), {}},
+        {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss"), {}},
+        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t"), {}},
     };
     return table;
 }
