@@ -22,13 +22,13 @@ const std::vector<FormKind>& reportKindTable()
 {
     static const std::vector<FormKind> table = {
         {QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("frReport10"), {}},
-        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11"), {}},
+        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11"), QStringLiteral("frReport_kudir")},
         {QStringLiteral("Книга расчетов по банку"), QStringLiteral("frReport_bank"), {}},
         {QStringLiteral("Книга расчетов по кассе"), QStringLiteral("frReport_kassa"), {}},
         {kCashBookKind, QStringLiteral("frReport_kas"), {}},
         {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2"), {}},
         {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss"), {}},
-        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t"), {}},
+        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t"), QStringLiteral("frRepor_t26")},
     };
     return table;
 }
