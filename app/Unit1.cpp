@@ -154,12 +154,12 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     templates_ = loadBuiltInTemplates();
     for (const BuiltInTemplates::Problem& problem : templates_.problems())
         ui::reportError(this, problem.message.text, problem.message.caption);
-    reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values) {
-        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook);
+    reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
+                          const ui::ReportFinish& finish) {
+        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish);
     };
-    context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values) {
-        runReport(name, values);
-    };
+    context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
+                                 const ui::ReportFinish& finish) { runReport(name, values, finish); };
 
     // The tabs change from anywhere in the window, boxes and grids included.
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
@@ -178,12 +178,12 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     }
 }
 
-void TForm1::runReport(const QString& templateName, const GetValueCallback& values)
+void TForm1::runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish)
 {
     const Template* form = templates_.find(templateName);
     if (!form)
         throw UserError(QStringLiteral("В программе нет печатной формы «%1»").arg(templateName));
-    reportRunner(*form, *store_, values);
+    reportRunner(*form, *store_, values, finish);
 }
 
 TForm1::~TForm1()

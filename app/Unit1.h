@@ -52,9 +52,9 @@ public:
 
     // How a printed form reaches the user: prepare, then the modal preview. Tests put their own
     // runner here to look at the prepared pages instead.
-    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&)> reportRunner;
+    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&, const ui::ReportFinish&)> reportRunner;
     // Prepares and shows the named form; fails clearly when the program does not carry it.
-    void runReport(const QString& templateName, const GetValueCallback& values);
+    void runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish = {});
 
     // Lays every control out for a window of the given size (the on-show step uses the work area).
     void layoutFor(int width, int height);

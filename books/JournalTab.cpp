@@ -248,7 +248,7 @@ void JournalTab::Button5Click()
             };
         const ui::PrintRequest request = printBook(context_.store, kind, from, to);
         if (!request.templateName.isEmpty() && context_.runReport)
-            context_.runReport(request.templateName, request.values);
+            context_.runReport(request.templateName, request.values, request.finish);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "DocumentPrinting.h"
 
+#include "PaymentQr.h"
 #include "UserUnit.h"
 #include "data/Database.h"
 #include "data/Error.h"
@@ -111,9 +112,16 @@ ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const Doc
 {
     preparePrintData(store, state, form);
     const ui::MainState* totals = &state;
-    const RowSource* print = &store.dataSet(u"ADOQuery_bl");
-    return {documentTemplateFor(form.kind),
-            [totals, print](const QString& name) { return frReport_shGetValue(*totals, print, name); }};
+    DataSet& print = store.dataSet(u"ADOQuery_bl");
+    const RowSource* rows = &print;
+    ui::PrintRequest request{documentTemplateFor(form.kind),
+                             [totals, rows](const QString& name) { return frReport_shGetValue(*totals, rows, name); }};
+    // The invoice carries the payment QR code when the requisites allow one; otherwise it prints as before.
+    if (request.templateName == u"frReport_sh") {
+        if (const std::optional<QString> payload = invoicePaymentPayload(print, state.printTotal, state.printVat))
+            request.finish = [payload = *payload](PreparedReport& pages) { addPaymentQr(pages, payload); };
+    }
+    return request;
 }
 
 DocumentForm storedDocument(DataStore& store, long long key)

@@ -384,7 +384,7 @@ void DocumentsTab::Button3Click()
             return;
         context_.reportFileName = ui::reportFileName(
             QStringLiteral("%1 %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")));
-        context_.runReport(request.templateName, request.values);
+        context_.runReport(request.templateName, request.values, request.finish);
     });
 }
 

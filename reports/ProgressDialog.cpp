@@ -57,7 +57,8 @@ PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowS
 
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue, const QString& fileName,
-                       const std::function<void(const QString& fileName)>& workbookWriter)
+                       const std::function<void(const QString& fileName)>& workbookWriter,
+                       const std::function<void(PreparedReport&)>& finish)
 {
     PreparedReport prepared;
     try {
@@ -65,6 +66,8 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
     } catch (const ReportCancelled&) {
         return;
     }
+    if (finish)
+        finish(prepared);
     PreviewDialog preview(std::move(prepared), parent);
     preview.setSuggestedFileName(fileName);
     preview.setWorkbookWriter(workbookWriter);

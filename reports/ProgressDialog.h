@@ -33,9 +33,10 @@ PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowS
 
 // Prepare and preview: builds the pages, then shows them in the modal preview window, whose
 // "Сохранить" proposes `fileName` and, given a workbook writer, offers the report's table as .xlsx.
-// A failure propagates as ReportError before any window opens; a cancel returns quietly.
+// `finish` draws what the program adds to the pages. A failure propagates as ReportError before any window opens; a cancel returns quietly.
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue = {}, const QString& fileName = {},
-                       const std::function<void(const QString& fileName)>& workbookWriter = {});
+                       const std::function<void(const QString& fileName)>& workbookWriter = {},
+                       const std::function<void(PreparedReport&)>& finish = {});
 
 } // namespace vi23

@@ -193,8 +193,10 @@ int printDocument(const Options& o, QTextStream& out)
         return 0;
     }
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    const vi23::PreparedReport report =
+    vi23::PreparedReport report =
         vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
+    if (request.finish)
+        request.finish(report);
     output(report, o);
     return 0;
 }
@@ -238,8 +240,10 @@ int printBook(const Options& o)
     }
     const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    const vi23::PreparedReport report =
+    vi23::PreparedReport report =
         vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
+    if (request.finish)
+        request.finish(report);
     output(report, o);
     return 0;
 }

@@ -8,6 +8,10 @@
 #include <functional>
 #include <optional>
 
+namespace vi23 {
+struct PreparedReport;
+}
+
 namespace vi23::ui {
 
 class DataSource;
@@ -31,10 +35,13 @@ inline QString settlementKind(const QString& text)
 }
 
 // A printed form ready to be prepared, as the window and vi23-print both get it: the template's name
-// (empty when there is nothing to print) and the lookup of the program's named values.
+// (empty when there is nothing to print), the lookup of the program's named values and what is drawn
+// on the prepared pages beside the template (the invoice's payment QR code).
+using ReportFinish = std::function<void(PreparedReport& pages)>;
 struct PrintRequest {
     QString templateName;
     std::function<std::optional<Value>(const QString& name)> values;
+    ReportFinish finish = {};
 };
 
 struct MainContext {
@@ -54,7 +61,7 @@ struct MainContext {
     // Prepares the named printed form over its data and shows the preview; the lookup answers the
     // program's named values (an unset answer leaves the name to the engine).
     using ValueLookup = std::function<std::optional<Value>(const QString& name)>;
-    std::function<void(const QString& templateName, const ValueLookup& values)> runReport;
+    std::function<void(const QString& templateName, const ValueLookup& values, const ReportFinish& finish)> runReport;
     // The file name the preview's "Сохранить" proposes for the report run next.
     QString reportFileName;
     // While a book is shown: writes its table as an .xlsx workbook for the preview's "Сохранить".

@@ -130,7 +130,7 @@ TEST_F(BankImportWindow, ThePreviewOfABookCanSaveItAsAWorkbookButNotTheTitlePage
         SCOPED_TRACE(QString::fromUtf16(c.kind).toStdString());
         const QString file = dir.filePath(QString::fromUtf16(c.kind) + QStringLiteral(".xlsx"));
         bool offered = false;
-        window->reportRunner = [&](const Template&, RowSourceResolver&, const GetValueCallback&) {
+        window->reportRunner = [&](const Template&, RowSourceResolver&, const GetValueCallback&, const ui::ReportFinish&) {
             const auto& save = window->context().saveWorkbook;
             offered = bool(save);
             if (save)

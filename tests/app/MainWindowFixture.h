@@ -31,8 +31,11 @@ protected:
                                  return answerYes;
                              }});
         window = std::make_unique<TForm1>(path);
-        window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values) {
+        window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
+                                      const ui::ReportFinish& finish) {
             reports.push_back(prepareReport(form, rows, values));
+            if (finish)
+                finish(reports.back());
         };
         window->show();
         QApplication::setActiveWindow(window.get());
