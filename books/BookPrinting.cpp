@@ -5,6 +5,9 @@
 #include "data/FilterExpression.h"
 #include "data/FormKinds.h"
 
+#include <map>
+#include <memory>
+
 namespace vi23 {
 
 QString bookTemplateFor(const QString& kind)
@@ -19,6 +22,38 @@ std::optional<Value> bookValue(QDate periodStart, const QString& name)
     if (name == u"periodYear")
         return Value(QString::number(periodStart.year()));
     return std::nullopt;
+}
+
+ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
+{
+    DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+    if (!requisites.isOpen())
+        requisites.open();
+    requisites.first();
+    const QString innKpp = requisites.eof() ? QString() : requisites.fieldValue(u"unn").toText();
+    // The rows of a year are contiguous (the book is ordered by date): where each year starts.
+    DataSet* rows = &store.dataSet(u"ADOQuery11");
+    auto yearStarts = std::make_shared<std::map<QString, int>>();
+    return [periodStart, innKpp, rows, yearStarts](const QString& name) -> std::optional<Value> {
+        if (name == u"yearLine") {
+            const int field = rows->requireField(u"g");
+            const int at = rows->position();
+            const QString year = rows->valueAt(at, field).toText();
+            auto start = yearStarts->find(year);
+            if (start == yearStarts->end()) {
+                int first = at;
+                while (first > 0 && rows->valueAt(first - 1, field).toText() == year)
+                    --first;
+                start = yearStarts->emplace(year, first).first;
+            }
+            return Value(std::int64_t(at - start->second + 1));
+        }
+        if (name == u"payerInn")
+            return Value(innKpp.section(u'/', 0, 0).trimmed());
+        if (name == u"payerKpp")
+            return Value(innKpp.section(u'/', 1, 1).trimmed());
+        return bookValue(periodStart, name);
+    };
 }
 
 void setPeriodFilter(DataStore& store, QDate from, QDate to)
@@ -93,7 +128,7 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
         rebuildCashBook(store);
         return {QStringLiteral("frReport_kas"), {}};
     }
-    return {bookTemplateFor(kind), [from](const QString& name) { return bookValue(from, name); }};
+    return {bookTemplateFor(kind), bookValues(store, from)};
 }
 
 } // namespace vi23

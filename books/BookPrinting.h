@@ -22,6 +22,11 @@ void setPeriodFilter(DataStore& store, QDate from, QDate to);
 // page prints in "На … год"; every other name is left to the engine.
 std::optional<Value> bookValue(QDate periodStart, const QString& name);
 
+// The values above and, for the current book's title page, "payerInn" and "payerKpp": the two halves
+// of the requisites' "ИНН/КПП" as it reads when the book is printed; "yearLine", the current row's
+// number within its year in ADOQuery11 (the current book numbers its operations through the year).
+ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart);
+
 // Empties kassa and refills it from every cash order of ADOQuery_kas, with the running totals of
 // receipts, payments and balance kept in double precision and stored as money (halves to even).
 // One unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.

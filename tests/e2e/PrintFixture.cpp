@@ -199,7 +199,7 @@ PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to
     const Template* book = templates_.find(name);
     if (!book)
         throw UserError(QStringLiteral("no template for %1").arg(kind));
-    return prepareReport(*book, *store_, [from](const QString& variable) { return bookValue(from, variable); });
+    return prepareReport(*book, *store_, bookValues(*store_, from));
 }
 
 QString flat(const PreparedBox& box)

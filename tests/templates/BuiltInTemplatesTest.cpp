@@ -15,7 +15,8 @@ TEST(BuiltInTemplates, AllSeventeenLoadAndAreFoundByName)
         QStringLiteral("frReport_sf"),   QStringLiteral("frReport_tn"),   QStringLiteral("frReportpr"),
         QStringLiteral("frReport11"),    QStringLiteral("frReport10"),    QStringLiteral("frReport_bank"),
         QStringLiteral("frReport_kassa"), QStringLiteral("frReport2"),    QStringLiteral("frReportss"),
-        QStringLiteral("frRepor_t"),     QStringLiteral("frReport_kas"),
+        QStringLiteral("frRepor_t"),     QStringLiteral("frReport_kas"),  QStringLiteral("frReport_kudir"),
+        QStringLiteral("frRepor_t26"),
     };
     const BuiltInTemplates forms = loadBuiltInTemplates();
     EXPECT_EQ(forms.names(), expected);

@@ -42,6 +42,8 @@ const Form kForms[] = {
     {"frReportss", "frDBDataSetss", false, 6, 27, 0},
     {"frRepor_t", "frDBDataSet11", false, 0, 32, 0},
     {"frReport_kas", "frDBDataSet_kas", false, 6, 29, 0},
+    {"frReport_kudir", "frDBDataSet11", false, 16, 127, 0},
+    {"frRepor_t26", "frDBDataSet11", false, 0, 24, 0},
 };
 
 Template loadForm(const char* name)
