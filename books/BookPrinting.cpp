@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/FilterExpression.h"
 #include "data/FormKinds.h"
+#include "data/Upgrade.h"
 
 #include <map>
 #include <memory>
@@ -128,7 +129,15 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
         rebuildCashBook(store);
         return {QStringLiteral("frReport_kas"), {}};
     }
-    return {bookTemplateFor(kind), bookValues(store, from)};
+    // With the forms of 2026 chosen, the book and its title page print in the FNS form.
+    QString form = bookTemplateFor(kind);
+    if (readSetting(store.database(), kFormSetSetting) == u"2026") {
+        for (const FormKind& k : reportKindTable()) {
+            if (k.caption == kind && !k.form2026.isEmpty())
+                form = k.form2026;
+        }
+    }
+    return {form, bookValues(store, from)};
 }
 
 } // namespace vi23

@@ -4,6 +4,8 @@
 #include "PrintFixture.h"
 
 #include "books/BookPrinting.h"
+#include "data/FormKinds.h"
+#include "data/Upgrade.h"
 #include "reports/ReportPreparer.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,25 @@ TEST(CurrentBook, TitlePagePrintsTheYearTheSplitInnKppAndTheObject)
                   QStringLiteral("р/с 40702810000000000077 в ПАО Тверьбанк, БИК 042800001, к/с 30101810000000000001"));
         // The codes block carries no code.
         EXPECT_EQ(flat(boxAt(page, 616, 184)), QString());
+    }
+}
+
+// The report panel's kinds print the FNS book and title page once the forms of 2026 are chosen.
+TEST(CurrentBook, TheFormSetChoosesTheBookAndTitlePage)
+{
+    PrintFixture f;
+    const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
+        {"", {"frReport11", "frRepor_t"}}, {"described", {"frReport11", "frRepor_t"}},
+        {"2026", {"frReport_kudir", "frRepor_t26"}}};
+    for (const auto& [set, forms] : cases) {
+        writeSetting(f.store().database(), kFormSetSetting, QString::fromLatin1(set));
+        const QDate from(2026, 1, 1), to(2026, 12, 31);
+        EXPECT_EQ(printBook(f.store(), QStringLiteral("Книга доходов и расходов-квартальная"), from, to).templateName,
+                  QString::fromLatin1(forms.first)) << set;
+        EXPECT_EQ(printBook(f.store(), QStringLiteral("Титульный лист"), from, to).templateName,
+                  QString::fromLatin1(forms.second)) << set;
+        EXPECT_EQ(printBook(f.store(), QStringLiteral("Книга расчетов по банку"), from, to).templateName,
+                  QStringLiteral("frReport_bank")) << set;
     }
 }
 
