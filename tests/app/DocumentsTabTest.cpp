@@ -485,3 +485,37 @@ TEST_F(Documents, EnterInTheGoodsPickWindowPicks)
     EXPECT_EQ(tab().nameBox(1)->text(), QStringLiteral("Консультация"));
     EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("1180"));
 }
+
+// "Печать" of an invoice draws the payment code once the requisites hold the bank's details; the other
+// forms never carry one.
+TEST_F(Documents, TheInvoiceCarriesThePaymentCodeOnceTheBankDetailsAreThere)
+{
+    const auto codeBoxes = [](const PreparedReport& report) {
+        int count = 0;
+        for (const PreparedPage& page : report.pages)
+            for (const PreparedBox& box : page.boxes)
+                count += box.fillColor == kColorBlack && box.lines.empty();
+        return count;
+    };
+    const auto print = [&](const char16_t* kind) {
+        reports.clear();
+        click("Button4");
+        tab().kindBox()->setPendingText(QString::fromUtf16(kind));
+        pick(0, QStringLiteral("бол"));
+        click("Button10");
+        click("Button3");
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        return reports.size() == 1 ? codeBoxes(reports[0]) : -1;
+    };
+    EXPECT_EQ(print(u"Счет"), 0);
+    DataSet& pr1 = dataSet(u"ADOTable_pr1");
+    pr1.first();
+    pr1.edit();
+    pr1.setText(u"bank", QStringLiteral("ПАО Тверьбанк"));
+    pr1.setText(u"rs", QStringLiteral("40702810000000000077"));
+    pr1.setText(u"ks", QStringLiteral("30101810000000000001"));
+    pr1.setText(u"buk", QStringLiteral("042800001"));
+    pr1.post();
+    EXPECT_GT(print(u"Счет"), 20);
+    EXPECT_EQ(print(u"Акт"), 0);
+}
