@@ -7,7 +7,7 @@ dataset frDBDataSet11
 page paper=9 width=2100 height=2970 orientation=portrait margins=0,0,0,0
 variables none
 
-# Section I's heading opens the book; its pages go on without it.
+# Section I's heading opens the book; its pages go on without it, each row closed on every side.
 band ReportTitle1 kind=0 top=24 height=128
 | 300 | 4 | 184 | 20 | - | A12b | CM |  | "I. Доходы и расходы" |
 | 12 | 30 | 472 | 20 | LTRB | A10 | CM |  | "Регистрация" |
@@ -33,32 +33,32 @@ band GroupHeader4 kind=16 top=260 height=18 condition=[ADOQuery11."ds6"]
 band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 
 band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
-| 12 | 0 | 24 | 18 | LRB | A8 | CT |  | "[yearLine]" |
-| 36 | 0 | 100 | 18 | RB | AN8 | LT |  | "[ADOQuery11."dd"] № [ADOQuery11."nn"] [ADOQuery11."dok"]" |
-| 136 | 0 | 348 | 18 | RB | AN8 | LT |  | "[ADOQuery11."sr"] / [ADOQuery11."np"]" |
-| 484 | 0 | 126 | 18 | RB | A8 | RT | F2 | "[ADOQuery11."d"]" |
-| 610 | 0 | 126 | 18 | RB | A8 | RT | F2 | "[ADOQuery11."k"]" |
+| 12 | 0 | 24 | 18 | LTRB | A8 | CT |  | "[yearLine]" |
+| 36 | 0 | 100 | 18 | TRB | AN8 | LT |  | "[ADOQuery11."dd"] № [ADOQuery11."nn"] [ADOQuery11."dok"]" |
+| 136 | 0 | 348 | 18 | TRB | AN8 | LT |  | "[ADOQuery11."sr"] / [ADOQuery11."np"]" |
+| 484 | 0 | 126 | 18 | TRB | A8 | RT | F2 | "[ADOQuery11."d"]" |
+| 610 | 0 | 126 | 18 | TRB | A8 | RT | F2 | "[ADOQuery11."k"]" |
 
 # The quarter in Roman figures: plural() takes its first form at 1, so q, q - 1 and q - 2 pick I, II, III, else IV.
 band GroupFooter2 kind=17 top=496 height=18
-| 12 | 0 | 472 | 18 | LRB | A8b | LM |  | "Итого за [plural([max([ADOQuery11."q"])]; 'I'; plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')); plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')))] квартал" |
-| 484 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
-| 610 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
+| 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за [plural([max([ADOQuery11."q"])]; 'I'; plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')); plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')))] квартал" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
 
 band GroupFooter1 kind=17 top=560 height=18 condition=[ADOQuery11."q"] = 2
-| 12 | 0 | 472 | 18 | LRB | A8b | LM |  | "Итого за полугодие" |
-| 484 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."d6"])]" |
-| 610 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."k6"])]" |
+| 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за полугодие" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d6"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k6"])]" |
 
 band GroupFooter3 kind=17 top=600 height=18 condition=[ADOQuery11."q"] = 3
-| 12 | 0 | 472 | 18 | LRB | A8b | LM |  | "Итого за 9 месяцев" |
-| 484 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."d9"])]" |
-| 610 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."k9"])]" |
+| 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за 9 месяцев" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d9"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k9"])]" |
 
 band GroupFooter4 kind=17 top=664 height=18 condition=[ADOQuery11."q"] = 4
-| 12 | 0 | 472 | 18 | LRB | A8b | LM |  | "Итого за год" |
-| 484 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
-| 610 | 0 | 126 | 18 | RB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
+| 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за год" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
 
 # Line 030 is left for the hand: the program keeps no minimum tax of the year before.
 band ReportSummary1 kind=1 top=732 height=236
