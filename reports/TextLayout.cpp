@@ -167,11 +167,18 @@ QStringList wrapLine(const MemoFont& memoFont, const QString& line, double width
             out.push_back(rest);
             return out;
         }
-        // Break at the last space at or before the overflow; a word alone too wide breaks inside.
+        // Break at the last space at or before the overflow.
         const qsizetype space = rest.lastIndexOf(u' ', fit);
         if (space > 0) {
             out.push_back(rest.left(space));
             rest = rest.mid(space + 1);
+        } else if (const qsizetype end = rest.indexOf(u' ');
+                   space < 0 && textWidthUnits(memoFont, end < 0 ? rest : rest.left(end)) * kMinCondensed <= width) {
+            // The word on its own line, condensed there; never broken inside.
+            out.push_back(end < 0 ? rest : rest.left(end));
+            if (end < 0)
+                return out;
+            rest = rest.mid(end + 1);
         } else {
             const qsizetype cut = std::max<qsizetype>(fit, 1);
             out.push_back(rest.left(cut));
@@ -204,8 +211,10 @@ std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bo
             const double w = textWidthUnits(font, line);
             set.push_back(SetLine{line, w > inner && inner > 0 ? inner / w : 1.0});
         } else if (wordWrap && !line.isEmpty()) {
-            for (const QString& part : wrapLine(font, line, inner))
-                set.push_back(SetLine{part});
+            for (const QString& part : wrapLine(font, line, inner)) {
+                const double w = textWidthUnits(font, part);
+                set.push_back(SetLine{part, w > inner && inner > 0 ? inner / w : 1.0});
+            }
         } else {
             set.push_back(SetLine{line});
         }

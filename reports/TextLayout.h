@@ -30,8 +30,10 @@ double textWidthUnits(const MemoFont& memoFont, const QString& text);
 QGlyphRun layoutGlyphRun(const MemoFont& memoFont, const QString& text);
 double layoutAscent(const MemoFont& memoFont);
 
-// Breaks one line to fit `width` layout units: at the last space before the overflow, or between
-// characters for a word that alone is wider.
+// Breaks one line to fit `width` layout units at the last space before the overflow. A word that
+// alone is wider gets a line of its own when condensing to kMinCondensed of its width fits it (a
+// narrow column's heading, "Наименование"); only a word wider still breaks between characters.
+inline constexpr double kMinCondensed = 0.7;
 QStringList wrapLine(const MemoFont& memoFont, const QString& line, double width);
 
 // Wraps and aligns the lines inside the box; fills box.lines. A line with no blank that is too wide

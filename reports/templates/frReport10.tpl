@@ -35,7 +35,7 @@ band GroupHeader2 kind=16 top=260 height=18 condition=[ADOQuery11."q"]
 | 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Квартал [ADOQuery11."q"]" |
 
 band GroupHeader1 kind=16 top=308 height=18 condition=[ADOQuery11."m"]
-| 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Месяц  [ADOQuery11."m"]" |
+| 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Месяц [ADOQuery11."m"]" |
 
 band MasterData1 kind=5 top=360 height=25 dataset=[Нет]
 | 12 | 0 | 22 | 25 | - | A8 | CT |  | "[LINE#]" |

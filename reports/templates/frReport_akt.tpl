@@ -16,19 +16,19 @@ band ReportTitle1 kind=0 top=-8 height=274
 | 172 | 216 | 550 | 29 | - | AB9 | LT |  | "Банк: [ADOQuery_bl."rb"]" |
 | 70 | 252 | 647 | 17 | - | A9 | LT |  | "К договору № [ADOTable_jur1."np"] от [ADOTable_jur1."dp"] года" |
 
-band PageHeader1 kind=2 top=296 height=34
+band PageHeader1 kind=2 top=296 height=37
 | 70 | 4 | 24 | 22 | LTB | A10 | CM |  | "№" |
 | 94 | 4 | 314 | 22 | LTB | A10 | CM |  | "Наименование работ" |
 | 408 | 4 | 36 | 22 | LTB | AN8 | CM |  | "Ед.изм" |
 | 444 | 4 | 96 | 22 | LTB | A10 | CM |  | "Количество" |
 | 540 | 4 | 96 | 22 | LTB | A10 | CM |  | "Цена" |
 | 636 | 4 | 96 | 22 | LTRB | A10 | CM |  | "Сумма" |
-| 70 | 28 | 24 | 8 | LB | A7 | CM |  | "1" |
-| 94 | 28 | 314 | 8 | LB | A7 | CM |  | "2" |
-| 408 | 28 | 36 | 8 | LB | A7 | CM |  | "3" |
-| 444 | 28 | 96 | 8 | LB | A7 | CM |  | "4" |
-| 540 | 28 | 96 | 8 | LB | A7 | CM |  | "5" |
-| 636 | 28 | 96 | 8 | LRB | A7 | CM |  | "6" |
+| 70 | 26 | 24 | 11 | LB | A7 | CM |  | "1" |
+| 94 | 26 | 314 | 11 | LB | A7 | CM |  | "2" |
+| 408 | 26 | 36 | 11 | LB | A7 | CM |  | "3" |
+| 444 | 26 | 96 | 11 | LB | A7 | CM |  | "4" |
+| 540 | 26 | 96 | 11 | LB | A7 | CM |  | "5" |
+| 636 | 26 | 96 | 11 | LRB | A7 | CM |  | "6" |
 
 band MasterData1 kind=5 top=360 height=18 dataset=frDBDataSet_bl
 | 70 | 0 | 24 | 18 | LB | A7 | CM | G | "[LINE#]" |

@@ -12,19 +12,19 @@ band ReportTitle1 kind=0 top=-8 height=142
 | 168 | 96 | 550 | 20 | - | AB9u | LT |  | "[ADOQuery_bl."np"] " |
 | 72 | 120 | 646 | 14 | - | AB9u | LT |  | " Адрес: [ADOQuery_bl."ad"],  Телефон: [ADOQuery_bl."tel"]  ⏎ " |
 
-band PageHeader1 kind=2 top=296 height=34
+band PageHeader1 kind=2 top=296 height=37
 | 70 | 4 | 24 | 22 | LTB | A10 | CM |  | "№" |
 | 94 | 4 | 314 | 22 | LTB | A10 | CM |  | "Наименование товара" |
 | 408 | 4 | 36 | 22 | LTB | AN8 | CM |  | "Ед.изм" |
 | 444 | 4 | 96 | 22 | LTB | A10 | CM |  | "Количество" |
 | 540 | 4 | 96 | 22 | LTB | A10 | CM |  | "Цена" |
 | 636 | 4 | 96 | 22 | LTRB | A10 | CM |  | "Сумма" |
-| 70 | 28 | 24 | 8 | LB | A7 | CM |  | "1" |
-| 94 | 28 | 314 | 8 | LB | A7 | CM |  | "2" |
-| 408 | 28 | 36 | 8 | LB | A7 | CM |  | "3" |
-| 444 | 28 | 96 | 8 | LB | A7 | CM |  | "4" |
-| 540 | 28 | 96 | 8 | LB | A7 | CM |  | "5" |
-| 636 | 28 | 96 | 8 | LRB | A7 | CM |  | "6" |
+| 70 | 26 | 24 | 11 | LB | A7 | CM |  | "1" |
+| 94 | 26 | 314 | 11 | LB | A7 | CM |  | "2" |
+| 408 | 26 | 36 | 11 | LB | A7 | CM |  | "3" |
+| 444 | 26 | 96 | 11 | LB | A7 | CM |  | "4" |
+| 540 | 26 | 96 | 11 | LB | A7 | CM |  | "5" |
+| 636 | 26 | 96 | 11 | LRB | A7 | CM |  | "6" |
 
 band MasterData1 kind=5 top=360 height=18 dataset=frDBDataSet_bl
 | 70 | 0 | 24 | 18 | LB | A7 | CM | G | "[LINE#]" |

@@ -26,10 +26,10 @@ band PageHeader1 kind=2 top=60 height=64
 | 604 | 36 | 132 | 18 | LTRB | A8 | CT |  | "6" |
 
 band GroupHeader3 kind=16 top=132 height=24 condition=[ADOQuery_kassa."g"]
-| 16 | 4 | 88 | 18 | LTRB | A8 | RT |  | "Год[ADOQuery_kassa."g"]" |
+| 16 | 4 | 88 | 18 | LTRB | A8 | RT |  | "Год [ADOQuery_kassa."g"]" |
 
 band GroupHeader2 kind=16 top=168 height=20 condition=[ADOQuery_kassa."q"]
-| 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Квартал[ADOQuery_kassa."q"]" |
+| 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Квартал [ADOQuery_kassa."q"]" |
 
 band GroupHeader1 kind=16 top=196 height=20 condition=[ADOQuery_kassa."m"]
 | 16 | 0 | 88 | 18 | LTRB | AN8 | RT |  | "Месяц [ADOQuery_kassa."m"]" |

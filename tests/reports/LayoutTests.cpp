@@ -199,6 +199,17 @@ TEST(TextLayout, TextWithoutBlanksIsCondensedNotBroken)
     words.font = arial(8);
     layoutText(words, QStringList{QStringLiteral("Оплата поставщику")}, true);
     EXPECT_EQ(words.texts(), (QStringList{"Оплата", "поставщику"}));
+    // A narrow column's heading keeps its words whole: the one wider than the column is condensed.
+    PreparedBox heading;
+    heading.width = 54;
+    heading.height = 54;
+    heading.font = arial(8);
+    heading.font.name = QStringLiteral("Arial Narrow");
+    layoutText(heading, QStringList{QStringLiteral("Код аналитического учета")}, true);
+    EXPECT_EQ(heading.texts(), (QStringList{"Код", "аналитического", "учета"}));
+    ASSERT_EQ(heading.lines.size(), 3u);
+    EXPECT_LT(heading.lines[1].scaleX, 1);
+    EXPECT_GE(heading.lines[1].scaleX, kMinCondensed);
 }
 
 // A text taller than its box keeps its first words: it is set smaller until it fits; if it cannot

@@ -159,7 +159,7 @@ TEST(TemplateSources, TextsAreKeptExactly)
         {"frReport_tn", {QStringLiteral("x")}},
         {"frReport_tn", {QStringLiteral("По доверенности №____ от  \"    \"_______  20__ года, выданной "
                                         "[ADOQuery_bl.\"z\"]")}},
-        {"frReport_kassa", {QStringLiteral("Квартал[ADOQuery_kassa.\"q\"]")}},
+        {"frReport_kassa", {QStringLiteral("Квартал [ADOQuery_kassa.\"q\"]")}},
         {"frReportss", {QStringLiteral("Книга  расчетов с плательщиками-получателями")}},
         {"frReport_zh", {QStringLiteral("Наименование, шифр, номер ")}},
         {"frReport_nz", {QStringLiteral("Итого к оплате по заказ-наряду на работы: [str5]")}},
