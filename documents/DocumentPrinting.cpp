@@ -54,7 +54,11 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
         db.exec(QStringLiteral("DELETE FROM tov"));
         Statement line = db.prepare(QStringLiteral("INSERT INTO tov (k, naz, kol, cen) VALUES (?, ?, ?, ?)"));
         for (size_t i = 0; i < form.names.size(); ++i) {
-            if (form.names[i] == QStringLiteral("-"))
+            // "-" marks an unused line; an old file may hold one as nothing at all (NULL name,
+            // quantity and price), which is unused too rather than a bad number.
+            if (form.names[i] == QStringLiteral("-")
+                || (form.names[i].trimmed().isEmpty() && form.quantities[i].trimmed().isEmpty()
+                    && form.prices[i].trimmed().isEmpty()))
                 continue;
             line.reset();
             line.bind(1, lines.convert(lines.requireField(u"k"), Value(std::int64_t(key))));

@@ -116,7 +116,7 @@ TEST_F(PrintData, OnlyTheLastDocumentsLinesStayInLineOrder)
     const long long first = document();
     preparePrintData(*store, state, form(first, {{u"Бумага", "1", "1"}, {u"Ручка", "2", "2"}}));
     const long long second = document();
-    preparePrintData(*store, state, form(second, {{u"Ручка", "3", "3"}, {u"-", "1", "0"}, {u"O'Brien tea", "4", "4"}}));
+    preparePrintData(*store, state, form(second, {{u"Ручка", "3", "3"}, {u"-", "1", "0"}, {u"", "", ""}, {u"O'Brien tea", "4", "4"}}));
     EXPECT_EQ(printLines(), (QStringList{QStringLiteral("Ручка|3|3"), QStringLiteral("O'Brien tea|4|4")}));
     EXPECT_EQ(tableRows("tov"), 2);
     EXPECT_EQ(tableRows("z"), 2);
