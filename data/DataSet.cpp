@@ -1,6 +1,7 @@
 #include "DataSet.h"
 #include "RuCollation.h"
 #include "Database.h"
+#include "DocumentMoney.h"
 #include "Error.h"
 
 #include <QStringList>
@@ -570,8 +571,16 @@ Value DataSet::fieldValue(QStringView field) const
     return value(requireField(field));
 }
 
-QString DataSet::text(int field) const { return value(field).toText(); }
-QString DataSet::text(QStringView field) const { return value(requireField(field)).toText(); }
+QString DataSet::text(int field) const { return displayText(field, value(field)); }
+QString DataSet::text(QStringView field) const { return text(requireField(field)); }
+
+QString DataSet::displayText(int field, const Value& value) const
+{
+    if (value.kind() == Value::Kind::Integer && field >= 0 && field < int(fields_.size()) &&
+        fields_[size_t(field)].type == FieldType::Short && isVatRateField(fields_[size_t(field)].name))
+        return vatRateText(int(value.integer()));
+    return value.toText();
+}
 double DataSet::real(QStringView field) const { return value(requireField(field)).toDouble(); }
 bool DataSet::isNull(QStringView field) const { return value(requireField(field)).isNull(); }
 
@@ -646,7 +655,17 @@ Value DataSet::convert(int field, const Value& value) const
     case FieldType::Long: {
         double number = 0;
         switch (value.kind()) {
-        case Value::Kind::Text: number = double(ru::parseInteger(value.text())); break;
+        case Value::Kind::Text:
+            // A rate field also takes "Без НДС"; any other number is checked against the range alone.
+            if (isVatRateField(def.name) && def.type == FieldType::Short) {
+                QString text = value.text().trimmed();
+                if (text.endsWith(u'%'))
+                    text = text.chopped(1).trimmed();
+                number = isVatExemptText(text) ? double(kVatExempt) : double(ru::parseInteger(text));
+            } else {
+                number = double(ru::parseInteger(value.text()));
+            }
+            break;
         case Value::Kind::Integer: number = double(value.integer()); break;
         case Value::Kind::Real:
         case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;

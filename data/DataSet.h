@@ -87,6 +87,8 @@ public:
     bool hasField(QStringView field) const override { return fieldIndex(field) >= 0; }
     QString text(QStringView field) const;             // the field as a box shows it
     QString text(int field) const;
+    // A value of the field as a box or a grid shows it (a VAT rate field's exempt mark as "Без НДС").
+    QString displayText(int field, const Value& value) const;
     double real(QStringView field) const;
     long long integer(QStringView field) const;
     Money money(QStringView field) const;

@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "EnterpriseSettings.h"
 #include "RuCollation.h"
 #include "Error.h"
 #include "RuFormat.h"
@@ -224,6 +225,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
             db->exec(createTableSql(table));
         applyUpgradeSteps(*db);
         db->exec(QStringLiteral("INSERT INTO pr1 DEFAULT VALUES"));
+        setDefaultVatRate(*db, kGeneralVatRate);
         transaction.commit();
     } catch (const UserError& e) {
         // A file that failed half-way (a full disk) is not left behind as an empty database.

@@ -107,10 +107,71 @@ Money moneyOfKopecks(Wide kopecks)
     return Money::fromUnits(std::int64_t(units));
 }
 
+// The percent the arithmetic applies: none for an exempt line. A negative rate would give the
+// buyer VAT back, which no document does.
+int appliedRate(int ratePercent)
+{
+    if (isVatExempt(ratePercent))
+        return 0;
+    if (ratePercent < 0)
+        throw UserError(QStringLiteral("Ставка НДС %1 % невозможна: укажите %2")
+                            .arg(ratePercent)
+                            .arg(vatRateChoices().join(QStringLiteral(", "))));
+    return ratePercent;
+}
+
+const QString kExemptText = QStringLiteral("Без НДС");
+
 } // namespace
+
+const QStringList& vatRateChoices()
+{
+    static const QStringList choices = {QStringLiteral("22"), QStringLiteral("20"), QStringLiteral("18"),
+                                        QStringLiteral("10"), QStringLiteral("7"),  QStringLiteral("5"),
+                                        QStringLiteral("0"),  kExemptText};
+    return choices;
+}
+
+QString vatRateText(int ratePercent)
+{
+    return isVatExempt(ratePercent) ? kExemptText : QString::number(ratePercent);
+}
+
+bool isVatExemptText(const QString& text)
+{
+    return text.simplified().compare(kExemptText, Qt::CaseInsensitive) == 0;
+}
+
+int parseVatRate(const QString& text)
+{
+    QString t = text.simplified();
+    if (isVatExemptText(t))
+        return kVatExempt;
+    if (t.endsWith(u'%'))
+        t = t.chopped(1).trimmed();
+    bool ok = false;
+    const int rate = t.toInt(&ok);
+    if (!ok || rate < 0)
+        throw UserError(QStringLiteral("«%1» — не ставка НДС: укажите %2")
+                            .arg(text, vatRateChoices().join(QStringLiteral(", "))));
+    return rate;
+}
+
+QString printedVatRate(int ratePercent)
+{
+    return isVatExempt(ratePercent) ? QStringLiteral("без НДС") : QString::number(ratePercent) + u'%';
+}
+
+bool isVatRateField(QStringView name)
+{
+    if (name == u"nds")
+        return true;
+    return name.size() == 4 && name.startsWith(u"nds") && name[3] >= u'0' && name[3] <= u'9';
+}
 
 LineAmounts lineAmounts(double quantity, Money price, int ratePercent)
 {
+    ratePercent = appliedRate(ratePercent);
     const Decimal q = exactDecimal(quantity);
     // quantity × price at scale q.scale + 4.
     const Wide product = multiply(q.mantissa, price.units());
@@ -125,6 +186,7 @@ LineAmounts lineAmounts(double quantity, Money price, int ratePercent)
 
 Money storedLineSum(double quantity, Money price, int ratePercent)
 {
+    ratePercent = appliedRate(ratePercent);
     const Decimal q = exactDecimal(quantity);
     const Wide sum = multiply(multiply(q.mantissa, price.units()), 100 + ratePercent);
     const Wide units = roundTo(sum, q.scale + 4 + 2, 4);

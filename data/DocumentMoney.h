@@ -4,12 +4,30 @@
 // so every total printed in figures or in words is the sum of the rows as printed.
 #include "Money.h"
 
+#include <QStringList>
+#include <QStringView>
+
 namespace vi23 {
 
 // The stored rate of a line or a goods row that bears no VAT at all ("Без НДС"): a value no real
 // rate takes, so every rate stored before keeps its meaning. 0 is a real rate (export) and stays 0.
 inline constexpr int kVatExempt = -1;
 inline bool isVatExempt(int ratePercent) { return ratePercent == kVatExempt; }
+
+// The rates a goods row or a line is offered, in the order the lists show them; "Без НДС" last.
+const QStringList& vatRateChoices();
+// A stored rate as the boxes and grids show it: "22", "0", "Без НДС".
+QString vatRateText(int ratePercent);
+// A typed rate: a whole percent ("22", "22%", " 5 ") or "Без НДС" in any letter case. Throws
+// UserError for anything else, quoting the text.
+int parseVatRate(const QString& text);
+// Whether a text is the exempt mark "Без НДС" (any letter case, blanks around).
+bool isVatExemptText(const QString& text);
+// The rate column of a printed form: "22%", "0%", "без НДС".
+QString printedVatRate(int ratePercent);
+// Whether a field holds a VAT rate (the goods list's nds and a document's nds0 … nds9), so it is
+// shown and typed as a rate.
+bool isVatRateField(QStringView name);
 
 // One goods line as the forms print it, every amount in whole kopecks.
 struct LineAmounts {
@@ -21,11 +39,12 @@ struct LineAmounts {
 
 // The printed amounts of a line. The quantity is taken as its shortest decimal text (3.5, 0.135),
 // never as a binary fraction, and each amount is rounded to kopecks once, an exact half to the even
-// kopeck. Throws UserError when an amount does not fit the money type.
+// kopeck. An exempt line bears no VAT. Throws UserError when an amount does not fit the money type,
+// or for a negative rate other than the exempt mark.
 LineAmounts lineAmounts(double quantity, Money price, int ratePercent);
 
 // The line sum the document record stores: quantity × price × (100 + rate) / 100, to four decimals
-// (half to even), in the same exact arithmetic.
+// (half to even), in the same exact arithmetic; an exempt line's sum is its net amount.
 Money storedLineSum(double quantity, Money price, int ratePercent);
 
 // Totals of the printed rows; the amount in words is `gross`.

@@ -6,7 +6,7 @@ const std::vector<FormKind>& documentKindTable()
 {
     static const std::vector<FormKind> table = {
         {QStringLiteral("Счет"), QStringLiteral("frReport_sh"), {}},
-        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf"), {}},
+        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf"), QStringLiteral("frReport_sf26")},
         {QStringLiteral("Товарная накладная"), QStringLiteral("frReport_tn"), {}},
         {QStringLiteral("Акт"), QStringLiteral("frReport_akt"), {}},
         {QStringLiteral("Товарный чек"), QStringLiteral("frReport_chek"), {}},
@@ -14,6 +14,8 @@ const std::vector<FormKind>& documentKindTable()
         {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh"), {}},
         {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z"), {}},
         {QStringLiteral("Кассовый ордер-пр"), QStringLiteral("frReportpr"), {}},
+        // The universal transfer document has only the form of 2026.
+        {QStringLiteral("УПД"), QStringLiteral("frReport_upd"), {}},
     };
     return table;
 }
@@ -40,6 +42,25 @@ QString formOf(const std::vector<FormKind>& table, const QString& caption)
             return k.form;
     }
     return {};
+}
+
+QString formOf(const std::vector<FormKind>& table, const QString& caption, FormSet set)
+{
+    for (const FormKind& k : table) {
+        if (k.caption == caption)
+            return set == FormSet::Current2026 && !k.form2026.isEmpty() ? k.form2026 : k.form;
+    }
+    return {};
+}
+
+FormSet formSetOf(const QString& stored)
+{
+    return stored == kFormSet2026 ? FormSet::Current2026 : FormSet::Described;
+}
+
+QString formSetText(FormSet set)
+{
+    return set == FormSet::Current2026 ? kFormSet2026 : kFormSetDescribed;
 }
 
 QStringList captionsOf(const std::vector<FormKind>& table)

@@ -18,8 +18,13 @@ struct FormKind {
 // under kFormSetSetting as "described" or "2026".
 enum class FormSet { Described, Current2026 };
 inline const QString kFormSetSetting = QStringLiteral("forms");
+inline const QString kFormSetDescribed = QStringLiteral("described");
+inline const QString kFormSet2026 = QStringLiteral("2026");
+// The stored value read as a form set: anything but "2026" (a missing key too) is the described set.
+FormSet formSetOf(const QString& stored);
+QString formSetText(FormSet set);
 
-// The nine document kinds in the drop-down's order.
+// The ten document kinds in the drop-down's order.
 const std::vector<FormKind>& documentKindTable();
 // The eight report kinds in the report panel's order.
 const std::vector<FormKind>& reportKindTable();
@@ -28,6 +33,8 @@ inline const QString kCashBookKind = QStringLiteral("Кассовая книга
 
 // The form of a kind, matched exactly; empty for any other text.
 QString formOf(const std::vector<FormKind>& table, const QString& caption);
+// The form of a kind in the given set: its 2026 form where it has one, else its own form.
+QString formOf(const std::vector<FormKind>& table, const QString& caption, FormSet set);
 // The captions in table order.
 QStringList captionsOf(const std::vector<FormKind>& table);
 

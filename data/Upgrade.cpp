@@ -2,6 +2,7 @@
 #include "Database.h"
 #include "Error.h"
 #include "Schema.h"
+#include "EnterpriseSettings.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -35,6 +36,25 @@ UpgradeStep widenField(const QString& table, const QString& field)
             [table](Database& db) { rebuildTable(db, table); }};
 }
 
+bool columnExists(Database& db, const QString& table, const QString& column)
+{
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
+    query.bind(1, table);
+    query.bind(2, column);
+    return query.step();
+}
+
+// A column the program keeps beside a described table's fields; the table's data set never reads it.
+UpgradeStep addColumn(const QString& table, const QString& column, const QString& definition)
+{
+    return {QStringLiteral("поле %1.%2").arg(table, column),
+            [table, column](Database& db) { return !columnExists(db, table, column); },
+            [table, column, definition](Database& db) {
+                db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                            .arg(quoteIdentifier(table), quoteIdentifier(column), definition));
+            }};
+}
+
 std::vector<UpgradeStep> buildSteps()
 {
     return {
@@ -45,6 +65,8 @@ std::vector<UpgradeStep> buildSteps()
         createTable(QStringLiteral("import_rules")),
         createTable(QStringLiteral("bank_imports")),
         createIndex(QStringLiteral("bank_imports_key"), QStringLiteral("CREATE INDEX bank_imports_key ON bank_imports (acc, nn, dd)")),
+        // The status of a universal transfer document: 1 invoice and transfer, 2 transfer only.
+        addColumn(QStringLiteral("jur1"), kTransferStatusColumn, QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)),
     };
 }
 

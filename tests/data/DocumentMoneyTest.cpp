@@ -39,6 +39,19 @@ TEST(DocumentMoney, EachAmountIsRoundedOnceFromTheExactProduct)
         {-1, "0,125", 0, "-0,12", "0", "-0,12", "0,12"},
         {0.3333, "3", 18, "1", "0,18", "1,18", "3,54"},
         {1e-20, "1000", 20, "0", "0", "0", "1200"},
+        // The rates of 2026: 22 %, and 5 % and 7 % of the simplified system, ties to the even kopeck.
+        {2, "2450", 22, "4900", "1078", "5978", "2989"},
+        {1, "0,25", 22, "0,25", "0,06", "0,31", "0,3"},
+        {1, "0,75", 22, "0,75", "0,16", "0,91", "0,92"},
+        {1, "0,5", 5, "0,5", "0,02", "0,52", "0,52"},
+        {1, "0,7", 5, "0,7", "0,04", "0,74", "0,74"},
+        {3, "1234,56", 5, "3703,68", "185,18", "3888,86", "1296,29"},
+        {1, "0,5", 7, "0,5", "0,04", "0,54", "0,54"},
+        {1, "1,5", 7, "1,5", "0,1", "1,6", "1,6"},
+        {3.5, "89,90", 7, "314,65", "22,03", "336,68", "96,19"},
+        // "Без НДС" bears no VAT at all; 0 % is a rate with the same arithmetic.
+        {2, "1200", kVatExempt, "2400", "0", "2400", "1200"},
+        {3.5, "89,90", kVatExempt, "314,65", "0", "314,65", "89,9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.quantity << " x " << c.price << " at " << c.rate);
@@ -75,6 +88,9 @@ TEST(DocumentMoney, StoredLineSumKeepsFourDecimals)
         {1, "0,0001", 50, "0,0002"},   // 0,00015: the even neighbour
         {1, "0,0003", 50, "0,0004"},   // 0,00045
         {0, "99", 20, "0"},
+        {3, "0,3333", 22, "1,2199"},   // 1,219878
+        {1, "0,0001", 5, "0,0001"},    // 0,000105
+        {3, "10,15", kVatExempt, "30,45"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(storedLineSum(c.quantity, m(c.price), c.rate), m(c.sum)) << c.quantity << " x " << c.price;
@@ -94,6 +110,46 @@ TEST(DocumentMoney, AnAmountBeyondTheMoneyTypeIsRefused)
 {
     EXPECT_THROW(lineAmounts(1e15, m("900000000000000"), 20), UserError);
     EXPECT_THROW(storedLineSum(1e300, m("1"), 0), UserError);
+}
+
+
+TEST(DocumentMoney, RatesAreTypedShownAndPrintedWithTheExemptMark)
+{
+    struct Case {
+        const char16_t* typed;
+        int rate;            // kVatExempt - 1: refused
+        const char16_t* shown;
+        const char16_t* printed;
+    };
+    const Case cases[] = {
+        {u"22", 22, u"22", u"22%"},
+        {u" 5 %", 5, u"5", u"5%"},
+        {u"7%", 7, u"7", u"7%"},
+        {u"0", 0, u"0", u"0%"},
+        {u"Без НДС", kVatExempt, u"Без НДС", u"без НДС"},
+        {u"без  ндс", kVatExempt, u"Без НДС", u"без НДС"},
+        {u"-1", kVatExempt - 1, nullptr, nullptr},
+        {u"-5", kVatExempt - 1, nullptr, nullptr},
+        {u"двадцать", kVatExempt - 1, nullptr, nullptr},
+        {u"", kVatExempt - 1, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const QString typed = QString::fromUtf16(c.typed);
+        SCOPED_TRACE(typed.toStdString());
+        if (c.rate < kVatExempt) {
+            EXPECT_THROW(parseVatRate(typed), UserError);
+            continue;
+        }
+        EXPECT_EQ(parseVatRate(typed), c.rate);
+        EXPECT_EQ(vatRateText(c.rate), QString::fromUtf16(c.shown));
+        EXPECT_EQ(printedVatRate(c.rate), QString::fromUtf16(c.printed));
+    }
+    // Every offered choice reads back as itself.
+    for (const QString& choice : vatRateChoices())
+        EXPECT_EQ(vatRateText(parseVatRate(choice)), choice);
+    // A negative rate other than the mark would hand VAT back.
+    EXPECT_THROW(lineAmounts(1, m("100"), -5), UserError);
+    EXPECT_THROW(storedLineSum(1, m("100"), -5), UserError);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "TestStore.h"
 
+#include "data/DocumentMoney.h"
+#include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
@@ -126,4 +128,92 @@ TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
     auto db = Database::open(path);
     EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
     EXPECT_FALSE(anyStepNeeded(*db));
+}
+
+TEST(Upgrade, TheTransferStatusLivesBesideTheDocumentAndAFileThatCannotGainItStillOpens)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
+    createOlderFile(path);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "INSERT INTO jur1 (dok, n) VALUES ('УПД', '1')", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        DataStore store(path);
+        EXPECT_EQ(store.jur1().recordCount(), 1);
+        EXPECT_EQ(transferStatus(store.database(), 1), 1);
+        EXPECT_THROW(setTransferStatus(store.database(), 1, 2), UserError);
+        EXPECT_EQ(defaultVatRate(store.database()), kGeneralVatRate);
+        EXPECT_EQ(formSet(store.database()), FormSet::Described);
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    DataStore store(path);
+    Database& db = store.database();
+    setTransferStatus(db, 1, 2);
+    // The document's own fields are written without touching the status.
+    DataSet& documents = store.jur1();
+    documents.first();
+    documents.edit();
+    documents.setText(u"n", QStringLiteral("2"));
+    documents.post();
+    EXPECT_EQ(transferStatus(db, 1), 2);
+    EXPECT_THROW(setTransferStatus(db, 1, 3), UserError);
+    EXPECT_THROW(db.exec(QStringLiteral("UPDATE jur1 SET status = 0")), UserError);
+    documents.append();
+    documents.setText(u"dok", QStringLiteral("УПД"));
+    documents.post();
+    EXPECT_EQ(transferStatus(db, documents.integer(u"k")), 1);
+}
+
+TEST(EnterpriseSettings, ANewFileHasTheGeneralRateAndTheDescribedForms)
+{
+    test::TempDatabase file;
+    auto db = Database::open(file.path());
+    EXPECT_EQ(readSetting(*db, kDefaultVatSetting), QStringLiteral("22"));
+    EXPECT_EQ(formSet(*db), FormSet::Described);
+    setDefaultVatRate(*db, kVatExempt);
+    EXPECT_EQ(defaultVatRate(*db), kVatExempt);
+    setFormSet(*db, FormSet::Current2026);
+    EXPECT_EQ(readSetting(*db, kFormSetSetting), QStringLiteral("2026"));
+    EXPECT_EQ(formSet(*db), FormSet::Current2026);
+    writeSetting(*db, kFormSetSetting, QStringLiteral("2027"));
+    EXPECT_EQ(formSet(*db), FormSet::Described);
+    writeSetting(*db, kDefaultVatSetting, QStringLiteral("много"));
+    EXPECT_EQ(defaultVatRate(*db), kGeneralVatRate);
+}
+
+TEST(EnterpriseSettings, TheSoleTradersRegistrationReadsBackOnlyInItsLayout)
+{
+    const SoleTraderRegistration registration{QStringLiteral("304770000000011"), QDate(2012, 3, 15)};
+    EXPECT_EQ(registrationText(registration), QStringLiteral("ОГРНИП 304770000000011 от 15.03.2012"));
+    EXPECT_LE(registrationText(registration).size(), 70);
+    struct Case {
+        const char16_t* rup;
+        bool reads;
+    };
+    const Case cases[] = {
+        {u"ОГРНИП 304770000000011 от 15.03.2012", true},
+        {u"  огрнип 304770000000011  от 15.03.2012 ", true},
+        {u"ОГРНИП 30477000000001 от 15.03.2012", false},      // 14 digits
+        {u"ОГРНИП 304770000000011 от 31.02.2012", false},     // no such day
+        {u"Свидетельство 77 № 012345678 от 15.03.2004", false},
+        {u"", false},
+    };
+    for (const Case& c : cases) {
+        const QString rup = QString::fromUtf16(c.rup);
+        SCOPED_TRACE(rup.toStdString());
+        const std::optional<SoleTraderRegistration> read = parseRegistration(rup);
+        ASSERT_EQ(read.has_value(), c.reads);
+        if (read) {
+            EXPECT_EQ(read->ogrnip, registration.ogrnip);
+            EXPECT_EQ(read->assigned, registration.assigned);
+        }
+        if (c.reads || rup.isEmpty())
+            EXPECT_NO_THROW(checkRegistration(rup));
+        else
+            EXPECT_THROW(checkRegistration(rup), UserError);
+    }
 }
