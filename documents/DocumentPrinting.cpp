@@ -3,6 +3,7 @@
 #include "PaymentQr.h"
 #include "UserUnit.h"
 #include "data/Database.h"
+#include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 
@@ -26,9 +27,9 @@ DocumentForm documentFormFromRecord(const DataSet& documents)
     return form;
 }
 
-QString documentTemplateFor(const QString& kind)
+QString documentTemplateFor(const QString& kind, FormSet set)
 {
-    return formOf(documentKindTable(), kind);
+    return formOf(documentKindTable(), kind, set);
 }
 
 namespace {
@@ -80,11 +81,22 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
 
     state.printTotal = Money();
     state.printVat = Money();
+    state.printExempt = false;
     DocumentTotals totals;
     int row = 0;
+    int exempt = 0;
     for (print.first(); !print.eof(); print.next()) {
         ++row;
+        const Value rate = print.fieldValue(u"nds");
+        if (!rate.isNull() && isVatExempt(int(rate.toDouble())))
+            ++exempt;
         const QString name = ru::quoteForMessage(print.text(u"naz"));
+        if (!rate.isNull() && rate.toDouble() < 0 && !isVatExempt(int(rate.toDouble())))
+            throw UserError(QStringLiteral("Строка %1 («%2»): ставка НДС %3 % в списке товаров невозможна; укажите "
+                                           "ставку или «Без НДС»; документ не печатается")
+                                .arg(row)
+                                .arg(name)
+                                .arg(int(rate.toDouble())));
         LineAmounts line;
         try {
             line = printedLine(print);
@@ -109,16 +121,24 @@ void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm
                             .arg(totals.gross.toFixed(2)));
     state.printTotal = totals.gross;
     state.printVat = totals.vat;
+    state.printExempt = row > 0 && exempt == row;
+    state.printLines = row;
+    state.printStatus = form.kind == kUpdKind ? transferStatus(store.database(), key) : 0;
     print.first();
 }
 
 ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form)
 {
+    return printDocument(store, state, form, formSet(store.database()));
+}
+
+ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form, FormSet set)
+{
     preparePrintData(store, state, form);
     const ui::MainState* totals = &state;
     DataSet& print = store.dataSet(u"ADOQuery_bl");
     const RowSource* rows = &print;
-    ui::PrintRequest request{documentTemplateFor(form.kind),
+    ui::PrintRequest request{documentTemplateFor(form.kind, set),
                              [totals, rows](const QString& name) { return frReport_shGetValue(*totals, rows, name); }};
     // The invoice carries the payment QR code when the requisites allow one; otherwise it prints as before.
     if (request.templateName == u"frReport_sh") {
@@ -171,9 +191,79 @@ std::optional<Money> lineFigure(const RowSource& print, const QString& name)
 
 } // namespace
 
+namespace {
+
+// Codes of the units and countries the forms of 2026 print beside their names (ОКЕИ, ОКСМ); a
+// name the table does not know prints a dash, to be written by hand.
+QString codeOf(const RowSource& print, const char16_t* field, std::initializer_list<std::pair<const char16_t*, const char*>> codes)
+{
+    const QString name = print.fieldValue(field).toText().trimmed().toCaseFolded();
+    for (const auto& [known, code] : codes) {
+        if (name == QStringView(known))
+            return QString::fromLatin1(code);
+    }
+    return QStringLiteral("—");
+}
+
+QString unitCode(const RowSource& print)
+{
+    return codeOf(print, u"eu",
+                  {{u"шт", "796"}, {u"шт.", "796"}, {u"пач", "728"}, {u"уп", "778"}, {u"упак", "778"}, {u"час", "356"},
+                   {u"ч", "356"}, {u"кг", "166"}, {u"г", "163"}, {u"т", "168"}, {u"л", "112"}, {u"м", "006"},
+                   {u"м2", "055"}, {u"м3", "113"}, {u"компл", "839"}});
+}
+
+QString countryCode(const RowSource& print)
+{
+    return codeOf(print, u"str",
+                  {{u"россия", "643"}, {u"китай", "156"}, {u"беларусь", "112"}, {u"казахстан", "398"},
+                   {u"польша", "616"}, {u"германия", "276"}, {u"италия", "380"}, {u"турция", "792"},
+                   {u"япония", "392"}, {u"корея", "410"}, {u"индия", "356"}, {u"сша", "840"}});
+}
+
+int rateOf(const RowSource& print)
+{
+    const Value rate = print.fieldValue(u"nds");
+    return rate.isNull() ? 0 : int(rate.toDouble());
+}
+
+} // namespace
+
 std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name)
 {
     QString text;
+    // An exempt line's rate reads "без НДС" on every form, the described ones too.
+    if (print && name == u"ADOQuery_bl.\"nds\"" && isVatExempt(rateOf(*print)))
+        return std::optional<Value>(std::in_place, printedVatRate(kVatExempt));
+    if (print && name == u"lineRate")
+        return std::optional<Value>(std::in_place, printedVatRate(rateOf(*print)));
+    if (print && name == u"lineVatText") {
+        if (isVatExempt(rateOf(*print)))
+            return std::optional<Value>(std::in_place, printedVatRate(kVatExempt));
+        return std::optional<Value>(std::in_place, printedLine(*print).vat);
+    }
+    if (name == u"vatTotalText") {
+        if (state.printExempt)
+            return std::optional<Value>(std::in_place, QStringLiteral("Без налога (НДС)"));
+        return std::optional<Value>(std::in_place, state.printVat);
+    }
+    if (print && name == u"lineUnitCode")
+        return std::optional<Value>(std::in_place, unitCode(*print));
+    if (print && name == u"lineCountryCode")
+        return std::optional<Value>(std::in_place,
+                                    print->fieldValue(u"str").toText().trimmed().isEmpty() ? QStringLiteral("—")
+                                                                                            : countryCode(*print));
+    if (print && name == u"soleTraderRegistration") {
+        // "ОГРНИП 304… от dd.MM.yyyy" as kept; older text (certificate requisites) prints as it is.
+        const QString rup = print->fieldValue(u"rup").toText();
+        const std::optional<SoleTraderRegistration> registration = parseRegistration(rup);
+        return std::optional<Value>(std::in_place, registration ? registrationText(*registration) : rup);
+    }
+    if (name == u"shipmentRows")
+        return std::optional<Value>(std::in_place, state.printLines <= 1 ? QStringLiteral("1")
+                                                                          : QStringLiteral("1–%1").arg(state.printLines));
+    if (name == u"updStatus")
+        return std::optional<Value>(std::in_place, state.printStatus == 0 ? QString() : QString::number(state.printStatus));
     if (print && name.startsWith(u"line")) {
         const std::optional<Money> figure = lineFigure(*print, name);
         if (!figure)

@@ -26,8 +26,8 @@ struct DocumentForm {
 // The form of a stored document, for printing without the window.
 DocumentForm documentFormFromRecord(const DataSet& documents);
 
-// The printed form of a document kind ("Счет" -> "frReport_sh"); empty for any other text.
-QString documentTemplateFor(const QString& kind);
+// The printed form of a document kind in a form set ("Счет" -> "frReport_sh"); empty for any other text.
+QString documentTemplateFor(const QString& kind, FormSet set = FormSet::Described);
 
 // Logs the print, refills tov with the form's non-empty lines in line order, re-opens the print
 // query filtered to the document and sets printTotal and printVat to the sums of the printed rows
@@ -39,7 +39,9 @@ QString documentTemplateFor(const QString& kind);
 void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form);
 
 // "Печать" of a document, for the window and vi23-print alike: the print data as above and the form
-// of the document's kind with its values (an empty template name for a kind that prints nothing).
+// of the document's kind in the form set with its values (an empty template name for a kind that
+// prints nothing). Without a set, the one chosen on the requisites tab.
+ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form, FormSet set);
 ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form);
 
 // The stored document with this key, found by its key alone and made the current row of jur1 (the
@@ -49,9 +51,12 @@ DocumentForm storedDocument(DataStore& store, long long key);
 // The printed amounts of the print query's current row.
 LineAmounts printedLine(const RowSource& print);
 
-// frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); and, for the
-// current row of the print query, lineNet, lineVat, lineGross, lineGrossPrice (money in kopecks) and
-// linePlaces (whole places). Other names unset.
+// frReport_shGetValue: str5 (the total in words), str8 (the total), str9 (the VAT); vatTotalText (the
+// VAT, or "Без налога (НДС)" when every line is exempt), shipmentRows ("1–3"), updStatus; and, for the
+// current row of the print query, lineNet, lineVat, lineGross, lineGrossPrice (money in kopecks),
+// linePlaces (whole places), lineRate ("22%", "без НДС"), lineVatText (the VAT or "без НДС"),
+// lineUnitCode, lineCountryCode, soleTraderRegistration; and the row's rate field itself as "без НДС"
+// for an exempt line, so every form prints it so. Other names unset.
 std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name);
 
 } // namespace vi23

@@ -1,6 +1,8 @@
 #include "DocumentsTab.h"
 
 #include "DocumentPrinting.h"
+#include "data/DocumentMoney.h"
+#include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "ui/DBComboBox.h"
@@ -11,6 +13,9 @@
 #include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
 
+#include <QComboBox>
+#include <QCompleter>
+#include <QSignalBlocker>
 #include <QDate>
 #include <QLabel>
 #include <QPushButton>
@@ -60,6 +65,28 @@ QString priceText(const Value& price)
 }
 
 } // namespace
+
+// Shows the status of whichever document becomes current.
+class DocumentsTab::StatusFollower : public DataSetObserver {
+public:
+    StatusFollower(DocumentsTab& tab, DataSet& documents) : tab_(tab), documents_(&documents)
+    {
+        documents.addObserver(this);
+    }
+    ~StatusFollower() override
+    {
+        if (documents_)
+            documents_->removeObserver(this);
+    }
+    void currentRowChanged(DataSet&) override { tab_.showStatus(); }
+    void stateChanged(DataSet&) override { tab_.showStatus(); }
+    void rowsChanged(DataSet&) override { tab_.showStatus(); }
+    void dataSetDestroyed(DataSet&) override { documents_ = nullptr; }
+
+private:
+    DocumentsTab& tab_;
+    DataSet* documents_;
+};
 
 const QStringList& documentKinds()
 {
@@ -139,6 +166,14 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     buyerBox_->setListField(QStringLiteral("k"));
     layout_.place(label(this, QStringLiteral("Покупатель")), 10, 3, 60, boxHeight);
     layout_.place(buyerBox_, 70, 3, 500, boxHeight);
+    statusBox_ = new QComboBox(this);
+    statusBox_->setObjectName(QStringLiteral("ComboBoxUpdStatus"));
+    statusBox_->addItems({QStringLiteral("1 – счет-фактура и передаточный документ"),
+                          QStringLiteral("2 – передаточный документ (акт)")});
+    statusBox_->setToolTip(statusBox_->itemText(0) + u'\n' + statusBox_->itemText(1));
+    connect(statusBox_, &QComboBox::activated, this, &DocumentsTab::statusChosen);
+    layout_.place(label(this, QStringLiteral("Статус УПД")), 585, 3, 70, boxHeight);
+    layout_.place(statusBox_, 655, 3, 260, boxHeight);
 
     // Row 4: column heads; rows 5 to 14: the lines.
     layout_.place(label(this, QStringLiteral("Наименование товара. Вводится из списка после клика мыши в окне ввода, "
@@ -155,6 +190,10 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         quantityBoxes_[size_t(line)] = makeBox(names[1], QStringLiteral("kol") + n);
         priceBoxes_[size_t(line)] = makeBox(names[2], QStringLiteral("cen") + n);
         rateBoxes_[size_t(line)] = makeBox(names[3], QStringLiteral("nds") + n);
+        auto* rates = new QCompleter(vatRateChoices(), rateBoxes_[size_t(line)]);
+        rates->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+        rates->setCaseSensitivity(Qt::CaseInsensitive);
+        rateBoxes_[size_t(line)]->setCompleter(rates);
         sumBoxes_[size_t(line)] = makeBox(names[4], QStringLiteral("s") + n);
         for (ui::DBEdit* box : {priceBoxes_[size_t(line)], rateBoxes_[size_t(line)], sumBoxes_[size_t(line)]})
             box->setStyleSheet(kPaleGreen);
@@ -200,11 +239,43 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
 
     deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
     grid_->deleteAction = [this] { Button11Click(); };
+    statusFollower_ = std::make_unique<StatusFollower>(*this, documents());
+    showStatus();
     auto* undo = new QShortcut(QKeySequence::Undo, this, this, &DocumentsTab::undoDeletion);
     undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
 
 DocumentsTab::~DocumentsTab() = default;
+
+void DocumentsTab::showStatus()
+{
+    DataSet& doc = documents();
+    int status = 1;
+    if (!doc.isEditing())
+        pendingStatus_ = 0;    // the new document it was chosen for was stored or dropped
+    if (pendingStatus_ != 0)
+        status = pendingStatus_;
+    else if (doc.isOpen() && doc.recordCount() > 0 && !doc.isNull(u"k"))
+        status = transferStatus(context_.store.database(), doc.integer(u"k"));
+    const QSignalBlocker quiet(statusBox_);
+    statusBox_->setCurrentIndex(status - 1);
+}
+
+void DocumentsTab::statusChosen(int index)
+{
+    ui::runGuarded(this, [this, index] {
+        DataSet& doc = documents();
+        const int status = index + 1;
+        if (doc.isOpen() && doc.recordCount() > 0 && !doc.isNull(u"k")) {
+            setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
+            pendingStatus_ = 0;
+        } else {
+            // A document not stored yet has no key: its save stores the status.
+            pendingStatus_ = status;
+        }
+    });
+    showStatus();
+}
 
 QString DocumentsTab::deletionQuestion(const DataSet& documents)
 {
@@ -258,6 +329,8 @@ void DocumentsTab::Button4Click()
                 doc.setText(QString::fromLatin1(field) + n, QStringLiteral("0"));
         }
         goodsLine_ = -1;
+        pendingStatus_ = 0;
+        showStatus();
     });
 }
 
@@ -313,7 +386,7 @@ void DocumentsTab::RepriceLines()
         }
         priceBox(line)->putFieldText(priceText(goods.valueAt(found, priceField)));
         const Value rate = goods.valueAt(found, rateField);
-        rateBox(line)->putFieldText(rate.isNull() ? QStringLiteral("0") : rate.toText());
+        rateBox(line)->putFieldText(rate.isNull() ? QStringLiteral("0") : vatRateText(int(rate.toDouble())));
     }
 }
 
@@ -339,13 +412,18 @@ void DocumentsTab::save()
         for (int line = 0; line < kLines; ++line) {
             const double quantity = ru::parseReal(quantityBox(line)->text());
             const Money price = Money::fromDouble(ru::parseReal(priceBox(line)->text()));
-            const long long rate = ru::parseInteger(rateBox(line)->text());
-            const Money lineSum = storedLineSum(quantity, price, int(rate));
+            const int rate = parseVatRate(rateBox(line)->text());
+            const Money lineSum = storedLineSum(quantity, price, rate);
             doc.setValue(QStringLiteral("s") + QString::number(line), lineSum);
             total += lineSum;
         }
         doc.setValue(u"sss", total);
+        const int status = pendingStatus_;   // kept if the store fails; dropped once it is stored
         doc.post();
+        if (status != 0) {
+            setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
+            showStatus();
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -42,6 +43,8 @@ public:
     ui::DBEdit* paymentDateBox() const { return paymentDate_; }
     ui::DBEdit* counterBox() const { return counter_; }
     ui::DBComboBox* kindBox() const { return kindBox_; }
+    // The УПД's status, 1 or 2, chosen per document; kept beside the record, not in its fields.
+    QComboBox* statusBox() const { return statusBox_; }
 
     ui::DBGrid* grid() const { return grid_; }
 
@@ -70,8 +73,11 @@ public slots:
     void DBEdit41Click();   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
     void undoDeletion();             // Ctrl+Z
+    void statusChosen(int index);
 
 private:
+    class StatusFollower;
+    void showStatus();
     ui::DBEdit* makeBox(const char* name, const QString& field, bool readOnly = false);
     DataSet& documents() const;
 
@@ -92,11 +98,14 @@ private:
     ui::DBGrid* grid_ = nullptr;
     int goodsLine_ = -1;
     std::unique_ptr<ui::DeletionUndo> deletion_;
+    QComboBox* statusBox_ = nullptr;
+    int pendingStatus_ = 0;     // chosen for a document not stored yet; written by its save
+    std::unique_ptr<StatusFollower> statusFollower_;
 };
 
-// The nine document kinds in the order of the kind drop-down.
+// The document kinds in the order of the kind drop-down.
 const QStringList& documentKinds();
-// The kind a typed text means, letter case, "ё" and surrounding blanks aside; empty for none of the nine.
+// The kind a typed text means, letter case, "ё" and surrounding blanks aside; empty for none of them.
 QString documentKindOf(const QString& typed);
 
 } // namespace vi23

@@ -3,11 +3,15 @@
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
+#include "data/DocumentMoney.h"
+#include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/DataStore.h"
 #include "ui/DataSource.h"
 #include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,7 +109,9 @@ GoodsTab::~GoodsTab() = default;
 void GoodsTab::Button33Click()
 {
     ui::runGuarded(this, [this] {
+        const int rate = defaultVatRate(context_.store.database());
         context_.stov.dataSet().insert();
+        context_.stov.dataSet().setValue(u"nds", std::int64_t(rate));
         grid_->editFirstCellOfCurrentRow();
     });
 }
@@ -304,7 +310,7 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
 {
     setObjectName(QStringLiteral("TabSheet6"));
     struct Row { const char* field; QString caption; };
-    const std::array<Row, 13> rows = {{
+    const std::array<Row, 15> rows = {{
         {"np", QStringLiteral("Название предприятия, ФИО предпринимателя........")},
         {"unn", QStringLiteral("ИНН/КПП предприятия  или предпринимателя......................")},
         {"ad", QStringLiteral("Адрес предприятия")},
@@ -318,10 +324,15 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
         {"okdp", QStringLiteral("ОКДП")},
         {"okpo", QStringLiteral("ОКПО")},
         {"dr", QStringLiteral("Должность руководителя")},
+        {"fup", QStringLiteral("ФИО индивидуального предпринимателя (подпись счета-фактуры)")},
+        {"rup", QString()},
     }};
     int line = 1;
     for (const Row& r : rows) {
-        layout_.place(new QLabel(r.caption, this), 10, line, 300, kButtonHeight);
+        auto* caption = new QLabel(r.caption, this);
+        if (r.caption.isEmpty())
+            registrationCaption_ = caption;
+        layout_.place(caption, 10, line, 300, kButtonHeight);
         auto* box = new ui::DBEdit(this);
         box->setObjectName(QStringLiteral("DBEdit_pr1_") + QString::fromLatin1(r.field));
         box->setDataSource(&context_.pr1);
@@ -329,8 +340,76 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
         layout_.place(box, 320, line, 600, kButtonHeight);
         ++line;
     }
-    addButton(this, layout_, "Button6", QStringLiteral("Редактировать"), 772, 15, &RequisitesTab::Button6Click);
-    addButton(this, layout_, "Button7", QStringLiteral("Сохранить"), 872, 15, &RequisitesTab::Button7Click);
+    // The 2026 forms print the ОГРНИП and its date from rup, so they must read back.
+    context_.pr1.dataSet().beforePost = [this](DataSet& requisites) {
+        if (formSet(context_.store.database()) == FormSet::Current2026)
+            checkRegistration(requisites.text(u"rup"));
+    };
+    // The enterprise's choices are settings, stored as soon as they are chosen.
+    defaultVat_ = new QComboBox(this);
+    defaultVat_->setObjectName(QStringLiteral("ComboBoxDefaultVat"));
+    defaultVat_->addItems(vatRateChoices());
+    layout_.place(new QLabel(QStringLiteral("Ставка НДС по умолчанию"), this), 10, line, 300, kButtonHeight);
+    layout_.place(defaultVat_, 320, line, 150, kButtonHeight);
+    ++line;
+    formSet_ = new QComboBox(this);
+    formSet_->setObjectName(QStringLiteral("ComboBoxFormSet"));
+    formSet_->addItems({QStringLiteral("как в программе"), QStringLiteral("действующие 2026")});
+    layout_.place(new QLabel(QStringLiteral("Печатные формы"), this), 10, line, 300, kButtonHeight);
+    layout_.place(formSet_, 320, line, 150, kButtonHeight);
+    ++line;
+    addButton(this, layout_, "Button6", QStringLiteral("Редактировать"), 772, line + 1, &RequisitesTab::Button6Click);
+    addButton(this, layout_, "Button7", QStringLiteral("Сохранить"), 872, line + 1, &RequisitesTab::Button7Click);
+    showSettings();
+    connect(defaultVat_, &QComboBox::currentIndexChanged, this, &RequisitesTab::defaultVatChosen);
+    connect(formSet_, &QComboBox::currentIndexChanged, this, &RequisitesTab::formSetChosen);
+}
+
+void RequisitesTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ui::runGuarded(this, [this] { showSettings(); });
+}
+
+void RequisitesTab::showSettings()
+{
+    Database& db = context_.store.database();
+    showing_ = true;
+    defaultVat_->setCurrentIndex(int(vatRateChoices().indexOf(vatRateText(defaultVatRate(db)))));
+    formSet_->setCurrentIndex(formSet(db) == FormSet::Current2026 ? 1 : 0);
+    showing_ = false;
+    showRegistrationCaption();
+}
+
+void RequisitesTab::showRegistrationCaption()
+{
+    // rup held the registration certificate's requisites; since 2026 the forms print the ОГРНИП.
+    registrationCaption_->setText(formSet_->currentIndex() == 1
+                                      ? QStringLiteral("ОГРНИП и дата присвоения («ОГРНИП … от дд.мм.гггг»)")
+                                      : QStringLiteral("Реквизиты свидетельства о государственной регистрации ИП"));
+}
+
+void RequisitesTab::defaultVatChosen(int index)
+{
+    if (showing_ || index < 0)
+        return;
+    const bool stored = ui::runGuarded(this, [this, index] {
+        setDefaultVatRate(context_.store.database(), parseVatRate(vatRateChoices()[index]));
+    });
+    if (!stored)
+        showSettings();
+}
+
+void RequisitesTab::formSetChosen(int index)
+{
+    if (showing_ || index < 0)
+        return;
+    const bool stored = ui::runGuarded(this, [this, index] {
+        setFormSet(context_.store.database(), index == 1 ? FormSet::Current2026 : FormSet::Described);
+    });
+    if (!stored)
+        showSettings();
+    showRegistrationCaption();
 }
 
 void RequisitesTab::Button6Click()

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <memory>
 
+class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace vi23::ui {
@@ -97,13 +99,27 @@ public:
     void applyLayout(const ui::LayoutUnits& units) { layout_.apply(units); }
     void save();
 
+    // Shows the stored default rate and form set again.
+    void showSettings();
+
 public slots:
     void Button6Click();    // "Редактировать"
     void Button7Click();    // "Сохранить"
+    void defaultVatChosen(int index);
+    void formSetChosen(int index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void showRegistrationCaption();
+
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;
+    QLabel* registrationCaption_ = nullptr;
+    QComboBox* defaultVat_ = nullptr;
+    QComboBox* formSet_ = nullptr;
+    bool showing_ = false;
 };
 
 } // namespace vi23

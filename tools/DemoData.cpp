@@ -2,6 +2,7 @@
 
 #include "data/DataStore.h"
 #include "data/DocumentMoney.h"
+#include "data/EnterpriseSettings.h"
 #include "data/FormKinds.h"
 #include "data/Money.h"
 
@@ -24,26 +25,26 @@ struct Goods {
 };
 
 constexpr std::array<Goods, 20> kGoods = {{
-    {u"Бумага офисная А4, 500 листов", u"пач", u"Россия", u"", 20, "289,50"},
-    {u"Картридж лазерный чёрный", u"шт", u"Китай", u"10702030/150321/0004512", 20, "2450"},
-    {u"Ручка шариковая синяя", u"шт", u"Россия", u"", 20, "14,9"},
-    {u"Папка-регистратор 75 мм", u"шт", u"Россия", u"", 20, "189"},
-    {u"Степлер настольный №24", u"шт", u"Китай", u"10702030/020221/0001177", 20, "356,4"},
-    {u"Скрепки 28 мм, 100 шт.", u"уп", u"Россия", u"", 20, "32,5"},
-    {u"Калькулятор бухгалтерский 12 разрядов", u"шт", u"Китай", u"10702030/110520/0002231", 20, "890"},
+    {u"Бумага офисная А4, 500 листов", u"пач", u"Россия", u"", 22, "289,50"},
+    {u"Картридж лазерный чёрный", u"шт", u"Китай", u"10702030/150321/0004512", 22, "2450"},
+    {u"Ручка шариковая синяя", u"шт", u"Россия", u"", 22, "14,9"},
+    {u"Папка-регистратор 75 мм", u"шт", u"Россия", u"", 22, "189"},
+    {u"Степлер настольный №24", u"шт", u"Китай", u"10702030/020221/0001177", 22, "356,4"},
+    {u"Скрепки 28 мм, 100 шт.", u"уп", u"Россия", u"", 22, "32,5"},
+    {u"Калькулятор бухгалтерский 12 разрядов", u"шт", u"Китай", u"10702030/110520/0002231", 22, "890"},
     {u"Журнал кассира-операциониста", u"шт", u"Россия", u"", 10, "145"},
     {u"Книга учёта доходов и расходов", u"шт", u"Россия", u"", 10, "120"},
     {u"Бланк кассового ордера, 100 листов", u"пач", u"Россия", u"", 10, "95,75"},
     {u"Молоко 3,2% 1 л", u"шт", u"Россия", u"", 10, "89,9"},
     {u"Хлеб «Бородинский»", u"шт", u"Россия", u"", 10, "54"},
-    {u"Консультация бухгалтера, 1 час", u"час", u"", u"", 0, "1500"},
-    {u"Составление декларации по УСН", u"усл", u"", u"", 0, "3500"},
-    {u"Доставка по городу", u"рейс", u"", u"", 0, "700"},
-    {u"Ремонт принтера", u"усл", u"", u"", 20, "1850"},
-    {u"Заправка картриджа", u"шт", u"", u"", 20, "650"},
-    {u"Монтаж кассового аппарата", u"усл", u"", u"", 20, "2200"},
-    {u"Стол письменный 120×60", u"шт", u"Беларусь", u"", 20, "7420"},
-    {u"Кресло офисное", u"шт", u"Польша", u"10702030/250619/0012345", 20, "5990,99"},
+    {u"Консультация бухгалтера, 1 час", u"час", u"", u"", 22, "1500"},
+    {u"Обучение: курс «Бухгалтерия УСН», 1 час", u"час", u"", u"", kVatExempt, "1200"},
+    {u"Перевозка экспортного груза до границы", u"рейс", u"", u"", 0, "9800"},
+    {u"Ремонт принтера", u"усл", u"", u"", 22, "1850"},
+    {u"Заправка картриджа", u"шт", u"", u"", 22, "650"},
+    {u"Монтаж кассового аппарата", u"усл", u"", u"", 22, "2200"},
+    {u"Стол письменный 120×60", u"шт", u"Беларусь", u"", 22, "7420"},
+    {u"Кресло офисное", u"шт", u"Польша", u"10702030/250619/0012345", 22, "5990,99"},
 }};
 
 struct Counterparty {
@@ -226,6 +227,8 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     std::vector<Line> invoiceLines;
     size_t invoice = 0;
     int invoiceNumber = 0;
+    int exemptActs = 0;
+    int transferDocuments = 0;
     for (int d = 0; d < 30; ++d) {
         const FormKind& kind = kinds[size_t(d) % kinds.size()];
         const bool cashOrder = kind.form == u"frReportpr";
@@ -241,6 +244,9 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
             for (int line = 1 + pick(4); line > 0; --line)
                 lines.push_back(Line{&kGoods[size_t(pick(int(kGoods.size())))], 1 + pick(9) + (pick(4) == 0 ? 0.5 : 0.0)});
         }
+        // Two acts are for the course alone, which bears no VAT: their documents read "Без НДС".
+        if (kind.form == u"frReport_akt" && exemptActs++ < 2)
+            lines = {Line{&kGoods[13], double(4 + d % 5)}};
         documents.append();
         documents.setText(u"dok", kind.caption);
         // The cash receipt order names the invoice it pays by its number and date.
@@ -281,6 +287,9 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         documents.setValue(u"sss", total);
         documents.post();
         ++counts.documents;
+        // Transfer documents alternate: an invoice with the act, then the act alone.
+        if (kind.caption == kUpdKind)
+            setTransferStatus(store.database(), documents.integer(u"k"), transferDocuments++ % 2 == 0 ? 1 : 2);
         if (cashOrder) {
             if (paysInvoice)
                 sales[invoice].settled = true;

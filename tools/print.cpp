@@ -4,6 +4,7 @@
 #include "books/BookSheets.h"
 #include "data/Backup.h"
 #include "data/DataStore.h"
+#include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
@@ -36,12 +37,13 @@ using vi23::UserError;
 
 const char kUsage[] =
     "Использование:\n"
-    "  vi23-print document КЛЮЧ [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
+    "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
     "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n"
     "Работает с kn.mdb в текущей папке. Без --pdf и --layout печатает на принтере по умолчанию;\n"
     "--layout - пишет раскладку страниц в стандартный вывод, rows без --csv и --xlsx пишет CSV туда же;\n"
-    "--xlsx - сохраняет таблицу в книгу Excel.\n"
+    "--xlsx - сохраняет таблицу в книгу Excel; --forms - печатные формы \"как в программе\" (described)\n"
+    "или \"действующие 2026\" (2026) вместо выбранных на вкладке \"Данные пользователя\".\n"
     "Файл записывается целиком или не записывается вовсе; файл открытой базы данных не перезаписывается.\n";
 
 // A command line that does not fit the usage: exit status 2.
@@ -59,6 +61,7 @@ struct Options {
     QString to;
     QString xlsx;
     std::optional<QString> filter;
+    std::optional<vi23::FormSet> forms;    // overrides the requisites tab's choice for this run
 };
 
 Options parseOptions(const QStringList& args)
@@ -83,6 +86,15 @@ Options parseOptions(const QStringList& args)
             if (i + 1 >= args.size())
                 throw UsageError(QStringLiteral("После --filter нужен текст фильтра"));
             o.filter = args[++i];
+            continue;
+        } else if (a == u"--forms") {
+            const QString value = i + 1 < args.size() ? args[++i] : QString();
+            if (value == vi23::kFormSetDescribed)
+                o.forms = vi23::FormSet::Described;
+            else if (value == vi23::kFormSet2026)
+                o.forms = vi23::FormSet::Current2026;
+            else
+                throw UsageError(QStringLiteral("После --forms укажите described или 2026"));
             continue;
         } else if (a.startsWith(u"--")) {
             throw UsageError(QStringLiteral("Неизвестный ключ %1").arg(a));
@@ -178,7 +190,7 @@ int printDocument(const Options& o, QTextStream& out)
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите ключ документа: vi23-print document КЛЮЧ"));
     if (o.filter || !o.from.isEmpty() || !o.to.isEmpty() || !o.xlsx.isEmpty())
-        throw UsageError(QStringLiteral("К document подходят только --pdf и --layout"));
+        throw UsageError(QStringLiteral("К document подходят только --forms, --pdf и --layout"));
     const std::optional<long long> key = vi23::ru::tryParseInteger(o.positional[1]);
     if (!key)
         throw UsageError(QStringLiteral("Ключ документа «%1» не является целым числом").arg(o.positional[1]));
@@ -187,7 +199,8 @@ int printDocument(const Options& o, QTextStream& out)
     keepDailyBackups(store);
     const vi23::DocumentForm form = vi23::storedDocument(store, *key);
     vi23::ui::MainState state;
-    const vi23::ui::PrintRequest request = vi23::printDocument(store, state, form);
+    const vi23::ui::PrintRequest request =
+        vi23::printDocument(store, state, form, o.forms ? *o.forms : vi23::formSet(store.database()));
     if (request.templateName.isEmpty()) {
         out << QStringLiteral("Вид документа «%1» не печатается").arg(form.kind) << "\n";
         return 0;
@@ -323,6 +336,8 @@ int main(int argc, char* argv[])
             throw UsageError(QStringLiteral("--csv подходит только к rows"));
         if (command == u"document")
             return printDocument(o, out);
+        if (o.forms && command != u"document")
+            throw UsageError(QStringLiteral("--forms подходит только к document"));
         if (command == u"book")
             return printBook(o);
         if (command == u"rows") {

@@ -1,10 +1,12 @@
 #include "ui/DBGrid.h"
 
 #include "ui/BoundField.h"
+#include "data/DocumentMoney.h"
 #include "ui/DataSetTableModel.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,9 +24,16 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        const FieldDef* field = model_.fieldAt(index.column());
+        if (field && field->type == FieldType::Short && isVatRateField(field->name)) {
+            // A rate is chosen from the rates in force, or typed.
+            auto* choices = new QComboBox(parent);
+            choices->setEditable(true);
+            choices->addItems(vatRateChoices());
+            return choices;
+        }
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         auto* line = qobject_cast<QLineEdit*>(editor);
-        const FieldDef* field = model_.fieldAt(index.column());
         if (line && field) {
             line->setMaxLength(detail::maxLengthFor(*field));
             line->setProperty(kColumn, index.column());

@@ -93,15 +93,15 @@ QVariant DataSetTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole: {
         const Value value = dataSet_->valueAt(index.row(), column.index);
-        return value.kind() == Value::Kind::Money ? value.money().toFixed(2) : value.toText();
+        return value.kind() == Value::Kind::Money ? value.money().toFixed(2) : dataSet_->displayText(column.index, value);
     }
     case Qt::ToolTipRole: {
         // The whole text of a cell too narrow for it.
         const Value value = dataSet_->valueAt(index.row(), column.index);
-        return value.kind() == Value::Kind::Money ? QVariant() : QVariant(value.toText());
+        return value.kind() == Value::Kind::Money ? QVariant() : QVariant(dataSet_->displayText(column.index, value));
     }
     case Qt::EditRole:
-        return dataSet_->valueAt(index.row(), column.index).toText();
+        return dataSet_->displayText(column.index, dataSet_->valueAt(index.row(), column.index));
     case Qt::TextAlignmentRole: {
         const FieldDef* field = fieldAt(index.column());
         if (field && field->isNumeric())
@@ -146,7 +146,7 @@ bool DataSetTableModel::setData(const QModelIndex& index, const QVariant& value,
                 return;
         }
         // An editor closed without a change does not start editing the row.
-        if (dataSet.valueAt(row, field).toText() == text)
+        if (dataSet.displayText(field, dataSet.valueAt(row, field)) == text)
             return;
         dataSet.edit();
         dataSet.setText(field, text);

@@ -20,6 +20,9 @@ class DBEdit;
 struct MainState {
     Money printTotal;       // totals of the document being printed
     Money printVat;
+    bool printExempt = false;   // every printed line is "Без НДС": the forms state no VAT at all
+    int printStatus = 0;        // the УПД's status, 1 or 2; 0 for other kinds
+    int printLines = 0;         // printed rows
 };
 
 // "Приход" or "Расход" for a kind of settlement written in any letter case or with blanks around it;

@@ -1,5 +1,5 @@
 #pragma once
-// The printed forms the program carries: the seventeen stored streams compiled from the sources
+// The printed forms the program carries: the stored streams compiled from the sources
 // at build time, read through the same reader as any stored template.
 #include "reports/TemplateModel.h"
 #include "reports/templates/StoredTemplate.h"

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "data/EnterpriseSettings.h"
 #include "documents/DocumentsTab.h"
 #include "app/Unit2.h"
 #include "documents/Unit6.h"
@@ -8,6 +9,7 @@
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -212,7 +214,8 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
     const std::pair<const char16_t*, const char*> kinds[] = {
         {u"Счет", "frReport_sh"}, {u"Счет-фактура", "frReport_sf"}, {u"Товарная накладная", "frReport_tn"},
         {u"Акт", "frReport_akt"}, {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
-        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"}};
+        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"},
+        {u"УПД", "frReport_upd"}};
     for (const auto& [kind, form] : kinds) {
         reports.clear();
         click("Button4");
@@ -240,7 +243,7 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
         EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
     }
     EXPECT_EQ(countRows("tov"), 2);
-    EXPECT_EQ(countRows("z"), 9);
+    EXPECT_EQ(countRows("z"), 10);
 }
 
 TEST_F(Documents, AKindTypedDifferentlyIsItsKindAndAKindWithoutAFormSaysSo)
@@ -518,4 +521,44 @@ TEST_F(Documents, TheInvoiceCarriesThePaymentCodeOnceTheBankDetailsAreThere)
     pr1.post();
     EXPECT_GT(print(u"Счет"), 20);
     EXPECT_EQ(print(u"Акт"), 0);
+}
+
+TEST_F(Documents, ATransferDocumentKeepsTheStatusChosenForItAndAnExemptLineBearsNoVat)
+{
+    dataSet(u"ADOTable_stov").first();
+    dataSet(u"ADOTable_stov").edit();
+    dataSet(u"ADOTable_stov").setText(u"nds", QStringLiteral("Без НДС"));   // "Бумага", 100
+    dataSet(u"ADOTable_stov").post();
+    QComboBox* status = tab().statusBox();
+    // Chosen while the document is new, the status is stored with it by "Сохранить ".
+    click("Button4");
+    tab().kindBox()->setPendingText(QStringLiteral("УПД"));
+    pick(0, QStringLiteral("бум"));
+    status->setCurrentIndex(1);
+    emit status->activated(1);
+    click("Button10");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    const long long upd = dataSet(u"ADOTable_jur1").integer(u"k");
+    EXPECT_EQ(transferStatus(window->store().database(), upd), 2);
+    EXPECT_EQ(tab().rateBox(0)->text(), QStringLiteral("Без НДС"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money::parse(u"100"));
+    // Another document shows its own status; back on the first, its status again.
+    click("Button4");
+    click("Button10");
+    EXPECT_EQ(status->currentIndex(), 0);
+    dataSet(u"ADOTable_jur1").first();
+    while (dataSet(u"ADOTable_jur1").integer(u"k") != upd)
+        dataSet(u"ADOTable_jur1").next();
+    EXPECT_EQ(status->currentIndex(), 1);
+    // A stored document's status is stored when chosen; the print reads it.
+    status->setCurrentIndex(0);
+    emit status->activated(0);
+    EXPECT_EQ(transferStatus(window->store().database(), upd), 1);
+    click("Button3");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].templateName, QStringLiteral("frReport_upd"));
+    EXPECT_EQ(window->state().printStatus, 1);
+    EXPECT_TRUE(window->state().printExempt);
+    EXPECT_EQ(window->state().printVat, Money());
 }

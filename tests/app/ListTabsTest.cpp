@@ -1,5 +1,8 @@
 #include "MainWindowFixture.h"
 
+#include "data/DocumentMoney.h"
+#include "data/EnterpriseSettings.h"
+#include "data/Upgrade.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
@@ -226,10 +229,52 @@ TEST_F(Lists, APriceOrRateThatIsNotANumberIsRefused)
     DataSet& goods = dataSet(u"ADOTable_stov");
     goods.setText(u"naz", QStringLiteral("Гвоздь"));
     EXPECT_THROW(goods.setText(u"cen", QStringLiteral("дёшево")), UserError);
-    EXPECT_THROW(goods.setText(u"nds", QStringLiteral("18%")), UserError);
+    EXPECT_THROW(goods.setText(u"nds", QStringLiteral("восемнадцать")), UserError);
     click("Button36");
     EXPECT_EQ(countRows("stov"), 3);
     EXPECT_TRUE(goods.isNull(u"cen"));
+}
+
+TEST_F(Lists, TheRequisitesChooseTheDefaultRateAndTheFormsAndTheOgrnipMustReadBack)
+{
+    window->tabs()->setCurrentIndex(5);
+    auto* rate = child<QComboBox>("ComboBoxDefaultVat");
+    auto* forms = child<QComboBox>("ComboBoxFormSet");
+    EXPECT_EQ(rate->currentText(), QStringLiteral("22"));
+    EXPECT_EQ(forms->currentText(), QStringLiteral("как в программе"));
+    rate->setCurrentIndex(rate->findText(QStringLiteral("Без НДС")));
+    forms->setCurrentIndex(1);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(readSetting(*db, kDefaultVatSetting), QString::number(kVatExempt));
+        EXPECT_EQ(readSetting(*db, kFormSetSetting), QStringLiteral("2026"));
+    }
+    // A new goods row gets the default rate, shown as the grid shows it.
+    window->tabs()->setCurrentIndex(2);
+    click("Button33");
+    DataSet& goods = dataSet(u"ADOTable_stov");
+    EXPECT_EQ(goods.integer(u"nds"), kVatExempt);
+    EXPECT_EQ(goods.text(u"nds"), QStringLiteral("Без НДС"));
+    goods.setText(u"naz", QStringLiteral("Курс"));
+    click("Button36");
+
+    // With the 2026 forms the sole trader's ОГРНИП and its date must be in their layout.
+    window->tabs()->setCurrentIndex(5);
+    struct Case { const char16_t* rup; bool stored; };
+    for (const Case& c : {Case{u"Свидетельство 77 № 0123", false}, Case{u"ОГРНИП 304770000000011 от 15.03.2012", true}}) {
+        errors.clear();
+        auto* box = child<ui::DBEdit>("DBEdit_pr1_rup");
+        click("Button6");
+        box->setPendingText(QString::fromUtf16(c.rup));
+        click("Button7");
+        EXPECT_EQ(errors.isEmpty(), c.stored) << errors.join(u'\n').toStdString();
+        auto db = Database::open(path);
+        Statement row = db->prepare(QStringLiteral("SELECT coalesce(rup, '') FROM pr1"));
+        ASSERT_TRUE(row.step());
+        EXPECT_EQ(row.text(0) == QString::fromUtf16(c.rup), c.stored);
+    }
+    dataSet(u"ADOTable_pr1").cancel();
 }
 
 TEST_F(Lists, CounterpartySearchOrdersByNameAndTheJournalListFollows)

@@ -114,7 +114,7 @@ long long PrintFixture::addDocument(const QString& kind, const std::vector<Line>
     return doc.integer(u"k");
 }
 
-std::optional<PreparedReport> PrintFixture::printDocument(long long key)
+std::optional<PreparedReport> PrintFixture::printDocument(long long key, FormSet set)
 {
     DataSet& doc = store_->jur1();
     if (!doc.isOpen())
@@ -127,7 +127,7 @@ std::optional<PreparedReport> PrintFixture::printDocument(long long key)
     }
     const DocumentForm form = documentFormFromRecord(doc);
     preparePrintData(*store_, state_, form);
-    const QString name = documentTemplateFor(form.kind);
+    const QString name = documentTemplateFor(form.kind, set);
     if (name.isEmpty())
         return std::nullopt;
     const Template* form_template = templates_.find(name);

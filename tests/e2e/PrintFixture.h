@@ -2,6 +2,7 @@
 // A fresh kn.mdb with one small enterprise, a document of every kind and a journal over two years,
 // and helpers that prepare the program's printed forms over it and read the prepared pages.
 #include "data/DataStore.h"
+#include "data/FormKinds.h"
 #include "reports/PreparedReport.h"
 #include "reports/templates/BuiltInTemplates.h"
 #include "ui/MainContext.h"
@@ -43,8 +44,8 @@ public:
     long long addDocument(const QString& kind, const std::vector<Line>& lines = standardLines());
     static std::vector<Line> standardLines();
     // Prints the document as the documents tab does without the window (the current record stands on
-    // it); the kind selects the form, an empty result for a kind outside the nine.
-    std::optional<PreparedReport> printDocument(long long key);
+    // it); the kind selects the form of the set, an empty result for a kind outside the table.
+    std::optional<PreparedReport> printDocument(long long key, FormSet set = FormSet::Described);
 
     // The journal of the books: two years, all four kinds, an operation missing from sr, an expense
     // "Расход", rows on and after the end date 15.01.2024, a cash order before the start 01.01.2023.

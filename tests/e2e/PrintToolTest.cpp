@@ -9,6 +9,7 @@
 #include "documents/UserUnit.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QProcess>
 #include <QStandardPaths>
 #include "tests/ToolRun.h"
@@ -89,7 +90,7 @@ TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
                 forms.emplace_back(jur1.integer(u"k"), form);
             }
         }
-        ASSERT_EQ(seen.size(), 9);
+        ASSERT_EQ(seen.size(), 10);
         for (const auto& [key, form] : forms) {
             ui::MainState state;
             preparePrintData(store, state, form);
@@ -109,8 +110,8 @@ TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
         if (d.kind != u"Товарный чек") {
             EXPECT_TRUE(text.contains(d.vat)) << d.vat.toStdString();
         }
-        // The VAT invoice is the one form without the amount in words.
-        if (d.kind != u"Счет-фактура") {
+        // The VAT invoice and the transfer document are the forms without the amount in words.
+        if (d.kind != u"Счет-фактура" && d.kind != u"УПД") {
             EXPECT_TRUE(text.contains(d.words)) << d.words.toStdString() << "\n" << text.toStdString();
         }
     }
@@ -129,6 +130,19 @@ TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
     QFile saved(layout);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(saved.readAll()), toStdout.out);
+
+    // The VAT invoice on the form of 2026 for this run only; the file keeps the described forms.
+    const auto invoice = std::find_if(documents.begin(), documents.end(),
+                                      [](const Expected& d) { return d.kind == u"Счет-фактура"; });
+    ASSERT_NE(invoice, documents.end());
+    for (const char* set : {"2026", "described"}) {
+        const Outcome r = print({QStringLiteral("document"), QString::number(invoice->key), QStringLiteral("--forms"),
+                                 QString::fromLatin1(set), QStringLiteral("--layout"), QStringLiteral("-")},
+                                dir());
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out.contains(QStringLiteral("Документ об отгрузке")), set == std::string("2026")) << set;
+        EXPECT_TRUE(r.out.contains(invoice->total)) << set;
+    }
 }
 
 // Sums of a data set's money column over its visible rows, or over the first run of rows sharing a key.
@@ -282,6 +296,10 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
          2, {}, QStringLiteral("Укажите либо --pdf, либо --layout, но не оба")},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf")}, 2, {},
          QStringLiteral("После --pdf нужно значение")},
+        {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--forms"), QStringLiteral("2027")}, 2, {},
+         QStringLiteral("После --forms укажите described или 2026")},
+        {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--forms"), QStringLiteral("2026")}, 2,
+         {}, QStringLiteral("--forms подходит только к document")},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"),
           QStringLiteral("/nonexistent-folder/a.pdf")},
          1, {}, QStringLiteral("не существует: файл /nonexistent-folder/a.pdf не записан")},

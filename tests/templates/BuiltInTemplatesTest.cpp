@@ -1,4 +1,4 @@
-// The forms the program carries: all seventeen are found by name and equal their sources.
+// The forms the program carries: all twenty-one are found by name and equal their sources.
 #include "reports/TemplateSource.h"
 #include "reports/templates/BuiltInTemplates.h"
 
@@ -7,7 +7,7 @@
 namespace vi23 {
 namespace {
 
-TEST(BuiltInTemplates, AllSeventeenLoadAndAreFoundByName)
+TEST(BuiltInTemplates, AllTwentyOneLoadAndAreFoundByName)
 {
     const QStringList expected = {
         QStringLiteral("frReport_sh"),   QStringLiteral("frReport_akt"),  QStringLiteral("frReport_chek"),
@@ -16,7 +16,7 @@ TEST(BuiltInTemplates, AllSeventeenLoadAndAreFoundByName)
         QStringLiteral("frReport11"),    QStringLiteral("frReport10"),    QStringLiteral("frReport_bank"),
         QStringLiteral("frReport_kassa"), QStringLiteral("frReport2"),    QStringLiteral("frReportss"),
         QStringLiteral("frRepor_t"),     QStringLiteral("frReport_kas"),  QStringLiteral("frReport_kudir"),
-        QStringLiteral("frRepor_t26"),
+        QStringLiteral("frRepor_t26"),   QStringLiteral("frReport_sf26"), QStringLiteral("frReport_upd"),
     };
     const BuiltInTemplates forms = loadBuiltInTemplates();
     EXPECT_EQ(forms.names(), expected);

@@ -1,4 +1,4 @@
-// The seventeen printed forms: their sources read, stored and read back exactly; the reader
+// The twenty-one printed forms: their sources read, stored and read back exactly; the reader
 // survives every cut and random damage of their streams.
 #include "reports/TemplateSource.h"
 #include "reports/templates/SourceWriter.h"
@@ -44,6 +44,8 @@ const Form kForms[] = {
     {"frReport_kas", "frDBDataSet_kas", false, 6, 29, 0},
     {"frReport_kudir", "frDBDataSet11", false, 16, 127, 0},
     {"frRepor_t26", "frDBDataSet11", false, 0, 24, 0},
+    {"frReport_sf26", "frDBDataSet_bl", true, 5, 114, 1},
+    {"frReport_upd", "frDBDataSet_bl", true, 4, 166, 1},
 };
 
 Template loadForm(const char* name)
