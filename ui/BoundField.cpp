@@ -1,7 +1,5 @@
 #include "ui/BoundField.h"
 
-#include "data/DocumentMoney.h"
-
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
@@ -35,12 +33,8 @@ bool acceptsCharacter(const FieldDef& field, QChar c)
         return true;
     const bool digitOrSign = isAsciiDigit(c) || c == u'+' || c == u'-';
     switch (field.type) {
-    case FieldType::Short:
-        // A VAT rate is also typed as "Без НДС" or "22%".
-        if (isVatRateField(field.name))
-            return digitOrSign || c.isLetter() || c == u' ' || c == u'%';
-        return digitOrSign;
     case FieldType::Counter:
+    case FieldType::Short:
     case FieldType::Long:
         return digitOrSign;
     case FieldType::Money:

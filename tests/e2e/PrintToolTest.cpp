@@ -233,7 +233,7 @@ TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
          1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_stov"), QStringLiteral("--filter"),
           QStringLiteral("naz ='Ручка шариковая синяя'")},
-         QStringLiteral("naz;eu;str;gtd;nds;cen"), {QStringLiteral("Ручка шариковая синяя;шт;Россия;;20;14,9")}, 1},
+         QStringLiteral("naz;eu;str;gtd;nds;cen"), {QStringLiteral("Ручка шариковая синяя;шт;Россия;;22;14,9")}, 1},
     };
     int year = 0;
     {
