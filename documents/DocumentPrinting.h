@@ -56,7 +56,8 @@ LineAmounts printedLine(const RowSource& print);
 // current row of the print query, lineNet, lineVat, lineGross, lineGrossPrice (money in kopecks),
 // linePlaces (whole places), lineRate ("22%", "без НДС"), lineVatText (the VAT or "без НДС"),
 // lineUnitCode, lineCountryCode, soleTraderRegistration; and the row's rate field itself as "без НДС"
-// for an exempt line, so every form prints it so. Other names unset.
+// for an exempt line and the VAT total sum([lineVat]) as "Без налога (НДС)" for an exempt document, so
+// every form prints them so. Other names unset.
 std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name);
 
 } // namespace vi23

@@ -124,6 +124,11 @@ TEST_F(Forms2026, TheDescribedFormsKeepTheirLayoutAndReadTheExemptRate)
     ASSERT_TRUE(described);
     // The described invoice's rate column.
     EXPECT_EQ(column(described->pages.front(), 666).mid(1), list({u"7", u"22,00", u"без НДС", u""}));
+    // A described form stating the VAT of a document with no VAT at all.
+    const std::optional<PreparedReport> act = f.printDocument(document(u(u"Акт"), {u"Курс обучения"}));
+    ASSERT_TRUE(act);
+    EXPECT_EQ(pageTexts(act->pages.front()).count(QStringLiteral("Без налога (НДС)")), 1);
+    EXPECT_EQ(f.state().printTotal, Money::parse(u"301,5"));
     EXPECT_EQ(documentTemplateFor(u(u"Счет-фактура")), QStringLiteral("frReport_sf"));
     EXPECT_EQ(documentTemplateFor(u(u"Счет-фактура"), FormSet::Current2026), QStringLiteral("frReport_sf26"));
     EXPECT_EQ(documentTemplateFor(u(u"Счет"), FormSet::Current2026), QStringLiteral("frReport_sh"));

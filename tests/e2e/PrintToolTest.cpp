@@ -95,8 +95,12 @@ TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
             ui::MainState state;
             preparePrintData(store, state, form);
             const QChar separator = form.kind == u"Кассовый ордер-пр" ? u'-' : u',';
-            documents.push_back({key, form.kind, state.printTotal.toFixed(2, separator),
-                                 state.printVat.toFixed(2, separator), AmountInWords(state.printTotal)});
+            // A document with no VAT at all says so where the form states its VAT.
+            const QString vat = state.printExempt && separator == u','
+                                    ? QStringLiteral("Без налога (НДС)")
+                                    : state.printVat.toFixed(2, separator);
+            documents.push_back({key, form.kind, state.printTotal.toFixed(2, separator), vat,
+                                 AmountInWords(state.printTotal)});
         }
     }
     for (const Expected& d : documents) {
