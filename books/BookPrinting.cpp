@@ -2,7 +2,6 @@
 
 #include "data/CalendarDates.h"
 #include "data/Database.h"
-#include "data/FilterExpression.h"
 #include "data/FormKinds.h"
 #include "data/Upgrade.h"
 
@@ -57,17 +56,11 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
     };
 }
 
-void setPeriodFilter(DataStore& store, QDate from, QDate to)
+void setBookPeriod(DataStore& store, QDate from, QDate to)
 {
-    const QString filter = periodFilter(QStringLiteral("dd"), from, to);
-    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
-        DataSet& query = store.dataSet(name);
-        // Every book reads the journal as it is now, the counterparty book included.
-        if (query.isOpen())
-            query.close();
-        query.setFiltered(true);
-        query.setFilter(filter);
-    }
+    // Each query is closed and reads the journal as it is, for the period alone, when a form opens it.
+    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"})
+        store.dataSet(name).setPeriod(from, to);
 }
 
 int rebuildCashBook(DataStore& store)
@@ -124,7 +117,7 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
 {
     // Every book reads the journal; one with a date that is no date would disagree with the others.
     requireCalendarDates(store.database(), u"jur");
-    setPeriodFilter(store, from, to);
+    setBookPeriod(store, from, to);
     if (kind == kCashBookKind) {
         rebuildCashBook(store);
         return {QStringLiteral("frReport_kas"), {}};

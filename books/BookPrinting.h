@@ -14,9 +14,9 @@ namespace vi23 {
 // "Кассовая книга" (built separately) and for any text that is not a kind.
 QString bookTemplateFor(const QString& kind);
 
-// The period filter on the five book queries, in the order ADOQuerys, ADOQueryss, ADOQuery11,
-// ADOQuery_bank, ADOQuery_kassa; open queries are re-read so that they show the journal as it is.
-void setPeriodFilter(DataStore& store, QDate from, QDate to);
+// The period of the five book queries (ADOQuerys, ADOQueryss, ADOQuery11, ADOQuery_bank,
+// ADOQuery_kassa), taken by their SQL; each is closed and reads the journal as it is when next opened.
+void setBookPeriod(DataStore& store, QDate from, QDate to);
 
 // The named values of the books: "periodYear", the year of the period's start, which the title
 // page prints in "На … год"; every other name is left to the engine.
@@ -32,7 +32,7 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart);
 // One unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
 int rebuildCashBook(DataStore& store);
 
-// "Печать отчета" of a report kind, for the window and vi23-print alike: the period filter, the cash
+// "Печать отчета" of a report kind, for the window and vi23-print alike: the period, the cash
 // book rebuilt for its kind, and the form with its values; an empty template name for any other text.
 ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to);
 

@@ -101,7 +101,7 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
         throw UserError(QStringLiteral("«%1» не сохраняется в таблицу: в нём нет строк журнала").arg(kind));
     const std::vector<Column>& columns = book->columns.empty() ? books().front().columns : book->columns;
 
-    setPeriodFilter(store, from, to);
+    setBookPeriod(store, from, to);
     if (kind == kCashBookKind)
         rebuildCashBook(store);
     DataSet& rows = store.dataSet(QString::fromLatin1(book->dataSet));

@@ -79,7 +79,8 @@ DataSet::DataSet(Database& db, QString name, const TableDef& table)
 }
 
 DataSet::DataSet(Database& db, QString name, QueryDef query)
-    : db_(db), name_(std::move(name)), querySql_(std::move(query.sql)), fields_(std::move(query.columns))
+    : db_(db), name_(std::move(name)), querySql_(std::move(query.sql)), periodSql_(std::move(query.periodSql)),
+      fields_(std::move(query.columns))
 {
 }
 
@@ -159,7 +160,13 @@ void DataSet::readRows()
             columns << quoteIdentifier(field.name);
         sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table_->name));
     }
+    if (period_ && !periodSql_.isEmpty())
+        sql = periodSql_;
     Statement statement = db_.prepare(sql);
+    if (period_ && !periodSql_.isEmpty()) {
+        statement.bind(1, Value(period_->first));
+        statement.bind(2, Value(period_->second.addDays(1)));
+    }
     const int offset = table_ ? 1 : 0;
     if (statement.columnCount() != int(fields_.size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
@@ -206,6 +213,14 @@ void DataSet::close()
     notify([this](DataSetObserver& o) { o.stateChanged(*this); });
     notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
     notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::setPeriod(QDate from, QDate to)
+{
+    if (periodSql_.isEmpty())
+        throw UserError(QStringLiteral("%1: запрос не выбирается за период").arg(name_));
+    close();
+    period_ = std::make_pair(from, to);
 }
 
 void DataSet::refresh()
@@ -569,6 +584,12 @@ Value DataSet::fieldValue(QStringView field) const
 {
     requireOpen();
     return value(requireField(field));
+}
+
+Value DataSet::fieldValueAt(int field) const
+{
+    requireOpen();
+    return value(field);
 }
 
 QString DataSet::text(int field) const { return displayText(field, value(field)); }

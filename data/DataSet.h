@@ -7,7 +7,10 @@
 #include "Value.h"
 
 #include <QString>
+#include <QDate>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace vi23 {
@@ -33,6 +36,9 @@ public:
 struct QueryDef {
     QString sql;
     std::vector<FieldDef> columns;
+    // The query over the journal rows of a period (?1 first day, ?2 the day after the last, ISO
+    // text); empty for a query that takes no period.
+    QString periodSql = {};
 };
 
 class DataSet : public RowSource {
@@ -47,7 +53,7 @@ public:
 
     QString name() const override { return name_; }
     const std::vector<FieldDef>& fields() const { return fields_; }
-    int fieldIndex(QStringView field) const;          // -1 when unknown
+    int fieldIndex(QStringView field) const override; // -1 when unknown
     int requireField(QStringView field) const;        // throws for an unknown field
     bool isReadOnly() const { return table_ == nullptr; }
     const TableDef* table() const { return table_; }
@@ -84,6 +90,7 @@ public:
     // ---- fields of the current row ----
     Value value(int field) const;
     Value fieldValue(QStringView field) const override;
+    Value fieldValueAt(int field) const override;
     bool hasField(QStringView field) const override { return fieldIndex(field) >= 0; }
     QString text(QStringView field) const;             // the field as a box shows it
     QString text(int field) const;
@@ -105,6 +112,13 @@ public:
 
     // ---- rows for grids ----
     Value valueAt(int position, int field) const;
+
+    // ---- the period of a book query ----
+    // The next opening reads only the journal rows from `from` to `to`, both days included; an open
+    // data set is closed so that it cannot show another period. Throws for a query without a period.
+    void setPeriod(QDate from, QDate to);
+    bool takesPeriod() const { return !periodSql_.isEmpty(); }
+    const std::optional<std::pair<QDate, QDate>>& period() const { return period_; }
 
     // ---- filter, order, search ----
     void setFilter(const QString& text);
@@ -157,6 +171,8 @@ private:
     QString name_;
     const TableDef* table_ = nullptr;
     QString querySql_;
+    QString periodSql_;
+    std::optional<std::pair<QDate, QDate>> period_;
     std::vector<FieldDef> fields_;
     int counterField_ = -1;
 

@@ -29,15 +29,20 @@ bool opensAtStart(const QString& name)
 
 } // namespace
 
-DataStore::DataStore(const QString& path) : db_(Database::open(path))
+DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(path))
 {
     for (const TableDef& table : schemaTables())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
     for (const FixedQuery& query : fixedQueries())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, query.name, query.definition));
-    for (auto& dataSet : dataSets_) {
-        if (opensAtStart(dataSet->name()))
-            dataSet->open();
+    opensOnFirstUse_.assign(dataSets_.size(), false);
+    for (size_t i = 0; i < dataSets_.size(); ++i) {
+        if (!opensAtStart(dataSets_[i]->name()))
+            continue;
+        if (opening == Opening::AtStart)
+            dataSets_[i]->open();
+        else
+            opensOnFirstUse_[i] = true;
     }
 }
 
@@ -49,9 +54,15 @@ DataStore::~DataStore()
 
 DataSet* DataStore::findDataSet(QStringView name)
 {
-    for (auto& dataSet : dataSets_) {
-        if (dataSet->name() == name)
-            return dataSet.get();
+    for (size_t i = 0; i < dataSets_.size(); ++i) {
+        if (dataSets_[i]->name() != name)
+            continue;
+        if (opensOnFirstUse_[i]) {
+            // Once: a caller that closes it later means it.
+            opensOnFirstUse_[i] = false;
+            dataSets_[i]->open();
+        }
+        return dataSets_[i].get();
     }
     return nullptr;
 }

@@ -13,8 +13,12 @@ namespace vi23 {
 
 class DataStore : public RowSourceResolver {
 public:
+    // When the tables a window shows are read: all at start, or each when first asked for by name
+    // (a command that prints one form reads only what that form reads).
+    enum class Opening { AtStart, OnFirstUse };
+
     // Opens the database file and the data sets that are open at start. Throws UserError.
-    explicit DataStore(const QString& path);
+    explicit DataStore(const QString& path, Opening opening = Opening::AtStart);
     ~DataStore() override;
 
     Database& database() { return *db_; }
@@ -36,6 +40,7 @@ public:
 private:
     std::unique_ptr<Database> db_;
     std::vector<std::unique_ptr<DataSet>> dataSets_;
+    std::vector<bool> opensOnFirstUse_;   // parallel to dataSets_
 };
 
 } // namespace vi23

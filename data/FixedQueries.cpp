@@ -24,6 +24,28 @@ QString amountIf(const QString& test)
     return QStringLiteral("CASE WHEN %1 THEN jur.s ELSE 0 END").arg(test);
 }
 
+// The same query limited to the journal rows of a period: ?1 the first day, ?2 the day after the
+// last, both as ISO text, so that the jur(dd, n) index gives the rows of the period in their order
+// (a date written with a time of day still falls on its own day).
+QString withPeriod(const QString& sql)
+{
+    const QString condition = QStringLiteral("jur.dd >= ?1 AND jur.dd < ?2");
+    const qsizetype order = sql.indexOf(QStringLiteral(" ORDER BY "));
+    const qsizetype where = sql.indexOf(QStringLiteral(" WHERE "));
+    QString limited = sql;
+    if (where >= 0 && where < order)
+        limited.insert(order, QStringLiteral(" AND ") + condition);
+    else
+        limited.insert(order, QStringLiteral(" WHERE ") + condition);
+    return limited;
+}
+
+QueryDef periodQuery(QueryDef query)
+{
+    query.periodSql = withPeriod(query.sql);
+    return query;
+}
+
 FieldDef col(const char* name, FieldType type, int size = 0)
 {
     return {QString::fromLatin1(name), type, size};
@@ -64,7 +86,7 @@ std::vector<FixedQuery> build()
     const QString nineMonths = kQuarterNumber + QStringLiteral(" < 4");
     queries.push_back(
         {QStringLiteral("ADOQuery11"),
-         {QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.k AS np, jur.dok, jur.sr, jur.vr,"
+         periodQuery({QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.k AS np, jur.dok, jur.sr, jur.vr,"
                          " %4 AS d, %5 AS k,"
                          " CASE WHEN %6 THEN 6 ELSE 0 END AS ds6, CASE WHEN %7 THEN 9 ELSE 0 END AS ds9,"
                          " %8 AS d6, %9 AS d9, %10 AS k6, %11 AS k9"
@@ -81,7 +103,7 @@ std::vector<FixedQuery> build()
            col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 170), col("dok", T::Text, 10),
            col("sr", T::Text, 170), col("vr", T::Text, 6), col("d", T::Money), col("k", T::Money),
            col("ds6", T::Long), col("ds9", T::Long), col("d6", T::Money), col("d9", T::Money), col("k6", T::Money),
-           col("k9", T::Money)}}});
+           col("k9", T::Money)}})});
 
     // Bank and cash-settlement books: every entry of one kind, with or without a known operation.
     auto settlementBook = [&](const char* name, const char16_t* kind) {
@@ -89,14 +111,14 @@ std::vector<FixedQuery> build()
         const QString k1 = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
         return FixedQuery{
             QString::fromLatin1(name),
-            {QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.dok, jur.sr,"
+            periodQuery({QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.dok, jur.sr,"
                             " %4 AS d, %5 AS k1, (%4) - (%5) AS r"
                             " FROM jur WHERE %6"
                             " ORDER BY jur.dd, jur.n")
                  .arg(kYear, kQuarter, kMonth, d, k1, isKind(QStringLiteral("jur.dok"), kind)),
              {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
               col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10), col("sr", T::Text, 170),
-              col("d", T::Money), col("k1", T::Money), col("r", T::Money)}}};
+              col("d", T::Money), col("k1", T::Money), col("r", T::Money)}})};
     };
     queries.push_back(settlementBook("ADOQuery_bank", u"ПП"));
     queries.push_back(settlementBook("ADOQuery_kassa", u"КО"));
@@ -105,13 +127,13 @@ std::vector<FixedQuery> build()
     auto summary = [&](const char* name, const char* orderField) {
         return FixedQuery{
             QString::fromLatin1(name),
-            {QStringLiteral("SELECT jur.n, jur.dd, jur.nn, jur.dok, jur.sr, jur.vr, jur.k, %1 AS d, %2 AS k1"
+            periodQuery({QStringLiteral("SELECT jur.n, jur.dd, jur.nn, jur.dok, jur.sr, jur.vr, jur.k, %1 AS d, %2 AS k1"
                             " FROM jur CROSS JOIN sr ON sr.sr = jur.sr COLLATE RUNOCASE"
                             " ORDER BY runocase_key(%3), jur.dd, runocase_key(jur.dok), jur.n, sr.rowid")
                  .arg(amountIf(income), amountIf(expense), QString::fromLatin1(orderField)),
              {col("n", T::Counter), col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10),
               col("sr", T::Text, 170), col("vr", T::Text, 6), col("k", T::Text, 170), col("d", T::Money),
-              col("k1", T::Money)}}};
+              col("k1", T::Money)}})};
     };
     queries.push_back(summary("ADOQuerys", "jur.sr"));
     queries.push_back(summary("ADOQueryss", "jur.k"));

@@ -23,6 +23,10 @@ public:
     virtual bool hasField(QStringView field) const = 0;
     // The current row's field; Null on an empty data set. Throws UserError for an unknown field.
     virtual Value fieldValue(QStringView field) const = 0;
+    // A field found once by name and then read by its number on every row; -1 when the source
+    // has no numbered fields (or no such field), and the name is used instead.
+    virtual int fieldIndex(QStringView /*field*/) const { return -1; }
+    virtual Value fieldValueAt(int index) const { return fieldValue(QString::number(index)); }
 };
 
 // Finds row sources by the names the templates use: report links ("frDBDataSet_bl") and

@@ -67,6 +67,8 @@ std::vector<UpgradeStep> buildSteps()
         createIndex(QStringLiteral("bank_imports_key"), QStringLiteral("CREATE INDEX bank_imports_key ON bank_imports (acc, nn, dd)")),
         // The status of a universal transfer document: 1 invoice and transfer, 2 transfer only.
         addColumn(QStringLiteral("jur1"), kTransferStatusColumn, QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)),
+        // The books read a period of the journal in date order.
+        createIndex(QStringLiteral("jur_dd_n"), QStringLiteral("CREATE INDEX jur_dd_n ON jur (dd, n)")),
     };
 }
 

@@ -195,7 +195,7 @@ int printDocument(const Options& o, QTextStream& out)
     if (!key)
         throw UsageError(QStringLiteral("Ключ документа «%1» не является целым числом").arg(o.positional[1]));
 
-    vi23::DataStore store(QStringLiteral("kn.mdb"));
+    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     const vi23::DocumentForm form = vi23::storedDocument(store, *key);
     vi23::ui::MainState state;
@@ -245,7 +245,7 @@ int printBook(const Options& o)
                              .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
 
-    vi23::DataStore store(QStringLiteral("kn.mdb"));
+    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     if (!o.xlsx.isEmpty()) {
         vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
@@ -281,7 +281,7 @@ int printRows(const Options& o)
 {
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите набор данных: vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ]"));
-    vi23::DataStore store(QStringLiteral("kn.mdb"));
+    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     vi23::DataSet* rows = store.findDataSet(o.positional[1]);
     if (!rows)

@@ -105,21 +105,33 @@ TEST_F(Books, AnEmptyJournalGivesAnEmptyCashBook)
     EXPECT_TRUE(cashBook().isEmpty());
 }
 
-TEST_F(Books, PeriodFilterReachesEveryBookQueryAndRereadsTheJournal)
+TEST_F(Books, PeriodReachesEveryBookQueryAndRereadsTheJournal)
 {
-    entry("31.03.2010", u"ПП", u"Выручка", u"Приход", "10");
-    entry("01.04.2010", u"ПП", u"Выручка", u"Приход", "20");
+    entry("31.12.2009", u"ПП", u"Выручка", u"Приход", "5");
+    entry("01.01.2010", u"ПП", u"Выручка", u"Приход", "10");
+    entry("31.03.2010", u"ПП", u"Выручка", u"Приход", "20");
+    entry("01.04.2010", u"ПП", u"Выручка", u"Приход", "40");
     DataSet& byCounterparty = store->dataSet(u"ADOQueryss");
-    EXPECT_EQ(byCounterparty.recordCount(), 0);           // read before the entries
-    setPeriodFilter(*store, QDate(2010, 1, 1), QDate(2010, 3, 31));
-    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
-        DataSet& query = store->dataSet(name);
-        EXPECT_EQ(query.filter(), QStringLiteral("dd >=01.01.2010 And dd <=31.03.2010"));
-        query.open();
-        const int expected = QStringView(name) == u"ADOQuery_kassa" ? 0 : 1;
-        EXPECT_EQ(query.recordCount(), expected) << QString::fromUtf16(name).toStdString();
+    byCounterparty.open();
+    EXPECT_EQ(byCounterparty.recordCount(), 4);           // no period yet: the whole journal
+    const struct {
+        QDate from, to;
+        int rows;
+    } periods[] = {{{2010, 1, 1}, {2010, 3, 31}, 2}, {{2010, 3, 31}, {2010, 3, 31}, 1},
+                   {{2010, 4, 1}, {2010, 1, 1}, 0}, {{2009, 1, 1}, {2010, 12, 31}, 4}};
+    for (const auto& p : periods) {
+        setBookPeriod(*store, p.from, p.to);
+        for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
+            DataSet& query = store->dataSet(name);
+            EXPECT_FALSE(query.isOpen());
+            query.open();
+            const int expected = QStringView(name) == u"ADOQuery_kassa" ? 0 : p.rows;
+            EXPECT_EQ(query.recordCount(), expected) << QString::fromUtf16(name).toStdString() << " "
+                                                     << p.from.toString().toStdString();
+        }
     }
-    EXPECT_TRUE(store->dataSet(u"ADOQuery_kas").filter().isEmpty());
+    EXPECT_FALSE(store->dataSet(u"ADOQuery_kas").period());
+    EXPECT_THROW(store->dataSet(u"ADOQuery_kas").setPeriod({2010, 1, 1}, {2010, 1, 2}), UserError);
 }
 
 TEST(BookKinds, EachKindPrintsItsTemplateAndOtherTextsNothing)

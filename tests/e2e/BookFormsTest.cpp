@@ -208,7 +208,7 @@ TEST(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
     PrintFixture f;
     f.fillReferenceLists();
     f.fillJournal();
-    setPeriodFilter(f.store(), {2023, 1, 1}, {2023, 12, 31});
+    setBookPeriod(f.store(), {2023, 1, 1}, {2023, 12, 31});
     DataSet& book = f.store().dataSet(u"ADOQuery11");
     if (!book.isOpen())
         book.open();

@@ -15,7 +15,7 @@ namespace {
 
 PreparedReport prepareCurrent(PrintFixture& f, const char* form, QDate from, QDate to)
 {
-    setPeriodFilter(f.store(), from, to);
+    setBookPeriod(f.store(), from, to);
     const Template* t = f.templates().find(QString::fromLatin1(form));
     if (!t)
         throw std::runtime_error(form);

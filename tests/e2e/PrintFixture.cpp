@@ -190,7 +190,7 @@ void PrintFixture::fillJournal()
 
 PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to)
 {
-    setPeriodFilter(*store_, from, to);
+    setBookPeriod(*store_, from, to);
     QString name = bookTemplateFor(kind);
     if (kind == kCashBookKind) {
         rebuildCashBook(*store_);

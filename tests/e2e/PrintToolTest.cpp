@@ -179,7 +179,7 @@ TEST_F(PrintTool, EveryBookKindWritesAPdfWithItsTotals)
         for (jur.first(); !jur.eof(); jur.next())
             year = std::max(year, jur.date(u"dd").year());
         ASSERT_GT(year, 0);
-        setPeriodFilter(store, QDate(year, 1, 1), QDate(year, 12, 31));
+        setBookPeriod(store, QDate(year, 1, 1), QDate(year, 12, 31));
         DataSet& income = store.dataSet(u"ADOQuery11");
         DataSet& bank = store.dataSet(u"ADOQuery_bank");
         DataSet& cash = store.dataSet(u"ADOQuery_kassa");

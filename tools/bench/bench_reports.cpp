@@ -9,12 +9,21 @@
 #include "reports/TemplateSource.h"
 #include "reports/templates/BuiltInTemplates.h"
 
+#include "data/FixedQueries.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -86,6 +95,147 @@ void fillJournal(const QString& path, int rows, bool cashOnly)
     unit.commit();
 }
 
+// `perYear` journal rows in each year from firstYear to lastYear, a payment or cash order of a
+// known operation every one of them, as a bookkeeper's quarterly book would hold.
+void fillYears(const QString& path, int perYear, int firstYear, int lastYear)
+{
+    auto db = vi23::Database::create(path);
+    vi23::Database::Transaction unit(*db);
+    db->exec(QStringLiteral("INSERT INTO sr (sr, vr) VALUES ('Выручка', 'Приход'), ('Аренда', 'Расход')"));
+    vi23::Statement insert = db->prepare(QStringLiteral("INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (int year = firstYear; year <= lastYear; ++year) {
+        const QDate first(year, 1, 1);
+        const int days = first.daysInYear();
+        for (int i = 0; i < perYear; ++i) {
+            const bool income = i % 3 != 0;
+            insert.reset();
+            insert.bind(1, first.addDays(qint64(i) * days / perYear));
+            insert.bind(2, QString::number(i % 99999));
+            insert.bind(3, i % 2 ? QStringLiteral("КО") : QStringLiteral("ПП"));
+            insert.bind(4, income ? QStringLiteral("Выручка") : QStringLiteral("Аренда"));
+            insert.bind(5, income ? QStringLiteral("Приход") : QStringLiteral("Расход"));
+            insert.bind(6, vi23::Money::fromUnits(std::int64_t(i % 977) * 10000 + 5000));
+            insert.bind(7, QStringLiteral("Контрагент %1").arg(i % 300));
+            insert.run();
+        }
+    }
+    unit.commit();
+}
+
+// The book's own query run straight through SQLite, every cell read as text: the floor of any print.
+double rawQuerySeconds(const QString& path, QDate from, QDate to)
+{
+    auto db = vi23::Database::open(path);
+    const QString sql = vi23::fixedQuery(u"ADOQuery11").definition.periodSql;
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        vi23::Statement query = db->prepare(sql);
+        query.bind(1, from);
+        query.bind(2, to.addDays(1));
+        qsizetype characters = 0;
+        while (query.step()) {
+            for (int c = 0; c < query.columnCount(); ++c)
+                characters += query.text(c).size();
+        }
+        best = std::min(best, seconds(timer));
+        if (characters == 0)
+            throw vi23::UserError(QStringLiteral("the raw query returned nothing"));
+    }
+    return best;
+}
+
+struct ChildRun {
+    double seconds = 0;
+    double peakMegabytes = 0;
+};
+
+// One run of a companion tool in `folder`, with its own wall time and peak memory.
+ChildRun runTool(const QString& program, const QStringList& arguments, const QString& folder)
+{
+    std::vector<QByteArray> bytes{QFile::encodeName(program)};
+    for (const QString& a : arguments)
+        bytes.push_back(a.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    QDir::setCurrent(previous);
+    if (spawned != 0)
+        throw vi23::UserError(QStringLiteral("cannot start %1").arg(program));
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    ChildRun run{seconds(timer), double(usage.ru_maxrss) / 1024.0};
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw vi23::UserError(QStringLiteral("%1 %2 failed").arg(program, arguments.join(u' ')));
+    return run;
+}
+
+// The quarterly book of one year with 100,000 journal rows, printed by vi23-print as a user would,
+// beside its raw query; then the same year out of a ten-year journal.
+void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
+{
+    const QString print = QCoreApplication::applicationDirPath() + QStringLiteral("/../vi23-print");
+    const QString kind = QStringLiteral("Книга доходов и расходов-квартальная");
+    const QDate from(2025, 1, 1), to(2025, 12, 31);
+    const QStringList period{QStringLiteral("--from"), QStringLiteral("01.01.2025"), QStringLiteral("--to"),
+                             QStringLiteral("31.12.2025")};
+    struct Journal {
+        QString folder;
+        int firstYear;
+    };
+    const Journal journals[] = {{dir.filePath(QStringLiteral("one-year")), 2025},
+                                {dir.filePath(QStringLiteral("ten-years")), 2016}};
+    double oneYearLayout = 0;
+    for (const Journal& j : journals) {
+        QDir().mkpath(j.folder);
+        const QString path = j.folder + QStringLiteral("/kn.mdb");
+        fillYears(path, 100000, j.firstYear, 2025);
+        const double raw = rawQuerySeconds(path, from, to);
+        const ChildRun layout = runTool(print, QStringList{QStringLiteral("book"), kind} + period
+                                                   + QStringList{QStringLiteral("--layout"), QStringLiteral("book.txt")},
+                                        j.folder);
+        out << QStringLiteral("quarterly book of 2025, journal of %1 years x 100000 rows: raw query %2 s\n")
+                   .arg(2026 - j.firstYear).arg(raw, 0, 'f', 3);
+        out << QStringLiteral("  vi23-print --layout %1 s = %2 x the raw query (target 3), peak %3 MiB (target 150)\n")
+                   .arg(layout.seconds, 0, 'f', 2).arg(layout.seconds / raw, 0, 'f', 1).arg(layout.peakMegabytes, 0, 'f', 0);
+        if (j.firstYear == 2025) {
+            oneYearLayout = layout.seconds;
+            const ChildRun pdf = runTool(print, QStringList{QStringLiteral("book"), kind} + period
+                                                    + QStringList{QStringLiteral("--pdf"), QStringLiteral("book.pdf")},
+                                         j.folder);
+            vi23::DataStore store(path);
+            vi23::setBookPeriod(store, from, to);
+            const vi23::BuiltInTemplates forms = vi23::loadBuiltInTemplates();
+            const vi23::PreparedReport book = vi23::prepareReport(*forms.find(QStringLiteral("frReport11")), store,
+                [from](const QString& name) { return vi23::bookValue(from, name); });
+            QElapsedTimer timer;
+            timer.start();
+            vi23::exportPdf(book, j.folder + QStringLiteral("/step.pdf"));
+            const double step = seconds(timer);
+            const double pages = double(book.pages.size());
+            out << QStringLiteral("  vi23-print --pdf %1 pages in %2 s = %3 pages/s end to end (target 500), peak %4 MiB, "
+                                  "%5 KB a page\n")
+                       .arg(book.pages.size()).arg(pdf.seconds, 0, 'f', 2).arg(pages / pdf.seconds, 0, 'f', 0)
+                       .arg(pdf.peakMegabytes, 0, 'f', 0)
+                       .arg(double(QFileInfo(j.folder + QStringLiteral("/book.pdf")).size()) / 1024.0 / pages, 0, 'f', 2);
+            out << QStringLiteral("  the PDF step alone %1 pages/s (target 800)\n").arg(pages / step, 0, 'f', 0);
+        } else {
+            out << QStringLiteral("  one year of ten costs %1 x one year of one (target 1)\n")
+                       .arg(layout.seconds / oneYearLayout, 0, 'f', 2);
+        }
+        out.flush();
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -97,6 +247,7 @@ int main(int argc, char* argv[])
     try {
         QTemporaryDir dir;
         const vi23::BuiltInTemplates forms = vi23::loadBuiltInTemplates();
+        benchPrintedBook(out, dir);
 
         // 1. The synthetic banded form over 100,000 rows.
         const QString bigPath = dir.filePath(QStringLiteral("big.mdb"));
@@ -126,7 +277,7 @@ int main(int argc, char* argv[])
             // 2. The quarterly book over the same journal, one whole year and every year.
             for (auto [from, to] : {std::pair{QDate(2008, 1, 1), QDate(2008, 12, 31)}, std::pair{QDate(2006, 1, 1), QDate(2010, 12, 31)}}) {
                 timer.restart();
-                vi23::setPeriodFilter(store, from, to);
+                vi23::setBookPeriod(store, from, to);
                 vi23::PreparedReport book = vi23::prepareReport(*forms.find(QStringLiteral("frReport11")), store,
                     [from](const QString& name) { return vi23::bookValue(from, name); });
                 out << QStringLiteral("quarterly book %1 to %2 over 100000 journal rows: %3 pages prepared in %4 s (target 2)\n")
