@@ -29,10 +29,15 @@ struct ObjectRef {
     int offset = 0;     // y inside the band
 };
 
+// A total kept exact while every value is money (or empty), in double precision otherwise.
 struct Accumulator {
+    Money exact;
+    bool exactSoFar = true;
     double value = 0;
     bool set = false;
     long long lastRow = -1;
+
+    double total() const { return exactSoFar ? exact.toDouble() : value; }
 };
 
 struct BandInfo {
@@ -45,14 +50,22 @@ struct BandInfo {
     BandInfo* masterFooter = nullptr;
     bool headerTaken = false;   // as a master header or footer, already attached
     RowSource* source = nullptr;
-    QHash<QString, Accumulator> accumulators;
+    std::vector<Accumulator> accumulators;   // by the template's total slot
     int rowCount = 0;
 };
 
 struct FieldRef {
     RowSource* source = nullptr;
     QString field;
+    int index = -1;     // the field's number in the source, found once
 };
+
+Value readField(const FieldRef& ref)
+{
+    if (!ref.source->isOpen())
+        ref.source->open();
+    return ref.index >= 0 ? ref.source->fieldValueAt(ref.index) : ref.source->fieldValue(ref.field);
+}
 
 // A text line cut into literal stretches and bracket contents.
 struct Segment {
@@ -154,6 +167,7 @@ private:
     [[noreturn]] void failIn(const QStringList& lines, BandKind kind, const QString& reason) const;
     const ExprNode& parsed(const QString& content);
     std::optional<FieldRef> fieldRef(const QString& name);
+    int totalSlot(const QString& function, const QString& argText, const ExprNode& arg);
 
     const Template& t_;
     RowSourceResolver& rows_;
@@ -172,6 +186,9 @@ private:
     std::vector<std::optional<std::vector<ParsedLine>>> memoCache_;
     QHash<QString, std::shared_ptr<ExprNode>> exprCache_;
     QHash<QString, std::optional<FieldRef>> fieldCache_;
+    // One slot per distinct total of the template ("SUM([ADOQuery11."d"])"), found once per call site.
+    QHash<QString, int> slotOfTotal_;
+    QHash<const ExprNode*, int> slotOfCall_;
     QStringList resolving_;
 
     PreparedReport report_;
@@ -512,7 +529,7 @@ void Preparer::clear(BandInfo* band)
 {
     if (!band)
         return;
-    band->accumulators.clear();
+    band->accumulators.assign(band->accumulators.size(), Accumulator());
     band->rowCount = 0;
 }
 
@@ -712,7 +729,8 @@ std::optional<FieldRef> Preparer::fieldRef(const QString& name)
         RowSource* source = rows_.findByName(m.captured(1));
         if (!source)
             throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
-        ref = FieldRef{source, m.captured(2).isNull() ? m.captured(3) : m.captured(2)};
+        const QString field = m.captured(2).isNull() ? m.captured(3) : m.captured(2);
+        ref = FieldRef{source, field, source->fieldIndex(field)};
     }
     fieldCache_.insert(name, ref);
     return ref;
@@ -738,11 +756,8 @@ Value Preparer::resolveSegment(const Segment& s)
         if (ref)
             s.ref = *ref;
     }
-    if (s.refState == 1) {
-        if (!s.ref.source->isOpen())
-            s.ref.source->open();
-        return s.ref.source->fieldValue(s.ref.field);
-    }
+    if (s.refState == 1)
+        return readField(s.ref);
     return resolveSpecialOrExpression(s.text);
 }
 
@@ -752,11 +767,8 @@ Value Preparer::resolve(const QString& name)
         if (auto v = getValue_(name))
             return *v;
     }
-    if (const auto ref = fieldRef(name)) {
-        if (!ref->source->isOpen())
-            ref->source->open();
-        return ref->source->fieldValue(ref->field);
-    }
+    if (const auto ref = fieldRef(name))
+        return readField(*ref);
     return resolveSpecialOrExpression(name);
 }
 
@@ -776,37 +788,78 @@ Value Preparer::resolveSpecialOrExpression(const QString& name)
     return evaluate(parsed(name), *this);
 }
 
+int Preparer::totalSlot(const QString& function, const QString& argText, const ExprNode& arg)
+{
+    const auto known = slotOfCall_.constFind(&arg);
+    if (known != slotOfCall_.constEnd())
+        return *known;
+    const QString key = function + u'(' + argText + u')';
+    int slot = slotOfTotal_.value(key, -1);
+    if (slot < 0) {
+        slot = int(slotOfTotal_.size());
+        slotOfTotal_.insert(key, slot);
+    }
+    slotOfCall_.insert(&arg, slot);
+    return slot;
+}
+
 Value Preparer::aggregate(const QString& function, const QString& argText, const ExprNode& arg)
 {
     BandInfo* band = currentBand_;
     if (!band || !isAggregatingKind(band->kind))
         return Value(0.0);
-    const QString key = function + u'(' + argText + u')';
+    const size_t slot = size_t(totalSlot(function, argText, arg));
     if (accumulating_) {
-        Accumulator& a = band->accumulators[key];
+        if (band->accumulators.size() <= slot)
+            band->accumulators.resize(slot + 1);
+        Accumulator& a = band->accumulators[slot];
         if (a.lastRow != rowStamp_) {
             a.lastRow = rowStamp_;
-            const double x = function == u"COUNT" ? 1.0 : arithmeticOperand(evaluate(arg, *this));
-            if (!a.set) {
-                a.value = function == u"MAX" ? -1e200 : function == u"MIN" ? 1e200 : 0.0;
+            const bool isMax = function == u"MAX", isMin = function == u"MIN";
+            Value x = function == u"COUNT" ? Value(Money::fromRoubles(1)) : evaluate(arg, *this);
+            if (x.isNull())
+                x = Value(Money());
+            std::int64_t units = 0;
+            if (a.exactSoFar && x.kind() == Value::Kind::Money) {
+                const Money m = x.money();
+                if (!a.set) {
+                    a.exact = m;
+                } else if (isMax) {
+                    a.exact = std::max(a.exact, m);
+                } else if (isMin) {
+                    a.exact = std::min(a.exact, m);
+                } else if (__builtin_add_overflow(a.exact.units(), m.units(), &units)) {
+                    // Past the money range the total goes on in double precision.
+                    a.exactSoFar = false;
+                    a.value = roundTo15Digits(a.exact.toDouble() + m.toDouble());
+                } else {
+                    a.exact = Money::fromUnits(units);
+                }
                 a.set = true;
+            } else {
+                const double v = arithmeticOperand(x);
+                if (a.exactSoFar) {
+                    a.value = a.set ? a.exact.toDouble() : isMax ? -1e200 : isMin ? 1e200 : 0.0;
+                    a.exactSoFar = false;
+                    a.set = true;
+                }
+                if (isMax)
+                    a.value = std::max(a.value, v);
+                else if (isMin)
+                    a.value = std::min(a.value, v);
+                else
+                    a.value += v;
+                a.value = roundTo15Digits(a.value);
             }
-            if (function == u"MAX")
-                a.value = std::max(a.value, x);
-            else if (function == u"MIN")
-                a.value = std::min(a.value, x);
-            else
-                a.value += x;
-            a.value = roundTo15Digits(a.value);
         }
-        return Value(a.value);
+        return Value(a.total());
     }
-    const auto it = band->accumulators.constFind(key);
-    if (it == band->accumulators.constEnd() || !it->set)
+    if (slot >= band->accumulators.size() || !band->accumulators[slot].set)
         return Value(QString());
+    const Accumulator& a = band->accumulators[slot];
     if (function == u"AVG")
-        return Value(band->rowCount > 0 ? it->value / band->rowCount : 0.0);
-    return Value(it->value);
+        return Value(band->rowCount > 0 ? a.total() / band->rowCount : 0.0);
+    return Value(a.total());
 }
 
 } // namespace

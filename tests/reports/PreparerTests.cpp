@@ -205,6 +205,30 @@ TEST(Aggregates, OncePerRowPerCallTextAndSeparatePerFooter)
     EXPECT_EQ(boxTexts(r, 1), (QStringList{"1", "2", "4", "7 7", "7 7 2,33333333333333 1", "7 3 5,5", "0"}));
 }
 
+// Money totals stay exact past fifteen digits; a value that is not money carries on in double.
+TEST(Aggregates, MoneyTotalsAreExactUntilDisplayed)
+{
+    const QString body = QStringLiteral(
+        "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+        "band ReportSummary1 kind=1 top=60 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT | F2 | \"[sum([ADOQuery_t.\"v\"])]|[max([ADOQuery_t.\"v\"])]|[min([ADOQuery_t.\"v\"])]|[count([ADOQuery_t.\"v\"])]\" |\n");
+    const Value big(Money::parse(u"1234567890123,45"));
+    const Value cent(Money::parse(u"0,01"));
+    const struct {
+        std::vector<std::vector<Value>> rows;
+        const char* expected;
+    } cases[] = {
+        {{{big}, {cent}, {Value()}, {cent}}, "1234567890123,47|1234567890123,45|0,00|4,00"},
+        {{{cent}, {big}, {Value(2)}}, "1234567890125,46|1234567890123,45|0,01|3,00"},
+        {{{Value(Money::max())}, {Value(Money::max())}}, "1844674407370955,00|922337203685477,58|922337203685477,58|2,00"},
+    };
+    for (const auto& c : cases) {
+        MemoryResolver rows;
+        rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, c.rows);
+        EXPECT_EQ(boxTexts(prepareReport(tpl(body), rows), 1), QStringList{QString::fromUtf8(c.expected)});
+    }
+}
+
 TEST(Aggregates, EmptyAccumulatorPrintsSpace)
 {
     const QString body = QStringLiteral(
