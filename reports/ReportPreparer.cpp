@@ -702,6 +702,12 @@ QStringList Preparer::expandLines(const std::vector<ParsedLine>& lines, const Di
             }
             continue;
         }
+        // A line of plain text is the template's own string, shared, not built again for every row.
+        if (line.size() == 1 && !line.front().bracket && !line.front().text.contains(u'\n')
+            && !line.front().text.contains(u'\r')) {
+            out.push_back(line.front().text);
+            continue;
+        }
         QString text;
         for (const Segment& s : line)
             text += s.bracket ? formatValue(resolveSegment(s), format) : s.text;

@@ -210,22 +210,27 @@ TEST(Aggregates, MoneyTotalsAreExactUntilDisplayed)
 {
     const QString body = QStringLiteral(
         "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"-\" |\n"
         "band ReportSummary1 kind=1 top=60 height=20\n"
         "| 20 | 0 | 300 | 18 | - | A10 | LT | F2 | \"[sum([ADOQuery_t.\"v\"])]|[max([ADOQuery_t.\"v\"])]|[min([ADOQuery_t.\"v\"])]|[count([ADOQuery_t.\"v\"])]\" |\n");
     const Value big(Money::parse(u"1234567890123,45"));
     const Value cent(Money::parse(u"0,01"));
+    const Value huge(Money::parse(u"12345678901234,56"));
+    const Value small(Money::parse(u"0,04"));
     const struct {
         std::vector<std::vector<Value>> rows;
         const char* expected;
     } cases[] = {
         {{{big}, {cent}, {Value()}, {cent}}, "1234567890123,47|1234567890123,45|0,00|4,00"},
+        // Rounded to fifteen digits after every row this total would stay at ...234,60.
+        {{{huge}, {small}, {small}, {Value()}, {small}, {small}}, "12345678901234,70|12345678901234,60|0,00|6,00"},
         {{{cent}, {big}, {Value(2)}}, "1234567890125,46|1234567890123,45|0,01|3,00"},
-        {{{Value(Money::max())}, {Value(Money::max())}}, "1844674407370955,00|922337203685477,58|922337203685477,58|2,00"},
+        {{{Value(Money::max())}, {Value(Money::max())}}, "1844674407370960,00|922337203685478,00|922337203685478,00|2,00"},
     };
     for (const auto& c : cases) {
         MemoryResolver rows;
         rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, c.rows);
-        EXPECT_EQ(boxTexts(prepareReport(tpl(body), rows), 1), QStringList{QString::fromUtf8(c.expected)});
+        EXPECT_EQ(boxTexts(prepareReport(tpl(body), rows), 1).last(), QString::fromUtf8(c.expected));
     }
 }
 
