@@ -121,21 +121,41 @@ QStringList PreparedBox::texts() const
     return out;
 }
 
+void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
+{
+    const QByteArray pageNumber = QByteArray::number(number);
+    for (const PreparedBox& b : page.boxes) {
+        out += pageNumber;
+        for (int v : {b.x, b.y, b.width, b.height}) {
+            out += ' ';
+            out += QByteArray::number(v);
+        }
+        out += " | ";
+        if (b.kind == PreparedBox::Kind::Line) {
+            out += QStringLiteral("line %1 |\n").arg(b.frameWidth).toUtf8();
+            continue;
+        }
+        out += frameCode(b).toUtf8();
+        out += " | ";
+        out += fontCode(b.font).toUtf8();
+        out += " | ";
+        out += alignCode(b.alignment).toUtf8();
+        out += " | ";
+        for (size_t i = 0; i < b.lines.size(); ++i) {
+            if (i > 0)
+                out += " \xE2\x8F\x8E ";   // " ⏎ "
+            out += b.lines[i].text.toUtf8();
+        }
+        out += '\n';
+    }
+}
+
 QString dumpPreparedReport(const PreparedReport& report)
 {
-    QString out;
-    for (size_t p = 0; p < report.pages.size(); ++p) {
-        for (const PreparedBox& b : report.pages[p].boxes) {
-            out += QStringLiteral("%1 %2 %3 %4 %5 | ").arg(p + 1).arg(b.x).arg(b.y).arg(b.width).arg(b.height);
-            if (b.kind == PreparedBox::Kind::Line) {
-                out += QStringLiteral("line %1 |\n").arg(b.frameWidth);
-                continue;
-            }
-            out += frameCode(b) + QStringLiteral(" | ") + fontCode(b.font) + QStringLiteral(" | ")
-                + alignCode(b.alignment) + QStringLiteral(" | ") + b.texts().join(QStringLiteral(" ⏎ ")) + u'\n';
-        }
-    }
-    return out;
+    QByteArray out;
+    for (size_t p = 0; p < report.pages.size(); ++p)
+        dumpPreparedPage(report.pages[p], int(p + 1), out);
+    return QString::fromUtf8(out);
 }
 
 QByteArray savePreparedReport(const PreparedReport& report)

@@ -77,6 +77,9 @@ void placeContentInsideMargins(PreparedReport& report);
 
 // One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".
 QString dumpPreparedReport(const PreparedReport& report);
+// The same for one page, numbered `number`, appended to `out` as UTF-8: a long report is written page
+// by page.
+void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out);
 
 // Our own saved form of prepared reports (versioned JSON). Reading a damaged file throws UserError.
 QByteArray savePreparedReport(const PreparedReport& report);

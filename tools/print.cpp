@@ -159,7 +159,21 @@ void output(const vi23::PreparedReport& report, const Options& o)
         return;
     }
     if (!o.layout.isEmpty()) {
-        writeOutput(o.layout, vi23::dumpPreparedReport(report).toUtf8());
+        // Page by page: the dump of a long book is never whole in memory.
+        std::optional<vi23::SafeOutputFile> file;
+        if (o.layout != u"-")
+            file.emplace(o.layout);
+        QByteArray page;
+        for (size_t i = 0; i < report.pages.size(); ++i) {
+            page.clear();
+            vi23::dumpPreparedPage(report.pages[i], int(i + 1), page);
+            if (file)
+                file->write(page);
+            else
+                writeStdout(page);
+        }
+        if (file)
+            file->commit();
         return;
     }
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
