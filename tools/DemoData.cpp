@@ -82,18 +82,20 @@ struct Operation {
     const char16_t* kind;
 };
 
-constexpr std::array<Operation, 10> kOperations = {{
+// The typical operations: the book of income and expenses counts every payment whose operation is
+// listed here, so only income and expenses the simplified system recognises are listed. Cash moved
+// between the bank and the till is neither, and the simplified tax itself reduces no tax base: their
+// entries name operations kept off the list (the settlement books still show them).
+constexpr std::array<Operation, 7> kOperations = {{
     {u"Оплата от покупателя", u"Приход"},
     {u"Выручка наличными", u"Приход"},
     {u"Возврат от поставщика", u"Приход"},
-    {u"Получение наличных в банке", u"Приход"},
     {u"Оплата поставщику", u"Расход"},
-    {u"Сдача наличных в банк", u"Расход"},
     {u"Аренда помещения", u"Расход"},
-    {u"Налог по УСН", u"Расход"},
     {u"Услуги связи", u"Расход"},
     {u"Хозяйственные расходы", u"Расход"},
 }};
+constexpr Operation kTaxPayment = {u"Налог по УСН", u"Расход"};
 
 QString s(const char16_t* text) { return QString::fromUtf16(text); }
 
@@ -168,6 +170,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     DataSet& journal = store.dataSet(u"ADOTable_jur");
     int number = 1;
     Money till;
+    Money bookBase;   // income less expenses the book counts, from the year's start
     auto entry = [&](QDate date, const char16_t* kind, const Operation& op, Money amount, const Counterparty& who,
                      const QString& orderNumber = QString()) {
         journal.append();
@@ -182,14 +185,16 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         ++counts.journalEntries;
         if (QStringView(kind) == u"КО")
             till += QStringView(op.kind) == u"Приход" ? amount : -amount;
+        // What the book counts: payments of this year under a listed operation.
+        if ((QStringView(kind) == u"КО" || QStringView(kind) == u"ПП") && date.year() == year && &op != &kTaxPayment)
+            bookBase += QStringView(op.kind) == u"Приход" ? amount : -amount;
     };
     const Operation& paidByBuyer = kOperations[0];
     const Operation& cashTakings = kOperations[1];
-    const Operation& paidToSupplier = kOperations[4];
-    const Operation& rent = kOperations[6];
-    const Operation& tax = kOperations[7];
-    const Operation& telephone = kOperations[8];
-    const Operation& household = kOperations[9];
+    const Operation& paidToSupplier = kOperations[3];
+    const Operation& rent = kOperations[4];
+    const Operation& telephone = kOperations[5];
+    const Operation& household = kOperations[6];
     const Counterparty& landlord = kCounterparties[0];
     const Counterparty& retail = kCounterparties[9];
     const Counterparty& supplier = kCounterparties[7];
@@ -307,7 +312,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         sales.push_back(Sale{date, paid, counter, false, QString(), totals.gross, buyer, kind.caption});
     }
 
-    Money quarterIncome[5];
+    Money advancesPaid;
     for (int day = 0; day < days; ++day) {
         const QDate date = QDate(year, 1, 1).addDays(day);
         if (date.dayOfWeek() > 5)
@@ -323,9 +328,14 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
             entry(date, u"ПП", paidToSupplier, amount, supplier);
         }
         if (date.day() == 26 && date.month() % 3 == 1 && quarter > 1) {
-            // 6 % of the last quarter's income, in whole roubles up.
-            const std::int64_t units = quarterIncome[quarter - 1].units() * 6 / 100;
-            entry(date, u"ПП", tax, Money::fromRoubles((units + Money::kScale - 1) / Money::kScale), taxOffice);
+            // The advance for the quarters past: 15 % of income less expenses from the year's start,
+            // less the advances already paid, in whole roubles up.
+            const std::int64_t due = bookBase.units() * 15 / 100 - advancesPaid.units();
+            if (due > 0) {
+                const Money advance = Money::fromRoubles((due + Money::kScale - 1) / Money::kScale);
+                entry(date, u"ПП", kTaxPayment, advance, taxOffice);
+                advancesPaid += advance;
+            }
         }
         for (const Sale& sale : sales) {
             if (sale.issued == date && (sale.kind == u"Акт" || sale.kind == u"Товарная накладная"))
@@ -333,12 +343,10 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
             if (sale.paid != date || sale.settled)
                 continue;
             entry(date, sale.cash ? u"КО" : u"ПП", paidByBuyer, sale.amount, *sale.buyer, sale.order);
-            quarterIncome[quarter] += sale.amount;
         }
         if (pick(3) == 0) {
             const Money takings = roubles(800, 6000);
             entry(date, u"КО", cashTakings, takings, retail);
-            quarterIncome[quarter] += takings;
         }
         // Small household purchases in cash, never more than the till holds.
         const Money spend = roubles(150, 2500);

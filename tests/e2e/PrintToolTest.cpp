@@ -225,10 +225,10 @@ TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
     };
     const Case cases[] = {
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr")}, QStringLiteral("sr;vr"),
-         {QStringLiteral("Налог по УСН;Расход"), QStringLiteral("Выручка наличными;Приход")}, 10},
+         {QStringLiteral("Аренда помещения;Расход"), QStringLiteral("Выручка наличными;Приход")}, 7},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--filter"),
-          QStringLiteral("sr ='налог по усн'")},
-         QStringLiteral("sr;vr"), {QStringLiteral("Налог по УСН;Расход")}, 1},
+          QStringLiteral("sr ='аренда помещения'")},
+         QStringLiteral("sr;vr"), {QStringLiteral("Аренда помещения;Расход")}, 1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--filter"),
           QStringLiteral("k ='ООО \"Ромашка\"'")},
          QStringLiteral("k;dd;ad;b;unn;ok;fio"),
