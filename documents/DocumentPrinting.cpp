@@ -262,6 +262,11 @@ std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSo
         const std::optional<SoleTraderRegistration> registration = parseRegistration(rup);
         return std::optional<Value>(std::in_place, registration ? registrationText(*registration) : rup);
     }
+    // The cash receipt order's VAT line: "В том числе НДС 28-31", or "Без налога (НДС)" alone.
+    if (name == u"vatIncluded" || name == u"vatWord")
+        return std::optional<Value>(std::in_place, state.printExempt ? QStringLiteral("Без налога (НДС)")
+                                                   : name == u"vatWord" ? QStringLiteral("НДС")
+                                                                        : QStringLiteral("В том числе НДС"));
     if (name == u"shipmentRows")
         return std::optional<Value>(std::in_place, state.printLines <= 1 ? QStringLiteral("1")
                                                                           : QStringLiteral("1–%1").arg(state.printLines));
@@ -278,7 +283,7 @@ std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSo
     else if (name == u"str8")
         text = state.printTotal.toString();
     else if (name == u"str9")
-        text = state.printVat.toString();
+        text = state.printExempt ? QString() : state.printVat.toString();
     else
         return std::nullopt;
     return std::optional<Value>(std::in_place, std::move(text));

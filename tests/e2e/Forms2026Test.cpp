@@ -129,6 +129,19 @@ TEST_F(Forms2026, TheDescribedFormsKeepTheirLayoutAndReadTheExemptRate)
     ASSERT_TRUE(act);
     EXPECT_EQ(pageTexts(act->pages.front()).count(QStringLiteral("Без налога (НДС)")), 1);
     EXPECT_EQ(f.state().printTotal, Money::parse(u"301,5"));
+    // The cash receipt order and its receipt: no VAT line of zeros for a document without VAT.
+    const std::pair<const char16_t*, QStringList> orders[] = {
+        {u"Курс обучения", list({u"Без налога (НДС)", u"Без налога (НДС)"})},
+        {u"Товар 22", list({u"В том числе НДС 66-33", u"НДС 66-33"})}};
+    for (const auto& [name, vatTexts] : orders) {
+        const std::optional<PreparedReport> order = f.printDocument(document(u(u"Кассовый ордер-пр"), {name}));
+        ASSERT_TRUE(order);
+        QStringList found;
+        for (const QString& text : pageTexts(order->pages.front()))
+            if (text.contains(QStringLiteral("НДС")))
+                found << text.trimmed();
+        EXPECT_EQ(found, vatTexts);
+    }
     EXPECT_EQ(documentTemplateFor(u(u"Счет-фактура")), QStringLiteral("frReport_sf"));
     EXPECT_EQ(documentTemplateFor(u(u"Счет-фактура"), FormSet::Current2026), QStringLiteral("frReport_sf26"));
     EXPECT_EQ(documentTemplateFor(u(u"Счет"), FormSet::Current2026), QStringLiteral("frReport_sh"));
