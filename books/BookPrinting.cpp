@@ -2,6 +2,7 @@
 
 #include "data/CalendarDates.h"
 #include "data/Database.h"
+#include "data/EnterpriseSettings.h"
 #include "data/FormKinds.h"
 #include "data/Upgrade.h"
 
@@ -113,7 +114,7 @@ int rebuildCashBook(DataStore& store)
 
 namespace vi23 {
 
-ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to)
+ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set)
 {
     // Every book reads the journal; one with a date that is no date would disagree with the others.
     requireCalendarDates(store.database(), u"jur");
@@ -122,14 +123,7 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
         rebuildCashBook(store);
         return {QStringLiteral("frReport_kas"), {}};
     }
-    // With the forms of 2026 chosen, the book and its title page print in the FNS form.
-    QString form = bookTemplateFor(kind);
-    if (readSetting(store.database(), kFormSetSetting) == u"2026") {
-        for (const FormKind& k : reportKindTable()) {
-            if (k.caption == kind && !k.form2026.isEmpty())
-                form = k.form2026;
-        }
-    }
+    const QString form = formOf(reportKindTable(), kind, set ? *set : formSet(store.database()));
     return {form, bookValues(store, from)};
 }
 

@@ -34,6 +34,9 @@ int rebuildCashBook(DataStore& store);
 
 // "Печать отчета" of a report kind, for the window and vi23-print alike: the period, the cash
 // book rebuilt for its kind, and the form with its values; an empty template name for any other text.
-ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to);
+// `set` chooses the forms (the current book and title page with FormSet::Current2026); by default the
+// enterprise's choice on the requisites tab.
+ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to,
+                           std::optional<FormSet> set = std::nullopt);
 
 } // namespace vi23

@@ -38,7 +38,8 @@ using vi23::UserError;
 const char kUsage[] =
     "Использование:\n"
     "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
-    "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
+    "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--forms described|2026]\n"
+    "                  [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
     "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n"
     "Работает с kn.mdb в текущей папке. Без --pdf и --layout печатает на принтере по умолчанию;\n"
     "--layout - пишет раскладку страниц в стандартный вывод, rows без --csv и --xlsx пишет CSV туда же;\n"
@@ -265,7 +266,7 @@ int printBook(const Options& o)
         vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
         return 0;
     }
-    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to);
+    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
     vi23::PreparedReport report =
         vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
@@ -350,8 +351,8 @@ int main(int argc, char* argv[])
             throw UsageError(QStringLiteral("--csv подходит только к rows"));
         if (command == u"document")
             return printDocument(o, out);
-        if (o.forms && command != u"document")
-            throw UsageError(QStringLiteral("--forms подходит только к document"));
+        if (o.forms && command != u"document" && command != u"book")
+            throw UsageError(QStringLiteral("--forms подходит только к document и book"));
         if (command == u"book")
             return printBook(o);
         if (command == u"rows") {

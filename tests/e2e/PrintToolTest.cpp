@@ -213,6 +213,14 @@ TEST_F(PrintTool, EveryBookKindWritesAPdfWithItsTotals)
         for (const QString& expected : b.texts)
             EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.left(2000).toStdString();
     }
+    // --forms overrides the stored choice for one run: the title page of the current book.
+    const QString current = file(QStringLiteral("title-2026.pdf"));
+    const Outcome r = print({QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--from"),
+                             QStringLiteral("01.01.%1").arg(year), QStringLiteral("--to"), QStringLiteral("31.12.%1").arg(year),
+                             QStringLiteral("--forms"), QStringLiteral("2026"), QStringLiteral("--pdf"), current},
+                            dir());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(pdfText(current).contains(QStringLiteral("Объект налогообложения")));
 }
 
 TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
@@ -302,8 +310,8 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
          QStringLiteral("После --pdf нужно значение")},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--forms"), QStringLiteral("2027")}, 2, {},
          QStringLiteral("После --forms укажите described или 2026")},
-        {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--forms"), QStringLiteral("2026")}, 2,
-         {}, QStringLiteral("--forms подходит только к document")},
+        {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--forms"), QStringLiteral("2026")}, 2,
+         {}, QStringLiteral("--forms подходит только к document и book")},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"),
           QStringLiteral("/nonexistent-folder/a.pdf")},
          1, {}, QStringLiteral("не существует: файл /nonexistent-folder/a.pdf не записан")},
