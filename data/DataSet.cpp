@@ -4,6 +4,7 @@
 #include "DocumentMoney.h"
 #include "Error.h"
 
+#include <QSet>
 #include <QStringList>
 #include "RuFormat.h"
 
@@ -171,15 +172,35 @@ void DataSet::readRows()
     if (statement.columnCount() != int(fields_.size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
                             .arg(name_).arg(statement.columnCount() - offset).arg(fields_.size()));
+    // A book repeats the same few texts (year, kind, operation, counterparty) on every row: equal
+    // texts share one string instead of one allocation each. Bounded, so unique texts cost little.
+    constexpr qsizetype kSharedTextsPerField = 4096;
+    std::vector<QSet<QString>> shared(fields_.size());
     std::vector<Row> rows;
     while (statement.step()) {
         Row row;
         row.rowid = table_ ? statement.integer(0) : std::int64_t(rows.size() + 1);
         row.values.reserve(fields_.size());
-        for (size_t i = 0; i < fields_.size(); ++i)
-            row.values.push_back(readColumn(statement, int(i) + offset, fields_[i].type));
+        for (size_t i = 0; i < fields_.size(); ++i) {
+            const int column = int(i) + offset;
+            if (fields_[i].type != FieldType::Text || statement.isNull(column)) {
+                row.values.push_back(readColumn(statement, column, fields_[i].type));
+                continue;
+            }
+            QString text = statement.text(column);
+            QSet<QString>& texts = shared[i];
+            if (const auto found = texts.constFind(text); found != texts.constEnd()) {
+                text = *found;
+            } else {
+                text.squeeze();   // read from UTF-8, it holds room for twice the letters
+                if (texts.size() < kSharedTextsPerField)
+                    texts.insert(text);
+            }
+            row.values.push_back(Value(std::move(text)));
+        }
         rows.push_back(std::move(row));
     }
+    rows.shrink_to_fit();
     rows_ = std::move(rows);
 }
 

@@ -80,37 +80,47 @@ PageDescription pageFromJson(const QJsonObject& o)
 
 } // namespace
 
-void placeContentInsideMargins(PreparedReport& report)
+void ContentExtent::add(const PreparedPage& page)
 {
-    double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
-    int width = 0, height = 0;
-    for (const PreparedPage& page : report.pages) {
-        width = page.width;
-        height = page.height;
-        for (const PreparedBox& b : page.boxes) {
-            // A box with no frame, fill or text leaves no mark.
-            const bool marks = b.kind == PreparedBox::Kind::Line || b.frameSides != 0 || b.fillColor != kColorNone
-                || std::any_of(b.lines.begin(), b.lines.end(), [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
-            if (!marks)
-                continue;
-            minX = std::min(minX, double(b.x));
-            minY = std::min(minY, double(b.y));
-            maxX = std::max(maxX, double(b.x + b.width));
-            maxY = std::max(maxY, double(b.y + b.height));
-        }
+    width_ = page.width;
+    height_ = page.height;
+    for (const PreparedBox& b : page.boxes) {
+        // A box with no frame, fill or text leaves no mark.
+        const bool marks = b.kind == PreparedBox::Kind::Line || b.frameSides != 0 || b.fillColor != kColorNone
+            || std::any_of(b.lines.begin(), b.lines.end(), [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
+        if (!marks)
+            continue;
+        minX_ = std::min(minX_, double(b.x));
+        minY_ = std::min(minY_, double(b.y));
+        maxX_ = std::max(maxX_, double(b.x + b.width));
+        maxY_ = std::max(maxY_, double(b.y + b.height));
     }
-    if (maxX < minX)
-        return;
-    const double safeWidth = width - 2.0 * kSafeMarginX, safeHeight = height - 2.0 * kSafeMarginY;
-    const double scale = std::min({1.0, safeWidth / std::max(1.0, maxX - minX), safeHeight / std::max(1.0, maxY - minY)});
+}
+
+std::optional<ContentPlacement> ContentExtent::placement() const
+{
+    if (maxX_ < minX_)
+        return std::nullopt;
+    const double safeWidth = width_ - 2.0 * kSafeMarginX, safeHeight = height_ - 2.0 * kSafeMarginY;
+    const double scale = std::min({1.0, safeWidth / std::max(1.0, maxX_ - minX_), safeHeight / std::max(1.0, maxY_ - minY_)});
     // The smallest move that brings the scaled content inside the safe area.
     auto shift = [scale](double lo, double hi, double margin, double size) {
         const double least = margin - lo * scale, most = size - margin - hi * scale;
         return std::min(std::max(0.0, least), most);
     };
-    const ContentPlacement placement{shift(minX, maxX, kSafeMarginX, width), shift(minY, maxY, kSafeMarginY, height), scale};
+    return ContentPlacement{shift(minX_, maxX_, kSafeMarginX, width_), shift(minY_, maxY_, kSafeMarginY, height_), scale};
+}
+
+void placeContentInsideMargins(PreparedReport& report)
+{
+    ContentExtent extent;
+    for (const PreparedPage& page : report.pages)
+        extent.add(page);
+    const std::optional<ContentPlacement> placement = extent.placement();
+    if (!placement)
+        return;
     for (PreparedPage& page : report.pages)
-        page.content = placement;
+        page.content = *placement;
 }
 
 QStringList PreparedBox::texts() const

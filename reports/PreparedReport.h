@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace vi23 {
@@ -74,6 +75,18 @@ struct PreparedReport {
 // One placement for all pages of a report: the content moved (and, only when it is wider or taller
 // than the paper's safe area, scaled down) so that every box that leaves a mark lies inside it.
 void placeContentInsideMargins(PreparedReport& report);
+
+// The same placement gathered page by page, for a report whose pages are not kept.
+class ContentExtent {
+public:
+    void add(const PreparedPage& page);
+    // None while no box leaves a mark.
+    std::optional<ContentPlacement> placement() const;
+
+private:
+    double minX_ = 1e9, minY_ = 1e9, maxX_ = -1e9, maxY_ = -1e9;
+    int width_ = 0, height_ = 0;
+};
 
 // One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".
 QString dumpPreparedReport(const PreparedReport& report);

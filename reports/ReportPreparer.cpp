@@ -127,14 +127,16 @@ struct RememberedSource {
 class Preparer : public ExpressionContext {
 public:
     Preparer(const Template& t, RowSourceResolver& rows, const GetValueCallback& getValue,
-             const ProgressCallback& progress)
-        : t_(t), rows_(rows), getValue_(getValue), progress_(progress), geometry_(pageGeometry(t.page()))
+             const ProgressCallback& progress, const PageSink* sink = nullptr)
+        : t_(t), rows_(rows), getValue_(getValue), progress_(progress), sink_(sink),
+          geometry_(pageGeometry(t.page()))
     {
     }
 
     ~Preparer() override { restoreSources(); }
 
     PreparedReport run();
+    void handOut(PreparedPage& page);
 
     Value resolve(const QString& name) override;
     Value aggregate(const QString& function, const QString& argText, const ExprNode& arg) override;
@@ -173,6 +175,8 @@ private:
     RowSourceResolver& rows_;
     const GetValueCallback& getValue_;
     const ProgressCallback& progress_;
+    const PageSink* sink_;
+    ContentExtent extent_;   // of the pages handed to the sink
     PageGeometry geometry_;
 
     std::vector<std::unique_ptr<BandInfo>> bands_;
@@ -341,8 +345,23 @@ PreparedReport Preparer::run()
     if (pageFooter_ && (pageFooter_->band->flags & bandflag::OnLastPage))
         outputBand(*pageFooter_);
     restoreSources();
-    placeContentInsideMargins(report_);
+    if (!sink_) {
+        placeContentInsideMargins(report_);
+        return std::move(report_);
+    }
+    handOut(report_.pages.back());
+    const ContentPlacement placement = extent_.placement().value_or(ContentPlacement{});
+    for (PreparedPage& page : report_.pages)
+        page.content = placement;
     return std::move(report_);
+}
+
+// A finished page leaves for the sink; only its size stays, for the page count.
+void Preparer::handOut(PreparedPage& page)
+{
+    extent_.add(page);
+    (*sink_)(page, int(report_.pages.size()));
+    page.boxes = {};
 }
 
 void Preparer::newPage()
@@ -351,8 +370,11 @@ void Preparer::newPage()
     page.width = geometry_.width;
     page.height = geometry_.height;
     page.paper = t_.page();
-    if (!report_.pages.empty())
+    if (!report_.pages.empty()) {
         page.boxes.reserve(report_.pages.back().boxes.size() + 8);
+        if (sink_)
+            handOut(report_.pages.back());
+    }
     report_.pages.push_back(std::move(page));
     curY_ = geometry_.top;
     pageStartY_ = curY_;
@@ -874,6 +896,14 @@ PreparedReport prepareReport(const Template& report, RowSourceResolver& rows, co
                              const ProgressCallback& progress)
 {
     Preparer preparer(report, rows, getValue, progress);
+    return preparer.run();
+}
+
+PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
+                                       const GetValueCallback& getValue)
+{
+    const ProgressCallback noProgress;
+    Preparer preparer(report, rows, getValue, noProgress, &sink);
     return preparer.run();
 }
 

@@ -40,4 +40,13 @@ public:
 PreparedReport prepareReport(const Template& report, RowSourceResolver& rows,
                              const GetValueCallback& getValue = {}, const ProgressCallback& progress = {});
 
+// A finished page with its number, before the content placement of the whole report is known.
+using PageSink = std::function<void(PreparedPage& page, int number)>;
+
+// The same pages handed to `sink` one by one as each is finished and then dropped, so that a long
+// report is never whole in memory. The pages returned have no boxes, only their sizes and the
+// placement the whole report would have had.
+PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
+                                       const GetValueCallback& getValue = {});
+
 } // namespace vi23

@@ -10,6 +10,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <optional>
+
 namespace vi23 {
 
 namespace {
@@ -137,31 +139,60 @@ QPageLayout layoutFor(const PreparedPage& page)
 
 } // namespace
 
+struct PdfPageWriter::Parts {
+    // The PDF is complete on the disk, or the target is left as it was.
+    SafeOutputFile file;
+    std::optional<QPdfWriter> writer;
+    QPainter painter;
+    bool started = false;
+
+    explicit Parts(const QString& fileName) : file(fileName) { writer.emplace(&file.device()); }
+};
+
+PdfPageWriter::PdfPageWriter(const QString& fileName, const QString& title)
+    : fileName_(fileName), parts_(std::make_unique<Parts>(fileName))
+{
+    parts_->writer->setResolution(600);
+    parts_->writer->setCreator(QStringLiteral("vi23"));
+    parts_->writer->setTitle(title);
+}
+
+PdfPageWriter::~PdfPageWriter() = default;
+
+void PdfPageWriter::start()
+{
+    if (!parts_->painter.begin(&*parts_->writer))
+        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName_));
+    parts_->started = true;
+}
+
+void PdfPageWriter::add(const PreparedPage& page)
+{
+    QPdfWriter& writer = *parts_->writer;
+    writer.setPageLayout(layoutFor(page));
+    if (!parts_->started)
+        start();
+    else
+        writer.newPage();
+    renderPage(parts_->painter, page, writer.resolution(), writer.resolution());
+}
+
+void PdfPageWriter::commit()
+{
+    if (!parts_->started)
+        start();
+    if (!parts_->painter.end())
+        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName_));
+    parts_->writer.reset();
+    parts_->file.commit();
+}
+
 void exportPdf(const PreparedReport& report, const QString& fileName)
 {
-    // The PDF is complete on the disk, or the target is left as it was.
-    SafeOutputFile file(fileName);
-    {
-        QPdfWriter writer(&file.device());
-        writer.setResolution(600);
-        writer.setCreator(QStringLiteral("vi23"));
-        writer.setTitle(report.templateName);
-        if (!report.pages.empty())
-            writer.setPageLayout(layoutFor(report.pages.front()));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
-        for (size_t i = 0; i < report.pages.size(); ++i) {
-            if (i > 0) {
-                writer.setPageLayout(layoutFor(report.pages[i]));
-                writer.newPage();
-            }
-            renderPage(painter, report.pages[i], writer.resolution(), writer.resolution());
-        }
-        if (!painter.end())
-            throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName));
-    }
-    file.commit();
+    PdfPageWriter pdf(fileName, report.templateName);
+    for (const PreparedPage& page : report.pages)
+        pdf.add(page);
+    pdf.commit();
 }
 
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSizeF>
 #include <QString>
+#include <memory>
 
 class QPainter;
 class QPrinter;
@@ -21,6 +22,25 @@ QSizeF pageSizeAt(const PreparedPage& page, double dpiX, double dpiY);
 
 // Writes all pages to a PDF file (A4, each page in its own orientation); throws UserError.
 void exportPdf(const PreparedReport& report, const QString& fileName);
+
+// A PDF written page by page, for pages that are not kept; the file appears only on commit().
+class PdfPageWriter {
+public:
+    // Throws UserError when the file cannot be made.
+    PdfPageWriter(const QString& fileName, const QString& title);
+    ~PdfPageWriter();
+    PdfPageWriter(const PdfPageWriter&) = delete;
+    PdfPageWriter& operator=(const PdfPageWriter&) = delete;
+
+    void add(const PreparedPage& page);
+    void commit();
+
+private:
+    struct Parts;
+    void start();
+    QString fileName_;
+    std::unique_ptr<Parts> parts_;
+};
 
 // Prints the given pages (1-based, in order) on a printer already set up for copies and paper.
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages);

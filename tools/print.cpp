@@ -188,6 +188,38 @@ void output(const vi23::PreparedReport& report, const Options& o)
     vi23::printReport(report, printer, pages);
 }
 
+// A long book to the PDF or the layout dump without keeping its pages: each is written as it is
+// finished. The PDF's pages need the placement of the whole report first, so they are prepared twice.
+void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::GetValueCallback& values,
+                      const Options& o)
+{
+    if (!o.pdf.isEmpty()) {
+        const vi23::PreparedReport whole = vi23::prepareReportPageByPage(form, rows, [](vi23::PreparedPage&, int) {}, values);
+        const vi23::ContentPlacement placement = whole.pages.empty() ? vi23::ContentPlacement{} : whole.pages.front().content;
+        vi23::PdfPageWriter pdf(o.pdf, whole.templateName);
+        vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int) {
+            page.content = placement;
+            pdf.add(page);
+        }, values);
+        pdf.commit();
+        return;
+    }
+    std::optional<vi23::SafeOutputFile> file;
+    if (o.layout != u"-")
+        file.emplace(o.layout);
+    QByteArray bytes;
+    vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int number) {
+        bytes.clear();
+        vi23::dumpPreparedPage(page, number, bytes);
+        if (file)
+            file->write(bytes);
+        else
+            writeStdout(bytes);
+    }, values);
+    if (file)
+        file->commit();
+}
+
 const vi23::Template& builtInTemplate(const vi23::BuiltInTemplates& templates, const QString& name)
 {
     for (const auto& problem : templates.problems()) {
@@ -268,8 +300,12 @@ int printBook(const Options& o)
     }
     const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    vi23::PreparedReport report =
-        vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
+    const vi23::Template& form = builtInTemplate(templates, request.templateName);
+    if (!request.finish && (!o.pdf.isEmpty() || !o.layout.isEmpty())) {
+        outputPageByPage(form, store, request.values, o);
+        return 0;
+    }
+    vi23::PreparedReport report = vi23::prepareReport(form, store, request.values);
     if (request.finish)
         request.finish(report);
     output(report, o);
