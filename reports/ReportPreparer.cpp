@@ -361,7 +361,7 @@ void Preparer::handOut(PreparedPage& page)
 {
     extent_.add(page);
     (*sink_)(page, int(report_.pages.size()));
-    page.boxes = {};
+    std::vector<PreparedBox>().swap(page.boxes);
 }
 
 void Preparer::newPage()

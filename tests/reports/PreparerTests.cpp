@@ -147,6 +147,33 @@ TEST(PageBreaks, ProgressSeesEveryPageAndCancelStops)
     EXPECT_THROW(prepareReport(tpl(kPaged), rows, {}, [](int page) { return page < 2; }), ReportCancelled);
 }
 
+TEST(PageBreaks, PageByPageHandsOutTheSamePagesAndPlacement)
+{
+    // The title left of the safe margin moves the content of every page, the pages handed out earlier too.
+    const Template t = tpl(QString(kPaged).replace(QStringLiteral("| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\""),
+                                                   QStringLiteral("| 0 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\"")));
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"},
+             {{Value(1)}, {Value(2)}, {Value(4)}, {Value(8)}, {Value(16)}, {Value(32)}});
+    const PreparedReport whole = prepareReport(t, rows);
+    ASSERT_EQ(whole.pages.size(), 3u);
+    ASSERT_NE(whole.pages[0].content, ContentPlacement{});
+    std::vector<PreparedPage> handed;
+    QList<int> numbers;
+    const PreparedReport shape = prepareReportPageByPage(t, rows, [&](PreparedPage& page, int number) {
+        handed.push_back(page);
+        numbers.push_back(number);
+    });
+    EXPECT_EQ(numbers, (QList<int>{1, 2, 3}));
+    ASSERT_EQ(shape.pages.size(), 3u);
+    ASSERT_EQ(handed.size(), 3u);
+    for (size_t i = 0; i < handed.size(); ++i) {
+        EXPECT_TRUE(shape.pages[i].boxes.empty());
+        handed[i].content = shape.pages[i].content;
+        EXPECT_EQ(handed[i], whole.pages[i]) << "page " << i + 1;
+    }
+}
+
 TEST(Membership, OverlapGoesToLowerKindAndOutsideObjectsStayAbsolute)
 {
     const QString body = QStringLiteral(
