@@ -152,6 +152,37 @@ void writeOutput(const QString& target, const QByteArray& bytes)
         vi23::writeFileSafely(target, bytes);
 }
 
+// The layout dump, to its file or to standard output, written page by page: the dump of a long book
+// is never whole in memory.
+class LayoutOutput {
+public:
+    explicit LayoutOutput(const QString& target)
+    {
+        if (target != u"-")
+            file_.emplace(target);
+    }
+
+    void add(const vi23::PreparedPage& page, int number)
+    {
+        bytes_.clear();
+        vi23::dumpPreparedPage(page, number, bytes_);
+        if (file_)
+            file_->write(bytes_);
+        else
+            writeStdout(bytes_);
+    }
+
+    void commit()
+    {
+        if (file_)
+            file_->commit();
+    }
+
+private:
+    std::optional<vi23::SafeOutputFile> file_;
+    QByteArray bytes_;
+};
+
 // Finished pages go to the PDF, to the layout dump or to the default printer.
 void output(const vi23::PreparedReport& report, const Options& o)
 {
@@ -160,21 +191,10 @@ void output(const vi23::PreparedReport& report, const Options& o)
         return;
     }
     if (!o.layout.isEmpty()) {
-        // Page by page: the dump of a long book is never whole in memory.
-        std::optional<vi23::SafeOutputFile> file;
-        if (o.layout != u"-")
-            file.emplace(o.layout);
-        QByteArray page;
-        for (size_t i = 0; i < report.pages.size(); ++i) {
-            page.clear();
-            vi23::dumpPreparedPage(report.pages[i], int(i + 1), page);
-            if (file)
-                file->write(page);
-            else
-                writeStdout(page);
-        }
-        if (file)
-            file->commit();
+        LayoutOutput layout(o.layout);
+        for (size_t i = 0; i < report.pages.size(); ++i)
+            layout.add(report.pages[i], int(i + 1));
+        layout.commit();
         return;
     }
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
@@ -194,9 +214,9 @@ void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows,
                       const Options& o)
 {
     if (!o.pdf.isEmpty()) {
-        const vi23::PreparedReport whole = vi23::prepareReportPageByPage(form, rows, [](vi23::PreparedPage&, int) {}, values);
-        const vi23::ContentPlacement placement = whole.pages.empty() ? vi23::ContentPlacement{} : whole.pages.front().content;
-        vi23::PdfPageWriter pdf(o.pdf, whole.templateName);
+        const vi23::PreparedReport shape = vi23::prepareReportPageByPage(form, rows, [](vi23::PreparedPage&, int) {}, values);
+        const vi23::ContentPlacement placement = shape.pages.empty() ? vi23::ContentPlacement{} : shape.pages.front().content;
+        vi23::PdfPageWriter pdf(o.pdf, shape.templateName);
         vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int) {
             page.content = placement;
             pdf.add(page);
@@ -204,20 +224,10 @@ void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows,
         pdf.commit();
         return;
     }
-    std::optional<vi23::SafeOutputFile> file;
-    if (o.layout != u"-")
-        file.emplace(o.layout);
-    QByteArray bytes;
-    vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int number) {
-        bytes.clear();
-        vi23::dumpPreparedPage(page, number, bytes);
-        if (file)
-            file->write(bytes);
-        else
-            writeStdout(bytes);
-    }, values);
-    if (file)
-        file->commit();
+    LayoutOutput layout(o.layout);
+    vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int number) { layout.add(page, number); },
+                                  values);
+    layout.commit();
 }
 
 const vi23::Template& builtInTemplate(const vi23::BuiltInTemplates& templates, const QString& name)

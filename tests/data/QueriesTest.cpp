@@ -101,6 +101,19 @@ TEST_F(Journal, BookOfIncomeAndExpensesFollowsTheEngineRules)
     EXPECT_EQ(rows(store->dataSet(u"ADOQuery11"), fields), expected);
 }
 
+TEST_F(Journal, EqualTextsReadFromTheFileShareOneString)
+{
+    DataSet& jur = store->jur();
+    jur.refresh();
+    const int k = jur.fieldIndex(u"k");
+    const Value first = jur.valueAt(0, k), third = jur.valueAt(2, k), second = jur.valueAt(1, k);
+    ASSERT_EQ(first.text(), QStringLiteral("Альфа"));
+    EXPECT_EQ(third.text(), QStringLiteral("Альфа"));
+    EXPECT_EQ(first.text().constData(), third.text().constData());
+    EXPECT_EQ(second.text(), QStringLiteral("Бета"));
+    EXPECT_NE(first.text().constData(), second.text().constData());
+}
+
 TEST_F(Journal, BankAndCashSettlementBooksKeepEntriesWithUnknownOperations)
 {
     QStringList fields = {QStringLiteral("n"), QStringLiteral("q"), QStringLiteral("sr"), QStringLiteral("d"),

@@ -7,6 +7,8 @@
 #include "books/BookPrinting.h"
 #include "documents/DocumentPrinting.h"
 #include "documents/UserUnit.h"
+#include "reports/ReportPreparer.h"
+#include "reports/ReportRenderer.h"
 
 #include <QDir>
 #include <algorithm>
@@ -147,6 +149,47 @@ TEST_F(PrintTool, EveryDocumentKindWritesAPdfWithItsTotalAndAmountInWords)
         EXPECT_EQ(r.out.contains(QStringLiteral("Документ об отгрузке")), set == std::string("2026")) << set;
         EXPECT_TRUE(r.out.contains(invoice->total)) << set;
     }
+}
+
+// Glyphs with their boxes as pdftotext finds them, without the file's creation time.
+QString pdfGlyphs(const QString& file)
+{
+    const Outcome r = run(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                          {QStringLiteral("-bbox"), file, QStringLiteral("-")}, QDir::tempPath());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList lines = r.out.split(u'\n');
+    lines.removeIf([](const QString& l) { return l.contains(QStringLiteral("CreationDate")); });
+    return lines.join(u'\n');
+}
+
+// A book goes to the file as its pages are finished: the same dump and the same glyphs as the
+// whole report prepared in memory.
+TEST_F(PrintTool, ABookWrittenPageByPageIsTheWholeReport)
+{
+    const QString kind = QStringLiteral("Книга доходов и расходов-квартальная");
+    int year = 0;
+    QString whole;
+    const QString wholePdf = file(QStringLiteral("whole.pdf"));
+    {
+        DataStore store(file(QStringLiteral("kn.mdb")));
+        DataSet& jur = store.jur();
+        for (jur.first(); !jur.eof(); jur.next())
+            year = std::max(year, jur.date(u"dd").year());
+        const ui::PrintRequest request = printBook(store, kind, QDate(year, 1, 1), QDate(year, 12, 31));
+        const BuiltInTemplates forms = loadBuiltInTemplates();
+        const PreparedReport report = prepareReport(*forms.find(request.templateName), store, request.values);
+        ASSERT_GT(report.pages.size(), 1u);
+        whole = dumpPreparedReport(report);
+        exportPdf(report, wholePdf);
+    }
+    const QStringList book{QStringLiteral("book"), kind, QStringLiteral("--from"), QStringLiteral("01.01.%1").arg(year),
+                           QStringLiteral("--to"), QStringLiteral("31.12.%1").arg(year)};
+    const Outcome layout = print(book + QStringList{QStringLiteral("--layout"), QStringLiteral("-")}, dir());
+    ASSERT_EQ(layout.exitCode, 0) << layout.err.toStdString();
+    EXPECT_EQ(layout.out, whole);
+    const QString pdf = file(QStringLiteral("page-by-page.pdf"));
+    ASSERT_EQ(print(book + QStringList{QStringLiteral("--pdf"), pdf}, dir()).exitCode, 0);
+    EXPECT_EQ(pdfGlyphs(pdf), pdfGlyphs(wholePdf));
 }
 
 // Sums of a data set's money column over its visible rows, or over the first run of rows sharing a key.
