@@ -195,6 +195,31 @@ void exportPdf(const PreparedReport& report, const QString& fileName)
     pdf.commit();
 }
 
+void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
+                         const QString& fileName)
+{
+    std::optional<ContentPlacement> assumed;
+    for (int attempt = 1;; ++attempt) {
+        PdfPageWriter pdf(fileName, report.name);
+        const PreparedReport shape = prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) {
+            if (!assumed) {
+                ContentExtent extent;
+                extent.add(page);
+                assumed = extent.placement().value_or(ContentPlacement{});
+            }
+            page.content = *assumed;
+            pdf.add(page);
+        }, getValue);
+        const ContentPlacement whole = shape.pages.empty() ? ContentPlacement{} : shape.pages.front().content;
+        if (!assumed || whole == *assumed || attempt == 2) {
+            pdf.commit();
+            return;
+        }
+        // Left uncommitted, the first attempt leaves no file behind.
+        assumed = whole;
+    }
+}
+
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)
 {
     printer.setFullPage(true);

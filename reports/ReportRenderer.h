@@ -2,6 +2,7 @@
 // Render stage: prepared pages painted on any QPainter (screen, printer, PDF) at the device's
 // resolution, layout units scaled to device pixels.
 #include "reports/PreparedReport.h"
+#include "reports/ReportPreparer.h"
 
 #include <QList>
 #include <QSizeF>
@@ -41,6 +42,12 @@ private:
     QString fileName_;
     std::unique_ptr<Parts> parts_;
 };
+
+// Prepares the report straight into a PDF, page by page, never holding it whole. The pages take the
+// placement of the first page; when a later page reaches further out, the report is prepared and
+// written once more with the placement of the whole. The file is the one exportPdf would write.
+void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
+                         const QString& fileName);
 
 // Prints the given pages (1-based, in order) on a printer already set up for copies and paper.
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages);

@@ -209,19 +209,12 @@ void output(const vi23::PreparedReport& report, const Options& o)
 }
 
 // A long book to the PDF or the layout dump without keeping its pages: each is written as it is
-// finished. The PDF's pages need the placement of the whole report first, so they are prepared twice.
+// finished.
 void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::GetValueCallback& values,
                       const Options& o)
 {
     if (!o.pdf.isEmpty()) {
-        const vi23::PreparedReport shape = vi23::prepareReportPageByPage(form, rows, [](vi23::PreparedPage&, int) {}, values);
-        const vi23::ContentPlacement placement = shape.pages.empty() ? vi23::ContentPlacement{} : shape.pages.front().content;
-        vi23::PdfPageWriter pdf(o.pdf, shape.templateName);
-        vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int) {
-            page.content = placement;
-            pdf.add(page);
-        }, values);
-        pdf.commit();
+        vi23::exportPdfPageByPage(form, rows, values, o.pdf);
         return;
     }
     LayoutOutput layout(o.layout);

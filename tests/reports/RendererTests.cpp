@@ -3,6 +3,7 @@
 
 #include "reports/ReportRenderer.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -69,6 +70,42 @@ TEST(Renderer, PdfTextMatchesThePreparedLines)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595[.0-9]* x 84[12][.0-9]* pts"))))
         << info.toStdString();
+}
+
+TEST(Renderer, PdfPageByPageIsThePdfOfTheWholeReport)
+{
+    // A box left of the safe margin moves every page's content: on the first page it is seen at once,
+    // on the last only after the earlier pages were written.
+    const struct {
+        const char* name;
+        QString body;
+    } cases[] = {
+        {"first page", QString(kPdfBody).replace(QStringLiteral("| 40 | 0 | 400 | 30 |"), QStringLiteral("| 0 | 0 | 400 | 30 |"))},
+        {"last page", kPdfBody + QStringLiteral("band ReportSummary1 kind=1 top=520 height=20\n"
+                                                "| 0 | 0 | 300 | 18 | - | A10 | LT |  | \"Итого\" |\n")},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto glyphs = [](const QString& pdf) {
+        QStringList lines = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).split(u'\n');
+        lines.removeIf([](const QString& l) { return l.contains(QStringLiteral("CreationDate")); });
+        return lines.join(u'\n');
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Template t = tpl(c.body);
+        MemoryResolver rows;
+        rows.add("frDBDataSet_t", "ADOQuery_t", {"n", "v"},
+                 {{Value(17), Value(1250.5)}, {Value(17), Value(3.0)}, {Value(17), Value(99.995)}});
+        const PreparedReport whole = prepareReport(t, rows);
+        ASSERT_EQ(whole.pages.size(), 2u);
+        ASSERT_NE(whole.pages[0].content, ContentPlacement{});
+        const QString expected = dir.filePath(QStringLiteral("whole.pdf")), written = dir.filePath(QStringLiteral("paged.pdf"));
+        exportPdf(whole, expected);
+        exportPdfPageByPage(t, rows, {}, written);
+        EXPECT_EQ(glyphs(written), glyphs(expected));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // no file left by a first attempt
+    }
 }
 
 TEST(Renderer, LandscapePagesAreLandscapeInThePdf)
