@@ -198,26 +198,16 @@ void exportPdf(const PreparedReport& report, const QString& fileName)
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
                          const QString& fileName)
 {
-    std::optional<ContentPlacement> assumed;
-    for (int attempt = 1;; ++attempt) {
-        PdfPageWriter pdf(fileName, report.name);
-        const PreparedReport shape = prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) {
-            if (!assumed) {
-                ContentExtent extent;
-                extent.add(page);
-                assumed = extent.placement().value_or(ContentPlacement{});
-            }
-            page.content = *assumed;
-            pdf.add(page);
-        }, getValue);
-        const ContentPlacement whole = shape.pages.empty() ? ContentPlacement{} : shape.pages.front().content;
-        if (!assumed || whole == *assumed || attempt == 2) {
-            pdf.commit();
-            return;
-        }
-        // Left uncommitted, the first attempt leaves no file behind.
-        assumed = whole;
-    }
+    // Every page takes the placement of the whole report, which is known only after the last page: a
+    // first preparation measures it (a book's first page rarely reaches as far as its other pages).
+    const PreparedReport shape = prepareReportPageByPage(report, rows, [](PreparedPage&, int) {}, getValue);
+    const ContentPlacement placement = shape.pages.empty() ? ContentPlacement{} : shape.pages.front().content;
+    PdfPageWriter pdf(fileName, report.name);
+    prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) {
+        page.content = placement;
+        pdf.add(page);
+    }, getValue);
+    pdf.commit();
 }
 
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)

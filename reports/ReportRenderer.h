@@ -43,9 +43,8 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-// Prepares the report straight into a PDF, page by page, never holding it whole. The pages take the
-// placement of the first page; when a later page reaches further out, the report is prepared and
-// written once more with the placement of the whole. The file is the one exportPdf would write.
+// Prepares the report straight into a PDF, page by page, never holding it whole: prepared twice, once
+// to measure the placement of the whole and once to write. The file is the one exportPdf would write.
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
                          const QString& fileName);
 
