@@ -73,6 +73,21 @@ double seconds(QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
+// The i-th row of a synthetic journal: two rows in three are income, payment and cash orders in turn.
+void insertJournalRow(vi23::Statement& insert, QDate date, int i, bool cashOnly)
+{
+    const bool income = i % 3 != 0;
+    insert.reset();
+    insert.bind(1, date);
+    insert.bind(2, QString::number(i % 99999));
+    insert.bind(3, cashOnly || i % 2 ? QStringLiteral("КО") : QStringLiteral("ПП"));
+    insert.bind(4, income ? QStringLiteral("Выручка") : QStringLiteral("Аренда"));
+    insert.bind(5, income ? QStringLiteral("Приход") : QStringLiteral("Расход"));
+    insert.bind(6, vi23::Money::fromUnits(std::int64_t(i % 977) * 10000 + 5000));
+    insert.bind(7, QStringLiteral("Контрагент %1").arg(i % 300));
+    insert.run();
+}
+
 // Journal rows spread over the years from 2006; every row a payment or cash order of a known operation.
 void fillJournal(const QString& path, int rows, bool cashOnly)
 {
@@ -80,18 +95,8 @@ void fillJournal(const QString& path, int rows, bool cashOnly)
     vi23::Database::Transaction unit(*db);
     db->exec(QStringLiteral("INSERT INTO sr (sr, vr) VALUES ('Выручка', 'Приход'), ('Аренда', 'Расход')"));
     vi23::Statement insert = db->prepare(QStringLiteral("INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (int i = 0; i < rows; ++i) {
-        const bool income = i % 3 != 0;
-        insert.reset();
-        insert.bind(1, QDate(2006, 1, 1).addDays(qint64(i) * 1826 / rows));
-        insert.bind(2, QString::number(i % 99999));
-        insert.bind(3, cashOnly || i % 2 ? QStringLiteral("КО") : QStringLiteral("ПП"));
-        insert.bind(4, income ? QStringLiteral("Выручка") : QStringLiteral("Аренда"));
-        insert.bind(5, income ? QStringLiteral("Приход") : QStringLiteral("Расход"));
-        insert.bind(6, vi23::Money::fromUnits(std::int64_t(i % 977) * 10000 + 5000));
-        insert.bind(7, QStringLiteral("Контрагент %1").arg(i % 300));
-        insert.run();
-    }
+    for (int i = 0; i < rows; ++i)
+        insertJournalRow(insert, QDate(2006, 1, 1).addDays(qint64(i) * 1826 / rows), i, cashOnly);
     unit.commit();
 }
 
@@ -106,18 +111,8 @@ void fillYears(const QString& path, int perYear, int firstYear, int lastYear)
     for (int year = firstYear; year <= lastYear; ++year) {
         const QDate first(year, 1, 1);
         const int days = first.daysInYear();
-        for (int i = 0; i < perYear; ++i) {
-            const bool income = i % 3 != 0;
-            insert.reset();
-            insert.bind(1, first.addDays(qint64(i) * days / perYear));
-            insert.bind(2, QString::number(i % 99999));
-            insert.bind(3, i % 2 ? QStringLiteral("КО") : QStringLiteral("ПП"));
-            insert.bind(4, income ? QStringLiteral("Выручка") : QStringLiteral("Аренда"));
-            insert.bind(5, income ? QStringLiteral("Приход") : QStringLiteral("Расход"));
-            insert.bind(6, vi23::Money::fromUnits(std::int64_t(i % 977) * 10000 + 5000));
-            insert.bind(7, QStringLiteral("Контрагент %1").arg(i % 300));
-            insert.run();
-        }
+        for (int i = 0; i < perYear; ++i)
+            insertJournalRow(insert, first.addDays(qint64(i) * days / perYear), i, false);
     }
     unit.commit();
 }
