@@ -255,6 +255,10 @@ void TForm1::showEvent(QShowEvent* event)
     setGeometry(area);
     setFixedSize(area.size());
     layoutFor(area.width(), area.height());
+    // The sort orders and the newest rows are set before the first click too: a desktop that starts
+    // the window inactive would otherwise activate it with that click, moving the documents to the
+    // newest row while the click's print still prints the row shown before.
+    FormActivate();
 }
 
 void TForm1::changeEvent(QEvent* event)

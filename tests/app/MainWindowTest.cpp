@@ -242,6 +242,12 @@ TEST_F(Started, TheDocumentsAndTheJournalOpenOnTheNewestRowWithWholeKopecks)
     EXPECT_EQ(documents->model()->index(0, 3).data().toString(), QStringLiteral("6404,92"));
     EXPECT_EQ(child<QLineEdit>("DBEditTotal")->text(), QStringLiteral("6404,92"));
     EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money::parse(u"6404,915"));   // stored exactly
+    // A window the desktop shows without activating it is on the newest rows before the first click.
+    window.reset();
+    window = std::make_unique<TForm1>(path);
+    window->show();
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"n"), QStringLiteral("2"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur").text(u"nn"), QStringLiteral("3"));
 }
 
 TEST_F(Started, OnA1024x600ScreenEveryControlIsNarrowWholeAndUncoveredOrTellsItsCaption)
