@@ -13,6 +13,9 @@
 
 using namespace vi23;
 
+using vi23::test::errorOf;
+using vi23::test::rowsOf;
+
 namespace {
 
 int rowsOf(const QString& path, const char* table)
@@ -29,16 +32,6 @@ void addOperation(DataStore& store, const QString& text)
     sr.append();
     sr.setText(u"sr", text);
     sr.post();
-}
-
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 using namespace vi23;
 using vi23::test::TempDatabase;
 
+using vi23::test::errorOf;
+using vi23::test::rowsOf;
+
 namespace {
 
 const QString kOurs = QStringLiteral("40702810900000000001");
@@ -59,29 +62,6 @@ Fields payment(const QString& number, const QString& sum, const QString& payerAc
                 {QStringLiteral("НовыйКлючБанка"), QStringLiteral("что угодно")}};
     f.insert(f.end(), extra.begin(), extra.end());
     return f;
-}
-
-QStringList rowsOf(Database& db, const QString& sql)
-{
-    QStringList rows;
-    Statement query = db.prepare(sql);
-    while (query.step()) {
-        QStringList cells;
-        for (int i = 0; i < query.columnCount(); ++i)
-            cells << query.text(i);
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
-
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace

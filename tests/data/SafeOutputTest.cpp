@@ -15,22 +15,14 @@
 
 using namespace vi23;
 
+using vi23::test::errorOf;
+
 namespace {
 
 QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
 }
 
 // Names in the folder other than the given ones: a temporary file left behind shows here.

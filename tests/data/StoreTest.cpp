@@ -11,17 +11,9 @@
 using namespace vi23;
 using vi23::test::TempDatabase;
 
-namespace {
+using vi23::test::errorOf;
 
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
-}
+namespace {
 
 void addCounterparty(DataSet& k, const QString& name, const QString& address = {})
 {

@@ -3,7 +3,11 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 
+#include "data/Error.h"
+
+#include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace vi23::test {
@@ -19,5 +23,30 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The message of the UserError the action throws, or "(no error)".
+inline QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return QStringLiteral("(no error)");
+}
+
+// Every row the query returns, its cells joined by "|".
+inline QStringList rowsOf(Database& db, const QString& sql)
+{
+    QStringList rows;
+    Statement query = db.prepare(sql);
+    while (query.step()) {
+        QStringList cells;
+        for (int i = 0; i < query.columnCount(); ++i)
+            cells << query.text(i);
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
 
 } // namespace vi23::test

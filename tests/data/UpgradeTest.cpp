@@ -42,15 +42,7 @@ void createOlderFile(const QString& path)
 
 QStringList journalRows(Database& db)
 {
-    QStringList rows;
-    Statement query = db.prepare(QStringLiteral("SELECT n, dd, nn, dok, sr, vr, s, k, note FROM jur ORDER BY n"));
-    while (query.step()) {
-        QStringList cells;
-        for (int i = 0; i < query.columnCount(); ++i)
-            cells << query.text(i);
-        rows << cells.join(u'|');
-    }
-    return rows;
+    return vi23::test::rowsOf(db, QStringLiteral("SELECT n, dd, nn, dok, sr, vr, s, k, note FROM jur ORDER BY n"));
 }
 
 bool anyStepNeeded(Database& db)
