@@ -100,29 +100,9 @@ TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)
     EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO settings (key, value) VALUES ('ключ', '3')")), UserError);
 }
 
+// A file another program holds locked opens as it is (no settings, the narrow number, no transfer
+// status: status 1 shown, a change refused); the next open upgrades it.
 TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
-    createOlderFile(path);
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    {
-        auto db = Database::open(path);
-        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 5);
-        EXPECT_FALSE(tableExists(*db, QStringLiteral("settings")));
-        EXPECT_EQ(readSetting(*db, QStringLiteral("ключ"), QStringLiteral("нет")), QStringLiteral("нет"));
-        EXPECT_EQ(journalRows(*db).size(), 2);
-    }
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
-    auto db = Database::open(path);
-    EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
-    EXPECT_FALSE(anyStepNeeded(*db));
-}
-
-TEST(Upgrade, TheTransferStatusLivesBesideTheDocumentAndAFileThatCannotGainItStillOpens)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("kn.mdb"));
@@ -131,6 +111,13 @@ TEST(Upgrade, TheTransferStatusLivesBesideTheDocumentAndAFileThatCannotGainItSti
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "INSERT INTO jur1 (dok, n) VALUES ('УПД', '1')", nullptr, nullptr, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 5);
+        EXPECT_FALSE(tableExists(*db, QStringLiteral("settings")));
+        EXPECT_EQ(readSetting(*db, QStringLiteral("ключ"), QStringLiteral("нет")), QStringLiteral("нет"));
+        EXPECT_EQ(journalRows(*db).size(), 2);
+    }
     {
         DataStore store(path);
         EXPECT_EQ(store.jur1().recordCount(), 1);
@@ -141,7 +128,13 @@ TEST(Upgrade, TheTransferStatusLivesBesideTheDocumentAndAFileThatCannotGainItSti
     }
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
+        EXPECT_FALSE(anyStepNeeded(*db));
+    }
 
+    // Upgraded, the transfer status lives beside the document.
     DataStore store(path);
     Database& db = store.database();
     setTransferStatus(db, 1, 2);
