@@ -261,6 +261,31 @@ TEST(TemplateSources, StreamsCutAtEveryLength)
     }
 }
 
+// A damaged stream is refused with the load error, or what the reader makes of it the writer takes and
+// the reader reads back the same; `accepted` and `refused` count the two.
+testing::AssertionResult refusedOrReadBackWhole(const QByteArray& stream, const QString& name, int& accepted,
+                                                int& refused)
+{
+    const StoredTemplateLoad r = readTemplateStream(stream, name);
+    if (!r.ok()) {
+        ++refused;
+        if (r.message->caption != kLoadErrorCaption)
+            return testing::AssertionFailure() << "refused with " << r.message->caption.toStdString();
+        return testing::AssertionSuccess();
+    }
+    ++accepted;
+    QByteArray again;
+    try {
+        again = writeTemplateStream(r.tmpl);
+    } catch (const UserError& e) {
+        return testing::AssertionFailure() << "read, but the writer refuses it: " << e.text().toStdString();
+    }
+    const StoredTemplateLoad back = readTemplateStream(again, name);
+    if (!back.ok() || !(back.tmpl == r.tmpl))
+        return testing::AssertionFailure() << "read back otherwise";
+    return testing::AssertionSuccess();
+}
+
 // Bounded random damage of every form's stream: the reader returns a template or a message,
 // and whatever it returns can be written and reads back the same.
 TEST(TemplateSources, RandomlyDamagedStreamsAreReadSafely)
@@ -289,16 +314,7 @@ TEST(TemplateSources, RandomlyDamagedStreamsAreReadSafely)
                 }
                 }
             }
-            const StoredTemplateLoad r = readTemplateStream(s, source.name);
-            if (!r.ok()) {
-                ++refused;
-                ASSERT_EQ(r.message->caption, kLoadErrorCaption);
-                continue;
-            }
-            ++accepted;
-            const StoredTemplateLoad again = readTemplateStream(writeTemplateStream(r.tmpl), source.name);
-            ASSERT_TRUE(again.ok());
-            ASSERT_EQ(again.tmpl, r.tmpl);
+            ASSERT_TRUE(refusedOrReadBackWhole(s, source.name, accepted, refused));
         }
     }
     // Both outcomes occur, so the damage reaches the structure and the texts alike.
@@ -333,23 +349,8 @@ TEST(TemplateSources, WritersStreamsMutatedFieldByFieldAreRefusedOrReadBackWhole
                     QByteArray s = stream;
                     for (int k = 0; k < width; ++k)
                         s[at + k] = char((value >> (8 * k)) & 0xFF);
-                    const StoredTemplateLoad r = readTemplateStream(s, source.name);
-                    if (!r.ok()) {
-                        ++refused;
-                        ASSERT_EQ(r.message->caption, kLoadErrorCaption);
-                        continue;
-                    }
-                    ++accepted;
-                    QByteArray again;
-                    try {
-                        again = writeTemplateStream(r.tmpl);
-                    } catch (const UserError& e) {
-                        FAIL() << name << " offset " << at << " width " << width << " value " << value
-                               << ": read, but the writer refuses it: " << e.text().toStdString();
-                    }
-                    const StoredTemplateLoad back = readTemplateStream(again, source.name);
-                    ASSERT_TRUE(back.ok()) << name << " offset " << at;
-                    ASSERT_EQ(back.tmpl, r.tmpl) << name << " offset " << at << " width " << width;
+                    ASSERT_TRUE(refusedOrReadBackWhole(s, source.name, accepted, refused))
+                        << name << " offset " << at << " width " << width << " value " << value;
                 }
             }
         }
