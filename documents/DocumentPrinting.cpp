@@ -242,9 +242,7 @@ std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSo
             return std::optional<Value>(std::in_place, printedVatRate(kVatExempt));
         return std::optional<Value>(std::in_place, printedLine(*print).vat);
     }
-    // Where a described form states the document's VAT, an exempt document reads "Без налога (НДС)".
-    if (name == u"sum([lineVat])" && state.printExempt)
-        return std::optional<Value>(std::in_place, QStringLiteral("Без налога (НДС)"));
+    // The document's VAT as every form states it; a document without VAT reads "Без налога (НДС)".
     if (name == u"vatTotalText") {
         if (state.printExempt)
             return std::optional<Value>(std::in_place, QStringLiteral("Без налога (НДС)"));

@@ -93,7 +93,7 @@ band MasterFooter1 kind=6 top=445 height=104
 | 625 | 0 | 41 | 18 | LRB | AN9 | RT | F2 |  |
 | 666 | 0 | 43 | 18 | LRB | AN9 | RT | F2 |  |
 | 779 | 0 | 90 | 18 | RB | AN9 | RT | F2 | "[sum([lineGross])]" |
-| 711 | 1 | 72 | 18 | RB | AN9 | RT | F2 | "[sum([lineVat])]" |
+| 711 | 1 | 72 | 18 | RB | AN9 | RT | F2 | "[vatTotalText]" |
 | 76 | 36 | 169 | 18 | - | AN10 | LT |  | "Руководитель организации" |
 | 477 | 36 | 125 | 18 | - | AN10 | LT |  | "Главный бухгалтер" |
 | 605 | 36 | 319 | 18 | - | AN10 | LT |  | "___________[ADOQuery_bl."fb"]" |

@@ -56,7 +56,7 @@ band MasterFooter1 kind=6 top=543 height=227
 | 636 | 0 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineNet])]" |
 | 73 | 11 | 455 | 42 | - | AB10 | LT |  | "Всего наименований [count([ADOQuery_bl."kol"])] на сумму: [str5]" |
 | 539 | 18 | 96 | 18 | LB | A9 | RM |  | "Сумма НДС:" |
-| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineVat])]" |
+| 636 | 18 | 96 | 18 | LRB | A9 | RM | F2 | "[vatTotalText]" |
 | 539 | 36 | 96 | 18 | LB | A9 | RM |  | "Всего к оплате:" |
 | 636 | 36 | 96 | 18 | LRB | A9 | RM | F2 | "[sum([lineGross])]" |
 | 67 | 103 | 196 | 18 | - | A9 | LM |  | "Руководитель организации" |
