@@ -2,10 +2,24 @@
 #include "Error.h"
 #include "RuFormat.h"
 #include "Schema.h"
+#include "Upgrade.h"
 
 #include <QStringList>
 
 namespace vi23 {
+
+QString notCalendarDateCondition(QStringView field)
+{
+    // The store reads the first ten characters as the date; an empty text is a blank date.
+    return QStringLiteral("%1 IS NOT NULL AND %1 <> '' "
+                          "AND (typeof(%1) <> 'text' OR date(substr(%1, 1, 10), '+0 days') IS NOT substr(%1, 1, 10))")
+        .arg(quoteIdentifier(field));
+}
+
+QString notCalendarDateIndex(QStringView table, QStringView field)
+{
+    return QStringLiteral("%1_%2_not_calendar").arg(table, field);
+}
 
 void requireCalendarDates(Database& db, QStringView tableName)
 {
@@ -17,12 +31,12 @@ void requireCalendarDates(Database& db, QStringView tableName)
     for (const FieldDef& field : table.fields) {
         if (field.type != FieldType::Date)
             continue;
-        const QString column = quoteIdentifier(field.name);
-        // The store reads the first ten characters as the date; an empty text is a blank date.
-        Statement bad = db.prepare(QStringLiteral("SELECT %1, CAST(%2 AS TEXT) FROM %3 WHERE %2 IS NOT NULL AND %2 <> '' "
-                                                  "AND (typeof(%2) <> 'text' OR date(substr(%2, 1, 10), '+0 days') IS NOT substr(%2, 1, 10)) "
-                                                  "ORDER BY 1 LIMIT 10")
-                                       .arg(key, column, quoteIdentifier(table.name)));
+        // The planner, without statistics, may prefer the date index and read every row.
+        const QString index = notCalendarDateIndex(table.name, field.name);
+        const QString indexed = indexExists(db, index) ? QStringLiteral(" INDEXED BY ") + quoteIdentifier(index) : QString();
+        Statement bad = db.prepare(QStringLiteral("SELECT %1, CAST(%2 AS TEXT) FROM %3%4 WHERE %5 ORDER BY 1 LIMIT 10")
+                                       .arg(key, quoteIdentifier(field.name), quoteIdentifier(table.name), indexed,
+                                            notCalendarDateCondition(field.name)));
         while (bad.step() && found.size() < 10) {
             found << QStringLiteral("строка %1=%2, поле %3: «%4»")
                          .arg(keyName)

@@ -353,12 +353,17 @@ void DataSet::moveToPosition(int position)
         return;
     // Leaving the row may drop an unsaved new row and shift the lines: aim at the row, not the line.
     const int targetRow = visible_[size_t(position)];
+    const bool wasEditing = isEditing();
     checkBrowseMode();
-    auto it = std::find(visible_.begin(), visible_.end(), targetRow);
-    if (it == visible_.end())
-        return;
+    int line = position;
+    if (wasEditing) {
+        auto it = std::find(visible_.begin(), visible_.end(), targetRow);
+        if (it == visible_.end())
+            return;
+        line = int(it - visible_.begin());
+    }
     bof_ = eof_ = false;
-    setCurrent(int(it - visible_.begin()));
+    setCurrent(line);
 }
 
 // ---- changes ----

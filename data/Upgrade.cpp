@@ -1,4 +1,5 @@
 #include "Upgrade.h"
+#include "CalendarDates.h"
 #include "Database.h"
 #include "Error.h"
 #include "Schema.h"
@@ -69,6 +70,9 @@ std::vector<UpgradeStep> buildSteps()
         addColumn(QStringLiteral("jur1"), kTransferStatusColumn, QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)),
         // The books read a period of the journal in date order.
         createIndex(QStringLiteral("jur_dd_n"), QStringLiteral("CREATE INDEX jur_dd_n ON jur (dd, n)")),
+        // Every book first looks for journal dates that are no calendar dates: only such rows are indexed.
+        createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
+                                                            .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd"))),
     };
 }
 

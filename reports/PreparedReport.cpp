@@ -1,6 +1,9 @@
 #include "reports/PreparedReport.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
+#include <tuple>
 
 #include "data/Error.h"
 
@@ -131,25 +134,56 @@ QStringList PreparedBox::texts() const
     return out;
 }
 
+namespace {
+
+void appendNumber(QByteArray& out, int value)
+{
+    char digits[16];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    out.append(digits, end - digits);
+}
+
+// A long book repeats a handful of frames and fonts on every page: each code is made once.
+template <typename Key>
+class CodeCache {
+public:
+    template <typename Make>
+    const QByteArray& get(const Key& key, Make make)
+    {
+        for (const auto& [k, code] : codes_)
+            if (k == key)
+                return code;
+        codes_.emplace_back(key, make().toUtf8());
+        return codes_.back().second;
+    }
+
+private:
+    std::vector<std::pair<Key, QByteArray>> codes_;
+};
+
+} // namespace
+
 void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
 {
-    const QByteArray pageNumber = QByteArray::number(number);
+    using FrameKey = std::tuple<int, bool, std::uint32_t>;
+    using FontKey = std::tuple<QString, int, int, std::uint32_t, int>;
+    thread_local CodeCache<FrameKey> frames;
+    thread_local CodeCache<FontKey> fonts;
     for (const PreparedBox& b : page.boxes) {
-        out += pageNumber;
+        appendNumber(out, number);
         for (int v : {b.x, b.y, b.width, b.height}) {
             out += ' ';
-            out += QByteArray::number(v);
+            appendNumber(out, v);
         }
         out += " | ";
         if (b.kind == PreparedBox::Kind::Line) {
             out += QStringLiteral("line %1 |\n").arg(b.frameWidth).toUtf8();
             continue;
         }
-        out += frameCode(b).toUtf8();
+        out += frames.get(FrameKey{b.frameSides, b.frameWidth != 1, b.fillColor}, [&] { return frameCode(b); });
         out += " | ";
-        out += fontCode(b.font).toUtf8();
-        out += " | ";
-        out += alignCode(b.alignment).toUtf8();
+        out += fonts.get(FontKey{b.font.name, b.font.size, b.font.style, b.font.color, b.alignment},
+                         [&] { return fontCode(b.font) + QStringLiteral(" | ") + alignCode(b.alignment); });
         out += " | ";
         for (size_t i = 0; i < b.lines.size(); ++i) {
             if (i > 0)

@@ -1,4 +1,5 @@
 #include "books/BookPrinting.h"
+#include "data/CalendarDates.h"
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/FilterExpression.h"
@@ -155,6 +156,13 @@ TEST(BookKinds, EachKindPrintsItsTemplateAndOtherTextsNothing)
 TEST_F(Books, DatesThatAreNoCalendarDatesStopEveryBookAndNameTheirRow)
 {
     entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
+    // The search reads only the rows its partial index holds, however long the journal.
+    {
+        Statement plan = store->database().prepare(QStringLiteral("EXPLAIN QUERY PLAN SELECT n FROM jur INDEXED BY %1 WHERE %2")
+                                                       .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd")));
+        ASSERT_TRUE(plan.step());
+        EXPECT_EQ(plan.text(3), QStringLiteral("SCAN jur USING INDEX jur_dd_not_calendar"));
+    }
     // A new file refuses them itself.
     EXPECT_THROW(store->database().exec(QStringLiteral("UPDATE jur SET dd = '2026-02-31'")), UserError);
     for (const char* bad : {"2026-02-31", "2026-13-39", "31.02.2026"}) {
