@@ -126,6 +126,79 @@ void placeContentInsideMargins(PreparedReport& report)
         page.content = *placement;
 }
 
+namespace {
+
+QDataStream& operator<<(QDataStream& out, const PreparedPage& page)
+{
+    const PageDescription& p = page.paper;
+    out << page.width << page.height << p.paperSize << p.width << p.height << int(p.orientation) << p.marginLeft
+        << p.marginTop << p.marginRight << p.marginBottom << p.useMargins << p.printToPrevious << p.columns
+        << p.columnGap << page.content.x << page.content.y << page.content.scale << quint32(page.boxes.size());
+    for (const PreparedBox& b : page.boxes) {
+        out << int(b.kind) << b.x << b.y << b.width << b.height << b.frameSides << b.frameWidth << b.frameColor
+            << b.fillColor << b.font.name << b.font.size << b.font.style << b.font.color << b.font.charset
+            << b.fontHeight << b.alignment << quint32(b.lines.size());
+        for (const PreparedLine& l : b.lines)
+            out << l.text << l.x << l.y << l.scaleX;
+    }
+    return out;
+}
+
+QDataStream& operator>>(QDataStream& in, PreparedPage& page)
+{
+    PageDescription& p = page.paper;
+    int orientation = 0;
+    quint32 boxes = 0;
+    in >> page.width >> page.height >> p.paperSize >> p.width >> p.height >> orientation >> p.marginLeft
+        >> p.marginTop >> p.marginRight >> p.marginBottom >> p.useMargins >> p.printToPrevious >> p.columns
+        >> p.columnGap >> page.content.x >> page.content.y >> page.content.scale >> boxes;
+    p.orientation = Orientation(orientation);
+    page.boxes.resize(in.status() == QDataStream::Ok ? boxes : 0);
+    for (PreparedBox& b : page.boxes) {
+        int kind = 0;
+        quint32 lines = 0;
+        in >> kind >> b.x >> b.y >> b.width >> b.height >> b.frameSides >> b.frameWidth >> b.frameColor
+            >> b.fillColor >> b.font.name >> b.font.size >> b.font.style >> b.font.color >> b.font.charset
+            >> b.fontHeight >> b.alignment >> lines;
+        b.kind = PreparedBox::Kind(kind);
+        b.lines.resize(in.status() == QDataStream::Ok ? lines : 0);
+        for (PreparedLine& l : b.lines)
+            in >> l.text >> l.x >> l.y >> l.scaleX;
+    }
+    return in;
+}
+
+} // namespace
+
+PageSpool::PageSpool()
+{
+    if (!file_.open())
+        throw UserError(QStringLiteral("Не удается создать временный файл отчета: %1").arg(file_.errorString()));
+    stream_.setDevice(&file_);
+}
+
+void PageSpool::add(const PreparedPage& page)
+{
+    stream_ << page;
+    if (stream_.status() != QDataStream::Ok)
+        throw UserError(QStringLiteral("Не удается записать временный файл отчета: %1").arg(file_.errorString()));
+    ++count_;
+}
+
+void PageSpool::replay(const std::function<void(PreparedPage& page)>& each)
+{
+    if (!file_.flush() || !file_.seek(0))
+        throw UserError(QStringLiteral("Не удается прочитать временный файл отчета: %1").arg(file_.errorString()));
+    stream_.resetStatus();
+    for (int i = 0; i < count_; ++i) {
+        PreparedPage page;
+        stream_ >> page;
+        if (stream_.status() != QDataStream::Ok)
+            throw UserError(QStringLiteral("Не удается прочитать временный файл отчета: %1").arg(file_.errorString()));
+        each(page);
+    }
+}
+
 QStringList PreparedBox::texts() const
 {
     QStringList out;

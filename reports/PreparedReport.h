@@ -2,8 +2,11 @@
 // Finished pages of a report: placed boxes with their final text, ready to paint. No painting here.
 #include "reports/TemplateModel.h"
 
+#include <QDataStream>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -86,6 +89,22 @@ public:
 private:
     double minX_ = 1e9, minY_ = 1e9, maxX_ = -1e9, maxY_ = -1e9;
     int width_ = 0, height_ = 0;
+};
+
+// Finished pages kept in a temporary file instead of memory, handed back in order once the whole
+// report is known: a long report is prepared once and still never whole in memory.
+class PageSpool {
+public:
+    PageSpool();                        // throws UserError when no temporary file can be made
+    void add(const PreparedPage& page);
+    int size() const { return count_; }
+    // Each page in the order added; throws UserError when the file cannot be read back.
+    void replay(const std::function<void(PreparedPage& page)>& each);
+
+private:
+    QTemporaryFile file_;
+    QDataStream stream_;
+    int count_ = 0;
 };
 
 // One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".

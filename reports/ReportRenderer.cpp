@@ -198,15 +198,17 @@ void exportPdf(const PreparedReport& report, const QString& fileName)
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
                          const QString& fileName)
 {
-    // Every page takes the placement of the whole report, which is known only after the last page: a
-    // first preparation measures it (a book's first page rarely reaches as far as its other pages).
-    const PreparedReport shape = prepareReportPageByPage(report, rows, [](PreparedPage&, int) {}, getValue);
+    // Every page takes the placement of the whole report, known only after the last page: the pages
+    // wait in a temporary file until then.
+    PageSpool spool;
+    const PreparedReport shape = prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) { spool.add(page); },
+                                                         getValue);
     const ContentPlacement placement = shape.pages.empty() ? ContentPlacement{} : shape.pages.front().content;
     PdfPageWriter pdf(fileName, report.name);
-    prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) {
+    spool.replay([&](PreparedPage& page) {
         page.content = placement;
         pdf.add(page);
-    }, getValue);
+    });
     pdf.commit();
 }
 

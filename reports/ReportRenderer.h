@@ -43,8 +43,8 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-// Prepares the report straight into a PDF, page by page, never holding it whole: prepared twice, once
-// to measure the placement of the whole and once to write. The file is the one exportPdf would write.
+// Prepares the report once into a PDF, never holding it whole in memory: the pages wait in a temporary
+// file until the placement of the whole is known. The file is the one exportPdf would write.
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
                          const QString& fileName);
 

@@ -23,6 +23,7 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <cerrno>
 #include <cstdio>
@@ -153,13 +154,17 @@ void writeOutput(const QString& target, const QByteArray& bytes)
 }
 
 // The layout dump, to its file or to standard output, written page by page: the dump of a long book
-// is never whole in memory.
+// is never whole in memory. Standard output gets it only when the whole report is prepared (from a
+// temporary file), so that a report failing on a later page leaves nothing half-written there either.
 class LayoutOutput {
 public:
     explicit LayoutOutput(const QString& target)
     {
-        if (target != u"-")
+        if (target != u"-") {
             file_.emplace(target);
+        } else if (!spool_.open()) {
+            throw UserError(QStringLiteral("Не удается создать временный файл: %1").arg(spool_.errorString()));
+        }
     }
 
     void add(const vi23::PreparedPage& page, int number)
@@ -168,18 +173,25 @@ public:
         vi23::dumpPreparedPage(page, number, bytes_);
         if (file_)
             file_->write(bytes_);
-        else
-            writeStdout(bytes_);
+        else if (spool_.write(bytes_) != bytes_.size())
+            throw UserError(QStringLiteral("Не удается записать временный файл: %1").arg(spool_.errorString()));
     }
 
     void commit()
     {
-        if (file_)
+        if (file_) {
             file_->commit();
+            return;
+        }
+        if (!spool_.seek(0))
+            throw UserError(QStringLiteral("Не удается прочитать временный файл: %1").arg(spool_.errorString()));
+        while (!spool_.atEnd())
+            writeStdout(spool_.read(1 << 20));
     }
 
 private:
     std::optional<vi23::SafeOutputFile> file_;
+    QTemporaryFile spool_;
     QByteArray bytes_;
 };
 

@@ -106,6 +106,25 @@ TEST(Renderer, PdfPageByPageIsThePdfOfTheWholeReport)
     }
 }
 
+// Pages waiting in the temporary file come back exactly as they went in, every field of every box.
+TEST(Renderer, SpooledPagesComeBackAsTheyWere)
+{
+    PreparedReport report = twoPages(true);
+    PreparedBox& box = report.pages[0].boxes.front();
+    box.fillColor = kColorTeal;
+    box.frameWidth = 2.5;
+    box.font = MemoFont{QStringLiteral("Times New Roman"), 9, 3, 0x123456, 0};
+    box.lines.push_back(PreparedLine{QStringLiteral("Ёлка «№ 5»"), 10.25, 20.5, 0.75});
+    report.pages[1].boxes.front().kind = PreparedBox::Kind::Line;
+    report.pages[1].content = ContentPlacement{4.5, -3, 0.875};
+    PageSpool spool;
+    for (const PreparedPage& page : report.pages)
+        spool.add(page);
+    std::vector<PreparedPage> back;
+    spool.replay([&](PreparedPage& page) { back.push_back(page); });
+    EXPECT_EQ(back, report.pages);
+}
+
 TEST(Renderer, LandscapePagesAreLandscapeInThePdf)
 {
     const PreparedReport report = twoPages(true);
