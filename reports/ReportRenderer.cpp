@@ -2,15 +2,12 @@
 
 #include "data/Error.h"
 #include "data/SafeOutput.h"
+#include "reports/PdfDocument.h"
 #include "reports/TextLayout.h"
 
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
-#include <optional>
 
 namespace vi23 {
 
@@ -53,26 +50,13 @@ void drawLineObject(QPainter& p, const PreparedBox& b)
         p.drawLine(QPointF(b.x, b.y), QPointF(b.x, b.y + b.height));
 }
 
-// Whether every line lies inside the box, so no clip is needed (clips are costly in PDF).
-bool fitsInside(const PreparedBox& b)
-{
-    for (const PreparedLine& line : b.lines) {
-        if (line.text.isEmpty())
-            continue;
-        if (line.y < b.y || line.y + b.fontHeight > b.y + b.height || line.x < b.x
-            || line.x + textWidthUnits(b.font, line.text) * line.scaleX > b.x + b.width)
-            return false;
-    }
-    return true;
-}
-
 void drawMemo(QPainter& p, const PreparedBox& b)
 {
     const QRectF rect(b.x, b.y, b.width, b.height);
     if (b.fillColor != kColorNone)
         p.fillRect(rect, toQColor(b.fillColor));
     if (!b.lines.empty()) {
-        const bool clip = !fitsInside(b);
+        const bool clip = !linesInsideBox(b);
         if (clip) {
             p.save();
             p.setClipRect(rect, Qt::IntersectClip);
@@ -124,66 +108,29 @@ void renderPage(QPainter& painter, const PreparedPage& page, double dpiX, double
     painter.restore();
 }
 
-namespace {
-
-QPageLayout layoutFor(const PreparedPage& page)
-{
-    const bool landscape = page.paper.orientation == Orientation::Landscape;
-    // Paper sizes are kept portrait-wise; A4 is 2100 x 2970 tenths of a millimetre.
-    const double w = std::min(page.paper.width, page.paper.height) / 10.0;
-    const double h = std::max(page.paper.width, page.paper.height) / 10.0;
-    const QPageSize size = page.paper.paperSize == 9 ? QPageSize(QPageSize::A4)
-                                                     : QPageSize(QSizeF(w, h), QPageSize::Millimeter);
-    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
-}
-
-} // namespace
-
 struct PdfPageWriter::Parts {
     // The PDF is complete on the disk, or the target is left as it was.
     SafeOutputFile file;
-    std::optional<QPdfWriter> writer;
-    QPainter painter;
-    bool started = false;
+    PdfDocument pdf;
 
-    explicit Parts(const QString& fileName) : file(fileName) { writer.emplace(&file.device()); }
+    Parts(const QString& fileName, const QString& title) : file(fileName), pdf(file.device(), fileName, title) {}
 };
 
 PdfPageWriter::PdfPageWriter(const QString& fileName, const QString& title)
-    : fileName_(fileName), parts_(std::make_unique<Parts>(fileName))
+    : parts_(std::make_unique<Parts>(fileName, title))
 {
-    parts_->writer->setResolution(600);
-    parts_->writer->setCreator(QStringLiteral("vi23"));
-    parts_->writer->setTitle(title);
 }
 
 PdfPageWriter::~PdfPageWriter() = default;
 
-void PdfPageWriter::start()
-{
-    if (!parts_->painter.begin(&*parts_->writer))
-        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName_));
-    parts_->started = true;
-}
-
 void PdfPageWriter::add(const PreparedPage& page)
 {
-    QPdfWriter& writer = *parts_->writer;
-    writer.setPageLayout(layoutFor(page));
-    if (!parts_->started)
-        start();
-    else
-        writer.newPage();
-    renderPage(parts_->painter, page, writer.resolution(), writer.resolution());
+    parts_->pdf.addPage(page);
 }
 
 void PdfPageWriter::commit()
 {
-    if (!parts_->started)
-        start();
-    if (!parts_->painter.end())
-        throw UserError(QStringLiteral("Не удается записать файл %1").arg(fileName_));
-    parts_->writer.reset();
+    parts_->pdf.finish();
     parts_->file.commit();
 }
 

@@ -38,8 +38,6 @@ public:
 
 private:
     struct Parts;
-    void start();
-    QString fileName_;
     std::unique_ptr<Parts> parts_;
 };
 

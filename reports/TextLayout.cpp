@@ -139,6 +139,18 @@ double layoutAscent(const MemoFont& memoFont)
     return cacheFor(memoFont).raw().ascent();
 }
 
+bool linesInsideBox(const PreparedBox& b)
+{
+    for (const PreparedLine& line : b.lines) {
+        if (line.text.isEmpty())
+            continue;
+        if (line.y < b.y || line.y + b.fontHeight > b.y + b.height || line.x < b.x
+            || line.x + textWidthUnits(b.font, line.text) * line.scaleX > b.x + b.width)
+            return false;
+    }
+    return true;
+}
+
 double textWidthUnits(const MemoFont& memoFont, const QString& text)
 {
     AdvanceCache& cache = cacheFor(memoFont);

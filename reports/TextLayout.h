@@ -30,6 +30,9 @@ double textWidthUnits(const MemoFont& memoFont, const QString& text);
 QGlyphRun layoutGlyphRun(const MemoFont& memoFont, const QString& text);
 double layoutAscent(const MemoFont& memoFont);
 
+// Whether every text line of the box lies inside it, so painting needs no clip (clips are costly in PDF).
+bool linesInsideBox(const PreparedBox& box);
+
 // Breaks one line to fit `width` layout units at the last space before the overflow. A word that
 // alone is wider gets a line of its own when condensing to kMinCondensed of its width fits it (a
 // narrow column's heading, "Наименование"); only a word wider still breaks between characters.
