@@ -245,8 +245,9 @@ PdfDocument::Font& PdfDocument::fontFor(const MemoFont& memoFont)
     const QString family = substituteFontFamily(memoFont.name);
     for (const FontKey& key : fontKeys_) {
         if (key.style == style && substituteFontFamily(key.name) == family) {
-            fontKeys_.push_back(FontKey{memoFont.name, style, key.font});
-            return *fonts_[size_t(key.font)];
+            const int index = key.font;
+            fontKeys_.push_back(FontKey{memoFont.name, style, index});
+            return *fonts_[size_t(index)];
         }
     }
     auto font = std::make_unique<Font>();

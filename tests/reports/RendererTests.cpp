@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "reports/ReportRenderer.h"
+#include "reports/TextLayout.h"
 
 #include <QImage>
 #include <QPainter>
@@ -134,6 +135,81 @@ TEST(Renderer, LandscapePagesAreLandscapeInThePdf)
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12][.0-9]* x 595[.0-9]* pts"))))
         << info.toStdString();
+}
+
+TEST(Renderer, PdfLinesLandWhereTheLayoutPutThem)
+{
+    struct Case {
+        const char* face;
+        int size;
+        int style;
+        QString text;
+        int x, y, width;   // the box; the line starts 2 units in, 1 down
+        double scaleX;
+    };
+    const Case cases[] = {
+        {"Arial", 10, 0, QStringLiteral("Приход 1250,50"), 40, 30, 300, 1},
+        {"Arial", 14, fontstyle::Bold, QStringLiteral("Итого"), 40, 60, 300, 1},
+        {"Arial Narrow", 8, fontstyle::Underline, QStringLiteral("Наименование"), 40, 100, 50, 0.75},
+        // Wider than its box and not condensed: clipped. Arial Baltic is the same font as Arial.
+        {"Arial Baltic", 10, 0, QStringLiteral("Выручка"), 40, 130, 30, 1},
+        {"Arial", 12, 0, QStringLiteral("Всего"), 400, 130, 100, 1},
+    };
+    PreparedPage page;
+    page.content = ContentPlacement{12, 20, 0.9};
+    for (const Case& c : cases) {
+        PreparedBox b;
+        b.x = c.x, b.y = c.y, b.width = c.width, b.height = 20;
+        b.font.name = QString::fromLatin1(c.face);
+        b.font.size = c.size;
+        b.font.style = c.style;
+        b.fontHeight = fontHeightUnits(c.size);
+        b.frameSides = frame::Left | frame::Bottom;
+        b.fillColor = kColorTeal;
+        b.lines.push_back(PreparedLine{c.text, c.x + 2.0, c.y + 1.0, c.scaleX});
+        page.boxes.push_back(b);
+    }
+    ASSERT_FALSE(linesInsideBox(page.boxes[3]));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("lines.pdf"));
+    exportPdf(PreparedReport{QStringLiteral("Проба"), {page}}, pdf);
+
+    const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression word(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                                                 "yMax=\"[\\d.]+\">([^<]+)<"));
+    const double sx = 72 / kUnitsPerInchX * page.content.scale, sy = 72 / kUnitsPerInchY * page.content.scale;
+    const double left = 72 / kUnitsPerInchX * page.content.x, top = 72 / kUnitsPerInchY * page.content.y;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        MemoFont font;
+        font.name = QString::fromLatin1(c.face);
+        font.size = c.size;
+        font.style = c.style;
+        const QString first = c.text.section(u' ', 0, 0);
+        const QRegularExpressionMatch m = [&] {
+            for (auto it = word.globalMatch(boxes); it.hasNext();) {
+                const QRegularExpressionMatch next = it.next();
+                if (next.captured(4) == first)
+                    return next;
+            }
+            return QRegularExpressionMatch();
+        }();
+        ASSERT_TRUE(m.hasMatch()) << boxes.toStdString();
+        // The word starts at the line's start; its top is the line's top give or take the difference of
+        // the font's declared ascent from the layout's; it ends one (condensed) advance later, give or
+        // take the rounding of the last glyph's advance.
+        EXPECT_NEAR(m.captured(1).toDouble(), left + (c.x + 2) * sx, 0.05);
+        EXPECT_NEAR(m.captured(2).toDouble(), top + (c.y + 1) * sy, 0.2);
+        EXPECT_NEAR(m.captured(3).toDouble(), left + (c.x + 2 + textWidthUnits(font, first) * c.scaleX) * sx, 0.4);
+    }
+    // Each face and style once, as a subset with its own tag; Arial Baltic is Arial.
+    const QStringList fonts = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_EQ(fonts.size(), 3) << fonts.join(u'\n').toStdString();
+    for (const QString& f : fonts) {
+        EXPECT_TRUE(f.contains(QRegularExpression(QStringLiteral(
+            "^[A-Z]{6}\\+LiberationSans\\S*\\s+CID TrueType\\s+Identity-H\\s+yes yes yes"))))
+            << f.toStdString();
+    }
 }
 
 TEST(Renderer, UnitsScaleToTheDeviceResolution)
