@@ -340,6 +340,12 @@ void appendFrame(QByteArray& out, PenState& pen, const PreparedBox& b)
         return;
     pen.setPen(out, b.frameColor, b.frameWidth, 2);
     const double l = b.x, t = b.y, r = b.x + b.width, bt = b.y + b.height;
+    if ((b.frameSides & frame::All) == frame::All && b.width > 0 && b.height > 0) {
+        // Four square-capped sides cover what a closed rectangle with mitred corners covers.
+        appendRect(out, l, t, b.width, b.height);
+        out += " S\n";
+        return;
+    }
     // One path of open sides: each side keeps its own square caps.
     if (b.frameSides & frame::Left)
         appendLine(out, l, t, l, bt);
@@ -435,16 +441,12 @@ void PdfDocument::addPage(const PreparedPage& page)
                 // Where the declared width leaves the pen off the layout's position, an adjustment
                 // (thousandths of the size, against the direction of writing) puts it back.
                 double pos = 0;
-                bool open = true;
                 for (qsizetype i = 0; i < glyphs.size(); ++i) {
                     const quint32 g = glyphs[i];
-                    const int adjust = int(std::lround((pos - positions[i].x()) * 1000.0 / size));
-                    if (adjust != 0) {
-                        if (open)
-                            out += '>';
+                    if (const int adjust = int(std::lround((pos - positions[i].x()) * 1000.0 / size)); adjust != 0) {
+                        out += '>';
                         appendInt(out, adjust);
                         out += '<';
-                        open = true;
                         pos -= adjust * size / 1000.0;
                     }
                     font.use(g, line.text[i].unicode());
