@@ -233,22 +233,27 @@ void PdfDocument::flush()
     buffer_.clear();
 }
 
-PdfDocument::Font& PdfDocument::fontFor(const MemoFont& memoFont)
+PdfDocument::Font* PdfDocument::fontFor(const MemoFont& memoFont)
 {
     const int style = memoFont.style & (fontstyle::Bold | fontstyle::Italic);
     for (const FontKey& key : fontKeys_) {
         if (key.style == style && key.name == memoFont.name)
-            return *fonts_[size_t(key.font)];
+            return key.font < 0 ? nullptr : fonts_[size_t(key.font)].get();
     }
     // "Arial" and "Arial Baltic" are one font in the file.
-    const QRawFont raw = layoutGlyphRun(memoFont, QString()).rawFont();
     const QString family = substituteFontFamily(memoFont.name);
     for (const FontKey& key : fontKeys_) {
         if (key.style == style && substituteFontFamily(key.name) == family) {
             const int index = key.font;
             fontKeys_.push_back(FontKey{memoFont.name, style, index});
-            return *fonts_[size_t(index)];
+            return index < 0 ? nullptr : fonts_[size_t(index)].get();
         }
+    }
+    // Without the font file there is nothing to embed, and the layout had no glyphs to place either.
+    const QRawFont raw = layoutGlyphRun(memoFont, QString()).rawFont();
+    if (!raw.isValid() || raw.fontTable("glyf").isEmpty()) {
+        fontKeys_.push_back(FontKey{memoFont.name, style, -1});
+        return nullptr;
     }
     auto font = std::make_unique<Font>();
     font->raw = raw;
@@ -276,7 +281,7 @@ PdfDocument::Font& PdfDocument::fontFor(const MemoFont& memoFont)
     font->ascent = raw.ascent() / px;
     fonts_.push_back(std::move(font));
     fontKeys_.push_back(FontKey{memoFont.name, style, int(fonts_.size() - 1)});
-    return *fonts_.back();
+    return fonts_.back().get();
 }
 
 namespace {
@@ -400,7 +405,8 @@ void PdfDocument::addPage(const PreparedPage& page)
             appendRect(out, b.x, b.y, b.width, b.height);
             out += " f\n";
         }
-        if (!b.lines.empty()) {
+        Font* const boxFont = b.lines.empty() ? nullptr : fontFor(b.font);
+        if (boxFont) {
             const bool clip = !linesInsideBox(b);
             const PenState saved = pen;
             if (clip) {
@@ -408,7 +414,7 @@ void PdfDocument::addPage(const PreparedPage& page)
                 appendRect(out, b.x, b.y, b.width, b.height);
                 out += " W n\n";
             }
-            Font& font = fontFor(b.font);
+            Font& font = *boxFont;
             if (std::find(pageFonts.begin(), pageFonts.end(), font.index) == pageFonts.end())
                 pageFonts.push_back(font.index);
             const bool underline = (b.font.style & fontstyle::Underline) != 0;

@@ -32,7 +32,7 @@ private:
     void beginObject(int number);
     void write(const QByteArray& bytes);
     void flush();
-    Font& fontFor(const MemoFont& memoFont);
+    Font* fontFor(const MemoFont& memoFont);
     void writeFont(Font& font);
 
     QIODevice& out_;

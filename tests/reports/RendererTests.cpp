@@ -148,9 +148,9 @@ TEST(Renderer, PdfLinesLandWhereTheLayoutPutThem)
         double scaleX;
     };
     const Case cases[] = {
-        {"Arial", 10, 0, QStringLiteral("Приход 1250,50"), 40, 30, 300, 1},
+        {"Arial", 10, 0, QStringLiteral("Приход наличными 1250,50"), 40, 30, 300, 1},
         {"Arial", 14, fontstyle::Bold, QStringLiteral("Итого"), 40, 60, 300, 1},
-        {"Arial Narrow", 8, fontstyle::Underline, QStringLiteral("Наименование"), 40, 100, 50, 0.75},
+        {"Arial Narrow", 8, fontstyle::Underline, QStringLiteral("Наименование товара"), 40, 100, 90, 0.75},
         // Wider than its box and not condensed: clipped. Arial Baltic is the same font as Arial.
         {"Arial Baltic", 10, 0, QStringLiteral("Выручка"), 40, 130, 30, 1},
         {"Arial", 12, 0, QStringLiteral("Всего"), 400, 130, 100, 1},
@@ -185,22 +185,24 @@ TEST(Renderer, PdfLinesLandWhereTheLayoutPutThem)
         font.name = QString::fromLatin1(c.face);
         font.size = c.size;
         font.style = c.style;
-        const QString first = c.text.section(u' ', 0, 0);
-        const QRegularExpressionMatch m = [&] {
-            for (auto it = word.globalMatch(boxes); it.hasNext();) {
-                const QRegularExpressionMatch next = it.next();
-                if (next.captured(4) == first)
-                    return next;
-            }
-            return QRegularExpressionMatch();
-        }();
-        ASSERT_TRUE(m.hasMatch()) << boxes.toStdString();
-        // The word starts at the line's start; its top is the line's top give or take the difference of
-        // the font's declared ascent from the layout's; it ends one (condensed) advance later, give or
-        // take the rounding of the last glyph's advance.
-        EXPECT_NEAR(m.captured(1).toDouble(), left + (c.x + 2) * sx, 0.05);
-        EXPECT_NEAR(m.captured(2).toDouble(), top + (c.y + 1) * sy, 0.2);
-        EXPECT_NEAR(m.captured(3).toDouble(), left + (c.x + 2 + textWidthUnits(font, first) * c.scaleX) * sx, 0.4);
+        for (const QString& w : c.text.split(u' ')) {
+            const QRegularExpressionMatch m = [&] {
+                for (auto it = word.globalMatch(boxes); it.hasNext();) {
+                    const QRegularExpressionMatch next = it.next();
+                    if (next.captured(4) == w)
+                        return next;
+                }
+                return QRegularExpressionMatch();
+            }();
+            ASSERT_TRUE(m.hasMatch()) << w.toStdString() << "\n" << boxes.toStdString();
+            // A word starts where the layout's advances put it; its top is the line's top give or take
+            // the font's declared ascent against the layout's; it ends one (condensed) advance later,
+            // give or take the rounding of its last glyph's advance.
+            const double start = c.x + 2 + textWidthUnits(font, c.text.left(c.text.indexOf(w))) * c.scaleX;
+            EXPECT_NEAR(m.captured(1).toDouble(), left + start * sx, 0.05);
+            EXPECT_NEAR(m.captured(2).toDouble(), top + (c.y + 1) * sy, 0.2);
+            EXPECT_NEAR(m.captured(3).toDouble(), left + (start + textWidthUnits(font, w) * c.scaleX) * sx, 0.4);
+        }
     }
     // Each face and style once, as a subset with its own tag; Arial Baltic is Arial.
     const QStringList fonts = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
