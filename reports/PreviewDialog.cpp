@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <stdexcept>
 
 namespace vi23 {
 
@@ -100,6 +101,23 @@ void PageView::relayout()
     const int rows = (pages + columns_ - 1) / columns_;
     resize(kGap + columns_ * (w + kGap), kGap + rows * (h + kGap));
     update();
+}
+
+void PageView::pageAdded()
+{
+    if (!report_ || report_->pages.empty())
+        return;
+    const int index = int(report_->pages.size()) - 1;
+    const QSizeF s = pageSizeAt(report_->pages.back(), kScreenDpi * zoom_, kScreenDpi * zoom_);
+    if (index == 0 || s.width() > cell_.width() || s.height() > cell_.height()) {
+        relayout();
+        return;
+    }
+    // Only the new page is painted, and only when it is in sight: pages keep coming while the user reads.
+    const int rows = index / columns_ + 1;
+    resize(kGap + columns_ * (cell_.width() + kGap), kGap + rows * (cell_.height() + kGap));
+    if (!visibleRegion().isEmpty())
+        update(pageRect(index).adjusted(0, 0, 3, 3));
 }
 
 QRect PageView::pageRect(int index) const
@@ -201,6 +219,63 @@ PreviewDialog::PreviewDialog(PreparedReport report, QWidget* parent) : QDialog(p
     updatePageLabel();
 }
 
+void PreviewDialog::beginPreparation()
+{
+    preparing_ = true;
+    enableWholeReportActions(false);
+    report_ = PreparedReport{};
+    extent_ = ContentExtent{};
+    shownPlacement_ = ContentPlacement{};
+    hits_.clear();
+    currentHit_ = -1;
+    view_->setHits({}, -1);
+    view_->setReport(&report_);
+    currentPage_ = 1;
+    updatePageLabel();
+}
+
+void PreviewDialog::addPreparedPage(PreparedPage page)
+{
+    extent_.add(page);
+    const ContentPlacement placement = extent_.placement().value_or(ContentPlacement{});
+    if (placement != shownPlacement_) {
+        shownPlacement_ = placement;
+        for (PreparedPage& shown : report_.pages)
+            shown.content = placement;
+        view_->update();
+    }
+    page.content = placement;
+    report_.pages.push_back(std::move(page));
+    view_->pageAdded();
+    // The first page sets the zoom that fits it.
+    if (pageCount() == 1)
+        applyZoom();
+    updatePageLabel();
+}
+
+void PreviewDialog::completePreparation(const PreparedReport& placed, const std::function<void(PreparedReport&)>& finish)
+{
+    if (placed.pages.size() != report_.pages.size())
+        throw std::logic_error("the prepared pages do not match the pages shown");
+    report_.templateName = placed.templateName;
+    for (size_t i = 0; i < placed.pages.size(); ++i)
+        report_.pages[i].content = placed.pages[i].content;
+    if (finish)
+        finish(report_);
+    preparing_ = false;
+    view_->setReport(&report_);
+    updatePageLabel();
+    enableWholeReportActions(true);
+}
+
+void PreviewDialog::enableWholeReportActions(bool enable)
+{
+    for (QAction* a : wholeReportActions_)
+        a->setEnabled(enable);
+    // Printing needs a printer besides.
+    printAction_->setEnabled(enable && !QPrinterInfo::availablePrinterNames().isEmpty());
+}
+
 void PreviewDialog::buildToolBar()
 {
     toolBar_ = new QToolBar(this);
@@ -231,13 +306,13 @@ void PreviewDialog::buildToolBar()
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    add("openAction", QStringLiteral("Открыть"), QKeySequence::Open, [this] { onOpen(); });
-    add("saveAction", QStringLiteral("Сохранить"), QKeySequence::Save, [this] { onSave(); });
+    wholeReportActions_.push_back(add("openAction", QStringLiteral("Открыть"), QKeySequence::Open, [this] { onOpen(); }));
+    wholeReportActions_.push_back(add("saveAction", QStringLiteral("Сохранить"), QKeySequence::Save, [this] { onSave(); }));
     printAction_ = add("printAction", QStringLiteral("Печать"), QKeySequence::Print, [this] { onPrint(); });
-    printAction_->setEnabled(!QPrinterInfo::availablePrinterNames().isEmpty());
-    add("findAction", QStringLiteral("Найти"), QKeySequence::Find, [this] { onFind(); });
+    wholeReportActions_.push_back(add("findAction", QStringLiteral("Найти"), QKeySequence::Find, [this] { onFind(); }));
     add("helpAction", QStringLiteral("Справка"), QKeySequence::HelpContents, [this] { onHelp(); });
     add("closeAction", QStringLiteral("Закрыть"), QKeySequence(), [this] { accept(); });
+    enableWholeReportActions(true);
     toolBar_->addSeparator();
     add("pageUpAction", QStringLiteral("◀ Страница"), QKeySequence(), [this] { goToPage(currentPage_ - 1); });
     add("pageDownAction", QStringLiteral("Страница ▶"), QKeySequence(), [this] { goToPage(currentPage_ + 1); });

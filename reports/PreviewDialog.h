@@ -23,6 +23,8 @@ public:
     explicit PageView(QWidget* parent = nullptr);
 
     void setReport(const PreparedReport* report);
+    // The report's last page is new: the view grows by it without laying out the others again.
+    void pageAdded();
     // Pixels per layout unit follow from the zoom at 96 logical dots per inch.
     void setZoom(double zoom, int columns);
     double zoom() const { return zoom_; }
@@ -58,6 +60,15 @@ public:
     enum class ZoomMode { Percent, PageWidth, WholePage, TwoPages };
 
     explicit PreviewDialog(PreparedReport report, QWidget* parent = nullptr);
+
+    // The window opens while the report is still being prepared: pages come one by one and show the
+    // content placement of the pages so far; nothing opens, finds, saves or prints a partial report.
+    void beginPreparation();
+    void addPreparedPage(PreparedPage page);
+    // Every page has come: they take the placement of `placed` (the same pages, as the page-by-page
+    // preparation returns them), then `finish` adjusts the whole report and the actions come back.
+    void completePreparation(const PreparedReport& placed, const std::function<void(PreparedReport&)>& finish);
+    bool preparing() const { return preparing_; }
 
     const PreparedReport& report() const { return report_; }
     int currentPage() const { return currentPage_; }   // 1-based
@@ -97,6 +108,7 @@ private:
     void onFind();
     void onHelp();
     void guarded(const std::function<void()>& action);
+    void enableWholeReportActions(bool enable);
     void showCurrentHit();
 
     PreparedReport report_;
@@ -104,6 +116,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     QToolButton* zoomButton_ = nullptr;
     QAction* printAction_ = nullptr;
+    QList<QAction*> wholeReportActions_;   // open, save, print, find
     QLabel* pageLabel_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     PageView* view_ = nullptr;
@@ -114,6 +127,9 @@ private:
     QList<PageView::Hit> hits_;
     int currentHit_ = -1;
     QString suggestedName_;
+    bool preparing_ = false;
+    ContentExtent extent_;                  // of the pages prepared so far
+    ContentPlacement shownPlacement_;
 };
 
 // The zoom menu's entries, in order.

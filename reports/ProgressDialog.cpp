@@ -60,17 +60,46 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
                        const std::function<void(const QString& fileName)>& workbookWriter,
                        const std::function<void(PreparedReport&)>& finish)
 {
-    PreparedReport prepared;
+    PreviewDialog preview(PreparedReport{}, parent);
+    preview.setSuggestedFileName(fileName);
+    preview.setWorkbookWriter(workbookWriter);
+    preview.beginPreparation();
+    // The progress belongs to the preview so that it stays above it and the modal preview does not
+    // block its "Отмена"; the preview's native window exists first for the same reason.
+    (void)preview.winId();
+    PreparationProgress progress(&preview);
+    progress.show();
+    if (parent)
+        progress.move(parent->geometry().center() - progress.rect().center());
+    QCoreApplication::processEvents();
+
+    bool opened = false;
+    const PageSink addPage = [&](PreparedPage& page, int) {
+        std::vector<PreparedBox> boxes = std::move(page.boxes);
+        PreparedPage shown = page;
+        shown.boxes = std::move(boxes);
+        preview.addPreparedPage(std::move(shown));
+        if (opened)
+            return;
+        // The first page opens the preview; the progress, modal until now, lets the user page through it.
+        opened = true;
+        progress.hide();
+        progress.setWindowModality(Qt::NonModal);
+        preview.show();
+        progress.show();
+        progress.raise();
+        progress.activateWindow();
+    };
+    // Closing the preview while pages come stops the preparation as "Отмена" does.
+    const ProgressCallback showPage = [&](int page) { return progress.showPage(page) && (!opened || preview.isVisible()); };
+    PreparedReport placed;
     try {
-        prepared = prepareWithProgress(parent, report, rows, getValue);
+        placed = prepareReportPageByPage(report, rows, addPage, getValue, showPage);
     } catch (const ReportCancelled&) {
         return;
     }
-    if (finish)
-        finish(prepared);
-    PreviewDialog preview(std::move(prepared), parent);
-    preview.setSuggestedFileName(fileName);
-    preview.setWorkbookWriter(workbookWriter);
+    progress.hide();
+    preview.completePreparation(placed, finish);
     preview.exec();
 }
 

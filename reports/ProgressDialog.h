@@ -19,6 +19,8 @@ public:
     bool showPage(int page);
     bool cancelled() const { return cancelled_; }
     QString pageText() const;
+    // Esc and the window's close button mean "Отмена" too.
+    void reject() override { cancelled_ = true; }
 
 private:
     QLabel* label_;
@@ -31,9 +33,11 @@ private:
 PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowSourceResolver& rows,
                                    const GetValueCallback& getValue = {});
 
-// Prepare and preview: builds the pages, then shows them in the modal preview window, whose
-// "Сохранить" proposes `fileName` and, given a workbook writer, offers the report's table as .xlsx.
-// `finish` draws what the program adds to the pages. A failure propagates as ReportError before any window opens; a cancel returns quietly.
+// Prepare and preview: the modal preview window opens with the first page and takes the others as
+// they are built, under the progress window; its "Сохранить" proposes `fileName` and, given a
+// workbook writer, offers the report's table as .xlsx. `finish` draws what the program adds to the
+// pages, on the whole report before it can be saved or printed. A failure propagates as ReportError
+// with both windows gone; a cancel, or closing the preview before the end, returns quietly.
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue = {}, const QString& fileName = {},
                        const std::function<void(const QString& fileName)>& workbookWriter = {},

@@ -900,10 +900,9 @@ PreparedReport prepareReport(const Template& report, RowSourceResolver& rows, co
 }
 
 PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
-                                       const GetValueCallback& getValue)
+                                       const GetValueCallback& getValue, const ProgressCallback& progress)
 {
-    const ProgressCallback noProgress;
-    Preparer preparer(report, rows, getValue, noProgress, &sink);
+    Preparer preparer(report, rows, getValue, progress, &sink);
     return preparer.run();
 }
 

@@ -45,8 +45,9 @@ using PageSink = std::function<void(PreparedPage& page, int number)>;
 
 // The same pages handed to `sink` one by one as each is finished and then dropped, so that a long
 // report is never whole in memory. The pages returned have no boxes, only their sizes and the
-// placement the whole report would have had.
+// placement the whole report would have had. `progress` is called as in prepareReport, after the
+// page before has left for the sink.
 PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
-                                       const GetValueCallback& getValue = {});
+                                       const GetValueCallback& getValue = {}, const ProgressCallback& progress = {});
 
 } // namespace vi23

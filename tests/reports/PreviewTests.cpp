@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QKeyEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -246,6 +247,98 @@ TEST(Progress, ShowsThePageAndCancelStopsTheBuilding)
         }
     });
     EXPECT_THROW(prepareWithProgress(nullptr, tpl(kBody), rows), ReportCancelled);
+}
+
+// The window of the kind that is on screen, if any.
+template <typename Window>
+Window* shown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<Window*>(w); found && found->isVisible())
+            return found;
+    }
+    return nullptr;
+}
+
+bool actionOn(const QWidget* window, const char* name)
+{
+    return window->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
+}
+
+TEST(EarlyPreview, OpensWithTheFirstPageAndEndsWithTheWholeFinishedReport)
+{
+    // The summary's box left of the safe margin moves the content of every page, once it comes.
+    const Template form = tpl(kBody + QStringLiteral("band ReportSummary1 kind=1 top=340 height=20\n"
+                                                     "| 2 | 0 | 300 | 18 | - | A10 | LT |  | \"Итого\" |\n"));
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, std::vector<std::vector<Value>>(20, {Value(1)}));
+    const auto finish = [](PreparedReport& r) { r.pages.back().boxes.push_back(PreparedBox{}); };
+    PreparedReport expected = prepareReport(form, rows);
+    finish(expected);
+    ASSERT_NE(expected.pages[0].content, ContentPlacement{});
+
+    // Looked at whenever a row is printed: the pages so far, under the progress, nothing to save yet.
+    int seenPages = 0;
+    bool underwayRight = true;
+    const GetValueCallback look = [&](const QString&) -> std::optional<Value> {
+        if (const PreviewDialog* p = shown<PreviewDialog>()) {
+            seenPages = p->pageCount();
+            underwayRight = underwayRight && p->preparing() && shown<PreparationProgress>()
+                && !p->report().pages[0].boxes.empty() && p->report().pages[0].content == ContentPlacement{}
+                && !actionOn(p, "saveAction") && !actionOn(p, "printAction");
+        }
+        return std::nullopt;
+    };
+    PreparedReport whole;
+    bool savable = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (PreviewDialog* p = shown<PreviewDialog>(); p && !p->preparing()) {
+            whole = p->report();
+            savable = actionOn(p, "saveAction") && !shown<PreparationProgress>();
+            p->accept();
+        }
+    });
+    poll.start(0);
+    prepareAndPreview(nullptr, form, rows, look, {}, {}, finish);
+    // The last rows are read while the last page is built, with every page before it shown.
+    EXPECT_EQ(seenPages, int(expected.pages.size()) - 1);
+    EXPECT_TRUE(underwayRight);
+    EXPECT_TRUE(savable);
+    EXPECT_EQ(whole, expected);
+}
+
+TEST(EarlyPreview, StoppedMidWayLeavesNoWindow)
+{
+    enum class Stop { Cancel, Escape, ClosePreview, Fail };
+    for (const Stop stop : {Stop::Cancel, Stop::Escape, Stop::ClosePreview, Stop::Fail}) {
+        MemoryResolver rows;
+        rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, std::vector<std::vector<Value>>(40, {Value(1)}));
+        int stoppedAt = 0;
+        const GetValueCallback look = [&](const QString&) -> std::optional<Value> {
+            PreviewDialog* p = shown<PreviewDialog>();
+            if (!p || p->pageCount() < 2 || stoppedAt)
+                return std::nullopt;
+            stoppedAt = p->pageCount();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            if (stop == Stop::Cancel)
+                shown<PreparationProgress>()->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+            else if (stop == Stop::Escape)
+                QApplication::sendEvent(shown<PreparationProgress>(), &escape);
+            else if (stop == Stop::ClosePreview)
+                p->findChild<QAction*>(QStringLiteral("closeAction"))->trigger();
+            else
+                throw ReportError(QStringLiteral("Ошибка в строке"), QStringLiteral("X"));
+            return std::nullopt;
+        };
+        if (stop == Stop::Fail)
+            EXPECT_THROW(prepareAndPreview(nullptr, tpl(kBody), rows, look), ReportError);
+        else
+            prepareAndPreview(nullptr, tpl(kBody), rows, look);
+        EXPECT_EQ(stoppedAt, 2) << int(stop);
+        EXPECT_EQ(shown<PreviewDialog>(), nullptr) << int(stop);
+        EXPECT_EQ(shown<PreparationProgress>(), nullptr) << int(stop);
+    }
 }
 
 } // namespace
