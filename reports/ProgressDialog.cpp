@@ -34,8 +34,10 @@ PreparationProgress::PreparationProgress(QWidget* parent)
 bool PreparationProgress::showPage(int page)
 {
     label_->setText(QStringLiteral("Формируется страница:  %1").arg(page));
-    if (isVisible())
+    if (isVisible() && (!sinceEvents_.isValid() || sinceEvents_.hasExpired(40))) {
         QCoreApplication::processEvents();
+        sinceEvents_.start();
+    }
     return !cancelled_;
 }
 
@@ -89,6 +91,7 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
         progress.show();
         progress.raise();
         progress.activateWindow();
+        QCoreApplication::processEvents();
     };
     // Closing the preview while pages come stops the preparation as "Отмена" does.
     const ProgressCallback showPage = [&](int page) { return progress.showPage(page) && (!opened || preview.isVisible()); };

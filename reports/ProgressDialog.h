@@ -3,6 +3,7 @@
 #include "reports/ReportPreparer.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QPushButton;
@@ -14,8 +15,9 @@ class PreparationProgress : public QDialog {
 public:
     explicit PreparationProgress(QWidget* parent = nullptr);
 
-    // Shows "Формируется страница:  N" and lets pending events (the cancel click) through;
-    // false once the user has pressed "Отмена".
+    // Shows "Формируется страница:  N" and lets pending events (the cancel click, the preview's
+    // paging) through, at most every few hundredths of a second: painting every page would take
+    // longer than building it. False once the user has pressed "Отмена".
     bool showPage(int page);
     bool cancelled() const { return cancelled_; }
     QString pageText() const;
@@ -26,6 +28,7 @@ private:
     QLabel* label_;
     QPushButton* cancel_;
     bool cancelled_ = false;
+    QElapsedTimer sinceEvents_;
 };
 
 // Prepares the report with the progress window shown. Throws ReportCancelled when the user
