@@ -32,22 +32,17 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
         requisites.open();
     requisites.first();
     const QString innKpp = requisites.eof() ? QString() : requisites.fieldValue(u"unn").toText();
-    // The rows of a year are contiguous (the book is ordered by date): where each year starts.
-    DataSet* rows = &store.dataSet(u"ADOQuery11");
+    // The rows of a year are contiguous (the book is ordered by date) and the book prints them in
+    // order: the row at which a year is first numbered starts it. The rows are those the report reads,
+    // the data set or its stream.
     auto yearStarts = std::make_shared<std::map<QString, int>>();
-    return [periodStart, innKpp, rows, yearStarts](const QString& name) -> std::optional<Value> {
+    return [&store, periodStart, innKpp, yearStarts](const QString& name) -> std::optional<Value> {
         if (name == u"yearLine") {
-            const int field = rows->requireField(u"g");
+            RowSource* rows = store.findByName(u"ADOQuery11");
             const int at = rows->position();
-            const QString year = rows->valueAt(at, field).toText();
-            auto start = yearStarts->find(year);
-            if (start == yearStarts->end()) {
-                int first = at;
-                while (first > 0 && rows->valueAt(first - 1, field).toText() == year)
-                    --first;
-                start = yearStarts->emplace(year, first).first;
-            }
-            return Value(std::int64_t(at - start->second + 1));
+            const QString year = rows->fieldValue(u"g").toText();
+            const int start = yearStarts->try_emplace(year, at).first->second;
+            return Value(std::int64_t(at - start + 1));
         }
         if (name == u"payerInn")
             return Value(innKpp.section(u'/', 0, 0).trimmed());

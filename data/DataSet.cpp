@@ -152,43 +152,59 @@ void DataSet::removeObserver(DataSetObserver* observer)
 
 // ---- life and navigation ----
 
-void DataSet::readRows()
+namespace {
+
+Statement selectRows(const DataSet& set, Database& db, const QString& querySql, const QString& periodSql,
+                     const std::optional<std::pair<QDate, QDate>>& period)
 {
-    QString sql = querySql_;
-    if (table_) {
+    QString sql = querySql;
+    if (const TableDef* table = set.table()) {
         QStringList columns{QStringLiteral("rowid")};
-        for (const FieldDef& field : fields_)
+        for (const FieldDef& field : set.fields())
             columns << quoteIdentifier(field.name);
-        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table_->name));
+        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table->name));
     }
-    if (period_ && !periodSql_.isEmpty())
-        sql = periodSql_;
-    Statement statement = db_.prepare(sql);
-    if (period_ && !periodSql_.isEmpty()) {
-        statement.bind(1, Value(period_->first));
-        statement.bind(2, Value(period_->second.addDays(1)));
+    if (period && !periodSql.isEmpty())
+        sql = periodSql;
+    Statement statement = db.prepare(sql);
+    if (period && !periodSql.isEmpty()) {
+        statement.bind(1, Value(period->first));
+        statement.bind(2, Value(period->second.addDays(1)));
     }
-    const int offset = table_ ? 1 : 0;
-    if (statement.columnCount() != int(fields_.size()) + offset)
+    const int offset = set.table() ? 1 : 0;
+    if (statement.columnCount() != int(set.fields().size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
-                            .arg(name_).arg(statement.columnCount() - offset).arg(fields_.size()));
+                            .arg(set.name()).arg(statement.columnCount() - offset).arg(set.fields().size()));
+    return statement;
+}
+
+} // namespace
+
+DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown)
+    : set_(set), statement_(selectRows(set, set.db_, set.querySql_, set.periodSql_, set.period_)),
+      onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()), offset_(set.table_ ? 1 : 0),
+      shared_(set.fields_.size())
+{
+}
+
+bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
+{
     // A book repeats the same few texts (year, kind, operation, counterparty) on every row: equal
     // texts share one string instead of one allocation each. Bounded, so unique texts cost little.
     constexpr qsizetype kSharedTextsPerField = 4096;
-    std::vector<QSet<QString>> shared(fields_.size());
-    std::vector<Row> rows;
-    while (statement.step()) {
-        Row row;
-        row.rowid = table_ ? statement.integer(0) : std::int64_t(rows.size() + 1);
-        row.values.reserve(fields_.size());
-        for (size_t i = 0; i < fields_.size(); ++i) {
-            const int column = int(i) + offset;
-            if (fields_[i].type != FieldType::Text || statement.isNull(column)) {
-                row.values.push_back(readColumn(statement, column, fields_[i].type));
+    const std::vector<FieldDef>& fields = set_.fields_;
+    while (statement_.step()) {
+        ++read_;
+        values.clear();
+        values.reserve(fields.size());
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const int column = int(i) + offset_;
+            if (fields[i].type != FieldType::Text || statement_.isNull(column)) {
+                values.push_back(readColumn(statement_, column, fields[i].type));
                 continue;
             }
-            QString text = statement.text(column);
-            QSet<QString>& texts = shared[i];
+            QString text = statement_.text(column);
+            QSet<QString>& texts = shared_[i];
             if (const auto found = texts.constFind(text); found != texts.constEnd()) {
                 text = *found;
             } else {
@@ -196,10 +212,24 @@ void DataSet::readRows()
                 if (texts.size() < kSharedTextsPerField)
                     texts.insert(text);
             }
-            row.values.push_back(Value(std::move(text)));
+            values.push_back(Value(std::move(text)));
         }
-        rows.push_back(std::move(row));
+        if (onlyShown_ && !set_.filterExpression_.matches(values))
+            continue;
+        if (rowid)
+            *rowid = offset_ ? statement_.integer(0) : read_;
+        return true;
     }
+    return false;
+}
+
+void DataSet::readRows()
+{
+    RowReader reader(*this);
+    std::vector<Row> rows;
+    Row row;
+    while (reader.next(row.values, &row.rowid))
+        rows.push_back(std::move(row));
     rows.shrink_to_fit();
     rows_ = std::move(rows);
 }

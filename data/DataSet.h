@@ -1,13 +1,15 @@
 #pragma once
 // A named snapshot of a table or a fixed query with a current row, a filter, a sort order and
 // the browse / edit / insert states through which every screen and report reaches the data.
+#include "Database.h"
 #include "FilterExpression.h"
 #include "RowSource.h"
 #include "Schema.h"
 #include "Value.h"
 
-#include <QString>
 #include <QDate>
+#include <QSet>
+#include <QString>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -119,6 +121,23 @@ public:
     void setPeriod(QDate from, QDate to);
     bool takesPeriod() const { return !periodSql_.isEmpty(); }
     const std::optional<std::pair<QDate, QDate>>& period() const { return period_; }
+
+    // The rows the next opening reads, one at a time in the order read: the SQL with its period
+    // bound, equal texts sharing one string. With `onlyShown`, rows the filter hides are skipped.
+    class RowReader {
+    public:
+        explicit RowReader(const DataSet& set, bool onlyShown = false);
+        // False after the last row; `rowid` is the table's row id, or the count for a query.
+        bool next(std::vector<Value>& values, long long* rowid = nullptr);
+
+    private:
+        const DataSet& set_;
+        Statement statement_;
+        bool onlyShown_;
+        int offset_;
+        std::vector<QSet<QString>> shared_;
+        long long read_ = 0;
+    };
 
     // ---- filter, order, search ----
     void setFilter(const QString& text);

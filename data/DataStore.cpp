@@ -48,7 +48,8 @@ DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(
 
 DataStore::~DataStore()
 {
-    // Data sets go before the connection they read through.
+    // Data sets go before the connection they read through, and the streams before their data sets.
+    streams_.clear();
     dataSets_.clear();
 }
 
@@ -83,15 +84,25 @@ QString DataStore::dataSetOfLink(QStringView linkName)
     return {};
 }
 
+RowSource* DataStore::forReport(DataSet* found)
+{
+    if (!found || !streamBookQueries_ || !found->takesPeriod() || !found->period() || !StreamedRows::canStream(*found))
+        return found;
+    std::unique_ptr<StreamedRows>& stream = streams_[found->name()];
+    if (!stream)
+        stream = std::make_unique<StreamedRows>(*found);
+    return stream.get();
+}
+
 RowSource* DataStore::findByLink(QStringView linkName)
 {
     QString name = dataSetOfLink(linkName);
-    return name.isEmpty() ? nullptr : findDataSet(name);
+    return name.isEmpty() ? nullptr : forReport(findDataSet(name));
 }
 
 RowSource* DataStore::findByName(QStringView componentName)
 {
-    return findDataSet(componentName);
+    return forReport(findDataSet(componentName));
 }
 
 bool DataStore::linkClosesAfterReport(QStringView linkName) const

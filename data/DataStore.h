@@ -3,6 +3,7 @@
 #include "DataSet.h"
 #include "Database.h"
 #include "RowSource.h"
+#include "StreamedRows.h"
 
 #include <QString>
 #include <map>
@@ -29,6 +30,11 @@ public:
     // Report link name to data set name: "frDBDataSet11" -> "ADOQuery11".
     static QString dataSetOfLink(QStringView linkName);
 
+    // With streaming on, a report finds each book query that has its period set as rows read once
+    // through from the store (StreamedRows), not as the data set: a command that prints a book and
+    // quits keeps no journal in memory. The window leaves it off: its grids show the data sets.
+    void setStreamingBookQueries(bool on) { streamBookQueries_ = on; }
+
     RowSource* findByLink(QStringView linkName) override;
     RowSource* findByName(QStringView componentName) override;
     bool linkClosesAfterReport(QStringView linkName) const override;
@@ -41,6 +47,10 @@ private:
     std::unique_ptr<Database> db_;
     std::vector<std::unique_ptr<DataSet>> dataSets_;
     std::vector<bool> opensOnFirstUse_;   // parallel to dataSets_
+    bool streamBookQueries_ = false;
+    std::map<QString, std::unique_ptr<StreamedRows>> streams_;
+
+    RowSource* forReport(DataSet* found);
 };
 
 } // namespace vi23

@@ -317,6 +317,7 @@ int printBook(const Options& o)
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
     const vi23::Template& form = builtInTemplate(templates, request.templateName);
     if (!request.finish && (!o.pdf.isEmpty() || !o.layout.isEmpty())) {
+        store.setStreamingBookQueries(true);
         outputPageByPage(form, store, request.values, o);
         return 0;
     }

@@ -1,5 +1,7 @@
 #include "TestStore.h"
 
+#include "data/StreamedRows.h"
+
 #include <gtest/gtest.h>
 
 using namespace vi23;
@@ -151,6 +153,55 @@ TEST_F(Journal, PeriodFilterOnABookQuery)
     book.setFilter(QStringLiteral("dd >=01.04.2010 And dd <=30.09.2010"));
     EXPECT_EQ(rows(book, {QStringLiteral("n")}),
               (QStringList{QStringLiteral("4"), QStringLiteral("6"), QStringLiteral("6"), QStringLiteral("2")}));
+}
+
+// A report walking a book query's stream sees what it would see walking the data set: the period and
+// the filter applied, a step back after a look ahead, a move back to the start, the end.
+TEST_F(Journal, AStreamedBookQueryWalksAsItsDataSet)
+{
+    for (const char16_t* name : {u"ADOQuery11", u"ADOQuery_bank", u"ADOQuerys"}) {
+        SCOPED_TRACE(QString::fromUtf16(name).toStdString());
+        DataSet& set = store->dataSet(name);
+        set.setPeriod(QDate(2010, 3, 1), QDate(2010, 12, 31));
+        set.setFilter(QStringLiteral("dd <>04.05.2010"));
+        set.open();
+        StreamedRows stream(set);
+        stream.open();
+        auto walk = [&](RowSource& rows) {
+            QStringList seen;
+            auto look = [&](const char* step) {
+                QStringList cells{QString::fromLatin1(step), QString::number(rows.position()), rows.eof() ? "eof" : ""};
+                for (int f = 0; f < int(set.fields().size()); ++f)
+                    cells << rows.fieldValueAt(f).toText();
+                seen << cells.join(u'|');
+            };
+            look("open");
+            for (rows.first(); !rows.eof(); rows.next()) {
+                look("row");
+                const int at = rows.position();
+                rows.next();
+                look("ahead");
+                rows.moveToPosition(at);
+                look("back");
+            }
+            look("end");
+            rows.moveToPosition(0);
+            look("start");
+            rows.next();
+            look("second");
+            return seen;
+        };
+        const QString expected = walk(set).join(u'\n');
+        // More rows than the stream keeps: the move back to the start reads the query again.
+        if (set.name() == u"ADOQuery11") {
+            EXPECT_EQ(expected.count(QStringLiteral("\nrow|")), 5);
+        }
+        EXPECT_EQ(walk(stream).join(u'\n').toStdString(), expected.toStdString());
+        stream.close();
+        stream.open();
+        set.first();
+        EXPECT_EQ(walk(stream).join(u'\n').toStdString(), expected.toStdString());
+    }
 }
 
 namespace {
