@@ -42,7 +42,7 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
             const int at = rows->position();
             const QString year = rows->fieldValue(u"g").toText();
             const int start = yearStarts->try_emplace(year, at).first->second;
-            return Value(std::int64_t(at - start + 1));
+            return std::optional<Value>(std::in_place, std::int64_t(at - start + 1));
         }
         if (name == u"payerInn")
             return Value(innKpp.section(u'/', 0, 0).trimmed());
