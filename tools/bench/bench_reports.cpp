@@ -190,6 +190,7 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
     const Journal journals[] = {{dir.filePath(QStringLiteral("one-year")), 2025},
                                 {dir.filePath(QStringLiteral("ten-years")), 2016}};
     double oneYearLayout = 0;
+    double oneYearPeak = 0;
     ChildRun oneYearPdf;
     for (const Journal& j : journals) {
         QDir().mkpath(j.folder);
@@ -205,6 +206,7 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
                    .arg(layout.seconds, 0, 'f', 2).arg(layout.seconds / raw, 0, 'f', 1).arg(layout.peakMegabytes, 0, 'f', 0);
         if (j.firstYear == 2025) {
             oneYearLayout = layout.seconds;
+            oneYearPeak = layout.peakMegabytes;
             const ChildRun pdf = runTool(print, QStringList{QStringLiteral("book"), kind} + period
                                                     + QStringList{QStringLiteral("--pdf"), QStringLiteral("book.pdf")},
                                          j.folder);
@@ -214,6 +216,19 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
                        .arg(layout.seconds / oneYearLayout, 0, 'f', 2);
         }
         out.flush();
+    }
+
+    // Memory a journal row adds: the same book from a tenth of the rows.
+    {
+        const QString folder = dir.filePath(QStringLiteral("tenth"));
+        QDir().mkpath(folder);
+        fillYears(folder + QStringLiteral("/kn.mdb"), 10000, 2025, 2025);
+        const ChildRun tenth = runTool(print, QStringList{QStringLiteral("book"), kind} + period
+                                                  + QStringList{QStringLiteral("--layout"), QStringLiteral("book.txt")},
+                                       folder);
+        out << QStringLiteral("  peak memory grows by %1 bytes a journal row (10000 rows: %2 MiB, 100000 rows: %3 MiB)\n")
+                   .arg((oneYearPeak - tenth.peakMegabytes) * 1048576.0 / 90000.0, 0, 'f', 0)
+                   .arg(tenth.peakMegabytes, 0, 'f', 0).arg(oneYearPeak, 0, 'f', 0);
     }
 
     // Only now the book in this process: a program started from here takes this process's peak memory
