@@ -68,6 +68,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kMakerLine);
     // A copy of the file before the first change of each day; a failed copy only warns.
+    store_->setStreamingBookQueries(true);
     enableDailyBackups(store_->database(), [this](const QString& message) {
         ui::reportError(this, message, QStringLiteral("Резервная копия"));
     });

@@ -91,6 +91,8 @@ RowSource* DataStore::forReport(DataSet* found)
     std::unique_ptr<StreamedRows>& stream = streams_[found->name()];
     if (!stream)
         stream = std::make_unique<StreamedRows>(*found);
+    else if (stream->isOpen() && !stream->readsPeriodOf(*found))
+        stream->close();
     return stream.get();
 }
 
@@ -108,8 +110,9 @@ RowSource* DataStore::findByName(QStringView componentName)
 bool DataStore::linkClosesAfterReport(QStringView linkName) const
 {
     for (const Link& link : kLinks) {
+        // A stream closes after every report: open, it would keep its reading of the file going.
         if (linkName == QLatin1String(link.link))
-            return link.closesAfter;
+            return link.closesAfter || streams_.count(QString::fromLatin1(link.dataSet)) > 0;
     }
     return true;
 }

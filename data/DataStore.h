@@ -31,8 +31,9 @@ public:
     static QString dataSetOfLink(QStringView linkName);
 
     // With streaming on, a report finds each book query that has its period set as rows read once
-    // through from the store (StreamedRows), not as the data set: a command that prints a book and
-    // quits keeps no journal in memory. The window leaves it off: its grids show the data sets.
+    // through from the store (StreamedRows), not as the data set: a long book keeps no journal in
+    // memory and shows its first page as soon as the first rows are read. The data sets themselves
+    // stay as they are for the grids and the workbooks.
     void setStreamingBookQueries(bool on) { streamBookQueries_ = on; }
 
     RowSource* findByLink(QStringView linkName) override;

@@ -47,6 +47,7 @@ void StreamedRows::restart() const
     rewindOwed_ = false;
     reader_.reset();
     reader_.emplace(set_, true);
+    period_ = set_.period();
     exhausted_ = false;
     reach(0);
 }
