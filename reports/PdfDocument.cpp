@@ -216,6 +216,20 @@ void PdfDocument::beginObject(int number)
     buffer_ += " 0 obj\n";
 }
 
+void PdfDocument::writeStream(int number, const QByteArray& packed, qsizetype unpackedFontSize)
+{
+    beginObject(number);
+    buffer_ += "<</Length ";
+    appendInt(buffer_, packed.size());
+    if (unpackedFontSize >= 0) {
+        buffer_ += "/Length1 ";
+        appendInt(buffer_, unpackedFontSize);
+    }
+    buffer_ += "/Filter/FlateDecode>>\nstream\n";
+    buffer_ += packed;
+    buffer_ += "\nendstream\nendobj\n";
+}
+
 void PdfDocument::write(const QByteArray& bytes)
 {
     buffer_ += bytes;
@@ -499,12 +513,7 @@ void PdfDocument::addPage(const PreparedPage& page)
 
     const int contents = newObject();
     const QByteArray packed = deflate(out);
-    beginObject(contents);
-    buffer_ += "<</Length ";
-    appendInt(buffer_, packed.size());
-    buffer_ += "/Filter/FlateDecode>>\nstream\n";
-    buffer_ += packed;
-    buffer_ += "\nendstream\nendobj\n";
+    writeStream(contents, packed);
 
     const int pageObject = newObject();
     pages_.push_back(pageObject);
@@ -806,22 +815,10 @@ void PdfDocument::writeFont(Font& font)
     appendInt(buffer_, fontFile);
     buffer_ += " 0 R>>\nendobj\n";
 
-    beginObject(fontFile);
-    buffer_ += "<</Length ";
-    appendInt(buffer_, packedFile.size());
-    buffer_ += "/Length1 ";
-    appendInt(buffer_, file.size());
-    buffer_ += "/Filter/FlateDecode>>\nstream\n";
-    buffer_ += packedFile;
-    buffer_ += "\nendstream\nendobj\n";
+    writeStream(fontFile, packedFile, file.size());
 
     const QByteArray cmap = deflate(toUnicodeCMap(font.used, font.unicode));
-    beginObject(toUnicode);
-    buffer_ += "<</Length ";
-    appendInt(buffer_, cmap.size());
-    buffer_ += "/Filter/FlateDecode>>\nstream\n";
-    buffer_ += cmap;
-    buffer_ += "\nendstream\nendobj\n";
+    writeStream(toUnicode, cmap);
     if (buffer_.size() >= kFlushAt)
         flush();
 }

@@ -226,12 +226,17 @@ void PreviewDialog::beginPreparation()
     report_ = PreparedReport{};
     extent_ = ContentExtent{};
     shownPlacement_ = ContentPlacement{};
+    showFromFirstPage();
+    updatePageLabel();
+}
+
+void PreviewDialog::showFromFirstPage()
+{
     hits_.clear();
     currentHit_ = -1;
     view_->setHits({}, -1);
     view_->setReport(&report_);
     currentPage_ = 1;
-    updatePageLabel();
 }
 
 void PreviewDialog::addPreparedPage(PreparedPage page)
@@ -442,11 +447,7 @@ void PreviewDialog::openFile(const QString& fileName)
         throw UserError(QStringLiteral("Не удается открыть файл %1").arg(fileName));
     PreparedReport loaded = loadPreparedReport(file.readAll());
     report_ = std::move(loaded);
-    hits_.clear();
-    currentHit_ = -1;
-    view_->setHits({}, -1);
-    view_->setReport(&report_);
-    currentPage_ = 1;
+    showFromFirstPage();
     applyZoom();
 }
 

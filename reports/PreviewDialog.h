@@ -102,6 +102,8 @@ private:
     void buildToolBar();
     void applyZoom();
     void updatePageLabel();
+    // A new report in the view: no search hits, page 1.
+    void showFromFirstPage();
     void onOpen();
     void onSave();
     void onPrint();
