@@ -46,17 +46,6 @@ QString PreparationProgress::pageText() const
     return label_->text();
 }
 
-PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                                   const GetValueCallback& getValue)
-{
-    PreparationProgress progress(parent);
-    progress.show();
-    if (parent)
-        progress.move(parent->geometry().center() - progress.rect().center());
-    QCoreApplication::processEvents();
-    return prepareReport(report, rows, getValue, [&](int page) { return progress.showPage(page); });
-}
-
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue, const QString& fileName,
                        const std::function<void(const QString& fileName)>& workbookWriter,

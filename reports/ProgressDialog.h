@@ -31,11 +31,6 @@ private:
     QElapsedTimer sinceEvents_;
 };
 
-// Prepares the report with the progress window shown. Throws ReportCancelled when the user
-// cancels and ReportError when preparation fails.
-PreparedReport prepareWithProgress(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                                   const GetValueCallback& getValue = {});
-
 // Prepare and preview: the modal preview window opens with the first page and takes the others as
 // they are built, under the progress window; its "Сохранить" proposes `fileName` and, given a
 // workbook writer, offers the report's table as .xlsx. `finish` draws what the program adds to the

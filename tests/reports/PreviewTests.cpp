@@ -240,13 +240,6 @@ TEST(Progress, ShowsThePageAndCancelStopsTheBuilding)
     };
     EXPECT_THROW(prepareReport(tpl(kBody), rows, {}, cancelOnThird), ReportCancelled);
     EXPECT_EQ(pagesSeen, 3);
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* p = qobject_cast<PreparationProgress*>(w); p && p->isVisible())
-                p->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
-        }
-    });
-    EXPECT_THROW(prepareWithProgress(nullptr, tpl(kBody), rows), ReportCancelled);
 }
 
 // The window of the kind that is on screen, if any.
