@@ -180,8 +180,8 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 
 } // namespace
 
-DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown)
-    : set_(set), statement_(selectRows(set, set.db_, set.querySql_, set.periodSql_, set.period_)),
+DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown, Database* connection)
+    : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.querySql_, set.periodSql_, set.period_)),
       onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()), offset_(set.table_ ? 1 : 0),
       shared_(set.fields_.size())
 {

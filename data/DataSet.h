@@ -54,6 +54,7 @@ public:
     DataSet& operator=(const DataSet&) = delete;
 
     QString name() const override { return name_; }
+    Database& database() const { return db_; }
     const std::vector<FieldDef>& fields() const { return fields_; }
     int fieldIndex(QStringView field) const override; // -1 when unknown
     int requireField(QStringView field) const;        // throws for an unknown field
@@ -126,7 +127,8 @@ public:
     // bound, equal texts sharing one string. With `onlyShown`, rows the filter hides are skipped.
     class RowReader {
     public:
-        explicit RowReader(const DataSet& set, bool onlyShown = false);
+        // Through `connection` when given (another connection to the same file), else the data set's.
+        explicit RowReader(const DataSet& set, bool onlyShown = false, Database* connection = nullptr);
         // False after the last row; `rowid` is the table's row id, or the count for a query.
         bool next(std::vector<Value>& values, long long* rowid = nullptr);
 

@@ -204,6 +204,18 @@ std::unique_ptr<Database> Database::open(const QString& path)
     return db;
 }
 
+std::unique_ptr<Database> Database::openForReading(const QString& path)
+{
+    const Opening openingNow;
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::unique_ptr<Database> db(new Database(handle, path));
+    if (rc != SQLITE_OK)
+        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(path));
+    db->configure();
+    return db;
+}
+
 std::unique_ptr<Database> Database::create(const QString& path)
 {
     QFileInfo info(path);

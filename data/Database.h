@@ -48,6 +48,9 @@ public:
     static std::unique_ptr<Database> open(const QString& path);
     // Creates a new file with the full schema and the program's additions; refuses to touch an existing file. Used by vi23-init only.
     static std::unique_ptr<Database> create(const QString& path);
+    // A second, read-only connection to an open file, for reading on another thread: the same text
+    // order, no checks or upgrades (the program's own connection did those).
+    static std::unique_ptr<Database> openForReading(const QString& path);
     ~Database();
 
     const QString& path() const { return path_; }

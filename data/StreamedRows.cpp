@@ -1,20 +1,117 @@
 #include "StreamedRows.h"
 #include "Error.h"
 
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
 namespace vi23 {
 
 namespace {
 
 // The report looks one row ahead at a group's end and steps back to it.
 constexpr size_t kRowsKept = 4;
+// Rows handed over at once, and batches read ahead at most.
+constexpr size_t kBatchRows = 256;
+constexpr size_t kBatchesAhead = 16;
 
 } // namespace
+
+// The rows of a reader in their order. With a connection of its own the query steps on a thread of
+// its own, a few batches ahead, while the report lays out the rows before.
+class RowPrefetch {
+public:
+    RowPrefetch(const DataSet& set, Database* own) : reader_(set, true, own)
+    {
+        if (own)
+            worker_ = std::thread([this] { readAhead(); });
+    }
+
+    ~RowPrefetch()
+    {
+        if (!worker_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+
+    bool next(std::vector<Value>& values)
+    {
+        if (!worker_.joinable())
+            return reader_.next(values);
+        while (taken_ >= batch_.size()) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !ready_.empty() || done_; });
+            if (ready_.empty()) {
+                if (error_)
+                    std::rethrow_exception(error_);
+                return false;
+            }
+            batch_ = std::move(ready_.front());
+            ready_.pop_front();
+            taken_ = 0;
+            lock.unlock();
+            changed_.notify_all();
+        }
+        values = std::move(batch_[taken_++]);
+        return true;
+    }
+
+private:
+    void readAhead()
+    {
+        try {
+            bool more = true;
+            while (more) {
+                std::vector<std::vector<Value>> batch;
+                batch.reserve(kBatchRows);
+                std::vector<Value> values;
+                while (batch.size() < kBatchRows && (more = reader_.next(values)))
+                    batch.push_back(std::move(values));
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return ready_.size() < kBatchesAhead || stop_; });
+                if (stop_)
+                    return;
+                if (!batch.empty())
+                    ready_.push_back(std::move(batch));
+                done_ = !more;
+                lock.unlock();
+                changed_.notify_all();
+            }
+        } catch (...) {
+            {
+                std::lock_guard lock(mutex_);
+                error_ = std::current_exception();
+                done_ = true;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    DataSet::RowReader reader_;
+    std::vector<std::vector<Value>> batch_;
+    size_t taken_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<std::vector<Value>>> ready_;
+    bool done_ = false;
+    bool stop_ = false;
+    std::exception_ptr error_;
+    std::thread worker_;
+};
 
 StreamedRows::StreamedRows(DataSet& set) : set_(set)
 {
     if (!canStream(set))
         throw UserError(QStringLiteral("%1: упорядоченный набор не читается потоком").arg(set.name()));
 }
+
+StreamedRows::~StreamedRows() = default;
 
 bool StreamedRows::canStream(const DataSet& set)
 {
@@ -46,7 +143,15 @@ void StreamedRows::restart() const
     firstKept_ = 0;
     rewindOwed_ = false;
     reader_.reset();
-    reader_.emplace(set_, true);
+    if (!readingTried_) {
+        readingTried_ = true;
+        try {
+            reading_ = Database::openForReading(set_.database().path());
+        } catch (const UserError&) {
+            reading_.reset();
+        }
+    }
+    reader_ = std::make_unique<RowPrefetch>(set_, reading_.get());
     period_ = set_.period();
     exhausted_ = false;
     reach(0);

@@ -5,21 +5,25 @@
 #include "RowSource.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 
 namespace vi23 {
+
+class RowPrefetch;
 
 class StreamedRows final : public RowSource {
 public:
     // Reads the rows `set` would read on opening (its period and filter), in their order. A data set
     // with a sort order cannot be streamed: canStream says so beforehand.
     explicit StreamedRows(DataSet& set);
+    ~StreamedRows() override;
     static bool canStream(const DataSet& set);
 
     QString name() const override { return set_.name(); }
     // Whether the rows read are still those of the data set's period (a new period means a new reading).
     bool readsPeriodOf(const DataSet& set) const { return &set == &set_ && period_ == set.period(); }
-    bool isOpen() const override { return reader_.has_value(); }
+    bool isOpen() const override { return reader_ != nullptr; }
     void open() override;
     void close() override;
     void first() override;
@@ -43,7 +47,11 @@ private:
 
     DataSet& set_;
     // Reading is not a change of the rows: the const accessors read on as they need.
-    mutable std::optional<DataSet::RowReader> reader_;
+    mutable std::unique_ptr<RowPrefetch> reader_;
+    // The query runs on a connection of its own, on a thread of its own; none when the file cannot be
+    // opened a second time, and the rows are read on this thread through the data set's connection.
+    mutable std::unique_ptr<Database> reading_;
+    mutable bool readingTried_ = false;
     mutable std::deque<std::vector<Value>> kept_;
     mutable int firstKept_ = 0;
     mutable bool exhausted_ = false;
