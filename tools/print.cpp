@@ -26,6 +26,11 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <unistd.h>
 #include <cstdlib>
@@ -156,6 +161,7 @@ void writeOutput(const QString& target, const QByteArray& bytes)
 // The layout dump, to its file or to standard output, written page by page: the dump of a long book
 // is never whole in memory. Standard output gets it only when the whole report is prepared (from a
 // temporary file), so that a report failing on a later page leaves nothing half-written there either.
+// Pages are dumped and written on a thread of their own while the next ones are prepared.
 class LayoutOutput {
 public:
     explicit LayoutOutput(const QString& target)
@@ -165,20 +171,32 @@ public:
         } else if (!spool_.open()) {
             throw UserError(QStringLiteral("Не удается создать временный файл: %1").arg(spool_.errorString()));
         }
+        writer_ = std::thread([this] { writePages(); });
     }
 
-    void add(const vi23::PreparedPage& page, int number)
+    ~LayoutOutput() { stopWriter(); }
+
+    void add(std::vector<vi23::PreparedBox> boxes, int number)
     {
-        bytes_.clear();
-        vi23::dumpPreparedPage(page, number, bytes_);
-        if (file_)
-            file_->write(bytes_);
-        else if (spool_.write(bytes_) != bytes_.size())
-            throw UserError(QStringLiteral("Не удается записать временный файл: %1").arg(spool_.errorString()));
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return waiting_.size() < kPagesAhead || error_; });
+        if (error_)
+            std::rethrow_exception(error_);
+        waiting_.push_back({std::move(boxes), number});
+        lock.unlock();
+        changed_.notify_all();
     }
 
     void commit()
     {
+        {
+            std::unique_lock lock(mutex_);
+            finished_ = true;
+        }
+        changed_.notify_all();
+        writer_.join();
+        if (error_)
+            std::rethrow_exception(error_);
         if (file_) {
             file_->commit();
             return;
@@ -190,9 +208,62 @@ public:
     }
 
 private:
+    struct Page {
+        std::vector<vi23::PreparedBox> boxes;
+        int number;
+    };
+    static constexpr size_t kPagesAhead = 8;
+
+    void writePages()
+    {
+        try {
+            QByteArray bytes;
+            vi23::PreparedPage page;
+            for (;;) {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return !waiting_.empty() || finished_ || stopped_; });
+                if (stopped_ || waiting_.empty())
+                    return;
+                Page next = std::move(waiting_.front());
+                waiting_.pop_front();
+                lock.unlock();
+                changed_.notify_all();
+                page.boxes = std::move(next.boxes);
+                bytes.clear();
+                vi23::dumpPreparedPage(page, next.number, bytes);
+                if (file_)
+                    file_->write(bytes);
+                else if (spool_.write(bytes) != bytes.size())
+                    throw UserError(QStringLiteral("Не удается записать временный файл: %1").arg(spool_.errorString()));
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            error_ = std::current_exception();
+        }
+        changed_.notify_all();
+    }
+
+    void stopWriter()
+    {
+        if (!writer_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+        writer_.join();
+    }
+
     std::optional<vi23::SafeOutputFile> file_;
     QTemporaryFile spool_;
-    QByteArray bytes_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Page> waiting_;
+    bool finished_ = false;
+    bool stopped_ = false;
+    std::exception_ptr error_;
+    std::thread writer_;
 };
 
 // Finished pages go to the PDF, to the layout dump or to the default printer.
@@ -205,7 +276,7 @@ void output(const vi23::PreparedReport& report, const Options& o)
     if (!o.layout.isEmpty()) {
         LayoutOutput layout(o.layout);
         for (size_t i = 0; i < report.pages.size(); ++i)
-            layout.add(report.pages[i], int(i + 1));
+            layout.add(report.pages[i].boxes, int(i + 1));
         layout.commit();
         return;
     }
@@ -230,8 +301,8 @@ void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows,
         return;
     }
     LayoutOutput layout(o.layout);
-    vi23::prepareReportPageByPage(form, rows, [&](vi23::PreparedPage& page, int number) { layout.add(page, number); },
-                                  values);
+    vi23::prepareReportPageByPage(
+        form, rows, [&](vi23::PreparedPage& page, int number) { layout.add(std::move(page.boxes), number); }, values);
     layout.commit();
 }
 
