@@ -20,7 +20,7 @@ QString bookTemplateFor(const QString& kind)
 
 std::optional<Value> bookValue(QDate periodStart, const QString& name)
 {
-    if (name == u"periodYear")
+    if (name == QLatin1StringView("periodYear"))
         return Value(QString::number(periodStart.year()));
     return std::nullopt;
 }
@@ -37,16 +37,16 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
     // the data set or its stream.
     auto yearStarts = std::make_shared<std::map<QString, int>>();
     return [&store, periodStart, innKpp, yearStarts](const QString& name) -> std::optional<Value> {
-        if (name == u"yearLine") {
+        if (name == QLatin1StringView("yearLine")) {
             RowSource* rows = store.findByName(u"ADOQuery11");
             const int at = rows->position();
             const QString year = rows->fieldValue(u"g").toText();
             const int start = yearStarts->try_emplace(year, at).first->second;
             return std::optional<Value>(std::in_place, std::int64_t(at - start + 1));
         }
-        if (name == u"payerInn")
+        if (name == QLatin1StringView("payerInn"))
             return Value(innKpp.section(u'/', 0, 0).trimmed());
-        if (name == u"payerKpp")
+        if (name == QLatin1StringView("payerKpp"))
             return Value(innKpp.section(u'/', 1, 1).trimmed());
         return bookValue(periodStart, name);
     };

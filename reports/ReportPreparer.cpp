@@ -802,9 +802,9 @@ Value Preparer::resolve(const QString& name)
 
 Value Preparer::resolveSpecialOrExpression(const QString& name)
 {
-    if (name == u"PAGE#")
+    if (name == QLatin1StringView("PAGE#"))
         return Value(int(report_.pages.size()));
-    if (name == u"LINE#")
+    if (name == QLatin1StringView("LINE#"))
         return Value(line_);
     if (resolving_.contains(name))
         throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));

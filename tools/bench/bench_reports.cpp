@@ -197,9 +197,14 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
         const QString path = j.folder + QStringLiteral("/kn.mdb");
         fillYears(path, 100000, j.firstYear, 2025);
         const double raw = rawQuerySeconds(path, from, to);
-        const ChildRun layout = runTool(print, QStringList{QStringLiteral("book"), kind} + period
-                                                   + QStringList{QStringLiteral("--layout"), QStringLiteral("book.txt")},
-                                        j.folder);
+        // The best of three runs, as for the raw query.
+        ChildRun layout{1e9, 0};
+        for (int run = 0; run < 3; ++run) {
+            const ChildRun one = runTool(print, QStringList{QStringLiteral("book"), kind} + period
+                                                    + QStringList{QStringLiteral("--layout"), QStringLiteral("book.txt")},
+                                         j.folder);
+            layout = ChildRun{std::min(layout.seconds, one.seconds), std::max(layout.peakMegabytes, one.peakMegabytes)};
+        }
         out << QStringLiteral("quarterly book of 2025, journal of %1 years x 100000 rows: raw query %2 s\n")
                    .arg(2026 - j.firstYear).arg(raw, 0, 'f', 3);
         out << QStringLiteral("  vi23-print --layout %1 s = %2 x the raw query (target 3), peak %3 MiB (target 150)\n")
