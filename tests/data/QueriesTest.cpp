@@ -204,6 +204,27 @@ TEST_F(Journal, AStreamedBookQueryWalksAsItsDataSet)
     }
 }
 
+// A stream closed while its reading thread waits far ahead stops at once, and opens again from the start.
+TEST_F(Journal, AStreamClosedFarFromItsEndStopsItsReading)
+{
+    db.sql(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 20000) "
+                          "INSERT INTO jur (dd, dok, sr, vr, s) SELECT '2011-01-01', 'ПП', 'Выручка', 'Приход', i * 10000 FROM c"));
+    DataSet& set = store->dataSet(u"ADOQuery_bank");
+    set.setPeriod(QDate(2011, 1, 1), QDate(2011, 12, 31));
+    StreamedRows stream(set);
+    for (int round = 0; round < 3; ++round) {
+        stream.open();
+        EXPECT_EQ(stream.fieldValue(u"d").toText(), QStringLiteral("1"));
+        stream.next();
+        EXPECT_EQ(stream.fieldValue(u"d").toText(), QStringLiteral("2"));
+        stream.close();
+    }
+    int rows = 0;
+    for (stream.open(); !stream.eof(); stream.next())
+        ++rows;
+    EXPECT_EQ(rows, 20000);
+}
+
 namespace {
 
 class PrintLines : public ::testing::Test {
