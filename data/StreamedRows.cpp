@@ -1,9 +1,8 @@
 #include "StreamedRows.h"
 #include "Error.h"
 
-#include <condition_variable>
-#include <exception>
-#include <mutex>
+#include "HandOver.h"
+
 #include <thread>
 
 namespace vi23 {
@@ -32,11 +31,7 @@ public:
     {
         if (!worker_.joinable())
             return;
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
+        batches_.stop();
         worker_.join();
     }
 
@@ -45,18 +40,11 @@ public:
         if (!worker_.joinable())
             return reader_.next(values);
         while (taken_ >= batch_.size()) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !ready_.empty() || done_; });
-            if (ready_.empty()) {
-                if (error_)
-                    std::rethrow_exception(error_);
+            std::optional<std::vector<std::vector<Value>>> batch = batches_.take();
+            if (!batch)
                 return false;
-            }
-            batch_ = std::move(ready_.front());
-            ready_.pop_front();
+            batch_ = std::move(*batch);
             taken_ = 0;
-            lock.unlock();
-            changed_.notify_all();
         }
         values = std::move(batch_[taken_++]);
         return true;
@@ -73,35 +61,19 @@ private:
                 std::vector<Value> values;
                 while (batch.size() < kBatchRows && (more = reader_.next(values)))
                     batch.push_back(std::move(values));
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return ready_.size() < kBatchesAhead || stop_; });
-                if (stop_)
+                if (!batches_.give(std::move(batch)))
                     return;
-                if (!batch.empty())
-                    ready_.push_back(std::move(batch));
-                done_ = !more;
-                lock.unlock();
-                changed_.notify_all();
             }
+            batches_.finish();
         } catch (...) {
-            {
-                std::lock_guard lock(mutex_);
-                error_ = std::current_exception();
-                done_ = true;
-            }
-            changed_.notify_all();
+            batches_.stop(std::current_exception());
         }
     }
 
     DataSet::RowReader reader_;
+    HandOver<std::vector<std::vector<Value>>> batches_{kBatchesAhead};
     std::vector<std::vector<Value>> batch_;
     size_t taken_ = 0;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::vector<std::vector<Value>>> ready_;
-    bool done_ = false;
-    bool stop_ = false;
-    std::exception_ptr error_;
     std::thread worker_;
 };
 

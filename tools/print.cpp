@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/HandOver.h"
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
 #include "documents/DocumentPrinting.h"
@@ -26,10 +27,6 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <cerrno>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
 #include <thread>
 #include <cstdio>
 #include <unistd.h>
@@ -174,29 +171,20 @@ public:
         writer_ = std::thread([this] { writePages(); });
     }
 
-    ~LayoutOutput() { stopWriter(); }
-
-    void add(std::vector<vi23::PreparedBox> boxes, int number)
+    ~LayoutOutput()
     {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return waiting_.size() < kPagesAhead || error_; });
-        if (error_)
-            std::rethrow_exception(error_);
-        waiting_.push_back({std::move(boxes), number});
-        lock.unlock();
-        changed_.notify_all();
+        pages_.stop();
+        if (writer_.joinable())
+            writer_.join();
     }
+
+    void add(std::vector<vi23::PreparedBox> boxes, int number) { pages_.give(Page{std::move(boxes), number}); }
 
     void commit()
     {
-        {
-            std::unique_lock lock(mutex_);
-            finished_ = true;
-        }
-        changed_.notify_all();
+        pages_.finish();
         writer_.join();
-        if (error_)
-            std::rethrow_exception(error_);
+        pages_.rethrowFailure();
         if (file_) {
             file_->commit();
             return;
@@ -212,57 +200,29 @@ private:
         std::vector<vi23::PreparedBox> boxes;
         int number;
     };
-    static constexpr size_t kPagesAhead = 8;
 
     void writePages()
     {
         try {
             QByteArray bytes;
             vi23::PreparedPage page;
-            for (;;) {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return !waiting_.empty() || finished_ || stopped_; });
-                if (stopped_ || waiting_.empty())
-                    return;
-                Page next = std::move(waiting_.front());
-                waiting_.pop_front();
-                lock.unlock();
-                changed_.notify_all();
-                page.boxes = std::move(next.boxes);
+            while (std::optional<Page> next = pages_.take()) {
+                page.boxes = std::move(next->boxes);
                 bytes.clear();
-                vi23::dumpPreparedPage(page, next.number, bytes);
+                vi23::dumpPreparedPage(page, next->number, bytes);
                 if (file_)
                     file_->write(bytes);
                 else if (spool_.write(bytes) != bytes.size())
                     throw UserError(QStringLiteral("Не удается записать временный файл: %1").arg(spool_.errorString()));
             }
         } catch (...) {
-            std::lock_guard lock(mutex_);
-            error_ = std::current_exception();
+            pages_.stop(std::current_exception());
         }
-        changed_.notify_all();
-    }
-
-    void stopWriter()
-    {
-        if (!writer_.joinable())
-            return;
-        {
-            std::lock_guard lock(mutex_);
-            stopped_ = true;
-        }
-        changed_.notify_all();
-        writer_.join();
     }
 
     std::optional<vi23::SafeOutputFile> file_;
     QTemporaryFile spool_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Page> waiting_;
-    bool finished_ = false;
-    bool stopped_ = false;
-    std::exception_ptr error_;
+    vi23::HandOver<Page> pages_{8};
     std::thread writer_;
 };
 
