@@ -246,8 +246,8 @@ qsizetype findClosingBracket(const QString& text, qsizetype open)
 
 bool isAggregateFunction(const QString& upperName)
 {
-    return upperName == u"SUM" || upperName == u"COUNT" || upperName == u"MAX" || upperName == u"MIN"
-        || upperName == u"AVG";
+    return upperName == QLatin1StringView("SUM") || upperName == QLatin1StringView("COUNT") || upperName == QLatin1StringView("MAX") || upperName == QLatin1StringView("MIN")
+        || upperName == QLatin1StringView("AVG");
 }
 
 std::unique_ptr<ExprNode> parseExpression(const QString& text)
@@ -310,18 +310,18 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         }
     }
     case ExprNode::Kind::Call: {
-        if ((node.text == u"MAX" || node.text == u"MIN") && node.children.size() == 2) {
+        if ((node.text == QLatin1StringView("MAX") || node.text == QLatin1StringView("MIN")) && node.children.size() == 2) {
             // With two arguments the larger or smaller of them, not an aggregate.
             const double a = arithmeticOperand(evaluate(*node.children[0], context));
             const double b = arithmeticOperand(evaluate(*node.children[1], context));
-            return Value(node.text == u"MAX" ? std::max(a, b) : std::min(a, b));
+            return Value(node.text == QLatin1StringView("MAX") ? std::max(a, b) : std::min(a, b));
         }
         if (isAggregateFunction(node.text)) {
             if (node.children.size() != 1)
                 throw UserError(QStringLiteral("Ошибка в выражении \"%1(%2)\"").arg(node.text, node.argText));
             return context.aggregate(node.text, node.argText, *node.children[0]);
         }
-        if (node.text == u"PLURAL" && node.children.size() == 4) {
+        if (node.text == QLatin1StringView("PLURAL") && node.children.size() == 4) {
             // The noun form agreeing with a count: plural(n; 'запись'; 'записи'; 'записей').
             const double n = std::fabs(arithmeticOperand(evaluate(*node.children[0], context)));
             const long long whole = static_cast<long long>(n);
@@ -333,7 +333,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
                 form = last == 1 ? 1 : (last >= 2 && last <= 4) ? 2 : 3;
             return Value(valueText(evaluate(*node.children[form], context)));
         }
-        if (node.text == u"ROUND" && node.children.size() == 1)
+        if (node.text == QLatin1StringView("ROUND") && node.children.size() == 1)
             return Value(roundHalfEven(arithmeticOperand(evaluate(*node.children[0], context))));
         throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(node.text));
     }

@@ -843,8 +843,8 @@ Value Preparer::aggregate(const QString& function, const QString& argText, const
         Accumulator& a = band->accumulators[slot];
         if (a.lastRow != rowStamp_) {
             a.lastRow = rowStamp_;
-            const bool isMax = function == u"MAX", isMin = function == u"MIN";
-            Value x = function == u"COUNT" ? Value(Money::fromRoubles(1)) : evaluate(arg, *this);
+            const bool isMax = function == QLatin1StringView("MAX"), isMin = function == QLatin1StringView("MIN");
+            Value x = function == QLatin1StringView("COUNT") ? Value(Money::fromRoubles(1)) : evaluate(arg, *this);
             if (x.isNull())
                 x = Value(Money());
             std::int64_t units = 0;
@@ -885,7 +885,7 @@ Value Preparer::aggregate(const QString& function, const QString& argText, const
     if (slot >= band->accumulators.size() || !band->accumulators[slot].set)
         return Value(QString());
     const Accumulator& a = band->accumulators[slot];
-    if (function == u"AVG")
+    if (function == QLatin1StringView("AVG"))
         return Value(band->rowCount > 0 ? a.total() / band->rowCount : 0.0);
     return Value(a.total());
 }

@@ -144,7 +144,7 @@ QString formatValue(const Value& value, const DisplayFormat& format)
                     text.chop(1);
                 if (text.endsWith(separator))
                     text.chop(1);
-                return text == u"-0" ? QStringLiteral("0") : text;
+                return text == QLatin1StringView("-0") ? QStringLiteral("0") : text;
             }
             return formatFixed(*n, format.digits, separator);
         }
