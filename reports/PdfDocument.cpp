@@ -39,13 +39,6 @@ void appendNumber(QByteArray& out, double v, int decimals = 3)
     out.append(buf, p - buf);
 }
 
-void appendInt(QByteArray& out, long long v)
-{
-    char buf[24];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, end - buf);
-}
-
 void appendHex4(QByteArray& out, unsigned v)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -212,7 +205,7 @@ int PdfDocument::newObject()
 void PdfDocument::beginObject(int number)
 {
     offsets_[size_t(number)] = written_ + buffer_.size();
-    appendInt(buffer_, number);
+    appendInteger(buffer_, number);
     buffer_ += " 0 obj\n";
 }
 
@@ -220,10 +213,10 @@ void PdfDocument::writeStream(int number, const QByteArray& packed, qsizetype un
 {
     beginObject(number);
     buffer_ += "<</Length ";
-    appendInt(buffer_, packed.size());
+    appendInteger(buffer_, packed.size());
     if (unpackedFontSize >= 0) {
         buffer_ += "/Length1 ";
-        appendInt(buffer_, unpackedFontSize);
+        appendInteger(buffer_, unpackedFontSize);
     }
     buffer_ += "/Filter/FlateDecode>>\nstream\n";
     buffer_ += packed;
@@ -321,7 +314,7 @@ struct PenState {
             out += " w\n";
         }
         if (capStyle != cap) {
-            appendInt(out, cap = capStyle);
+            appendInteger(out, cap = capStyle);
             out += " J\n";
         }
     }
@@ -465,7 +458,7 @@ void PdfDocument::addPage(const PreparedPage& page)
                     const quint32 g = glyphs[i];
                     if (const int adjust = int(std::lround((pos - positions[i].x()) * 1000.0 / size)); adjust != 0) {
                         out += '>';
-                        appendInt(out, adjust);
+                        appendInteger(out, adjust);
                         out += '<';
                         pos -= adjust * size / 1000.0;
                     }
@@ -519,22 +512,22 @@ void PdfDocument::addPage(const PreparedPage& page)
     pages_.push_back(pageObject);
     beginObject(pageObject);
     buffer_ += "<</Type/Page/Parent 2 0 R/MediaBox[0 0 ";
-    appendInt(buffer_, media.width());
+    appendInteger(buffer_, media.width());
     buffer_ += ' ';
-    appendInt(buffer_, media.height());
+    appendInteger(buffer_, media.height());
     buffer_ += "]/Resources<<";
     if (!pageFonts.empty()) {
         buffer_ += "/Font<<";
         for (int f : pageFonts) {
             buffer_ += fonts_[size_t(f)]->resource;
             buffer_ += ' ';
-            appendInt(buffer_, fonts_[size_t(f)]->object);
+            appendInteger(buffer_, fonts_[size_t(f)]->object);
             buffer_ += " 0 R";
         }
         buffer_ += ">>";
     }
     buffer_ += ">>/Contents ";
-    appendInt(buffer_, contents);
+    appendInteger(buffer_, contents);
     buffer_ += " 0 R>>\nendobj\n";
     if (buffer_.size() >= kFlushAt)
         flush();
@@ -708,7 +701,7 @@ QByteArray toUnicodeCMap(const std::vector<bool>& used, const std::vector<char16
             glyphs.push_back(g);
     for (size_t from = 0; from < glyphs.size(); from += 100) {
         const size_t to = std::min(glyphs.size(), from + 100);
-        appendInt(out, static_cast<long long>(to - from));
+        appendInteger(out, static_cast<long long>(to - from));
         out += " beginbfchar\n";
         for (size_t i = from; i < to; ++i) {
             out += '<';
@@ -758,15 +751,15 @@ void PdfDocument::writeFont(Font& font)
 
     beginObject(font.object);
     buffer_ += "<</Type/Font/Subtype/Type0/BaseFont/" + name + "/Encoding/Identity-H/DescendantFonts[";
-    appendInt(buffer_, descendant);
+    appendInteger(buffer_, descendant);
     buffer_ += " 0 R]/ToUnicode ";
-    appendInt(buffer_, toUnicode);
+    appendInteger(buffer_, toUnicode);
     buffer_ += " 0 R>>\nendobj\n";
 
     beginObject(descendant);
     buffer_ += "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name
         + "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
-    appendInt(buffer_, descriptor);
+    appendInteger(buffer_, descriptor);
     buffer_ += " 0 R/CIDToGIDMap/Identity/DW 1000/W[";
     // Runs of consecutive glyphs share one array.
     for (unsigned g = 0; g < font.used.size();) {
@@ -774,12 +767,12 @@ void PdfDocument::writeFont(Font& font)
             ++g;
             continue;
         }
-        appendInt(buffer_, g);
+        appendInteger(buffer_, g);
         buffer_ += '[';
         for (bool first = true; g < font.used.size() && font.used[g]; ++g, first = false) {
             if (!first)
                 buffer_ += ' ';
-            appendInt(buffer_, font.widths[g]);
+            appendInteger(buffer_, font.widths[g]);
         }
         buffer_ += ']';
     }
@@ -795,24 +788,24 @@ void PdfDocument::writeFont(Font& font)
     const int capHeight = u16(os2, 0) >= 2 && os2.size() >= 90 ? int(std::lround(s16(os2, 88) * em)) : ascent;
     beginObject(descriptor);
     buffer_ += "<</Type/FontDescriptor/FontName/" + name + "/Flags ";
-    appendInt(buffer_, 32 + (italicAngle != 0 ? 64 : 0));   // non-symbolic, italic
+    appendInteger(buffer_, 32 + (italicAngle != 0 ? 64 : 0));   // non-symbolic, italic
     buffer_ += "/FontBBox[";
     for (int at : {36, 38, 40, 42}) {
-        appendInt(buffer_, std::lround(s16(head, at) * em));
+        appendInteger(buffer_, std::lround(s16(head, at) * em));
         buffer_ += at == 42 ? "]" : " ";
     }
     buffer_ += "/ItalicAngle ";
     appendNumber(buffer_, italicAngle, 2);
     buffer_ += "/Ascent ";
-    appendInt(buffer_, ascent);
+    appendInteger(buffer_, ascent);
     buffer_ += "/Descent ";
-    appendInt(buffer_, std::lround(s16(hhea, 6) * em));
+    appendInteger(buffer_, std::lround(s16(hhea, 6) * em));
     buffer_ += "/CapHeight ";
-    appendInt(buffer_, capHeight);
+    appendInteger(buffer_, capHeight);
     buffer_ += "/StemV ";
-    appendInt(buffer_, font.bold ? 120 : 80);
+    appendInteger(buffer_, font.bold ? 120 : 80);
     buffer_ += "/FontFile2 ";
-    appendInt(buffer_, fontFile);
+    appendInteger(buffer_, fontFile);
     buffer_ += " 0 R>>\nendobj\n";
 
     writeStream(fontFile, packedFile, file.size());
@@ -835,25 +828,25 @@ void PdfDocument::finish()
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (i > 0)
             buffer_ += ' ';
-        appendInt(buffer_, pages_[i]);
+        appendInteger(buffer_, pages_[i]);
         buffer_ += " 0 R";
     }
     buffer_ += "]/Count ";
-    appendInt(buffer_, qsizetype(pages_.size()));
+    appendInteger(buffer_, qsizetype(pages_.size()));
     buffer_ += ">>\nendobj\n";
     beginObject(3);
     buffer_ += "<</Title " + pdfText(title_) + "/Creator " + pdfText(QStringLiteral("vi23")) + ">>\nendobj\n";
 
     const qint64 xref = written_ + buffer_.size();
     buffer_ += "xref\n0 ";
-    appendInt(buffer_, qsizetype(offsets_.size()));
+    appendInteger(buffer_, qsizetype(offsets_.size()));
     buffer_ += "\n0000000000 65535 f \n";
     for (size_t i = 1; i < offsets_.size(); ++i)
         buffer_ += QByteArray::number(offsets_[i]).rightJustified(10, '0') + " 00000 n \n";
     buffer_ += "trailer\n<</Size ";
-    appendInt(buffer_, qsizetype(offsets_.size()));
+    appendInteger(buffer_, qsizetype(offsets_.size()));
     buffer_ += "/Root 1 0 R/Info 3 0 R>>\nstartxref\n";
-    appendInt(buffer_, xref);
+    appendInteger(buffer_, xref);
     buffer_ += "\n%%EOF\n";
     flush();
 }

@@ -207,14 +207,14 @@ QStringList PreparedBox::texts() const
     return out;
 }
 
-namespace {
-
-void appendNumber(QByteArray& out, int value)
+void appendInteger(QByteArray& out, long long value)
 {
-    char digits[16];
+    char digits[24];
     const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
     out.append(digits, end - digits);
 }
+
+namespace {
 
 // A long book repeats a handful of frames and fonts on every page: each code is made once.
 template <typename Key>
@@ -243,10 +243,10 @@ void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
     thread_local CodeCache<FrameKey> frames;
     thread_local CodeCache<FontKey> fonts;
     for (const PreparedBox& b : page.boxes) {
-        appendNumber(out, number);
+        appendInteger(out, number);
         for (int v : {b.x, b.y, b.width, b.height}) {
             out += ' ';
-            appendNumber(out, v);
+            appendInteger(out, v);
         }
         out += " | ";
         if (b.kind == PreparedBox::Kind::Line) {
