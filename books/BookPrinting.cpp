@@ -35,13 +35,23 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
     // The rows of a year are contiguous (the book is ordered by date) and the book prints them in
     // order: the row at which a year is first numbered starts it. The rows are those the report reads,
     // the data set or its stream.
-    auto yearStarts = std::make_shared<std::map<QString, int>>();
-    return [&store, periodStart, innKpp, yearStarts](const QString& name) -> std::optional<Value> {
+    // The rows and their year field are found once, at the first row: one print reads one of them.
+    struct YearLines {
+        RowSource* rows = nullptr;
+        int yearField = -1;
+        std::map<QString, int> starts;
+    };
+    auto years = std::make_shared<YearLines>();
+    return [&store, periodStart, innKpp, years](const QString& name) -> std::optional<Value> {
         if (name == QLatin1StringView("yearLine")) {
-            RowSource* rows = store.findByName(u"ADOQuery11");
-            const int at = rows->position();
-            const QString year = rows->fieldValue(u"g").toText();
-            const int start = yearStarts->try_emplace(year, at).first->second;
+            if (!years->rows) {
+                years->rows = store.findByName(u"ADOQuery11");
+                years->yearField = years->rows->fieldIndex(u"g");
+            }
+            RowSource& rows = *years->rows;
+            const int at = rows.position();
+            const QString year = (years->yearField >= 0 ? rows.fieldValueAt(years->yearField) : rows.fieldValue(u"g")).toText();
+            const int start = years->starts.try_emplace(year, at).first->second;
             return std::optional<Value>(std::in_place, std::int64_t(at - start + 1));
         }
         if (name == QLatin1StringView("payerInn"))
