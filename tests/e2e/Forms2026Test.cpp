@@ -25,6 +25,13 @@ QStringList list(std::initializer_list<const char16_t*> texts)
     return out;
 }
 
+// Every text is printed somewhere on the page.
+void expectShown(const QStringList& texts, std::initializer_list<const char16_t*> expected)
+{
+    for (const char16_t* text : expected)
+        EXPECT_TRUE(texts.contains(u(text))) << u(text).toStdString();
+}
+
 // Goods at every rate a line may have, each 3 × 100,50 in the documents below.
 const std::pair<const char16_t*, int> kRated[] = {
     {u"Товар 22", 22}, {u"Товар 20", 20}, {u"Товар 18", 18}, {u"Товар 10", 10},
@@ -78,9 +85,8 @@ TEST_F(Forms2026, TheInvoicePrintsEveryRateWithItsVatAndTies)
     EXPECT_EQ(column(page, kGrossX).mid(1), list({u"9", u"367,83", u"361,80", u"355,77", u"331,65", u"322,60", u"316,58",
                                                   u"301,50", u"301,50", u"2659,23"}));
     EXPECT_EQ(column(page, kNetX).mid(1).last(), u"2412,00");
-    const QStringList texts = pageTexts(page);
-    for (const char16_t* expected :
-         {u"Счет-фактура № 15 от 05.11.2024", u"(1)", u"(1а)", u"(2б)", u"(5а)", u"(5б)", u"(6б)", u"(8)",
+    expectShown(pageTexts(page),
+        {u"Счет-фактура № 15 от 05.11.2024", u"(1)", u"(1а)", u"(2б)", u"(5а)", u"(5б)", u"(6б)", u"(8)",
           u"Продавец: ООО «Север»", u"ИНН/КПП продавца: 6950000001/695001001",
           u"Покупатель: ООО «Ромашка»", u"ИНН/КПП покупателя: 5020000002/502001001",
           u"К платежно-расчетному документу № 42 от 03.11.2024",
@@ -88,9 +94,7 @@ TEST_F(Forms2026, TheInvoicePrintsEveryRateWithItsVatAndTies)
           u"Валюта: наименование, код Российский рубль, 643", u"Всего к оплате (9)", u"1а", u"1б", u"2а", u"10а",
           u"12а", u"14", u"796",
           u"Приложение № 1 к постановлению Правительства Российской Федерации от 26 декабря 2011 г. № 1137 (в "
-          u"редакции постановления Правительства Российской Федерации от 23 января 2026 г. № 26)"}) {
-        EXPECT_TRUE(texts.contains(u(expected))) << u(expected).toStdString();
-    }
+          u"редакции постановления Правительства Российской Федерации от 23 января 2026 г. № 26)"});
 }
 
 TEST_F(Forms2026, AnExemptDocumentSaysSoAndA5PercentDocumentCarriesItsVat)
@@ -156,14 +160,11 @@ TEST_F(Forms2026, TheSoleTradersLinePrintsTheOgrnipAndItsDate)
     requisites.setText(u"fup", u(u"Иванов И. И."));
     requisites.setText(u"rup", u(u"ОГРНИП 304770000000011 от 15.03.2012"));
     requisites.post();
-    const QStringList texts = pageTexts(onlyPage(document(u(u"Счет-фактура"), {u"Товар 22"})));
-    for (const char16_t* expected :
-         {u"Иванов И. И.", u"ОГРНИП 304770000000011 от 15.03.2012",
+    expectShown(pageTexts(onlyPage(document(u(u"Счет-фактура"), {u"Товар 22"}))),
+        {u"Иванов И. И.", u"ОГРНИП 304770000000011 от 15.03.2012",
           u"Индивидуальный предприниматель или иное уполномоченное лицо",
           u"(основной государственный регистрационный номер индивидуального предпринимателя и дата присвоения такого "
-          u"номера)"}) {
-        EXPECT_TRUE(texts.contains(u(expected))) << u(expected).toStdString();
-    }
+          u"номера)"});
 }
 
 TEST_F(Forms2026, TheTransferDocumentPrintsItsStatusAndTheTransferBlock)
@@ -183,15 +184,13 @@ TEST_F(Forms2026, TheTransferDocumentPrintsItsStatusAndTheTransferBlock)
                       list({u"Код товара/ работ, услуг", u"А", u"—", u"—"}));
             EXPECT_EQ(column(page, 576).mid(1), list({u"7", u"22%", u"без НДС"}));
             const QStringList texts = pageTexts(page);
-            for (const char16_t* expected :
+            expectShown(texts,
                  {u"Универсальный передаточный документ", u"Статус:",
                   u"1 – счет-фактура и передаточный документ (акт) 2 – передаточный документ (акт)",
                   u"Документ составлен на ____ листах", u"[10]", u"[11]", u"[12]", u"[13]", u"[14]", u"[15]", u"[16]",
                   u"[17]", u"[18]", u"[19]", u"[20]", u"[21]", u"Дата отгрузки, передачи (сдачи) 05.11.2024",
                   u"Дата получения (приемки) «____» ______________ 20__ г.",
-                  u"ООО «Север», ИНН/КПП 6950000001/695001001", u"ООО «Ромашка», ИНН/КПП 5020000002/502001001"}) {
-                EXPECT_TRUE(texts.contains(u(expected))) << u(expected).toStdString();
-            }
+                  u"ООО «Север», ИНН/КПП 6950000001/695001001", u"ООО «Ромашка», ИНН/КПП 5020000002/502001001"});
             EXPECT_EQ(texts.count(QStringLiteral("М.П.")), 2);
         }
     }
