@@ -89,10 +89,10 @@ RowSource* DataStore::forReport(DataSet* found)
     if (!found || !streamBookQueries_ || !found->takesPeriod() || !found->period() || !StreamedRows::canStream(*found))
         return found;
     std::unique_ptr<StreamedRows>& stream = streams_[found->name()];
+    // Every report closes it at its end (linkClosesAfterReport), so the next opening reads the period
+    // then set.
     if (!stream)
         stream = std::make_unique<StreamedRows>(*found);
-    else if (stream->isOpen() && !stream->readsPeriodOf(*found))
-        stream->close();
     return stream.get();
 }
 

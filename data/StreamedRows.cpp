@@ -124,7 +124,6 @@ void StreamedRows::restart() const
         }
     }
     reader_ = std::make_unique<RowPrefetch>(set_, reading_.get());
-    period_ = set_.period();
     exhausted_ = false;
     reach(0);
 }

@@ -21,8 +21,6 @@ public:
     static bool canStream(const DataSet& set);
 
     QString name() const override { return set_.name(); }
-    // Whether the rows read are still those of the data set's period (a new period means a new reading).
-    bool readsPeriodOf(const DataSet& set) const { return &set == &set_ && period_ == set.period(); }
     bool isOpen() const override { return reader_ != nullptr; }
     void open() override;
     void close() override;
@@ -56,7 +54,6 @@ private:
     mutable int firstKept_ = 0;
     mutable bool exhausted_ = false;
     mutable bool rewindOwed_ = false;
-    mutable std::optional<std::pair<QDate, QDate>> period_;
     int position_ = -1;
     bool eof_ = true;
 };

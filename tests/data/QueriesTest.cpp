@@ -225,6 +225,30 @@ TEST_F(Journal, AStreamClosedFarFromItsEndStopsItsReading)
     EXPECT_EQ(rows, 20000);
 }
 
+// Printed twice with two periods, a streamed book reads the second period: every report closes its
+// stream at the end, the counterparty book's too, whose data set stays open after a report.
+TEST_F(Journal, AStreamedBookClosesAfterEachReportAndReadsTheNextPeriod)
+{
+    store->setStreamingBookQueries(true);
+    EXPECT_FALSE(store->linkClosesAfterReport(u"frDBDataSetss"));
+    for (const auto& [from, firstPayment] : {std::pair{QDate(2010, 1, 1), "15.02.2010"}, std::pair{QDate(2010, 6, 1), "20.11.2010"}}) {
+        for (const char16_t* name : {u"ADOQuery_bank", u"ADOQueryss"})
+            store->dataSet(name).setPeriod(from, QDate(2010, 12, 31));
+        for (const char16_t* link : {u"frDBDataSet_bank", u"frDBDataSetss"}) {
+            RowSource* rows = store->findByLink(link);
+            ASSERT_TRUE(dynamic_cast<StreamedRows*>(rows)) << QString::fromUtf16(link).toStdString();
+            if (!rows->isOpen())
+                rows->open();
+            EXPECT_GE(rows->fieldValue(u"dd").date(), from);
+            if (link == std::u16string_view(u"frDBDataSet_bank")) {
+                EXPECT_EQ(rows->fieldValue(u"dd").date().toString(QStringLiteral("dd.MM.yyyy")), QLatin1String(firstPayment));
+            }
+            EXPECT_TRUE(store->linkClosesAfterReport(link));
+            rows->close();
+        }
+    }
+}
+
 namespace {
 
 class PrintLines : public ::testing::Test {
