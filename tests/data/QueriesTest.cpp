@@ -1,5 +1,6 @@
 #include "TestStore.h"
 
+#include "data/FixedQueries.h"
 #include "data/StreamedRows.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,12 @@ TEST_F(Journal, BookOfIncomeAndExpensesFollowsTheEngineRules)
         QStringLiteral("3|2010|4|11|0|7|0|0|0|0|0|0|Альфа"),
     };
     EXPECT_EQ(rows(store->dataSet(u"ADOQuery11"), fields), expected);
+    // The journal's index gives the rows in order: the first comes without the whole period sorted.
+    for (const QString& sql : {fixedQuery(u"ADOQuery11").definition.periodSql, fixedQuery(u"ADOQuery_kas").definition.sql}) {
+        Statement plan = store->database().prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+        while (plan.step())
+            EXPECT_FALSE(plan.text(3).contains(QStringLiteral("TEMP B-TREE"))) << plan.text(3).toStdString();
+    }
 }
 
 TEST_F(Journal, EqualTextsReadFromTheFileShareOneString)
