@@ -2,6 +2,9 @@
 
 #include "data/RuFormat.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -45,9 +48,9 @@ QString formatDateAs(QDate d, int subFormat)
     case 0:
         return twoDigits(d.day()) + u'.' + twoDigits(d.month()) + u'.' + twoDigits(d.year() % 100);
     case 2:
-        return QStringLiteral("%1 %2 %3").arg(d.day()).arg(ru::monthShortName(d.month())).arg(d.year());
+        return QString::number(d.day()) + u' ' + ru::monthShortName(d.month()) + u' ' + QString::number(d.year());
     case 3:
-        return QStringLiteral("%1 %2 %3").arg(d.day()).arg(ru::monthGenitiveName(d.month())).arg(d.year());
+        return QString::number(d.day()) + u' ' + ru::monthGenitiveName(d.month()) + u' ' + QString::number(d.year());
     default:
         return ru::formatDate(d);
     }
@@ -75,25 +78,27 @@ QString formatFixed(double value, int decimals, QChar separator)
     char buf[40];
     const auto end = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14).ptr;
     *end = 0;
-    QByteArray digits;
+    char digits[16];
+    int digitCount = 0;
     const char* p = buf;
     for (; *p && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9')
-            digits.append(*p);
+        if (*p >= '0' && *p <= '9' && digitCount < 16)
+            digits[digitCount++] = *p;
     }
     const int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
-    if (value == 0)
-        digits = QByteArray(15, '0');
-    // Digit i has weight 10^(exponent - i); keep those down to 10^-decimals.
-    int keep = exponent + 1 + decimals;
-    QByteArray kept;
+    if (value == 0) {
+        std::fill(digits, digits + 15, '0');
+        digitCount = 15;
+    }
+    // Digit i has weight 10^(exponent - i); keep those down to 10^-decimals. Built in place: every
+    // amount of a long book passes here.
+    const int keep = exponent + 1 + decimals;
+    QVarLengthArray<char, 64> kept;
     if (keep >= 0) {
-        kept = digits.left(keep);
-        while (kept.size() < keep)
-            kept.append('0');
-        const bool roundUp = keep < digits.size() && digits[keep] >= '5';
-        if (roundUp) {
-            int i = int(kept.size()) - 1;
+        for (int i = 0; i < keep; ++i)
+            kept.append(i < digitCount ? digits[i] : '0');
+        if (keep < digitCount && digits[keep] >= '5') {
+            qsizetype i = kept.size() - 1;
             for (; i >= 0; --i) {
                 if (kept[i] == '9') {
                     kept[i] = '0';
@@ -102,23 +107,27 @@ QString formatFixed(double value, int decimals, QChar separator)
                     break;
                 }
             }
-            if (i < 0) {
-                kept.prepend('1');
-                ++keep;
-            }
+            if (i < 0)
+                kept.insert(kept.begin(), '1');
         }
     }
-    // kept now holds the digits from 10^(keep - decimals - 1) down to 10^-decimals.
+    // kept now holds the digits from 10^(kept.size() - decimals - 1) down to 10^-decimals.
     while (kept.size() < decimals + 1)
-        kept.prepend('0');
-    QString intPart = QString::fromLatin1(kept.left(kept.size() - decimals));
-    const QString fracPart = QString::fromLatin1(kept.right(decimals));
-    while (intPart.size() > 1 && intPart.startsWith(u'0'))
-        intPart.remove(0, 1);
-    const bool zero = kept.count('0') == kept.size();
-    QString text = negative && !zero ? QStringLiteral("-") + intPart : intPart;
-    if (decimals > 0)
-        text += separator + fracPart;
+        kept.insert(kept.begin(), '0');
+    const qsizetype intEnd = kept.size() - decimals;
+    qsizetype intStart = 0;
+    while (intStart < intEnd - 1 && kept[intStart] == '0')
+        ++intStart;
+    const bool zero = std::all_of(kept.begin(), kept.end(), [](char c) { return c == '0'; });
+    QString text;
+    text.reserve(intEnd - intStart + decimals + 2);
+    if (negative && !zero)
+        text += u'-';
+    text += QLatin1StringView(kept.data() + intStart, intEnd - intStart);
+    if (decimals > 0) {
+        text += separator;
+        text += QLatin1StringView(kept.data() + intEnd, decimals);
+    }
     return text;
 }
 
