@@ -292,7 +292,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         return Value(node.text);
     case ExprNode::Kind::Bracket:
     case ExprNode::Kind::Identifier:
-        return context.resolve(node.text);
+        return context.resolve(node);
     case ExprNode::Kind::Negate:
         return Value(-arithmeticOperand(evaluate(*node.children[0], context)));
     case ExprNode::Kind::Binary: {
@@ -319,7 +319,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         if (isAggregateFunction(node.text)) {
             if (node.children.size() != 1)
                 throw UserError(QStringLiteral("Ошибка в выражении \"%1(%2)\"").arg(node.text, node.argText));
-            return context.aggregate(node.text, node.argText, *node.children[0]);
+            return context.aggregate(node);
         }
         if (node.text == QLatin1StringView("PLURAL") && node.children.size() == 4) {
             // The noun form agreeing with a count: plural(n; 'запись'; 'записи'; 'записей').

@@ -16,16 +16,20 @@ struct ExprNode {
     QString argText;    // call: its argument text exactly as written
     QChar op;           // binary operator
     std::vector<std::unique_ptr<ExprNode>> children;
+    // The context's own note on this node while the tree lives, 0 until it makes one: what a name
+    // turned out to be, which total a call keeps. Saves finding them again on every row.
+    mutable int memo = 0;
 };
 
 // What an expression reaches outside itself.
 class ExpressionContext {
 public:
     virtual ~ExpressionContext() = default;
-    // The full resolution order for a bracket's content or an upper-cased identifier.
-    virtual Value resolve(const QString& name) = 0;
-    // SUM, COUNT, MAX, MIN, AVG of `arg`, keyed by the function and the argument text.
-    virtual Value aggregate(const QString& function, const QString& argText, const ExprNode& arg) = 0;
+    // The full resolution order for a bracket's content or an upper-cased identifier (its text).
+    virtual Value resolve(const ExprNode& name) = 0;
+    // SUM, COUNT, MAX, MIN, AVG (the call's text) of its one argument, keyed by the function and the
+    // argument text.
+    virtual Value aggregate(const ExprNode& call) = 0;
 };
 
 // Throws UserError when the text is not an expression.

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <iterator>
 #include <memory>
 
@@ -75,6 +76,7 @@ struct Segment {
     // Whether the content is a field reference, found out on first use: 0 unknown, 1 yes, 2 no.
     mutable int refState = 0;
     mutable FieldRef ref;
+    mutable const ExprNode* expression = nullptr;   // when no field, once parsed
 };
 using ParsedLine = std::vector<Segment>;
 
@@ -138,12 +140,14 @@ public:
     PreparedReport run();
     void handOut(PreparedPage& page);
 
-    Value resolve(const QString& name) override;
-    Value aggregate(const QString& function, const QString& argText, const ExprNode& arg) override;
+    Value resolve(const ExprNode& name) override;
+    Value aggregate(const ExprNode& call) override;
 
 private:
+    Value resolve(const QString& name);
     Value resolveSegment(const Segment& s);
-    Value resolveSpecialOrExpression(const QString& name);
+    // `known` keeps the parsed expression for the next call from the same place.
+    Value resolveSpecialOrExpression(const QString& name, const ExprNode** known = nullptr);
     void distribute();
     void link();
     void bindSources();
@@ -166,10 +170,12 @@ private:
 
     const std::vector<ParsedLine>& parsedMemo(int index);
     QStringList expandLines(const std::vector<ParsedLine>& lines, const DisplayFormat& format, bool aggregatesOnly);
+    // One template line with its brackets filled in and its line breaks made "\n".
+    QString expandLine(const ParsedLine& line, const DisplayFormat& format);
     [[noreturn]] void failIn(const QStringList& lines, BandKind kind, const QString& reason) const;
     const ExprNode& parsed(const QString& content);
     std::optional<FieldRef> fieldRef(const QString& name);
-    int totalSlot(const QString& function, const QString& argText, const ExprNode& arg);
+    int totalSlot(const ExprNode& call);
 
     const Template& t_;
     RowSourceResolver& rows_;
@@ -190,9 +196,9 @@ private:
     std::vector<std::optional<std::vector<ParsedLine>>> memoCache_;
     QHash<QString, std::shared_ptr<ExprNode>> exprCache_;
     QHash<QString, std::optional<FieldRef>> fieldCache_;
+    std::deque<FieldRef> nodeFields_;   // the fields names in expressions turned out to be, by node memo
     // One slot per distinct total of the template ("SUM([ADOQuery11."d"])"), found once per call site.
     QHash<QString, int> slotOfTotal_;
-    QHash<const ExprNode*, int> slotOfCall_;
     QStringList resolving_;
 
     PreparedReport report_;
@@ -687,7 +693,7 @@ QString Preparer::groupValue(Group& g)
         if (condition.contains(u'[')) {
             if (g.condition.empty())
                 g.condition.push_back(parseLine(condition));
-            value = expandLines(g.condition, DisplayFormat{}, false).join(u'\n');
+            value = expandLine(g.condition.front(), DisplayFormat{});
         } else {
             value = valueText(resolve(condition.trimmed()));
         }
@@ -730,18 +736,25 @@ QStringList Preparer::expandLines(const std::vector<ParsedLine>& lines, const Di
             out.push_back(line.front().text);
             continue;
         }
-        QString text;
-        for (const Segment& s : line)
-            text += s.bracket ? formatValue(resolveSegment(s), format) : s.text;
-        if (text.contains(u'\n') || text.contains(u'\r')) {
-            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            text.replace(u'\r', u'\n');
+        const QString text = expandLine(line, format);
+        if (text.contains(u'\n'))
             out += text.split(u'\n');
-        } else {
+        else
             out.push_back(text);
-        }
     }
     return out;
+}
+
+QString Preparer::expandLine(const ParsedLine& line, const DisplayFormat& format)
+{
+    QString text;
+    for (const Segment& s : line)
+        text += s.bracket ? formatValue(resolveSegment(s), format) : s.text;
+    if (text.contains(u'\r')) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+    }
+    return text;
 }
 
 std::optional<FieldRef> Preparer::fieldRef(const QString& name)
@@ -786,7 +799,27 @@ Value Preparer::resolveSegment(const Segment& s)
     }
     if (s.refState == 1)
         return readField(s.ref);
-    return resolveSpecialOrExpression(s.text);
+    return resolveSpecialOrExpression(s.text, &s.expression);
+}
+
+Value Preparer::resolve(const ExprNode& name)
+{
+    if (getValue_) {
+        if (auto v = getValue_(name.text))
+            return *v;
+    }
+    if (name.memo == 0) {
+        const auto ref = fieldRef(name.text);
+        if (ref) {
+            nodeFields_.push_back(*ref);
+            name.memo = int(nodeFields_.size());
+        } else {
+            name.memo = -1;
+        }
+    }
+    if (name.memo > 0)
+        return readField(nodeFields_[size_t(name.memo - 1)]);
+    return resolveSpecialOrExpression(name.text);
 }
 
 Value Preparer::resolve(const QString& name)
@@ -800,7 +833,7 @@ Value Preparer::resolve(const QString& name)
     return resolveSpecialOrExpression(name);
 }
 
-Value Preparer::resolveSpecialOrExpression(const QString& name)
+Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode** known)
 {
     if (name == QLatin1StringView("PAGE#"))
         return Value(int(report_.pages.size()));
@@ -813,30 +846,35 @@ Value Preparer::resolveSpecialOrExpression(const QString& name)
         QStringList& list;
         ~Pop() { list.pop_back(); }
     } pop{resolving_};
-    return evaluate(parsed(name), *this);
+    if (!known)
+        return evaluate(parsed(name), *this);
+    if (!*known)
+        *known = &parsed(name);
+    return evaluate(**known, *this);
 }
 
-int Preparer::totalSlot(const QString& function, const QString& argText, const ExprNode& arg)
+int Preparer::totalSlot(const ExprNode& call)
 {
-    const auto known = slotOfCall_.constFind(&arg);
-    if (known != slotOfCall_.constEnd())
-        return *known;
-    const QString key = function + u'(' + argText + u')';
+    if (call.memo > 0)
+        return call.memo - 1;
+    const QString key = call.text + u'(' + call.argText + u')';
     int slot = slotOfTotal_.value(key, -1);
     if (slot < 0) {
         slot = int(slotOfTotal_.size());
         slotOfTotal_.insert(key, slot);
     }
-    slotOfCall_.insert(&arg, slot);
+    call.memo = slot + 1;
     return slot;
 }
 
-Value Preparer::aggregate(const QString& function, const QString& argText, const ExprNode& arg)
+Value Preparer::aggregate(const ExprNode& call)
 {
+    const QString& function = call.text;
+    const ExprNode& arg = *call.children[0];
     BandInfo* band = currentBand_;
     if (!band || !isAggregatingKind(band->kind))
         return Value(0.0);
-    const size_t slot = size_t(totalSlot(function, argText, arg));
+    const size_t slot = size_t(totalSlot(call));
     if (accumulating_) {
         if (band->accumulators.size() <= slot)
             band->accumulators.resize(slot + 1);
