@@ -206,12 +206,24 @@ namespace {
 struct SetLine {
     QString text;
     double scaleX = 1;
+    double width = -1;   // at full width, when measured
 };
+
+// The text without the white space at its ends; a view, since every box of a book passes here.
+QStringView trimmedView(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin).isSpace())
+        ++begin;
+    while (end > begin && text.at(end - 1).isSpace())
+        --end;
+    return QStringView(text).sliced(begin, end - begin);
+}
 
 // A text with no blank to break at: a number, a date, "115/КО".
 bool unbreakable(const QString& line)
 {
-    return !line.trimmed().contains(u' ');
+    return !trimmedView(line).contains(u' ');
 }
 
 std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bool wordWrap, double inner)
@@ -221,11 +233,11 @@ std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bo
         if (!line.isEmpty() && unbreakable(line)) {
             // Condensed just enough to fit, never broken inside the word or clipped.
             const double w = textWidthUnits(font, line);
-            set.push_back(SetLine{line, w > inner && inner > 0 ? inner / w : 1.0});
+            set.push_back(SetLine{line, w > inner && inner > 0 ? inner / w : 1.0, w});
         } else if (wordWrap && !line.isEmpty()) {
             for (const QString& part : wrapLine(font, line, inner)) {
                 const double w = textWidthUnits(font, part);
-                set.push_back(SetLine{part, w > inner && inner > 0 ? inner / w : 1.0});
+                set.push_back(SetLine{part, w > inner && inner > 0 ? inner / w : 1.0, w});
             }
         } else {
             set.push_back(SetLine{line});
@@ -238,7 +250,7 @@ std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bo
 double inkHeight(const std::vector<SetLine>& set, int fontHeight)
 {
     qsizetype last = qsizetype(set.size());
-    while (last > 0 && set[size_t(last - 1)].text.trimmed().isEmpty())
+    while (last > 0 && trimmedView(set[size_t(last - 1)].text).isEmpty())
         --last;
     return last == 0 ? 0 : double(last) * (fontHeight + 2) - 2;
 }
@@ -283,7 +295,7 @@ void layoutText(PreparedBox& box, const QStringList& lines, bool wordWrap)
     for (const SetLine& line : set) {
         double x = box.x + 2;
         if (line.scaleX == 1 && (halign == int(HAlign::Right) || halign == int(HAlign::Center))) {
-            const double w = textWidthUnits(box.font, line.text);
+            const double w = line.width >= 0 ? line.width : textWidthUnits(box.font, line.text);
             if (halign == int(HAlign::Right))
                 x = box.x + box.width - 3 - w;
             else
