@@ -3,6 +3,8 @@
 
 #include "HandOver.h"
 
+#include <algorithm>
+#include <iterator>
 #include <thread>
 
 namespace vi23 {
@@ -14,14 +16,17 @@ constexpr size_t kRowsKept = 4;
 // Rows handed over at once, and batches read ahead at most.
 constexpr size_t kBatchRows = 256;
 constexpr size_t kBatchesAhead = 16;
+// The rows kept are in the batch being read or the one before.
+static_assert(kBatchRows >= kRowsKept);
 
 } // namespace
 
 // The rows of a reader in their order. With a connection of its own the query steps on a thread of
-// its own, a few batches ahead, while the report lays out the rows before.
+// its own, a few batches ahead, while the report lays out the rows before. A batch holds its rows one
+// after another in one block: one allocation and one hand-over for many rows, read in order.
 class RowPrefetch {
 public:
-    RowPrefetch(const DataSet& set, Database* own) : reader_(set, true, own)
+    RowPrefetch(const DataSet& set, Database* own) : reader_(set, true, own), width_(std::max<size_t>(set.fields().size(), 1))
     {
         if (own)
             worker_ = std::thread([this] { readAhead(); });
@@ -35,34 +40,52 @@ public:
         worker_.join();
     }
 
-    bool next(std::vector<Value>& values)
+    // The next row's values, or none after the last. A row stays valid while fewer than a batch of
+    // rows are read after it.
+    const Value* next()
     {
-        if (!worker_.joinable())
-            return reader_.next(values);
-        while (taken_ >= batch_.size()) {
-            std::optional<std::vector<std::vector<Value>>> batch = batches_.take();
-            if (!batch)
-                return false;
-            batch_ = std::move(*batch);
+        while (taken_ >= current_.size()) {
+            std::optional<std::vector<Value>> batch;
+            if (worker_.joinable()) {
+                batch = batches_.take();
+            } else if (!exhausted_) {
+                batch = readBatch();
+                exhausted_ = batch->empty();
+            }
+            if (!batch || batch->empty())
+                return nullptr;
+            previous_ = std::move(current_);
+            current_ = std::move(*batch);
             taken_ = 0;
         }
-        values = std::move(batch_[taken_++]);
-        return true;
+        const Value* row = current_.data() + taken_;
+        taken_ += width_;
+        return row;
     }
 
 private:
+    std::vector<Value> readBatch()
+    {
+        std::vector<Value> batch;
+        batch.reserve(kBatchRows * width_);
+        std::vector<Value> values;
+        while (batch.size() < kBatchRows * width_ && reader_.next(values)) {
+            values.resize(width_);
+            std::move(values.begin(), values.end(), std::back_inserter(batch));
+        }
+        return batch;
+    }
+
     void readAhead()
     {
         try {
-            bool more = true;
-            while (more) {
-                std::vector<std::vector<Value>> batch;
-                batch.reserve(kBatchRows);
-                std::vector<Value> values;
-                while (batch.size() < kBatchRows && (more = reader_.next(values)))
-                    batch.push_back(std::move(values));
-                if (!batches_.give(std::move(batch)))
+            while (true) {
+                std::vector<Value> batch = readBatch();
+                const bool last = batch.size() < kBatchRows * width_;
+                if (!batch.empty() && !batches_.give(std::move(batch)))
                     return;
+                if (last)
+                    break;
             }
             batches_.finish();
         } catch (...) {
@@ -71,9 +94,11 @@ private:
     }
 
     DataSet::RowReader reader_;
-    HandOver<std::vector<std::vector<Value>>> batches_{kBatchesAhead};
-    std::vector<std::vector<Value>> batch_;
+    const size_t width_;
+    HandOver<std::vector<Value>> batches_{kBatchesAhead};
+    std::vector<Value> current_, previous_;
     size_t taken_ = 0;
+    bool exhausted_ = false;
     std::thread worker_;
 };
 
@@ -139,12 +164,12 @@ void StreamedRows::settle() const
 bool StreamedRows::reach(int position) const
 {
     while (firstKept_ + int(kept_.size()) <= position) {
-        std::vector<Value> values;
-        if (exhausted_ || !reader_->next(values)) {
+        const Value* row = exhausted_ ? nullptr : reader_->next();
+        if (!row) {
             exhausted_ = true;
             return false;
         }
-        kept_.push_back(std::move(values));
+        kept_.push_back(row);
         if (kept_.size() > kRowsKept) {
             kept_.pop_front();
             ++firstKept_;

@@ -50,7 +50,7 @@ private:
     // opened a second time, and the rows are read on this thread through the data set's connection.
     mutable std::unique_ptr<Database> reading_;
     mutable bool readingTried_ = false;
-    mutable std::deque<std::vector<Value>> kept_;
+    mutable std::deque<const Value*> kept_;   // rows in the reader's batches
     mutable int firstKept_ = 0;
     mutable bool exhausted_ = false;
     mutable bool rewindOwed_ = false;
