@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 #include <tuple>
 
@@ -236,34 +237,91 @@ private:
 
 } // namespace
 
+namespace {
+
+// Writes at `p`, room given; a long book passes here for every box, so nothing is allocated.
+char* putInteger(char* p, long long value)
+{
+    return std::to_chars(p, p + 24, value).ptr;
+}
+
+char* putBytes(char* p, const QByteArray& bytes)
+{
+    std::memcpy(p, bytes.constData(), size_t(bytes.size()));
+    return p + bytes.size();
+}
+
+// UTF-8 of a text without surrogate pairs (false when it has one, written by Qt then).
+bool putBasicUtf8(char*& p, const QString& text)
+{
+    char* q = p;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            *q++ = char(u);
+        } else if (u < 0x800) {
+            *q++ = char(0xC0 | (u >> 6));
+            *q++ = char(0x80 | (u & 0x3F));
+        } else if (QChar::isSurrogate(u)) {
+            return false;
+        } else {
+            *q++ = char(0xE0 | (u >> 12));
+            *q++ = char(0x80 | ((u >> 6) & 0x3F));
+            *q++ = char(0x80 | (u & 0x3F));
+        }
+    }
+    p = q;
+    return true;
+}
+
+} // namespace
+
 void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
 {
     using FrameKey = std::tuple<int, bool, std::uint32_t>;
     using FontKey = std::tuple<QString, int, int, std::uint32_t, int>;
     thread_local CodeCache<FrameKey> frames;
     thread_local CodeCache<FontKey> fonts;
+    constexpr char kSeparator[] = " | ";
+    constexpr char kLineBreak[] = " \xE2\x8F\x8E ";   // " ⏎ "
     for (const PreparedBox& b : page.boxes) {
-        appendInteger(out, number);
-        for (int v : {b.x, b.y, b.width, b.height}) {
-            out += ' ';
-            appendInteger(out, v);
-        }
-        out += " | ";
         if (b.kind == PreparedBox::Kind::Line) {
-            out += QStringLiteral("line %1 |\n").arg(b.frameWidth).toUtf8();
+            appendInteger(out, number);
+            for (int v : {b.x, b.y, b.width, b.height}) {
+                out += ' ';
+                appendInteger(out, v);
+            }
+            out += QStringLiteral(" | line %1 |\n").arg(b.frameWidth).toUtf8();
             continue;
         }
-        out += frames.get(FrameKey{b.frameSides, b.frameWidth != 1, b.fillColor}, [&] { return frameCode(b); });
-        out += " | ";
-        out += fonts.get(FontKey{b.font.name, b.font.size, b.font.style, b.font.color, b.alignment},
-                         [&] { return fontCode(b.font) + QStringLiteral(" | ") + alignCode(b.alignment); });
-        out += " | ";
+        const QByteArray& frame = frames.get(FrameKey{b.frameSides, b.frameWidth != 1, b.fillColor}, [&] { return frameCode(b); });
+        const QByteArray& font = fonts.get(FontKey{b.font.name, b.font.size, b.font.style, b.font.color, b.alignment},
+                                           [&] { return fontCode(b.font) + QStringLiteral(" | ") + alignCode(b.alignment); });
+        // Room for the numbers, codes and separators, and three bytes for every letter.
+        qsizetype room = 5 * 24 + frame.size() + font.size() + 4 * 3 + 1;
+        for (const PreparedLine& l : b.lines)
+            room += 5 + 3 * l.text.size();
+        const qsizetype start = out.size();
+        out.resize(start + room);
+        char* p = out.data() + start;
+        p = putInteger(p, number);
+        for (int v : {b.x, b.y, b.width, b.height}) {
+            *p++ = ' ';
+            p = putInteger(p, v);
+        }
+        p = std::copy_n(kSeparator, 3, p);
+        p = putBytes(p, frame);
+        p = std::copy_n(kSeparator, 3, p);
+        p = putBytes(p, font);
+        p = std::copy_n(kSeparator, 3, p);
         for (size_t i = 0; i < b.lines.size(); ++i) {
             if (i > 0)
-                out += " \xE2\x8F\x8E ";   // " ⏎ "
-            out += b.lines[i].text.toUtf8();
+                p = std::copy_n(kLineBreak, sizeof kLineBreak - 1, p);
+            if (!putBasicUtf8(p, b.lines[i].text))
+                p = putBytes(p, b.lines[i].text.toUtf8());
         }
-        out += '\n';
+        *p++ = '\n';
+        out.truncate(p - out.constData());
     }
 }
 
