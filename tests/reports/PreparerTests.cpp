@@ -196,6 +196,28 @@ TEST(Membership, OverlapGoesToLowerKindAndOutsideObjectsStayAbsolute)
                                       "1 200 88 100 18 | - | A10 | LT | шапка\n"));
 }
 
+// The dump writes each box's texts as UTF-8 itself: every alphabet, a letter past 16 bits and a
+// lone half of a pair come out as Qt writes them.
+TEST(LayoutDump, TextsOfEveryKindComeOutAsUtf8)
+{
+    PreparedPage page;
+    PreparedBox box;
+    box.x = 1;
+    box.y = 2;
+    box.width = 30;
+    box.height = 40;
+    const QStringList texts{QStringLiteral("Сумма: 5 €"), QString::fromUcs4(U"\U0001D11E ключ"), QString(QChar(0xD800)) + u'x',
+                            QString()};
+    for (const QString& t : texts)
+        box.lines.push_back(PreparedLine{t});
+    page.boxes.push_back(box);
+    QByteArray out;
+    dumpPreparedPage(page, 7, out);
+    ASSERT_TRUE(out.startsWith("7 1 2 30 40 | ")) << out.toStdString();
+    ASSERT_TRUE(out.endsWith('\n'));
+    EXPECT_EQ(out.mid(out.lastIndexOf(" | ") + 3).chopped(1), texts.join(QStringLiteral(" ⏎ ")).toUtf8());
+}
+
 TEST(Membership, MasterHeaderAndFooterAttachByPosition)
 {
     // The footer above every data band is attached to nothing and never printed.
