@@ -68,15 +68,20 @@ Value readField(const FieldRef& ref)
     return ref.index >= 0 ? ref.source->fieldValueAt(ref.index) : ref.source->fieldValue(ref.field);
 }
 
+// What a name or a bracket's content at one place of the template is, found out on its first use
+// there rather than by its text on every row.
+struct NameSite {
+    int state = 0;   // 0 unknown, 1 a field, 2 anything else
+    FieldRef ref;
+    const ExprNode* expression = nullptr;   // when no field, once parsed
+};
+
 // A text line cut into literal stretches and bracket contents.
 struct Segment {
     bool bracket = false;
     bool aggregate = false;   // the content calls an aggregate somewhere
     QString text;
-    // Whether the content is a field reference, found out on first use: 0 unknown, 1 yes, 2 no.
-    mutable int refState = 0;
-    mutable FieldRef ref;
-    mutable const ExprNode* expression = nullptr;   // when no field, once parsed
+    mutable NameSite site;
 };
 using ParsedLine = std::vector<Segment>;
 
@@ -118,6 +123,7 @@ struct Group {
     BandInfo* footer = nullptr;
     QString value;
     std::vector<ParsedLine> condition;   // when the condition holds brackets
+    NameSite site;                       // when it does not
 };
 
 struct RememberedSource {
@@ -144,10 +150,9 @@ public:
     Value aggregate(const ExprNode& call) override;
 
 private:
-    Value resolve(const QString& name);
-    Value resolveSegment(const Segment& s);
-    // `known` keeps the parsed expression for the next call from the same place.
-    Value resolveSpecialOrExpression(const QString& name, const ExprNode** known = nullptr);
+    Value resolveAt(const QString& name, NameSite& site);
+    // `expression` keeps the parsed name for the next call from the same place.
+    Value resolveSpecialOrExpression(const QString& name, const ExprNode*& expression);
     void distribute();
     void link();
     void bindSources();
@@ -196,7 +201,7 @@ private:
     std::vector<std::optional<std::vector<ParsedLine>>> memoCache_;
     QHash<QString, std::shared_ptr<ExprNode>> exprCache_;
     QHash<QString, std::optional<FieldRef>> fieldCache_;
-    std::deque<FieldRef> nodeFields_;   // the fields names in expressions turned out to be, by node memo
+    std::deque<NameSite> nodeSites_;   // of the names in expressions, by node memo
     // One slot per distinct total of the template ("SUM([ADOQuery11."d"])"), found once per call site.
     QHash<QString, int> slotOfTotal_;
     QStringList resolving_;
@@ -274,7 +279,7 @@ void Preparer::link()
     const auto& headers = byKind_[int(BandKind::GroupHeader)];
     const auto& footers = byKind_[int(BandKind::GroupFooter)];
     for (BandInfo* h : headers)
-        groups_.push_back(Group{h, nullptr, QString(), {}});
+        groups_.push_back(Group{h, nullptr, QString(), {}, {}});
     for (size_t i = 0; i < footers.size() && i < groups_.size(); ++i)
         groups_[groups_.size() - 1 - i].footer = footers[i];
     for (BandInfo* f : byKind_[int(BandKind::PageFooter)]) {
@@ -695,7 +700,7 @@ QString Preparer::groupValue(Group& g)
                 g.condition.push_back(parseLine(condition));
             value = expandLine(g.condition.front(), DisplayFormat{});
         } else {
-            value = valueText(resolve(condition.trimmed()));
+            value = valueText(resolveAt(condition.trimmed(), g.site));
         }
         currentBand_ = nullptr;
         return value;
@@ -726,7 +731,7 @@ QStringList Preparer::expandLines(const std::vector<ParsedLine>& lines, const Di
         if (aggregatesOnly) {
             for (const Segment& s : line) {
                 if (s.bracket && s.aggregate)
-                    resolveSegment(s);
+                    resolveAt(s.text, s.site);
             }
             continue;
         }
@@ -749,7 +754,7 @@ QString Preparer::expandLine(const ParsedLine& line, const DisplayFormat& format
 {
     QString text;
     for (const Segment& s : line)
-        text += s.bracket ? formatValue(resolveSegment(s), format) : s.text;
+        text += s.bracket ? formatValue(resolveAt(s.text, s.site), format) : s.text;
     if (text.contains(u'\r')) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(u'\r', u'\n');
@@ -785,55 +790,33 @@ const ExprNode& Preparer::parsed(const QString& content)
     return **it;
 }
 
-Value Preparer::resolveSegment(const Segment& s)
-{
-    if (getValue_) {
-        if (auto v = getValue_(s.text))
-            return *v;
-    }
-    if (s.refState == 0) {
-        const auto ref = fieldRef(s.text);
-        s.refState = ref ? 1 : 2;
-        if (ref)
-            s.ref = *ref;
-    }
-    if (s.refState == 1)
-        return readField(s.ref);
-    return resolveSpecialOrExpression(s.text, &s.expression);
-}
-
-Value Preparer::resolve(const ExprNode& name)
-{
-    if (getValue_) {
-        if (auto v = getValue_(name.text))
-            return *v;
-    }
-    if (name.memo == 0) {
-        const auto ref = fieldRef(name.text);
-        if (ref) {
-            nodeFields_.push_back(*ref);
-            name.memo = int(nodeFields_.size());
-        } else {
-            name.memo = -1;
-        }
-    }
-    if (name.memo > 0)
-        return readField(nodeFields_[size_t(name.memo - 1)]);
-    return resolveSpecialOrExpression(name.text);
-}
-
-Value Preparer::resolve(const QString& name)
+Value Preparer::resolveAt(const QString& name, NameSite& site)
 {
     if (getValue_) {
         if (auto v = getValue_(name))
             return *v;
     }
-    if (const auto ref = fieldRef(name))
-        return readField(*ref);
-    return resolveSpecialOrExpression(name);
+    if (site.state == 0) {
+        const auto ref = fieldRef(name);
+        site.state = ref ? 1 : 2;
+        if (ref)
+            site.ref = *ref;
+    }
+    if (site.state == 1)
+        return readField(site.ref);
+    return resolveSpecialOrExpression(name, site.expression);
 }
 
-Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode** known)
+Value Preparer::resolve(const ExprNode& name)
+{
+    if (name.memo == 0) {
+        nodeSites_.emplace_back();
+        name.memo = int(nodeSites_.size());
+    }
+    return resolveAt(name.text, nodeSites_[size_t(name.memo - 1)]);
+}
+
+Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode*& expression)
 {
     if (name == QLatin1StringView("PAGE#"))
         return Value(int(report_.pages.size()));
@@ -846,11 +829,9 @@ Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode**
         QStringList& list;
         ~Pop() { list.pop_back(); }
     } pop{resolving_};
-    if (!known)
-        return evaluate(parsed(name), *this);
-    if (!*known)
-        *known = &parsed(name);
-    return evaluate(**known, *this);
+    if (!expression)
+        expression = &parsed(name);
+    return evaluate(*expression, *this);
 }
 
 int Preparer::totalSlot(const ExprNode& call)
