@@ -193,7 +193,12 @@ bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
     // texts share one string instead of one allocation each. Bounded, so unique texts cost little.
     constexpr qsizetype kSharedTextsPerField = 4096;
     const std::vector<FieldDef>& fields = set_.fields_;
-    while (statement_.step()) {
+    // Stepped again after its last row, a statement would start over.
+    while (!done_) {
+        if (!statement_.step()) {
+            done_ = true;
+            break;
+        }
         ++read_;
         values.clear();
         values.reserve(fields.size());

@@ -139,6 +139,7 @@ public:
         int offset_;
         std::vector<QSet<QString>> shared_;
         long long read_ = 0;
+        bool done_ = false;
     };
 
     // ---- filter, order, search ----

@@ -45,13 +45,7 @@ public:
     const Value* next()
     {
         while (taken_ >= current_.size()) {
-            std::optional<std::vector<Value>> batch;
-            if (worker_.joinable()) {
-                batch = batches_.take();
-            } else if (!exhausted_) {
-                batch = readBatch();
-                exhausted_ = batch->empty();
-            }
+            std::optional<std::vector<Value>> batch = worker_.joinable() ? batches_.take() : readBatch();
             if (!batch || batch->empty())
                 return nullptr;
             previous_ = std::move(current_);
@@ -79,13 +73,9 @@ private:
     void readAhead()
     {
         try {
-            while (true) {
-                std::vector<Value> batch = readBatch();
-                const bool last = batch.size() < kBatchRows * width_;
-                if (!batch.empty() && !batches_.give(std::move(batch)))
+            for (std::vector<Value> batch = readBatch(); !batch.empty(); batch = readBatch()) {
+                if (!batches_.give(std::move(batch)))
                     return;
-                if (last)
-                    break;
             }
             batches_.finish();
         } catch (...) {
@@ -98,7 +88,6 @@ private:
     HandOver<std::vector<Value>> batches_{kBatchesAhead};
     std::vector<Value> current_, previous_;
     size_t taken_ = 0;
-    bool exhausted_ = false;
     std::thread worker_;
 };
 
