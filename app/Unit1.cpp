@@ -67,8 +67,9 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kMakerLine);
-    // A copy of the file before the first change of each day; a failed copy only warns.
+    // A book's rows come to its report as they are read, its first page shown at once.
     store_->setStreamingBookQueries(true);
+    // A copy of the file before the first change of each day; a failed copy only warns.
     enableDailyBackups(store_->database(), [this](const QString& message) {
         ui::reportError(this, message, QStringLiteral("Резервная копия"));
     });
