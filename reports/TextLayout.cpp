@@ -209,21 +209,10 @@ struct SetLine {
     double width = -1;   // at full width, when measured
 };
 
-// The text without the white space at its ends; a view, since every box of a book passes here.
-QStringView trimmedView(const QString& text)
-{
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text.at(begin).isSpace())
-        ++begin;
-    while (end > begin && text.at(end - 1).isSpace())
-        --end;
-    return QStringView(text).sliced(begin, end - begin);
-}
-
 // A text with no blank to break at: a number, a date, "115/КО".
 bool unbreakable(const QString& line)
 {
-    return !trimmedView(line).contains(u' ');
+    return !QStringView(line).trimmed().contains(u' ');
 }
 
 std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bool wordWrap, double inner)
@@ -250,7 +239,7 @@ std::vector<SetLine> setLines(const MemoFont& font, const QStringList& lines, bo
 double inkHeight(const std::vector<SetLine>& set, int fontHeight)
 {
     qsizetype last = qsizetype(set.size());
-    while (last > 0 && trimmedView(set[size_t(last - 1)].text).isEmpty())
+    while (last > 0 && QStringView(set[size_t(last - 1)].text).trimmed().isEmpty())
         --last;
     return last == 0 ? 0 : double(last) * (fontHeight + 2) - 2;
 }
