@@ -12,12 +12,20 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace vi23 {
 
 namespace {
 
 constexpr qsizetype kFlushAt = 1 << 20;
+
+void appendInteger(QByteArray& out, long long value)
+{
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    out.append(digits, end - digits);
+}
 
 void appendNumber(QByteArray& out, double v, int decimals = 3)
 {
@@ -191,7 +199,7 @@ PdfDocument::PdfDocument(QIODevice& out, const QString& fileName, const QString&
 {
     offsets_.assign(4, 0);   // 1 catalog, 2 page tree, 3 information, all written at the end
     // The binary comment marks the file as binary for transfer programs.
-    write(QByteArray("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"));
+    buffer_ = QByteArray("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
 }
 
 PdfDocument::~PdfDocument() = default;
@@ -221,13 +229,6 @@ void PdfDocument::writeStream(int number, const QByteArray& packed, qsizetype un
     buffer_ += "/Filter/FlateDecode>>\nstream\n";
     buffer_ += packed;
     buffer_ += "\nendstream\nendobj\n";
-}
-
-void PdfDocument::write(const QByteArray& bytes)
-{
-    buffer_ += bytes;
-    if (buffer_.size() >= kFlushAt)
-        flush();
 }
 
 void PdfDocument::flush()
@@ -426,7 +427,7 @@ void PdfDocument::addPage(const PreparedPage& page)
                 pageFonts.push_back(font.index);
             const bool underline = (b.font.style & fontstyle::Underline) != 0;
             const bool strikeOut = (b.font.style & fontstyle::StrikeOut) != 0;
-            const double size = fontHeightUnits(b.font.size) > 0 ? std::max(1, fontHeightUnits(b.font.size)) : 1;
+            const double size = std::max(1, fontHeightUnits(b.font.size));
             const double ascent = layoutAscent(b.font);
             QByteArray decorations;
             bool begun = false;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <iterator>
 #include <tuple>
 
 #include "data/Error.h"
@@ -91,7 +90,7 @@ void ContentExtent::add(const PreparedPage& page)
     for (const PreparedBox& b : page.boxes) {
         // A box with no frame, fill or text leaves no mark.
         const bool marks = b.kind == PreparedBox::Kind::Line || b.frameSides != 0 || b.fillColor != kColorNone
-            || std::any_of(b.lines.begin(), b.lines.end(), [](const PreparedLine& l) { return !l.text.trimmed().isEmpty(); });
+            || std::any_of(b.lines.begin(), b.lines.end(), [](const PreparedLine& l) { return !QStringView(l.text).trimmed().isEmpty(); });
         if (!marks)
             continue;
         minX_ = std::min(minX_, double(b.x));
@@ -208,13 +207,6 @@ QStringList PreparedBox::texts() const
     return out;
 }
 
-void appendInteger(QByteArray& out, long long value)
-{
-    char digits[24];
-    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
-    out.append(digits, end - digits);
-}
-
 namespace {
 
 // A long book repeats a handful of frames and fonts on every page: each code is made once.
@@ -235,20 +227,21 @@ private:
     std::vector<std::pair<Key, QByteArray>> codes_;
 };
 
-} // namespace
-
-namespace {
-
 // Writes at `p`, room given; a long book passes here for every box, so nothing is allocated.
 char* putInteger(char* p, long long value)
 {
     return std::to_chars(p, p + 24, value).ptr;
 }
 
+char* putBytes(char* p, const char* bytes, qsizetype size)
+{
+    std::memcpy(p, bytes, size_t(size));
+    return p + size;
+}
+
 char* putBytes(char* p, const QByteArray& bytes)
 {
-    std::memcpy(p, bytes.constData(), size_t(bytes.size()));
-    return p + bytes.size();
+    return putBytes(p, bytes.constData(), bytes.size());
 }
 
 // UTF-8 of a text without surrogate pairs (false when it has one, written by Qt then).
@@ -284,23 +277,25 @@ void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
     thread_local CodeCache<FontKey> fonts;
     constexpr char kSeparator[] = " | ";
     constexpr char kLineBreak[] = " \xE2\x8F\x8E ";   // " ⏎ "
+    constexpr qsizetype kNumberRoom = 24;
     for (const PreparedBox& b : page.boxes) {
-        if (b.kind == PreparedBox::Kind::Line) {
-            appendInteger(out, number);
-            for (int v : {b.x, b.y, b.width, b.height}) {
-                out += ' ';
-                appendInteger(out, v);
-            }
-            out += QStringLiteral(" | line %1 |\n").arg(b.frameWidth).toUtf8();
-            continue;
-        }
-        const QByteArray& frame = frames.get(FrameKey{b.frameSides, b.frameWidth != 1, b.fillColor}, [&] { return frameCode(b); });
-        const QByteArray& font = fonts.get(FontKey{b.font.name, b.font.size, b.font.style, b.font.color, b.alignment},
-                                           [&] { return fontCode(b.font) + QStringLiteral(" | ") + alignCode(b.alignment); });
+        const bool isLine = b.kind == PreparedBox::Kind::Line;
+        const QByteArray* frame = nullptr;
+        const QByteArray* font = nullptr;
+        QByteArray line;   // a line object's code: lines are few
         // Room for the numbers, codes and separators, and three bytes for every letter.
-        qsizetype room = 5 * 24 + frame.size() + font.size() + 4 * 3 + 1;
-        for (const PreparedLine& l : b.lines)
-            room += 5 + 3 * l.text.size();
+        qsizetype room = 5 * kNumberRoom + 3 * 3 + 1;
+        if (isLine) {
+            line = QStringLiteral("line %1 |").arg(b.frameWidth).toUtf8();
+            room += line.size();
+        } else {
+            frame = &frames.get(FrameKey{b.frameSides, b.frameWidth != 1, b.fillColor}, [&] { return frameCode(b); });
+            font = &fonts.get(FontKey{b.font.name, b.font.size, b.font.style, b.font.color, b.alignment},
+                              [&] { return fontCode(b.font) + QStringLiteral(" | ") + alignCode(b.alignment); });
+            room += frame->size() + font->size();
+            for (const PreparedLine& l : b.lines)
+                room += 5 + 3 * l.text.size();
+        }
         const qsizetype start = out.size();
         out.resize(start + room);
         char* p = out.data() + start;
@@ -309,16 +304,20 @@ void dumpPreparedPage(const PreparedPage& page, int number, QByteArray& out)
             *p++ = ' ';
             p = putInteger(p, v);
         }
-        p = std::copy_n(kSeparator, 3, p);
-        p = putBytes(p, frame);
-        p = std::copy_n(kSeparator, 3, p);
-        p = putBytes(p, font);
-        p = std::copy_n(kSeparator, 3, p);
-        for (size_t i = 0; i < b.lines.size(); ++i) {
-            if (i > 0)
-                p = std::copy_n(kLineBreak, sizeof kLineBreak - 1, p);
-            if (!putBasicUtf8(p, b.lines[i].text))
-                p = putBytes(p, b.lines[i].text.toUtf8());
+        p = putBytes(p, kSeparator, 3);
+        if (isLine) {
+            p = putBytes(p, line);
+        } else {
+            p = putBytes(p, *frame);
+            p = putBytes(p, kSeparator, 3);
+            p = putBytes(p, *font);
+            p = putBytes(p, kSeparator, 3);
+            for (size_t i = 0; i < b.lines.size(); ++i) {
+                if (i > 0)
+                    p = putBytes(p, kLineBreak, sizeof kLineBreak - 1);
+                if (!putBasicUtf8(p, b.lines[i].text))
+                    p = putBytes(p, b.lines[i].text.toUtf8());
+            }
         }
         *p++ = '\n';
         out.truncate(p - out.constData());

@@ -107,9 +107,6 @@ private:
     int count_ = 0;
 };
 
-// The decimal digits of `value` appended to `out`: the layout dump and the PDF write many numbers.
-void appendInteger(QByteArray& out, long long value);
-
 // One line per box: page, rectangle, frame, font, alignment and the text lines joined by " ⏎ ".
 QString dumpPreparedReport(const PreparedReport& report);
 // The same for one page, numbered `number`, appended to `out` as UTF-8: a long report is written page

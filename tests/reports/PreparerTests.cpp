@@ -196,9 +196,9 @@ TEST(Membership, OverlapGoesToLowerKindAndOutsideObjectsStayAbsolute)
                                       "1 200 88 100 18 | - | A10 | LT | шапка\n"));
 }
 
-// The dump writes each box's texts as UTF-8 itself: every alphabet, a letter past 16 bits and a
-// lone half of a pair come out as Qt writes them.
-TEST(LayoutDump, TextsOfEveryKindComeOutAsUtf8)
+// The dump writes each box itself: every alphabet, a letter past 16 bits and a lone half of a pair come
+// out as Qt writes them, and a line object as its width.
+TEST(LayoutDump, TextsOfEveryKindAndLineObjectsComeOutWhole)
 {
     PreparedPage page;
     PreparedBox box;
@@ -211,11 +211,20 @@ TEST(LayoutDump, TextsOfEveryKindComeOutAsUtf8)
     for (const QString& t : texts)
         box.lines.push_back(PreparedLine{t});
     page.boxes.push_back(box);
+    PreparedBox line;
+    line.kind = PreparedBox::Kind::Line;
+    line.x = -5;
+    line.width = 120;
+    line.frameWidth = 2.5;
+    page.boxes.push_back(line);
     QByteArray out;
     dumpPreparedPage(page, 7, out);
-    ASSERT_TRUE(out.startsWith("7 1 2 30 40 | ")) << out.toStdString();
-    ASSERT_TRUE(out.endsWith('\n'));
-    EXPECT_EQ(out.mid(out.lastIndexOf(" | ") + 3).chopped(1), texts.join(QStringLiteral(" ⏎ ")).toUtf8());
+    const QList<QByteArray> lines = out.split('\n');
+    ASSERT_EQ(lines.size(), 3) << out.toStdString();
+    ASSERT_TRUE(lines[0].startsWith("7 1 2 30 40 | ")) << out.toStdString();
+    EXPECT_EQ(lines[0].mid(lines[0].lastIndexOf(" | ") + 3), texts.join(QStringLiteral(" ⏎ ")).toUtf8());
+    EXPECT_EQ(lines[1], "7 -5 0 120 0 | line 2.5 |");
+    EXPECT_EQ(lines[2], "");
 }
 
 TEST(Membership, MasterHeaderAndFooterAttachByPosition)
