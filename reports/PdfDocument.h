@@ -32,7 +32,6 @@ private:
     void beginObject(int number);
     // A deflated stream object; a font file also states its size before deflating (/Length1).
     void writeStream(int number, const QByteArray& packed, qsizetype unpackedFontSize = -1);
-    void write(const QByteArray& bytes);
     void flush();
     Font* fontFor(const MemoFont& memoFont);
     void writeFont(Font& font);

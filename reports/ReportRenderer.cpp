@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPrinter>
 
-
 namespace vi23 {
 
 namespace {

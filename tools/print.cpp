@@ -27,10 +27,10 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <cerrno>
-#include <thread>
 #include <cstdio>
-#include <unistd.h>
 #include <cstdlib>
+#include <thread>
+#include <unistd.h>
 #include <optional>
 #include <vector>
 
