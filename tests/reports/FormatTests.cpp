@@ -81,6 +81,15 @@ TEST(DisplayFormats, FixedTextTable)
     EXPECT_EQ(formatFixed(123456789012.345, 2, u','), QStringLiteral("123456789012,35"));
     EXPECT_EQ(formatFixed(0.1 + 0.2, 15, u','), QStringLiteral("0,300000000000000"));
     EXPECT_EQ(formatFixed(-9.5, 0, u','), QStringLiteral("-10"));
+    // Past the 15 digits, below the last place kept, a carry into a new digit, no "-0".
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } edges[] = {{1e20, 2, "100000000000000000000,00"}, {1e-20, 2, "0,00"}, {9.999, 2, "10,00"},
+                 {-0.4, 0, "0"},  {0.0, 3, "0,000"},     {-1234.5678, 3, "-1234,568"}};
+    for (const auto& e : edges)
+        EXPECT_EQ(formatFixed(e.value, e.decimals, u','), QString::fromLatin1(e.text)) << e.value;
     EXPECT_EQ(roundTo15Digits(0.1 + 0.2), 0.3);
 }
 
