@@ -247,7 +247,8 @@ TEST_F(Journal, AStreamClosedFarFromItsEndStopsItsReading)
 }
 
 // Printed twice with two periods, a streamed book reads the second period: every report closes its
-// stream at the end, the counterparty book's too, whose data set stays open after a report.
+// stream at the end, the counterparty book's too, whose data set stays open after a report. An entry
+// made since is read too.
 TEST_F(Journal, AStreamedBookClosesAfterEachReportAndReadsTheNextPeriod)
 {
     store->setStreamingBookQueries(true);
@@ -268,6 +269,14 @@ TEST_F(Journal, AStreamedBookClosesAfterEachReportAndReadsTheNextPeriod)
             rows->close();
         }
     }
+    // An entry made between two prints is in the second.
+    addEntry(store->jur(), {"01.01.2010", u"ПП", u"Выручка", u"Приход", "5", u"Альфа"});
+    store->dataSet(u"ADOQuery_bank").setPeriod(QDate(2010, 1, 1), QDate(2010, 12, 31));
+    RowSource* rows = store->findByLink(u"frDBDataSet_bank");
+    rows->open();
+    EXPECT_EQ(rows->fieldValue(u"dd").date(), QDate(2010, 1, 1));
+    EXPECT_EQ(rows->fieldValue(u"d").toText(), QStringLiteral("5"));
+    rows->close();
 }
 
 namespace {
