@@ -40,8 +40,8 @@ public:
         worker_.join();
     }
 
-    // The next row's values, or none after the last. A row stays valid while fewer than a batch of
-    // rows are read after it.
+    // The next row's values, or none after the last (and every time after). A row stays valid while
+    // fewer than a batch of rows are read after it.
     const Value* next()
     {
         while (taken_ >= current_.size()) {
@@ -138,7 +138,6 @@ void StreamedRows::restart() const
         }
     }
     reader_ = std::make_unique<RowPrefetch>(set_, reading_.get());
-    exhausted_ = false;
     reach(0);
 }
 
@@ -153,11 +152,9 @@ void StreamedRows::settle() const
 bool StreamedRows::reach(int position) const
 {
     while (firstKept_ + int(kept_.size()) <= position) {
-        const Value* row = exhausted_ ? nullptr : reader_->next();
-        if (!row) {
-            exhausted_ = true;
+        const Value* row = reader_->next();
+        if (!row)
             return false;
-        }
         kept_.push_back(row);
         if (kept_.size() > kRowsKept) {
             kept_.pop_front();

@@ -52,7 +52,6 @@ private:
     mutable bool readingTried_ = false;
     mutable std::deque<const Value*> kept_;   // rows in the reader's batches
     mutable int firstKept_ = 0;
-    mutable bool exhausted_ = false;
     mutable bool rewindOwed_ = false;
     int position_ = -1;
     bool eof_ = true;
