@@ -244,7 +244,8 @@ char* putBytes(char* p, const QByteArray& bytes)
     return putBytes(p, bytes.constData(), bytes.size());
 }
 
-// UTF-8 of a text without surrogate pairs (false when it has one, written by Qt then).
+// UTF-8 of a text without surrogate pairs (false when it has one, written by toUtf8 then). Qt's
+// encoder into a buffer writes a lone surrogate otherwise than toUtf8 does, which the dump always used.
 bool putBasicUtf8(char*& p, const QString& text)
 {
     char* q = p;
