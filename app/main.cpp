@@ -1,6 +1,6 @@
 // vi23: the program entry. Russian formats whatever the machine's locale.
 #include "OldFormat.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "data/Error.h"
 #include "ui/Messages.h"

@@ -1,7 +1,7 @@
 #include "DocumentPrinting.h"
 
 #include "PaymentQr.h"
-#include "UserUnit.h"
+#include "AmountInWords.h"
 #include "data/Database.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"

@@ -1,6 +1,6 @@
 // vi23-screens DIR: opens the main window over kn.mdb in the working directory, as the program
 // does, and saves a picture of each of its seven tabs into DIR (tab1.png … tab7.png).
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "data/Error.h"
 
 #include <QApplication>

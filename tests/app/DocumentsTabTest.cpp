@@ -2,8 +2,8 @@
 
 #include "data/EnterpriseSettings.h"
 #include "documents/DocumentsTab.h"
-#include "app/Unit2.h"
-#include "documents/Unit6.h"
+#include "app/CalendarWindow.h"
+#include "documents/GoodsPicker.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"

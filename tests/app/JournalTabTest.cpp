@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "books/JournalTab.h"
-#include "calc/Unitcalk.h"
+#include "calc/CalculatorWindow.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The real main window over a fresh database, driven offscreen by control names. Message boxes
 // and the report preview are caught so that a test can look at what the user would have seen.
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "data/Database.h"
 #include "reports/ReportPreparer.h"
 #include "ui/Messages.h"

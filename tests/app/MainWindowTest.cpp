@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "app/Unit2.h"
+#include "app/CalendarWindow.h"
 #include "books/JournalTab.h"
-#include "calc/Unitcalk.h"
+#include "calc/CalculatorWindow.h"
 #include "data/Error.h"
 #include "documents/DocumentsTab.h"
 #include "ui/DBEdit.h"

@@ -7,7 +7,7 @@
 #include "data/FormKinds.h"
 #include "books/BookPrinting.h"
 #include "documents/DocumentPrinting.h"
-#include "documents/UserUnit.h"
+#include "documents/AmountInWords.h"
 #include "reports/ReportPreparer.h"
 #include "reports/ReportRenderer.h"
 

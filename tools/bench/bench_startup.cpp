@@ -1,6 +1,6 @@
 // vi23-bench-startup: the time from start to a usable main window over the sample enterprise with
 // 100,000 journal rows and 20,000 documents.
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "data/Database.h"
 #include "data/DataStore.h"
 #include "data/Error.h"

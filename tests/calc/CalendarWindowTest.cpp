@@ -1,5 +1,5 @@
 // The calendar window: its range, where it opens, and which user actions count as a pick.
-#include "app/Unit2.h"
+#include "app/CalendarWindow.h"
 
 #include <QCalendarWidget>
 #include <QTableView>

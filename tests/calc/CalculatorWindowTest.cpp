@@ -1,5 +1,5 @@
 // The calculator window driven through its real keys, offscreen.
-#include "calc/Unitcalk.h"
+#include "calc/CalculatorWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>

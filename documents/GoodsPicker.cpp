@@ -1,4 +1,4 @@
-#include "Unit6.h"
+#include "GoodsPicker.h"
 
 #include "DocumentsTab.h"
 #include "data/Error.h"

@@ -1,4 +1,4 @@
-#include "calc/Unitcalk.h"
+#include "calc/CalculatorWindow.h"
 
 #include "calc/CalculatorAmount.h"
 #include "data/Error.h"

@@ -1,4 +1,4 @@
-#include "app/Unit2.h"
+#include "app/CalendarWindow.h"
 
 #include "data/RuFormat.h"
 

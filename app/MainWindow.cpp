@@ -1,12 +1,12 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "data/Backup.h"
 
-#include "Unit2.h"
+#include "CalendarWindow.h"
 #include "books/JournalTab.h"
-#include "calc/Unitcalk.h"
+#include "calc/CalculatorWindow.h"
 #include "documents/DocumentsTab.h"
-#include "documents/Unit6.h"
+#include "documents/GoodsPicker.h"
 #include "lists/ListTabs.h"
 #include "reports/ProgressDialog.h"
 #include "data/Error.h"

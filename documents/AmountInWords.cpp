@@ -1,4 +1,4 @@
-#include "documents/UserUnit.h"
+#include "documents/AmountInWords.h"
 
 #include "data/Error.h"
 

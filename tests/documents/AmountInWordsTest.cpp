@@ -1,5 +1,5 @@
 // The amount in words printed on documents: word tables, declension, kopecks and the limits.
-#include "documents/UserUnit.h"
+#include "documents/AmountInWords.h"
 
 #include "data/Error.h"
 
