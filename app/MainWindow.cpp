@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 
 #include "CalendarWindow.h"
+#include "ManualWindow.h"
 #include "books/JournalTab.h"
 #include "calc/CalculatorWindow.h"
 #include "documents/DocumentsTab.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -66,7 +68,9 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     : QWidget(parent), store_(std::make_unique<DataStore>(databasePath))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kMakerLine);
+    // Every file is kn.mdb: the frame names the folder too.
+    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(QDir::toNativeSeparators(store_->database().path())));
+    programFolder = QCoreApplication::applicationDirPath();
     // A book's rows come to its report as they are read, its first page shown at once.
     store_->setStreamingBookQueries(true);
     // A copy of the file before the first change of each day; a failed copy only warns.
@@ -163,6 +167,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };
 
+    auto* manualKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    manualKey->setContext(Qt::WindowShortcut);
+    connect(manualKey, &QShortcut::activated, this, &TForm1::showManual);
+
     // The tabs change from anywhere in the window, boxes and grids included.
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
     auto* previousTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
@@ -209,8 +217,12 @@ QWidget* TForm1::buildAboutTab()
     text->setPlainText(lines.join(u'\n'));
     auto* foot = new QLabel(kMakerLine, tab);
     foot->setObjectName(QStringLiteral("Label_maker"));
+    auto* manual = new QPushButton(QStringLiteral("Руководство пользователя (F1)"), tab);
+    manual->setObjectName(QStringLiteral("ButtonManual"));
+    connect(manual, &QPushButton::clicked, this, &TForm1::showManual);
     text->setGeometry(10, 10, 900, 420);
     foot->setGeometry(10, 440, 900, 22);
+    manual->setGeometry(10, 470, 260, 26);
     return tab;
 }
 
@@ -323,6 +335,16 @@ bool TForm1::hasUnsavedChanges() const
             return true;
     }
     return false;
+}
+
+void TForm1::showManual()
+{
+    ui::runGuarded(this, [this] { vi23::showManual(manual_, this, programFolder); });
+}
+
+ManualWindow* TForm1::manualWindow() const
+{
+    return manual_;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -2,6 +2,7 @@
 // does, and saves a picture of each of its seven tabs into DIR (tab1.png … tab7.png).
 #include "app/MainWindow.h"
 #include "data/Error.h"
+#include "help/CommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,13 +10,24 @@
 #include <QTabWidget>
 #include <QTextStream>
 
+namespace {
+
+const vi23::help::ProgramHelp kHelp = {
+    "vi23-screens", "снимки вкладок главного окна для документации",
+    "Использование:\n"
+    "  vi23-screens ПАПКА\n",
+    "Открывает главное окно над kn.mdb в текущей папке и сохраняет в ПАПКУ снимок каждой из семи\n"
+    "вкладок: tab1.png ... tab7.png. Обычно его запускает tools/screenshots.sh под Xvfb.\n"};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
+    if (argc != 2 || argv[1][0] == '-')
+        return vi23::help::usageError(kHelp);
     QApplication app(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "Использование: vi23-screens ПАПКА\n";
-        return 2;
-    }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     try {
         vi23::TForm1 window(QStringLiteral("kn.mdb"));
