@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
+#include <utility>
 
 namespace vi23 {
 
@@ -93,7 +94,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
@@ -162,7 +163,9 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         ui::reportError(this, problem.message.text, problem.message.caption);
     reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
                           const ui::ReportFinish& finish) {
-        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish);
+        // A document's envelope is not left for the book printed next.
+        const MailEnvelope mail = std::exchange(context_->reportMail, {});
+        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish, mail);
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };

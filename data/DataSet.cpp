@@ -77,6 +77,8 @@ int compareValues(const Value& a, const Value& b)
 DataSet::DataSet(Database& db, QString name, const TableDef& table)
     : db_(db), name_(std::move(name)), table_(&table), fields_(table.fields), counterField_(table.counterIndex())
 {
+    const std::vector<FieldDef>& kept = keptFields(table.name);
+    fields_.insert(fields_.end(), kept.begin(), kept.end());
 }
 
 DataSet::DataSet(Database& db, QString name, QueryDef query)
@@ -160,8 +162,8 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
     QString sql = querySql;
     if (const TableDef* table = set.table()) {
         QStringList columns{QStringLiteral("rowid")};
-        for (const FieldDef& field : set.fields())
-            columns << quoteIdentifier(field.name);
+        for (size_t i = 0; i < set.fields().size(); ++i)
+            columns << (set.fieldInFile(int(i)) ? quoteIdentifier(set.fields()[i].name) : QStringLiteral("NULL"));
         sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table->name));
     }
     if (period && !periodSql.isEmpty())
@@ -228,8 +230,34 @@ bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
     return false;
 }
 
+void DataSet::findAbsentKeptFields()
+{
+    absent_.assign(fields_.size(), false);
+    if (!table_ || fields_.size() == table_->fields.size())
+        return;
+    Statement columns = db_.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
+    for (size_t i = table_->fields.size(); i < fields_.size(); ++i) {
+        columns.reset();
+        columns.bind(1, table_->name);
+        columns.bind(2, fields_[i].name);
+        absent_[i] = !columns.step();
+    }
+}
+
+bool DataSet::writesField(const Row& row, int field) const
+{
+    if (fieldInFile(field))
+        return true;
+    if (row.values[size_t(field)].isNull() || row.values[size_t(field)].toText().isEmpty())
+        return false;
+    throw UserError(QStringLiteral("Поле «%1» не сохранено: файл базы данных был открыт только для чтения или занят "
+                                   "другой программой, и программа не смогла добавить это поле; перезапустите программу")
+                        .arg(fields_[size_t(field)].name));
+}
+
 void DataSet::readRows()
 {
+    findAbsentKeptFields();
     RowReader reader(*this);
     std::vector<Row> rows;
     Row row;
@@ -525,7 +553,7 @@ void DataSet::storeInsert(Row& row, bool withCounter)
     QStringList names, marks;
     std::vector<int> fieldIndexes;
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (int(i) == counterField_ && (!withCounter || row.values[i].isNull()))
+        if ((int(i) == counterField_ && (!withCounter || row.values[i].isNull())) || !writesField(row, int(i)))
             continue;
         names << quoteIdentifier(fields_[i].name);
         marks << QStringLiteral("?");
@@ -547,7 +575,7 @@ void DataSet::storeUpdate(Row& row)
     QStringList assignments, checks;
     std::vector<int> changed;
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (i < original_.size() && row.values[i] == original_[i])
+        if ((i < original_.size() && row.values[i] == original_[i]) || !writesField(row, int(i)))
             continue;
         changed.push_back(int(i));
         assignments << quoteIdentifier(fields_[i].name) + QStringLiteral(" = ?");

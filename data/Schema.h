@@ -32,9 +32,18 @@ const std::vector<TableDef>& addedTables();
 // A table of either list by name; throws when unknown.
 const TableDef& schemaTable(QStringView name);
 
+// Fields the program keeps beside a described table's own, added on open (data/Upgrade.cpp): the
+// table's data set reads and writes them after the described fields, as empty where the file has
+// no such column (a file opened read-only before its additions).
+const std::vector<FieldDef>& keptFields(QStringView table);
+// A counterparty's e-mail address, for a document sent by mail.
+inline const QString kCounterpartyMailField = QStringLiteral("email");
+
 // SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
 // money as integer ten-thousandths, text limited to its size, short limited to 16 bits.
 QString createTableSql(const TableDef& table);
+// One column of such SQL: the quoted name, the type and the check.
+QString columnSql(const FieldDef& field);
 
 // Name quoted for SQL ("naz", "НазваниеФИО").
 QString quoteIdentifier(QStringView name);

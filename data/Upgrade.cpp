@@ -56,6 +56,16 @@ UpgradeStep addColumn(const QString& table, const QString& column, const QString
             }};
 }
 
+// A field the table's data set keeps beside the described ones (keptFields), with its type and check.
+UpgradeStep addKeptField(const QString& table, const FieldDef& field)
+{
+    return {QStringLiteral("поле %1.%2").arg(table, field.name),
+            [table, field](Database& db) { return !columnExists(db, table, field.name); },
+            [table, field](Database& db) {
+                db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnSql(field)));
+            }};
+}
+
 std::vector<UpgradeStep> buildSteps()
 {
     return {
@@ -73,6 +83,8 @@ std::vector<UpgradeStep> buildSteps()
         // Every book first looks for journal dates that are no calendar dates: only such rows are indexed.
         createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
                                                             .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd"))),
+        // The counterparty's e-mail address, for "Отправить по почте".
+        addKeptField(QStringLiteral("k"), keptFields(u"k").front()),
     };
 }
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPixmap>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTextStream>
@@ -15,9 +16,20 @@ namespace {
 const vi23::help::ProgramHelp kHelp = {
     "vi23-screens", "снимки вкладок главного окна для документации",
     "Использование:\n"
-    "  vi23-screens ПАПКА\n",
+    "  vi23-screens ПАПКА\n"
+    "  vi23-screens --desktop ФАЙЛ.png\n",
     "Открывает главное окно над kn.mdb в текущей папке и сохраняет в ПАПКУ снимок каждой из семи\n"
-    "вкладок: tab1.png ... tab7.png. Обычно его запускает tools/screenshots.sh под Xvfb.\n"};
+    "вкладок: tab1.png ... tab7.png. С --desktop снимает весь экран со всеми окнами в ФАЙЛ.png.\n"
+    "Обычно его запускает tools/screenshots.sh под Xvfb.\n"};
+
+// The whole screen as the X server shows it, window frames and other programs' windows included.
+int saveDesktop(const QString& file)
+{
+    if (QGuiApplication::primaryScreen()->grabWindow(0).save(file))
+        return 0;
+    QTextStream(stderr) << "Не удалось записать " << file << "\n";
+    return 1;
+}
 
 } // namespace
 
@@ -25,9 +37,12 @@ int main(int argc, char* argv[])
 {
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
-    if (argc != 2 || argv[1][0] == '-')
+    const bool desktop = argc == 3 && QByteArray(argv[1]) == "--desktop";
+    if ((argc != 2 || argv[1][0] == '-') && !desktop)
         return vi23::help::usageError(kHelp);
     QApplication app(argc, argv);
+    if (desktop)
+        return saveDesktop(QString::fromLocal8Bit(argv[2]));
     const QDir out(QString::fromLocal8Bit(argv[1]));
     try {
         vi23::TForm1 window(QStringLiteral("kn.mdb"));

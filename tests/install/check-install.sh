@@ -41,15 +41,8 @@ for key in 'Name\[ru\]=Вельмар' 'Comment\[ru\]=.*УСН' 'Categories=.*Of
 done
 grep -q '<svg' "$usr/share/icons/hicolor/scalable/apps/vi23.svg" || fail "значок не SVG"
 
-export ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen
+bash "$(dirname "${BASH_SOURCE[0]}")/check-programs.sh" "$version" "${programs[@]/#/$usr/bin/}" || fail "программы отвечают не так"
 for p in "${programs[@]}"; do
-  out=$("$usr/bin/$p" --version) || fail "$p --version: код выхода $?"
-  [ "$out" = "$p (Вельмар) $version" ] || fail "$p --version ответил «$out»"
-  out=$("$usr/bin/$p" --help) || fail "$p --help: код выхода $?"
-  grep -q "^$p — " <<<"$out" && grep -q '^Использование:' <<<"$out" || fail "$p --help: не справка: $out"
-  "$usr/bin/$p" --no-such-option >/dev/null 2>"$work/err"
-  code=$?
-  [ $code = 2 ] && grep -q '^Использование:' "$work/err" || fail "$p --no-such-option: код $code, $(cat "$work/err")"
   page=$(zcat "$usr/share/man/man1/$p.1.gz")
   grep -q '^\.SH ИМЯ' <<<"$page" && grep -qF "${p//-/\\-} \\- " <<<"$page" || fail "страница руководства $p без имени"
 done
