@@ -7,10 +7,11 @@ set(CPACK_PACKAGE_VENDOR "vi23")
 set(CPACK_PACKAGE_CONTACT "vi23 developers <vi23-devel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "bookkeeping for a small Russian enterprise on the simplified tax system")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Вельмар writes primary documents for a buyer and prints them on their legal forms,\n"
-    "keeps a journal of business operations and prints the book of income and expenses,\n"
-    "the settlement books and the cash book for a period; all data lives in one file,\n"
-    "kn.mdb. The program and its tools speak Russian.")
+    "Вельмар writes primary documents for a buyer and prints them on their\n"
+    "legal forms, keeps a journal of business operations and prints the book\n"
+    "of income and expenses, the settlement books and the cash book for a\n"
+    "period. All data lives in one file, kn.mdb. The program and its tools\n"
+    "speak Russian.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
