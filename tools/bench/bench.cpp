@@ -81,10 +81,6 @@ void fill(const QString& path, int journalRows, int documents)
     transaction.commit();
 }
 
-} // namespace
-
-namespace {
-
 const vi23::help::ProgramHelp kHelp = {
     "vi23-bench", "замер операций наборов данных на большом журнале рядом с запросами SQLite",
     "Использование:\n"
