@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 
 #include "CalendarWindow.h"
+#include "ManualWindow.h"
 #include "books/JournalTab.h"
 #include "calc/CalculatorWindow.h"
 #include "documents/DocumentsTab.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,6 +25,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
+#include <utility>
 
 namespace vi23 {
 
@@ -66,7 +69,9 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     : QWidget(parent), store_(std::make_unique<DataStore>(databasePath))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kMakerLine);
+    // Every file is kn.mdb: the frame names the folder too.
+    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(QDir::toNativeSeparators(store_->database().path())));
+    programFolder = QCoreApplication::applicationDirPath();
     // A book's rows come to its report as they are read, its first page shown at once.
     store_->setStreamingBookQueries(true);
     // A copy of the file before the first change of each day; a failed copy only warns.
@@ -89,7 +94,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
@@ -158,10 +163,16 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         ui::reportError(this, problem.message.text, problem.message.caption);
     reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
                           const ui::ReportFinish& finish) {
-        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish);
+        // A document's envelope is not left for the book printed next.
+        const MailEnvelope mail = std::exchange(context_->reportMail, {});
+        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish, mail);
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };
+
+    auto* manualKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    manualKey->setContext(Qt::WindowShortcut);
+    connect(manualKey, &QShortcut::activated, this, &TForm1::showManual);
 
     // The tabs change from anywhere in the window, boxes and grids included.
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
@@ -209,8 +220,12 @@ QWidget* TForm1::buildAboutTab()
     text->setPlainText(lines.join(u'\n'));
     auto* foot = new QLabel(kMakerLine, tab);
     foot->setObjectName(QStringLiteral("Label_maker"));
+    auto* manual = new QPushButton(QStringLiteral("Руководство пользователя (F1)"), tab);
+    manual->setObjectName(QStringLiteral("ButtonManual"));
+    connect(manual, &QPushButton::clicked, this, &TForm1::showManual);
     text->setGeometry(10, 10, 900, 420);
     foot->setGeometry(10, 440, 900, 22);
+    manual->setGeometry(10, 470, 260, 26);
     return tab;
 }
 
@@ -323,6 +338,16 @@ bool TForm1::hasUnsavedChanges() const
             return true;
     }
     return false;
+}
+
+void TForm1::showManual()
+{
+    ui::runGuarded(this, [this] { vi23::showManual(manual_, this, programFolder); });
+}
+
+ManualWindow* TForm1::manualWindow() const
+{
+    return manual_;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -31,6 +31,7 @@ class RequisitesTab;
 class TForm2;
 class TForm6;
 class TFormcalk;
+class ManualWindow;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -70,6 +71,11 @@ public:
     // Whether a row is half written on any tab (a new row, a changed row or a typed box).
     bool hasUnsavedChanges() const;
 
+    // F1 and the button on "О программе": the manual of the program in `programFolder`.
+    void showManual();
+    QString programFolder;
+    ManualWindow* manualWindow() const;
+
 public slots:
     void Button1Click();    // "Bыход"
 
@@ -107,6 +113,7 @@ private:
     bool laidOut_ = false;
     bool startedOnNewest_ = false;
     QPointer<ui::DBEdit> calendarTarget_;
+    QPointer<ManualWindow> manual_;
 };
 
 } // namespace vi23

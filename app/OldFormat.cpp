@@ -4,6 +4,7 @@
 #include "import/JetImport.h"
 #include "ui/Messages.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace vi23 {
@@ -12,7 +13,8 @@ bool convertOldFormatIfWanted(const QString& path)
 {
     if (!jet::JetFile::hasJetSignature(path))
         return true;
-    if (!ui::askYesNo(nullptr, QStringLiteral("Файл kn.mdb создан прежней версией программы. Перенести данные в новый формат?")))
+    const QString question = QStringLiteral("Файл %1 создан прежней версией программы. Перенести данные в новый формат?");
+    if (!ui::askYesNo(nullptr, question.arg(QFileInfo(path).fileName())))
         return false;
     try {
         const jet::ImportResult result = jet::convertInPlace(path);

@@ -182,10 +182,9 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 {
     QString sql = querySql;
     if (const TableDef* table = set.table()) {
-        const QSet<QString> missing = missingAddedFields(db, *table);
         QStringList columns{QStringLiteral("rowid")};
-        for (const FieldDef& field : set.fields())
-            columns << (missing.contains(field.name) ? QStringLiteral("NULL") : quoteIdentifier(field.name));
+        for (size_t i = 0; i < set.fields().size(); ++i)
+            columns << (set.fieldInFile(int(i)) ? quoteIdentifier(set.fields()[i].name) : QStringLiteral("NULL"));
         sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table->name));
     }
     if (period && !periodSql.isEmpty())
@@ -257,8 +256,30 @@ bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
     return false;
 }
 
+void DataSet::findAbsentKeptFields()
+{
+    absent_.assign(fields_.size(), false);
+    if (!table_)
+        return;
+    const QSet<QString> missing = missingAddedFields(db_, *table_);
+    for (size_t i = 0; i < fields_.size(); ++i)
+        absent_[i] = missing.contains(fields_[i].name);
+}
+
+bool DataSet::writesField(const Row& row, int field) const
+{
+    if (fieldInFile(field))
+        return true;
+    if (row.values[size_t(field)].isNull() || row.values[size_t(field)].toText().isEmpty())
+        return false;
+    throw UserError(QStringLiteral("Поле «%1» не сохранено: файл базы данных был открыт только для чтения или занят "
+                                   "другой программой, и программа не смогла добавить это поле; перезапустите программу")
+                        .arg(fields_[size_t(field)].name));
+}
+
 void DataSet::readRows()
 {
+    findAbsentKeptFields();
     RowReader reader(*this);
     std::vector<Row> rows;
     Row row;
@@ -571,7 +592,7 @@ void DataSet::storeInsert(Row& row, bool withCounter)
     std::vector<int> fieldIndexes;
     const QSet<QString> missing = missingAddedFields(db_, *table_);
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (int(i) == counterField_ && (!withCounter || row.values[i].isNull()))
+        if ((int(i) == counterField_ && (!withCounter || row.values[i].isNull())) || !writesField(row, int(i)))
             continue;
         if (missing.contains(fields_[i].name))
             continue;
@@ -596,7 +617,7 @@ void DataSet::storeUpdate(Row& row)
     std::vector<int> changed;
     const QSet<QString> missing = missingAddedFields(db_, *table_);
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (i < original_.size() && row.values[i] == original_[i])
+        if ((i < original_.size() && row.values[i] == original_[i]) || !writesField(row, int(i)))
             continue;
         if (missing.contains(fields_[i].name))
             continue;

@@ -67,6 +67,8 @@ public:
     int fieldIndex(QStringView field) const override; // -1 when unknown
     int requireField(QStringView field) const;        // throws for an unknown field
     bool isReadOnly() const { return table_ == nullptr; }
+    // False for a kept field (data/Schema.h) whose column the open file lacks: it reads as empty.
+    bool fieldInFile(int field) const { return size_t(field) >= absent_.size() || !absent_[size_t(field)]; }
     const TableDef* table() const { return table_; }
 
     // ---- life and navigation ----
@@ -199,6 +201,9 @@ private:
     const Row* currentRowOrNull() const;
     void storeInsert(Row& row, bool withCounter = false);
     void storeUpdate(Row& row);
+    // Whether a field's value can be written: a kept column the file lacks takes only an empty value.
+    bool writesField(const Row& row, int field) const;
+    void findAbsentKeptFields();
     void removeRowAt(int position);
 
     template <typename F>
@@ -213,6 +218,7 @@ private:
     QString keySql_;
     std::optional<long long> key_;
     std::vector<FieldDef> fields_;
+    std::vector<bool> absent_;       // per field: a kept column the file lacks, found on open
     int counterField_ = -1;
 
     std::vector<Row> rows_;        // in the order read, plus rows added since

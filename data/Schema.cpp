@@ -61,9 +61,10 @@ std::vector<TableDef> buildTables()
           money(u"s"), text(u"k", 170)}},
         {QStringLiteral("jur1"), documentFields()},
         {QStringLiteral("sr"), {text(u"sr", 40), text(u"vr", 6)}},
+        // The counterparty's e-mail address is kept beside its described fields.
         {QStringLiteral("k"),
          {text(u"k", 90), date(u"dd"), text(u"ad", 120), text(u"b", 50), text(u"unn"), text(u"ok"),
-          text(u"fio", 25)}},
+          text(u"fio", 25), {kCounterpartyMailField, FieldType::Text, 100, true}}},
         {QStringLiteral("stov"),
          {text(u"naz", 255), text(u"eu", 10), text(u"str", 25), text(u"gtd", 26), shortInt(u"nds"), money(u"cen")}},
         {QStringLiteral("pr1"),
@@ -187,5 +188,6 @@ QString createTableSql(const TableDef& table)
         columns << columnDefinition(field);
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
 }
+
 
 } // namespace vi23

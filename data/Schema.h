@@ -35,6 +35,9 @@ const std::vector<TableDef>& addedTables();
 // A table of either list by name; throws when unknown.
 const TableDef& schemaTable(QStringView name);
 
+// A counterparty's e-mail address, for a document sent by mail.
+inline const QString kCounterpartyMailField = QStringLiteral("email");
+
 // SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
 // money as integer ten-thousandths, text limited to its size, short limited to 16 bits.
 QString createTableSql(const TableDef& table);

@@ -100,6 +100,8 @@ std::vector<UpgradeStep> buildSteps()
                            recomputeStoredSums(db);
                        }),
         addAddedFields(QStringLiteral("tov")),
+        // The counterparty's e-mail address, for "Отправить по почте".
+        addAddedFields(QStringLiteral("k")),
     };
 }
 

@@ -1,6 +1,7 @@
 #include "DocumentsTab.h"
 
 #include "DocumentPrinting.h"
+#include "data/CounterpartyMail.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
@@ -431,6 +432,8 @@ void DocumentsTab::Button3Click()
             return;
         context_.reportFileName = ui::reportFileName(
             QStringLiteral("%1 %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")));
+        context_.reportMail = {QStringLiteral("%1 № %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")),
+                               counterpartyMail(context_.store.database(), documents().text(u"z"))};
         context_.runReport(request.templateName, request.values, request.finish);
     });
 }

@@ -3,6 +3,7 @@
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
+#include "data/CounterpartyMail.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
@@ -245,10 +246,13 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
     addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
     grid_ = addListGrid(this, layout_, "DBGrid2", context_.k,
                         {{"k", QStringLiteral("Наименование"), 15},
-                         {"ad", QStringLiteral("Адрес и телефон"), 31},
-                         {"b", QStringLiteral("Банк, № расчетного счета"), 32},
+                         {"ad", QStringLiteral("Адрес и телефон"), 25},
+                         {"b", QStringLiteral("Банк, № расчетного счета"), 25},
                          {"unn", QStringLiteral("ИНН/КПП"), 8},
-                         {"ok", QStringLiteral("ОКПО"), 7}});
+                         {"ok", QStringLiteral("ОКПО"), 7},
+                         {"email", QStringLiteral("Эл. почта"), 13}});
+    // The address a document is mailed to is checked however the row is stored.
+    context_.k.dataSet().beforePost = &checkCounterpartyMail;
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.k.dataSet(), [](const DataSet& counterparties) {
         return quotedQuestion(QStringLiteral("Удалить «%1» из списка поставщиков-покупателей?"), counterparties, u"k");
     });

@@ -2,6 +2,7 @@
 
 #include "data/Error.h"
 #include "data/SafeOutput.h"
+#include "reports/MailProgram.h"
 #include "reports/PrintDialog.h"
 #include "reports/ReportRenderer.h"
 
@@ -12,7 +13,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QDir>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -315,6 +318,7 @@ void PreviewDialog::buildToolBar()
     wholeReportActions_.push_back(add("saveAction", QStringLiteral("Сохранить"), QKeySequence::Save, [this] { onSave(); }));
     printAction_ = add("printAction", QStringLiteral("Печать"), QKeySequence::Print, [this] { onPrint(); });
     wholeReportActions_.push_back(add("findAction", QStringLiteral("Найти"), QKeySequence::Find, [this] { onFind(); }));
+    wholeReportActions_.push_back(add("mailAction", QStringLiteral("Отправить по почте"), QKeySequence(), [this] { onMail(); }));
     add("helpAction", QStringLiteral("Справка"), QKeySequence::HelpContents, [this] { onHelp(); });
     add("closeAction", QStringLiteral("Закрыть"), QKeySequence(), [this] { accept(); });
     enableWholeReportActions(true);
@@ -538,6 +542,40 @@ void PreviewDialog::onFind()
                                  QStringLiteral("Текст \"%1\" не найден").arg(text));
 }
 
+QString PreviewDialog::mailSubject() const
+{
+    if (!mail_.subject.isEmpty())
+        return mail_.subject;
+    QString words = suggestedName_.isEmpty() ? report_.templateName : suggestedName_;
+    return words.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? words.chopped(4) : words;
+}
+
+QString PreviewDialog::writeMailAttachment()
+{
+    QTemporaryDir folder(QDir::temp().filePath(QStringLiteral("vi23-mail-XXXXXX")));
+    if (!folder.isValid())
+        throw UserError(QStringLiteral("Не удалось создать временную папку для письма: %1").arg(folder.errorString()));
+    folder.setAutoRemove(false);
+    const QString name = savedFileName(suggestedName_.isEmpty() ? report_.templateName : suggestedName_, true);
+    const QString file = folder.filePath(name);
+    saveFile(file);
+    return file;
+}
+
+void PreviewDialog::onMail()
+{
+    if (!mailProgramSet()) {
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("Отправить по почте"),
+            QStringLiteral("Почтовая программа не настроена: на рабочем столе не выбрана программа для писем.\n"
+                           "Сохранить PDF в файл, чтобы приложить его к письму вручную?"));
+        if (answer == QMessageBox::Yes)
+            onSave();
+        return;
+    }
+    guarded([this] { openMailWithAttachment({mailSubject(), mail_.address}, writeMailAttachment()); });
+}
+
 void PreviewDialog::onHelp()
 {
     QMessageBox::information(
@@ -546,7 +584,8 @@ void PreviewDialog::onHelp()
                        "PgUp и PgDown, кнопки со стрелками и полосы прокрутки листают страницы.\n"
                        "\"Сохранить\" записывает отчет в файл (*.vrp) или в PDF, \"Открыть\" открывает сохраненный.\n"
                        "\"Найти\" (Ctrl+F) выделяет найденный текст; F3 и Shift+F3 переходят между находками.\n"
-                       "\"Печать\" (Ctrl+P) печатает на выбранном принтере."));
+                       "\"Печать\" (Ctrl+P) печатает на выбранном принтере.\n"
+                       "\"Отправить по почте\" прикладывает PDF к новому письму в почтовой программе."));
 }
 
 void PreviewDialog::resizeEvent(QResizeEvent* event)

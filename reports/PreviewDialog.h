@@ -1,5 +1,6 @@
 #pragma once
 // The modal preview window of a prepared report: zoom, paging, open/save, print, find.
+#include "data/CounterpartyMail.h"
 #include "reports/PreparedReport.h"
 
 #include <QDialog>
@@ -92,6 +93,13 @@ public:
     // Writes the report's table as a workbook; when set, "Сохранить" offers .xlsx too.
     using WorkbookWriter = std::function<void(const QString& fileName)>;
     void setWorkbookWriter(WorkbookWriter writer) { workbookWriter_ = std::move(writer); }
+    // What "Отправить по почте" writes in the message.
+    void setMailEnvelope(MailEnvelope envelope) { mail_ = std::move(envelope); }
+    // The subject the message gets: the envelope's, else the proposed file name's words.
+    QString mailSubject() const;
+    // The PDF under the proposed name, in a new folder of its own in the temporary folder, kept
+    // after the preview closes for the mail program to read; returns its path.
+    QString writeMailAttachment();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -109,6 +117,7 @@ private:
     void onPrint();
     void onFind();
     void onHelp();
+    void onMail();
     void guarded(const std::function<void()>& action);
     void enableWholeReportActions(bool enable);
     void showCurrentHit();
@@ -129,6 +138,7 @@ private:
     QList<PageView::Hit> hits_;
     int currentHit_ = -1;
     QString suggestedName_;
+    MailEnvelope mail_;
     bool preparing_ = false;
     ContentExtent extent_;                  // of the pages prepared so far
     ContentPlacement shownPlacement_;

@@ -49,10 +49,11 @@ QString PreparationProgress::pageText() const
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue, const QString& fileName,
                        const std::function<void(const QString& fileName)>& workbookWriter,
-                       const std::function<void(PreparedReport&)>& finish)
+                       const std::function<void(PreparedReport&)>& finish, const MailEnvelope& mail)
 {
     PreviewDialog preview(PreparedReport{}, parent);
     preview.setSuggestedFileName(fileName);
+    preview.setMailEnvelope(mail);
     preview.setWorkbookWriter(workbookWriter);
     preview.beginPreparation();
     // The progress belongs to the preview so that it stays above it and the modal preview does not

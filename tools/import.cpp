@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "help/CommandLine.h"
 #include "import/JetImport.h"
 
 #include <QCoreApplication>
@@ -70,35 +71,55 @@ int importBank(const QStringList& args, Streams io)
 
 struct Command {
     const char* name;
-    const char* usage;
+    const char* synopsis;      // the command's line of the usage
+    const char* description;   // what it does, for --help
     int (*run)(const QStringList& args, Streams io);
 };
 
 const Command kCommands[] = {
-    {"jet", "vi23-import jet СТАРЫЙ.mdb [НОВЫЙ.mdb]\n"
-            "  Переносит все строки одиннадцати таблиц из файла прежней версии программы (формат Jet 4)\n"
-            "  в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
-            "  старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
+    {"jet", "vi23-import jet СТАРЫЙ.mdb [НОВЫЙ.mdb]\n",
+     "      Переносит все строки одиннадцати таблиц из файла прежней версии программы (формат Jet 4)\n"
+     "      в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
+     "      старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
      importJet},
-    {"bank", "vi23-import bank ФАЙЛ [--check]\n"
-             "  Загружает выписку банка (формат 1CClientBankExchange, Windows-1251, DOS или UTF-8) в журнал\n"
-             "  базы kn.mdb в рабочей папке: каждый платёж становится строкой \"ПП\"; новые контрагенты\n"
-             "  добавляются в список; уже загруженные платежи и переводы между своими счетами пропускаются.\n"
-             "  Всё записывается одной транзакцией. С --check только показывает, что было бы добавлено.\n",
+    {"bank", "vi23-import bank ФАЙЛ [--check]\n",
+     "      Загружает выписку банка (формат 1CClientBankExchange, Windows-1251, DOS или UTF-8) в журнал\n"
+     "      базы kn.mdb в рабочей папке: каждый платёж становится строкой \"ПП\"; новые контрагенты\n"
+     "      добавляются в список; уже загруженные платежи и переводы между своими счетами пропускаются.\n"
+     "      Всё записывается одной транзакцией. С --check только показывает, что было бы добавлено.\n",
      importBank},
 };
 
-void printUsage(QTextStream& err)
-{
-    err << "Использование:\n";
+const QByteArray kUsage = [] {
+    QByteArray usage = "Использование:\n";
     for (const Command& command : kCommands)
-        err << command.usage;
-}
+        usage += QByteArray("  ") + command.synopsis;
+    return usage;
+}();
+
+const QByteArray kDetails = [] {
+    QByteArray details = "Переносит данные из других файлов в базу данных программы.\n\nКоманды:\n";
+    for (const Command& command : kCommands)
+        details += QByteArray("  ") + QByteArray(command.synopsis).mid(int(sizeof("vi23-import ")) - 1) + command.description;
+    return details + "  --help, --version\n"
+                     "      эта справка; версия программы.\n"
+                     "\n"
+                     "Код выхода: 0 - готово, 1 - ошибка (ничего не записано), 2 - неверная командная строка.\n"
+                     "\n"
+                     "Примеры:\n"
+                     "  vi23-import jet old/kn.mdb kn.mdb\n"
+                     "  vi23-import bank выписка.txt --check\n";
+}();
+
+const vi23::help::ProgramHelp kHelp = {"vi23-import", "перенос старого файла kn.mdb и загрузка выписок банка",
+                                       kUsage.constData(), kDetails.constData()};
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -107,16 +128,15 @@ int main(int argc, char* argv[])
         if (args.isEmpty() || args[0] != QLatin1String(command.name))
             continue;
         try {
-            const int code = command.run(args.mid(1), {out, err});
-            if (code == 2)
-                err << "Использование:\n" << command.usage;
-            return code;
+            return command.run(args.mid(1), {out, err}) == 2
+                       ? vi23::help::usageError(kHelp, QStringLiteral("Неверные аргументы команды %1").arg(args[0]))
+                       : 0;
         } catch (const vi23::UserError& e) {
             out.flush();
             err << e.text() << "\n";
             return 1;
         }
     }
-    printUsage(err);
-    return 2;
+    return vi23::help::usageError(kHelp, args.isEmpty() ? QStringLiteral("Укажите команду: jet или bank")
+                                                        : QStringLiteral("Неизвестная команда %1").arg(args[0]));
 }

@@ -6,13 +6,47 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "help/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QRegularExpression>
 #include <QTextStream>
+
+namespace {
+
+const vi23::help::ProgramHelp kHelp = {
+    "vi23-init", "создание новой базы данных kn.mdb и восстановление базы из резервной копии",
+    "Использование:\n"
+    "  vi23-init [--demo] ФАЙЛ\n"
+    "  vi23-init --restore КОПИЯ [--force] [ФАЙЛ]\n",
+    "Создаёт новую базу данных программы со всеми таблицами и одной пустой строкой реквизитов.\n"
+    "Существующий файл не перезаписывается; файл, который не удалось записать до конца (нет места\n"
+    "на диске), удаляется.\n"
+    "\n"
+    "Ключи:\n"
+    "  --demo\n"
+    "      заполняет новую базу примером предприятия: реквизиты, товары со ставками НДС 2026 года,\n"
+    "      контрагенты, типовые операции, документы всех видов и журнал с начала года.\n"
+    "  --restore КОПИЯ\n"
+    "      восстанавливает ФАЙЛ (по умолчанию kn.mdb) из резервной копии, например\n"
+    "      backup/kn-2026-12-08.mdb, проверив её целостность.\n"
+    "  --force\n"
+    "      с --restore заменяет существующий ФАЙЛ; его прежнее содержимое сохраняется в backup/.\n"
+    "  --help, --version\n"
+    "      эта справка; версия программы.\n"
+    "\n"
+    "Примеры:\n"
+    "  vi23-init kn.mdb\n"
+    "  vi23-init --demo ~/пример/kn.mdb\n"
+    "  vi23-init --restore backup/kn-2026-12-08.mdb --force\n"};
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -30,14 +64,8 @@ int main(int argc, char* argv[])
     const bool restoring = !copy.isEmpty();
     if (args.size() != 1 || args[0].startsWith(u'-') || (restoring && demo) || (force && !restoring)
         || (restoreAt >= 0 && !restoring)) {
-        err << "Использование: vi23-init [--demo] ФАЙЛ\n"
-               "               vi23-init --restore КОПИЯ [--force] [ФАЙЛ]\n"
-               "Создаёт новую базу данных программы со всеми таблицами и одной пустой строкой реквизитов.\n"
-               "С --demo заполняет её примером предприятия. Существующий файл не перезаписывается.\n"
-               "С --restore восстанавливает ФАЙЛ (по умолчанию kn.mdb) из резервной копии, например\n"
-               "backup/kn-2026-12-08.mdb; существующий файл заменяется только с --force, его прежнее\n"
-               "содержимое сохраняется в backup/.\n";
-        return 2;
+        const QStringList unknown = args.filter(QRegularExpression(QStringLiteral("^-")));
+        return vi23::help::usageError(kHelp, unknown.isEmpty() ? QString() : QStringLiteral("Неизвестный ключ %1").arg(unknown.first()));
     }
     if (restoring) {
         try {

@@ -10,6 +10,7 @@
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
 #include "documents/DocumentPrinting.h"
+#include "help/CommandLine.h"
 #include "reports/PreparedReport.h"
 #include "reports/ReportPreparer.h"
 #include "reports/ReportRenderer.h"
@@ -38,17 +39,58 @@ namespace {
 
 using vi23::UserError;
 
-const char kUsage[] =
+const vi23::help::ProgramHelp kHelp = {
+    "vi23-print", "печать документов и книг и выгрузка таблиц базы kn.mdb без окна программы",
     "Использование:\n"
     "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--forms described|2026]\n"
     "                  [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
-    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n"
-    "Работает с kn.mdb в текущей папке. Без --pdf и --layout печатает на принтере по умолчанию;\n"
-    "--layout - пишет раскладку страниц в стандартный вывод, rows без --csv и --xlsx пишет CSV туда же;\n"
-    "--xlsx - сохраняет таблицу в книгу Excel; --forms - печатные формы \"как в программе\" (described)\n"
-    "или \"действующие 2026\" (2026) вместо выбранных на вкладке \"Данные пользователя\".\n"
-    "Файл записывается целиком или не записывается вовсе; файл открытой базы данных не перезаписывается.\n";
+    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n",
+    "Работает с kn.mdb в текущей папке. Без --pdf, --layout и --xlsx печатает на принтере по умолчанию.\n"
+    "\n"
+    "Команды:\n"
+    "  document КЛЮЧ\n"
+    "      печатает документ с этим ключом (номер записи, поле k) на форме его вида, как кнопка \"Печать\".\n"
+    "  book \"ВИД\"\n"
+    "      печатает отчет журнала за период: \"Книга доходов и расходов-месячная\", \"Книга доходов и\n"
+    "      расходов-квартальная\", \"Книга расчетов по банку\", \"Книга расчетов по кассе\", \"Кассовая книга\"\n"
+    "      (пересчитывается перед печатью), \"Сводный отчет по операциям\", \"Книга расчетов с\n"
+    "      контрагентами\", \"Титульный лист\".\n"
+    "  rows НАБОР_ДАННЫХ\n"
+    "      пишет строки набора данных в CSV (UTF-8, \";\", десятичная запятая) или в книгу Excel.\n"
+    "      Таблицы: ADOTable_jur (журнал операций), ADOTable_jur1 (выписанные документы), ADOTable_k\n"
+    "      (поставщики и покупатели), ADOTable_sr (типовые операции), ADOTable_stov (товары и цены),\n"
+    "      ADOTable_pr1 (реквизиты предприятия), ADOTable_kassa (кассовая книга), ADOTable_tov (строки\n"
+    "      последнего напечатанного документа), ADOTable_z, ADOTable_pr, ADOTable_dok. Запросы: ADOQuery11\n"
+    "      (книга доходов и расходов), ADOQuery_bank и ADOQuery_kassa (книги расчетов по банку и по\n"
+    "      кассе), ADOQuerys (сводный отчет по операциям), ADOQueryss (расчеты с контрагентами),\n"
+    "      ADOQuery_kas (кассовые ордера), ADOQuery_bl (строки печати документов).\n"
+    "\n"
+    "Ключи:\n"
+    "  --pdf ФАЙЛ\n"
+    "      записывает PDF вместо печати.\n"
+    "  --layout ФАЙЛ\n"
+    "      записывает раскладку страниц текстом (\"-\" - в стандартный вывод).\n"
+    "  --xlsx ФАЙЛ\n"
+    "      сохраняет таблицу отчета или набора данных в книгу Excel.\n"
+    "  --csv ФАЙЛ\n"
+    "      пишет CSV набора данных в ФАЙЛ; без него - в стандартный вывод.\n"
+    "  --filter ТЕКСТ\n"
+    "      оставляет строки набора данных, подходящие под фильтр, например \"k = 'ООО Альфа'\".\n"
+    "  --forms described|2026\n"
+    "      печатные формы \"как в программе\" или \"действующие 2026\" вместо выбранных на вкладке\n"
+    "      \"Данные пользователя\".\n"
+    "  --help, --version\n"
+    "      эта справка; версия программы.\n"
+    "\n"
+    "Файл записывается целиком или не записывается вовсе; файл открытой базы данных не перезаписывается.\n"
+    "Перед первым за день изменением базы её копия сохраняется в папке backup/.\n"
+    "Код выхода: 0 - готово, 1 - ошибка (текст в стандартном потоке ошибок), 2 - неверная командная строка.\n"
+    "\n"
+    "Примеры:\n"
+    "  vi23-print document 31 --pdf счет.pdf\n"
+    "  vi23-print book \"Кассовая книга\" --from 01.01.2026 --to 31.03.2026 --pdf касса.pdf\n"
+    "  vi23-print rows ADOTable_k --xlsx kontragenty.xlsx\n"};
 
 // A command line that does not fit the usage: exit status 2.
 class UsageError : public UserError {
@@ -416,6 +458,8 @@ int printRows(const Options& o)
 
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
     // Fonts and PDF need a platform; a script has no display.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -442,11 +486,11 @@ int main(int argc, char* argv[])
                 throw UsageError(QStringLiteral("rows пишет только CSV или книгу --xlsx: ключи --pdf, --layout, --from, --to не подходят"));
             return printRows(o);
         }
-        err << kUsage;
-        return 2;
+        return vi23::help::usageError(kHelp, command.isEmpty() ? QStringLiteral("Укажите команду: document, book или rows")
+                                                               : QStringLiteral("Неизвестная команда %1").arg(command));
     } catch (const UsageError& e) {
-        err << e.text() << "\n" << kUsage;
-        return 2;
+        err.flush();
+        return vi23::help::usageError(kHelp, e.text());
     } catch (const UserError& e) {
         err << e.text() << "\n";
         return 1;

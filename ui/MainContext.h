@@ -1,5 +1,6 @@
 #pragma once
 // What the tabs of the main window share: the store, the data sources and the pick windows.
+#include "data/CounterpartyMail.h"
 #include "data/DataStore.h"
 #include "data/Money.h"
 #include "data/Value.h"
@@ -57,6 +58,8 @@ struct MainContext {
     std::function<void(const QString& templateName, const ValueLookup& values, const ReportFinish& finish)> runReport;
     // The file name the preview's "Сохранить" proposes for the report run next.
     QString reportFileName;
+    // What the preview's "Отправить по почте" writes in the message, for the report run next only.
+    MailEnvelope reportMail;
     // While a book is shown: writes its table as an .xlsx workbook for the preview's "Сохранить".
     std::function<void(const QString& fileName)> saveWorkbook;
 };

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <string_view>
 
 using namespace vi23;
 using vi23::test::MainWindowTest;
@@ -48,6 +49,8 @@ protected:
             k.setText(u"b", QStringLiteral("Сбербанк"));
             k.setText(u"ok", QStringLiteral("123"));
             k.setValue(u"dd", QDate(2010, 1, 1));
+            if (name == std::u16string_view(u"ООО «Вектор»"))
+                k.setText(u"email", QStringLiteral("buh@vector.ru"));
             k.post();
         }
         DataSet& pr1 = store.dataSet(u"ADOTable_pr1");
@@ -540,6 +543,7 @@ TEST_F(Documents, MovingTheFocusThroughBoxesChangesNothingShownOrStored)
 TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
 {
     click("Button4");
+    chooseBuyer(QStringLiteral("ооо"));
     pick(0, QStringLiteral("бу"));
     tab().quantityBox(0)->setPendingText(QStringLiteral("2"));
     click("Button10");
@@ -553,6 +557,10 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(window->context().reportFileName,
               QStringLiteral("Счет 1 от %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+    // "Отправить по почте" in the preview writes to the buyer.
+    EXPECT_EQ(window->context().reportMail.subject,
+              QStringLiteral("Счет № 1 от %1").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+    EXPECT_EQ(window->context().reportMail.address, QStringLiteral("buh@vector.ru"));
     EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Пятьсот девяносто рублей 00 копеек")));
     auto stored = [this] {
         auto db = Database::open(path);

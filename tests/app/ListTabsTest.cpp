@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "data/CounterpartyMail.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Upgrade.h"
@@ -275,6 +276,27 @@ TEST_F(Lists, TheRequisitesChooseTheDefaultRateAndTheFormsAndTheOgrnipMustReadBa
         EXPECT_EQ(row.text(0) == QString::fromUtf16(c.rup), c.stored);
     }
     dataSet(u"ADOTable_pr1").cancel();
+}
+
+TEST_F(Lists, TheCounterpartyListShowsTheEmailAndTakesOnlyAnAddress)
+{
+    window->tabs()->setCurrentIndex(4);
+    auto* grid = child<ui::DBGrid>("DBGrid2");
+    EXPECT_EQ(grid->model()->headerData(grid->model()->columnCount() - 1, Qt::Horizontal).toString(),
+              QStringLiteral("Эл. почта"));
+    click("Button12");
+    DataSet& k = dataSet(u"ADOTable_k");
+    k.setText(u"k", QStringLiteral("ООО Почта"));
+    k.setText(u"email", QStringLiteral("buh@pochta"));
+    click("Button22");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("«buh@pochta» в поле «Эл. почта» не адрес электронной почты")));
+    EXPECT_EQ(countRows("k"), 3);
+    k.setText(u"email", QStringLiteral("buh@pochta.ru"));
+    click("Button22");
+    EXPECT_EQ(countRows("k"), 4);
+    auto db = Database::open(path);
+    EXPECT_EQ(vi23::counterpartyMail(*db, QStringLiteral("ООО Почта")), QStringLiteral("buh@pochta.ru"));
 }
 
 TEST_F(Lists, CounterpartySearchOrdersByNameAndTheJournalListFollows)

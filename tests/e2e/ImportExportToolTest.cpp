@@ -208,6 +208,7 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     EXPECT_EQ(k.cells.at(QStringLiteral("A2")).value, QStringLiteral("ООО «Альфа»"));
     EXPECT_EQ(k.cells.at(QStringLiteral("E2")).value, QStringLiteral("7701000001"));
     EXPECT_EQ(k.cells.at(QStringLiteral("E2")).type, QStringLiteral("s"));   // ИНН stays text
+    EXPECT_EQ(k.cells.at(QStringLiteral("H1")).value, QStringLiteral("Эл. почта"));
 
     const Outcome toDatabase = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
                                                      QStringLiteral("kn.mdb")});

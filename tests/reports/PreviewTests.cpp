@@ -55,8 +55,8 @@ TEST(Preview, ToolBarOrderZoomMenuAndPrintAvailability)
         if (!a->isSeparator() && !a->objectName().isEmpty())
             names.push_back(a->objectName());
     }
-    EXPECT_EQ(names, (QStringList{"zoomAction", "openAction", "saveAction", "printAction", "findAction", "helpAction",
-                                  "closeAction", "pageUpAction", "pageDownAction"}));
+    EXPECT_EQ(names, (QStringList{"zoomAction", "openAction", "saveAction", "printAction", "findAction", "mailAction",
+                                  "helpAction", "closeAction", "pageUpAction", "pageDownAction"}));
     auto* zoom = dialog.findChild<QToolButton*>(QStringLiteral("zoomButton"));
     ASSERT_NE(zoom, nullptr);
     QStringList items;

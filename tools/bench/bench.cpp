@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/FilterExpression.h"
+#include "help/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -80,14 +81,36 @@ void fill(const QString& path, int journalRows, int documents)
     transaction.commit();
 }
 
+const vi23::help::ProgramHelp kHelp = {
+    "vi23-bench", "замер операций наборов данных на большом журнале рядом с запросами SQLite",
+    "Использование:\n"
+    "  vi23-bench [СТРОК_ЖУРНАЛА [ДОКУМЕНТОВ]]\n",
+    "Строит во временной папке базу с СТРОК_ЖУРНАЛА строками журнала (по умолчанию 100000) и\n"
+    "ДОКУМЕНТОВ документами (по умолчанию 20000) и печатает время открытия, фильтра, сортировки и поиска\n"
+    "в журнале и открытия книги доходов и расходов, каждое рядом со временем запроса SQLite, делающего\n"
+    "ту же работу, и их отношение.\n"};
+
+// A count of the command line: a whole number above zero.
+int countArgument(const char* text)
+{
+    bool ok = false;
+    const int count = QString::fromLocal8Bit(text).toInt(&ok);
+    return ok && count > 0 ? count : -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
+    const int journalRows = argc > 1 ? countArgument(argv[1]) : 100000;
+    const int documents = argc > 2 ? countArgument(argv[2]) : 20000;
+    if (argc > 3 || journalRows < 0 || documents < 0)
+        return vi23::help::usageError(kHelp, argc > 3 ? QStringLiteral("Лишние аргументы")
+                                                      : QStringLiteral("Число строк - целое число больше нуля"));
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const int journalRows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    const int documents = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
     try {
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("kn.mdb"));

@@ -5,6 +5,7 @@
 #include "data/DataStore.h"
 #include "data/Error.h"
 #include "tools/DemoData.h"
+#include "help/CommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,8 +13,23 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+namespace {
+
+const vi23::help::ProgramHelp kHelp = {
+    "vi23-bench-startup", "замер времени открытия главного окна на большой базе",
+    "Использование:\n"
+    "  vi23-bench-startup\n",
+    "Строит во временной папке пример предприятия со 100000 строк журнала и 20000 документов и три раза\n"
+    "печатает время от начала до готового к работе главного окна.\n"};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
+        return answered;
+    if (argc > 1)
+        return vi23::help::usageError(kHelp, QStringLiteral("Неизвестный аргумент %1").arg(QString::fromLocal8Bit(argv[1])));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
