@@ -29,10 +29,10 @@ lines() { q "SELECT group_concat(k || '|' || naz || '|' || kol || '|' || cen, ';
 # Whole runs first: how long each takes, so that the kills fall anywhere inside it, and the state
 # each leaves behind.
 timed() { local start; start=$(date +%s%N); "$@" >/dev/null 2>&1; echo $((($(date +%s%N) - start) / 1000000)); }
-book=(book "Кассовая книга" --from 01.01.2000 --to 31.12.2099 --layout /dev/null)
+book=(book "Кассовая книга" --from 01.01.2000 --to 31.12.2099 --layout -)
 declare -A printed
 for key in "${documents[@]}"; do
-  print_ms=$(timed "$tools/vi23-print" document "$key" --layout /dev/null)
+  print_ms=$(timed "$tools/vi23-print" document "$key" --layout -)
   printed[$key]=$(lines)
 done
 book_ms=$(timed "$tools/vi23-print" "${book[@]}")
@@ -48,7 +48,7 @@ for ((trial = 1; trial <= trials; trial++)); do
     key=${documents[$((RANDOM % 2))]}
     log_before=$(q "SELECT count(*) FROM z")
     lines_before=$(lines)
-    command=("$tools/vi23-print" document "$key" --layout /dev/null)
+    command=("$tools/vi23-print" document "$key" --layout -)
     limit=$print_ms
   else
     q "DELETE FROM kassa"

@@ -212,7 +212,7 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     const Outcome toDatabase = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
                                                      QStringLiteral("kn.mdb")});
     EXPECT_EQ(toDatabase.exitCode, 1);
-    EXPECT_TRUE(toDatabase.err.contains(QStringLiteral("открытая база данных")));
+    EXPECT_TRUE(toDatabase.err.contains(QStringLiteral("открытой базы данных")));
 
     // LibreOffice, where installed, reads the workbook and computes the same totals.
     const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
