@@ -61,7 +61,7 @@ void copyToNewFile(sqlite3* from, const QString& path)
     };
     try {
         if (rc != SQLITE_OK)
-            throwSqliteError(to, rc, what);
+            throwSqliteError(to, rc, what, temp);
         copyInto(from, to, what);
         const int closed = sqlite3_close(to);
         to = nullptr;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vi23::e2e {
 namespace {
@@ -158,6 +160,53 @@ TEST_F(ImportExportTool, AStatementReachesTheJournalOnceAndTheBookPrintsIt)
     const Outcome refused = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("broken.txt")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Выписка не загружена: строка 3:"))) << refused.err.toStdString();
+}
+
+TEST_F(ImportExportTool, AReadOnlyFolderALockedFileAndADamagedFileAreNamedAsSuch)
+{
+    // The folder's rights hold for anyone but the superuser: as root the tools run as "nobody".
+    QStringList prefix;
+    if (::geteuid() == 0)
+        prefix = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                  QStringLiteral("--clear-groups")};
+    const QString readOnly = dir.filePath(QStringLiteral("ro"));
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    for (const auto& [path, mode] : {std::pair{dir.path(), 0777}, {readOnly, 0555}, {dir.filePath(QStringLiteral("kn.mdb")), 0644}})
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+    QFile damaged(dir.filePath(QStringLiteral("damaged.mdb")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    const QString folderText = QStringLiteral("папка %1 доступна только для чтения").arg(readOnly);
+    const struct {
+        const char* exe;
+        QStringList args;
+        bool asUser;
+        QString error;
+    } cases[] = {
+        {VI23_INIT_EXE, {QStringLiteral("ro/kn.mdb")}, true, folderText},
+        {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("kn.mdb"), QStringLiteral("ro/kn.mdb")}, true, folderText},
+        {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("damaged.mdb"), QStringLiteral("new.mdb")}, false,
+         QStringLiteral("не является базой данных программы или повреждён")},
+        {VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")}, false,
+         QStringLiteral("база данных занята другой программой; повторите позже")},
+    };
+    auto locker = Database::open(dir.filePath(QStringLiteral("kn.mdb")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const bool locks = QString::fromUtf8(c.exe) == QStringLiteral(VI23_IMPORT_EXE);
+        if (locks)
+            locker->exec(QStringLiteral("BEGIN EXCLUSIVE; UPDATE pr1 SET np = np"));
+        const Outcome r = c.asUser && !prefix.isEmpty()
+                              ? run(prefix[0], prefix.mid(1) + QStringList{QString::fromUtf8(c.exe)} + c.args, dir.path())
+                              : tool(c.exe, c.args);
+        if (locks)
+            locker->exec(QStringLiteral("ROLLBACK"));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(c.error)) << r.err.toStdString();
+    }
+    EXPECT_EQ(QDir(readOnly).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("new.mdb"))));
 }
 
 TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAndTotals)
