@@ -1,4 +1,5 @@
 // vi23-import: brings data from other files into the program's database, one subcommand per source.
+#include "data/Backup.h"
 #include "data/BankImport.h"
 #include "data/Database.h"
 #include "data/Error.h"
@@ -48,6 +49,9 @@ int importBank(const QStringList& args, Streams io)
     if (rest.size() != 1 || rest[0].startsWith(u'-'))
         return 2;
     auto db = vi23::Database::open(QStringLiteral("kn.mdb"));
+    // The day's copy is kept before the import's change, as before any other; a check changes nothing.
+    if (!checkOnly)
+        vi23::enableDailyBackups(*db, [&io](const QString& message) { io.err << message << "\n"; });
     const vi23::ImportPlan plan = vi23::planImportFile(*db, rest[0]);
     io.out << "Кодировка файла: " << plan.encoding << "\n";
     for (const vi23::ImportLine& line : plan.lines) {
@@ -61,9 +65,10 @@ int importBank(const QStringList& args, Streams io)
             io.out << ": " << line.reason;
         io.out << "\n";
     }
-    const int added = checkOnly ? 0 : vi23::applyImport(*db, plan);
+    // The check writes all of it too and takes it back, so it meets every refusal the import would.
+    const int added = vi23::applyImport(*db, plan, checkOnly ? vi23::ApplyMode::TryOnly : vi23::ApplyMode::Store);
     io.out << (checkOnly ? "Проверка, ничего не записано. К добавлению: " : "Добавлено строк журнала: ")
-           << (checkOnly ? plan.added() : added) << ", пропущено: " << plan.skipped()
+           << added << ", пропущено: " << plan.skipped()
            << ", новых контрагентов: " << plan.counterparties.size() << "\n";
     return 0;
 }

@@ -2,6 +2,7 @@
 // and the books and lists out as workbooks read back from their sheet XML.
 #include "data/Database.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -160,6 +161,56 @@ TEST_F(ImportExportTool, AStatementReachesTheJournalOnceAndTheBookPrintsIt)
     const Outcome refused = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("broken.txt")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Выписка не загружена: строка 3:"))) << refused.err.toStdString();
+}
+
+TEST_F(ImportExportTool, ACheckSaysWhatTheImportWouldDoAndTheImportKeepsTheDaysCopyFirst)
+{
+    QFile good(dir.filePath(QStringLiteral("statement.txt")));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray statement = good.readAll();
+    auto changed = [&](const char16_t* from, const QByteArray& to) {
+        QByteArray bytes = statement;
+        return bytes.replace(encode1251(QString::fromUtf16(from)), to);
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char16_t* error;
+    } cases[] = {
+        {"another owner's statement", changed(u"РасчСчет=40702810900000000001", encode1251(QStringLiteral("РасчСчет=40702810900000000009"))),
+         u"Выписка не загружена. Выписка по счёту 40702810900000000009"},
+        {"orders for the bank", changed(u"ДатаПоступило=03.03.2026", {}).replace(encode1251(QStringLiteral("ДатаСписано=04.03.2026")), {}),
+         u"файл платёжных поручений для банка, а не выписка"},
+        {"a document in UTF-8", changed(u"СекцияДокумент=Платежное поручение\r\nНомер=16", QStringLiteral("СекцияДокумент=Платежное поручение\r\nНомер=16").toUtf8()),
+         u"строка 14: ключ «"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(dir.filePath(QStringLiteral("odd.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        const Outcome check = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("odd.txt"), QStringLiteral("--check")});
+        const Outcome load = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("odd.txt")});
+        EXPECT_EQ(check.exitCode, 1);
+        EXPECT_EQ(load.exitCode, 1);
+        EXPECT_TRUE(check.err.contains(QString::fromUtf16(c.error))) << check.err.toStdString();
+        EXPECT_EQ(load.err, check.err);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("backup"))));
+
+    const Outcome check = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt"), QStringLiteral("--check")});
+    EXPECT_TRUE(check.out.contains(QStringLiteral("Проверка, ничего не записано. К добавлению: 2, пропущено: 0"))) << check.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("backup"))));
+    const Outcome load = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")});
+    EXPECT_TRUE(load.out.contains(QStringLiteral("Добавлено строк журнала: 2, пропущено: 0"))) << load.out.toStdString();
+    // The day's copy holds the file as it was before the import.
+    const QString copy = dir.filePath(QStringLiteral("backup/kn-%1.mdb").arg(QDate::currentDate().toString(Qt::ISODate)));
+    ASSERT_TRUE(QFileInfo::exists(copy));
+    auto kept = Database::open(copy);
+    Statement rows = kept->prepare(QStringLiteral("SELECT count(*) FROM jur"));
+    ASSERT_TRUE(rows.step());
+    EXPECT_EQ(rows.integer(0), 0);
 }
 
 TEST_F(ImportExportTool, AReadOnlyFolderALockedFileAndADamagedFileAreNamedAsSuch)
