@@ -5,17 +5,29 @@
 #include "books/BankImportDialog.h"
 #include "books/ImportRulesDialog.h"
 #include "books/JournalTab.h"
+#include "documents/DocumentsTab.h"
+#include "ui/DBLookupComboBox.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 
 namespace vi23::test {
 namespace {
+
+QStringList firstColumn(Database& db, const QString& sql)
+{
+    Statement query = db.prepare(sql);
+    QStringList values;
+    while (query.step())
+        values << query.text(0);
+    return values;
+}
 
 class BankImportWindow : public MainWindowTest {
 protected:
@@ -250,6 +262,42 @@ TEST_F(BankImportWindow, ALongStatementShowsABarWhoseCancelStoresNothing)
     EXPECT_EQ(countRows("jur"), payments);
     EXPECT_EQ(countRows("k"), payments + 1);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+TEST_F(BankImportWindow, AStatePayeesFullNameIsKeptWholeInTheListTheJournalAndADocument)
+{
+    const QString payee = QStringLiteral("Управление Федерального казначейства по Тверской области (Межрайонная инспекция "
+                                         "Федеральной налоговой службы № 12 по Тверской области)");
+    ASSERT_GT(payee.size(), 120);
+    QFile file(statement);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral("1CClientBankExchange\nРасчСчет=40702810900000000001\n"
+                              "СекцияДокумент=Платежное поручение\nНомер=31\nДата=27.04.2026\nСумма=15600.00\n"
+                              "ПлательщикСчет=40702810900000000001\nПолучательСчет=03100643000000013600\n"
+                              "Получатель1=%1\nПолучательИНН=6950000012\nПолучательКПП=695001001\n"
+                              "ДатаСписано=27.04.2026\nНазначениеПлатежа=Налог по УСН за I квартал 2026 г.\nКонецДокумента\nКонецФайла\n")
+                   .arg(payee)
+                   .toUtf8());
+    file.close();
+    runImport([](BankImportDialog& dialog) { dialog.loadButton()->click(); });
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    auto db = Database::open(path);
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT k FROM jur")), QStringList{payee});
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT count(*) FROM k WHERE k = '%1'").arg(payee)), QStringList{QStringLiteral("1")});
+
+    // The journal's grid shows it whole; a document for it as buyer stores it whole.
+    auto* journal = child<QTableView>("DBGrid3", &window->journalTab());
+    const QAbstractItemModel* rows = journal->model();
+    QStringList shown;
+    for (int column = 0; column < rows->columnCount(); ++column)
+        shown << rows->index(0, column).data().toString();
+    EXPECT_TRUE(shown.contains(payee)) << shown.join(u'|').toStdString();
+    window->tabs()->setCurrentIndex(0);
+    click("Button4");
+    typeInto(window->documentsTab().buyerBox(), QStringLiteral("управ"));
+    click("Button10");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT z FROM jur1")), QStringList{payee});
 }
 
 } // namespace

@@ -14,7 +14,18 @@ using namespace vi23;
 
 namespace {
 
-// A file as the first vi23-init wrote it: five-character journal numbers, none of the additions.
+// The widths the first vi23-init gave the fields that are wider now.
+const struct {
+    const char16_t* table;
+    const char16_t* field;
+    int older;
+    int now;
+} kWidened[] = {
+    {u"jur", u"nn", 5, 20}, {u"kassa", u"nn", 5, 20}, {u"k", u"k", 90, 250},
+    {u"jur", u"k", 170, 250}, {u"jur1", u"z", 120, 250}, {u"kassa", u"k", 170, 250},
+};
+
+// A file as the first vi23-init wrote it: narrower fields, none of the additions.
 void createOlderFile(const QString& path)
 {
     sqlite3* handle = nullptr;
@@ -22,8 +33,10 @@ void createOlderFile(const QString& path)
     QString sql;
     for (TableDef table : schemaTables()) {
         for (FieldDef& field : table.fields) {
-            if (field.name == u"nn" && (table.name == u"jur" || table.name == u"kassa"))
-                field.size = 5;
+            for (const auto& widened : kWidened) {
+                if (table.name == widened.table && field.name == widened.field)
+                    field.size = widened.older;
+            }
         }
         sql += createTableSql(table) + QStringLiteral(";\n");
     }
@@ -35,7 +48,10 @@ void createOlderFile(const QString& path)
         "DELETE FROM jur WHERE nn = '14';"
         "ALTER TABLE jur ADD COLUMN note TEXT;"
         "UPDATE jur SET note = 'своё поле' WHERE n = 2;"
-        "CREATE INDEX jur_by_date ON jur (dd);");
+        "CREATE INDEX jur_by_date ON jur (dd);"
+        "INSERT INTO k (k, unn) VALUES ('Альфа', '7701000001');"
+        "INSERT INTO jur1 (dok, n, z) VALUES ('Счет', '1', 'Альфа');"
+        "INSERT INTO kassa (dd, nn, k, s) VALUES ('2026-01-11', '13', 'Бета', 20000);");
     ASSERT_EQ(sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
     sqlite3_close(handle);
 }
@@ -63,8 +79,12 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
     createOlderFile(path);
     {
         auto db = Database::open(path);
-        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
-        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("kassa"), QStringLiteral("nn")), 20);
+        for (const auto& widened : kWidened) {
+            SCOPED_TRACE(QString::fromUtf16(widened.table).toStdString());
+            EXPECT_EQ(declaredTextWidth(*db, QString::fromUtf16(widened.table), QString::fromUtf16(widened.field)), widened.now);
+        }
+        EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT k.k, k.unn, jur1.z, jur1.status, kassa.k FROM k, jur1, kassa")),
+                  QStringList{QStringLiteral("Альфа|7701000001|Альфа|1|Бета")});
         EXPECT_TRUE(tableExists(*db, QStringLiteral("settings")));
         EXPECT_TRUE(tableExists(*db, QStringLiteral("import_rules")));
         EXPECT_TRUE(indexExists(*db, QStringLiteral("jur_by_date")));
@@ -78,13 +98,24 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (nn) VALUES ('123456789012345678901')")), UserError);
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (dd) VALUES ('10.01.2026')")), UserError);
     }
-    // The program's own data set takes the long number through its field checks.
+    // The program's own data sets take the long number and a whole state payee's name through their
+    // field checks; a letter more is refused.
     DataStore store(path);
     DataSet& jur = store.jur();
     jur.append();
     jur.setText(u"nn", QStringLiteral("697162"));
+    const QString name(250, u'ж');
+    jur.setText(u"k", name);
     jur.post();
     EXPECT_EQ(jur.text(u"nn"), QStringLiteral("697162"));
+    EXPECT_EQ(jur.text(u"k"), name);
+    DataSet& k = store.dataSet(u"ADOTable_k");
+    k.append();
+    EXPECT_THROW(k.setText(u"k", name + u'ж'), UserError);
+    k.setText(u"k", name);
+    k.post();
+    EXPECT_EQ(vi23::test::rowsOf(store.database(), QStringLiteral("SELECT length(k) FROM k ORDER BY rowid")),
+              (QStringList{QStringLiteral("5"), QStringLiteral("250")}));
 }
 
 TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)
@@ -120,7 +151,7 @@ TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
     }
     {
         DataStore store(path);
-        EXPECT_EQ(store.jur1().recordCount(), 1);
+        EXPECT_EQ(store.jur1().recordCount(), 2);
         EXPECT_EQ(transferStatus(store.database(), 1), 1);
         EXPECT_THROW(setTransferStatus(store.database(), 1, 2), UserError);
         EXPECT_EQ(defaultVatRate(store.database()), kGeneralVatRate);
