@@ -100,7 +100,7 @@ QByteArray statementOf(int payments)
     for (int i = 0; i < payments; ++i) {
         const int who = i % 3 == 0 ? 1000 + i : i % 500;
         const bool incoming = i % 2 == 0;
-        const vi23::Money sum = vi23::Money::fromUnits(std::int64_t(1000000 + (i % 997) * 1250));
+        const vi23::Money sum = vi23::Money::fromUnits(std::int64_t(1000000 + (i % 997) * 1300));
         (incoming ? in : out) += sum;
         const QString other = partyLines(incoming ? QStringLiteral("Плательщик") : QStringLiteral("Получатель"),
                                          QStringLiteral("407028100%1").arg(who, 11, 10, QChar(u'0')),
