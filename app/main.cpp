@@ -1,6 +1,6 @@
 // vi23: the program entry. Russian formats whatever the machine's locale.
 #include "OldFormat.h"
-#include "MainWindow.h"
+#include "ProgramWindow.h"
 
 #include "data/Error.h"
 #include "ui/Messages.h"
@@ -17,13 +17,8 @@ int main(int argc, char* argv[])
     vi23::ui::installRussianTranslations();
     if (!vi23::convertOldFormatIfWanted(QStringLiteral("kn.mdb")))
         return 1;
-    std::unique_ptr<vi23::TForm1> mainWindow;
-    try {
-        mainWindow = std::make_unique<vi23::TForm1>(QStringLiteral("kn.mdb"));
-    } catch (const vi23::UserError& e) {
-        vi23::ui::reportError(nullptr, e.text());
+    vi23::ProgramWindow program(QStringLiteral("kn.mdb"));
+    if (!program.open())
         return 1;
-    }
-    mainWindow->show();
     return app.exec();
 }
