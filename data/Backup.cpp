@@ -132,13 +132,6 @@ void writeBytes(const QString& from, const TemporaryFile& temp, const QString& t
     }
 }
 
-void copyBytesToNewFile(const QString& from, const QString& path)
-{
-    TemporaryFile temp(path);
-    writeBytes(from, temp, path);
-    temp.renameTo(path);
-}
-
 void makeFolder(const QString& folder)
 {
     if (::mkdir(native(folder).constData(), 0777) == 0 || (errno == EEXIST && QFileInfo(folder).isDir()))
@@ -146,6 +139,9 @@ void makeFolder(const QString& folder)
     const int error = errno == EEXIST ? ENOTDIR : errno;
     if (error == ENOTDIR)
         throw UserError(QStringLiteral("%1 — не папка: резервная копия не сохранена").arg(folder));
+    if (error == EACCES || error == EPERM || error == EROFS)
+        throw UserError(QStringLiteral("папка %1 доступна только для чтения: папка резервных копий %2 не создана")
+                            .arg(QFileInfo(folder).absolutePath(), folder));
     throw UserError(fileErrorText(error, folder));
 }
 
@@ -163,6 +159,13 @@ QString copyName(const QString& databasePath, const QString& stamp)
 }
 
 } // namespace
+
+void copyFileWhole(const QString& from, const QString& path)
+{
+    TemporaryFile temp(path);
+    writeBytes(from, temp, path);
+    temp.renameTo(path);
+}
 
 QString backupFolder(const QString& databasePath)
 {
@@ -253,7 +256,7 @@ QString backupOldFile(const QString& path, QDate today)
     makeFolder(backupFolder(path));
     const QString copy = copyName(path, ru::isoDate(today) + QStringLiteral("-old-format"));
     if (!QFileInfo::exists(copy))
-        copyBytesToNewFile(path, copy);
+        copyFileWhole(path, copy);
     return copy;
 }
 

@@ -10,6 +10,10 @@
 
 namespace vi23 {
 
+// A new file `path` with the bytes of `from`, written under a temporary name and renamed when
+// complete and on the disk. Throws UserError.
+void copyFileWhole(const QString& from, const QString& path);
+
 // backup/ beside the database file.
 QString backupFolder(const QString& databasePath);
 

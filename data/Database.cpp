@@ -42,6 +42,12 @@ void foldedKey(sqlite3_context* context, int, sqlite3_value** arguments)
 
 } // namespace
 
+void removeDatabaseFiles(const QString& path)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
 int compareNoCase(QStringView a, QStringView b)
 {
     return ruCompare(a, b);
@@ -244,8 +250,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
     } catch (const UserError& e) {
         // A file that failed half-way (a full disk) is not left behind as an empty database.
         db.reset();
-        QFile::remove(absolute + QStringLiteral("-journal"));
-        QFile::remove(absolute);
+        removeDatabaseFiles(absolute);
         throw UserError(QStringLiteral("Не удалось создать базу данных %1: %2").arg(absolute, e.text()));
     }
     return db;

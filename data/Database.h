@@ -101,6 +101,9 @@ private:
 // and a read-only folder; `path` names the file when the connection could not open it.
 [[noreturn]] void throwSqliteError(sqlite3* db, int code, const QString& context = {}, const QString& path = {});
 
+// Removes a database file with the journal files SQLite may have left beside it.
+void removeDatabaseFiles(const QString& path);
+
 // Compares two texts as the store does: letter case ignored for every alphabet.
 int compareNoCase(QStringView a, QStringView b);
 
