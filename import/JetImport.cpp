@@ -293,6 +293,38 @@ bool canHold(const FieldDef& field, const Column& column)
     return false;
 }
 
+namespace {
+
+Value convertText(const FieldDef& field, const QString& text)
+{
+    const qsizetype length = text.toUcs4().size();
+    if (length > field.size)
+        throw UserError(QStringLiteral("текст из %1 символов не помещается в поле длиной %2 символов").arg(length).arg(field.size));
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            throw UserError(QStringLiteral("в тексте управляющий символ с кодом %1, которого прежняя программа не записывает: "
+                                           "файл, вероятно, повреждён")
+                                .arg(c.unicode()));
+    }
+    return text;
+}
+
+Value convertDate(double days)
+{
+    // Days before 30.12.1899 are stored with a negative count that the reader turns into
+    // a day 0 of January 1900; such a date cannot be carried over as it is.
+    if (!std::isfinite(days) || days < 0 || days >= kLastDay + 1)
+        throw UserError(QStringLiteral("дата раньше 30.12.1899 или позже 31.12.9999 не может быть перенесена"));
+    const QDate date = kDayZero.addDays(qint64(std::floor(days)));
+    if (date.year() < 1900 || date.year() > 2099)
+        throw UserError(QStringLiteral("дата %1 вне 1900–2099 годов; таких дат прежняя программа не записывала: "
+                                       "файл, вероятно, повреждён")
+                            .arg(date.toString(QStringLiteral("dd.MM.yyyy"))));
+    return date;
+}
+
+} // namespace
+
 Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
 {
     if (cell.null) {
@@ -303,20 +335,8 @@ Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
     if (cell.cut)
         throw UserError(QStringLiteral("значение длиннее, чем может храниться в поле"));
     switch (field.type) {
-    case FieldType::Text: {
-        const qsizetype length = cell.text.toUcs4().size();
-        if (length > field.size)
-            throw UserError(QStringLiteral("текст из %1 символов не помещается в поле длиной %2 символов")
-                                .arg(length)
-                                .arg(field.size));
-        for (QChar c : cell.text) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                throw UserError(QStringLiteral("в тексте управляющий символ с кодом %1, которого прежняя программа не записывает: "
-                                               "файл, вероятно, повреждён")
-                                    .arg(c.unicode()));
-        }
-        return cell.text;
-    }
+    case FieldType::Text:
+        return convertText(field, cell.text);
     case FieldType::Money: {
         std::optional<std::int64_t> units = exactUnits(cell.text);
         if (!units)
@@ -346,18 +366,8 @@ Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
             throw UserError(QStringLiteral("значение не является конечным числом"));
         return cell.number;
     }
-    case FieldType::Date: {
-        // Days before 30.12.1899 are stored with a negative count that the reader turns into
-        // a day 0 of January 1900; such a date cannot be carried over as it is.
-        if (!std::isfinite(cell.number) || cell.number < 0 || cell.number >= kLastDay + 1)
-            throw UserError(QStringLiteral("дата раньше 30.12.1899 или позже 31.12.9999 не может быть перенесена"));
-        const QDate date = kDayZero.addDays(qint64(std::floor(cell.number)));
-        if (date.year() < 1900 || date.year() > 2099)
-            throw UserError(QStringLiteral("дата %1 вне 1900–2099 годов; таких дат прежняя программа не записывала: "
-                                           "файл, вероятно, повреждён")
-                                .arg(date.toString(QStringLiteral("dd.MM.yyyy"))));
-        return date;
-    }
+    case FieldType::Date:
+        return convertDate(cell.number);
     }
     return {};
 }

@@ -1,6 +1,8 @@
 // "Восстановить из копии…" on the requisites tab: the copies listed with their date and size, the
 // chosen one put back with the replaced data kept and the copy untouched, and the program open again
 // on the restored file.
+#include "MainWindowFixture.h"
+
 #include "app/ProgramWindow.h"
 #include "data/Backup.h"
 #include "lists/BackupRestoreDialog.h"
@@ -17,18 +19,13 @@
 namespace vi23::test {
 namespace {
 
-class RestoreFromBackup : public ::testing::Test {
+class RestoreFromBackup : public ::testing::Test, protected CaughtMessages {
 protected:
     void SetUp() override
     {
         path = dir.filePath(QStringLiteral("kn.mdb"));
         Database::create(path)->exec(QStringLiteral("INSERT INTO sr (sr, vr) VALUES ('Выручка', 'Приход')"));
-        ui::setMessageHooks({[this](const QString&, const QString& text) { errors << text; },
-                             [this](const QString& text) { informations << text; },
-                             [this](const QString& text) {
-                                 questions << text;
-                                 return answerYes;
-                             }});
+        catchBoxes();
         program = std::make_unique<ProgramWindow>(path);
         ASSERT_TRUE(program->open());
     }
@@ -75,10 +72,6 @@ protected:
     QTemporaryDir dir;
     QString path;
     std::unique_ptr<ProgramWindow> program;
-    QStringList errors;
-    QStringList informations;
-    QStringList questions;
-    bool answerYes = true;
 };
 
 TEST_F(RestoreFromBackup, TheChosenCopyIsPutBackAndTheProgramOpensAgainOnIt)
