@@ -94,7 +94,8 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}});
+    context_->reopen = [this] { QMetaObject::invokeMethod(this, &TForm1::reopenRequested, Qt::QueuedConnection); };
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),

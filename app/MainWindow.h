@@ -79,6 +79,10 @@ public:
 public slots:
     void Button1Click();    // "Bыход"
 
+signals:
+    // The file was replaced under the window (a restore): the program opens it again.
+    void reopenRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -1,7 +1,7 @@
 #include "OldFormat.h"
 
 #include "data/Error.h"
-#include "import/JetImport.h"
+#include "import/InPlaceConversion.h"
 #include "ui/Messages.h"
 
 #include <QFileInfo>
@@ -11,6 +11,14 @@ namespace vi23 {
 
 bool convertOldFormatIfWanted(const QString& path)
 {
+    try {
+        // A conversion cut short at the last start is finished or undone before anything else.
+        if (const QString recovered = jet::recoverInterruptedConversion(path); !recovered.isEmpty())
+            ui::showInformation(nullptr, recovered);
+    } catch (const UserError& e) {
+        ui::reportError(nullptr, e.text());
+        return false;
+    }
     if (!jet::JetFile::hasJetSignature(path))
         return true;
     const QString question = QStringLiteral("Файл %1 создан прежней версией программы. Перенести данные в новый формат?");
@@ -18,11 +26,9 @@ bool convertOldFormatIfWanted(const QString& path)
         return false;
     try {
         const jet::ImportResult result = jet::convertInPlace(path);
-        QStringList counts;
-        for (const jet::TableCount& count : result.counts)
-            counts << QStringLiteral("%1: %2").arg(count.table).arg(count.newRows);
-        QString text = QStringLiteral("Данные перенесены в новый формат. Строк в таблицах: %1.\nПрежний файл сохранён как %2.")
-                           .arg(counts.join(QStringLiteral(", ")), jet::keptOldPath(path));
+        QString text = QStringLiteral("Данные перенесены в новый формат. Прежний файл сохранён как %1.\n"
+                                      "Сравните строки и суммы с книгами прежней программы:\n%2")
+                           .arg(jet::keptOldPath(path), jet::comparisonLines(result).join(u'\n'));
         if (!result.skipped.isEmpty())
             text += QStringLiteral("\nПропущено (в программе нет для него места): %1.").arg(result.skipped.join(QStringLiteral("; ")));
         ui::showInformation(nullptr, text);

@@ -1,9 +1,8 @@
 // vi23: the program entry. Russian formats whatever the machine's locale.
 #include "DataFolder.h"
-#include "MainWindow.h"
 #include "OldFormat.h"
+#include "ProgramWindow.h"
 
-#include "data/Error.h"
 #include "help/CommandLine.h"
 #include "ui/Messages.h"
 
@@ -70,13 +69,8 @@ int main(int argc, char* argv[])
     QDir::setCurrent(QFileInfo(location.file).absolutePath());
     if (!vi23::convertOldFormatIfWanted(location.file))
         return 1;
-    std::unique_ptr<vi23::TForm1> mainWindow;
-    try {
-        mainWindow = std::make_unique<vi23::TForm1>(location.file);
-    } catch (const vi23::UserError& e) {
-        vi23::ui::reportError(nullptr, e.text());
+    vi23::ProgramWindow program(location.file);
+    if (!program.open())
         return 1;
-    }
-    mainWindow->show();
     return app.exec();
 }

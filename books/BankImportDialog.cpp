@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -32,10 +33,30 @@ QString moneyText(Money sum)
     return text;
 }
 
+// Runs work that reports its progress; a long statement shows a bar whose "Отмена" stops it.
+template <typename Work>
+auto withProgress(QWidget* parent, const QString& label, size_t documents, Work work)
+{
+    if (documents <= size_t(kLongStatement))
+        return work(ImportProgress());
+    QProgressDialog bar(label, QStringLiteral("Отмена"), 0, int(documents), parent);
+    bar.setObjectName(QStringLiteral("ImportProgress"));
+    bar.setWindowTitle(ui::programName());
+    bar.setWindowModality(Qt::WindowModal);
+    bar.setMinimumDuration(0);
+    bar.show();
+    return work(ImportProgress([&bar](int done, int total) {
+        bar.setMaximum(total);
+        bar.setValue(done);
+        return !bar.wasCanceled();
+    }));
+}
+
 } // namespace
 
-BankImportDialog::BankImportDialog(ui::MainContext& context, BankStatement statement, QWidget* parent)
-    : QDialog(parent), context_(context), statement_(std::move(statement))
+BankImportDialog::BankImportDialog(ui::MainContext& context, BankStatement statement, const PlanOptions& options,
+                                   QWidget* parent)
+    : QDialog(parent), context_(context), statement_(std::move(statement)), options_(options)
 {
     setObjectName(QStringLiteral("BankImportDialog"));
     setWindowTitle(QStringLiteral("Загрузка выписки из банка"));
@@ -74,7 +95,12 @@ BankImportDialog::BankImportDialog(ui::MainContext& context, BankStatement state
 
 void BankImportDialog::showPlan()
 {
-    plan_ = planImport(context_.store.database(), statement_);
+    plan_ = withProgress(parentWidget(), QStringLiteral("Проверка выписки…"), statement_.documents.size(),
+                         [this](const ImportProgress& progress) {
+                             PlanOptions options = options_;
+                             options.progress = progress;
+                             return planImport(context_.store.database(), statement_, options);
+                         });
     summary_->setText(QStringLiteral("Будет добавлено строк журнала: %1, пропущено документов: %2, новых контрагентов: %3. "
                                      "Кодировка файла: %4.")
                           .arg(plan_.added())
@@ -116,7 +142,14 @@ void BankImportDialog::rulesClick()
 void BankImportDialog::loadClick()
 {
     ui::runGuarded(this, [this] {
-        added_ = applyImport(context_.store.database(), plan_);
+        try {
+            added_ = withProgress(this, QStringLiteral("Загрузка выписки…"), plan_.lines.size(), [this](const ImportProgress& progress) {
+                return applyImport(context_.store.database(), plan_, ApplyMode::Store, progress);
+            });
+        } catch (const ImportCancelled& cancelled) {
+            ui::showInformation(this, cancelled.text());
+            return;
+        }
         // The journal and the counterparty list show what was stored.
         context_.jur.dataSet().refresh();
         context_.k.dataSet().refresh();
@@ -131,12 +164,24 @@ int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QSt
             throw UserError(QStringLiteral("Сначала сохраните строку, которая сейчас изменяется в журнале или в "
                                            "списке контрагентов"));
     }
-    BankImportDialog dialog(context, readBankStatementFile(path), parent);
-    if (dialog.exec() != QDialog::Accepted)
+    BankStatement statement = readBankStatementFile(path);
+    PlanOptions options;
+    if (const QString foreign = foreignStatement(context.store.database(), statement); !foreign.isEmpty()) {
+        if (!ui::askYesNo(parent, foreign + QStringLiteral(".\nЗагрузить её всё равно?"), ui::DefaultAnswer::No))
+            return 0;
+        options.foreignAccepted = true;
+    }
+    std::unique_ptr<BankImportDialog> dialog;
+    try {
+        dialog = std::make_unique<BankImportDialog>(context, std::move(statement), options, parent);
+    } catch (const ImportCancelled&) {
+        return 0;
+    }
+    if (dialog->exec() != QDialog::Accepted)
         return 0;
     writeSetting(context.store.database(), kFolderSetting, QFileInfo(path).absolutePath());
-    ui::showInformation(parent, QStringLiteral("Выписка загружена: добавлено строк журнала %1").arg(dialog.added()));
-    return dialog.added();
+    ui::showInformation(parent, QStringLiteral("Выписка загружена: добавлено строк журнала %1").arg(dialog->added()));
+    return dialog->added();
 }
 
 void importBankStatement(ui::MainContext& context, QWidget* parent)

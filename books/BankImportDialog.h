@@ -15,7 +15,9 @@ namespace vi23 {
 class BankImportDialog : public QDialog {
     Q_OBJECT
 public:
-    BankImportDialog(ui::MainContext& context, BankStatement statement, QWidget* parent = nullptr);
+    // Plans the statement, with a progress bar for a long one; a cancel throws ImportCancelled.
+    BankImportDialog(ui::MainContext& context, BankStatement statement, const PlanOptions& options = {},
+                     QWidget* parent = nullptr);
 
     QTableWidget* table() const { return table_; }
     QLabel* summary() const { return summary_; }
@@ -31,6 +33,7 @@ private:
 
     ui::MainContext& context_;
     BankStatement statement_;
+    PlanOptions options_;
     ImportPlan plan_;
     QTableWidget* table_ = nullptr;
     QLabel* summary_ = nullptr;
@@ -38,9 +41,13 @@ private:
     int added_ = 0;
 };
 
+// More documents than this and the planning and the loading show a bar with "Отмена".
+inline constexpr int kLongStatement = 1000;
+
 // "Загрузить выписку" on the journal tab: the file is asked for, read and shown in the preview.
 void importBankStatement(ui::MainContext& context, QWidget* parent);
-// The same for a known file, without asking; returns the rows added.
+// The same for a known file, without asking; returns the rows added. A statement of another owner is
+// loaded only when the user says so.
 int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QString& path);
 
 } // namespace vi23

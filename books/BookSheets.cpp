@@ -145,8 +145,6 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
 
 void saveBookWorkbook(DataStore& store, const QString& fileName, const QString& kind, QDate from, QDate to)
 {
-    if (QFileInfo(fileName).absoluteFilePath() == QFileInfo(store.database().path()).absoluteFilePath())
-        throw UserError(QStringLiteral("Файл %1 — открытая база данных; выберите другое имя").arg(fileName));
     writeWorkbook(fileName, bookSheet(store, kind, from, to));
 }
 

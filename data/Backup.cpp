@@ -10,8 +10,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cerrno>
+#include <algorithm>
 #include <map>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,36 +45,90 @@ void copyInto(sqlite3* from, sqlite3* to, const QString& what)
         throwSqliteError(to, finish, what);
 }
 
+// A new temporary file beside `path`, held under a lock for as long as it is written, so that the
+// next start tells a file a killed program left from one another program is writing now.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const QString& path)
+    {
+        const QFileInfo info(path);
+        for (int attempt = 0; fd_ < 0; ++attempt) {
+            path_ = QStringLiteral("%1/.%2.%3.tmp")
+                        .arg(info.absolutePath(), info.fileName())
+                        .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            fd_ = ::open(native(path_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && (errno != EEXIST || attempt > 100))
+                throw UserError(fileErrorText(errno, path));
+        }
+        ::flock(fd_, LOCK_EX);
+    }
+    ~TemporaryFile()
+    {
+        if (!kept_) {
+            ::unlink(native(path_).constData());
+            ::unlink(native(path_ + QStringLiteral("-journal")).constData());
+        }
+        ::close(fd_);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const QString& path() const { return path_; }
+    int fd() const { return fd_; }
+    // Synced and renamed into place; from then on the file is the target's.
+    void renameTo(const QString& target)
+    {
+        if (::fsync(fd_) != 0 || ::rename(native(path_).constData(), native(target).constData()) != 0)
+            throw UserError(fileErrorText(errno, target));
+        kept_ = true;
+        syncFolder(QFileInfo(target).absolutePath());
+    }
+
+private:
+    QString path_;
+    int fd_ = -1;
+    bool kept_ = false;
+};
+
 // A new file holding a copy of `from`, written under a temporary name beside it and renamed when
 // complete, so a failure leaves no partial copy.
 void copyToNewFile(sqlite3* from, const QString& path)
 {
-    const QFileInfo info(path);
-    const QString temp = QStringLiteral("%1/.%2.%3.tmp")
-                             .arg(info.absolutePath(), info.fileName())
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+    TemporaryFile temp(path);
     const QString what = QStringLiteral("Не удалось записать копию %1").arg(path);
     sqlite3* to = nullptr;
-    const int rc = sqlite3_open_v2(native(temp).constData(), &to,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    auto discard = [&] {
-        sqlite3_close_v2(to);
-        ::unlink(native(temp).constData());
-        ::unlink(native(temp + QStringLiteral("-journal")).constData());
-    };
+    const int rc = sqlite3_open_v2(native(temp.path()).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     try {
         if (rc != SQLITE_OK)
-            throwSqliteError(to, rc, what);
+            throwSqliteError(to, rc, what, temp.path());
         copyInto(from, to, what);
         const int closed = sqlite3_close(to);
         to = nullptr;
         if (closed != SQLITE_OK)
             throw UserError(what);
-        if (::rename(native(temp).constData(), native(path).constData()) != 0)
-            throw UserError(fileErrorText(errno, path));
+        temp.renameTo(path);
     } catch (...) {
-        discard();
+        sqlite3_close_v2(to);
         throw;
+    }
+}
+
+// The bytes of a file into an open temporary one.
+void writeBytes(const QString& from, const TemporaryFile& temp, const QString& target)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw UserError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(from, source.errorString()));
+    QFile out;
+    if (!out.open(temp.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        throw UserError(fileErrorText(EIO, target));
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        if (source.error() != QFileDevice::NoError)
+            throw UserError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(from, source.errorString()));
+        errno = 0;
+        if (out.write(block) != block.size() || !out.flush())
+            throw UserError(fileErrorText(errno ? errno : EIO, target));
     }
 }
 
@@ -82,7 +139,18 @@ void makeFolder(const QString& folder)
     const int error = errno == EEXIST ? ENOTDIR : errno;
     if (error == ENOTDIR)
         throw UserError(QStringLiteral("%1 — не папка: резервная копия не сохранена").arg(folder));
+    if (error == EACCES || error == EPERM || error == EROFS)
+        throw UserError(QStringLiteral("папка %1 доступна только для чтения: папка резервных копий %2 не создана")
+                            .arg(QFileInfo(folder).absolutePath(), folder));
     throw UserError(fileErrorText(error, folder));
+}
+
+// The names of copies of the file: "kn-2026-12-08.mdb", or with a kind and a time around the date;
+// the date is the first capture.
+QRegularExpression copyPattern(const QString& databasePath, const QString& kind, const QString& time = {})
+{
+    return QRegularExpression(QStringLiteral("^%1-%2(\\d{4}-\\d{2}-\\d{2})%3\\.mdb$")
+                                  .arg(QRegularExpression::escape(QFileInfo(databasePath).completeBaseName()), kind, time));
 }
 
 QString copyName(const QString& databasePath, const QString& stamp)
@@ -91,6 +159,13 @@ QString copyName(const QString& databasePath, const QString& stamp)
 }
 
 } // namespace
+
+void copyFileWhole(const QString& from, const QString& path)
+{
+    TemporaryFile temp(path);
+    writeBytes(from, temp, path);
+    temp.renameTo(path);
+}
 
 QString backupFolder(const QString& databasePath)
 {
@@ -110,8 +185,7 @@ QString backupDatabase(Database& db, QDate today)
 void pruneBackups(const QString& databasePath, QDate today)
 {
     const QDir folder(backupFolder(databasePath));
-    const QRegularExpression dated(QStringLiteral("^%1-(\\d{4}-\\d{2}-\\d{2})\\.mdb$")
-                                       .arg(QRegularExpression::escape(QFileInfo(databasePath).completeBaseName())));
+    const QRegularExpression dated = copyPattern(databasePath, QString());
     std::map<QDate, QString> copies;
     for (const QString& name : folder.entryList(QDir::Files)) {
         const QRegularExpressionMatch match = dated.match(name);
@@ -134,8 +208,61 @@ void pruneBackups(const QString& databasePath, QDate today)
     }
 }
 
+void removeInterruptedBackups(const QString& databasePath)
+{
+    const QDir folder(backupFolder(databasePath));
+    for (const QString& name : folder.entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden)) {
+        const QString path = folder.filePath(name);
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        // A file another program writes now is held under its lock.
+        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            continue;
+        }
+        ::unlink(native(path + QStringLiteral("-journal")).constData());
+        ::unlink(native(path).constData());
+        ::close(fd);
+    }
+    for (const QString& name : folder.entryList({QStringLiteral(".*.tmp-journal")}, QDir::Files | QDir::Hidden)) {
+        if (!QFileInfo::exists(folder.filePath(name.chopped(8))))
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+std::vector<BackupCopy> listBackups(const QString& databasePath)
+{
+    const QDir folder(backupFolder(databasePath));
+    const QRegularExpression dated = copyPattern(databasePath, QString());
+    const QRegularExpression replaced = copyPattern(databasePath, QStringLiteral("before-restore-"), QStringLiteral("-(\\d{6})"));
+    std::vector<BackupCopy> copies;
+    for (const QFileInfo& file : folder.entryInfoList(QDir::Files)) {
+        const QRegularExpressionMatch day = dated.match(file.fileName());
+        const QRegularExpressionMatch before = replaced.match(file.fileName());
+        const QRegularExpressionMatch& match = day.hasMatch() ? day : before;
+        const std::optional<QDate> date = match.hasMatch() ? ru::tryParseIsoDate(match.captured(1)) : std::nullopt;
+        if (!date)
+            continue;
+        const QTime time = before.hasMatch() ? QTime::fromString(before.captured(2), QStringLiteral("HHmmss")) : QTime();
+        copies.push_back({file.absoluteFilePath(), QDateTime(*date, time.isValid() ? time : QTime(0, 0)), file.size(),
+                          before.hasMatch()});
+    }
+    std::sort(copies.begin(), copies.end(), [](const BackupCopy& a, const BackupCopy& b) { return a.taken > b.taken; });
+    return copies;
+}
+
+QString backupOldFile(const QString& path, QDate today)
+{
+    makeFolder(backupFolder(path));
+    const QString copy = copyName(path, ru::isoDate(today) + QStringLiteral("-old-format"));
+    if (!QFileInfo::exists(copy))
+        copyFileWhole(path, copy);
+    return copy;
+}
+
 void enableDailyBackups(Database& db, std::function<void(const QString& message)> warn)
 {
+    removeInterruptedBackups(db.path());
     db.setBeforeFirstChangeOfDay([&db, warn = std::move(warn)] {
         try {
             backupDatabase(db, QDate::currentDate());
@@ -146,28 +273,45 @@ void enableDailyBackups(Database& db, std::function<void(const QString& message)
     });
 }
 
-void restoreBackup(const QString& copy, const QString& target, bool force)
+namespace {
+
+// The copy, opened as the program opens its file (which may add what a newer program keeps), from a
+// temporary file: the copy itself is only ever read. Its integrity is checked.
+std::unique_ptr<Database> openCopy(const QString& copy, const TemporaryFile& scratch)
+{
+    std::unique_ptr<Database> source;
+    try {
+        writeBytes(copy, scratch, scratch.path());
+        source = Database::open(scratch.path());
+    } catch (const UserError& e) {
+        throw UserError(QStringLiteral("Копия %1 не восстановлена: %2").arg(copy, QString(e.text()).replace(scratch.path(), copy)));
+    }
+    Statement check = source->prepare(QStringLiteral("PRAGMA integrity_check"));
+    if (!check.step() || check.text(0) != u"ok")
+        throw UserError(QStringLiteral("Копия %1 повреждена (%2); она не восстановлена").arg(copy, check.text(0)));
+    return source;
+}
+
+} // namespace
+
+QString restoreBackup(const QString& copy, const QString& target, bool force)
 {
     if (!QFileInfo(copy).isFile())
         throw UserError(QStringLiteral("Нет файла копии %1").arg(copy));
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && targetInfo.canonicalFilePath() == QFileInfo(copy).canonicalFilePath())
         throw UserError(QStringLiteral("Копия и восстанавливаемый файл — один и тот же файл %1").arg(copy));
-    const std::unique_ptr<Database> source = Database::open(copy);
-    {
-        Statement check = source->prepare(QStringLiteral("PRAGMA integrity_check"));
-        if (!check.step() || check.text(0) != u"ok")
-            throw UserError(QStringLiteral("Копия %1 повреждена (%2); она не восстановлена").arg(copy, check.text(0)));
-    }
-    if (!targetInfo.exists()) {
-        copyToNewFile(source->handle(), target);
-        return;
-    }
-    if (!force)
+    if (targetInfo.exists() && !force)
         throw UserError(QStringLiteral("Файл %1 уже существует. Чтобы заменить его копией %2, добавьте --force")
                             .arg(target, copy));
-    // The file being replaced is itself kept first, so a wrong copy can be undone.
     makeFolder(backupFolder(target));
+    const TemporaryFile scratch(backupFolder(target) + u'/' + QFileInfo(copy).fileName());
+    const std::unique_ptr<Database> source = openCopy(copy, scratch);
+    if (!targetInfo.exists()) {
+        copyToNewFile(source->handle(), target);
+        return {};
+    }
+    // The file being replaced is itself kept first, so a wrong copy can be undone.
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     std::unique_ptr<Database> current;
     try {
@@ -178,10 +322,12 @@ void restoreBackup(const QString& copy, const QString& target, bool force)
         if (::rename(native(target).constData(), native(aside).constData()) != 0)
             throw UserError(fileErrorText(errno, target));
         copyToNewFile(source->handle(), target);
-        return;
+        return aside;
     }
-    copyToNewFile(current->handle(), copyName(target, QStringLiteral("before-restore-") + stamp));
+    const QString kept = copyName(target, QStringLiteral("before-restore-") + stamp);
+    copyToNewFile(current->handle(), kept);
     copyInto(source->handle(), current->handle(), QStringLiteral("Не удалось восстановить %1").arg(target));
+    return kept;
 }
 
 } // namespace vi23

@@ -4,7 +4,12 @@
 #include "Schema.h"
 #include "Upgrade.h"
 
+#include "RuCollation.h"
+
 #include <QFile>
+#include <QHash>
+#include <QSet>
+#include <optional>
 
 namespace vi23 {
 
@@ -16,11 +21,6 @@ const QString kExpense = QStringLiteral("Расход");
 struct Operation {
     QString text;
     QString kind;
-};
-
-struct Counterparty {
-    QString name;
-    QString inn;
 };
 
 struct Rule {
@@ -38,18 +38,15 @@ QString innOf(const QString& unn)
 
 bool sameText(const QString& a, const QString& b) { return compareNoCase(a, b) == 0; }
 
-std::vector<QString> column(Database& db, const QString& sql)
+int widthOf(const char16_t* table, const char16_t* field)
 {
-    std::vector<QString> values;
-    Statement query = db.prepare(sql);
-    while (query.step())
-        values.push_back(query.text(0));
-    return values;
+    const TableDef& def = schemaTable(table);
+    return def.fields[size_t(def.fieldIndex(field))].size;
 }
 
 QString bankText(const PaymentParty& side)
 {
-    const int width = schemaTable(u"k").fields[size_t(schemaTable(u"k").fieldIndex(u"b"))].size;
+    const int width = widthOf(u"k", u"b");
     QStringList candidates;
     if (!side.account.isEmpty()) {
         if (!side.bank.isEmpty())
@@ -72,10 +69,49 @@ QString unnText(const PaymentParty& side)
 {
     const QString kpp = side.kpp.count(u'0') == side.kpp.size() ? QString() : side.kpp;
     const QString both = kpp.isEmpty() ? side.inn : side.inn + u'/' + kpp;
-    if (both.size() <= 20)
+    const int width = widthOf(u"k", u"unn");
+    if (both.size() <= width)
         return both;
-    return side.inn.size() <= 20 ? side.inn : QString();
+    return side.inn.size() <= width ? side.inn : QString();
 }
+
+// The enterprise as its requisites name it: its accounts and ИНН.
+struct Requisites {
+    QStringList accounts;
+    QStringList inns;
+
+    explicit Requisites(Database& db)
+    {
+        Statement rows = db.prepare(QStringLiteral("SELECT rs, unn FROM pr1"));
+        while (rows.step()) {
+            if (const QString account = rows.text(0).trimmed(); !account.isEmpty())
+                accounts << account;
+            if (const QString inn = innOf(rows.text(1)); !inn.isEmpty())
+                inns << inn;
+        }
+    }
+    bool holds(const PaymentParty& party) const
+    {
+        return accounts.contains(party.account) || (!party.inn.isEmpty() && inns.contains(innOf(party.inn)));
+    }
+};
+
+// Counts the work done and asks now and then whether to go on.
+class Steps {
+public:
+    Steps(const ImportProgress& progress, size_t total) : progress_(progress), total_(int(total)) {}
+    void next()
+    {
+        ++done_;
+        if (progress_ && (done_ % 256 == 0 || done_ == total_) && !progress_(done_, total_))
+            throw ImportCancelled();
+    }
+
+private:
+    const ImportProgress& progress_;
+    int total_;
+    int done_ = 0;
+};
 
 class Planner {
 public:
@@ -85,30 +121,51 @@ public:
             throw UserError(QStringLiteral("Выписка не загружена: файл базы данных не удалось дополнить при открытии "
                                            "(он был занят другой программой или открыт только для чтения). "
                                            "Закройте другие программы и откройте базу заново."));
-        own_ = statement.accounts;
-        for (const QString& account : column(db, QStringLiteral("SELECT rs FROM pr1 WHERE rs IS NOT NULL AND rs <> ''")))
-            own_ << account.trimmed();
+        own_ = statement.accounts + Requisites(db).accounts;
         Statement ops = db.prepare(QStringLiteral("SELECT sr, vr FROM sr WHERE sr IS NOT NULL ORDER BY rowid"));
         while (ops.step())
             operations_.push_back({ops.text(0), ops.text(1)});
         Statement ks = db.prepare(QStringLiteral("SELECT k, unn FROM k WHERE k IS NOT NULL ORDER BY rowid"));
         while (ks.step())
-            counterparties_.push_back({ks.text(0), innOf(ks.text(1))});
+            remember(ks.text(0), innOf(ks.text(1)));
         Statement rules = db.prepare(QStringLiteral("SELECT kind, pattern, sr FROM import_rules ORDER BY n"));
         while (rules.step())
             rules_.push_back({rules.text(0), rules.text(1), rules.text(2)});
     }
 
-    ImportPlan plan()
+    ImportPlan plan(const ImportProgress& progress)
     {
         ImportPlan result;
         result.encoding = statement_.encoding;
-        for (const StatementDocument& doc : statement_.documents)
+        result.lines.reserve(statement_.documents.size());
+        Steps steps(progress, statement_.documents.size());
+        for (const StatementDocument& doc : statement_.documents) {
             result.lines.push_back(decide(doc, result));
+            steps.next();
+        }
         return result;
     }
 
 private:
+    // Which way the money went and on which day the bank moved it; false when no account is ours.
+    bool direction(const StatementDocument& doc, ImportLine& line) const
+    {
+        const bool payerOurs = own_.contains(doc.payer.account);
+        const bool payeeOurs = own_.contains(doc.payee.account);
+        if (doc.credited.isValid() && !doc.debited.isValid())
+            line.incoming = true;
+        else if (doc.debited.isValid() && !doc.credited.isValid())
+            line.incoming = false;
+        else if (payeeOurs || payerOurs)
+            line.incoming = payeeOurs;
+        else
+            return false;
+        const QDate booked = line.incoming ? doc.credited : doc.debited;
+        if (booked.isValid())
+            line.date = booked;
+        return true;
+    }
+
     ImportLine decide(const StatementDocument& doc, ImportPlan& plan)
     {
         ImportLine line;
@@ -117,28 +174,20 @@ private:
         line.sum = doc.sum;
         line.purpose = doc.purpose;
         line.date = doc.date;
-        const bool payerOurs = own_.contains(doc.payer.account);
-        const bool payeeOurs = own_.contains(doc.payee.account);
-        if (payerOurs && payeeOurs)
+        if (own_.contains(doc.payer.account) && own_.contains(doc.payee.account))
             return skip(line, QStringLiteral("перевод между своими счетами"));
-        if (doc.credited.isValid() && !doc.debited.isValid())
-            line.incoming = true;
-        else if (doc.debited.isValid() && !doc.credited.isValid())
-            line.incoming = false;
-        else if (payeeOurs || payerOurs)
-            line.incoming = payeeOurs;
-        else
+        if (!direction(doc, line))
             return skip(line, QStringLiteral("не определено направление: ни один счёт документа не указан как свой"));
-        const QDate booked = line.incoming ? doc.credited : doc.debited;
-        if (booked.isValid())
-            line.date = booked;
         const PaymentParty& ours = line.incoming ? doc.payee : doc.payer;
         const PaymentParty& other = line.incoming ? doc.payer : doc.payee;
         line.account = ours.account;
         line.counterparty = other.name;
-
-        if (line.number.size() > 20)
-            return skip(line, QStringLiteral("номер документа длиннее 20 знаков"));
+        if (line.account.size() > widthOf(u"bank_imports", u"acc"))
+            throw UserError(statementLineError(doc.line, QStringLiteral("номер счёта «%1» длиннее %2 знаков")
+                                                             .arg(line.account.left(60))
+                                                             .arg(widthOf(u"bank_imports", u"acc"))));
+        if (line.number.size() > widthOf(u"bank_imports", u"nn"))
+            return skip(line, QStringLiteral("номер документа длиннее %1 знаков").arg(widthOf(u"bank_imports", u"nn")));
         const QString key = QStringList{line.account, line.number, line.date.toString(Qt::ISODate),
                                         QString::number(line.sum.units()), line.incoming ? kIncome : kExpense}
                                 .join(u'\x1f');
@@ -146,9 +195,13 @@ private:
             return skip(line, QStringLiteral("документ повторяется в файле"));
         if (alreadyImported(line))
             return skip(line, QStringLiteral("уже загружен"));
+        return decideCounterparty(line, other, key, plan);
+    }
 
+    ImportLine decideCounterparty(ImportLine& line, const PaymentParty& other, const QString& key, ImportPlan& plan)
+    {
         const bool known = findCounterparty(other, line);
-        const int width = schemaTable(u"k").fields[0].size;
+        const int width = widthOf(u"k", u"k");
         if (!known && other.name.size() > width)
             return skip(line, QStringLiteral("наименование контрагента длиннее %1 знаков: внесите его в список "
                                              "под кратким наименованием с ИНН %2 и загрузите выписку снова")
@@ -160,10 +213,10 @@ private:
                                   .arg(line.incoming ? kIncome : kExpense));
         if (!known) {
             plan.counterparties.push_back({other.name, other.inn, unnText(other), bankText(other)});
-            created_.push_back({other.name, innOf(other.inn)});
+            remember(other.name, innOf(other.inn));
             line.newCounterparty = true;
         }
-        seen_ << key;
+        seen_.insert(key);
         line.add = true;
         return line;
     }
@@ -177,36 +230,44 @@ private:
 
     bool alreadyImported(const ImportLine& line)
     {
-        Statement query = db_.prepare(QStringLiteral(
-            "SELECT 1 FROM bank_imports b JOIN jur j ON j.n = b.jur "
-            "WHERE b.acc = ?1 AND b.nn = ?2 AND b.dd = ?3 AND b.s = ?4 AND b.dir = ?5"));
+        if (!imported_)
+            imported_.emplace(db_.prepare(QStringLiteral(
+                "SELECT 1 FROM bank_imports b JOIN jur j ON j.n = b.jur "
+                "WHERE b.acc = ?1 AND b.nn = ?2 AND b.dd = ?3 AND b.s = ?4 AND b.dir = ?5")));
+        Statement& query = *imported_;
+        query.reset();
         query.bind(1, line.account);
         query.bind(2, line.number);
         query.bind(3, line.date);
         query.bind(4, line.sum);
         query.bind(5, line.incoming ? kIncome : kExpense);
-        return query.step();
+        const bool found = query.step();
+        query.reset();
+        return found;
+    }
+
+    // A counterparty of the list or of this statement, under its ИНН and its name; the first one wins.
+    void remember(const QString& name, const QString& inn)
+    {
+        if (!inn.isEmpty() && !byInn_.contains(inn))
+            byInn_.insert(inn, name);
+        const QByteArray key = ruSortKey(name);
+        if (!byName_.contains(key))
+            byName_.insert(key, name);
     }
 
     // By ИНН first, then by name ignoring case; among the list and those this statement adds.
-    bool findCounterparty(const PaymentParty& other, ImportLine& line)
+    bool findCounterparty(const PaymentParty& other, ImportLine& line) const
     {
         const QString inn = innOf(other.inn);
-        for (const auto* list : {&counterparties_, &created_}) {
-            for (const Counterparty& known : *list) {
-                if (!inn.isEmpty() && known.inn == inn) {
-                    line.counterparty = known.name;
-                    return true;
-                }
-            }
+        auto byInn = inn.isEmpty() ? byInn_.end() : byInn_.find(inn);
+        if (byInn != byInn_.end()) {
+            line.counterparty = *byInn;
+            return true;
         }
-        for (const auto* list : {&counterparties_, &created_}) {
-            for (const Counterparty& known : *list) {
-                if (sameText(known.name, other.name)) {
-                    line.counterparty = known.name;
-                    return true;
-                }
-            }
+        if (auto byName = byName_.find(ruSortKey(other.name)); byName != byName_.end() && !other.name.isEmpty()) {
+            line.counterparty = *byName;
+            return true;
         }
         return other.name.isEmpty();
     }
@@ -253,10 +314,11 @@ private:
     const BankStatement& statement_;
     QStringList own_;
     std::vector<Operation> operations_;
-    std::vector<Counterparty> counterparties_;
-    std::vector<Counterparty> created_;
+    QHash<QString, QString> byInn_;
+    QHash<QByteArray, QString> byName_;
     std::vector<Rule> rules_;
-    QStringList seen_;
+    QSet<QString> seen_;
+    std::optional<Statement> imported_;
 };
 
 } // namespace
@@ -268,14 +330,60 @@ int ImportPlan::added() const
 
 int ImportPlan::skipped() const { return int(lines.size()) - added(); }
 
-ImportPlan planImport(Database& db, const BankStatement& statement)
+QString foreignStatement(Database& db, const BankStatement& statement)
 {
-    return Planner(db, statement).plan();
+    const Requisites requisites(db);
+    const bool declared = !statement.accounts.isEmpty();
+    if (declared) {
+        for (const QString& account : statement.accounts) {
+            if (requisites.accounts.contains(account))
+                return {};
+        }
+    }
+    // The statement's side of each document: the party holding its account, or any party when the
+    // statement names no account.
+    const PaymentParty* owner = nullptr;
+    for (const StatementDocument& doc : statement.documents) {
+        for (const PaymentParty* party : {&doc.payer, &doc.payee}) {
+            if (declared && !statement.accounts.contains(party->account))
+                continue;
+            if (requisites.holds(*party))
+                return {};
+            // The owner as the statement names it best: with a ИНН where any party has one.
+            if (declared && (!owner || (owner->inn.isEmpty() && !party->inn.isEmpty())))
+                owner = party;
+        }
+    }
+    if (!declared && statement.documents.empty())
+        return {};
+    const QString where = QStringLiteral("на вкладке «Данные пользователя»");
+    if (!declared)
+        return QStringLiteral("Выписка не относится к предприятию: ни один счёт и ИНН её документов не совпадает "
+                              "с реквизитами %1").arg(where);
+    QStringList whose;
+    if (owner && !owner->name.isEmpty())
+        whose << owner->name;
+    if (owner && !owner->inn.isEmpty())
+        whose << QStringLiteral("ИНН ") + owner->inn;
+    if (whose.isEmpty())
+        whose << QStringLiteral("владелец не указан");
+    return QStringLiteral("Выписка по счёту %1 (%2) не относится к предприятию: ни её счёт, ни ИНН не совпадают "
+                          "с реквизитами %3").arg(statement.accounts.join(QStringLiteral(", ")), whose.join(QStringLiteral(", ")), where);
 }
 
-int applyImport(Database& db, const ImportPlan& plan)
+ImportPlan planImport(Database& db, const BankStatement& statement, const PlanOptions& options)
 {
-    Database::Transaction transaction(db);
+    if (!options.foreignAccepted) {
+        if (const QString foreign = foreignStatement(db, statement); !foreign.isEmpty())
+            throw UserError(QStringLiteral("Выписка не загружена. %1").arg(foreign));
+    }
+    return Planner(db, statement).plan(options.progress);
+}
+
+namespace {
+
+void insertCounterparties(Database& db, const ImportPlan& plan)
+{
     Statement counterparty = db.prepare(QStringLiteral("INSERT INTO k (k, dd, b, unn) VALUES (?1, ?2, ?3, ?4)"));
     for (const NewCounterparty& c : plan.counterparties) {
         counterparty.reset();
@@ -285,13 +393,23 @@ int applyImport(Database& db, const ImportPlan& plan)
         counterparty.bind(4, c.unn.isEmpty() ? Value() : Value(c.unn));
         counterparty.run();
     }
+}
+
+} // namespace
+
+int applyImport(Database& db, const ImportPlan& plan, ApplyMode mode, const ImportProgress& progress)
+{
+    Database::Transaction transaction(db);
+    insertCounterparties(db, plan);
     Statement journal = db.prepare(QStringLiteral(
         "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'ПП', ?3, ?4, ?5, ?6)"));
     Statement record = db.prepare(QStringLiteral(
         "INSERT INTO bank_imports (acc, nn, dd, s, dir, jur) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
     auto textOrNull = [](const QString& text) { return text.isEmpty() ? Value() : Value(text); };
     int added = 0;
+    Steps steps(progress, plan.lines.size());
     for (const ImportLine& line : plan.lines) {
+        steps.next();
         if (!line.add)
             continue;
         journal.reset();
@@ -313,7 +431,8 @@ int applyImport(Database& db, const ImportPlan& plan)
         record.run();
         ++added;
     }
-    transaction.commit();
+    if (mode == ApplyMode::Store)
+        transaction.commit();
     return added;
 }
 

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <array>
+#include <map>
 
 namespace vi23 {
 
@@ -97,10 +98,41 @@ QString decodeStatement(const QByteArray& raw, QString& encoding)
     return windows;
 }
 
-QString lineError(int line, const QString& text)
+QString amount(Money sum) { return sum.toFixed(2); }
+
+// Keys are letters, digits and a few signs; a key of another code page reads as other signs.
+bool readableKey(QStringView key)
 {
-    return QStringLiteral("Выписка не загружена: строка %1: %2").arg(line).arg(text);
+    if (key.isEmpty())
+        return false;
+    for (QChar c : key) {
+        const char16_t u = c.unicode();
+        const bool latin = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9');
+        const bool cyrillic = (u >= 0x0410 && u <= 0x044F) || u == 0x0401 || u == 0x0451;
+        if (!latin && !cyrillic && !QStringView(u"_-. ").contains(c))
+            return false;
+    }
+    return true;
 }
+
+// Why a value cannot be stored as text the books show: a control character, or a sign the file's
+// code page does not have; empty when it can.
+QString oddText(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            return QStringLiteral("управляющий символ с кодом %1").arg(int(u));
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode());
+        if (u == 0xFFFD || (QChar::isSurrogate(u) && !pair))
+            return QStringLiteral("знак, которого нет в кодировке файла");
+        if (pair)
+            ++i;
+    }
+    return {};
+}
+
+bool allZeros(const QString& text) { return !text.isEmpty() && text.count(u'0') == text.size(); }
 
 // The keys of one section: the first value of each key and its line.
 struct Section {
@@ -113,12 +145,13 @@ struct Section {
             values.insert(key, {value, atLine});
     }
     QString value(const QString& key) const { return values.value(key).first; }
+    int lineOf(const QString& key) const { return values.value(key).second; }
     QString firstOf(const QString& a, const QString& b) const
     {
         QString v = value(a);
         return v.isEmpty() ? value(b) : v;
     }
-    // An empty or absent date is not set; anything else must be a date dd.MM.yyyy.
+    // An empty or absent date is not set; anything else must be a date dd.MM.yyyy of 1900 to 2099.
     QDate date(const QString& key) const
     {
         auto [text, atLine] = values.value(key);
@@ -130,25 +163,60 @@ struct Section {
                            ? QDate(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt())
                            : QDate();
         if (!parsed.isValid())
-            throw UserError(lineError(atLine, QStringLiteral("неверная дата «%1» в поле %2").arg(text, key)));
+            throw UserError(statementLineError(atLine, QStringLiteral("неверная дата «%1» в поле %2").arg(text, key)));
+        if (parsed.year() < 1900 || parsed.year() > 2099)
+            throw UserError(statementLineError(atLine, QStringLiteral("дата «%1» в поле %2 вне 1900–2099 годов").arg(text, key)));
         return parsed;
+    }
+    // A sum of roubles with at most two decimals; a balance may be below zero.
+    std::optional<Money> money(const QString& key, bool signedAllowed) const
+    {
+        auto [text, atLine] = values.value(key);
+        if (text.isEmpty())
+            return std::nullopt;
+        static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}([.,]\\d{1,2})?$"));
+        std::optional<Money> sum = form.match(text).hasMatch() && (signedAllowed || !text.startsWith(u'-'))
+                                       ? Money::tryParse(text)
+                                       : std::nullopt;
+        if (!sum)
+            throw UserError(statementLineError(atLine, QStringLiteral("неверная сумма «%1» в поле %2").arg(text, key)));
+        return sum;
     }
 };
 
 Money parseSum(const Section& section)
 {
-    auto [text, atLine] = section.values.value(QStringLiteral("Сумма"));
-    if (text.isEmpty())
-        throw UserError(lineError(section.line, QStringLiteral("у документа нет суммы")));
-    static const QRegularExpression form(QStringLiteral("^\\d{1,15}([.,]\\d{1,2})?$"));
-    std::optional<Money> sum = form.match(text).hasMatch() ? Money::tryParse(text) : std::nullopt;
+    const QString key = QStringLiteral("Сумма");
+    const std::optional<Money> sum = section.money(key, false);
     if (!sum)
-        throw UserError(lineError(atLine, QStringLiteral("неверная сумма «%1»").arg(text)));
+        throw UserError(statementLineError(section.line, QStringLiteral("у документа нет суммы")));
+    if (sum->isZero())
+        throw UserError(statementLineError(section.lineOf(key), QStringLiteral("сумма документа равна нулю")));
     return *sum;
+}
+
+// A ИНН is 10 or 12 digits, a КПП nine signs; nothing, or zeros, stand for none.
+void checkCodes(const Section& section, const QString& side)
+{
+    static const QRegularExpression inn(QStringLiteral("^(\\d{10}|\\d{12})$"));
+    static const QRegularExpression kpp(QStringLiteral("^\\d{4}[0-9A-Z]{2}\\d{3}$"));
+    const struct {
+        QString key;
+        const QRegularExpression& form;
+        const char16_t* what;
+    } codes[] = {{side + QStringLiteral("ИНН"), inn, u"ИНН — 10 или 12 цифр"},
+                 {side + QStringLiteral("КПП"), kpp, u"КПП — 9 знаков"}};
+    for (const auto& code : codes) {
+        const QString text = section.value(code.key);
+        if (!text.isEmpty() && !allZeros(text) && !code.form.match(text).hasMatch())
+            throw UserError(statementLineError(section.lineOf(code.key), QStringLiteral("«%1» в поле %2: %3")
+                                                                  .arg(text, code.key, QString::fromUtf16(code.what))));
+    }
 }
 
 PaymentParty party(const Section& section, const QString& side)
 {
+    checkCodes(section, side);
     PaymentParty p;
     p.account = section.firstOf(side + QStringLiteral("Счет"), side + QStringLiteral("РасчСчет"));
     p.name = section.firstOf(side + QStringLiteral("1"), side);
@@ -173,10 +241,24 @@ StatementDocument document(const Section& section, const QString& kind)
     doc.credited = section.date(QStringLiteral("ДатаПоступило"));
     doc.purpose = section.value(QStringLiteral("НазначениеПлатежа"));
     if (doc.number.isEmpty())
-        throw UserError(lineError(section.line, QStringLiteral("у документа нет номера")));
+        throw UserError(statementLineError(section.line, QStringLiteral("у документа нет номера")));
     if (!doc.date.isValid() && !doc.debited.isValid() && !doc.credited.isValid())
-        throw UserError(lineError(section.line, QStringLiteral("у документа нет даты")));
+        throw UserError(statementLineError(section.line, QStringLiteral("у документа нет даты")));
     return doc;
+}
+
+AccountSection accountSection(const Section& section)
+{
+    AccountSection account;
+    account.line = section.line;
+    account.account = section.value(QStringLiteral("РасчСчет"));
+    account.from = section.date(QStringLiteral("ДатаНачала"));
+    account.to = section.date(QStringLiteral("ДатаКонца"));
+    account.opening = section.money(QStringLiteral("НачальныйОстаток"), true);
+    account.in = section.money(QStringLiteral("ВсегоПоступило"), false);
+    account.out = section.money(QStringLiteral("ВсегоСписано"), false);
+    account.closing = section.money(QStringLiteral("КонечныйОстаток"), true);
+    return account;
 }
 
 void addAccount(QStringList& accounts, const QString& account)
@@ -186,6 +268,11 @@ void addAccount(QStringList& accounts, const QString& account)
 }
 
 } // namespace
+
+QString statementLineError(int line, const QString& text)
+{
+    return QStringLiteral("Выписка не загружена: строка %1: %2").arg(line).arg(text);
+}
 
 QString decodeCodePage(const QByteArray& bytes, CodePage page)
 {
@@ -199,68 +286,159 @@ QString decodeCodePage(const QByteArray& bytes, CodePage page)
     return text;
 }
 
+namespace {
+
+// The lines of the file in order, each section gathered and closed by its end line.
+class StatementReader {
+public:
+    explicit StatementReader(BankStatement& statement) : statement_(statement) {}
+
+    void read(const QStringList& lines)
+    {
+        if (lines.isEmpty() || lines[0].trimmed() != u"1CClientBankExchange")
+            throw UserError(statementLineError(1, QStringLiteral("нет заголовка «1CClientBankExchange»: это не файл выписки из банка")));
+        for (int i = 1; i < lines.size() && in_ != In::Done; ++i)
+            readLine(i + 1, lines[i].trimmed());
+        if (in_ == In::Account || in_ == In::Document)
+            throw UserError(statementLineError(int(lines.size()), QStringLiteral("секция из строки %1 не закрыта до конца файла").arg(section_.line)));
+        if (in_ != In::Done)
+            throw UserError(statementLineError(int(lines.size()), QStringLiteral("нет строки «КонецФайла»: файл выписки неполон")));
+    }
+
+private:
+    enum class In { Header, Account, Document, Done };
+
+    void readLine(int lineNo, const QString& line)
+    {
+        if (line.isEmpty())
+            return;
+        const qsizetype eq = line.indexOf(u'=');
+        const QString key = (eq < 0 ? line : line.left(eq)).trimmed();
+        const QString value = eq < 0 ? QString() : line.mid(eq + 1).trimmed();
+        if (!readableKey(key))
+            throw UserError(statementLineError(lineNo, QStringLiteral("ключ «%1» не читается: эта часть файла в другой кодировке или повреждена")
+                                                  .arg(key.left(40))));
+        if (const QString odd = oddText(value); !odd.isEmpty())
+            throw UserError(statementLineError(lineNo, QStringLiteral("в поле %1 %2").arg(key, odd)));
+        if (key == u"СекцияРасчСчет") {
+            open(In::Account, lineNo);
+        } else if (key == u"СекцияДокумент") {
+            open(In::Document, lineNo);
+            kind_ = value;
+        } else if (key == u"КонецРасчСчет") {
+            close(In::Account, lineNo, QStringLiteral("«КонецРасчСчет» без начала секции счёта"));
+            statement_.sections.push_back(accountSection(section_));
+            addAccount(statement_.accounts, statement_.sections.back().account);
+        } else if (key == u"КонецДокумента") {
+            close(In::Document, lineNo, QStringLiteral("«КонецДокумента» без начала секции документа"));
+            statement_.documents.push_back(document(section_, kind_));
+        } else if (key == u"КонецФайла") {
+            open(In::Done, lineNo);
+        } else if (in_ == In::Header) {
+            if (key == u"РасчСчет")
+                addAccount(statement_.accounts, value);
+            else if (key.startsWith(u"Дата") && !value.isEmpty())
+                Section{lineNo, {{key, {value, lineNo}}}}.date(key);
+        } else if (eq > 0) {
+            section_.add(key, value, lineNo);
+        }
+    }
+
+    void open(In next, int lineNo)
+    {
+        if (in_ == In::Account)
+            throw UserError(statementLineError(lineNo, QStringLiteral("секция счёта из строки %1 не закрыта строкой «КонецРасчСчет»").arg(section_.line)));
+        if (in_ == In::Document)
+            throw UserError(statementLineError(lineNo, QStringLiteral("секция документа из строки %1 не закрыта строкой «КонецДокумента»").arg(section_.line)));
+        in_ = next;
+        section_ = Section{lineNo, {}};
+    }
+
+    void close(In current, int lineNo, const QString& unopened)
+    {
+        if (in_ != current)
+            throw UserError(statementLineError(lineNo, unopened));
+        in_ = In::Header;
+    }
+
+    BankStatement& statement_;
+    In in_ = In::Header;
+    Section section_;
+    QString kind_;
+};
+
+// The bank's totals of each account against the documents: what came in and went out in all its
+// sections, and each section's own balance.
+void checkTotals(const BankStatement& statement)
+{
+    struct Totals {
+        int line = 0;
+        Money declaredIn, declaredOut, in, out;
+        bool hasIn = false, hasOut = false;
+    };
+    std::map<QString, Totals> accounts;
+    for (const AccountSection& section : statement.sections) {
+        if (section.opening && section.in && section.out && section.closing
+            && *section.opening + *section.in - *section.out != *section.closing) {
+            const Money computed = *section.opening + *section.in - *section.out;
+            throw UserError(statementLineError(section.line, QStringLiteral("остатки счёта %1 не сходятся: %2 + %3 − %4 = %5, а «КонечныйОстаток» %6; разница %7")
+                                                        .arg(section.account, amount(*section.opening), amount(*section.in),
+                                                             amount(*section.out), amount(computed), amount(*section.closing),
+                                                             amount(computed - *section.closing))));
+        }
+        Totals& totals = accounts[section.account];
+        totals.line = totals.line ? totals.line : section.line;
+        totals.hasIn = totals.hasIn || section.in.has_value();
+        totals.hasOut = totals.hasOut || section.out.has_value();
+        totals.declaredIn += section.in.value_or(Money());
+        totals.declaredOut += section.out.value_or(Money());
+    }
+    for (const StatementDocument& doc : statement.documents) {
+        if (auto payee = accounts.find(doc.payee.account); payee != accounts.end())
+            payee->second.in += doc.sum;
+        if (auto payer = accounts.find(doc.payer.account); payer != accounts.end())
+            payer->second.out += doc.sum;
+    }
+    for (const auto& [account, totals] : accounts) {
+        const struct {
+            bool given;
+            const char16_t* key;
+            Money declared, documents;
+        } sides[] = {{totals.hasIn, u"ВсегоПоступило", totals.declaredIn, totals.in},
+                     {totals.hasOut, u"ВсегоСписано", totals.declaredOut, totals.out}};
+        for (const auto& side : sides) {
+            if (side.given && side.declared != side.documents)
+                throw UserError(statementLineError(totals.line, QStringLiteral("по счёту %1 в выписке «%2» %3, а документов на %4; разница %5")
+                                                           .arg(account, QString::fromUtf16(side.key), amount(side.declared),
+                                                                amount(side.documents), amount(side.declared - side.documents))));
+        }
+    }
+}
+
+// Orders prepared for the bank carry neither the account section nor the bank's dates of the money's
+// movement: booking them would book payments that may never have been made.
+void checkIsStatement(const BankStatement& statement)
+{
+    if (!statement.sections.empty() || statement.documents.empty())
+        return;
+    for (const StatementDocument& doc : statement.documents) {
+        if (doc.debited.isValid() || doc.credited.isValid())
+            return;
+    }
+    throw UserError(QStringLiteral("Выписка не загружена: файл платёжных поручений для банка, а не выписка: в нём нет "
+                                   "ни секции счёта, ни дат списания и поступления денег"));
+}
+
+} // namespace
+
 BankStatement parseBankStatement(const QByteArray& bytes)
 {
     BankStatement statement;
     const QString text = decodeStatement(bytes, statement.encoding);
     static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
-    const QStringList lines = text.split(lineEnd);
-
-    if (lines.isEmpty() || lines[0].trimmed() != u"1CClientBankExchange")
-        throw UserError(lineError(1, QStringLiteral("нет заголовка «1CClientBankExchange»: это не файл выписки из банка")));
-
-    enum class In { Header, Account, Document, Done } in = In::Header;
-    Section section;
-    QString kind;
-    for (int i = 1; i < lines.size() && in != In::Done; ++i) {
-        const int lineNo = i + 1;
-        const QString line = lines[i].trimmed();
-        if (line.isEmpty())
-            continue;
-        const qsizetype eq = line.indexOf(u'=');
-        const QString key = (eq < 0 ? line : line.left(eq)).trimmed();
-        const QString value = eq < 0 ? QString() : line.mid(eq + 1).trimmed();
-
-        auto openSection = [&](In next) {
-            if (in == In::Account)
-                throw UserError(lineError(lineNo, QStringLiteral("секция счёта из строки %1 не закрыта строкой «КонецРасчСчет»").arg(section.line)));
-            if (in == In::Document)
-                throw UserError(lineError(lineNo, QStringLiteral("секция документа из строки %1 не закрыта строкой «КонецДокумента»").arg(section.line)));
-            in = next;
-            section = Section{lineNo, {}};
-        };
-        if (key == u"СекцияРасчСчет") {
-            openSection(In::Account);
-        } else if (key == u"СекцияДокумент") {
-            openSection(In::Document);
-            kind = value;
-        } else if (key == u"КонецРасчСчет") {
-            if (in != In::Account)
-                throw UserError(lineError(lineNo, QStringLiteral("«КонецРасчСчет» без начала секции счёта")));
-            section.date(QStringLiteral("ДатаНачала"));
-            section.date(QStringLiteral("ДатаКонца"));
-            addAccount(statement.accounts, section.value(QStringLiteral("РасчСчет")));
-            in = In::Header;
-        } else if (key == u"КонецДокумента") {
-            if (in != In::Document)
-                throw UserError(lineError(lineNo, QStringLiteral("«КонецДокумента» без начала секции документа")));
-            statement.documents.push_back(document(section, kind));
-            in = In::Header;
-        } else if (key == u"КонецФайла") {
-            openSection(In::Done);
-        } else if (in == In::Header) {
-            if (key == u"РасчСчет")
-                addAccount(statement.accounts, value);
-            else if (key.startsWith(u"Дата") && !value.isEmpty())
-                Section{lineNo, {{key, {value, lineNo}}}}.date(key);
-        } else if (eq > 0) {
-            section.add(key, value, lineNo);
-        }
-    }
-    if (in == In::Account || in == In::Document)
-        throw UserError(lineError(int(lines.size()), QStringLiteral("секция из строки %1 не закрыта до конца файла").arg(section.line)));
-    if (in != In::Done)
-        throw UserError(lineError(int(lines.size()), QStringLiteral("нет строки «КонецФайла»: файл выписки неполон")));
+    StatementReader(statement).read(text.split(lineEnd));
+    checkIsStatement(statement);
+    checkTotals(statement);
     return statement;
 }
 

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 #include <sqlite3.h>
 
@@ -41,6 +42,12 @@ void foldedKey(sqlite3_context* context, int, sqlite3_value** arguments)
 
 } // namespace
 
+void removeDatabaseFiles(const QString& path)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
 int compareNoCase(QStringView a, QStringView b)
 {
     return ruCompare(a, b);
@@ -58,13 +65,14 @@ struct Opening {
 
 } // namespace
 
-void throwSqliteError(sqlite3* db, int code, const QString& context)
+void throwSqliteError(sqlite3* db, int code, const QString& context, const QString& path)
 {
     int primary = code & 0xFF;
     QString detail = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
     QString prefix = context.isEmpty() ? QString() : context + QStringLiteral(": ");
     const int systemError = db ? sqlite3_system_errno(db) : 0;
-    const QString file = db && sqlite3_db_filename(db, "main") ? fromUtf8(sqlite3_db_filename(db, "main")) : QString();
+    const char* opened = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const QString file = opened && *opened ? fromUtf8(opened) : path;
     const QString folder = QFileInfo(file).absolutePath();
     const QString unsaved = opening ? QString() : QStringLiteral("; изменение не сохранено");
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
@@ -78,7 +86,7 @@ void throwSqliteError(sqlite3* db, int code, const QString& context)
     if (systemError == EFBIG)
         throw UserError(prefix + QStringLiteral("файл базы данных превысил допустимый размер%1").arg(unsaved));
     if (systemError == EROFS || ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && !file.isEmpty()
-                                 && ::access(QFile::encodeName(folder).constData(), W_OK) != 0))
+                                 && ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0))
         throw UserError(prefix + QStringLiteral("папка %1 доступна только для чтения%2").arg(folder, unsaved));
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         throw UserError(prefix + QStringLiteral("файл не является базой данных программы или повреждён (%1)").arg(detail));
@@ -189,7 +197,7 @@ std::unique_ptr<Database> Database::open(const QString& path)
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     std::unique_ptr<Database> db(new Database(handle, info.absoluteFilePath()));
     if (rc != SQLITE_OK)
-        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(db->path_));
+        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(db->path_), db->path_);
     protectFile(db->path_);
     db->protected_ = true;
     try {
@@ -211,7 +219,7 @@ std::unique_ptr<Database> Database::openForReading(const QString& path)
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     std::unique_ptr<Database> db(new Database(handle, path));
     if (rc != SQLITE_OK)
-        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(path));
+        throwSqliteError(handle, rc, QStringLiteral("Не удалось открыть базу данных %1").arg(path), path);
     db->configure();
     return db;
 }
@@ -228,7 +236,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
     std::unique_ptr<Database> db(new Database(handle, absolute));
     try {
         if (rc != SQLITE_OK)
-            throwSqliteError(handle, rc);
+            throwSqliteError(handle, rc, {}, absolute);
         protectFile(db->path_);
         db->protected_ = true;
         db->configure();
@@ -242,8 +250,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
     } catch (const UserError& e) {
         // A file that failed half-way (a full disk) is not left behind as an empty database.
         db.reset();
-        QFile::remove(absolute + QStringLiteral("-journal"));
-        QFile::remove(absolute);
+        removeDatabaseFiles(absolute);
         throw UserError(QStringLiteral("Не удалось создать базу данных %1: %2").arg(absolute, e.text()));
     }
     return db;

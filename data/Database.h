@@ -97,8 +97,12 @@ private:
     QDate lastChangeDay_;
 };
 
-// Raises the store's error for a failed SQLite call, with clear texts for a locked or damaged file.
-[[noreturn]] void throwSqliteError(sqlite3* db, int code, const QString& context = {});
+// Raises the store's error for a failed SQLite call, with clear texts for a locked or damaged file
+// and a read-only folder; `path` names the file when the connection could not open it.
+[[noreturn]] void throwSqliteError(sqlite3* db, int code, const QString& context = {}, const QString& path = {});
+
+// Removes a database file with the journal files SQLite may have left beside it.
+void removeDatabaseFiles(const QString& path);
 
 // Compares two texts as the store does: letter case ignored for every alphabet.
 int compareNoCase(QStringView a, QStringView b);

@@ -74,7 +74,7 @@ std::vector<FixedQuery> build()
         {QStringLiteral("ADOQuery_bl"),
          {printLines.arg(QString()),
           {col("k", T::Counter), col("dok", T::Text, 20), col("n", T::Text, 15), col("dd", T::Date),
-           col("z", T::Text, 120), col("a", T::Text, 120), col("unnz", T::Text, 22), col("rb", T::Text, 120),
+           col("z", T::Text, 250), col("a", T::Text, 120), col("unnz", T::Text, 22), col("rb", T::Text, 120),
            col("okpoz", T::Text, 20), col("okdp", T::Text, 20), col("ru", T::Text, 20), col("naz", T::Text, 250),
            col("kol", T::Real), col("cen", T::Money), col("eu", T::Text, 10), col("nds", T::Short),
            col("str", T::Text, 25), col("gtd", T::Text, 26), col("np", T::Text, 120), col("unnp", T::Text, 32),
@@ -106,7 +106,7 @@ std::vector<FixedQuery> build()
                    amountIf(expense + QStringLiteral(" AND ") + nineMonths),
                    isKind(QStringLiteral("jur.dok"), u"ПП"), isKind(QStringLiteral("jur.dok"), u"КО")),
           {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
-           col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 170), col("dok", T::Text, 10),
+           col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 250), col("dok", T::Text, 10),
            col("sr", T::Text, 170), col("vr", T::Text, 6), col("d", T::Money), col("k", T::Money),
            col("ds6", T::Long), col("ds9", T::Long), col("d6", T::Money), col("d9", T::Money), col("k6", T::Money),
            col("k9", T::Money)}})});
@@ -138,7 +138,7 @@ std::vector<FixedQuery> build()
                             " ORDER BY runocase_key(%3), jur.dd, runocase_key(jur.dok), jur.n, sr.rowid")
                  .arg(amountIf(income), amountIf(expense), QString::fromLatin1(orderField)),
              {col("n", T::Counter), col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10),
-              col("sr", T::Text, 170), col("vr", T::Text, 6), col("k", T::Text, 170), col("d", T::Money),
+              col("sr", T::Text, 170), col("vr", T::Text, 6), col("k", T::Text, 250), col("d", T::Money),
               col("k1", T::Money)}})};
     };
     queries.push_back(summary("ADOQuerys", "jur.sr"));
@@ -155,7 +155,7 @@ std::vector<FixedQuery> build()
                          " ORDER BY jur.dd, jur.n")
               .arg(sd, sk, isKind(QStringLiteral("jur.dok"), u"КО")),
           {col("n", T::Counter), col("nn", T::Text, 5), col("dd", T::Date), col("sr", T::Text, 170),
-           col("k", T::Text, 170), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
+           col("k", T::Text, 250), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
     return queries;
 }
 

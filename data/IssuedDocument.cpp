@@ -260,8 +260,9 @@ void copyGoodsDetailsIntoDocuments(Database& db)
     db.exec(QStringLiteral("UPDATE jur1 SET %1").arg(assignments.join(QStringLiteral(", "))));
 }
 
-void recomputeStoredSums(Database& db)
+int recomputeStoredSums(Database& db)
 {
+    int changedTotals = 0;
     Statement keys = db.prepare(QStringLiteral("SELECT k FROM jur1"));
     std::vector<long long> all;
     while (keys.step())
@@ -296,7 +297,10 @@ void recomputeStoredSums(Database& db)
         update.bind(kDocumentLines + 1, totals.gross);
         update.bind(kDocumentLines + 2, Value(std::int64_t(key)));
         update.run();
+        if (row.value(QStringLiteral("sss")) != Value(totals.gross))
+            ++changedTotals;
     }
+    return changedTotals;
 }
 
 } // namespace vi23

@@ -69,8 +69,9 @@ void putGoodsIntoLine(DataSet& documents, int line, const DataSet& goods, int go
 
 // What an older file needs once when its documents gain the copied columns: each line's unit, country
 // and customs declaration from the first goods row of its name (letter case aside) as the list stands,
-// and the stored sums made by the money rule (documents a line of which cannot be printed keep theirs).
+// and the stored sums made by the money rule (documents a line of which cannot be printed keep theirs);
+// the count of documents whose stored total changed.
 void copyGoodsDetailsIntoDocuments(Database& db);
-void recomputeStoredSums(Database& db);
+int recomputeStoredSums(Database& db);
 
 } // namespace vi23

@@ -115,6 +115,15 @@ QString fileErrorText(int error, const QString& path)
     }
 }
 
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // Buffers the bytes and writes them to the descriptor, keeping the first failure's error number.
 class SafeOutputFile::Device : public QIODevice {
 public:
@@ -172,27 +181,23 @@ SafeOutputFile::SafeOutputFile(const QString& target) : target_(target), finalPa
                             .arg(target_));
     if (exists && S_ISDIR(st.st_mode))
         throw UserError(fileErrorText(EISDIR, target_));
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device or a pipe cannot be replaced; it is written in place.
-        fd_ = ::open(native(finalPath_).constData(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw UserError(fileErrorText(errno, target_));
-    } else {
-        const QString folder = QFileInfo(finalPath_).absolutePath();
-        const QString base = QFileInfo(finalPath_).fileName();
-        for (int attempt = 0; fd_ < 0; ++attempt) {
-            tempPath_ = QStringLiteral("%1/.%2.%3.tmp").arg(folder, base).arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-            fd_ = ::open(native(tempPath_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && (errno != EEXIST || attempt > 100)) {
-                const int error = errno;
-                tempPath_.clear();
-                throw UserError(fileErrorText(error, target_));
-            }
+    // A device or a pipe would be replaced by a file or take a part of it: neither is an output.
+    if (exists && !S_ISREG(st.st_mode))
+        throw UserError(QStringLiteral("%1 — не обычный файл (устройство или канал); укажите имя файла").arg(target_));
+    const QString folder = QFileInfo(finalPath_).absolutePath();
+    const QString base = QFileInfo(finalPath_).fileName();
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+        tempPath_ = QStringLiteral("%1/.%2.%3.tmp").arg(folder, base).arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        fd_ = ::open(native(tempPath_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno != EEXIST || attempt > 100)) {
+            const int error = errno;
+            tempPath_.clear();
+            throw UserError(fileErrorText(error, target_));
         }
-        // A replaced file keeps its permissions.
-        if (exists)
-            ::fchmod(fd_, st.st_mode & 07777);
     }
+    // A replaced file keeps its permissions.
+    if (exists)
+        ::fchmod(fd_, st.st_mode & 07777);
     device_ = new Device(fd_);
 }
 
@@ -201,7 +206,7 @@ SafeOutputFile::~SafeOutputFile()
     delete device_;
     if (fd_ >= 0)
         ::close(fd_);
-    if (!committed_ && !tempPath_.isEmpty())
+    if (!committed_)
         ::unlink(native(tempPath_).constData());
 }
 
@@ -220,26 +225,23 @@ void SafeOutputFile::write(const QByteArray& bytes)
 void SafeOutputFile::commit()
 {
     int error = device_->flushBuffer() ? 0 : device_->error();
-    // Devices and pipes cannot be synced; only a plain file's data must reach the disk before the rename.
-    if (error == 0 && !tempPath_.isEmpty() && ::fsync(fd_) != 0)
+    // The data reaches the disk before the new name does; a library may have written the file by its
+    // name, so it is synced through the name.
+    const int written = error == 0 ? ::open(native(tempPath_).constData(), O_RDONLY | O_CLOEXEC) : -1;
+    if (error == 0 && (written < 0 || ::fsync(written) != 0))
         error = errno;
+    if (written >= 0)
+        ::close(written);
     const int closeError = closeChecked(fd_);
     fd_ = -1;
     if (error == 0)
         error = closeError;
-    if (error == 0 && !tempPath_.isEmpty() && ::rename(native(tempPath_).constData(), native(finalPath_).constData()) != 0)
+    if (error == 0 && ::rename(native(tempPath_).constData(), native(finalPath_).constData()) != 0)
         error = errno;
     if (error != 0)
         throw UserError(fileErrorText(error, target_));
     committed_ = true;
-    if (!tempPath_.isEmpty()) {
-        // The new name reaches the disk too.
-        const int folder = ::open(native(QFileInfo(finalPath_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
-    }
+    syncFolder(QFileInfo(finalPath_).absolutePath());
 }
 
 void writeFileSafely(const QString& target, const QByteArray& contents)

@@ -2,8 +2,8 @@
 // Output files (PDF, page dumps, CSV, saved reports, spreadsheets) that never replace the open
 // database and never leave a partial file behind: the bytes go to a temporary file beside the
 // target, every write, the flush to disk and the close are checked, and only a complete file is
-// renamed into place. A target that is not a plain file (/dev/null, a pipe) is written directly,
-// with the same checks.
+// renamed into place with the permissions of a new file of the user's (a replaced file keeps its
+// own). Only a plain file or a new name is a target: a device, a pipe or a folder is refused.
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -19,9 +19,13 @@ void unprotectFile(const QString& path);
 // the disk, no rights, a read-only folder, a missing folder.
 QString fileErrorText(int error, const QString& path);
 
+// Makes the names last changed in the folder (a rename, a new file) last through a power cut.
+void syncFolder(const QString& folder);
+
 class SafeOutputFile {
 public:
-    // Refuses a protected file or a folder as target and creates the temporary file; throws UserError.
+    // Refuses a protected file and anything but a plain file as target and creates the temporary
+    // file; throws UserError.
     explicit SafeOutputFile(const QString& target);
     // Removes the temporary file unless commit() succeeded.
     ~SafeOutputFile();
@@ -31,6 +35,9 @@ public:
     // Open for writing; a failed write is remembered and reported by commit().
     QIODevice& device();
     void write(const QByteArray& bytes);
+    // The temporary file's name, for a library that writes a file by its name; commit() then syncs
+    // and renames what it wrote.
+    const QString& temporaryPath() const { return tempPath_; }
     // Flushes, syncs and closes the temporary file and renames it over the target; throws UserError
     // with the first failure, leaving the target as it was.
     void commit();
@@ -39,7 +46,7 @@ private:
     class Device;
     QString target_;     // as the user named it, for messages
     QString finalPath_;  // the file that is replaced (symbolic links followed)
-    QString tempPath_;   // empty when writing directly to a device or pipe
+    QString tempPath_;
     int fd_ = -1;
     Device* device_ = nullptr;
     bool committed_ = false;

@@ -7,6 +7,9 @@ namespace vi23 {
 
 namespace {
 
+// A counterparty's name, wherever it is kept: a state payee's full name is longer than 200 characters.
+constexpr int kNameWidth = 250;
+
 FieldDef counter(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Counter, 0}; }
 FieldDef date(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Date, 0}; }
 FieldDef text(const char16_t* name, int size = 20) { return {QString::fromUtf16(name), FieldType::Text, size}; }
@@ -28,7 +31,7 @@ std::vector<FieldDef> documentFields()
 {
     std::vector<FieldDef> fields = {
         counter(u"k"), text(u"dok", 20), text(u"n", 15), date(u"dd"), text(u"np", 15), date(u"dp"),
-        text(u"z", 120), text(u"a", 120), text(u"unn", 22), text(u"okdp", 20), text(u"rb", 120),
+        text(u"z", kNameWidth), text(u"a", 120), text(u"unn", 22), text(u"okdp", 20), text(u"rb", 120),
         text(u"okpo", 20), text(u"ru", 20)};
     // Lines 1 to 9 come before line 0 in the record.
     for (int line : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0}) {
@@ -58,12 +61,12 @@ std::vector<TableDef> buildTables()
         // jur.nn holds a bank order's number whole (697162 and longer), hence 20, not 5.
         {QStringLiteral("jur"),
          {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"dok", 10), text(u"sr", 170), text(u"vr", 6),
-          money(u"s"), text(u"k", 170)}},
+          money(u"s"), text(u"k", kNameWidth)}},
         {QStringLiteral("jur1"), documentFields()},
         {QStringLiteral("sr"), {text(u"sr", 40), text(u"vr", 6)}},
         // The counterparty's e-mail address is kept beside its described fields.
         {QStringLiteral("k"),
-         {text(u"k", 90), date(u"dd"), text(u"ad", 120), text(u"b", 50), text(u"unn"), text(u"ok"),
+         {text(u"k", kNameWidth), date(u"dd"), text(u"ad", 120), text(u"b", 50), text(u"unn"), text(u"ok"),
           text(u"fio", 25), {kCounterpartyMailField, FieldType::Text, 100, true}}},
         {QStringLiteral("stov"),
          {text(u"naz", 255), text(u"eu", 10), text(u"str", 25), text(u"gtd", 26), shortInt(u"nds"), money(u"cen")}},
@@ -79,7 +82,7 @@ std::vector<TableDef> buildTables()
           {QStringLiteral("str"), FieldType::Text, 25, true}, {QStringLiteral("gtd"), FieldType::Text, 26, true}}},
         // kassa.nn is filled from jur.nn, so it is as wide.
         {QStringLiteral("kassa"),
-         {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"sr", 170), text(u"k", 170), money(u"s"), money(u"sd"),
+         {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"sr", 170), text(u"k", kNameWidth), money(u"s"), money(u"sd"),
           money(u"sk"), money(u"srr"), money(u"sdd"), money(u"skk"), money(u"srrr")}},
         {QStringLiteral("z"), {counter(u"k"), text(u"pr", 120)}},
         {QStringLiteral("pr"),

@@ -48,13 +48,29 @@ bool columnExists(Database& db, const QString& table, const QString& column)
 }
 
 // A column the program keeps beside a described table's fields; the table's data set never reads it.
-UpgradeStep addColumn(const QString& table, const QString& column, const QString& definition)
+struct AddedColumn {
+    QString table;
+    QString column;
+    QString definition;
+};
+
+const std::vector<AddedColumn>& addedColumns()
 {
-    return {QStringLiteral("поле %1.%2").arg(table, column),
-            [table, column](Database& db) { return !columnExists(db, table, column); },
-            [table, column, definition](Database& db) {
+    static const std::vector<AddedColumn> columns = {
+        // The status of a universal transfer document: 1 invoice and transfer, 2 transfer only.
+        {QStringLiteral("jur1"), kTransferStatusColumn,
+         QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)},
+    };
+    return columns;
+}
+
+UpgradeStep addColumn(const AddedColumn& added)
+{
+    return {QStringLiteral("поле %1.%2").arg(added.table, added.column),
+            [added](Database& db) { return !columnExists(db, added.table, added.column); },
+            [added](Database& db) {
                 db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                            .arg(quoteIdentifier(table), quoteIdentifier(column), definition));
+                            .arg(quoteIdentifier(added.table), quoteIdentifier(added.column), added.definition));
             }};
 }
 
@@ -75,6 +91,17 @@ UpgradeStep addAddedFields(const QString& table, const std::function<void(Databa
             }};
 }
 
+// How a column beyond the described fields is declared again when its table is rebuilt: the
+// program's own with its checks, another program's with its type.
+QString extraColumnDefinition(const QString& table, const QString& column, const QString& type)
+{
+    for (const AddedColumn& added : addedColumns()) {
+        if (added.table == table && added.column.compare(column, Qt::CaseInsensitive) == 0)
+            return added.definition;
+    }
+    return type;
+}
+
 std::vector<UpgradeStep> buildSteps()
 {
     return {
@@ -85,15 +112,15 @@ std::vector<UpgradeStep> buildSteps()
         createTable(QStringLiteral("import_rules")),
         createTable(QStringLiteral("bank_imports")),
         createIndex(QStringLiteral("bank_imports_key"), QStringLiteral("CREATE INDEX bank_imports_key ON bank_imports (acc, nn, dd)")),
-        // The status of a universal transfer document: 1 invoice and transfer, 2 transfer only.
-        addColumn(QStringLiteral("jur1"), kTransferStatusColumn, QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)),
+        addColumn(addedColumns()[0]),
         // The books read a period of the journal in date order.
         createIndex(QStringLiteral("jur_dd_n"), QStringLiteral("CREATE INDEX jur_dd_n ON jur (dd, n)")),
         // Every book first looks for journal dates that are no calendar dates: only such rows are indexed.
         createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
                                                             .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd"))),
         // Issued lines keep what they print: the goods list as it stands gives them their unit, country
-        // and customs declaration once, and the stored sums become the printed ones.
+        // and customs declaration once, and the stored sums become the printed ones. These come before
+        // the rebuilds below, which would create the fields empty and so skip the filling.
         addAddedFields(QStringLiteral("jur1"),
                        [](Database& db) {
                            copyGoodsDetailsIntoDocuments(db);
@@ -102,6 +129,12 @@ std::vector<UpgradeStep> buildSteps()
         addAddedFields(QStringLiteral("tov")),
         // The counterparty's e-mail address, for "Отправить по почте".
         addAddedFields(QStringLiteral("k")),
+        // A counterparty's name is kept whole wherever it is copied: the list, the journal, the
+        // document's buyer and the cash book.
+        widenField(QStringLiteral("k"), QStringLiteral("k")),
+        widenField(QStringLiteral("jur"), QStringLiteral("k")),
+        widenField(QStringLiteral("jur1"), QStringLiteral("z")),
+        widenField(QStringLiteral("kassa"), QStringLiteral("k")),
     };
 }
 
@@ -203,7 +236,7 @@ void rebuildTable(Database& db, const QString& table)
             QString name = info.text(0);
             columns << quoteIdentifier(name);
             if (definition.fieldIndex(name) < 0)
-                extras << quoteIdentifier(name) + u' ' + info.text(1);
+                extras << quoteIdentifier(name) + u' ' + extraColumnDefinition(table, name, info.text(1));
         }
     }
     QStringList indexes;

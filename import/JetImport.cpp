@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/IssuedDocument.h"
 #include "data/Error.h"
+#include "data/SafeOutput.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -12,6 +13,10 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <set>
+#include <map>
+#include <cerrno>
+#include <cstdio>
 
 namespace vi23::jet {
 
@@ -89,10 +94,83 @@ QString describeRow(const TableDef& table, long long ordinal, const std::vector<
     return text;
 }
 
-void removeDatabaseFiles(const QString& path)
+__extension__ typedef __int128 WideUnits;
+
+// Money of many rows summed without leaving the range, by year.
+struct YearTotals {
+    std::map<int, WideUnits> journal;
+    std::map<int, WideUnits> documents;
+
+    // A row of jur or jur1 as stored: its date and its amount or total.
+    void add(const QString& table, int year, const Value& amount)
+    {
+        if (amount.kind() != Value::Kind::Money)
+            return;
+        if (table == u"jur")
+            journal[year] += amount.money().units();
+        else if (table == u"jur1")
+            documents[year] += amount.money().units();
+    }
+};
+
+// "20000,00", "1500,0001", exactly, whatever the size.
+QString unitsText(WideUnits units)
 {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(path + QLatin1String(suffix));
+    __extension__ typedef unsigned __int128 Magnitude;
+    Magnitude magnitude = units < 0 ? Magnitude(0) - Magnitude(units) : Magnitude(units);
+    QString fraction = QString::number(int(magnitude % 10000)).rightJustified(4, u'0');
+    while (fraction.size() > 2 && fraction.endsWith(u'0'))
+        fraction.chop(1);
+    magnitude /= 10000;
+    QString whole;
+    do {
+        whole.prepend(QChar(char16_t(u'0' + int(magnitude % 10))));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    return (units < 0 ? QStringLiteral("-") : QString()) + whole + u',' + fraction;
+}
+
+// The year sums of the new file, read back as it stores them.
+YearTotals storedTotals(Database& db)
+{
+    YearTotals totals;
+    for (const char* table : {"jur", "jur1"}) {
+        const QString amount = QLatin1String(table) == QLatin1String("jur") ? QStringLiteral("s") : QStringLiteral("sss");
+        Statement rows = db.prepare(QStringLiteral("SELECT CAST(substr(dd, 1, 4) AS INTEGER), %1 FROM %2 WHERE %1 IS NOT NULL")
+                                        .arg(amount, QLatin1String(table)));
+        while (rows.step())
+            totals.add(QLatin1String(table), int(rows.integer(0)), Money::fromUnits(rows.integer(1)));
+    }
+    return totals;
+}
+
+// Both files' sums side by side; a year whose sums differ stops the import.
+std::vector<YearSums> compareTotals(const YearTotals& old, const YearTotals& stored)
+{
+    std::set<int> years;
+    for (const auto* totals : {&old, &stored}) {
+        for (const auto* sums : {&totals->journal, &totals->documents}) {
+            for (const auto& [year, units] : *sums)
+                years.insert(year);
+        }
+    }
+    auto sumOf = [](const std::map<int, WideUnits>& sums, int year) {
+        const auto found = sums.find(year);
+        return found == sums.end() ? WideUnits(0) : found->second;
+    };
+    std::vector<YearSums> result;
+    for (int year : years) {
+        const WideUnits journal[] = {sumOf(old.journal, year), sumOf(stored.journal, year)};
+        const WideUnits documents[] = {sumOf(old.documents, year), sumOf(stored.documents, year)};
+        if (journal[0] != journal[1] || documents[0] != documents[1])
+            throw UserError(QStringLiteral("Суммы %1 в новом файле не совпали с суммами старого.")
+                                .arg(year ? QStringLiteral("за %1 год").arg(year) : QStringLiteral("строк без даты")));
+        result.push_back({year, unitsText(journal[0]), unitsText(journal[1]), unitsText(documents[0]), unitsText(documents[1])});
+    }
+    // The rows without a date close the list.
+    if (!result.empty() && result.front().year == 0)
+        std::rotate(result.begin(), result.begin() + 1, result.end());
+    return result;
 }
 
 struct Source {
@@ -146,7 +224,7 @@ std::vector<Source> matchTables(JetFile& file, QStringList& skipped)
     return sources;
 }
 
-long long copyRows(Database& db, Source& source, const QString& oldPath)
+long long copyRows(Database& db, Source& source, const QString& oldPath, YearTotals& totals)
 {
     const TableDef& table = *source.table;
     QStringList names;
@@ -162,9 +240,13 @@ long long copyRows(Database& db, Source& source, const QString& oldPath)
                                       .arg(quoteIdentifier(table.name), names.join(u','), marks.join(u',')));
     std::vector<Cell> cells;
     long long rows = 0;
+    const int dateField = table.fieldIndex(u"dd");
+    const int amountField = table.fieldIndex(table.name == u"jur" ? u"s" : u"sss");
     while (source.old->next(cells)) {
         ++rows;
         int bound = 0;
+        int year = 0;
+        Value amount;
         for (size_t i = 0; i < table.fields.size(); ++i) {
             const FieldDef& field = table.fields[i];
             const int column = source.sourceOf[i];
@@ -178,7 +260,12 @@ long long copyRows(Database& db, Source& source, const QString& oldPath)
                                     .arg(table.name, describeRow(table, rows, cells, source.sourceOf), field.name, e.text()));
             }
             insert.bind(++bound, value);
+            if (int(i) == dateField && value.kind() == Value::Kind::Date)
+                year = value.date().year();
+            if (int(i) == amountField)
+                amount = value;
         }
+        totals.add(table.name, year, amount);
         try {
             insert.run();
         } catch (const UserError& e) {
@@ -217,6 +304,38 @@ bool canHold(const FieldDef& field, const Column& column)
     return false;
 }
 
+namespace {
+
+Value convertText(const FieldDef& field, const QString& text)
+{
+    const qsizetype length = text.toUcs4().size();
+    if (length > field.size)
+        throw UserError(QStringLiteral("текст из %1 символов не помещается в поле длиной %2 символов").arg(length).arg(field.size));
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            throw UserError(QStringLiteral("в тексте управляющий символ с кодом %1, которого прежняя программа не записывает: "
+                                           "файл, вероятно, повреждён")
+                                .arg(c.unicode()));
+    }
+    return text;
+}
+
+Value convertDate(double days)
+{
+    // Days before 30.12.1899 are stored with a negative count that the reader turns into
+    // a day 0 of January 1900; such a date cannot be carried over as it is.
+    if (!std::isfinite(days) || days < 0 || days >= kLastDay + 1)
+        throw UserError(QStringLiteral("дата раньше 30.12.1899 или позже 31.12.9999 не может быть перенесена"));
+    const QDate date = kDayZero.addDays(qint64(std::floor(days)));
+    if (date.year() < 1900 || date.year() > 2099)
+        throw UserError(QStringLiteral("дата %1 вне 1900–2099 годов; таких дат прежняя программа не записывала: "
+                                       "файл, вероятно, повреждён")
+                            .arg(date.toString(QStringLiteral("dd.MM.yyyy"))));
+    return date;
+}
+
+} // namespace
+
 Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
 {
     if (cell.null) {
@@ -227,14 +346,8 @@ Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
     if (cell.cut)
         throw UserError(QStringLiteral("значение длиннее, чем может храниться в поле"));
     switch (field.type) {
-    case FieldType::Text: {
-        const qsizetype length = cell.text.toUcs4().size();
-        if (length > field.size)
-            throw UserError(QStringLiteral("текст из %1 символов не помещается в поле длиной %2 символов")
-                                .arg(length)
-                                .arg(field.size));
-        return cell.text;
-    }
+    case FieldType::Text:
+        return convertText(field, cell.text);
     case FieldType::Money: {
         std::optional<std::int64_t> units = exactUnits(cell.text);
         if (!units)
@@ -264,15 +377,47 @@ Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
             throw UserError(QStringLiteral("значение не является конечным числом"));
         return cell.number;
     }
-    case FieldType::Date: {
-        // Days before 30.12.1899 are stored with a negative count that the reader turns into
-        // a day 0 of January 1900; such a date cannot be carried over as it is.
-        if (!std::isfinite(cell.number) || cell.number < 0 || cell.number >= kLastDay + 1)
-            throw UserError(QStringLiteral("дата раньше 30.12.1899 или позже 31.12.9999 не может быть перенесена"));
-        return kDayZero.addDays(qint64(std::floor(cell.number)));
-    }
+    case FieldType::Date:
+        return convertDate(cell.number);
     }
     return {};
+}
+
+namespace {
+
+// Every row of the old file into the new one, in one unit of work; then the counts and sums of both.
+void copyAll(JetFile& file, const QString& partial, ImportResult& result)
+{
+    std::vector<Source> sources = matchTables(file, result.skipped);
+    std::unique_ptr<Database> db = Database::create(partial);
+    YearTotals totals;
+    Database::Transaction transaction(*db);
+    db->exec(QStringLiteral("DELETE FROM pr1"));   // the new file's empty requisites row
+    for (Source& source : sources)
+        result.counts.push_back({source.table->name, copyRows(*db, source, file.path(), totals), 0});
+    for (TableCount& count : result.counts) {
+        Statement rows = db->prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(count.table)));
+        rows.step();
+        count.newRows = rows.integer(0);
+        if (count.newRows != count.oldRows)
+            throw UserError(QStringLiteral("В таблице «%1» перенесено строк %2 из %3.")
+                                .arg(count.table)
+                                .arg(count.newRows)
+                                .arg(count.oldRows));
+    }
+    result.years = compareTotals(totals, storedTotals(*db));
+    // What the old documents did not keep, as a file of the old format gets it when opened; after the
+    // comparison, which checks the transfer itself.
+    copyGoodsDetailsIntoDocuments(*db);
+    result.recomputedTotals = recomputeStoredSums(*db);
+    transaction.commit();
+}
+
+} // namespace
+
+QString partialPath(const QString& newPath, qint64 pid)
+{
+    return newPath + QStringLiteral(".part-%1").arg(pid);
 }
 
 ImportResult importJet(const QString& oldPath, const QString& newPath)
@@ -280,36 +425,16 @@ ImportResult importJet(const QString& oldPath, const QString& newPath)
     const QFileInfo target(newPath);
     // Written beside the target under a name of its own, so that a stopped import leaves no
     // file that looks finished.
-    const QString partial = newPath + QStringLiteral(".part-%1").arg(QCoreApplication::applicationPid());
+    const QString partial = partialPath(newPath, QCoreApplication::applicationPid());
     ImportResult result;
     try {
         if (target.exists())
             throw UserError(QStringLiteral("Файл %1 уже существует; он не будет перезаписан.").arg(target.absoluteFilePath()));
         JetFile file(oldPath);
-        std::vector<Source> sources = matchTables(file, result.skipped);
-        {
-            std::unique_ptr<Database> db = Database::create(partial);
-            Database::Transaction transaction(*db);
-            db->exec(QStringLiteral("DELETE FROM pr1"));   // the new file's empty requisites row
-            for (Source& source : sources)
-                result.counts.push_back({source.table->name, copyRows(*db, source, oldPath), 0});
-            // What the old documents did not keep, as a file of the old format gets it when opened.
-            copyGoodsDetailsIntoDocuments(*db);
-            recomputeStoredSums(*db);
-            transaction.commit();
-            for (TableCount& count : result.counts) {
-                Statement rows = db->prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(count.table)));
-                rows.step();
-                count.newRows = rows.integer(0);
-                if (count.newRows != count.oldRows)
-                    throw UserError(QStringLiteral("В таблице «%1» перенесено строк %2 из %3.")
-                                        .arg(count.table)
-                                        .arg(count.newRows)
-                                        .arg(count.oldRows));
-            }
-        }
-        if (!QFile::rename(partial, newPath))
-            throw UserError(QStringLiteral("Не удалось записать файл %1.").arg(target.absoluteFilePath()));
+        copyAll(file, partial, result);
+        if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(newPath).constData()) != 0)
+            throw UserError(fileErrorText(errno, target.absoluteFilePath()));
+        syncFolder(target.absolutePath());
     } catch (const UserError& e) {
         removeDatabaseFiles(partial);
         QString reason = e.text();
@@ -323,29 +448,20 @@ ImportResult importJet(const QString& oldPath, const QString& newPath)
     return result;
 }
 
-QString keptOldPath(const QString& path)
+QStringList comparisonLines(const ImportResult& result)
 {
-    return path + QStringLiteral(".jet");
-}
-
-ImportResult convertInPlace(const QString& path)
-{
-    const QString kept = keptOldPath(path);
-    if (QFileInfo::exists(kept))
-        throw UserError(QStringLiteral("Файл %1 уже существует; прежний файл некуда отложить. Перенос не выполнен.")
-                            .arg(QFileInfo(kept).absoluteFilePath()));
-    const QString fresh = path + QStringLiteral(".new");
-    ImportResult result = importJet(path, fresh);
-    if (!QFile::rename(path, kept)) {
-        removeDatabaseFiles(fresh);
-        throw UserError(QStringLiteral("Не удалось переименовать %1 в %2. Перенос не выполнен.").arg(path, kept));
-    }
-    if (!QFile::rename(fresh, path)) {
-        QFile::rename(kept, path);
-        removeDatabaseFiles(fresh);
-        throw UserError(QStringLiteral("Не удалось записать новый файл %1. Перенос не выполнен.").arg(path));
-    }
-    return result;
+    QStringList lines = {QStringLiteral("Строк в таблицах, в старом файле и в новом:")};
+    for (const TableCount& count : result.counts)
+        lines << QStringLiteral("  %1 %2 %3").arg(count.table, -6).arg(count.oldRows, 8).arg(count.newRows, 8);
+    lines << QStringLiteral("Суммы по годам, в старом файле | в новом: журнал (jur.s); итоги документов (jur1.sss):");
+    for (const YearSums& year : result.years)
+        lines << QStringLiteral("  %1  %2 | %3; %4 | %5")
+                     .arg(year.year ? QString::number(year.year) : QStringLiteral("без даты"), year.oldJournal, year.newJournal,
+                          year.oldDocuments, year.newDocuments);
+    if (result.recomputedTotals > 0)
+        lines << QStringLiteral("Итоги документов, пересчитанные в новом файле по их строкам до копеек: %1.")
+                     .arg(result.recomputedTotals);
+    return lines;
 }
 
 } // namespace vi23::jet

@@ -17,18 +17,33 @@ struct TableCount {
     long long newRows = 0;
 };
 
+// The sums of one year in both files, so a user can hold them against the old program's books.
+struct YearSums {
+    int year = 0;               // 0: rows without a date
+    QString oldJournal;         // the journal's amounts (jur.s)
+    QString newJournal;
+    QString oldDocuments;       // the documents' totals (jur1.sss)
+    QString newDocuments;
+};
+
 struct ImportResult {
     std::vector<TableCount> counts;     // the eleven tables in the store's order
     QStringList skipped;                // tables and fields of the old file that the program has no place for
+    std::vector<YearSums> years;        // in order, the rows without a date last
+    int recomputedTotals = 0;           // documents whose total was made whole kopecks by their lines
 };
 
-// Writes a new file with every row of the eleven tables of the old one. Refuses an existing target;
-// on any failure nothing is left at the target or beside it. The old file is only read.
-ImportResult importJet(const QString& oldPath, const QString& newPath);
+// The row counts and the year sums of both files side by side, as the tool prints them and the
+// window shows them.
+QStringList comparisonLines(const ImportResult& result);
 
-// The window's conversion of kn.mdb: the old file is kept beside as PATH.jet, the new one takes its name.
-ImportResult convertInPlace(const QString& path);
-QString keptOldPath(const QString& path);
+// Writes a new file with every row of the eleven tables of the old one. Refuses an existing target
+// and values the old program could not have written (a date outside 1900–2099, a control character
+// in a text); the sums of both files must agree. On any failure nothing is left at the target or
+// beside it. The old file is only read.
+ImportResult importJet(const QString& oldPath, const QString& newPath);
+// The name the import writes under before the file is complete: NEW.part-PID.
+QString partialPath(const QString& newPath, qint64 pid);
 
 // Whether a field of the program can take the values of a column of this kind.
 bool canHold(const FieldDef& field, const Column& column);

@@ -1,5 +1,7 @@
 #include "ListTabs.h"
 
+#include "BackupRestoreDialog.h"
+
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -364,6 +366,7 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
     ++line;
     addButton(this, layout_, "Button6", QStringLiteral("Редактировать"), 772, line + 1, &RequisitesTab::Button6Click);
     addButton(this, layout_, "Button7", QStringLiteral("Сохранить"), 872, line + 1, &RequisitesTab::Button7Click);
+    addRestoreButton(line + 3);
     showSettings();
     connect(defaultVat_, &QComboBox::currentIndexChanged, this, &RequisitesTab::defaultVatChosen);
     connect(formSet_, &QComboBox::currentIndexChanged, this, &RequisitesTab::formSetChosen);
@@ -429,6 +432,20 @@ void RequisitesTab::Button7Click()
 void RequisitesTab::save()
 {
     saveList(context_.pr1.dataSet());
+}
+
+void RequisitesTab::addRestoreButton(int row)
+{
+    auto* restore = new QPushButton(QStringLiteral("Восстановить из копии…"), this);
+    restore->setObjectName(QStringLiteral("ButtonRestore"));
+    restore->setToolTip(QStringLiteral("Заменить данные базы данными одной из резервных копий папки backup"));
+    connect(restore, &QPushButton::clicked, this, &RequisitesTab::restoreClick);
+    layout_.place(restore, 772, row, 200, kButtonHeight);
+}
+
+void RequisitesTab::restoreClick()
+{
+    ui::runGuarded(this, [this] { restoreFromBackup(context_, this); });
 }
 
 } // namespace vi23

@@ -105,6 +105,7 @@ public:
 public slots:
     void Button6Click();    // "Редактировать"
     void Button7Click();    // "Сохранить"
+    void restoreClick();    // "Восстановить из копии…"
     void defaultVatChosen(int index);
     void formSetChosen(int index);
 
@@ -113,6 +114,7 @@ protected:
 
 private:
     void showRegistrationCaption();
+    void addRestoreButton(int row);
 
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;

@@ -162,6 +162,8 @@ void printReport(const PreparedReport& report, QPrinter& printer, const QList<in
 {
     printer.setFullPage(true);
     printer.setDocName(report.templateName);
+    // A job the printer stops taking is a failure, whatever page it stops at.
+    const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
     QPainter painter;
     bool first = true;
     for (int number : pages) {
@@ -172,15 +174,15 @@ void printReport(const PreparedReport& report, QPrinter& printer, const QList<in
                                                                                      : QPageLayout::Portrait);
         if (first) {
             if (!painter.begin(&printer))
-                throw UserError(QStringLiteral("Не удается начать печать на принтере %1").arg(printer.printerName()));
+                throw UserError(QStringLiteral("Не удается начать печать на принтере %1").arg(name));
             first = false;
-        } else {
-            printer.newPage();
+        } else if (!printer.newPage()) {
+            throw UserError(QStringLiteral("Печать прервана: принтер %1 не принял страницу %2").arg(name).arg(number));
         }
         renderPage(painter, page, printer.resolution(), printer.resolution());
     }
-    if (!first)
-        painter.end();
+    if (!first && (!painter.end() || printer.printerState() == QPrinter::Error))
+        throw UserError(QStringLiteral("Печать не завершена: принтер %1 не принял задание").arg(name));
 }
 
 } // namespace vi23

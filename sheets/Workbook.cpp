@@ -2,11 +2,9 @@
 
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/SafeOutput.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
+#include <QFile>
 #include <xlsxwriter.h>
 
 namespace vi23 {
@@ -79,23 +77,9 @@ QString sheetName(const QString& text)
 
 void writeWorkbook(const QString& path, const Sheet& sheet)
 {
-    const QFileInfo target(path);
-    if (target.isDir())
-        throw UserError(QStringLiteral("%1 — папка, а не файл").arg(target.absoluteFilePath()));
-    QString temporary;
-    {
-        QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.%1.XXXXXX").arg(target.fileName()));
-        reserve.setAutoRemove(false);
-        if (!reserve.open())
-            throw UserError(QStringLiteral("Не удалось записать файл в папку %1: %2").arg(target.absolutePath(), reserve.errorString()));
-        temporary = reserve.fileName();
-    }
-    struct RemoveOnFailure {
-        QString path;
-        ~RemoveOnFailure() { if (!path.isEmpty()) QFile::remove(path); }
-    } cleanup{temporary};
-
-    WorkbookFile book(temporary);
+    // The library writes by name: into the checked output's temporary file, put in place when complete.
+    SafeOutputFile file(path);
+    WorkbookFile book(file.temporaryPath());
     lxw_workbook* wb = book.get();
     lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(sheet.name).toUtf8().constData());
     if (!ws)
@@ -177,11 +161,7 @@ void writeWorkbook(const QString& path, const Sheet& sheet)
     worksheet_freeze_panes(ws, 1, 0);
 
     check(book.close());
-    // rename() puts the complete file in place in one step, replacing an older one.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        throw UserError(QStringLiteral("Не удалось записать файл %1: %2")
-                            .arg(target.absoluteFilePath(), QString::fromLocal8Bit(std::strerror(errno))));
-    cleanup.path.clear();
+    file.commit();
 }
 
 } // namespace vi23

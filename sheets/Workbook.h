@@ -22,8 +22,8 @@ struct Sheet {
     bool totals = false;                       // a bold last row summing the money columns
 };
 
-// Writes the workbook beside the target under a temporary name and puts it in place only when
-// complete, so a failure leaves an existing file as it was. Throws UserError.
+// Writes the workbook through the checked output (data/SafeOutput.h), as every file of the program
+// is written: complete or not at all, never over the open database. Throws UserError.
 void writeWorkbook(const QString& path, const Sheet& sheet);
 
 // A sheet tab name: at most 31 characters, none of []:*?/\.

@@ -1,10 +1,12 @@
 // vi23-import: brings data from other files into the program's database, one subcommand per source.
+#include "data/Backup.h"
 #include "data/BankImport.h"
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "help/CommandLine.h"
 #include "import/JetImport.h"
+#include "import/InPlaceConversion.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -17,6 +19,16 @@ struct Streams {
     QTextStream& err;
 };
 
+// A conversion of the file cut short at an earlier run is finished or undone first, and said so;
+// true when it was finished.
+bool reportRecovery(const QString& path, Streams io)
+{
+    const QString recovered = vi23::jet::recoverInterruptedConversion(path);
+    if (!recovered.isEmpty())
+        io.out << recovered << "\n";
+    return !recovered.isEmpty() && !vi23::jet::JetFile::hasJetSignature(path);
+}
+
 // Without NEW the target is kn.mdb in the working folder; when that is the old file itself, it is
 // converted where it lies, as the window does, and the old file is kept as kn.mdb.jet.
 int importJet(const QStringList& args, Streams io)
@@ -26,13 +38,14 @@ int importJet(const QStringList& args, Streams io)
     const QString oldPath = args[0];
     const QString newPath = args.size() == 2 ? args[1] : QStringLiteral("kn.mdb");
     const bool inPlace = QFileInfo(oldPath).absoluteFilePath() == QFileInfo(newPath).absoluteFilePath();
+    if (inPlace && reportRecovery(oldPath, io))
+        return 0;
     const vi23::jet::ImportResult result =
         inPlace ? vi23::jet::convertInPlace(oldPath) : vi23::jet::importJet(oldPath, newPath);
     for (const QString& skipped : result.skipped)
         io.out << "Пропущено (в программе нет для него места): " << skipped << "\n";
-    io.out << "Строк в таблицах, в старом файле и в новом:\n";
-    for (const vi23::jet::TableCount& count : result.counts)
-        io.out << QStringLiteral("  %1 %2 %3\n").arg(count.table, -6).arg(count.oldRows, 8).arg(count.newRows, 8);
+    for (const QString& line : vi23::jet::comparisonLines(result))
+        io.out << line << "\n";
     if (inPlace)
         io.out << "Данные перенесены в новый файл " << newPath << "; прежний файл сохранён как "
                << vi23::jet::keptOldPath(oldPath) << "\n";
@@ -48,7 +61,11 @@ int importBank(const QStringList& args, Streams io)
     const bool checkOnly = rest.removeAll(QStringLiteral("--check")) > 0;
     if (rest.size() != 1 || rest[0].startsWith(u'-'))
         return 2;
+    reportRecovery(QStringLiteral("kn.mdb"), io);
     auto db = vi23::Database::open(QStringLiteral("kn.mdb"));
+    // The day's copy is kept before the import's change, as before any other; a check changes nothing.
+    if (!checkOnly)
+        vi23::enableDailyBackups(*db, [&io](const QString& message) { io.err << message << "\n"; });
     const vi23::ImportPlan plan = vi23::planImportFile(*db, rest[0]);
     io.out << "Кодировка файла: " << plan.encoding << "\n";
     for (const vi23::ImportLine& line : plan.lines) {
@@ -62,9 +79,10 @@ int importBank(const QStringList& args, Streams io)
             io.out << ": " << line.reason;
         io.out << "\n";
     }
-    const int added = checkOnly ? 0 : vi23::applyImport(*db, plan);
+    // The check writes all of it too and takes it back, so it meets every refusal the import would.
+    const int added = vi23::applyImport(*db, plan, checkOnly ? vi23::ApplyMode::TryOnly : vi23::ApplyMode::Store);
     io.out << (checkOnly ? "Проверка, ничего не записано. К добавлению: " : "Добавлено строк журнала: ")
-           << (checkOnly ? plan.added() : added) << ", пропущено: " << plan.skipped()
+           << added << ", пропущено: " << plan.skipped()
            << ", новых контрагентов: " << plan.counterparties.size() << "\n";
     return 0;
 }

@@ -69,8 +69,10 @@ int main(int argc, char* argv[])
     }
     if (restoring) {
         try {
-            vi23::restoreBackup(copy, args[0], force);
+            const QString kept = vi23::restoreBackup(copy, args[0], force);
             out << "База данных " << args[0] << " восстановлена из копии " << copy << "\n";
+            if (!kept.isEmpty())
+                out << "Прежнее содержимое сохранено в " << kept << "\n";
             return 0;
         } catch (const vi23::UserError& e) {
             err << e.text() << "\n";

@@ -358,13 +358,6 @@ QDate periodDate(const QString& text, const char* option)
     return *date;
 }
 
-void writeSheet(vi23::DataStore& store, const QString& path, const vi23::Sheet& sheet)
-{
-    if (QFileInfo(path).absoluteFilePath() == QFileInfo(store.database().path()).absoluteFilePath())
-        throw UserError(QStringLiteral("Файл %1 — открытая база данных; выберите другое имя").arg(path));
-    vi23::writeWorkbook(path, sheet);
-}
-
 int printBook(const Options& o)
 {
     if (o.positional.size() != 2)
@@ -432,7 +425,7 @@ int printRows(const Options& o)
         rows->setFilter(*o.filter);
     }
     if (!o.xlsx.isEmpty()) {
-        writeSheet(store, o.xlsx, vi23::dataSetSheet(*rows));
+        vi23::writeWorkbook(o.xlsx, vi23::dataSetSheet(*rows));
         return 0;
     }
     QString text;

@@ -62,6 +62,9 @@ struct MainContext {
     MailEnvelope reportMail;
     // While a book is shown: writes its table as an .xlsx workbook for the preview's "Сохранить".
     std::function<void(const QString& fileName)> saveWorkbook;
+    // Has the program open its file again, in a new main window, once the current handler is done
+    // (after a restore from a backup copy).
+    std::function<void()> reopen;
 };
 
 // A file name from a report's own words: characters no file name may hold become "_".

@@ -5,16 +5,29 @@
 #include "books/BankImportDialog.h"
 #include "books/ImportRulesDialog.h"
 #include "books/JournalTab.h"
+#include "documents/DocumentsTab.h"
+#include "ui/DBLookupComboBox.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 
 namespace vi23::test {
 namespace {
+
+QStringList firstColumn(Database& db, const QString& sql)
+{
+    Statement query = db.prepare(sql);
+    QStringList values;
+    while (query.step())
+        values << query.text(0);
+    return values;
+}
 
 class BankImportWindow : public MainWindowTest {
 protected:
@@ -41,18 +54,24 @@ protected:
                        .toUtf8());
     }
 
-    // Opens the preview for the statement; the callback sees it while it is shown.
+    // Opens the preview for the statement; the callback sees it while it is shown (a progress bar
+    // may come before it).
     void runImport(const std::function<void(BankImportDialog&)>& whileShown)
     {
         bool seen = false;
-        QTimer::singleShot(0, [&] {
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<BankImportDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
+            if (!dialog || seen)
+                return;
             seen = true;
+            poll.stop();
             whileShown(*dialog);
             if (dialog->isVisible())
                 dialog->reject();
         });
+        poll.start();
         ui::runGuarded(window.get(), [&] { importBankStatementFile(window->context(), window.get(), statement); });
         EXPECT_TRUE(seen);
     }
@@ -172,6 +191,113 @@ TEST_F(BankImportWindow, RulesEditedFromThePreviewChooseTheOperation)
     });
     EXPECT_EQ(countRows("import_rules"), 1);
     EXPECT_EQ(countRows("jur"), 0);
+}
+
+TEST_F(BankImportWindow, AStatementOfAnotherOwnerIsLoadedOnlyWhenTheUserSaysSo)
+{
+    window->store().database().exec(QStringLiteral("UPDATE pr1 SET rs = '40702810900000000009'"));
+    answerYes = false;
+    int added = -1;
+    ui::runGuarded(window.get(), [&] { added = importBankStatementFile(window->context(), window.get(), statement); });
+    EXPECT_EQ(added, 0);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions[0], QStringLiteral("Выписка по счёту 40702810900000000001 (владелец не указан) не относится к предприятию: "
+                                           "ни её счёт, ни ИНН не совпадают с реквизитами на вкладке «Данные пользователя».\n"
+                                           "Загрузить её всё равно?"));
+    EXPECT_EQ(countRows("jur"), 0);
+
+    answerYes = true;
+    runImport([](BankImportDialog& dialog) { dialog.loadButton()->click(); });
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(countRows("jur"), 2);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+TEST_F(BankImportWindow, ALongStatementShowsABarWhoseCancelStoresNothing)
+{
+    QStringList lines = {QStringLiteral("1CClientBankExchange"), QStringLiteral("РасчСчет=40702810900000000001")};
+    const int payments = kLongStatement + 200;
+    for (int i = 0; i < payments; ++i)
+        lines << QStringLiteral("СекцияДокумент=Платежное поручение") << QStringLiteral("Номер=%1").arg(i + 1)
+              << QStringLiteral("Дата=03.03.2026") << QStringLiteral("Сумма=100.00")
+              << QStringLiteral("ПлательщикСчет=407028100000%1").arg(i, 8, 10, QChar(u'0'))
+              << QStringLiteral("Плательщик1=ООО Покупатель %1").arg(i) << QStringLiteral("ПлательщикИНН=77%1").arg(i, 8, 10, QChar(u'0'))
+              << QStringLiteral("ПолучательСчет=40702810900000000001") << QStringLiteral("ДатаПоступило=03.03.2026")
+              << QStringLiteral("КонецДокумента");
+    lines << QStringLiteral("КонецФайла");
+    QFile file(statement);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join(u'\n').toUtf8());
+    file.close();
+
+    // The bar of the check comes first; "Отмена" there ends it all without a preview.
+    auto cancelBar = [](QString* label) {
+        QTimer::singleShot(0, [label] {
+            auto* bar = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(bar, nullptr);
+            *label = bar->labelText();
+            EXPECT_EQ(bar->findChild<QPushButton*>()->text(), QStringLiteral("Отмена"));
+            bar->cancel();
+        });
+    };
+    QString label;
+    cancelBar(&label);
+    int added = -1;
+    ui::runGuarded(window.get(), [&] { added = importBankStatementFile(window->context(), window.get(), statement); });
+    EXPECT_EQ(label, QStringLiteral("Проверка выписки…"));
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(countRows("jur"), 0);
+
+    // Cancelled while loading, nothing is stored and the preview stays; loaded again, all of it is.
+    runImport([&](BankImportDialog& dialog) {
+        EXPECT_EQ(dialog.table()->rowCount(), payments);
+        cancelBar(&label);
+        dialog.loadButton()->click();
+        EXPECT_EQ(label, QStringLiteral("Загрузка выписки…"));
+        EXPECT_EQ(informations, QStringList{QStringLiteral("Загрузка выписки отменена; ничего не записано")});
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(countRows("jur"), 0);
+        dialog.loadButton()->click();
+    });
+    EXPECT_EQ(countRows("jur"), payments);
+    EXPECT_EQ(countRows("k"), payments + 1);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+TEST_F(BankImportWindow, AStatePayeesFullNameIsKeptWholeInTheListTheJournalAndADocument)
+{
+    const QString payee = QStringLiteral("Управление Федерального казначейства по Тверской области (Межрайонная инспекция "
+                                         "Федеральной налоговой службы № 12 по Тверской области)");
+    ASSERT_GT(payee.size(), 120);
+    QFile file(statement);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral("1CClientBankExchange\nРасчСчет=40702810900000000001\n"
+                              "СекцияДокумент=Платежное поручение\nНомер=31\nДата=27.04.2026\nСумма=15600.00\n"
+                              "ПлательщикСчет=40702810900000000001\nПолучательСчет=03100643000000013600\n"
+                              "Получатель1=%1\nПолучательИНН=6950000012\nПолучательКПП=695001001\n"
+                              "ДатаСписано=27.04.2026\nНазначениеПлатежа=Налог по УСН за I квартал 2026 г.\nКонецДокумента\nКонецФайла\n")
+                   .arg(payee)
+                   .toUtf8());
+    file.close();
+    runImport([](BankImportDialog& dialog) { dialog.loadButton()->click(); });
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    auto db = Database::open(path);
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT k FROM jur")), QStringList{payee});
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT count(*) FROM k WHERE k = '%1'").arg(payee)), QStringList{QStringLiteral("1")});
+
+    // The journal's grid shows it whole; a document for it as buyer stores it whole.
+    auto* journal = child<QTableView>("DBGrid3", &window->journalTab());
+    const QAbstractItemModel* rows = journal->model();
+    QStringList shown;
+    for (int column = 0; column < rows->columnCount(); ++column)
+        shown << rows->index(0, column).data().toString();
+    EXPECT_TRUE(shown.contains(payee)) << shown.join(u'|').toStdString();
+    window->tabs()->setCurrentIndex(0);
+    click("Button4");
+    typeInto(window->documentsTab().buyerBox(), QStringLiteral("управ"));
+    click("Button10");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT z FROM jur1")), QStringList{payee});
 }
 
 } // namespace

@@ -14,7 +14,25 @@
 
 namespace vi23::test {
 
-class MainWindowTest : public ::testing::Test {
+// What the message boxes would have shown, and the answer every question gets.
+struct CaughtMessages {
+    QStringList errors;
+    QStringList informations;
+    QStringList questions;
+    bool answerYes = true;
+
+    void catchBoxes()
+    {
+        ui::setMessageHooks({[this](const QString&, const QString& text) { errors << text; },
+                             [this](const QString& text) { informations << text; },
+                             [this](const QString& text) {
+                                 questions << text;
+                                 return answerYes;
+                             }});
+    }
+};
+
+class MainWindowTest : public ::testing::Test, protected CaughtMessages {
 protected:
     void SetUp() override
     {
@@ -24,12 +42,7 @@ protected:
             DataStore seed(path);
             fill(seed);
         }
-        ui::setMessageHooks({[this](const QString&, const QString& text) { errors << text; },
-                             [this](const QString& text) { informations << text; },
-                             [this](const QString& text) {
-                                 questions << text;
-                                 return answerYes;
-                             }});
+        catchBoxes();
         window = std::make_unique<TForm1>(path);
         window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
                                       const ui::ReportFinish& finish) {
@@ -84,10 +97,6 @@ protected:
     QTemporaryDir dir;
     QString path;
     std::unique_ptr<TForm1> window;
-    QStringList errors;
-    QStringList informations;
-    QStringList questions;
-    bool answerYes = true;
     std::vector<PreparedReport> reports;
 };
 

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace vi23;
 
@@ -17,6 +21,12 @@ using vi23::test::errorOf;
 using vi23::test::rowsOf;
 
 namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
 
 int rowsOf(const QString& path, const char* table)
 {
@@ -92,13 +102,19 @@ TEST(Backups, PruningKeepsThirtyDaysAndTheFirstCopyOfEachMonth)
         EXPECT_EQ(QFileInfo::exists(backupFolder(database) + u'/' + QLatin1String(f.name)), f.kept) << f.name;
 }
 
-TEST(Backups, ACopyIsPutBackOnlyWhenWholeAndNeverOverAFileWithoutForce)
+TEST(Backups, ACopyIsPutBackOnlyWhenWholeAndNeverOverAFileWithoutForceAndIsNeverChanged)
 {
     test::TempDatabase db;
     auto store = db.openStore();
     const QString copy = backupDatabase(store->database(), QDate(2026, 12, 1));
     addOperation(*store, QStringLiteral("Выручка"));
     store.reset();
+    // A copy of a file older than the program: opening it would add the settings table.
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(copy).constData(), &handle), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(handle, "DROP TABLE settings", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(handle);
+    const QByteArray copyBytes = bytesOf(copy);
     const QString damaged = QFileInfo(db.path()).absolutePath() + QStringLiteral("/damaged.mdb");
     {
         QFile file(damaged);
@@ -128,10 +144,66 @@ TEST(Backups, ACopyIsPutBackOnlyWhenWholeAndNeverOverAFileWithoutForce)
         }
         EXPECT_EQ(rowsOf(c.target, "sr"), c.rows);
     }
-    // What the forced restore replaced is kept.
+    // What the forced restore replaced is kept; the copy is as it was, the restored file up to date.
     const QStringList kept = QDir(backupFolder(db.path())).entryList({QStringLiteral("kn-before-restore-*.mdb")});
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(rowsOf(backupFolder(db.path()) + u'/' + kept[0], "sr"), 1);
+    EXPECT_EQ(bytesOf(copy), copyBytes);
+    EXPECT_EQ(QDir(backupFolder(db.path())).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+}
+
+TEST(Backups, TheCopiesAreListedNewestFirstAndAKilledCopysFilesGoAtTheNextStart)
+{
+    test::TempDatabase db;
+    const QString folder = backupFolder(db.path());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    auto write = [&](const QString& name, int size) {
+        QFile file(folder + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(size, 'x'));
+    };
+    const char* names[] = {"kn-2026-11-30.mdb", "kn-2026-12-08.mdb", "kn-before-restore-2026-12-08-101500.mdb",
+                           "kn-2026-12-08-old-format.mdb", "other-2026-12-09.mdb", "kn-damaged-2026-12-01-090000.mdb",
+                           ".kn-2026-12-09.mdb.0badf00d.tmp", ".kn-2026-12-09.mdb.0badf00d.tmp-journal",
+                           ".kn-2026-12-09.mdb.feedface.tmp-journal", ".kn-2026-12-09.mdb.c0ffee00.tmp"};
+    int size = 100;
+    for (const char* name : names)
+        write(QLatin1String(name), size += 10);
+    QStringList listed;
+    for (const BackupCopy& c : listBackups(db.path()))
+        listed << QStringLiteral("%1 %2 %3 %4").arg(QFileInfo(c.path).fileName(), c.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm")))
+                      .arg(c.size).arg(c.beforeRestore);
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("kn-before-restore-2026-12-08-101500.mdb 08.12.2026 10:15 130 1"),
+                                   QStringLiteral("kn-2026-12-08.mdb 08.12.2026 00:00 120 0"),
+                                   QStringLiteral("kn-2026-11-30.mdb 30.11.2026 00:00 110 0")}));
+
+    // One temporary copy is being written by another program now: it is held under its lock.
+    const int busy = ::open(QFile::encodeName(folder + QStringLiteral("/.kn-2026-12-09.mdb.c0ffee00.tmp")).constData(), O_RDONLY);
+    ASSERT_GE(busy, 0);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+    auto store = db.openStore();
+    enableDailyBackups(store->database(), {});
+    ::close(busy);
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left.filter(QStringLiteral(".tmp")), QStringList{QStringLiteral(".kn-2026-12-09.mdb.c0ffee00.tmp")});
+    EXPECT_EQ(left.size(), 7);
+}
+
+TEST(Backups, AnOldFormatFileIsKeptByteForByteAndNeverPruned)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    const QByteArray bytes = QByteArray("Standard Jet DB") + QByteArray(3 << 20, '\x07');
+    old.write(bytes);
+    old.close();
+    const QString kept = backupOldFile(path, QDate(2026, 1, 15));
+    EXPECT_EQ(kept, backupFolder(path) + QStringLiteral("/kn-2026-01-15-old-format.mdb"));
+    EXPECT_EQ(bytesOf(kept), bytes);
+    pruneBackups(path, QDate(2027, 6, 1));
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_TRUE(listBackups(path).empty());
 }
 
 TEST(DiskMessages, AFullDiskAndALockSayWhatHappened)

@@ -18,14 +18,17 @@ const QString kOursToo = QStringLiteral("40702810900000000002");
 
 using Fields = std::vector<std::pair<QString, QString>>;
 
-// A statement's text: header, our account section, the documents, the end.
-QString statementText(const std::vector<Fields>& documents, const QString& encodingLine = QStringLiteral("Кодировка=Windows"))
+const QStringList kSection = {QStringLiteral("ДатаНачала=01.03.2026"), QStringLiteral("РасчСчет=") + kOurs};
+
+// A statement's text: header, our account section (none when empty), the documents, the end.
+QString statementText(const std::vector<Fields>& documents, const QString& encodingLine = QStringLiteral("Кодировка=Windows"),
+                      const QStringList& section = kSection)
 {
     QStringList lines = {QStringLiteral("1CClientBankExchange"), QStringLiteral("ВерсияФормата=1.03"), encodingLine,
                          QStringLiteral("Отправитель=Банк-Клиент"), QStringLiteral("ДатаСоздания=01.04.2026"),
-                         QStringLiteral("РасчСчет=") + kOurs, QStringLiteral("РасчСчет= ") + kOursToo,
-                         QStringLiteral("СекцияРасчСчет"), QStringLiteral("ДатаНачала=01.03.2026"),
-                         QStringLiteral("РасчСчет=") + kOurs, QStringLiteral("КонецРасчСчет")};
+                         QStringLiteral("РасчСчет=") + kOurs, QStringLiteral("РасчСчет= ") + kOursToo};
+    if (!section.isEmpty())
+        lines << QStringLiteral("СекцияРасчСчет") << section << QStringLiteral("КонецРасчСчет");
     for (const Fields& doc : documents) {
         lines << QStringLiteral("СекцияДокумент=Платежное поручение");
         for (const auto& [key, value] : doc)
@@ -171,12 +174,80 @@ TEST(BankStatement, AMalformedFileIsRefusedNamingTheLine)
          "строка 26: неверная сумма «-10.50»"},
         {"three decimals", replaced(QStringLiteral("Сумма=10.50"), QStringLiteral("Сумма=10.505")), "неверная сумма «10.505»"},
         {"no sum", replaced(QStringLiteral("Сумма=10.50"), QStringLiteral("Сумма=")), "строка 12: у документа нет суммы"},
+        {"a sum of zero", replaced(QStringLiteral("Сумма=10.50"), QStringLiteral("Сумма=0.00"), 1),
+         "строка 26: сумма документа равна нулю"},
+        {"a NUL inside a name", replaced(QStringLiteral("Плательщик1=Альфа"), QStringLiteral("Плательщик1=Аль") + QChar(0) + QStringLiteral("фа")),
+         "строка 17: в поле Плательщик1 управляющий символ с кодом 0"},
+        {"a tab inside the purpose", replaced(QStringLiteral("НазначениеПлатежа=Оплата"), QStringLiteral("НазначениеПлатежа=Опл\tата"), 1),
+         "строка 31: в поле НазначениеПлатежа управляющий символ с кодом 9"},
+        {"a byte the code page has no letter for", replaced(QStringLiteral("Получатель1=Мы"), QStringLiteral("Получатель1=М") + QChar(0xFFFD)),
+         "строка 19: в поле Получатель1 знак, которого нет в кодировке файла"},
+        {"a ИНН with a letter", replaced(QStringLiteral("Плательщик1=Альфа"), QStringLiteral("ПлательщикИНН=770100000А")),
+         "строка 17: «770100000А» в поле ПлательщикИНН: ИНН — 10 или 12 цифр"},
+        {"a ИНН of eleven digits", replaced(QStringLiteral("Плательщик1=Альфа"), QStringLiteral("ПлательщикИНН=77010000011"), 1),
+         "строка 28: «77010000011» в поле ПлательщикИНН"},
+        {"a КПП of eight digits", replaced(QStringLiteral("Получатель1=Мы"), QStringLiteral("ПолучательКПП=77010100")),
+         "строка 19: «77010100» в поле ПолучательКПП: КПП — 9 знаков"},
+        {"the first day of the calendar", replaced(QStringLiteral("Дата=02.03.2026"), QStringLiteral("Дата=01.01.0001")),
+         "строка 14: дата «01.01.0001» в поле Дата вне 1900–2099 годов"},
+        {"the last day of the calendar", replaced(QStringLiteral("ДатаНачала=01.03.2026"), QStringLiteral("ДатаНачала=31.12.9999")),
+         "строка 9: дата «31.12.9999» в поле ДатаНачала вне 1900–2099 годов"},
+        {"a document in another encoding",
+         replaced(QStringLiteral("СекцияДокумент=Платежное поручение"),
+                  decodeCodePage(QStringLiteral("СекцияДокумент=Платежное поручение").toUtf8(), CodePage::Windows1251), 1),
+         "строка 23: ключ «"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QString error = errorOf([&] { parseBankStatement(encode(c.text, CodePage::Windows1251)); });
         EXPECT_TRUE(error.startsWith(QStringLiteral("Выписка не загружена: "))) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected))) << error.toStdString();
+    }
+}
+
+TEST(BankStatement, TheBanksTotalsAndDatesMustMakeItAStatementOfTheseDocuments)
+{
+    const QString other = QStringLiteral("40702810000000000777");
+    const std::vector<Fields> documents = {
+        payment(QStringLiteral("1"), QStringLiteral("169992.00"), kOurs, QStringLiteral("Мы"), other, QStringLiteral("Поставщик"),
+                QStringLiteral("Оплата")),
+        payment(QStringLiteral("2"), QStringLiteral("500.50"), other, QStringLiteral("Покупатель"), kOurs, QStringLiteral("Мы"),
+                QStringLiteral("Оплата")),
+    };
+    auto section = [](const char* opening, const char* in, const char* out, const char* closing) {
+        return kSection + QStringList{QStringLiteral("НачальныйОстаток=") + QLatin1String(opening),
+                                      QStringLiteral("ВсегоПоступило=") + QLatin1String(in),
+                                      QStringLiteral("ВсегоСписано=") + QLatin1String(out),
+                                      QStringLiteral("КонечныйОстаток=") + QLatin1String(closing)};
+    };
+    Fields dated = documents[0];
+    dated.push_back({QStringLiteral("ДатаСписано"), QStringLiteral("02.03.2026")});
+    const struct {
+        const char* name;
+        QString text;
+        const char* error;   // nullptr: read
+    } cases[] = {
+        {"totals that agree", statementText(documents, QStringLiteral("Кодировка=Windows"), section("200000", "500.50", "169992", "30508.50")),
+         nullptr},
+        {"only some totals", statementText(documents, QStringLiteral("Кодировка=Windows"), kSection + QStringList{QStringLiteral("ВсегоПоступило=500.5")}),
+         nullptr},
+        {"more debited than the documents", statementText(documents, QStringLiteral("Кодировка=Windows"), section("1000000", "500.50", "789647.44", "210853.06")),
+         "строка 8: по счёту 40702810900000000001 в выписке «ВсегоСписано» 789647,44, а документов на 169992,00; разница 619655,44"},
+        {"less credited than the documents", statementText(documents, QStringLiteral("Кодировка=Windows"), section("200000", "500", "169992", "30508")),
+         "строка 8: по счёту 40702810900000000001 в выписке «ВсегоПоступило» 500,00, а документов на 500,50; разница -0,50"},
+        {"a closing balance that does not follow", statementText(documents, QStringLiteral("Кодировка=Windows"), section("200000", "500.50", "169992", "30000")),
+         "строка 8: остатки счёта 40702810900000000001 не сходятся: 200000,00 + 500,50 − 169992,00 = 30508,50, а «КонечныйОстаток» 30000,00; разница 508,50"},
+        {"orders for the bank", statementText(documents, QStringLiteral("Кодировка=Windows"), {}),
+         "файл платёжных поручений для банка, а не выписка"},
+        {"no account section but the bank's dates", statementText({dated, documents[1]}, QStringLiteral("Кодировка=Windows"), {}), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString error = errorOf([&] { parseBankStatement(encode(c.text, CodePage::Windows1251)); });
+        if (c.error)
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Выписка не загружена: ") + QString::fromUtf8(c.error))) << error.toStdString();
+        else
+            EXPECT_EQ(error, QStringLiteral("(no error)"));
     }
 }
 
@@ -300,7 +371,7 @@ TEST_F(BankImport, AFailureInTheMiddleStoresNothing)
     Database& db = store->database();
     ImportPlan plan = planImport(db, parseBankStatement(statementBytes()));
     // A later row that the store refuses: nothing of the earlier rows or the new counterparty stays.
-    plan.lines[4].counterparty = QString(171, u'я');
+    plan.lines[4].counterparty = QString(251, u'я');
     EXPECT_TRUE(errorOf([&] { applyImport(db, plan); }).contains(QStringLiteral("значение не подходит для поля")));
     EXPECT_TRUE(journal().isEmpty());
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT count(*) FROM k")), QStringList{QStringLiteral("2")});
@@ -320,4 +391,73 @@ TEST_F(BankImport, APaymentWithoutAnOperationOfItsKindIsSkippedAndAddsNoCounterp
     EXPECT_EQ(decided[4], QStringLiteral("44 + Прочий доход Приход"));   // the kind as the journal keeps it
     EXPECT_EQ(plan.lines[1].reason, QStringLiteral("нет типовой операции вида «Расход»: добавьте её и загрузите выписку снова"));
     EXPECT_TRUE(plan.counterparties.empty());
+}
+
+TEST_F(BankImport, AStatementOfAnotherOwnerIsRefusedUnlessAccepted)
+{
+    Database& db = store->database();
+    const BankStatement statement = parseBankStatement(statementBytes());
+    const struct {
+        const char* name;
+        QString requisites;
+        bool ours;
+    } cases[] = {
+        {"our account", QStringLiteral("UPDATE pr1 SET rs = '%1', unn = NULL").arg(kOurs), true},
+        {"our ИНН on the statement's side", QStringLiteral("UPDATE pr1 SET rs = '40702810000000000123', unn = '7709000009/770901001'"), true},
+        {"neither", QStringLiteral("UPDATE pr1 SET rs = '40702810000000000123', unn = '7701000001/770101001'"), false},
+        {"empty requisites", QStringLiteral("UPDATE pr1 SET rs = NULL, unn = NULL"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.exec(c.requisites);
+        // The statement's owner pays the rent with our ИНН in the second case.
+        BankStatement owned = statement;
+        owned.documents[1].payer.inn = QStringLiteral("7709000009");
+        const QString foreign = foreignStatement(db, owned);
+        EXPECT_EQ(foreign.isEmpty(), c.ours) << foreign.toStdString();
+        const QString error = errorOf([&] { planImport(db, owned); });
+        if (c.ours) {
+            EXPECT_EQ(error, QStringLiteral("(no error)"));
+        } else {
+            EXPECT_TRUE(foreign.startsWith(QStringLiteral("Выписка по счёту 40702810900000000001, 40702810900000000002 (ООО Ромашка, ИНН 7709000009) "
+                                                          "не относится к предприятию"))) << foreign.toStdString();
+            EXPECT_EQ(error, QStringLiteral("Выписка не загружена. ") + foreign);
+            EXPECT_EQ(planImport(db, owned, {true, {}}).added(), 4);
+        }
+    }
+}
+
+TEST_F(BankImport, ACheckMeetsWhatTheImportWouldAndACancelStoresNothing)
+{
+    Database& db = store->database();
+    const QStringList before = journal();
+    ImportPlan plan = planImport(db, parseBankStatement(statementBytes()));
+    EXPECT_EQ(applyImport(db, plan, ApplyMode::TryOnly), 4);
+    EXPECT_EQ(journal(), before);
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT count(*) FROM k")), QStringList{QStringLiteral("2")});
+
+    // Asked after every 256 documents and at the end; "no" stops the work with nothing written.
+    for (const ImportLine& line : std::vector<ImportLine>(600, plan.lines[3]))
+        plan.lines.push_back(line);
+    std::vector<std::pair<int, int>> asked;
+    const QString cancelled = errorOf([&] {
+        applyImport(db, plan, ApplyMode::Store, [&](int done, int total) {
+            asked.push_back({done, total});
+            return done < 512;
+        });
+    });
+    EXPECT_EQ(cancelled, ImportCancelled().text());
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{256, 607}, {512, 607}}));
+    EXPECT_EQ(journal(), before);
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT count(*) FROM bank_imports")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(errorOf([&] { planImport(db, parseBankStatement(statementBytes()), {false, [](int, int) { return false; }}); }),
+              ImportCancelled().text());
+
+    // Our account longer than the store keeps is refused while planning, naming the document.
+    BankStatement statement = parseBankStatement(statementBytes());
+    const QString longAccount(41, u'4');
+    statement.accounts << longAccount;
+    statement.documents[1].payer.account = longAccount;
+    EXPECT_EQ(errorOf([&] { planImport(db, statement); }),
+              QStringLiteral("Выписка не загружена: строка 25: номер счёта «%1» длиннее 40 знаков").arg(longAccount));
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -96,14 +97,18 @@ TEST(SafeOutput, AFileIsReplacedWholeOrNotAtAll)
     EXPECT_EQ(strayFiles(dir.path(), {"report.pdf", "latest.pdf"}), QStringList());
 }
 
-TEST(SafeOutput, FailuresAreReportedInRussian)
+TEST(SafeOutput, OnlyAPlainFileOrANewNameIsATargetAndFailuresAreReportedInRussian)
 {
     QTemporaryDir dir;
+    const QString pipe = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const struct {
         QString target;
         const char16_t* message;
     } cases[] = {
-        {QStringLiteral("/dev/full"), u"Нет места на диске"},
+        {QStringLiteral("/dev/full"), u"не обычный файл"},
+        {QStringLiteral("/dev/null"), u"не обычный файл"},
+        {pipe, u"не обычный файл"},
         {dir.path(), u"это папка"},
         {dir.filePath("missing/report.pdf"), u"не существует"},
     };
@@ -111,7 +116,41 @@ TEST(SafeOutput, FailuresAreReportedInRussian)
         SCOPED_TRACE(c.target.toStdString());
         EXPECT_TRUE(errorOf([&] { writeFileSafely(c.target, "report"); }).contains(c.message));
     }
-    // A device that takes everything is written in place, not replaced.
-    EXPECT_EQ(errorOf([&] { writeFileSafely(QStringLiteral("/dev/null"), "report"); }), QStringLiteral("(no error)"));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/null")).exists());
+    // Devices and pipes are left as they were.
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(strayFiles(dir.path(), {QStringLiteral("pipe")}), QStringList());
+}
+
+TEST(SafeOutput, ANewFileHasTheUsersPermissionsWhoeverWritesIt)
+{
+    QTemporaryDir dir;
+    for (const mode_t mask : {mode_t(022), mode_t(027)}) {
+        const mode_t previous = ::umask(mask);
+        const QString direct = dir.filePath(QStringLiteral("direct-%1.csv").arg(mask));
+        const QString byName = dir.filePath(QStringLiteral("by-name-%1.xlsx").arg(mask));
+        writeFileSafely(direct, "a;b\n");
+        {
+            // A library that opens the file by its name, as the workbook writer does.
+            SafeOutputFile file(byName);
+            FILE* stream = std::fopen(QFile::encodeName(file.temporaryPath()).constData(), "wb");
+            ASSERT_NE(stream, nullptr);
+            std::fputs("PK", stream);
+            std::fclose(stream);
+            file.commit();
+        }
+        ::umask(previous);
+        for (const QString& path : {direct, byName}) {
+            SCOPED_TRACE(path.toStdString());
+            struct stat st {};
+            ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+        }
+        EXPECT_EQ(contents(byName), "PK");
+    }
+    EXPECT_EQ(strayFiles(dir.path(), QDir(dir.path()).entryList({QStringLiteral("*.csv"), QStringLiteral("*.xlsx")})),
+              QStringList());
 }

@@ -15,8 +15,19 @@ using namespace vi23;
 
 namespace {
 
-// A file as the first vi23-init wrote it: five-character journal numbers, none of the additions;
-// with documents as the older program stored them.
+// The widths the first vi23-init gave the fields that are wider now.
+const struct {
+    const char16_t* table;
+    const char16_t* field;
+    int older;
+    int now;
+} kWidened[] = {
+    {u"jur", u"nn", 5, 20}, {u"kassa", u"nn", 5, 20}, {u"k", u"k", 90, 250},
+    {u"jur", u"k", 170, 250}, {u"jur1", u"z", 120, 250}, {u"kassa", u"k", 170, 250},
+};
+
+// A file as the first vi23-init wrote it: narrower fields, none of the additions; with documents as
+// the older program stored them.
 void createOlderFile(const QString& path, bool withDocuments = false)
 {
     sqlite3* handle = nullptr;
@@ -25,8 +36,10 @@ void createOlderFile(const QString& path, bool withDocuments = false)
     for (TableDef table : schemaTables()) {
         std::erase_if(table.fields, [](const FieldDef& field) { return field.added; });
         for (FieldDef& field : table.fields) {
-            if (field.name == u"nn" && (table.name == u"jur" || table.name == u"kassa"))
-                field.size = 5;
+            for (const auto& widened : kWidened) {
+                if (table.name == widened.table && field.name == widened.field)
+                    field.size = widened.older;
+            }
         }
         sql += createTableSql(table) + QStringLiteral(";\n");
     }
@@ -38,7 +51,10 @@ void createOlderFile(const QString& path, bool withDocuments = false)
         "DELETE FROM jur WHERE nn = '14';"
         "ALTER TABLE jur ADD COLUMN note TEXT;"
         "UPDATE jur SET note = 'своё поле' WHERE n = 2;"
-        "CREATE INDEX jur_by_date ON jur (dd);");
+        "CREATE INDEX jur_by_date ON jur (dd);"
+        "INSERT INTO k (k, unn) VALUES ('Альфа', '7701000001');"
+        "INSERT INTO jur1 (dok, n, z) VALUES ('Счет', '1', 'Альфа');"
+        "INSERT INTO kassa (dd, nn, k, s) VALUES ('2026-01-11', '13', 'Бета', 20000);");
     // Documents as the older program stored them: sums to a ten-thousandth, the rate of the list;
     // goods whose name is listed twice, in two letter cases, and a document with a rate no longer in force.
     if (withDocuments)
@@ -46,8 +62,8 @@ void createOlderFile(const QString& path, bool withDocuments = false)
         "INSERT INTO stov (naz, eu, str, gtd, nds, cen) VALUES ('Бумага', 'пач', 'Россия', '-', 18, 1015000);"
         "INSERT INTO stov (naz, eu, str, nds, cen) VALUES ('БУМАГА', 'кг', 'Китай', 10, 10000);"
         "INSERT INTO jur1 (dok, n, naz0, kol0, cen0, nds0, s0, naz1, kol1, cen1, nds1, s1, naz2, s2, sss) VALUES "
-        "  ('Счет', '1', 'бумага', 3, 101500, 18, 359310, 'Нет в списке', 1, 10000, 0, 10000, '-', 5, 369315);"
-        "INSERT INTO jur1 (dok, n, naz0, kol0, cen0, nds0, s0, sss) VALUES ('Счет', '2', 'Бумага', 1, 10000, 15, 11500, 11500);");
+        "  ('Счет', '2', 'бумага', 3, 101500, 18, 359310, 'Нет в списке', 1, 10000, 0, 10000, '-', 5, 369315);"
+        "INSERT INTO jur1 (dok, n, naz0, kol0, cen0, nds0, s0, sss) VALUES ('Счет', '3', 'Бумага', 1, 10000, 15, 11500, 11500);");
     ASSERT_EQ(sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
     sqlite3_close(handle);
 }
@@ -78,11 +94,15 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
         // Once, each issued line gets what the first goods row of its name (letter case aside) prints, and
         // the stored sums become the printed ones: 3 × 10,15 at 18 % is 35,93 (35,931 before); an unused
         // line adds nothing; a document with a rate no longer in force keeps its figures and is refused at print.
-        EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT n, eu0, str0, gtd0, eu1, s0, s1, s2, sss FROM jur1 ORDER BY k")),
-                  (QStringList{QStringLiteral("1|пач|Россия|-||359300|10000|0|369300"),
-                               QStringLiteral("2|пач|Россия|-||11500|||11500")}));
-        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
-        EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("kassa"), QStringLiteral("nn")), 20);
+        EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT n, eu0, str0, gtd0, eu1, s0, s1, s2, sss FROM jur1 WHERE k > 1 ORDER BY k")),
+                  (QStringList{QStringLiteral("2|пач|Россия|-||359300|10000|0|369300"),
+                               QStringLiteral("3|пач|Россия|-||11500|||11500")}));
+        for (const auto& widened : kWidened) {
+            SCOPED_TRACE(QString::fromUtf16(widened.table).toStdString());
+            EXPECT_EQ(declaredTextWidth(*db, QString::fromUtf16(widened.table), QString::fromUtf16(widened.field)), widened.now);
+        }
+        EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT k.k, k.unn, jur1.z, jur1.status, kassa.k FROM k, jur1, kassa WHERE jur1.k = 1")),
+                  QStringList{QStringLiteral("Альфа|7701000001|Альфа|1|Бета")});
         EXPECT_TRUE(tableExists(*db, QStringLiteral("settings")));
         EXPECT_TRUE(tableExists(*db, QStringLiteral("import_rules")));
         EXPECT_TRUE(indexExists(*db, QStringLiteral("jur_by_date")));
@@ -96,13 +116,24 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (nn) VALUES ('123456789012345678901')")), UserError);
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (dd) VALUES ('10.01.2026')")), UserError);
     }
-    // The program's own data set takes the long number through its field checks.
+    // The program's own data sets take the long number and a whole state payee's name through their
+    // field checks; a letter more is refused.
     DataStore store(path);
     DataSet& jur = store.jur();
     jur.append();
     jur.setText(u"nn", QStringLiteral("697162"));
+    const QString name(250, u'ж');
+    jur.setText(u"k", name);
     jur.post();
     EXPECT_EQ(jur.text(u"nn"), QStringLiteral("697162"));
+    EXPECT_EQ(jur.text(u"k"), name);
+    DataSet& k = store.dataSet(u"ADOTable_k");
+    k.append();
+    EXPECT_THROW(k.setText(u"k", name + u'ж'), UserError);
+    k.setText(u"k", name);
+    k.post();
+    EXPECT_EQ(vi23::test::rowsOf(store.database(), QStringLiteral("SELECT length(k) FROM k ORDER BY rowid")),
+              (QStringList{QStringLiteral("5"), QStringLiteral("250")}));
 }
 
 TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)
@@ -138,10 +169,10 @@ TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
     }
     {
         DataStore store(path);
-        EXPECT_EQ(store.jur1().recordCount(), 1);
+        EXPECT_EQ(store.jur1().recordCount(), 2);
         // The lines' copied columns are not there yet: they read as empty.
         EXPECT_TRUE(store.jur1().isNull(u"eu0"));
-        EXPECT_EQ(readIssuedDocument(store.database(), 1).kind, QStringLiteral("УПД"));
+        EXPECT_EQ(readIssuedDocument(store.database(), 2).kind, QStringLiteral("УПД"));
         EXPECT_EQ(transferStatus(store.database(), 1), 1);
         EXPECT_THROW(setTransferStatus(store.database(), 1, 2), UserError);
         EXPECT_EQ(defaultVatRate(store.database()), kGeneralVatRate);

@@ -2,6 +2,7 @@
 // and the books and lists out as workbooks read back from their sheet XML.
 #include "data/Database.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,6 +14,8 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vi23::e2e {
 namespace {
@@ -160,6 +163,103 @@ TEST_F(ImportExportTool, AStatementReachesTheJournalOnceAndTheBookPrintsIt)
     EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Выписка не загружена: строка 3:"))) << refused.err.toStdString();
 }
 
+TEST_F(ImportExportTool, ACheckSaysWhatTheImportWouldDoAndTheImportKeepsTheDaysCopyFirst)
+{
+    QFile good(dir.filePath(QStringLiteral("statement.txt")));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray statement = good.readAll();
+    auto changed = [&](const char16_t* from, const QByteArray& to) {
+        QByteArray bytes = statement;
+        return bytes.replace(encode1251(QString::fromUtf16(from)), to);
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char16_t* error;
+    } cases[] = {
+        {"another owner's statement", changed(u"РасчСчет=40702810900000000001", encode1251(QStringLiteral("РасчСчет=40702810900000000009"))),
+         u"Выписка не загружена. Выписка по счёту 40702810900000000009"},
+        {"orders for the bank", changed(u"ДатаПоступило=03.03.2026", {}).replace(encode1251(QStringLiteral("ДатаСписано=04.03.2026")), {}),
+         u"файл платёжных поручений для банка, а не выписка"},
+        {"a document in UTF-8", changed(u"СекцияДокумент=Платежное поручение\r\nНомер=16", QStringLiteral("СекцияДокумент=Платежное поручение\r\nНомер=16").toUtf8()),
+         u"строка 14: ключ «"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(dir.filePath(QStringLiteral("odd.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        const Outcome check = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("odd.txt"), QStringLiteral("--check")});
+        const Outcome load = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("odd.txt")});
+        EXPECT_EQ(check.exitCode, 1);
+        EXPECT_EQ(load.exitCode, 1);
+        EXPECT_TRUE(check.err.contains(QString::fromUtf16(c.error))) << check.err.toStdString();
+        EXPECT_EQ(load.err, check.err);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("backup"))));
+
+    const Outcome check = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt"), QStringLiteral("--check")});
+    EXPECT_TRUE(check.out.contains(QStringLiteral("Проверка, ничего не записано. К добавлению: 2, пропущено: 0"))) << check.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("backup"))));
+    const Outcome load = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")});
+    EXPECT_TRUE(load.out.contains(QStringLiteral("Добавлено строк журнала: 2, пропущено: 0"))) << load.out.toStdString();
+    // The day's copy holds the file as it was before the import.
+    const QString copy = dir.filePath(QStringLiteral("backup/kn-%1.mdb").arg(QDate::currentDate().toString(Qt::ISODate)));
+    ASSERT_TRUE(QFileInfo::exists(copy));
+    auto kept = Database::open(copy);
+    Statement rows = kept->prepare(QStringLiteral("SELECT count(*) FROM jur"));
+    ASSERT_TRUE(rows.step());
+    EXPECT_EQ(rows.integer(0), 0);
+}
+
+TEST_F(ImportExportTool, AReadOnlyFolderALockedFileAndADamagedFileAreNamedAsSuch)
+{
+    // The folder's rights hold for anyone but the superuser: as root the tools run as "nobody".
+    QStringList prefix;
+    if (::geteuid() == 0)
+        prefix = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                  QStringLiteral("--clear-groups")};
+    const QString readOnly = dir.filePath(QStringLiteral("ro"));
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    for (const auto& [path, mode] : {std::pair{dir.path(), 0777}, {readOnly, 0555}, {dir.filePath(QStringLiteral("kn.mdb")), 0644}})
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+    QFile damaged(dir.filePath(QStringLiteral("damaged.mdb")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    const QString folderText = QStringLiteral("папка %1 доступна только для чтения").arg(readOnly);
+    const struct {
+        const char* exe;
+        QStringList args;
+        bool asUser;
+        QString error;
+    } cases[] = {
+        {VI23_INIT_EXE, {QStringLiteral("ro/kn.mdb")}, true, folderText},
+        {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("kn.mdb"), QStringLiteral("ro/kn.mdb")}, true, folderText},
+        {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("damaged.mdb"), QStringLiteral("new.mdb")}, false,
+         QStringLiteral("не является базой данных программы или повреждён")},
+        {VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")}, false,
+         QStringLiteral("база данных занята другой программой; повторите позже")},
+    };
+    auto locker = Database::open(dir.filePath(QStringLiteral("kn.mdb")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const bool locks = QString::fromUtf8(c.exe) == QStringLiteral(VI23_IMPORT_EXE);
+        if (locks)
+            locker->exec(QStringLiteral("BEGIN EXCLUSIVE; UPDATE pr1 SET np = np"));
+        const Outcome r = c.asUser && !prefix.isEmpty()
+                              ? run(prefix[0], prefix.mid(1) + QStringList{QString::fromUtf8(c.exe)} + c.args, dir.path())
+                              : tool(c.exe, c.args);
+        if (locks)
+            locker->exec(QStringLiteral("ROLLBACK"));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(c.error)) << r.err.toStdString();
+    }
+    EXPECT_EQ(QDir(readOnly).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("new.mdb"))));
+}
+
 TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAndTotals)
 {
     ASSERT_EQ(tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")}).exitCode, 0);
@@ -213,7 +313,7 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     const Outcome toDatabase = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
                                                      QStringLiteral("kn.mdb")});
     EXPECT_EQ(toDatabase.exitCode, 1);
-    EXPECT_TRUE(toDatabase.err.contains(QStringLiteral("открытая база данных")));
+    EXPECT_TRUE(toDatabase.err.contains(QStringLiteral("открытой базы данных")));
 
     // LibreOffice, where installed, reads the workbook and computes the same totals.
     const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));

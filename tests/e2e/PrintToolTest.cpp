@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vi23::e2e {
@@ -441,11 +442,15 @@ TEST_F(PrintTool, NoOutputReplacesTheDatabaseAndAFailedWriteIsAFailure)
         {{"document", doc, "--layout", "soft.mdb"}, u"открытой базы данных"},
         {QStringList(std::begin(book), std::end(book)) << "--pdf" << "kn.mdb", u"открытой базы данных"},
         {{"rows", "ADOTable_sr", "--csv", "soft.mdb"}, u"открытой базы данных"},
-        {{"document", doc, "--pdf", "/dev/full"}, u"Нет места на диске"},
-        {{"document", doc, "--layout", "/dev/full"}, u"Нет места на диске"},
+        {{"rows", "ADOTable_k", "--xlsx", "soft.mdb"}, u"открытой базы данных"},
+        {{"rows", "ADOTable_k", "--xlsx", "hard.mdb"}, u"открытой базы данных"},
+        {QStringList(std::begin(book), std::end(book)) << "--xlsx" << db, u"открытой базы данных"},
+        {{"document", doc, "--pdf", "/dev/full"}, u"не обычный файл"},
+        {{"document", doc, "--layout", "/dev/null"}, u"не обычный файл"},
         {QStringList{"book", "Книга расчетов по банку", "--from", "01.01.2000", "--to", "31.12.2099", "--pdf", "/dev/full"},
-         u"Нет места на диске"},
-        {{"rows", "ADOTable_jur", "--csv", "/dev/full"}, u"Нет места на диске"},
+         u"не обычный файл"},
+        {{"rows", "ADOTable_jur", "--csv", "/dev/full"}, u"не обычный файл"},
+        {{"rows", "ADOTable_k", "--xlsx", "/dev/full"}, u"не обычный файл"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
@@ -453,6 +458,27 @@ TEST_F(PrintTool, NoOutputReplacesTheDatabaseAndAFailedWriteIsAFailure)
         EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
     }
+    struct stat device {};
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
+
+    // A write cut short (the file size limit stands in for a full disk) fails, leaving no file.
+    const QStringList bankBook = {"book", "Книга расчетов по банку", "--from", "01.01.2000", "--to", "31.12.2099"};
+    const QStringList cut[] = {
+        bankBook + QStringList{"--pdf", "cut.pdf"},
+        bankBook + QStringList{"--layout", "cut.txt"},
+        bankBook + QStringList{"--xlsx", "cut.xlsx"},
+        {"rows", "ADOTable_jur", "--csv", "cut.csv"},
+    };
+    for (const QStringList& args : cut) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const Outcome r = run(QStringLiteral("/bin/bash"),
+                              QStringList{"-c", "trap '' XFSZ; ulimit -f 2; exec \"$0\" \"$@\"", VI23_PRINT_EXE} + args, dir());
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_FALSE(r.err.trimmed().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(file(args.last())));
+    }
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden), QStringList());
     // The database is whole and still the program's.
     DataStore store(db);
     Statement check = store.database().prepare(QStringLiteral("PRAGMA integrity_check"));

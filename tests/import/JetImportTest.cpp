@@ -124,6 +124,30 @@ TEST_F(SampleImport, EveryValueArrivesAsStored)
     }
 }
 
+TEST_F(SampleImport, TheYearSumsOfBothFilesStandSideBySide)
+{
+    // 2010 holds the largest money value beside three more amounts: the sum is exact past the range.
+    ASSERT_EQ(result_->years.size(), 2u);
+    const YearSums& first = result_->years[0];
+    const YearSums& second = result_->years[1];
+    EXPECT_EQ(QStringList({QString::number(first.year), first.oldJournal, first.newJournal, first.oldDocuments, first.newDocuments}),
+              QStringList({QStringLiteral("2009"), QStringLiteral("20000,00"), QStringLiteral("20000,00"), QStringLiteral("0,00"),
+                           QStringLiteral("0,00")}));
+    EXPECT_EQ(QStringList({QString::number(second.year), second.oldJournal, second.newJournal, second.oldDocuments, second.newDocuments}),
+              QStringList({QStringLiteral("2010"), QStringLiteral("922337203687978,0807"), QStringLiteral("922337203687978,0807"),
+                           QStringLiteral("3771,287"), QStringLiteral("3771,287")}));
+    const QStringList lines = comparisonLines(*result_);
+    // The transfer is compared first; then the one document with fractions of a kopeck gets its total
+    // from its lines, as the upgrade of an older file does.
+    EXPECT_EQ(lines.mid(lines.size() - 4), (QStringList{
+                                               s(u"Суммы по годам, в старом файле | в новом: журнал (jur.s); итоги документов (jur1.sss):"),
+                                               s(u"  2009  20000,00 | 20000,00; 0,00 | 0,00"),
+                                               s(u"  2010  922337203687978,0807 | 922337203687978,0807; 3771,287 | 3771,287"),
+                                               s(u"Итоги документов, пересчитанные в новом файле по их строкам до копеек: 1."),
+                                           }));
+    EXPECT_EQ(lines[1], QStringLiteral("  jur           6        6"));
+}
+
 TEST_F(SampleImport, CountsMatchAndCountersContinueAfterTheLargest)
 {
     const std::pair<const char*, long long> expected[] = {{"jur", 6}, {"jur1", 2}, {"sr", 3}, {"k", 3},  {"stov", 3}, {"pr1", 1},
@@ -175,6 +199,12 @@ TEST(JetImport, RefusesDamagedForeignAndUnfitFilesLeavingNothingBehind)
         {"a date before 30.12.1899",
          [](QByteArray& b) { test::replaceFirst(b, doubleBytes(40148.0), doubleBytes(-1.0)); },
          u"Таблица «jur», строка 1 (n = 1), поле «dd»: дата раньше 30.12.1899"},
+        {"a date past 2099",
+         [](QByteArray& b) { test::replaceFirst(b, doubleBytes(40148.0), doubleBytes(93000.0)); },
+         u"Таблица «jur», строка 1 (n = 1), поле «dd»: дата 15.08.2154 вне 1900–2099 годов"},
+        {"a control character in a text",
+         [](QByteArray& b) { test::replaceFirst(b, ucs2(u"расход"), ucs2(u"рас\u0001од")); },
+         u"Таблица «jur», строка 3 (n = 3), поле «vr»: в тексте управляющий символ с кодом 1"},
         // The first two bytes turn the stored text into its compressed form of ten one-byte letters.
         {"a text longer than its field", [](QByteArray& b) { test::replaceFirst(b, ucs2(u"расход"), "\xFF\xFE"); },
          u"Таблица «jur», строка 3 (n = 3), поле «vr»: текст из 10 символов не помещается в поле длиной 6 символов"},
@@ -236,6 +266,18 @@ TEST(JetImport, TextAtEachFieldsFullSizeComesThroughWholeAndOneMoreIsRefused)
             EXPECT_THROW(convertCell(field, textColumn, text(full + u'ё')), UserError);
         }
     }
+    // A control character the old program could not have stored is a damaged value.
+    for (const QString& odd : {QStringLiteral("Рос\u0001сия"), QStringLiteral("Россия\t"), QString(u'\0')}) {
+        const QString error = [&] {
+            try {
+                convertCell(schemaTable(u"stov").fields[2], textColumn, text(odd));
+            } catch (const UserError& e) {
+                return e.text();
+            }
+            return QString();
+        }();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("в тексте управляющий символ с кодом"))) << error.toStdString();
+    }
     // A value the reader's buffer cut is never taken as whole.
     Cell cut = text(QStringLiteral("abc"));
     cut.cut = true;
@@ -277,9 +319,13 @@ TEST(JetImport, NumbersAndDatesConvertExactlyOrNotAtAll)
         {realField, real, number(0.1), Value(0.1)},
         {realField, real, number(nan), std::nullopt},
         {realField, integer, text(QStringLiteral("7")), Value(7.0)},
-        {dateField, date, number(0), Value(QDate(1899, 12, 30))},
+        {dateField, date, number(0), std::nullopt},                 // 30.12.1899
+        {dateField, date, number(1.5), std::nullopt},               // 31.12.1899
+        {dateField, date, number(2), Value(QDate(1900, 1, 1))},
         {dateField, date, number(40148.75), Value(QDate(2009, 12, 1))},
-        {dateField, date, number(2958465), Value(QDate(9999, 12, 31))},
+        {dateField, date, number(73050), Value(QDate(2099, 12, 31))},
+        {dateField, date, number(73051), std::nullopt},
+        {dateField, date, number(2958465), std::nullopt},           // 31.12.9999
         {dateField, date, number(-1), std::nullopt},
         {dateField, date, number(-0.5), std::nullopt},
         {dateField, date, number(2958466), std::nullopt},

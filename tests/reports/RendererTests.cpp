@@ -1,11 +1,13 @@
 // Painting prepared pages: device scaling on an image, and a PDF that pdftotext reads back.
 #include "TestSupport.h"
 
+#include "data/Error.h"
 #include "reports/ReportRenderer.h"
 #include "reports/TextLayout.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -212,6 +214,35 @@ TEST(Renderer, PdfLinesLandWhereTheLayoutPutThem)
             "^[A-Z]{6}\\+LiberationSans\\S*\\s+CID TrueType\\s+Identity-H\\s+yes yes yes"))))
             << f.toStdString();
     }
+}
+
+TEST(Renderer, APrintJobThatStopsTakingPagesIsAFailure)
+{
+    // A device that takes nothing: the printer's output fails once its buffer is written out.
+    PreparedReport report = twoPages();
+    while (report.pages.size() < 40)
+        report.pages.push_back(report.pages[0]);
+    QList<int> all;
+    for (int i = 1; i <= int(report.pages.size()); ++i)
+        all << i;
+    QPrinter full(QPrinter::HighResolution);
+    full.setOutputFormat(QPrinter::PdfFormat);
+    full.setOutputFileName(QStringLiteral("/dev/full"));
+    QString error;
+    try {
+        printReport(report, full, all);
+    } catch (const UserError& e) {
+        error = e.text();
+    }
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Печать прервана: принтер /dev/full не принял страницу "))) << error.toStdString();
+
+    // The same job on a device that takes it prints every page.
+    QTemporaryDir dir;
+    QPrinter file(QPrinter::HighResolution);
+    file.setOutputFormat(QPrinter::PdfFormat);
+    file.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    EXPECT_NO_THROW(printReport(report, file, all));
+    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("out.pdf"))}).contains(QStringLiteral("Pages:           40")));
 }
 
 TEST(Renderer, UnitsScaleToTheDeviceResolution)

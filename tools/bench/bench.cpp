@@ -1,5 +1,6 @@
 // vi23-bench: times the store's data-set operations on a large journal against the raw SQLite
 // queries that do the same work, and prints the figures with their ratios.
+#include "data/BankImport.h"
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
@@ -98,6 +99,77 @@ int countArgument(const char* text)
     return ok && count > 0 ? count : -1;
 }
 
+// One side of a payment as the bank writes it.
+QString partyLines(const QString& side, const QString& account, const QString& name, const QString& inn)
+{
+    QString lines = QStringLiteral("%1Счет=%2\n").arg(side, account);
+    if (!name.isEmpty())
+        lines += side + QStringLiteral("1=") + name + u'\n' + side + QStringLiteral("ИНН=") + inn + u'\n';
+    return lines;
+}
+
+// A statement of one account: payments in and out, two in three with counterparties met before,
+// the account section's totals those of the documents.
+QByteArray statementOf(int payments)
+{
+    const QString ours = QStringLiteral("40702810900000000001");
+    QStringList documents;
+    vi23::Money in, out;
+    for (int i = 0; i < payments; ++i) {
+        const int who = i % 3 == 0 ? 1000 + i : i % 500;
+        const bool incoming = i % 2 == 0;
+        const vi23::Money sum = vi23::Money::fromUnits(std::int64_t(1000000 + (i % 997) * 1300));
+        (incoming ? in : out) += sum;
+        const QString other = partyLines(incoming ? QStringLiteral("Плательщик") : QStringLiteral("Получатель"),
+                                         QStringLiteral("407028100%1").arg(who, 11, 10, QChar(u'0')),
+                                         QStringLiteral("ООО Контрагент %1").arg(who), QStringLiteral("77%1").arg(who, 8, 10, QChar(u'0')));
+        const QString self = partyLines(incoming ? QStringLiteral("Получатель") : QStringLiteral("Плательщик"), ours, {}, {});
+        documents << QStringLiteral("СекцияДокумент=Платежное поручение\nНомер=%1\nДата=10.03.2026\nСумма=%2\n%3%4%5=10.03.2026\n"
+                                    "НазначениеПлатежа=Оплата по счёту %1\nКонецДокумента")
+                         .arg(i + 1)
+                         .arg(sum.toFixed(2, u'.'), other, self, incoming ? QStringLiteral("ДатаПоступило") : QStringLiteral("ДатаСписано"));
+    }
+    const QString head = QStringLiteral("1CClientBankExchange\nКодировка=Windows\nРасчСчет=%1\nСекцияРасчСчет\nДатаНачала=01.03.2026\n"
+                                        "ДатаКонца=31.03.2026\nРасчСчет=%1\nНачальныйОстаток=0\nВсегоПоступило=%2\nВсегоСписано=%3\n"
+                                        "КонечныйОстаток=%4\nКонецРасчСчет\n")
+                             .arg(ours, in.toFixed(2, u'.'), out.toFixed(2, u'.'), (in - out).toFixed(2, u'.'));
+    return (head + documents.join(u'\n') + QStringLiteral("\nКонецФайла\n")).toUtf8();
+}
+
+// Reading, planning and storing a statement into a file of a few operations, as vi23-import does.
+double bankImportMilliseconds(const QString& folder, int payments)
+{
+    const QByteArray bytes = statementOf(payments);
+    double best = 1e300;
+    for (int run = 0; run < 2; ++run) {
+        const QString path = QStringLiteral("%1/bank-%2-%3.mdb").arg(folder).arg(payments).arg(run);
+        {
+            auto db = vi23::Database::create(path);
+            db->exec(QStringLiteral("UPDATE pr1 SET rs = '40702810900000000001';"
+                                    "INSERT INTO sr (sr, vr) VALUES ('Выручка', 'Приход'), ('Оплата поставщику', 'Расход')"));
+        }
+        auto db = vi23::Database::open(path);
+        QElapsedTimer timer;
+        timer.start();
+        const int added = vi23::applyImport(*db, vi23::planImport(*db, vi23::parseBankStatement(bytes)));
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+        if (added != payments)
+            throw vi23::UserError(QStringLiteral("из %1 платежей загружено %2").arg(payments).arg(added));
+    }
+    return best;
+}
+
+// The bank import line: a 14,000-payment statement against a 2,000-payment one.
+void printBankImport(QTextStream& out, const QString& folder)
+{
+    const double small = bankImportMilliseconds(folder, 2000);
+    const double large = bankImportMilliseconds(folder, 14000);
+    out << QStringLiteral("bank statement import: 2000 payments %1 ms, 14000 payments %2 ms, ratio %3 (linear: 7, target at most 8) %4\n")
+               .arg(small, 0, 'f', 1).arg(large, 0, 'f', 1).arg(large / small, 0, 'f', 2)
+               .arg(large / small <= 8 ? QStringLiteral("ok") : QStringLiteral("OVER"));
+    out.flush();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -113,6 +185,7 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     try {
         QTemporaryDir dir;
+        printBankImport(out, dir.path());
         QString path = dir.filePath(QStringLiteral("kn.mdb"));
         out << "Filling " << journalRows << " journal rows and " << documents << " documents...\n";
         out.flush();
