@@ -35,10 +35,11 @@ private:
 // they are built, under the progress window; its "Сохранить" proposes `fileName` and, given a
 // workbook writer, offers the report's table as .xlsx. `finish` draws what the program adds to the
 // pages, on the whole report before it can be saved or printed. A failure propagates as ReportError
-// with both windows gone; a cancel, or closing the preview before the end, returns quietly.
+// with both windows gone; a cancel, or closing the preview before the end, returns quietly. `runs`
+// as for prepareReport.
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue = {}, const QString& fileName = {},
                        const std::function<void(const QString& fileName)>& workbookWriter = {},
-                       const std::function<void(PreparedReport&)>& finish = {});
+                       const std::function<void(PreparedReport&)>& finish = {}, const RunCallback& runs = {});
 
 } // namespace vi23
