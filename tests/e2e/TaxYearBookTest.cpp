@@ -1,10 +1,12 @@
 // The book of income and expenses as a tax year, against sums worked out by hand: any quarter alone
 // numbers its rows through the year and totals the half-year, nine months, year and reference lines
 // from 1 January; a quarter without rows still closes with its totals; a period across the new year
-// is a book for each year. An operation listed twice counts each journal row once in every book.
+// is a book for each year. An operation listed twice counts each journal row once in every book, and
+// the workbooks hold what the pages print.
 #include "PrintFixture.h"
 
 #include "books/BookPrinting.h"
+#include "books/BookSheets.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -173,6 +175,63 @@ TEST_F(TaxYear, AnOperationListedTwiceCountsEachRowOnce)
     EXPECT_EQ(column(cash.pages[0], 76), (QStringList{"12 июня 2025"}));
     EXPECT_EQ(column(cash.pages[0], 608), (QStringList{"Форма № КО-4", "1200,00", "1100,00"}));
     EXPECT_EQ(column(cash.pages[0], 476), (QStringList{"Расход", "5", "100,00", "100,00"}));
+}
+
+// A workbook holds the rows, numbers, totals and reference lines its print shows, in the same order.
+TEST_F(TaxYear, AWorkbookHoldsWhatItsPrintShows)
+{
+    struct Case {
+        const char16_t* kind;
+        std::vector<int> amounts;   // the x of the printed amounts of the first money column
+        int numbers;                // the x of the rows' numbers
+    };
+    const Case cases[] = {
+        {u"Книга доходов и расходов-квартальная", {486, 432}, 12},
+        {u"Книга доходов и расходов-месячная", {484, 432}, 12},
+        {u"Книга расчетов по банку", {352, 360}, 12},
+        {u"Книга расчетов по кассе", {352, 360}, 12},
+        {u"Кассовая книга", {352}, 12},
+        {u"Сводный отчет по операциям", {352, 360}, 12},
+        {u"Книга расчетов с контрагентами", {352, 360}, 12},
+    };
+    const QDate from(2025, 2, 15), to(2026, 3, 31);
+    for (const Case& c : cases) {
+        const QString kind = QString::fromUtf16(c.kind);
+        SCOPED_TRACE(kind.toStdString());
+        const PreparedReport print = f.printBook(kind, from, to);
+        QStringList printed, printedNumbers;
+        for (const PreparedPage& page : print.pages) {
+            std::vector<std::tuple<int, QString>> amounts, numbers;
+            for (const PreparedBox& b : page.boxes) {
+                if (std::find(c.amounts.begin(), c.amounts.end(), b.x) != c.amounts.end() && isAmount(flat(b)))
+                    amounts.emplace_back(b.y, flat(b));
+                if (b.x == c.numbers && b.width == 22)
+                    numbers.emplace_back(b.y, flat(b));
+            }
+            std::sort(amounts.begin(), amounts.end());
+            std::sort(numbers.begin(), numbers.end());
+            for (const auto& [y, text] : amounts)
+                printed << text;
+            for (const auto& [y, text] : numbers)
+                printedNumbers << text;
+        }
+        const Sheet sheet = bookSheet(f.store(), kind, from, to);
+        const size_t money = size_t(std::find_if(sheet.columns.begin(), sheet.columns.end(),
+                                                 [](const SheetColumn& col) { return col.kind == SheetColumn::Kind::Money; })
+                                    - sheet.columns.begin());
+        QStringList kept, keptNumbers;
+        for (const SheetRow& row : sheet.rows) {
+            if (row.cells.size() > money && row.cells[money].kind() == Value::Kind::Money)
+                kept << row.cells[money].money().toFixed(2);
+            if (row.style == SheetRow::Style::Data)
+                keptNumbers << row.cells[0].toText();
+        }
+        EXPECT_GT(printed.size(), 4);
+        EXPECT_EQ(kept, printed);
+        EXPECT_EQ(keptNumbers, printedNumbers);
+        EXPECT_EQ(sheet.heading.value(2), QStringLiteral("за период с 15.02.2025 по 31.03.2026"));
+        EXPECT_EQ(sheet.heading.value(1), QStringLiteral("ООО «Север», ИНН/КПП 6950000001/695001001"));
+    }
 }
 
 } // namespace
