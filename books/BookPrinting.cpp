@@ -1,12 +1,12 @@
 #include "BookPrinting.h"
 
 #include "data/CalendarDates.h"
-#include "data/Error.h"
-#include "data/FixedQueries.h"
-#include "data/RuFormat.h"
 #include "data/Database.h"
 #include "data/EnterpriseSettings.h"
+#include "data/Error.h"
+#include "data/FixedQueries.h"
 #include "data/FormKinds.h"
+#include "data/RuFormat.h"
 #include "data/Upgrade.h"
 
 #include <algorithm>

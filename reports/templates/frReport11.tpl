@@ -1,6 +1,7 @@
 # Income and expense book, quarterly: groups g, ds9, ds6, q. A tax year: the rows are numbered
 # through the year, and the quarter (dq, kq), half-year (d6, k6), nine-month (d9, k9) and year (dy, ky)
-# totals count the rows before the period, which a row of the query carries without printing it.
+# totals count the rows before the period, which a row of the query carries without printing it. The
+# number ends where the date begins: a number of three figures and more is set narrower, never over it.
 # Object rows: | x | y | w | h | frame | font | align | fmt | text |
 
 template frReport11
@@ -38,7 +39,7 @@ band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 | 36 | 0 | 100 | 18 | B | AN8 | LT |  | "Квартал [ADOQuery11."q"]" |
 
 band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11 condition=[ADOQuery11."shown"]
-| 12 | 0 | 22 | 18 | - | A8 | LT |  | "[yearLine]" |
+| 12 | 0 | 16 | 18 | - | A8 | LT |  | "[yearLine]" |
 | 28 | 0 | 60 | 18 | - | AN8 | LT | D2 | "[ADOQuery11."dd"]/" |
 | 88 | 0 | 18 | 18 | - | AN8 | RT |  | "[ADOQuery11."nn"]/" |
 | 108 | 0 | 28 | 18 | - | AN8 | LT |  | "[ADOQuery11."dok"]" |
