@@ -88,7 +88,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_stov = makeSource(u"ADOTable_stov", "DataSource_stov");
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
-        *store_, state_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
+        *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
         *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}});
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "

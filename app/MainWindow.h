@@ -40,7 +40,6 @@ public:
     ~TForm1() override;
 
     DataStore& store() { return *store_; }
-    ui::MainState& state() { return state_; }
     ui::MainContext& context() { return *context_; }
     DocumentsTab& documentsTab() { return *documentsTab_; }
     JournalTab& journalTab() { return *journalTab_; }
@@ -85,7 +84,6 @@ private:
     QWidget* buildAboutTab();
 
     std::unique_ptr<DataStore> store_;
-    ui::MainState state_;
     ui::DataSource* DataSource_jur = nullptr;
     ui::DataSource* DataSource_jur1 = nullptr;
     ui::DataSource* DataSource_sr = nullptr;

@@ -43,7 +43,7 @@ bool printsPerYear(const QString& kind);
 
 // Empties kassa and refills it with the cash orders of ADOQuery_kas from `from` to `to` (an invalid
 // date leaves that end open), with the running totals of receipts, payments and balance over every
-// cash order from the earliest, kept in double precision and stored as money (halves to even). One
+// cash order from the earliest, kept in double precision and stored as money (by the one rounding rule). One
 // unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
 int rebuildCashBook(DataStore& store, QDate from = {}, QDate to = {});
 

@@ -30,31 +30,6 @@ QString formatLimit(double value)
     return QString::number(value, 'g', 15);
 }
 
-Value readColumn(const Statement& statement, int column, FieldType type)
-{
-    if (statement.isNull(column))
-        return {};
-    switch (type) {
-    case FieldType::Counter:
-    case FieldType::Short:
-    case FieldType::Long:
-        return std::int64_t(statement.integer(column));
-    case FieldType::Real:
-        return statement.real(column);
-    case FieldType::Money:
-        if (sqlite3_column_type(statement.handle(), column) == SQLITE_FLOAT)
-            return Money::fromDouble(statement.real(column) / double(Money::kScale));
-        return Money::fromUnits(statement.integer(column));
-    case FieldType::Date:
-        if (auto date = ru::tryParseIsoDate(statement.text(column)))
-            return *date;
-        return {};
-    case FieldType::Text:
-        return statement.text(column);
-    }
-    return {};
-}
-
 // Orders Null first, then by value; text ignoring letter case (callers pass folded text).
 int compareValues(const Value& a, const Value& b)
 {
@@ -81,7 +56,7 @@ DataSet::DataSet(Database& db, QString name, const TableDef& table)
 
 DataSet::DataSet(Database& db, QString name, QueryDef query)
     : db_(db), name_(std::move(name)), querySql_(std::move(query.sql)), periodSql_(std::move(query.periodSql)),
-      fields_(std::move(query.columns))
+      keySql_(std::move(query.keySql)), fields_(std::move(query.columns))
 {
 }
 
@@ -152,25 +127,78 @@ void DataSet::removeObserver(DataSetObserver* observer)
 
 // ---- life and navigation ----
 
+Value readColumn(const Statement& statement, int column, FieldType type)
+{
+    if (statement.isNull(column))
+        return {};
+    switch (type) {
+    case FieldType::Counter:
+    case FieldType::Short:
+    case FieldType::Long:
+        return std::int64_t(statement.integer(column));
+    case FieldType::Real:
+        return statement.real(column);
+    case FieldType::Money:
+        if (sqlite3_column_type(statement.handle(), column) == SQLITE_FLOAT)
+            return Money::fromDouble(statement.real(column) / double(Money::kScale));
+        return Money::fromUnits(statement.integer(column));
+    case FieldType::Date:
+        if (auto date = ru::tryParseIsoDate(statement.text(column)))
+            return *date;
+        return {};
+    case FieldType::Text:
+        return statement.text(column);
+    }
+    return {};
+}
+
+QSet<QString> missingAddedFields(Database& db, const TableDef& table)
+{
+    QSet<QString> missing;
+    for (const FieldDef& field : table.fields) {
+        if (field.added)
+            missing.insert(field.name);
+    }
+    if (missing.isEmpty())
+        return missing;
+    Statement columns = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    columns.bind(1, table.name);
+    while (columns.step()) {
+        for (auto it = missing.begin(); it != missing.end(); ++it) {
+            if (it->compare(columns.text(0), Qt::CaseInsensitive) == 0) {
+                missing.erase(it);
+                break;
+            }
+        }
+    }
+    return missing;
+}
+
 namespace {
 
 Statement selectRows(const DataSet& set, Database& db, const QString& querySql, const QString& periodSql,
-                     const std::optional<std::pair<QDate, QDate>>& period)
+                     const std::optional<std::pair<QDate, QDate>>& period, const QString& keySql,
+                     std::optional<long long> key)
 {
     QString sql = querySql;
     if (const TableDef* table = set.table()) {
+        const QSet<QString> missing = missingAddedFields(db, *table);
         QStringList columns{QStringLiteral("rowid")};
         for (const FieldDef& field : set.fields())
-            columns << quoteIdentifier(field.name);
+            columns << (missing.contains(field.name) ? QStringLiteral("NULL") : quoteIdentifier(field.name));
         sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table->name));
     }
     if (period && !periodSql.isEmpty())
         sql = periodSql;
+    if (key && !keySql.isEmpty())
+        sql = keySql;
     Statement statement = db.prepare(sql);
     if (period && !periodSql.isEmpty()) {
         statement.bind(1, Value(period->first));
         statement.bind(2, Value(period->second.addDays(1)));
     }
+    if (key && !keySql.isEmpty())
+        statement.bind(1, Value(std::int64_t(*key)));
     const int offset = set.table() ? 1 : 0;
     if (statement.columnCount() != int(set.fields().size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
@@ -181,7 +209,8 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 } // namespace
 
 DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown, Database* connection)
-    : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.querySql_, set.periodSql_, set.period_)),
+    : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.querySql_, set.periodSql_, set.period_,
+                                     set.keySql_, set.key_)),
       onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()), offset_(set.table_ ? 1 : 0),
       shared_(set.fields_.size())
 {
@@ -277,6 +306,14 @@ void DataSet::setPeriod(QDate from, QDate to)
         throw UserError(QStringLiteral("%1: запрос не выбирается за период").arg(name_));
     close();
     period_ = std::make_pair(from, to);
+}
+
+void DataSet::setKey(long long key)
+{
+    if (keySql_.isEmpty())
+        throw UserError(QStringLiteral("%1: запрос не выбирается по ключу").arg(name_));
+    close();
+    key_ = key;
 }
 
 void DataSet::refresh()
@@ -496,6 +533,14 @@ void DataSet::post()
     notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
 }
 
+bool DataSet::isChanged(QStringView field) const
+{
+    const int index = requireField(field);
+    if (state_ == State::Insert || size_t(index) >= original_.size())
+        return state_ == State::Insert;
+    return !(value(index) == original_[size_t(index)]);
+}
+
 std::vector<Value> DataSet::rowValues() const
 {
     const Row* row = currentRowOrNull();
@@ -524,8 +569,11 @@ void DataSet::storeInsert(Row& row, bool withCounter)
 {
     QStringList names, marks;
     std::vector<int> fieldIndexes;
+    const QSet<QString> missing = missingAddedFields(db_, *table_);
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (int(i) == counterField_ && (!withCounter || row.values[i].isNull()))
+            continue;
+        if (missing.contains(fields_[i].name))
             continue;
         names << quoteIdentifier(fields_[i].name);
         marks << QStringLiteral("?");
@@ -546,8 +594,11 @@ void DataSet::storeUpdate(Row& row)
 {
     QStringList assignments, checks;
     std::vector<int> changed;
+    const QSet<QString> missing = missingAddedFields(db_, *table_);
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (i < original_.size() && row.values[i] == original_[i])
+            continue;
+        if (missing.contains(fields_[i].name))
             continue;
         changed.push_back(int(i));
         assignments << quoteIdentifier(fields_[i].name) + QStringLiteral(" = ?");
@@ -738,21 +789,18 @@ Value DataSet::convert(int field, const Value& value) const
         double number = 0;
         switch (value.kind()) {
         case Value::Kind::Text:
-            // A rate field also takes "Без НДС"; any other number is checked against the range alone.
-            if (isVatRateField(def.name) && def.type == FieldType::Short) {
-                QString text = value.text().trimmed();
-                if (text.endsWith(u'%'))
-                    text = text.chopped(1).trimmed();
-                number = isVatExemptText(text) ? double(kVatExempt) : double(ru::parseInteger(text));
-            } else {
-                number = double(ru::parseInteger(value.text()));
-            }
+            // A rate field takes the rates in force and "Без НДС" only, an empty text leaving it empty.
+            if (isVatRateField(def.name) && def.type == FieldType::Short)
+                return std::int64_t(parseVatRate(value.text()));
+            number = double(ru::parseInteger(value.text()));
             break;
         case Value::Kind::Integer: number = double(value.integer()); break;
         case Value::Kind::Real:
         case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
         default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(ru::quoteForMessage(value.toText())));
         }
+        if (isVatRateField(def.name) && def.type == FieldType::Short && !isAllowedVatRate(int(number)))
+            throw UserError(QStringLiteral("Ставка НДС %1 % недопустима: допустимы %2").arg(number).arg(allowedVatRatesText()));
         double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
         double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
         if (number < low || number > high)

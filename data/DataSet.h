@@ -20,6 +20,12 @@ namespace vi23 {
 class Database;
 class DataSet;
 
+// A column of a row read as the field type keeps it (money as ten-thousandths, dates from ISO text).
+Value readColumn(const Statement& statement, int column, FieldType type);
+
+// The fields kept beside the described ones (FieldDef::added) that the file does not have yet.
+QSet<QString> missingAddedFields(Database& db, const TableDef& table);
+
 // Follows a data set; bound controls and grids implement it.
 class DataSetObserver {
 public:
@@ -41,6 +47,8 @@ struct QueryDef {
     // The query over the journal rows of a period (?1 first day, ?2 the day after the last, ISO
     // text); empty for a query that takes no period.
     QString periodSql = {};
+    // The query over the rows of one document (?1 its key); empty for a query that takes no key.
+    QString keySql = {};
 };
 
 class DataSet : public RowSource {
@@ -89,6 +97,8 @@ public:
     // The rules for leaving a row: pending texts written, then saved if changed, else abandoned.
     void checkBrowseMode();
     bool isModified() const { return modified_; }
+    // Whether the field of the row being written differs from what was stored: always for a new row.
+    bool isChanged(QStringView field) const;
 
     // ---- fields of the current row ----
     Value value(int field) const;
@@ -122,6 +132,11 @@ public:
     void setPeriod(QDate from, QDate to);
     bool takesPeriod() const { return !periodSql_.isEmpty(); }
     const std::optional<std::pair<QDate, QDate>>& period() const { return period_; }
+
+    // ---- the document of a print query ----
+    // The next opening reads only the rows of the document with this key, bound as a parameter; an
+    // open data set is closed. Throws for a query without a key.
+    void setKey(long long key);
 
     // The rows the next opening reads, one at a time in the order read: the SQL with its period
     // bound, equal texts sharing one string. With `onlyShown`, rows the filter hides are skipped.
@@ -195,6 +210,8 @@ private:
     QString querySql_;
     QString periodSql_;
     std::optional<std::pair<QDate, QDate>> period_;
+    QString keySql_;
+    std::optional<long long> key_;
     std::vector<FieldDef> fields_;
     int counterField_ = -1;
 

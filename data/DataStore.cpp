@@ -1,6 +1,7 @@
 #include "DataStore.h"
 #include "Error.h"
 #include "FixedQueries.h"
+#include "IssuedDocument.h"
 
 namespace vi23 {
 
@@ -19,12 +20,12 @@ constexpr Link kLinks[] = {
     {"frDBDataSet_bl", "ADOQuery_bl", true},
 };
 
-// The tables and the print query open with the main window. The book queries open when a book
-// needs them; the counterparty book and the cash orders too, since both are read afresh before
-// every use and reading them at start would only delay the window.
+// The tables open with the main window. The queries open when a form needs them: the print query
+// on the document being printed, the books for their period; the counterparty book and the cash
+// orders are read afresh before every use, and reading them at start would only delay the window.
 bool opensAtStart(const QString& name)
 {
-    return !name.startsWith(u"ADOQuery") || name == u"ADOQuery_bl";
+    return !name.startsWith(u"ADOQuery");
 }
 
 } // namespace
@@ -35,6 +36,11 @@ DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(
         dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
     for (const FixedQuery& query : fixedQueries())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, query.name, query.definition));
+    // Whoever stores a document (the tab, its grid, a tool) stores the figures it prints.
+    for (auto& set : dataSets_) {
+        if (set->name() == u"ADOTable_jur1")
+            set->beforePost = &completeDocumentRecord;
+    }
     opensOnFirstUse_.assign(dataSets_.size(), false);
     for (size_t i = 0; i < dataSets_.size(); ++i) {
         if (!opensAtStart(dataSets_[i]->name()))

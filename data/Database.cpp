@@ -275,7 +275,7 @@ void Database::verifySchema()
         if (present.isEmpty())
             throw UserError(QStringLiteral("В базе данных %1 нет таблицы «%2»").arg(path_, table.name));
         for (const FieldDef& field : table.fields) {
-            if (!present.contains(field.name, Qt::CaseInsensitive))
+            if (!field.added && !present.contains(field.name, Qt::CaseInsensitive))
                 throw UserError(QStringLiteral("В таблице «%1» базы данных %2 нет поля «%3»").arg(table.name, path_, field.name));
         }
     }

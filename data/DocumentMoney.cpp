@@ -12,7 +12,7 @@ namespace vi23 {
 namespace {
 
 // Products of a 17-digit quantity and a 19-digit price need more than 64 bits.
-__extension__ typedef __int128 Wide;
+using Wide = WideInteger;
 
 // A decimal number mantissa × 10^-scale.
 struct Decimal {
@@ -39,16 +39,6 @@ Wide powerOfTen(int n)
     while (n-- > 0)
         p = multiply(p, 10);
     return p;
-}
-
-Wide divideHalfEven(Wide value, Wide divisor)
-{
-    Wide quotient = value / divisor;
-    const Wide remainder = value % divisor;
-    const Wide twice = 2 * (remainder < 0 ? -remainder : remainder);
-    if (twice > divisor || (twice == divisor && quotient % 2 != 0))
-        quotient += value < 0 ? -1 : 1;
-    return quotient;
 }
 
 // The double's shortest round-trip decimal text, read exactly.
@@ -83,7 +73,7 @@ Decimal exactDecimal(double value)
     }
     if (d.scale > 18) {
         // Far below a ten-thousandth of a kopeck: keep 18 places.
-        d.mantissa = divideHalfEven(d.mantissa, powerOfTen(d.scale - 18));
+        d.mantissa = roundedQuotient(d.mantissa, powerOfTen(d.scale - 18));
         d.scale = 18;
     }
     if (negative)
@@ -91,11 +81,11 @@ Decimal exactDecimal(double value)
     return d;
 }
 
-// value (at `scale` places) rounded half to even to `places` places, as a count of those places.
+// value (at `scale` places) rounded by the rule to `places` places, as a count of those places.
 Wide roundTo(Wide value, int scale, int places)
 {
     if (scale >= places)
-        return divideHalfEven(value, powerOfTen(scale - places));
+        return roundedQuotient(value, powerOfTen(scale - places));
     return multiply(value, powerOfTen(places - scale));
 }
 
@@ -107,17 +97,13 @@ Money moneyOfKopecks(Wide kopecks)
     return Money::fromUnits(std::int64_t(units));
 }
 
-// The percent the arithmetic applies: none for an exempt line. A negative rate would give the
-// buyer VAT back, which no document does.
+// The percent the arithmetic applies: none for an exempt line. A rate outside those in force (a
+// negative one would give the buyer VAT back) is never printed or summed.
 int appliedRate(int ratePercent)
 {
-    if (isVatExempt(ratePercent))
-        return 0;
-    if (ratePercent < 0)
-        throw UserError(QStringLiteral("Ставка НДС %1 % невозможна: укажите %2")
-                            .arg(ratePercent)
-                            .arg(vatRateChoices().join(QStringLiteral(", "))));
-    return ratePercent;
+    if (!isAllowedVatRate(ratePercent))
+        throw UserError(QStringLiteral("Ставка НДС %1 % недопустима: допустимы %2").arg(ratePercent).arg(allowedVatRatesText()));
+    return isVatExempt(ratePercent) ? 0 : ratePercent;
 }
 
 const QString kExemptText = QStringLiteral("Без НДС");
@@ -142,6 +128,18 @@ bool isVatExemptText(const QString& text)
     return text.simplified().compare(kExemptText, Qt::CaseInsensitive) == 0;
 }
 
+bool isAllowedVatRate(int ratePercent)
+{
+    return isVatExempt(ratePercent) || vatRateChoices().contains(QString::number(ratePercent));
+}
+
+QString allowedVatRatesText()
+{
+    QStringList rates = vatRateChoices();
+    const QString last = rates.takeLast();
+    return rates.join(QStringLiteral(" %, ")) + QStringLiteral(" % или «") + last + u'»';
+}
+
 int parseVatRate(const QString& text)
 {
     QString t = text.simplified();
@@ -151,9 +149,9 @@ int parseVatRate(const QString& text)
         t = t.chopped(1).trimmed();
     bool ok = false;
     const int rate = t.toInt(&ok);
-    if (!ok || rate < 0)
-        throw UserError(QStringLiteral("«%1» — не ставка НДС: укажите %2")
-                            .arg(text, vatRateChoices().join(QStringLiteral(", "))));
+    // The exempt mark is typed as words, never as its stored number.
+    if (!ok || rate < 0 || !isAllowedVatRate(rate))
+        throw UserError(QStringLiteral("«%1» — не ставка НДС: допустимы %2").arg(text.trimmed(), allowedVatRatesText()));
     return rate;
 }
 
@@ -173,26 +171,24 @@ LineAmounts lineAmounts(double quantity, Money price, int ratePercent)
 {
     ratePercent = appliedRate(ratePercent);
     const Decimal q = exactDecimal(quantity);
-    // quantity × price at scale q.scale + 4.
-    const Wide product = multiply(q.mantissa, price.units());
-    const int scale = q.scale + 4;
+    // quantity × price at scale q.scale + 4, rounded once to kopecks; the VAT is taken from that amount.
+    const Wide netKopecks = roundTo(multiply(q.mantissa, price.units()), q.scale + 4, 2);
+    const Wide vatKopecks = roundTo(multiply(netKopecks, ratePercent), 2 + 2, 2);
     LineAmounts line;
-    line.net = moneyOfKopecks(roundTo(product, scale, 2));
-    line.vat = moneyOfKopecks(roundTo(multiply(product, ratePercent), scale + 2, 2));
+    line.net = moneyOfKopecks(netKopecks);
+    line.vat = moneyOfKopecks(vatKopecks);
     line.gross = line.net + line.vat;
-    line.grossPrice = moneyOfKopecks(roundTo(multiply(price.units(), 100 + ratePercent), 4 + 2, 2));
+    // One unit's price with VAT is the amount with VAT shared over the quantity, so the columns agree;
+    // without a quantity, the price raised by the rate.
+    const Wide grossKopecks = netKopecks + vatKopecks;
+    if (q.mantissa != 0) {
+        const Wide divisor = q.mantissa < 0 ? -q.mantissa : q.mantissa;
+        const Wide shared = roundedQuotient(multiply(grossKopecks, powerOfTen(q.scale)), divisor);
+        line.grossPrice = moneyOfKopecks(q.mantissa < 0 ? -shared : shared);
+    } else {
+        line.grossPrice = moneyOfKopecks(roundTo(multiply(price.units(), 100 + ratePercent), 4 + 2, 2));
+    }
     return line;
-}
-
-Money storedLineSum(double quantity, Money price, int ratePercent)
-{
-    ratePercent = appliedRate(ratePercent);
-    const Decimal q = exactDecimal(quantity);
-    const Wide sum = multiply(multiply(q.mantissa, price.units()), 100 + ratePercent);
-    const Wide units = roundTo(sum, q.scale + 4 + 2, 4);
-    if (units > std::numeric_limits<std::int64_t>::max() || units < std::numeric_limits<std::int64_t>::min())
-        tooLarge();
-    return Money::fromUnits(std::int64_t(units));
 }
 
 void DocumentTotals::add(const LineAmounts& line)

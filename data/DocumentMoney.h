@@ -15,11 +15,15 @@ inline constexpr int kVatExempt = -1;
 inline bool isVatExempt(int ratePercent) { return ratePercent == kVatExempt; }
 
 // The rates a goods row or a line is offered, in the order the lists show them; "Без НДС" last.
+// No other rate is entered, stored by the program or printed.
 const QStringList& vatRateChoices();
+bool isAllowedVatRate(int ratePercent);
+// "22 %, 20 %, … 0 % или «Без НДС»", for messages.
+QString allowedVatRatesText();
 // A stored rate as the boxes and grids show it: "22", "0", "Без НДС".
 QString vatRateText(int ratePercent);
-// A typed rate: a whole percent ("22", "22%", " 5 ") or "Без НДС" in any letter case. Throws
-// UserError for anything else, quoting the text.
+// A typed rate: one of the rates in force ("22", "22%", " 5 ") or "Без НДС" in any letter case.
+// Throws UserError for anything else, quoting the text and naming the rates allowed.
 int parseVatRate(const QString& text);
 // Whether a text is the exempt mark "Без НДС" (any letter case, blanks around).
 bool isVatExemptText(const QString& text);
@@ -29,23 +33,19 @@ QString printedVatRate(int ratePercent);
 // shown and typed as a rate.
 bool isVatRateField(QStringView name);
 
-// One goods line as the forms print it, every amount in whole kopecks.
+// One goods line as the forms print it and the record stores it, every amount in whole kopecks.
 struct LineAmounts {
-    Money net;          // quantity × price
-    Money vat;          // quantity × price × rate / 100
-    Money gross;        // net + vat: the row's amount to pay
-    Money grossPrice;   // one unit's price with VAT
+    Money net;          // quantity × price, rounded to the kopeck
+    Money vat;          // net × rate / 100, rounded to the kopeck
+    Money gross;        // net + vat: the row's amount to pay, stored as the line sum
+    Money grossPrice;   // gross / quantity, rounded to the kopeck: one unit's price with VAT
 };
 
-// The printed amounts of a line. The quantity is taken as its shortest decimal text (3.5, 0.135),
-// never as a binary fraction, and each amount is rounded to kopecks once, an exact half to the even
-// kopeck. An exempt line bears no VAT. Throws UserError when an amount does not fit the money type,
-// or for a negative rate other than the exempt mark.
+// The amounts of a line by the one money rule. The quantity is taken as its shortest decimal text
+// (3.5, 0.135), never as a binary fraction; each rounding is the rule of roundedQuotient (an exact
+// half away from zero). An exempt line bears no VAT. Throws UserError when an amount does not fit
+// the money type, or for a rate outside those in force.
 LineAmounts lineAmounts(double quantity, Money price, int ratePercent);
-
-// The line sum the document record stores: quantity × price × (100 + rate) / 100, to four decimals
-// (half to even), in the same exact arithmetic; an exempt line's sum is its net amount.
-Money storedLineSum(double quantity, Money price, int ratePercent);
 
 // Totals of the printed rows; the amount in words is `gross`.
 struct DocumentTotals {
@@ -55,7 +55,7 @@ struct DocumentTotals {
     void add(const LineAmounts& line);
 };
 
-// A value rounded to kopecks (half to even) as a money amount; for figures that arrive as doubles
+// A value rounded to kopecks by the rule as a money amount; for figures that arrive as doubles
 // from stored reals, taken at their shortest decimal text.
 Money kopecksOf(double value);
 

@@ -228,19 +228,20 @@ std::vector<FixedQuery> build()
     using T = FieldType;
     std::vector<FixedQuery> queries;
 
-    // Print lines of documents: every tov row whose document is in jur1 and whose name is in stov,
-    // once for every row of pr1, in line order.
+    // Print lines of documents: every tov row of the document with the first row of pr1, in line
+    // order. The lines carry what they print (rate, unit, country, customs declaration): the goods
+    // list is not read, so a change of the list changes no issued document.
+    const QString printLines = QStringLiteral(
+        "SELECT jur1.k, jur1.dok, jur1.n, jur1.dd, jur1.z, jur1.a, jur1.unn AS unnz, jur1.rb, jur1.okpo AS okpoz,"
+        " jur1.okdp, jur1.ru, tov.naz AS naz, tov.kol, tov.cen, tov.eu, tov.nds, tov.str, tov.gtd,"
+        " pr1.np AS np, pr1.unn AS unnp, pr1.ad, pr1.tel, pr1.bank, pr1.rs, pr1.ks, pr1.buk, pr1.fr, pr1.fb,"
+        " pr1.fup, pr1.rup, pr1.okpo, pr1.okdp AS okd, pr1.dr"
+        " FROM tov INNER JOIN jur1 ON jur1.k = tov.k"
+        " LEFT JOIN pr1 ON pr1.rowid = (SELECT min(rowid) FROM pr1)"
+        "%1 ORDER BY tov.xx");
     queries.push_back(
         {QStringLiteral("ADOQuery_bl"),
-         {QStringLiteral(
-              "SELECT jur1.k, jur1.dok, jur1.n, jur1.dd, jur1.z, jur1.a, jur1.unn AS unnz, jur1.rb, jur1.okpo AS okpoz,"
-              " jur1.okdp, jur1.ru, tov.naz AS naz, tov.kol, tov.cen, stov.eu, stov.nds, stov.str, stov.gtd,"
-              " pr1.np AS np, pr1.unn AS unnp, pr1.ad, pr1.tel, pr1.bank, pr1.rs, pr1.ks, pr1.buk, pr1.fr, pr1.fb,"
-              " pr1.fup, pr1.rup, pr1.okpo, pr1.okdp AS okd, pr1.dr"
-              " FROM tov INNER JOIN jur1 ON jur1.k = tov.k"
-              " INNER JOIN stov ON stov.naz = tov.naz COLLATE RUNOCASE"
-              " CROSS JOIN pr1"
-              " ORDER BY tov.xx, pr1.rowid, stov.rowid"),
+         {printLines.arg(QString()),
           {col("k", T::Counter), col("dok", T::Text, 20), col("n", T::Text, 15), col("dd", T::Date),
            col("z", T::Text, 120), col("a", T::Text, 120), col("unnz", T::Text, 22), col("rb", T::Text, 120),
            col("okpoz", T::Text, 20), col("okdp", T::Text, 20), col("ru", T::Text, 20), col("naz", T::Text, 250),
@@ -249,7 +250,9 @@ std::vector<FixedQuery> build()
            col("ad", T::Text, 120), col("tel", T::Text, 20), col("bank", T::Text, 200), col("rs", T::Text, 20),
            col("ks", T::Text, 20), col("buk", T::Text, 10), col("fr", T::Text, 30), col("fb", T::Text, 30),
            col("fup", T::Text, 30), col("rup", T::Text, 70), col("okpo", T::Text, 15), col("okd", T::Text, 20),
-           col("dr", T::Text, 40)}}});
+           col("dr", T::Text, 40)},
+          {},
+          printLines.arg(QStringLiteral(" WHERE tov.k = ?1"))}});
 
     addBookQueries(queries);
     return queries;

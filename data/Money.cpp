@@ -2,7 +2,6 @@
 #include "Error.h"
 #include "RuFormat.h"
 
-#include <cfenv>
 #include <cmath>
 #include <limits>
 
@@ -10,14 +9,9 @@ namespace vi23 {
 
 namespace {
 
-std::int64_t divideHalfEven(std::int64_t value, std::int64_t divisor)
+std::int64_t divideRounded(std::int64_t value, std::int64_t divisor)
 {
-    std::int64_t quotient = value / divisor;
-    std::int64_t remainder = value % divisor;
-    std::int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
-    if (twice > divisor || (twice == divisor && (quotient % 2) != 0))
-        quotient += value < 0 ? -1 : 1;
-    return quotient;
+    return std::int64_t(roundedQuotient(value, divisor));
 }
 
 std::int64_t powerOfTen(int n)
@@ -30,21 +24,32 @@ std::int64_t powerOfTen(int n)
 
 } // namespace
 
+WideInteger roundedQuotient(WideInteger value, WideInteger divisor)
+{
+    WideInteger quotient = value / divisor;
+    const WideInteger remainder = value % divisor;
+    if (2 * (remainder < 0 ? -remainder : remainder) >= divisor)
+        quotient += value < 0 ? -1 : 1;
+    return quotient;
+}
+
+long double roundedToWhole(long double value)
+{
+    return std::roundl(value);
+}
+
 void Money::throwOutOfRange()
 {
     throw UserError(QStringLiteral("Сумма выходит за пределы денежного поля: допустимо не более "
                                    "922 337 203 685 477,5807 по абсолютной величине"));
 }
 
-// A count of ten-thousandths computed in extended precision, rounded once, halves to even.
+// A count of ten-thousandths computed in extended precision, rounded once by the rule.
 Money Money::fromScaled(long double scaled)
 {
     if (std::isnan(scaled))
         throw UserError(QStringLiteral("Сумма не является числом"));
-    const int oldMode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const long double whole = std::nearbyintl(scaled);
-    std::fesetround(oldMode);
+    const long double whole = roundedToWhole(scaled);
     // 2^63 is exact in long double; anything from it upwards in magnitude does not fit.
     if (!(std::fabs(whole) < 9223372036854775808.0L))
         throwOutOfRange();
@@ -82,7 +87,6 @@ std::optional<Money> Money::tryParse(QStringView text)
     int fractionDigits = 0;
     bool anyDigit = false;
     bool seenSeparator = false;
-    bool stickyBeyond = false;     // non-zero digits beyond the fifth decimal
     int fifthDigit = 0;
     for (; i < s.size(); ++i) {
         QChar c = s[i];
@@ -106,8 +110,6 @@ std::optional<Money> Money::tryParse(QStringView text)
         } else if (fractionDigits == 4) {
             fifthDigit = digit;
             ++fractionDigits;
-        } else if (digit != 0) {
-            stickyBeyond = true;
         }
     }
     if (!anyDigit)
@@ -115,7 +117,7 @@ std::optional<Money> Money::tryParse(QStringView text)
     for (int d = std::min(fractionDigits, 4); d < 4; ++d)
         fraction *= 10;
     std::int64_t units = whole * kScale + fraction;
-    if (fifthDigit > 5 || (fifthDigit == 5 && (stickyBeyond || (units % 2) != 0)))
+    if (fifthDigit >= 5)
         ++units;
     return Money(negative ? -units : units);
 }
@@ -142,7 +144,7 @@ QString Money::toString() const
 QString Money::toFixed(int decimals, QChar separator) const
 {
     decimals = std::clamp(decimals, 0, 4);
-    std::int64_t scaled = divideHalfEven(units_, powerOfTen(4 - decimals));
+    std::int64_t scaled = divideRounded(units_, powerOfTen(4 - decimals));
     std::uint64_t magnitude = scaled < 0 ? std::uint64_t(0) - std::uint64_t(scaled) : std::uint64_t(scaled);
     std::uint64_t divisor = std::uint64_t(powerOfTen(decimals));
     QString text = QString::number(magnitude / divisor);
@@ -157,7 +159,7 @@ Money Money::rounded(int decimals) const
 {
     decimals = std::clamp(decimals, 0, 4);
     std::int64_t step = powerOfTen(4 - decimals);
-    return Money(divideHalfEven(units_, step) * step);
+    return Money(divideRounded(units_, step) * step);
 }
 
 } // namespace vi23

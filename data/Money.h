@@ -9,6 +9,13 @@
 
 namespace vi23 {
 
+// The one rounding rule of every figure the program stores or prints: to the nearest, an exact half
+// away from zero, as Russian bookkeeping rounds. `value / divisor` (divisor > 0) as a whole number.
+__extension__ typedef __int128 WideInteger;
+WideInteger roundedQuotient(WideInteger value, WideInteger divisor);
+// The same rule for a value computed in floating point (the report engine's round()).
+long double roundedToWhole(long double value);
+
 class Money {
 public:
     static constexpr std::int64_t kScale = 10000;
@@ -27,11 +34,11 @@ public:
             throwOutOfRange();
         return Money(units);
     }
-    // Rounds to the nearest ten-thousandth, an exact half to the even neighbour; throws on NaN or overflow.
+    // Rounds to the nearest ten-thousandth by the rounding rule; throws on NaN or overflow.
     static Money fromDouble(double value);
     // The same for a value computed in extended precision, which is rounded once, not twice.
     static Money fromExtended(long double value);
-    // Reads "1234,56", "-0.5", " 12 " (comma or point); more than four decimals round half to even.
+    // Reads "1234,56", "-0.5", " 12 " (comma or point); more than four decimals round by the rule.
     static std::optional<Money> tryParse(QStringView text);
     // As tryParse, throwing "«%s» — не число: …".
     static Money parse(QStringView text);
@@ -40,14 +47,14 @@ public:
     double toDouble() const { return double(units_) / double(kScale); }
     // Shortest text with the decimal comma: "1234,5", "0", "-0,0001".
     QString toString() const;
-    // Fixed decimals (0..4), rounded half to even, with the given separator.
+    // Fixed decimals (0..4), rounded by the rule, with the given separator.
     QString toFixed(int decimals, QChar separator = u',') const;
-    // Rounded half to even to the given number of decimals (0..4).
+    // Rounded by the rule to the given number of decimals (0..4).
     Money rounded(int decimals) const;
     bool isZero() const { return units_ == 0; }
 
-    // value × factor, computed in extended precision and rounded once to ten-thousandths (halves to
-    // even); a result outside the money range is refused.
+    // value × factor, computed in extended precision and rounded once to ten-thousandths by the
+    // rule; a result outside the money range is refused.
     Money times(long double factor) const;
 
     // Sums, differences and whole multiples are exact and refuse to overflow.

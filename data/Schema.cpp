@@ -15,6 +15,15 @@ FieldDef real(const char16_t* name) { return {QString::fromUtf16(name), FieldTyp
 FieldDef shortInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Short, 0}; }
 FieldDef longInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Long, 0}; }
 
+// The goods list's unit, country of origin and customs declaration number, as a line keeps them.
+const std::vector<FieldDef>& lineDetailFields()
+{
+    static const std::vector<FieldDef> fields = {
+        {QStringLiteral("eu"), FieldType::Text, 10}, {QStringLiteral("str"), FieldType::Text, 25},
+        {QStringLiteral("gtd"), FieldType::Text, 26}};
+    return fields;
+}
+
 std::vector<FieldDef> documentFields()
 {
     std::vector<FieldDef> fields = {
@@ -33,6 +42,13 @@ std::vector<FieldDef> documentFields()
     fields.push_back(money(u"sss"));
     fields.push_back(text(u"sr", 170));
     fields.push_back(text(u"dok1", 10));
+    // What an issued line prints beside its name, copied from the goods list when the goods are
+    // picked, so that a later change of the list changes no issued document.
+    for (int line = 0; line < 10; ++line) {
+        const QString suffix = QString::number(line);
+        for (const FieldDef& copied : lineDetailFields())
+            fields.push_back({copied.name + suffix, copied.type, copied.size, true});
+    }
     return fields;
 }
 
@@ -55,7 +71,11 @@ std::vector<TableDef> buildTables()
           text(u"rs", 20), text(u"ks", 20), text(u"buk", 10), text(u"fr", 30), text(u"fb", 30), text(u"fup", 30),
           text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40)}},
         // tov.k holds a document counter, so it is as wide as the counter.
-        {QStringLiteral("tov"), {counter(u"xx"), longInt(u"k"), text(u"naz", 250), real(u"kol"), money(u"cen")}},
+        // A print line also carries the line's rate and what the line copied from the goods list.
+        {QStringLiteral("tov"),
+         {counter(u"xx"), longInt(u"k"), text(u"naz", 250), real(u"kol"), money(u"cen"),
+          {QStringLiteral("nds"), FieldType::Short, 0, true}, {QStringLiteral("eu"), FieldType::Text, 10, true},
+          {QStringLiteral("str"), FieldType::Text, 25, true}, {QStringLiteral("gtd"), FieldType::Text, 26, true}}},
         // kassa.nn is filled from jur.nn, so it is as wide.
         {QStringLiteral("kassa"),
          {counter(u"n"), date(u"dd"), text(u"nn", 20), text(u"sr", 170), text(u"k", 170), money(u"s"), money(u"sd"),
@@ -137,36 +157,34 @@ QString quoteIdentifier(QStringView name)
     return u'"' + quoted + u'"';
 }
 
+QString columnDefinition(const FieldDef& field)
+{
+    const QString name = quoteIdentifier(field.name);
+    switch (field.type) {
+    case FieldType::Counter:
+        return name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Date:
+        return name + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
+                                     "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' AND date(%1, '+0 days') IS %1))").arg(name);
+    case FieldType::Text:
+        return name + QStringLiteral(" TEXT(%1) CHECK (%2 IS NULL OR length(%2) <= %1)").arg(field.size).arg(name);
+    case FieldType::Money:
+        return name + QStringLiteral(" MONEY CHECK (%1 IS NULL OR typeof(%1) = 'integer')").arg(name);
+    case FieldType::Real:
+        return name + QStringLiteral(" REAL");
+    case FieldType::Short:
+        return name + QStringLiteral(" SMALLINT CHECK (%1 IS NULL OR %1 BETWEEN -32768 AND 32767)").arg(name);
+    case FieldType::Long:
+        return name + QStringLiteral(" INTEGER CHECK (%1 IS NULL OR %1 BETWEEN -2147483648 AND 2147483647)").arg(name);
+    }
+    return name;
+}
+
 QString createTableSql(const TableDef& table)
 {
     QStringList columns;
-    for (const FieldDef& field : table.fields) {
-        QString name = quoteIdentifier(field.name);
-        switch (field.type) {
-        case FieldType::Counter:
-            columns << name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-            break;
-        case FieldType::Date:
-            columns << name + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
-                                             "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' AND date(%1, '+0 days') IS %1))").arg(name);
-            break;
-        case FieldType::Text:
-            columns << name + QStringLiteral(" TEXT(%1) CHECK (%2 IS NULL OR length(%2) <= %1)").arg(field.size).arg(name);
-            break;
-        case FieldType::Money:
-            columns << name + QStringLiteral(" MONEY CHECK (%1 IS NULL OR typeof(%1) = 'integer')").arg(name);
-            break;
-        case FieldType::Real:
-            columns << name + QStringLiteral(" REAL");
-            break;
-        case FieldType::Short:
-            columns << name + QStringLiteral(" SMALLINT CHECK (%1 IS NULL OR %1 BETWEEN -32768 AND 32767)").arg(name);
-            break;
-        case FieldType::Long:
-            columns << name + QStringLiteral(" INTEGER CHECK (%1 IS NULL OR %1 BETWEEN -2147483648 AND 2147483647)").arg(name);
-            break;
-        }
-    }
+    for (const FieldDef& field : table.fields)
+        columns << columnDefinition(field);
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
 }
 

@@ -12,6 +12,9 @@ struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
     int size = 0;          // characters, text fields only
+    // Kept beside the described fields and added to older files on open; a file that could not be
+    // upgraded (read-only, locked) lacks it and reads it as empty.
+    bool added = false;
 
     bool isNumeric() const { return type != FieldType::Text && type != FieldType::Date; }
 };
@@ -35,6 +38,8 @@ const TableDef& schemaTable(QStringView name);
 // SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
 // money as integer ten-thousandths, text limited to its size, short limited to 16 bits.
 QString createTableSql(const TableDef& table);
+// One column of that SQL: its name, type and check.
+QString columnDefinition(const FieldDef& field);
 
 // Name quoted for SQL ("naz", "НазваниеФИО").
 QString quoteIdentifier(QStringView name);

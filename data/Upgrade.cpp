@@ -1,6 +1,8 @@
 #include "Upgrade.h"
 #include "CalendarDates.h"
+#include "DataSet.h"
 #include "Database.h"
+#include "IssuedDocument.h"
 #include "Error.h"
 #include "Schema.h"
 #include "EnterpriseSettings.h"
@@ -56,6 +58,23 @@ UpgradeStep addColumn(const QString& table, const QString& column, const QString
             }};
 }
 
+// The fields a table keeps beside its described ones (FieldDef::added), added where missing; `then`
+// runs once after they are added, to give the rows what they should have held.
+UpgradeStep addAddedFields(const QString& table, const std::function<void(Database&)>& then = {})
+{
+    return {QStringLiteral("новые поля таблицы %1").arg(table),
+            [table](Database& db) { return !missingAddedFields(db, schemaTable(table)).isEmpty(); },
+            [table, then](Database& db) {
+                const QSet<QString> missing = missingAddedFields(db, schemaTable(table));
+                for (const FieldDef& field : schemaTable(table).fields) {
+                    if (missing.contains(field.name))
+                        db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnDefinition(field)));
+                }
+                if (then)
+                    then(db);
+            }};
+}
+
 std::vector<UpgradeStep> buildSteps()
 {
     return {
@@ -73,6 +92,14 @@ std::vector<UpgradeStep> buildSteps()
         // Every book first looks for journal dates that are no calendar dates: only such rows are indexed.
         createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
                                                             .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd"))),
+        // Issued lines keep what they print: the goods list as it stands gives them their unit, country
+        // and customs declaration once, and the stored sums become the printed ones.
+        addAddedFields(QStringLiteral("jur1"),
+                       [](Database& db) {
+                           copyGoodsDetailsIntoDocuments(db);
+                           recomputeStoredSums(db);
+                       }),
+        addAddedFields(QStringLiteral("tov")),
     };
 }
 

@@ -1,203 +1,71 @@
 #include "DocumentPrinting.h"
 
-#include "PaymentQr.h"
 #include "AmountInWords.h"
+#include "PaymentQr.h"
 #include "data/Database.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 
-#include <cmath>
-
+#include <memory>
 
 namespace vi23 {
-
-
-DocumentForm documentFormFromRecord(const DataSet& documents)
-{
-    DocumentForm form;
-    form.key = documents.text(documents.requireField(u"k"));
-    form.kind = documents.text(documents.requireField(u"dok"));
-    for (int line = 0; line < 10; ++line) {
-        const QString n = QString::number(line);
-        form.names[size_t(line)] = documents.text(documents.requireField(QStringLiteral("naz") + n));
-        form.quantities[size_t(line)] = documents.text(documents.requireField(QStringLiteral("kol") + n));
-        form.prices[size_t(line)] = documents.text(documents.requireField(QStringLiteral("cen") + n));
-    }
-    return form;
-}
 
 QString documentTemplateFor(const QString& kind, FormSet set)
 {
     return formOf(documentKindTable(), kind, set);
 }
 
-namespace {
-
-// The largest total the amount in words can name.
-const Money kWordsLimit = Money::fromRoubles(1'000'000'000'000) - Money::fromUnits(1);
-
-} // namespace
-
-void preparePrintData(DataStore& store, ui::MainState& state, const DocumentForm& form)
+void writePrintLines(DataStore& store, const IssuedDocument& document)
 {
     Database& db = store.database();
-    DataSet& lines = store.dataSet(u"ADOTable_tov");
     DataSet& log = store.dataSet(u"ADOTable_z");
-    DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+    DataSet& lines = store.dataSet(u"ADOTable_tov");
     DataSet& print = store.dataSet(u"ADOQuery_bl");
-    const long long key = ru::parseInteger(form.key);
-    {
-        Database::Transaction unit(db);
-        Statement logRow = db.prepare(QStringLiteral("INSERT INTO z (pr) VALUES (?)"));
-        logRow.bind(1, log.convert(log.requireField(u"pr"), requisites.fieldValue(u"np")));
-        logRow.run();
-        db.exec(QStringLiteral("DELETE FROM tov"));
-        Statement line = db.prepare(QStringLiteral("INSERT INTO tov (k, naz, kol, cen) VALUES (?, ?, ?, ?)"));
-        for (size_t i = 0; i < form.names.size(); ++i) {
-            // "-" marks an unused line; an old file may hold one as nothing at all (NULL name,
-            // quantity and price), which is unused too rather than a bad number.
-            if (form.names[i] == QStringLiteral("-")
-                || (form.names[i].trimmed().isEmpty() && form.quantities[i].trimmed().isEmpty()
-                    && form.prices[i].trimmed().isEmpty()))
-                continue;
-            line.reset();
-            line.bind(1, lines.convert(lines.requireField(u"k"), Value(std::int64_t(key))));
-            line.bind(2, lines.convert(lines.requireField(u"naz"), Value(form.names[i])));
-            line.bind(3, ru::parseReal(form.quantities[i]));
-            line.bind(4, Money::fromDouble(ru::parseReal(form.prices[i])));
-            line.run();
-        }
-        // The print reads its lines while it still holds the write lock: another print (another
-        // window, vi23-print) may empty tov the moment this unit ends.
-        print.close();
-        print.setFilter(QStringLiteral("k=%1").arg(key));
-        print.open();
-        unit.commit();
+    Database::Transaction unit(db);
+    Statement logRow = db.prepare(QStringLiteral("INSERT INTO z (pr) VALUES (?)"));
+    logRow.bind(1, log.convert(log.requireField(u"pr"), Value(document.seller.name)));
+    logRow.run();
+    db.exec(QStringLiteral("DELETE FROM tov"));
+    Statement line = db.prepare(
+        QStringLiteral("INSERT INTO tov (k, naz, kol, cen, nds, eu, str, gtd) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const IssuedLine& l : document.lines) {
+        line.reset();
+        line.bind(1, Value(std::int64_t(document.key)));
+        line.bind(2, l.name);
+        line.bind(3, l.quantity);
+        line.bind(4, l.price);
+        line.bind(5, Value(std::int64_t(l.rate)));
+        line.bind(6, l.unit);
+        line.bind(7, l.country);
+        line.bind(8, l.customsDeclaration);
+        line.run();
     }
+    // The print reads its lines while it still holds the write lock.
+    print.setKey(document.key);
+    print.open();
+    unit.commit();
     // tov is small; the print log may hold hundreds of thousands of rows and is not re-read to
     // print one document (its data set shows the rows read when it was opened).
     lines.refresh();
-
-    state.printTotal = Money();
-    state.printVat = Money();
-    state.printExempt = false;
-    DocumentTotals totals;
-    int row = 0;
-    int exempt = 0;
-    for (print.first(); !print.eof(); print.next()) {
-        ++row;
-        const Value rate = print.fieldValue(u"nds");
-        if (!rate.isNull() && isVatExempt(int(rate.toDouble())))
-            ++exempt;
-        const QString name = ru::quoteForMessage(print.text(u"naz"));
-        if (!rate.isNull() && rate.toDouble() < 0 && !isVatExempt(int(rate.toDouble())))
-            throw UserError(QStringLiteral("Строка %1 («%2»): ставка НДС %3 % в списке товаров невозможна; укажите "
-                                           "ставку или «Без НДС»; документ не печатается")
-                                .arg(row)
-                                .arg(name)
-                                .arg(int(rate.toDouble())));
-        LineAmounts line;
-        try {
-            line = printedLine(print);
-        } catch (const UserError&) {
-            throw UserError(QStringLiteral("Строка %1 («%2»): количество × цена даёт сумму больше допустимой "
-                                           "(922 337 203 685 477,58 руб.); документ не печатается")
-                                .arg(row)
-                                .arg(name));
-        }
-        try {
-            totals.add(line);
-        } catch (const UserError&) {
-            throw UserError(QStringLiteral("Строка %1 («%2»): итог документа выходит за пределы допустимой суммы "
-                                           "(922 337 203 685 477,58 руб.); документ не печатается")
-                                .arg(row)
-                                .arg(name));
-        }
-    }
-    if (totals.gross > kWordsLimit || -totals.gross > kWordsLimit)
-        throw UserError(QStringLiteral("Итог документа %1 руб. больше 999 999 999 999,99 руб.: такую сумму нельзя "
-                                       "написать прописью; документ не печатается")
-                            .arg(totals.gross.toFixed(2)));
-    state.printTotal = totals.gross;
-    state.printVat = totals.vat;
-    state.printExempt = row > 0 && exempt == row;
-    state.printLines = row;
-    state.printStatus = form.kind == kUpdKind ? transferStatus(store.database(), key) : 0;
-    print.first();
-}
-
-ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form)
-{
-    return printDocument(store, state, form, formSet(store.database()));
-}
-
-ui::PrintRequest printDocument(DataStore& store, ui::MainState& state, const DocumentForm& form, FormSet set)
-{
-    preparePrintData(store, state, form);
-    const ui::MainState* totals = &state;
-    DataSet& print = store.dataSet(u"ADOQuery_bl");
-    const RowSource* rows = &print;
-    ui::PrintRequest request{documentTemplateFor(form.kind, set),
-                             [totals, rows](const QString& name) { return frReport_shGetValue(*totals, rows, name); }};
-    // The invoice carries the payment QR code when the requisites allow one; otherwise it prints as before.
-    if (request.templateName == u"frReport_sh") {
-        if (const std::optional<QString> payload = invoicePaymentPayload(print, state.printTotal, state.printVat))
-            request.finish = [payload = *payload](PreparedReport& pages) { addPaymentQr(pages, payload); };
-    }
-    return request;
-}
-
-DocumentForm storedDocument(DataStore& store, long long key)
-{
-    DataSet& documents = store.jur1();
-    if (!documents.isOpen())
-        documents.open();
-    for (documents.first(); !documents.eof(); documents.next()) {
-        if (!documents.isNull(u"k") && documents.integer(u"k") == key)
-            return documentFormFromRecord(documents);
-    }
-    throw UserError(QStringLiteral("Документа с ключом %1 нет в базе данных").arg(key));
-}
-
-LineAmounts printedLine(const RowSource& print)
-{
-    const Value quantity = print.fieldValue(u"kol");
-    const Value price = print.fieldValue(u"cen");
-    const Value rate = print.fieldValue(u"nds");
-    return lineAmounts(quantity.isNull() ? 0.0 : quantity.toDouble(), price.isNull() ? Money() : price.money(),
-                       rate.isNull() ? 0 : int(rate.toDouble()));
 }
 
 namespace {
 
-// The current print row's printed figure by its variable name.
-std::optional<Money> lineFigure(const RowSource& print, const QString& name)
+// A value for the engine, made in place: the optional is never copied from a temporary Value.
+template <typename T>
+std::optional<Value> some(T&& value)
 {
-    if (name == u"linePlaces") {
-        const Value quantity = print.fieldValue(u"kol");
-        return Money::fromRoubles(wholePlaces(quantity.isNull() ? 0.0 : quantity.toDouble()));
-    }
-    const LineAmounts line = printedLine(print);
-    const std::pair<const char16_t*, Money> amounts[] = {
-        {u"lineNet", line.net}, {u"lineVat", line.vat}, {u"lineGross", line.gross},
-        {u"lineGrossPrice", line.grossPrice}};
-    for (const auto& [variable, amount] : amounts) {
-        if (name == QStringView(variable))
-            return amount;
-    }
-    return std::nullopt;
+    return std::optional<Value>(std::in_place, std::forward<T>(value));
 }
-
-} // namespace
-
-namespace {
 
 // Codes of the units and countries the forms of 2026 print beside their names (ОКЕИ, ОКСМ); a
 // name the table does not know prints a dash, to be written by hand.
-QString codeOf(const RowSource& print, const char16_t* field, std::initializer_list<std::pair<const char16_t*, const char*>> codes)
+QString codeOf(const QString& text, std::initializer_list<std::pair<const char16_t*, const char*>> codes)
 {
-    const QString name = print.fieldValue(field).toText().trimmed().toCaseFolded();
+    const QString name = text.trimmed().toCaseFolded();
+    if (name.isEmpty())
+        return QStringLiteral("—");
     for (const auto& [known, code] : codes) {
         if (name == QStringView(known))
             return QString::fromLatin1(code);
@@ -205,86 +73,136 @@ QString codeOf(const RowSource& print, const char16_t* field, std::initializer_l
     return QStringLiteral("—");
 }
 
-QString unitCode(const RowSource& print)
+QString unitCode(const IssuedLine& line)
 {
-    return codeOf(print, u"eu",
-                  {{u"шт", "796"}, {u"шт.", "796"}, {u"пач", "728"}, {u"уп", "778"}, {u"упак", "778"}, {u"час", "356"},
-                   {u"ч", "356"}, {u"кг", "166"}, {u"г", "163"}, {u"т", "168"}, {u"л", "112"}, {u"м", "006"},
-                   {u"м2", "055"}, {u"м3", "113"}, {u"компл", "839"}});
+    return codeOf(line.unit, {{u"шт", "796"}, {u"шт.", "796"}, {u"пач", "728"}, {u"уп", "778"}, {u"упак", "778"},
+                              {u"час", "356"}, {u"ч", "356"}, {u"кг", "166"}, {u"г", "163"}, {u"т", "168"},
+                              {u"л", "112"}, {u"м", "006"}, {u"м2", "055"}, {u"м3", "113"}, {u"компл", "839"}});
 }
 
-QString countryCode(const RowSource& print)
+QString countryCode(const IssuedLine& line)
 {
-    return codeOf(print, u"str",
-                  {{u"россия", "643"}, {u"китай", "156"}, {u"беларусь", "112"}, {u"казахстан", "398"},
-                   {u"польша", "616"}, {u"германия", "276"}, {u"италия", "380"}, {u"турция", "792"},
-                   {u"япония", "392"}, {u"корея", "410"}, {u"индия", "356"}, {u"сша", "840"}});
+    return codeOf(line.country, {{u"россия", "643"}, {u"китай", "156"}, {u"беларусь", "112"}, {u"казахстан", "398"},
+                                 {u"польша", "616"}, {u"германия", "276"}, {u"италия", "380"}, {u"турция", "792"},
+                                 {u"япония", "392"}, {u"корея", "410"}, {u"индия", "356"}, {u"сша", "840"}});
 }
 
-int rateOf(const RowSource& print)
+// The document's line printed on the print query's current row: the rows are the lines in order.
+const IssuedLine* currentLine(const IssuedDocument& document, const RowSource* print)
 {
-    const Value rate = print.fieldValue(u"nds");
-    return rate.isNull() ? 0 : int(rate.toDouble());
+    if (!print || !print->isOpen())
+        return nullptr;
+    const int at = print->position();
+    if (at < 0 || at >= int(document.lines.size()))
+        return nullptr;
+    return &document.lines[size_t(at)];
+}
+
+std::optional<Value> lineValue(const IssuedLine& line, const QString& name)
+{
+    const LineAmounts& a = line.amounts;
+    if (name == u"lineNet")
+        return some(a.net);
+    if (name == u"lineVat")
+        return some(a.vat);
+    if (name == u"lineGross")
+        return some(a.gross);
+    if (name == u"lineGrossPrice")
+        return some(a.grossPrice);
+    if (name == u"linePlaces")
+        return some(Money::fromRoubles(wholePlaces(line.quantity)));
+    if (name == u"lineRate")
+        return some(printedVatRate(line.rate));
+    if (name == u"lineVatText" && isVatExempt(line.rate))
+        return some(printedVatRate(kVatExempt));
+    if (name == u"lineVatText")
+        return some(a.vat);
+    if (name == u"lineUnitCode")
+        return some(unitCode(line));
+    if (name == u"lineCountryCode")
+        return some(countryCode(line));
+    // An exempt line's rate reads "без НДС" on every form, the described ones too.
+    if (name == u"ADOQuery_bl.\"nds\"" && isVatExempt(line.rate))
+        return some(printedVatRate(kVatExempt));
+    return std::nullopt;
+}
+
+std::optional<Value> documentValue(const IssuedDocument& document, const QString& name)
+{
+    const bool exempt = document.exempt;
+    if (name == u"str5")
+        return some(AmountInWords(document.totals.gross));
+    if (name == u"str8")
+        return some(document.totals.gross.toString());
+    if (name == u"str9")
+        return some(exempt ? QString() : document.totals.vat.toString());
+    // The document's VAT as every form states it; a document without VAT reads "Без налога (НДС)".
+    if (name == u"vatTotalText" && exempt)
+        return some(QStringLiteral("Без налога (НДС)"));
+    if (name == u"vatTotalText")
+        return some(document.totals.vat);
+    // The cash receipt order's VAT line: "В том числе НДС 28-31", or "Без налога (НДС)" alone.
+    if (name == u"vatIncluded" || name == u"vatWord")
+        return Value(exempt ? QStringLiteral("Без налога (НДС)")
+                     : name == u"vatWord" ? QStringLiteral("НДС") : QStringLiteral("В том числе НДС"));
+    // The buyer's payment, which some forms read from the document record itself.
+    if (name == u"ADOTable_jur1.\"np\"")
+        return some(document.paymentNumber);
+    if (name == u"ADOTable_jur1.\"dp\"" && document.paymentDate.isValid())
+        return some(document.paymentDate);
+    if (name == u"ADOTable_jur1.\"dp\"")
+        return std::optional<Value>(std::in_place);
+    if (name == u"shipmentRows") {
+        const int rows = int(document.lines.size());
+        return some(rows <= 1 ? QStringLiteral("1") : QStringLiteral("1–%1").arg(rows));
+    }
+    if (name == u"updStatus")
+        return some(document.kind == kUpdKind ? QString::number(document.transferStatus) : QString());
+    if (name == u"soleTraderRegistration") {
+        // "ОГРНИП 304… от dd.MM.yyyy" as kept; older text (certificate requisites) prints as it is.
+        const QString& rup = document.seller.soleTraderRegistration;
+        const std::optional<SoleTraderRegistration> registration = parseRegistration(rup);
+        return some(registration ? registrationText(*registration) : rup);
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
-std::optional<Value> frReport_shGetValue(const ui::MainState& state, const RowSource* print, const QString& name)
+std::optional<Value> frReport_shGetValue(const IssuedDocument& document, const RowSource* print, const QString& name)
 {
-    QString text;
-    // An exempt line's rate reads "без НДС" on every form, the described ones too.
-    if (print && name == u"ADOQuery_bl.\"nds\"" && isVatExempt(rateOf(*print)))
-        return std::optional<Value>(std::in_place, printedVatRate(kVatExempt));
-    if (print && name == u"lineRate")
-        return std::optional<Value>(std::in_place, printedVatRate(rateOf(*print)));
-    if (print && name == u"lineVatText") {
-        if (isVatExempt(rateOf(*print)))
-            return std::optional<Value>(std::in_place, printedVatRate(kVatExempt));
-        return std::optional<Value>(std::in_place, printedLine(*print).vat);
+    if (const IssuedLine* line = currentLine(document, print)) {
+        if (std::optional<Value> value = lineValue(*line, name))
+            return value;
     }
-    // The document's VAT as every form states it; a document without VAT reads "Без налога (НДС)".
-    if (name == u"vatTotalText") {
-        if (state.printExempt)
-            return std::optional<Value>(std::in_place, QStringLiteral("Без налога (НДС)"));
-        return std::optional<Value>(std::in_place, state.printVat);
+    return documentValue(document, name);
+}
+
+ui::PrintRequest printDocument(DataStore& store, long long key)
+{
+    return printDocument(store, key, formSet(store.database()));
+}
+
+ui::PrintRequest printDocument(DataStore& store, long long key, FormSet set)
+{
+    auto document = std::make_shared<const IssuedDocument>(readIssuedDocument(store.database(), key));
+    ui::PrintRequest request{documentTemplateFor(document->kind, set), {}};
+    if (request.templateName.isEmpty())
+        return request;
+    // A form without a line would print blanks where the number, the date and the sums belong.
+    if (document->lines.empty())
+        throw UserError(QStringLiteral("В документе № %1 от %2 нет ни одной строки: выберите товары и сохраните "
+                                       "документ, затем печатайте")
+                            .arg(document->number, ru::formatDate(document->date)));
+    writePrintLines(store, *document);
+    const RowSource* rows = &store.dataSet(u"ADOQuery_bl");
+    request.values = [document, rows](const QString& name) { return frReport_shGetValue(*document, rows, name); };
+    // The invoice carries the payment QR code when the requisites allow one; otherwise it prints as before.
+    if (request.templateName == u"frReport_sh") {
+        if (const std::optional<QString> payload = invoicePaymentPayload(*document))
+            request.finish = [payload = *payload](PreparedReport& pages) { addPaymentQr(pages, payload); };
     }
-    if (print && name == u"lineUnitCode")
-        return std::optional<Value>(std::in_place, unitCode(*print));
-    if (print && name == u"lineCountryCode")
-        return std::optional<Value>(std::in_place,
-                                    print->fieldValue(u"str").toText().trimmed().isEmpty() ? QStringLiteral("—")
-                                                                                            : countryCode(*print));
-    if (print && name == u"soleTraderRegistration") {
-        // "ОГРНИП 304… от dd.MM.yyyy" as kept; older text (certificate requisites) prints as it is.
-        const QString rup = print->fieldValue(u"rup").toText();
-        const std::optional<SoleTraderRegistration> registration = parseRegistration(rup);
-        return std::optional<Value>(std::in_place, registration ? registrationText(*registration) : rup);
-    }
-    // The cash receipt order's VAT line: "В том числе НДС 28-31", or "Без налога (НДС)" alone.
-    if (name == u"vatIncluded" || name == u"vatWord")
-        return std::optional<Value>(std::in_place, state.printExempt ? QStringLiteral("Без налога (НДС)")
-                                                   : name == u"vatWord" ? QStringLiteral("НДС")
-                                                                        : QStringLiteral("В том числе НДС"));
-    if (name == u"shipmentRows")
-        return std::optional<Value>(std::in_place, state.printLines <= 1 ? QStringLiteral("1")
-                                                                          : QStringLiteral("1–%1").arg(state.printLines));
-    if (name == u"updStatus")
-        return std::optional<Value>(std::in_place, state.printStatus == 0 ? QString() : QString::number(state.printStatus));
-    if (print && name.startsWith(u"line")) {
-        const std::optional<Money> figure = lineFigure(*print, name);
-        if (!figure)
-            return std::nullopt;
-        return std::optional<Value>(std::in_place, *figure);
-    }
-    if (name == u"str5")
-        text = AmountInWords(state.printTotal);
-    else if (name == u"str8")
-        text = state.printTotal.toString();
-    else if (name == u"str9")
-        text = state.printExempt ? QString() : state.printVat.toString();
-    else
-        return std::nullopt;
-    return std::optional<Value>(std::in_place, std::move(text));
+    return request;
 }
 
 } // namespace vi23

@@ -56,14 +56,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
     return b;
 }
 
-// The shortest decimal text of a price with the comma: 100, 12,5.
-QString priceText(const Value& price)
-{
-    if (price.isNull())
-        return QStringLiteral("0");
-    return price.toText();
-}
-
 } // namespace
 
 // Shows the status of whichever document becomes current.
@@ -194,7 +186,9 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         rates->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
         rates->setCaseSensitivity(Qt::CaseInsensitive);
         rateBoxes_[size_t(line)]->setCompleter(rates);
-        sumBoxes_[size_t(line)] = makeBox(names[4], QStringLiteral("s") + n);
+        // A line's sum is made from its quantity, price and rate when the document is stored.
+        sumBoxes_[size_t(line)] = makeBox(names[4], QStringLiteral("s") + n, true);
+        sumBoxes_[size_t(line)]->setShowsWholeKopecks(true);
         for (ui::DBEdit* box : {priceBoxes_[size_t(line)], rateBoxes_[size_t(line)], sumBoxes_[size_t(line)]})
             box->setStyleSheet(kPaleGreen);
         connect(nameBoxes_[size_t(line)], &ui::DBEdit::clicked, this, [this, line] { nameBoxClicked(line); });
@@ -208,7 +202,7 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     // Row 15: journal caption and total; rows 16 to 24: the documents grid; row 26: the note.
     layout_.place(label(this, QStringLiteral("Журнал регистрации")), 10, 15, 200, lineHeight);
     layout_.place(label(this, QStringLiteral("Всего к оплате:")), 760, 15, 100, lineHeight);
-    ui::DBEdit* total = makeBox("DBEditTotal", QStringLiteral("sss"));
+    ui::DBEdit* total = makeBox("DBEditTotal", QStringLiteral("sss"), true);
     total->setStyleSheet(kPaleGreen);
     total->setShowsWholeKopecks(true);
     layout_.place(total, 860, 15, 120, lineHeight);
@@ -221,6 +215,9 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     grid_->addColumn(QStringLiteral("n"), QStringLiteral("Номер документа"), 100);
     grid_->addColumn(QStringLiteral("dd"), QStringLiteral("Дата документа"), 100);
     grid_->addColumn(QStringLiteral("sss"), QStringLiteral("Всего к оплате"), 100);
+    grid_->setColumnReadOnly(QStringLiteral("sss"),
+                             QStringLiteral("«Всего к оплате» — сумма строк документа. Чтобы её изменить, нажмите "
+                                            "«Редактор», исправьте количество или цену в строках и нажмите «Сохранить»"));
     layout_.placeBy([this](const ui::LayoutUnits& u) {
         grid_->setGeometry(u.column(10), 16 * u.row(), u.width - 30, 9 * u.row());
         grid_->setColumnWidthFor(QStringLiteral("z"), u.width * 62 / 100);
@@ -237,6 +234,13 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         note->setGeometry(u.column(10), 26 * u.row(), u.column(980), std::min(40, 2 * u.row() - 2));
     });
 
+    // The grid stores a document too: through the same steps as "Сохранить ".
+    DataSet& doc = documents();
+    doc.beforePost = [this, storeFigures = doc.beforePost](DataSet& d) {
+        prepareForStore(d);
+        if (storeFigures)
+            storeFigures(d);
+    };
     deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
     grid_->deleteAction = [this] { Button11Click(); };
     statusFollower_ = std::make_unique<StatusFollower>(*this, documents());
@@ -342,8 +346,9 @@ void DocumentsTab::Button20Click()
 void DocumentsTab::CopyBuyerRequisites()
 {
     // The first counterparty, in the list's current order, whose name is exactly the buyer's.
+    DataSet& doc = documents();
     DataSet& counterparties = context_.k.dataSet();
-    const QString buyer = buyerBox_->currentText();
+    const QString buyer = doc.text(u"z");
     const int nameField = counterparties.requireField(u"k");
     int found = -1;
     if (!buyer.isEmpty()) {
@@ -354,9 +359,12 @@ void DocumentsTab::CopyBuyerRequisites()
             }
         }
     }
+    // A buyer no longer in the list keeps the requisites its document was issued with.
+    if (found < 0 && !doc.isChanged(u"z"))
+        return;
     auto copy = [&](const char16_t* from, const char16_t* to) {
         QString text = found < 0 ? QString() : counterparties.valueAt(found, counterparties.requireField(from)).toText();
-        documents().setText(to, text);
+        doc.setText(to, text);
     };
     copy(u"unn", u"unn");
     copy(u"b", u"rb");
@@ -364,66 +372,33 @@ void DocumentsTab::CopyBuyerRequisites()
     copy(u"ad", u"a");
 }
 
-void DocumentsTab::RepriceLines()
-{
-    DataSet& goods = context_.stov.dataSet();
-    const int nameField = goods.requireField(u"naz");
-    const int priceField = goods.requireField(u"cen");
-    const int rateField = goods.requireField(u"nds");
-    for (int line = 0; line < kLines; ++line) {
-        const QString name = nameBox(line)->text();
-        int found = -1;
-        for (int row = 0; row < goods.recordCount(); ++row) {
-            if (goods.valueAt(row, nameField).toText() == name) {
-                found = row;
-                break;
-            }
-        }
-        if (found < 0) {
-            priceBox(line)->putFieldText(QStringLiteral("0"));
-            rateBox(line)->putFieldText(QStringLiteral("0"));
-            continue;
-        }
-        priceBox(line)->putFieldText(priceText(goods.valueAt(found, priceField)));
-        const Value rate = goods.valueAt(found, rateField);
-        rateBox(line)->putFieldText(rate.isNull() ? QStringLiteral("0") : vatRateText(int(rate.toDouble())));
-    }
-}
-
 void DocumentsTab::Button10Click()
 {
     ui::runGuarded(this, [this] { save(); });
 }
 
+void DocumentsTab::prepareForStore(DataSet& doc)
+{
+    const QString typedKind = doc.text(u"dok");
+    const QString kind = documentKindOf(typedKind);
+    if (!kind.isEmpty() && kind != typedKind)
+        doc.setText(u"dok", kind);
+    CopyBuyerRequisites();
+}
+
 void DocumentsTab::save()
 {
-    {
-        if (!documents().isEditing())
-            return;
-        kindBox_->writePending();
-        const QString typedKind = documents().text(u"dok");
-        const QString kind = documentKindOf(typedKind);
-        if (!kind.isEmpty() && kind != typedKind)
-            documents().setText(u"dok", kind);
-        CopyBuyerRequisites();
-        RepriceLines();
-        DataSet& doc = documents();
-        Money total;
-        for (int line = 0; line < kLines; ++line) {
-            const double quantity = ru::parseReal(quantityBox(line)->text());
-            const Money price = Money::fromDouble(ru::parseReal(priceBox(line)->text()));
-            const int rate = parseVatRate(rateBox(line)->text());
-            const Money lineSum = storedLineSum(quantity, price, rate);
-            doc.setValue(QStringLiteral("s") + QString::number(line), lineSum);
-            total += lineSum;
-        }
-        doc.setValue(u"sss", total);
-        const int status = pendingStatus_;   // kept if the store fails; dropped once it is stored
-        doc.post();
-        if (status != 0) {
-            setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
-            showStatus();
-        }
+    if (!documents().isEditing())
+        return;
+    kindBox_->writePending();
+    DataSet& doc = documents();
+    const int status = pendingStatus_;   // kept if the store fails; dropped once it is stored
+    // The line sums and the total are the store's own step (data/IssuedDocument.h): typed prices
+    // and rates are kept as typed.
+    doc.post();
+    if (status != 0) {
+        setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
+        showStatus();
     }
 }
 
@@ -449,15 +424,9 @@ void DocumentsTab::Button3Click()
         if (kind.isEmpty())
             throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
                                 .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
-        DocumentForm form;
-        form.key = counter_->text();
-        form.kind = kind;
-        for (int line = 0; line < kLines; ++line) {
-            form.names[size_t(line)] = nameBox(line)->text();
-            form.quantities[size_t(line)] = quantityBox(line)->text();
-            form.prices[size_t(line)] = priceBox(line)->text();
-        }
-        const ui::PrintRequest request = printDocument(context_.store, context_.state, form);
+        if (documents().recordCount() == 0 || documents().isNull(u"k"))
+            throw UserError(QStringLiteral("Нет документа для печати: нажмите «Новая запись»"));
+        const ui::PrintRequest request = printDocument(context_.store, documents().integer(u"k"));
         if (request.templateName.isEmpty() || !context_.runReport)
             return;
         context_.reportFileName = ui::reportFileName(
@@ -491,21 +460,15 @@ void DocumentsTab::nameBoxClicked(int line)
     });
 }
 
-void DocumentsTab::putGoods(const QString& name)
+void DocumentsTab::putGoods(int goodsRow)
 {
     if (goodsLine_ < 0)
         return;
-    // A line holds fewer characters than a goods name may; never cut it unseen.
     DataSet& doc = documents();
-    const int lineSize = doc.fields()[size_t(doc.requireField(u"naz0"))].size;
-    if (name.size() > lineSize)
-        throw UserError(QStringLiteral("Наименование «%1» длиннее %2 знаков и не помещается в строку документа; "
-                                       "сократите его в списке товаров")
-                            .arg(name).arg(lineSize));
-    nameBox(goodsLine_)->putFieldText(name);
+    if (!doc.isEditing())
+        doc.edit();
+    putGoodsIntoLine(doc, goodsLine_, context_.stov.dataSet(), goodsRow);
     goodsLine_ = -1;
-    CopyBuyerRequisites();
-    RepriceLines();
 }
 
 } // namespace vi23

@@ -48,17 +48,18 @@ public:
 
     ui::DBGrid* grid() const { return grid_; }
 
-    // Shared with the goods pick window.
+    // The buyer's requisites from the counterparty list into the document being stored; a buyer
+    // no longer in the list keeps those the document has, unless the buyer was changed.
     void CopyBuyerRequisites();
-    void RepriceLines();
     // The line whose name box was clicked last and has not had its pick yet; -1 for none.
     int goodsLine() const { return goodsLine_; }
-    // Puts the goods picked in the pick window into that line, starting editing of a stored
-    // document, and reprices the lines; nothing when no name box is waiting. Throws on failure.
-    void putGoods(const QString& name);
+    // Puts the goods row picked in the pick window into that line (its name, price, rate, unit,
+    // country and customs declaration), starting editing of a stored document; nothing when no
+    // name box is waiting. Throws on failure.
+    void putGoods(int goodsRow);
 
-    // What "Сохранить " does: the buyer's requisites, list prices, line sums and total, then the
-    // record is stored; nothing while no document is being written. Throws on failure.
+    // What "Сохранить " does: the buyer's requisites, then the record is stored with its line sums
+    // and total made from the lines as typed; nothing while no document is being written. Throws on failure.
     void save();
     // The question before the current document is deleted.
     static QString deletionQuestion(const DataSet& documents);
@@ -79,6 +80,8 @@ private:
     class StatusFollower;
     void showStatus();
     ui::DBEdit* makeBox(const char* name, const QString& field, bool readOnly = false);
+    // Whatever stores the document (Save, the grid, leaving the row): the kind as listed, the buyer's requisites.
+    void prepareForStore(DataSet& doc);
     DataSet& documents() const;
 
     ui::MainContext& context_;

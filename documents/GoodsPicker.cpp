@@ -58,7 +58,7 @@ void TForm6::DBGrid1DblClick()
     ui::runGuarded(this, [this] {
         DataSet& goods = context_.stov.dataSet();
         if (goods.recordCount() > 0)
-            documents_.putGoods(goods.text(u"naz"));
+            documents_.putGoods(goods.position());
     });
 }
 

@@ -77,27 +77,15 @@ std::optional<QString> paymentPayload(const PaymentPayee& payee, const PaymentIn
     return payload;
 }
 
-std::optional<QString> invoicePaymentPayload(RowSource& print, Money total, Money vat)
+std::optional<QString> invoicePaymentPayload(const IssuedDocument& document)
 {
-    print.first();
-    if (print.eof())
+    if (document.lines.empty())
         return std::nullopt;
-    PaymentPayee payee{print.fieldValue(u"np").toText(), print.fieldValue(u"rs").toText(),
-                       print.fieldValue(u"bank").toText(), print.fieldValue(u"buk").toText(),
-                       print.fieldValue(u"ks").toText(), print.fieldValue(u"unnp").toText()};
-    PaymentInvoice invoice;
-    invoice.number = print.fieldValue(u"n").toText();
-    const Value date = print.fieldValue(u"dd");
-    invoice.date = date.kind() == Value::Kind::Date ? date.date() : QDate();
-    invoice.total = total;
-    invoice.vat = vat;
-    invoice.vatExempt = true;
-    for (; !print.eof(); print.next()) {
-        const Value rate = print.fieldValue(u"nds");
-        if (rate.isNull() || !isVatExempt(int(rate.toDouble())))
-            invoice.vatExempt = false;
-    }
-    print.first();
+    const EnterpriseRequisites& seller = document.seller;
+    const PaymentPayee payee{seller.name, seller.account, seller.bank, seller.bik, seller.correspondentAccount,
+                             seller.innKpp};
+    const PaymentInvoice invoice{document.number, document.date, document.totals.gross, document.totals.vat,
+                                 document.exempt};
     return paymentPayload(payee, invoice);
 }
 

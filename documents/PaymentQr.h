@@ -1,8 +1,8 @@
 #pragma once
 // The payment QR code of the invoice: the national payment payload ("ST00012|Name=…|…") and its
 // symbol, drawn as filled black boxes on the prepared page so every output path prints it as is.
+#include "data/IssuedDocument.h"
 #include "data/Money.h"
-#include "data/RowSource.h"
 #include "reports/PreparedReport.h"
 
 #include <QDate>
@@ -40,9 +40,9 @@ QString paymentPurpose(const PaymentInvoice& invoice);
 // the ИНН and КПП go in only when they read as such, the sum only when above zero.
 std::optional<QString> paymentPayload(const PaymentPayee& payee, const PaymentInvoice& invoice);
 
-// The payload of the invoice the print query holds (its rows, the printed totals); nothing when it
-// has no rows or the requisites are incomplete.
-std::optional<QString> invoicePaymentPayload(RowSource& print, Money total, Money vat);
+// The payload of an issued invoice (its printed totals, the seller's requisites); nothing when it has
+// no lines or the requisites are incomplete.
+std::optional<QString> invoicePaymentPayload(const IssuedDocument& document);
 
 // A QR symbol, error correction level M, the payload in byte mode: `size` × `size` modules, row by row.
 struct QrSymbol {

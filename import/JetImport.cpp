@@ -1,6 +1,7 @@
 #include "JetImport.h"
 
 #include "data/Database.h"
+#include "data/IssuedDocument.h"
 #include "data/Error.h"
 
 #include <QCoreApplication>
@@ -119,6 +120,10 @@ std::vector<Source> matchTables(JetFile& file, QStringList& skipped)
         for (const FieldDef& field : table.fields) {
             auto column = std::find_if(columns.begin(), columns.end(),
                                        [&](const Column& c) { return c.name.compare(field.name, Qt::CaseInsensitive) == 0; });
+            if (column == columns.end() && field.added) {
+                source.sourceOf.push_back(-1);   // kept by this program only: filled after the copy
+                continue;
+            }
             if (column == columns.end())
                 throw UserError(notOurs + QStringLiteral("в таблице «%1» нет поля «%2».").arg(table.name, field.name));
             if (!canHold(field, *column))
@@ -146,7 +151,10 @@ long long copyRows(Database& db, Source& source, const QString& oldPath)
     const TableDef& table = *source.table;
     QStringList names;
     QStringList marks;
-    for (const FieldDef& field : table.fields) {
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        const FieldDef& field = table.fields[i];
+        if (source.sourceOf[i] < 0)
+            continue;
         names << quoteIdentifier(field.name);
         marks << QStringLiteral("?");
     }
@@ -156,9 +164,12 @@ long long copyRows(Database& db, Source& source, const QString& oldPath)
     long long rows = 0;
     while (source.old->next(cells)) {
         ++rows;
+        int bound = 0;
         for (size_t i = 0; i < table.fields.size(); ++i) {
             const FieldDef& field = table.fields[i];
             const int column = source.sourceOf[i];
+            if (column < 0)
+                continue;
             Value value;
             try {
                 value = convertCell(field, source.old->columns()[size_t(column)], cells[size_t(column)]);
@@ -166,7 +177,7 @@ long long copyRows(Database& db, Source& source, const QString& oldPath)
                 throw UserError(QStringLiteral("Таблица «%1», %2, поле «%3»: %4")
                                     .arg(table.name, describeRow(table, rows, cells, source.sourceOf), field.name, e.text()));
             }
-            insert.bind(int(i) + 1, value);
+            insert.bind(++bound, value);
         }
         try {
             insert.run();
@@ -282,6 +293,9 @@ ImportResult importJet(const QString& oldPath, const QString& newPath)
             db->exec(QStringLiteral("DELETE FROM pr1"));   // the new file's empty requisites row
             for (Source& source : sources)
                 result.counts.push_back({source.table->name, copyRows(*db, source, oldPath), 0});
+            // What the old documents did not keep, as a file of the old format gets it when opened.
+            copyGoodsDetailsIntoDocuments(*db);
+            recomputeStoredSums(*db);
             transaction.commit();
             for (TableCount& count : result.counts) {
                 Statement rows = db->prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(count.table)));

@@ -1,6 +1,7 @@
 #include "reports/Expression.h"
 
 #include "data/Error.h"
+#include "data/Money.h"
 #include "data/RuFormat.h"
 #include "reports/ValueFormat.h"
 
@@ -272,14 +273,9 @@ double arithmeticOperand(const Value& value)
     }
 }
 
-double roundHalfEven(double value)
+double roundToWhole(double value)
 {
-    const double v = roundTo15Digits(value);
-    const double floor = std::floor(v);
-    const double diff = v - floor;
-    double r = floor;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0))
-        r = floor + 1;
+    const double r = double(roundedToWhole(roundTo15Digits(value)));
     return r == 0 ? 0.0 : r;   // no "-0" in print
 }
 
@@ -334,7 +330,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
             return Value(valueText(evaluate(*node.children[form], context)));
         }
         if (node.text == QLatin1StringView("ROUND") && node.children.size() == 1)
-            return Value(roundHalfEven(arithmeticOperand(evaluate(*node.children[0], context))));
+            return Value(roundToWhole(arithmeticOperand(evaluate(*node.children[0], context))));
         throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(node.text));
     }
     }

@@ -45,7 +45,7 @@ qsizetype findClosingBracket(const QString& text, qsizetype open);
 // Null and empty text 0, dates as day counts.
 double arithmeticOperand(const Value& value);
 
-// Nearest integer, an exact half (at 15 significant digits) to the even neighbour.
-double roundHalfEven(double value);
+// Nearest integer by the money layer's rounding rule, the value taken at 15 significant digits.
+double roundToWhole(double value);
 
 } // namespace vi23

@@ -4,6 +4,7 @@
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/FormKinds.h"
+#include "data/IssuedDocument.h"
 #include "data/Money.h"
 
 #include <QStringList>
@@ -264,8 +265,6 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         documents.setText(u"unn", s(buyer->inn));
         documents.setText(u"rb", s(buyer->bank));
         documents.setText(u"okpo", s(buyer->okpo));
-        DocumentTotals totals;
-        Money total;
         for (size_t line = 0; line < 10; ++line) {
             const QString n = QString::number(line);
             if (line >= lines.size()) {
@@ -277,19 +276,10 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
                 documents.setValue(QStringLiteral("s") + n, Money());
                 continue;
             }
-            const Goods& g = *lines[line].goods;
-            const double quantity = lines[line].quantity;
-            const Money price = Money::parse(QString::fromLatin1(g.price));
-            const Money sum = storedLineSum(quantity, price, g.vat);
-            documents.setText(QStringLiteral("naz") + n, s(g.name));
-            documents.setValue(QStringLiteral("kol") + n, quantity);
-            documents.setValue(QStringLiteral("cen") + n, price);
-            documents.setValue(QStringLiteral("nds") + n, g.vat);
-            documents.setValue(QStringLiteral("s") + n, sum);
-            total += sum;
-            totals.add(lineAmounts(quantity, price, g.vat));
+            // Picked from the list as the goods pick window puts goods into a line.
+            putGoodsIntoLine(documents, int(line), goods, int(lines[line].goods - kGoods.data()));
+            documents.setValue(QStringLiteral("kol") + n, lines[line].quantity);
         }
-        documents.setValue(u"sss", total);
         documents.post();
         ++counts.documents;
         // Transfer documents alternate: an invoice with the act, then the act alone.
@@ -298,7 +288,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         if (cashOrder) {
             if (paysInvoice)
                 sales[invoice].settled = true;
-            sales.push_back(Sale{date, date, true, false, QString::number(100 + d), totals.gross, buyer, kind.caption});
+            sales.push_back(Sale{date, date, true, false, QString::number(100 + d), documents.money(u"sss"), buyer, kind.caption});
             continue;
         }
         if (isInvoice) {
@@ -309,7 +299,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         // The sales receipt is paid at the counter, the rest by bank within a week.
         const bool counter = kind.form == u"frReport_chek";
         const QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
-        sales.push_back(Sale{date, paid, counter, false, QString(), totals.gross, buyer, kind.caption});
+        sales.push_back(Sale{date, paid, counter, false, QString(), documents.money(u"sss"), buyer, kind.caption});
     }
 
     Money advancesPaid;

@@ -291,12 +291,11 @@ int printDocument(const Options& o, QTextStream& out)
 
     vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
-    const vi23::DocumentForm form = vi23::storedDocument(store, *key);
-    vi23::ui::MainState state;
     const vi23::ui::PrintRequest request =
-        vi23::printDocument(store, state, form, o.forms ? *o.forms : vi23::formSet(store.database()));
+        vi23::printDocument(store, *key, o.forms ? *o.forms : vi23::formSet(store.database()));
     if (request.templateName.isEmpty()) {
-        out << QStringLiteral("Вид документа «%1» не печатается").arg(form.kind) << "\n";
+        out << QStringLiteral("Вид документа «%1» не печатается").arg(vi23::readIssuedDocument(store.database(), *key).kind)
+            << "\n";
         return 0;
     }
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();

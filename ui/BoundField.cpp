@@ -107,10 +107,22 @@ void refuseCharacter()
         QApplication::beep();
 }
 
+QString insertedText(const QKeyEvent* event)
+{
+    QString inserted = event->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text() : typedText(event);
+    inserted.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });   // Enter, Tab, Escape
+    return inserted;
+}
+
+bool overLimit(const QLineEdit* line, const QKeyEvent* event)
+{
+    const QString inserted = insertedText(event);
+    return !inserted.isEmpty() && line->text().size() - line->selectedText().size() + inserted.size() > line->maxLength();
+}
+
 bool refuseOverLimit(QWidget* box, const QLineEdit* line, const QKeyEvent* event)
 {
-    const QString inserted = event->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text() : typedText(event);
-    if (inserted.isEmpty() || line->text().size() - line->selectedText().size() + inserted.size() <= line->maxLength())
+    if (!overLimit(line, event))
         return false;
     refuseCharacter();
     const QString limit = QStringLiteral("В этом поле не более %1 знаков").arg(line->maxLength());

@@ -36,6 +36,10 @@ bool focusMovesWithinWindow(Qt::FocusReason reason);
 // The most characters a box for the field takes.
 int maxLengthFor(const FieldDef& field);
 
+// What a key press or a paste would put into a line: typed or pasted text without control characters.
+QString insertedText(const QKeyEvent* event);
+// Whether that text would take the line past its size.
+bool overLimit(const QLineEdit* line, const QKeyEvent* event);
 // Refuses a typed character with a beep.
 void refuseCharacter();
 // Text typed or pasted past the line's size is refused with a beep and the limit in a tooltip on

@@ -1,6 +1,7 @@
 #include "ui/DBEdit.h"
 
 #include "ui/BoundField.h"
+#include "data/DocumentMoney.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
@@ -8,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <algorithm>
 
 namespace vi23::ui {
@@ -169,6 +171,17 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
         }
     }
     QLineEdit::inputMethodEvent(event);
+}
+
+void DBEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // A rate is one of a few values: what is typed replaces it, however the box was entered.
+    if (link_.isBound() && isVatRateField(link_.fieldDef().name) && !isReadOnly())
+        QTimer::singleShot(0, this, [this] {
+            if (hasFocus())
+                selectAll();
+        });
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event)

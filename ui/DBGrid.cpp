@@ -26,10 +26,12 @@ public:
     {
         const FieldDef* field = model_.fieldAt(index.column());
         if (field && field->type == FieldType::Short && isVatRateField(field->name)) {
-            // A rate is chosen from the rates in force, or typed.
+            // A rate is chosen from the rates in force, or typed; anything else is refused when stored.
             auto* choices = new QComboBox(parent);
             choices->setEditable(true);
+            choices->setInsertPolicy(QComboBox::NoInsert);
             choices->addItems(vatRateChoices());
+            choices->setToolTip(QStringLiteral("Ставка НДС: ") + allowedVatRatesText());
             return choices;
         }
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
@@ -41,6 +43,14 @@ public:
         return editor;
     }
 
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::setEditorData(editor, index);
+        // A key typed on the cell replaces the rate shown, never adds to it ("10" over 22 is 10).
+        if (auto* choices = qobject_cast<QComboBox*>(editor); choices && choices->lineEdit())
+            choices->lineEdit()->selectAll();
+    }
+
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
@@ -50,6 +60,14 @@ protected:
             const FieldDef* field = column.isValid() ? model_.fieldAt(column.toInt()) : nullptr;
             if (field && !detail::acceptsText(*field, detail::typedText(key))) {
                 detail::refuseCharacter();
+                return true;
+            }
+            // Past the field's size a cell refuses with a beep as the box above it does, never cutting
+            // the text unseen; the limit stays in the cell's tooltip (a pop-up would close the editor).
+            auto* line = qobject_cast<QLineEdit*>(object);
+            if (field && line && detail::overLimit(line, key)) {
+                detail::refuseCharacter();
+                line->setToolTip(QStringLiteral("В этом поле не более %1 знаков").arg(line->maxLength()));
                 return true;
             }
         }
@@ -116,6 +134,20 @@ void DBGrid::setReadOnly(bool readOnly)
                                    QAbstractItemView::AnyKeyPressed);
 }
 
+void DBGrid::setColumnReadOnly(const QString& field, const QString& reason)
+{
+    model_->setColumnReadOnly(field, reason);
+}
+
+bool DBGrid::explainReadOnlyCell(const QModelIndex& index)
+{
+    const QString reason = readOnly_ || !index.isValid() ? QString() : model_->readOnlyReason(index.column());
+    if (reason.isEmpty())
+        return false;
+    showInformation(this, reason);
+    return true;
+}
+
 int DBGrid::selectedRow() const
 {
     const QModelIndex current = currentIndex();
@@ -165,6 +197,10 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
             runGuarded(window(), [dataSet] { dataSet->remove(); });
         return;
     }
+    if ((!detail::typedText(event).isEmpty() || event->key() == Qt::Key_F2) && explainReadOnlyCell(currentIndex())) {
+        event->accept();
+        return;
+    }
     // Enter on a line of a read-only grid chooses it, as a double click does.
     if (readOnly_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
         event->accept();
@@ -201,7 +237,12 @@ void DBGrid::mousePressEvent(QMouseEvent* event)
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const bool onLine = indexAt(event->position().toPoint()).isValid();
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool onLine = at.isValid();
+    if (explainReadOnlyCell(at)) {
+        event->accept();
+        return;
+    }
     QTableView::mouseDoubleClickEvent(event);
     if (onLine)
         emit rowDoubleClicked();

@@ -26,6 +26,9 @@ public:
     void addColumn(const QString& field, const QString& title, int width);
     void setColumnWidthFor(const QString& field, int width);
     void setReadOnly(bool readOnly);
+    // A column of an editable grid that takes no typing: a key typed or a double click there shows
+    // the reason, which says where the value is changed.
+    void setColumnReadOnly(const QString& field, const QString& reason);
     bool isReadOnly() const { return readOnly_; }
     // What Ctrl+Delete does instead of the plain question.
     std::function<void()> deleteAction;
@@ -45,6 +48,8 @@ private:
     void followDataSet();             // selects the data set's current row
     void lineSelected(int row);       // the user chose a line: it becomes the current row
     int selectedRow() const;
+    // Shows why the cell takes no typing; false for a cell that takes it.
+    bool explainReadOnlyCell(const QModelIndex& index);
 
     DataSource* source_ = nullptr;
     bool following_ = false;

@@ -32,9 +32,21 @@ int DataSetTableModel::addColumn(const QString& field, const QString& title)
 {
     const int column = int(columns_.size());
     beginInsertColumns({}, column, column);
-    columns_.push_back({field, title, dataSet_ ? dataSet_->fieldIndex(field) : -1});
+    columns_.push_back({field, title, dataSet_ ? dataSet_->fieldIndex(field) : -1, {}});
     endInsertColumns();
     return column;
+}
+
+void DataSetTableModel::setColumnReadOnly(const QString& field, const QString& reason)
+{
+    const int column = columnOf(field);
+    if (column >= 0)
+        columns_[size_t(column)].readOnlyReason = reason;
+}
+
+QString DataSetTableModel::readOnlyReason(int column) const
+{
+    return column >= 0 && column < int(columns_.size()) ? columns_[size_t(column)].readOnlyReason : QString();
 }
 
 int DataSetTableModel::columnOf(const QString& field) const
@@ -126,7 +138,8 @@ Qt::ItemFlags DataSetTableModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const FieldDef* field = fieldAt(index.column());
-    if (editable_ && field && field->type != FieldType::Counter && !dataSet_->isReadOnly())
+    if (editable_ && field && field->type != FieldType::Counter && !dataSet_->isReadOnly()
+        && columns_[size_t(index.column())].readOnlyReason.isEmpty())
         flags |= Qt::ItemIsEditable;
     return flags;
 }

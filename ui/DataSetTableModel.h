@@ -18,6 +18,9 @@ public:
     DataSet* dataSet() const { return dataSet_; }
     // Adds a column and returns its number.
     int addColumn(const QString& field, const QString& title);
+    // The column shows its field but takes no typing; the reason says where it is changed. Empty for none.
+    void setColumnReadOnly(const QString& field, const QString& reason);
+    QString readOnlyReason(int column) const;
     int columnOf(const QString& field) const;
     // The field shown in a column; null while the field is unknown to the data set.
     const FieldDef* fieldAt(int column) const;
@@ -42,6 +45,7 @@ private:
         QString field;
         QString title;
         int index = -1;            // in the data set's fields
+        QString readOnlyReason;    // a column of an editable grid that shows what is made elsewhere
     };
 
     void currentRowChanged(DataSet&) override;

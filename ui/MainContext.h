@@ -1,6 +1,5 @@
 #pragma once
-// What the tabs of the main window share: the store, the data sources, the pick windows and the
-// totals of the document being printed.
+// What the tabs of the main window share: the store, the data sources and the pick windows.
 #include "data/DataStore.h"
 #include "data/Money.h"
 #include "data/Value.h"
@@ -16,14 +15,6 @@ namespace vi23::ui {
 
 class DataSource;
 class DBEdit;
-
-struct MainState {
-    Money printTotal;       // totals of the document being printed
-    Money printVat;
-    bool printExempt = false;   // every printed line is "Без НДС": the forms state no VAT at all
-    int printStatus = 0;        // the УПД's status, 1 or 2; 0 for other kinds
-    int printLines = 0;         // printed rows
-};
 
 // "Приход" or "Расход" for a kind of settlement written in any letter case or with blanks around it;
 // empty for anything else.
@@ -52,7 +43,6 @@ struct PrintRequest {
 
 struct MainContext {
     DataStore& store;
-    MainState& state;
     DataSource& jur;
     DataSource& jur1;
     DataSource& sr;

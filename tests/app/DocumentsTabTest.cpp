@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "data/EnterpriseSettings.h"
+#include "data/IssuedDocument.h"
 #include "documents/DocumentsTab.h"
 #include "app/CalendarWindow.h"
 #include "documents/GoodsPicker.h"
@@ -91,7 +92,7 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
         EXPECT_EQ(tab().quantityBox(line)->text(), QStringLiteral("1"));
         EXPECT_EQ(tab().priceBox(line)->text(), QStringLiteral("0"));
         EXPECT_EQ(tab().rateBox(line)->text(), QStringLiteral("0"));
-        EXPECT_EQ(tab().sumBox(line)->text(), QStringLiteral("0"));
+        EXPECT_EQ(tab().sumBox(line)->text(), QStringLiteral("0,00"));
     }
     // A document whose lines are all "-" saves with total 0.
     click("Button10");
@@ -100,36 +101,42 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
     EXPECT_EQ(countRows("jur1"), 2);
 }
 
-TEST_F(Documents, SaveComputesLineSumsFromTheGoodsList)
+// Picking goods fills a line's price and rate from the list; what is typed over them afterwards is
+// what Save stores and "Печать" prints, and the line sums follow the one money rule.
+TEST_F(Documents, WhatIsTypedOverAPickIsStoredAndPrinted)
 {
-    struct Case { const char* search; const char* quantity; const char* price; const char* rate; const char* sum; };
+    struct Case { const char* search; const char* quantity; const char* typedPrice; const char* typedRate;
+                  const char* price; const char* rate; const char* sum; };
     const Case cases[] = {
-        {"бу", "2", "100", "18", "236"},
-        {"бол", "3", "10,15", "18", "35,931"},
-        {"до", "3", "0,3333", "18", "1,1799"},
-        {"кон", "1", "1180", "0", "1180"},
+        {"бу", "2", nullptr, nullptr, "100", "18", "236"},
+        {"бол", "3", "9,99", nullptr, "9,99", "18", "35,36"},     // 29,97 and its VAT 5,3946
+        {"до", "3", nullptr, nullptr, "0,3333", "18", "1,18"},    // 0,9999 is 1,00
+        {"кон", "1", nullptr, "22", "1180", "22", "1439,6"},
+        {"o'b", "2", nullptr, "Без НДС", "12,5", "Без НДС", "25"},
     };
     click("Button4");
     chooseBuyer(QStringLiteral("ооо"));
-    Money total;
     for (size_t line = 0; line < std::size(cases); ++line) {
         const Case& c = cases[line];
         pick(int(line), QString::fromUtf8(c.search));
         EXPECT_EQ(tab().goodsLine(), -1);
         tab().quantityBox(int(line))->setPendingText(QString::fromLatin1(c.quantity));
-        tab().priceBox(int(line))->setPendingText(QStringLiteral("999"));   // replaced by the list price
-        total += Money::parse(QString::fromLatin1(c.sum));
+        if (c.typedPrice)
+            tab().priceBox(int(line))->setPendingText(QString::fromLatin1(c.typedPrice));
+        if (c.typedRate)
+            tab().rateBox(int(line))->setPendingText(QString::fromUtf8(c.typedRate));
     }
     click("Button10");
     ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     DataSet& doc = dataSet(u"ADOTable_jur1");
     for (size_t line = 0; line < std::size(cases); ++line) {
         const Case& c = cases[line];
+        SCOPED_TRACE(c.search);
         EXPECT_EQ(tab().priceBox(int(line))->text(), QString::fromLatin1(c.price));
-        EXPECT_EQ(tab().rateBox(int(line))->text(), QString::fromLatin1(c.rate));
+        EXPECT_EQ(tab().rateBox(int(line))->text(), QString::fromUtf8(c.rate));
         EXPECT_EQ(doc.text(QStringLiteral("s%1").arg(line)), QString::fromLatin1(c.sum));
     }
-    EXPECT_EQ(doc.money(u"sss"), total);
+    EXPECT_EQ(doc.money(u"sss"), Money::parse(u"1737,14"));
     EXPECT_EQ(doc.text(u"z"), QStringLiteral("ООО «Вектор»"));
     EXPECT_EQ(doc.text(u"unn"), QStringLiteral("6901234567/690101001"));
     EXPECT_EQ(doc.text(u"rb"), QStringLiteral("Сбербанк"));
@@ -137,6 +144,11 @@ TEST_F(Documents, SaveComputesLineSumsFromTheGoodsList)
     click("Button10");
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_EQ(doc.state(), DataSet::State::Browse);
+    click("Button3");
+    ASSERT_EQ(reports.size(), 1u) << errors.join(u'\n').toStdString();
+    const QString printed = reportTexts(reports[0]).join(u'\n');
+    EXPECT_TRUE(printed.contains(QStringLiteral("Одна тысяча семьсот тридцать семь рублей 14 копеек"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("9,99"))) << printed.toStdString();
 }
 
 TEST_F(Documents, AQuantityThatDoesNotReadStopsSaveAndStoresNothing)
@@ -149,11 +161,36 @@ TEST_F(Documents, AQuantityThatDoesNotReadStopsSaveAndStoresNothing)
     EXPECT_EQ(errors, QStringList{QStringLiteral("«2,5 кг» — не число: введите цифры, дробную часть через запятую")});
     EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Insert);
     EXPECT_EQ(countRows("jur1"), 0);
-    EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("10,15"));   // the steps before stay done
-    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
+    EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("10,15"));   // the pick stays done
     tab().quantityBox(1)->setPendingText(QStringLiteral("2,5"));
     click("Button10");
     EXPECT_EQ(countRows("jur1"), 1);
+}
+
+// A rate is one of those in force: a box takes a rate typed over the one shown and refuses anything
+// else with the rates it takes, storing nothing.
+TEST_F(Documents, ARateBoxTakesTheRatesInForceOnly)
+{
+    click("Button4");
+    pick(0, QStringLiteral("бу"));
+    window->goodsPicker().hide();
+    window->activateWindow();
+    QApplication::processEvents();
+    ui::DBEdit* rate = tab().rateBox(0);
+    QTest::mouseClick(rate, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(rate->selectedText(), QStringLiteral("18"));
+    vi23::test::typeInto(rate, QStringLiteral("15"));
+    click("Button10");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QStringLiteral("«15» — не ставка НДС: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»"));
+    EXPECT_EQ(countRows("jur1"), 0);
+    rate->selectAll();
+    vi23::test::typeInto(rate, QStringLiteral("10"));
+    click("Button10");
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"nds0"), QStringLiteral("10"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("110"));
 }
 
 TEST_F(Documents, BuyerRequisitesAndNamesWithApostrophesMatch)
@@ -163,6 +200,7 @@ TEST_F(Documents, BuyerRequisitesAndNamesWithApostrophesMatch)
     pick(0, QStringLiteral("o'b"));
     EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("O'Brien tea"));
     EXPECT_EQ(tab().priceBox(0)->text(), QStringLiteral("12,5"));
+    click("Button10");
     EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"unn"), QStringLiteral("7812"));
 }
 
@@ -235,8 +273,11 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
             EXPECT_LT(all.indexOf(QStringLiteral("Болт М6")), all.indexOf(QStringLiteral("Бумага"))) << form;
         }
         // 3 × 10,15 at 18 % gives 35,93 with VAT 5,48; 1 × 100 at 18 % gives 118 with 18.
-        EXPECT_EQ(window->state().printTotal, Money::parse(u"153,93"));
-        EXPECT_EQ(window->state().printVat, Money::parse(u"23,48"));
+        const IssuedDocument printedDocument =
+            readIssuedDocument(window->store().database(), dataSet(u"ADOTable_jur1").integer(u"k"));
+        EXPECT_EQ(printedDocument.totals.gross, Money::parse(u"153,93"));
+        EXPECT_EQ(printedDocument.totals.vat, Money::parse(u"23,48"));
+        EXPECT_EQ(dataSet(u"ADOTable_jur1").money(u"sss"), Money::parse(u"153,93"));
         if (QStringView(kind) != u"Счет-фактура" && QStringView(kind) != u"УПД") {
             EXPECT_TRUE(all.contains(QStringLiteral("Сто пятьдесят три рубля 93 копейки"))) << form;
         }
@@ -279,7 +320,7 @@ TEST_F(Documents, AKindTypedDifferentlyIsItsKindAndAKindWithoutAFormSaysSo)
     }
 }
 
-TEST_F(Documents, ARateChangedAfterSavePrintsTheNewRate)
+TEST_F(Documents, AGoodsRowChangedAfterSaveDoesNotReachTheDocument)
 {
     click("Button4");
     pick(0, QStringLiteral("бу"));
@@ -289,9 +330,13 @@ TEST_F(Documents, ARateChangedAfterSavePrintsTheNewRate)
     goods.locate(u"naz", u"Бумага");
     goods.edit();
     goods.setValue(u"nds", 20);
+    goods.setText(u"naz", QStringLiteral("Бумага офисная"));
     goods.post();
     click("Button3");
-    EXPECT_EQ(window->state().printTotal, Money::fromRoubles(120));
+    ASSERT_EQ(reports.size(), 1u) << errors.join(u'\n').toStdString();
+    const QString printed = reportTexts(reports[0]).join(u'\n');
+    EXPECT_TRUE(printed.contains(QStringLiteral("Сто восемнадцать рублей 00 копеек"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Бумага\n"))) << printed.toStdString();
     EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"s0"), QStringLiteral("118"));
 }
 
@@ -305,20 +350,25 @@ TEST_F(Documents, TheWholeEntryFlowStoresEveryField)
     ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     auto db = Database::open(path);
     Statement row = db->prepare(QStringLiteral(
-        "SELECT dok, n, dd, np, dp, z, a, unn, rb, okpo, naz3, kol3, cen3, nds3, s3, naz0, kol0, cen0, nds0, s0, sss FROM jur1"));
+        "SELECT dok, n, dd, np, dp, z, a, unn, rb, okpo, naz3, kol3, cen3, nds3, s3, eu3, naz0, kol0, cen0, nds0, s0, eu0, "
+        "sss FROM jur1"));
     ASSERT_TRUE(row.step());
     const QStringList expected = {
         QStringLiteral("Счет"), QStringLiteral("1"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("-"),
         QString(), QStringLiteral("ООО «Вектор»"), QStringLiteral("Тверь"), QStringLiteral("6901234567/690101001"),
         QStringLiteral("Сбербанк"), QStringLiteral("123"), QStringLiteral("Бумага"), QStringLiteral("2.0"),
-        QStringLiteral("1000000"), QStringLiteral("18"), QStringLiteral("2360000"), QStringLiteral("-"),
-        QStringLiteral("1.0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("2360000")};
+        QStringLiteral("1000000"), QStringLiteral("18"), QStringLiteral("2360000"), QStringLiteral("пач"),
+        QStringLiteral("-"), QStringLiteral("1.0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+        QString(), QStringLiteral("2360000")};
     for (int column = 0; column < int(expected.size()); ++column)
         EXPECT_EQ(row.text(column), expected[column]) << column;
     EXPECT_FALSE(row.step());
 }
 
-TEST_F(Documents, EditorRepricesAnOldDocumentAndAnUnknownBuyerGetsEmptyRequisites)
+// "Редактор" and "Сохранить " on an issued document keep its prices whatever the list says now; its
+// buyer's requisites are kept while the buyer stays, taken anew for another buyer, and emptied for one
+// the list does not know.
+TEST_F(Documents, EditorKeepsTheIssuedPricesAndTheBuyersRequisites)
 {
     click("Button4");
     chooseBuyer(QStringLiteral("оо"));
@@ -329,14 +379,58 @@ TEST_F(Documents, EditorRepricesAnOldDocumentAndAnUnknownBuyerGetsEmptyRequisite
     goods.edit();
     goods.setText(u"cen", QStringLiteral("200"));
     goods.post();
+    DataSet& counterparties = dataSet(u"ADOTable_k");
+    counterparties.locate(u"k", u"ООО «Вектор»");
+    counterparties.edit();
+    counterparties.setText(u"k", QStringLiteral("ООО «Вектор-2»"));
+    counterparties.post();
     DataSet& doc = dataSet(u"ADOTable_jur1");
+    click("Button20");
+    tab().quantityBox(0)->setPendingText(QStringLiteral("2"));
+    click("Button10");
+    EXPECT_EQ(doc.text(u"s0"), QStringLiteral("236"));
+    EXPECT_EQ(doc.text(u"cen0"), QStringLiteral("100"));
+    EXPECT_EQ(doc.text(u"unn"), QStringLiteral("6901234567/690101001"));
     click("Button20");
     doc.setText(u"z", QStringLiteral("Нет в списке"));
     click("Button10");
-    EXPECT_EQ(doc.text(u"s0"), QStringLiteral("236"));
-    EXPECT_EQ(doc.text(u"cen0"), QStringLiteral("200"));
     for (const char16_t* field : {u"a", u"unn", u"rb", u"okpo"})
         EXPECT_TRUE(doc.isNull(field)) << QString::fromUtf16(field).toStdString();
+}
+
+// The documents grid shows the figures; typing into it edits the document through the same Save.
+TEST_F(Documents, TheGridsTotalTakesNoTypingAndItsOtherCellsStoreThroughSave)
+{
+    click("Button4");
+    chooseBuyer(QStringLiteral("оо"));
+    pick(0, QStringLiteral("бу"));
+    click("Button10");
+    window->goodsPicker().hide();
+    window->activateWindow();
+    QApplication::processEvents();
+    ui::DBGrid* grid = tab().grid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClick(grid, Qt::Key_9);
+    ASSERT_EQ(informations.size(), 1);
+    EXPECT_TRUE(informations[0].startsWith(QStringLiteral("«Всего к оплате» — сумма строк документа"))) << informations[0].toStdString();
+    DataSet& doc = dataSet(u"ADOTable_jur1");
+    EXPECT_EQ(doc.state(), DataSet::State::Browse);
+    EXPECT_EQ(doc.text(u"sss"), QStringLiteral("118"));
+    // A number typed into the grid is stored as "Сохранить " stores it: checked, the figures made again.
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QLineEdit* editor = grid->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("1234567890123456"));
+    EXPECT_EQ(editor->text(), QStringLiteral("123456789012345"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    click("Button10");
+    EXPECT_EQ(doc.text(u"n"), QStringLiteral("123456789012345"));
+    EXPECT_EQ(doc.text(u"sss"), QStringLiteral("118"));
+    EXPECT_EQ(doc.text(u"unn"), QStringLiteral("6901234567/690101001"));
 }
 
 TEST_F(Documents, TheNumberProposedIsTheCountOfStoredDocumentsPlusOne)
@@ -440,7 +534,7 @@ TEST_F(Documents, MovingTheFocusThroughBoxesChangesNothingShownOrStored)
     DataSet& doc = dataSet(u"ADOTable_jur1");
     doc.refresh();
     EXPECT_EQ(doc.text(u"naz1"), QStringLiteral("Болт М6"));
-    EXPECT_EQ(doc.money(u"sss"), Money::parse(u"118") + Money::parse(u"11,977"));
+    EXPECT_EQ(doc.money(u"sss"), Money::parse(u"118") + Money::parse(u"11,98"));
 }
 
 TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
@@ -558,7 +652,8 @@ TEST_F(Documents, ATransferDocumentKeepsTheStatusChosenForItAndAnExemptLineBears
     ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].templateName, QStringLiteral("frReport_upd"));
-    EXPECT_EQ(window->state().printStatus, 1);
-    EXPECT_TRUE(window->state().printExempt);
-    EXPECT_EQ(window->state().printVat, Money());
+    const IssuedDocument printed = readIssuedDocument(window->store().database(), upd);
+    EXPECT_EQ(printed.transferStatus, 1);
+    EXPECT_TRUE(printed.exempt);
+    EXPECT_EQ(printed.totals.vat, Money());
 }

@@ -43,8 +43,11 @@ protected:
         for (auto [number, total] : {std::pair{"1", "100"}, std::pair{"2", "6404,915"}}) {
             jur1.append();
             jur1.setText(u"n", QString::fromLatin1(number));
-            jur1.setText(u"sss", QString::fromLatin1(total));
             jur1.post();
+            // A total as an older program stored it, with a fraction of a kopeck.
+            store.database().exec(QStringLiteral("UPDATE jur1 SET sss = %1 WHERE n = '%2'")
+                                      .arg(Money::parse(QString::fromLatin1(total)).units())
+                                      .arg(QString::fromLatin1(number)));
         }
         DataSet& jur = store.jur();
         for (int i = 0; i < 3; ++i) {

@@ -10,16 +10,16 @@
 
 using namespace vi23;
 
-TEST(Money, FromDoubleRoundsToTenThousandthsHalfToEven)
+TEST(Money, FromDoubleRoundsToTenThousandthsHalfAwayFromZero)
 {
     struct Case { double in; std::int64_t units; };
     const Case cases[] = {
         {35.931, 359310},                       // 3 x 10,15 at 18 %
         {(18 + 100) * (3 * 10.15) / 100, 359310},
         {0.00005, 1},                           // a hair above the half in binary
-        {0.03125, 312},                         // exact halves go to the even neighbour
+        {0.03125, 313},                         // exact halves go away from zero
         {0.09375, 938},
-        {-0.03125, -312},
+        {-0.03125, -313},
         {1180.0, 11800000},
         {-0.0001, -1},
     };
@@ -37,10 +37,11 @@ TEST(Money, ParsesWithCommaOrPointAndWritesTheComma)
         {" -0,0001 ", -1, "-0,0001", "0,00"},
         {"0", 0, "0", "0,00"},
         {"10,15", 101500, "10,15", "10,15"},
-        {"0,00005", 0, "0", "0,00"},           // half to even
+        {"0,00005", 1, "0,0001", "0,00"},      // half away from zero
         {"0,00015", 2, "0,0002", "0,00"},
         {"0,000151", 2, "0,0002", "0,00"},
-        {"2,005", 20050, "2,005", "2,00"},      // 2 decimals: half to even
+        {"2,005", 20050, "2,005", "2,01"},      // 2 decimals: half away from zero
+        {"-2,005", -20050, "-2,005", "-2,01"},
         {"2,015", 20150, "2,015", "2,02"},
         {"+7", 70000, "7", "7,00"},
     };
@@ -68,7 +69,8 @@ TEST(Money, SumsAreExact)
         total += Money::parse(u"0,1");
     EXPECT_EQ(total, Money::fromRoubles(100));
     EXPECT_EQ(Money::parse(u"5,4810").rounded(2), Money::parse(u"5,48"));
-    EXPECT_EQ(Money::parse(u"0,125").rounded(2), Money::parse(u"0,12"));
+    EXPECT_EQ(Money::parse(u"0,125").rounded(2), Money::parse(u"0,13"));
+    EXPECT_EQ(Money::parse(u"-0,125").rounded(2), Money::parse(u"-0,13"));
     EXPECT_EQ(Money::parse(u"0,135").rounded(2), Money::parse(u"0,14"));
 }
 

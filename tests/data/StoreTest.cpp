@@ -90,7 +90,8 @@ TEST(Connection, NewFileHasEveryTableAndFieldAndOneRequisitesRow)
     }
     EXPECT_EQ(store->dataSet(u"ADOTable_pr1").recordCount(), 1);
     EXPECT_EQ(schemaTables().size(), 11u);
-    EXPECT_EQ(schemaTable(u"jur1").fields.size(), 13u + 50u + 3u);
+    // Each line also keeps the unit, country and customs declaration copied when its goods were picked.
+    EXPECT_EQ(schemaTable(u"jur1").fields.size(), 13u + 50u + 3u + 30u);
     EXPECT_EQ(schemaTable(u"k").fields[size_t(schemaTable(u"k").fieldIndex(u"unn"))].size, 20);
 }
 
@@ -135,9 +136,10 @@ TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
     const Case cases[] = {
         {u"kol0", QStringLiteral("3 шт"), QStringLiteral("«3 шт» — не число: введите цифры, дробную часть через запятую")},
         {u"cen0", QStringLiteral("10.15.1"), QStringLiteral("«10.15.1» — не число: введите цифры, дробную часть через запятую")},
-        {u"nds0", QStringLiteral("18 процентов"), QStringLiteral("«18 процентов» — не целое число: введите только цифры")},
+        {u"nds0", QStringLiteral("18 процентов"),
+         QStringLiteral("«18 процентов» — не ставка НДС: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»")},
         {u"nds0", QStringLiteral("40000"),
-         QStringLiteral("Число 40000 не помещается в поле «nds0»: допустимо от -32768 до 32767")},
+         QStringLiteral("«40000» — не ставка НДС: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»")},
         {u"dd", QStringLiteral("32.01.2010"), QStringLiteral("«32.01.2010» — не дата: введите дату в виде дд.мм.гггг")},
         {u"n", QString(16, u'7'),
          QStringLiteral("Текст «%1» длиннее 15 знаков, допустимых в поле «n»; сократите его").arg(QString(16, u'7'))},
@@ -148,11 +150,13 @@ TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
         EXPECT_TRUE(doc.isNull(c.field));
     }
     doc.setText(u"n", QString(15, u'7'));      // exactly the size fits
-    doc.setText(u"nds0", QStringLiteral("-32768"));
+    doc.setText(u"nds0", QStringLiteral("5"));
+    EXPECT_EQ(errorOf([&] { doc.setValue(u"nds1", 12); }),
+              QStringLiteral("Ставка НДС 12 % недопустима: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»"));
     doc.post();
     auto again = db.openStore();
     EXPECT_EQ(again->jur1().text(u"n"), QString(15, u'7'));
-    EXPECT_EQ(again->jur1().integer(u"nds0"), -32768);
+    EXPECT_EQ(again->jur1().integer(u"nds0"), 5);
 }
 
 TEST(DataSet, RateFieldsTakeAndShowTheExemptMark)
@@ -215,6 +219,7 @@ TEST(DataSet, StateRulesAndTheirMessages)
     EXPECT_EQ(k.recordCount(), 1);
 
     DataSet& query = store->dataSet(u"ADOQuery_bl");
+    query.open();
     EXPECT_EQ(errorOf([&] { query.append(); }), QStringLiteral("ADOQuery_bl: эти данные только для чтения"));
     DataSet& closed = store->dataSet(u"ADOQuery11");
     EXPECT_FALSE(closed.isOpen());

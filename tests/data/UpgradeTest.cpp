@@ -3,6 +3,7 @@
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/IssuedDocument.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
 
@@ -14,13 +15,15 @@ using namespace vi23;
 
 namespace {
 
-// A file as the first vi23-init wrote it: five-character journal numbers, none of the additions.
-void createOlderFile(const QString& path)
+// A file as the first vi23-init wrote it: five-character journal numbers, none of the additions;
+// with documents as the older program stored them.
+void createOlderFile(const QString& path, bool withDocuments = false)
 {
     sqlite3* handle = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &handle), SQLITE_OK);
     QString sql;
     for (TableDef table : schemaTables()) {
+        std::erase_if(table.fields, [](const FieldDef& field) { return field.added; });
         for (FieldDef& field : table.fields) {
             if (field.name == u"nn" && (table.name == u"jur" || table.name == u"kassa"))
                 field.size = 5;
@@ -36,6 +39,15 @@ void createOlderFile(const QString& path)
         "ALTER TABLE jur ADD COLUMN note TEXT;"
         "UPDATE jur SET note = 'своё поле' WHERE n = 2;"
         "CREATE INDEX jur_by_date ON jur (dd);");
+    // Documents as the older program stored them: sums to a ten-thousandth, the rate of the list;
+    // goods whose name is listed twice, in two letter cases, and a document with a rate no longer in force.
+    if (withDocuments)
+        sql += QStringLiteral(
+        "INSERT INTO stov (naz, eu, str, gtd, nds, cen) VALUES ('Бумага', 'пач', 'Россия', '-', 18, 1015000);"
+        "INSERT INTO stov (naz, eu, str, nds, cen) VALUES ('БУМАГА', 'кг', 'Китай', 10, 10000);"
+        "INSERT INTO jur1 (dok, n, naz0, kol0, cen0, nds0, s0, naz1, kol1, cen1, nds1, s1, naz2, s2, sss) VALUES "
+        "  ('Счет', '1', 'бумага', 3, 101500, 18, 359310, 'Нет в списке', 1, 10000, 0, 10000, '-', 5, 369315);"
+        "INSERT INTO jur1 (dok, n, naz0, kol0, cen0, nds0, s0, sss) VALUES ('Счет', '2', 'Бумага', 1, 10000, 15, 11500, 11500);");
     ASSERT_EQ(sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
     sqlite3_close(handle);
 }
@@ -60,9 +72,15 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("kn.mdb"));
-    createOlderFile(path);
+    createOlderFile(path, true);
     {
         auto db = Database::open(path);
+        // Once, each issued line gets what the first goods row of its name (letter case aside) prints, and
+        // the stored sums become the printed ones: 3 × 10,15 at 18 % is 35,93 (35,931 before); an unused
+        // line adds nothing; a document with a rate no longer in force keeps its figures and is refused at print.
+        EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT n, eu0, str0, gtd0, eu1, s0, s1, s2, sss FROM jur1 ORDER BY k")),
+                  (QStringList{QStringLiteral("1|пач|Россия|-||359300|10000|0|369300"),
+                               QStringLiteral("2|пач|Россия|-||11500|||11500")}));
         EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("jur"), QStringLiteral("nn")), 20);
         EXPECT_EQ(declaredTextWidth(*db, QStringLiteral("kassa"), QStringLiteral("nn")), 20);
         EXPECT_TRUE(tableExists(*db, QStringLiteral("settings")));
@@ -121,6 +139,9 @@ TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
     {
         DataStore store(path);
         EXPECT_EQ(store.jur1().recordCount(), 1);
+        // The lines' copied columns are not there yet: they read as empty.
+        EXPECT_TRUE(store.jur1().isNull(u"eu0"));
+        EXPECT_EQ(readIssuedDocument(store.database(), 1).kind, QStringLiteral("УПД"));
         EXPECT_EQ(transferStatus(store.database(), 1), 1);
         EXPECT_THROW(setTransferStatus(store.database(), 1, 2), UserError);
         EXPECT_EQ(defaultVatRate(store.database()), kGeneralVatRate);

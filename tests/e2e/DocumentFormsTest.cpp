@@ -3,6 +3,9 @@
 #include "PrintFixture.h"
 
 #include "data/Database.h"
+#include "data/Error.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -105,8 +108,8 @@ TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
             }
             EXPECT_EQ(boxAt(page, c.rowX, y).height, c.rowStep);
         }
-        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("1885,93"));
-        EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("305,48"));
+        EXPECT_EQ(f.lastDocument().totals.gross.toString(), QStringLiteral("1885,93"));
+        EXPECT_EQ(f.lastDocument().totals.vat.toString(), QStringLiteral("305,48"));
     }
 }
 
@@ -149,9 +152,9 @@ TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
          u"Тридцать пять рублей 93 копейки"},
         {{{u(u"Ручка гелевая"), QStringLiteral("1"), QStringLiteral("1180")}}, u"1180,00", u"0,00", u"1180-00",
          u"0-00", u"Одна тысяча сто восемьдесят рублей 00 копеек"},
-        // 0,125 at 20 %: net 12,5 kopecks -> 12, VAT 2,5 -> 2.
-        {{{u(u"Картридж"), QStringLiteral("1"), QStringLiteral("0,125")}}, u"0,12", u"0,02", u"0-14", u"0-02",
-         u"Ноль рублей 14 копеек"},
+        // 0,125 at 20 %: the net 12,5 kopecks is 13, its VAT 2,6 kopecks is 3.
+        {{{u(u"Картридж"), QStringLiteral("1"), QStringLiteral("0,125")}}, u"0,13", u"0,03", u"0-16", u"0-03",
+         u"Ноль рублей 16 копеек"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.words).toStdString());
@@ -187,30 +190,30 @@ void addGoods(PrintFixture& f, const QString& name, int rate)
 }
 
 // Every total in figures and in words is the sum of the rows as printed: 3,5 × 89,90 at 10 % has a
-// VAT of exactly 31,465, which goes to the even kopeck in the row, in the totals and in the words.
+// VAT of exactly 31,465, which goes away from zero in the row, in the totals and in the words.
 TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
 {
     struct Case {
         const char16_t* kind;
         std::vector<const char16_t*> texts;     // must print
-        std::vector<const char16_t*> absent;    // the figures the forms' own float columns gave
+        std::vector<const char16_t*> absent;    // the figures a half to the even kopeck would give
     };
-    const std::vector<const char16_t*> wrong = {u"6404,92", u"1041,27", u"346,12"};
+    const std::vector<const char16_t*> wrong = {u"6404,91", u"1041,26", u"346,11", u"31,46"};
     const Case cases[] = {
-        {u"Счет", {u"5363,65", u"1041,26", u"6404,91", u"314,65",
-                   u"Всего наименований 3 на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
-        {u"Акт", {u"5363,65", u"1041,26", u"6404,91",
-                  u"Всего выполнено работ на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
-        {u"Товарный чек", {u"5880,00", u"178,80", u"346,11", u"98,89", u"6404,91",
-                           u"Итого на сумму: Шесть тысяч четыреста четыре рубля 91 копейка"}, wrong},
-        {u"Наряд-заказ", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
-        {u"Расходная накладная", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
-        {u"Бланк заказа", {u"5363,65", u"1041,26", u"6404,91"}, wrong},
-        {u"Счет-фактура", {u"980,00", u"29,80", u"31,46", u"346,11", u"5363,65", u"1041,26", u"6404,91"}, wrong},
-        {u"Товарная накладная", {u"980,00", u"29,80", u"31,46", u"346,11", u"5363,65", u"1041,26", u"6404,91"},
+        {u"Счет", {u"5363,65", u"1041,27", u"6404,92", u"314,65",
+                   u"Всего наименований 3 на сумму: Шесть тысяч четыреста четыре рубля 92 копейки"}, wrong},
+        {u"Акт", {u"5363,65", u"1041,27", u"6404,92",
+                  u"Всего выполнено работ на сумму: Шесть тысяч четыреста четыре рубля 92 копейки"}, wrong},
+        {u"Товарный чек", {u"5880,00", u"178,80", u"346,12", u"98,89", u"6404,92",
+                           u"Итого на сумму: Шесть тысяч четыреста четыре рубля 92 копейки"}, wrong},
+        {u"Наряд-заказ", {u"5363,65", u"1041,27", u"6404,92"}, wrong},
+        {u"Расходная накладная", {u"5363,65", u"1041,27", u"6404,92"}, wrong},
+        {u"Бланк заказа", {u"5363,65", u"1041,27", u"6404,92"}, wrong},
+        {u"Счет-фактура", {u"980,00", u"29,80", u"31,47", u"346,12", u"5363,65", u"1041,27", u"6404,92"}, wrong},
+        {u"Товарная накладная", {u"980,00", u"29,80", u"31,47", u"346,12", u"5363,65", u"1041,27", u"6404,92"},
          wrong},
-        {u"Кассовый ордер-пр", {u"6404-91", u"Шесть тысяч четыреста четыре рубля 91 копейка",
-                                u"В том числе НДС 1041-26"}, {u"6404-92"}},
+        {u"Кассовый ордер-пр", {u"6404-92", u"Шесть тысяч четыреста четыре рубля 92 копейки",
+                                u"В том числе НДС 1041-27"}, {u"6404-91"}},
     };
     PrintFixture f;
     f.fillReferenceLists();
@@ -229,18 +232,18 @@ TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
             EXPECT_FALSE(boxesWithText(page, u(text)).empty()) << QString::fromUtf16(text).toStdString();
         for (const char16_t* text : c.absent)
             EXPECT_TRUE(boxesWithText(page, u(text)).empty()) << QString::fromUtf16(text).toStdString();
-        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("6404,91"));
-        EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("1041,26"));
+        EXPECT_EQ(f.lastDocument().totals.gross.toString(), QStringLiteral("6404,92"));
+        EXPECT_EQ(f.lastDocument().totals.vat.toString(), QStringLiteral("1041,27"));
     }
 
-    // 12,25 at 10 %: 1,225 of VAT is 1,22, so 13,47 in the total and in the words alike.
+    // 12,25 at 10 %: 1,225 of VAT is 1,23, so 13,48 in the total and in the words alike.
     const std::optional<PreparedReport> invoice =
         f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Кабель, м"), QStringLiteral("1"), QStringLiteral("12,25")}}));
     ASSERT_TRUE(invoice.has_value());
     const PreparedPage& page = invoice->pages.at(0);
-    EXPECT_EQ(flat(boxAt(page, 636, 405)), QStringLiteral("1,22"));
-    EXPECT_EQ(flat(boxAt(page, 636, 423)), QStringLiteral("13,47"));
-    EXPECT_EQ(flat(boxAt(page, 73, 398)), u(u"Всего наименований 1 на сумму: Тринадцать рублей 47 копеек"));
+    EXPECT_EQ(flat(boxAt(page, 636, 405)), QStringLiteral("1,23"));
+    EXPECT_EQ(flat(boxAt(page, 636, 423)), QStringLiteral("13,48"));
+    EXPECT_EQ(flat(boxAt(page, 73, 398)), u(u"Всего наименований 1 на сумму: Тринадцать рублей 48 копеек"));
 }
 
 // A name of 140 characters prints whole from its first words: its row grows to hold it.
@@ -289,34 +292,58 @@ TEST(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
     EXPECT_EQ(rows.integer(0), 1);
 }
 
-TEST(DocumentForms, AGoodsRateChangedAfterSavePrintsTheNewRate)
+// An issued document prints as issued whatever becomes of its goods in the list afterwards: every
+// kind, byte for byte.
+TEST(DocumentForms, AChangeOfTheGoodsListChangesNoIssuedDocument)
 {
-    PrintFixture f;
-    f.fillReferenceLists();
-    const long long key =
-        f.addDocument(u(u"Счет-фактура"), {{u(u"Бумага А4"), QStringLiteral("1"), QStringLiteral("10,5")}});
-    DataSet& goods = f.store().dataSet(u"ADOTable_stov");
-    ASSERT_TRUE(goods.locate(u"naz", u"Бумага А4"));
-    goods.edit();
-    goods.setValue(u"nds", 10);
-    goods.post();
-    const std::optional<PreparedReport> report = f.printDocument(key);
-    ASSERT_TRUE(report.has_value());
-    const PreparedPage& page = report->pages.at(0);
-    // The row: rate, VAT and amount with VAT at 10 % (at the saved 18 % they would be 1,89 and 12,39).
-    EXPECT_EQ(flat(boxAt(page, 666, 410)), QStringLiteral("10,00"));
-    EXPECT_EQ(flat(boxAt(page, 711, 410)), QStringLiteral("1,05"));
-    EXPECT_EQ(flat(boxAt(page, 779, 410)), QStringLiteral("11,55"));
-    // The footer under the one row.
-    EXPECT_EQ(flat(boxAt(page, 711, 429)), QStringLiteral("1,05"));
-    EXPECT_EQ(flat(boxAt(page, 779, 428)), QStringLiteral("11,55"));
-    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("11,55"));
-    EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("1,05"));
+    struct Change {
+        const char* what;
+        std::function<void(DataSet& goods)> apply;
+    };
+    auto addRow = [](DataSet& goods, const char16_t* name, int rate) {
+        goods.append();
+        goods.setText(u"naz", QString::fromUtf16(name));
+        goods.setText(u"eu", QStringLiteral("кг"));
+        goods.setText(u"cen", QStringLiteral("999"));
+        goods.setValue(u"nds", rate);
+        goods.post();
+    };
+    const Change changes[] = {
+        {"renamed", [](DataSet& g) { g.edit(); g.setText(u"naz", QStringLiteral("Бумага А4 офисная")); g.post(); }},
+        {"deleted", [](DataSet& g) { g.remove(); }},
+        {"twice", [&](DataSet& g) { addRow(g, u"Бумага А4", 10); }},
+        {"twice in another case", [&](DataSet& g) { addRow(g, u"бумага а4", 0); }},
+        {"rate changed", [](DataSet& g) { g.edit(); g.setValue(u"nds", 10); g.post(); }},
+        {"unit, country and price changed",
+         [](DataSet& g) { g.edit(); g.setText(u"eu", QStringLiteral("кг")); g.setText(u"str", QStringLiteral("Китай"));
+                          g.setText(u"cen", QStringLiteral("1")); g.post(); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        PrintFixture f;
+        f.fillReferenceLists();
+        std::vector<std::pair<long long, QString>> printed;
+        for (const FormKind& kind : documentKindTable()) {
+            const long long key = f.addDocument(kind.caption);
+            for (FormSet set : {FormSet::Described, FormSet::Current2026})
+                printed.emplace_back(key, dumpPreparedReport(*f.printDocument(key, set)));
+        }
+        DataSet& goods = f.store().dataSet(u"ADOTable_stov");
+        ASSERT_TRUE(goods.locate(u"naz", u"Бумага А4"));
+        change.apply(goods);
+        size_t i = 0;
+        for (const FormKind& kind : documentKindTable()) {
+            for (FormSet set : {FormSet::Described, FormSet::Current2026}) {
+                const auto& [key, before] = printed[i++];
+                EXPECT_EQ(dumpPreparedReport(*f.printDocument(key, set)), before) << kind.caption.toStdString();
+            }
+        }
+    }
 }
 
-// The printed totals form each row's products in extended precision: 3 * 10,15 * 10 lies just above
-// 304,5 kopecks and rounds up, and the amount in words follows.
-TEST(DocumentForms, ARowAtAHalfRoundsToEvenInTheWordsAsInTheVatColumn)
+// 3 × 10,15 × 10 % is 3,045 exactly: the VAT is 3,05 in the totals behind the words as in the form's
+// own VAT column, although the binary product lies a hair above the half.
+TEST(DocumentForms, ARowAtAHalfRoundsAwayFromZeroInTheWordsAsInTheVatColumn)
 {
     PrintFixture f;
     f.fillReferenceLists();
@@ -328,12 +355,10 @@ TEST(DocumentForms, ARowAtAHalfRoundsToEvenInTheWordsAsInTheVatColumn)
     const std::optional<PreparedReport> report =
         f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Бумага А4"), QStringLiteral("3"), QStringLiteral("10,15")}}));
     ASSERT_TRUE(report.has_value());
-    // 3 × 10,15 × 10 % is 3,045 exactly: the VAT is 3,04, in the totals behind the words as in the
-    // form's own VAT column, although the binary product lies a hair above the half.
-    EXPECT_EQ(f.state().printVat.toString(), QStringLiteral("3,04"));
-    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("33,49"));
+    EXPECT_EQ(f.lastDocument().totals.vat.toString(), QStringLiteral("3,05"));
+    EXPECT_EQ(f.lastDocument().totals.gross.toString(), QStringLiteral("33,5"));
     EXPECT_EQ(flat(boxAt(report->pages.at(0), 73, 398)),
-              u(u"Всего наименований 1 на сумму: Тридцать три рубля 49 копеек"));
+              u(u"Всего наименований 1 на сумму: Тридцать три рубля 50 копеек"));
 }
 
 TEST(DocumentForms, AKindOutsideTheNinePrintsNothing)
@@ -344,11 +369,12 @@ TEST(DocumentForms, AKindOutsideTheNinePrintsNothing)
         const std::optional<PreparedReport> report = f.printDocument(f.addDocument(u(kind)));
         EXPECT_FALSE(report.has_value()) << QString::fromUtf16(kind).toStdString();
         // The steps before the choice of form are done all the same.
-        EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("1885,93"));
+        EXPECT_EQ(f.lastDocument().totals.gross.toString(), QStringLiteral("1885,93"));
     }
 }
 
-TEST(DocumentForms, ADocumentWithoutPrintableLinesShowsOnlyTheTitleAndHeader)
+// A line whose goods are not in the list prints as written; a document with no line at all is not printed.
+TEST(DocumentForms, EveryWrittenLinePrintsAndADocumentWithoutLinesIsRefused)
 {
     PrintFixture f;
     f.fillReferenceLists();
@@ -356,12 +382,16 @@ TEST(DocumentForms, ADocumentWithoutPrintableLinesShowsOnlyTheTitleAndHeader)
         f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Нет в списке"), QStringLiteral("1"), QStringLiteral("100")}}));
     ASSERT_TRUE(report.has_value());
     const PreparedPage& page = report->pages.at(0);
-    EXPECT_EQ(int(page.boxes.size()), 19 + 6);
-    // The title's fields come from the print rows too: with none they print as blanks.
-    EXPECT_EQ(flat(boxAt(page, 70, 250)), u(u"Счет № от года"));
-    EXPECT_EQ(f.state().printTotal.toString(), QStringLiteral("0"));
-    for (const PreparedBox& b : page.boxes)
-        EXPECT_FALSE(flat(b).contains(u(u"рублей"))) << flat(b).toStdString();
+    EXPECT_EQ(flat(boxAt(page, 70, 250)), u(u"Счет № 15 от 05.11.2024 года"));
+    EXPECT_EQ(flat(boxAt(page, 94, 369)), u(u"Нет в списке"));
+    EXPECT_FALSE(boxesWithText(page, u(u"Всего наименований 1 на сумму: Сто рублей 00 копеек")).empty());
+    try {
+        f.printDocument(f.addDocument(u(u"Счет"), {{u(u"-"), {}, {}}}));
+        ADD_FAILURE() << "printed";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), u(u"В документе № 15 от 05.11.2024 нет ни одной строки: выберите товары и сохраните "
+                               u"документ, затем печатайте"));
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // and helpers that prepare the program's printed forms over it and read the prepared pages.
 #include "data/DataStore.h"
 #include "data/FormKinds.h"
+#include "data/IssuedDocument.h"
 #include "reports/PreparedReport.h"
 #include "reports/templates/BuiltInTemplates.h"
 #include "ui/MainContext.h"
@@ -21,7 +22,9 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace vi23::e2e {
 
-// A goods line of a document: name, quantity and price as the form's boxes hold them.
+// A goods line of a document: name, quantity and price as the form's boxes hold them. Goods of the
+// list are picked as the pick window puts them into a line (price, rate, unit, country, customs
+// declaration) and the quantity and price then typed over; other names are typed with rate 0.
 struct Line {
     QString name;
     QString quantity;
@@ -34,7 +37,8 @@ public:
 
     DataStore& store() { return *store_; }
     const QString& path() const { return path_; }
-    ui::MainState& state() { return state_; }
+    // The document printed last, as it was read for its print.
+    const IssuedDocument& lastDocument() const { return last_; }
 
     // The enterprise, three goods ("Бумага А4" 18 %, "Ручка гелевая" 0 %, "Картридж" 20 %) and a buyer.
     void fillReferenceLists();
@@ -43,8 +47,8 @@ public:
     // 1,5 × 1000 Картридж and "-" for the rest. Returns its key.
     long long addDocument(const QString& kind, const std::vector<Line>& lines = standardLines());
     static std::vector<Line> standardLines();
-    // Prints the document as the documents tab does without the window (the current record stands on
-    // it); the kind selects the form of the set, an empty result for a kind outside the table.
+    // Prints the document as the documents tab and vi23-print do; the kind selects the form of the
+    // set, an empty result for a kind outside the table.
     std::optional<PreparedReport> printDocument(long long key, FormSet set = FormSet::Described);
 
     // The journal of the books: two years, all four kinds, an operation missing from sr, an expense
@@ -62,7 +66,7 @@ private:
     QTemporaryDir dir_;
     QString path_;
     std::unique_ptr<DataStore> store_;
-    ui::MainState state_;
+    IssuedDocument last_;
     BuiltInTemplates templates_;
 };
 

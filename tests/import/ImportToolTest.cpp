@@ -92,7 +92,8 @@ void enterSampleDirectly(const QString& path)
         {u"rb", u"Банк «Тверь», р/с 40702810000000000001"}, {u"okpo", u"12345678"}, {u"ru", u"Иванов И. И."},
         {u"naz0", u"Бумага А4 «Снегурочка», 500 л."}, {u"kol0", u"3,5"}, {u"cen0", u"89,9"}, {u"nds0", u"18"},
         {u"s0", u"371,287"}, {u"naz1", u"Услуга доставки"}, {u"kol1", u"1"}, {u"cen1", u"1000"}, {u"nds1", u"0"},
-        {u"s1", u"1000"}, {u"sss", u"1371,287"}};
+        {u"s1", u"1000"}, {u"sss", u"1371,287"}, {u"eu0", u"пач"}, {u"str0", u"Россия"}, {u"gtd0", u"-"},
+        {u"eu1", u"усл"}};
     QStringList blankLines;   // lines 2 to 9 hold the placeholder
     for (int line = 2; line <= 9; ++line) {
         for (const char* field : {"naz", "kol", "cen", "nds", "s"})
@@ -103,7 +104,7 @@ void enterSampleDirectly(const QString& path)
     add(u"ADOTable_jur1", first);
     add(u"ADOTable_jur1", {{u"dok", u"Кассовый ордер-пр"}, {u"n", u"13"}, {u"dd", u"16.03.2010"}, {u"z", u"O'Brien Trading Ltd"},
                            {u"naz0", u"Услуга доставки"}, {u"kol0", u"2"}, {u"cen0", u"1000"}, {u"nds0", u"20"},
-                           {u"s0", u"2400"}, {u"sss", u"2400"}});
+                           {u"s0", u"2400"}, {u"sss", u"2400"}, {u"eu0", u"усл"}});
 
     add(u"ADOTable_sr", {{u"sr", u"Выручка"}, {u"vr", u"Приход"}});
     add(u"ADOTable_sr", {{u"sr", u"Аренда"}, {u"vr", u"Расход"}});

@@ -50,12 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
         // numbers with point or comma
         ExpansionCase{"[1.5+1,25]", "", "2,75"}, ExpansionCase{"[0,1*3]", "", "0,3"},
         // round: halves to the even neighbour
-        ExpansionCase{"[round(2.5)]", "", "2"}, ExpansionCase{"[round(3.5)]", "", "4"},
-        ExpansionCase{"[round(-2.5)]", "", "-2"}, ExpansionCase{"[round(2.51)]", "", "3"},
+        ExpansionCase{"[round(2.5)]", "", "3"}, ExpansionCase{"[round(3.5)]", "", "4"},
+        ExpansionCase{"[round(-2.5)]", "", "-3"}, ExpansionCase{"[round(2.51)]", "", "3"},
         ExpansionCase{"[round(-0.4)]", "", "0"}, ExpansionCase{"[0*(-1)]", "", "0"},
-        ExpansionCase{"[ROUND(0,5)]", "", "0"}, ExpansionCase{"[round(1.005*1000)]", "", "1005"},
-        // kopeck rounding of a row amount: 0.125 roubles x 100 = 12.5 cents -> 12 (even)
-        ExpansionCase{"[round(0.125*100)/100]", "F2", "0,12"},
+        ExpansionCase{"[ROUND(0,5)]", "", "1"}, ExpansionCase{"[round(1.005*1000)]", "", "1005"},
+        // kopeck rounding of a row amount: 0.125 roubles x 100 = 12.5 kopecks -> 13 (away from zero)
+        ExpansionCase{"[round(0.125*100)/100]", "F2", "0,13"},
         ExpansionCase{"[round(0.135*100)/100]", "F2", "0,14"},
         // field references and nested brackets
         ExpansionCase{"[ADOQuery_t.\"a\"]", "", "7"}, ExpansionCase{"[ADOQuery_t.a]", "", "7"},
@@ -127,12 +127,14 @@ TEST(Expressions, ClosingBracketSkipsNestingAndQuotes)
     EXPECT_EQ(findClosingBracket(QStringLiteral("[a[b]"), 0), -1);
 }
 
-TEST(Expressions, RoundHalfEvenTable)
+TEST(Expressions, RoundTakesHalvesAwayFromZeroAsMoneyDoes)
 {
-    const std::pair<double, double> cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},     {3.5, 4},    {-0.5, -0},
-                                               {-1.5, -2}, {2.4999, 2}, {2.5001, 3}, {1234.5, 1234}, {1235.5, 1236}};
+    // 0,135 × 100 is 13,499999… as a double: taken at 15 digits it is the half it was written as.
+    const std::pair<double, double> cases[] = {{0.5, 1},   {1.5, 2},    {2.5, 3},     {-0.5, -1},     {-2.5, -3},
+                                               {0.4, 0},   {-0.4, 0},   {2.4999, 2},  {2.5001, 3},    {1234.5, 1235},
+                                               {0.135 * 100, 14}, {1.005 * 100, 101}};
     for (const auto& [in, out] : cases)
-        EXPECT_EQ(roundHalfEven(in), out) << in;
+        EXPECT_EQ(roundToWhole(in), out) << in;
 }
 
 } // namespace

@@ -17,7 +17,7 @@ protected:
         UiTest::SetUp();
         jur1 = &dataSet(u"ADOTable_jur1");
         addRow(*jur1, {{"n", "A-1"}, {"dd", "05.03.2024"}, {"kol0", "2,5"}, {"cen0", "12,5"}, {"nds0", "18"}});
-        addRow(*jur1, {{"n", "B-2"}, {"dd", "31.12.2023"}, {"kol0", "0,25"}, {"cen0", "100"}, {"nds0", "-3"}});
+        addRow(*jur1, {{"n", "B-2"}, {"dd", "31.12.2023"}, {"kol0", "0,25"}, {"cen0", "100"}, {"nds0", "10"}});
         jur1->first();
         jur1Source = source(u"ADOTable_jur1");
         showWindow();
@@ -46,7 +46,7 @@ TEST_F(DBEditTest, ShowsTheFieldAsTextAgainOnEveryRowAndValueChange)
     };
     const std::vector<Case> cases = {
         {"n", "A-1", "B-2"},         {"dd", "05.03.2024", "31.12.2023"}, {"kol0", "2,5", "0,25"},
-        {"cen0", "12,5", "100"},     {"nds0", "18", "-3"},               {"k", "1", "2"},
+        {"cen0", "12,5", "100"},     {"nds0", "18", "10"},               {"k", "1", "2"},
         {"dp", "", ""},
     };
     for (const Case& c : cases) {

@@ -249,14 +249,23 @@ TEST_F(DBGridTest, EditableGridCellsTakeOnlyWhatTheFieldCanHold)
     EXPECT_EQ(goods->state(), DataSet::State::Edit);
     EXPECT_EQ(cell(1, 2), "0,75");
 
+    // A rate is one of those in force: anything else is refused naming them; one typed over the rate
+    // shown replaces it ("10" over 20 is 10, never 2010).
     clickLine(1, 3);
     type(QStringLiteral("40000"));
     commitCell();
     ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1].second, "«40000» — не ставка НДС: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»");
     EXPECT_EQ(cell(1, 3), "20");
+    clickLine(1, 3);
+    type(QStringLiteral("10"));
+    commitCell();
+    EXPECT_EQ(cell(1, 3), "10");
 
+    // Past the field's size a key is refused with a beep, as in a box; Enter still commits.
     clickLine(1, 1);
     type(QString(15, u'ю'));
+    EXPECT_EQ(beeps, 6);
     commitCell();
     EXPECT_EQ(errors.size(), 2u);
     EXPECT_EQ(cell(1, 1), QString(10, u'ю'));
