@@ -94,7 +94,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}, {}});
     context_->reopen = [this] { QMetaObject::invokeMethod(this, &TForm1::reopenRequested, Qt::QueuedConnection); };
 
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
@@ -163,10 +163,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     for (const BuiltInTemplates::Problem& problem : templates_.problems())
         ui::reportError(this, problem.message.text, problem.message.caption);
     reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
-                          const ui::ReportFinish& finish) {
+                          const ui::ReportFinish& finish, const RunCallback& runs) {
         // A document's envelope is not left for the book printed next.
         const MailEnvelope mail = std::exchange(context_->reportMail, {});
-        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish, mail);
+        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish, mail, runs);
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };
@@ -197,7 +197,7 @@ void TForm1::runReport(const QString& templateName, const GetValueCallback& valu
     const Template* form = templates_.find(templateName);
     if (!form)
         throw UserError(QStringLiteral("В программе нет печатной формы «%1»").arg(templateName));
-    reportRunner(*form, *store_, values, finish);
+    reportRunner(*form, *store_, values, finish, context_->reportRuns);
 }
 
 TForm1::~TForm1()

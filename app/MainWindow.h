@@ -50,9 +50,11 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     const BuiltInTemplates& templates() const { return templates_; }
 
-    // How a printed form reaches the user: prepare, then the modal preview. Tests put their own
-    // runner here to look at the prepared pages instead.
-    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&, const ui::ReportFinish&)> reportRunner;
+    // How a printed form reaches the user: prepare (in the runs the context holds while a book is
+    // printed), then the modal preview. Tests put their own runner here to look at the prepared pages.
+    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&, const ui::ReportFinish&,
+                       const RunCallback&)>
+        reportRunner;
     // Prepares and shows the named form; fails clearly when the program does not carry it.
     void runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish = {});
 

@@ -3,10 +3,13 @@
 #include "data/CalendarDates.h"
 #include "data/Database.h"
 #include "data/EnterpriseSettings.h"
+#include "data/Error.h"
+#include "data/FixedQueries.h"
 #include "data/FormKinds.h"
+#include "data/RuFormat.h"
 #include "data/Upgrade.h"
 
-#include <map>
+#include <algorithm>
 #include <memory>
 
 namespace vi23 {
@@ -25,6 +28,14 @@ std::optional<Value> bookValue(QDate periodStart, const QString& name)
     return std::nullopt;
 }
 
+int incomeBookRowsBefore(Database& db, QDate day)
+{
+    Statement count = db.prepare(incomeBookRowCountSql());
+    count.bind(1, Value(QDate(day.year(), 1, 1)));
+    count.bind(2, Value(day));
+    return count.step() ? int(count.integer(0)) : 0;
+}
+
 ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
 {
     DataSet& requisites = store.dataSet(u"ADOTable_pr1");
@@ -32,27 +43,35 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
         requisites.open();
     requisites.first();
     const QString innKpp = requisites.eof() ? QString() : requisites.fieldValue(u"unn").toText();
-    // The rows of a year are contiguous (the book is ordered by date) and the book prints them in
-    // order: the row at which a year is first numbered starts it. The rows are those the report reads,
-    // the data set or its stream.
-    // The rows and their year field are found once, at the first row: one print reads one of them.
+    // The book prints its rows in order, each once: a row asked for at a new position is the next of its
+    // year. The rows are those the report reads, the data set or its stream, found at the first row.
     struct YearLines {
         RowSource* rows = nullptr;
         int yearField = -1;
-        std::map<QString, int> starts;
+        QString year;
+        int position = -1;
+        int number = 0;
     };
-    auto years = std::make_shared<YearLines>();
-    return [&store, periodStart, innKpp, years](const QString& name) -> std::optional<Value> {
+    auto lines = std::make_shared<YearLines>();
+    return [&store, periodStart, innKpp, lines](const QString& name) -> std::optional<Value> {
         if (name == QLatin1StringView("yearLine")) {
-            if (!years->rows) {
-                years->rows = store.findByName(u"ADOQuery11");
-                years->yearField = years->rows->fieldIndex(u"g");
+            if (!lines->rows) {
+                lines->rows = store.findByName(u"ADOQuery11");
+                lines->yearField = lines->rows->fieldIndex(u"g");
             }
-            RowSource& rows = *years->rows;
-            const int at = rows.position();
-            const QString year = (years->yearField >= 0 ? rows.fieldValueAt(years->yearField) : rows.fieldValue(u"g")).toText();
-            const int start = years->starts.try_emplace(year, at).first->second;
-            return std::optional<Value>(std::in_place, std::int64_t(at - start + 1));
+            RowSource& rows = *lines->rows;
+            if (rows.position() != lines->position) {
+                const QString year =
+                    (lines->yearField >= 0 ? rows.fieldValueAt(lines->yearField) : rows.fieldValue(u"g")).toText();
+                if (year != lines->year) {
+                    lines->year = year;
+                    lines->number = year == QString::number(periodStart.year())
+                        ? incomeBookRowsBefore(store.database(), periodStart) : 0;
+                }
+                lines->position = rows.position();
+                ++lines->number;
+            }
+            return std::optional<Value>(std::in_place, std::int64_t(lines->number));
         }
         if (name == QLatin1StringView("payerInn"))
             return Value(innKpp.section(u'/', 0, 0).trimmed());
@@ -62,6 +81,22 @@ ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
     };
 }
 
+std::vector<std::pair<QDate, QDate>> taxYears(QDate from, QDate to)
+{
+    std::vector<std::pair<QDate, QDate>> years;
+    for (QDate start = from; start <= to; start = QDate(start.year() + 1, 1, 1))
+        years.emplace_back(start, std::min(to, QDate(start.year(), 12, 31)));
+    if (years.empty())
+        years.emplace_back(from, to);
+    return years;
+}
+
+bool printsPerYear(const QString& kind)
+{
+    const QString form = formOf(reportKindTable(), kind);
+    return form == u"frReport10" || form == u"frReport11" || form == u"frRepor_t";
+}
+
 void setBookPeriod(DataStore& store, QDate from, QDate to)
 {
     // Each query is closed and reads the journal as it is, for the period alone, when a form opens it.
@@ -69,7 +104,7 @@ void setBookPeriod(DataStore& store, QDate from, QDate to)
         store.dataSet(name).setPeriod(from, to);
 }
 
-int rebuildCashBook(DataStore& store)
+int rebuildCashBook(DataStore& store, QDate from, QDate to)
 {
     Database& db = store.database();
     DataSet& source = store.dataSet(u"ADOQuery_kas");
@@ -89,23 +124,19 @@ int rebuildCashBook(DataStore& store)
                   rr = source.requireField(u"rr");
         for (int position = 0; position < source.recordCount(); ++position) {
             auto value = [&](int field) { return source.valueAt(position, field); };
-            const Money receipt = value(sd).isNull() ? Money() : value(sd).money();
-            const Money payment = value(sk).isNull() ? Money() : value(sk).money();
-            const Money difference = value(rr).isNull() ? Money() : value(rr).money();
-            receipts += receipt.toDouble();
-            payments += payment.toDouble();
-            balance += difference.toDouble();
+            auto money = [&](int field) { return value(field).isNull() ? Money() : value(field).money(); };
+            // Every order counts in the balance from the earliest on; the book keeps the period's.
+            receipts += money(sd).toDouble();
+            payments += money(sk).toDouble();
+            balance += money(rr).toDouble();
+            const QDate day = value(dd).isNull() ? QDate() : value(dd).date();
+            if ((from.isValid() && day < from) || (to.isValid() && day > to))
+                continue;
             insert.reset();
-            insert.bind(1, value(dd));
-            insert.bind(2, value(nn));
-            insert.bind(3, value(sr));
-            insert.bind(4, value(k));
-            insert.bind(5, value(sd));
-            insert.bind(6, value(sk));
-            insert.bind(7, value(rr));
-            insert.bind(8, Money::fromDouble(receipts));
-            insert.bind(9, Money::fromDouble(payments));
-            insert.bind(10, Money::fromDouble(balance));
+            const Value cells[] = {value(dd), value(nn), value(sr), value(k), value(sd), value(sk), value(rr),
+                                   Money::fromDouble(receipts), Money::fromDouble(payments), Money::fromDouble(balance)};
+            for (int i = 0; i < 10; ++i)
+                insert.bind(i + 1, cells[i]);
             insert.run();
             ++rows;
         }
@@ -119,16 +150,42 @@ int rebuildCashBook(DataStore& store)
 
 namespace vi23 {
 
+namespace {
+
+// One book for each year of the period, each with its own period, values and numbering.
+ui::PrintRequest printPerYear(DataStore& store, const QString& form, QDate from, QDate to)
+{
+    const std::vector<std::pair<QDate, QDate>> years = taxYears(from, to);
+    auto current = std::make_shared<ui::MainContext::ValueLookup>();
+    auto startYear = [&store, years, current](int run) {
+        if (run < 0 || size_t(run) >= years.size())
+            return false;
+        setBookPeriod(store, years[size_t(run)].first, years[size_t(run)].second);
+        *current = bookValues(store, years[size_t(run)].first);
+        return true;
+    };
+    startYear(0);
+    ui::PrintRequest request{form, [current](const QString& name) { return (*current)(name); }};
+    request.runs = startYear;
+    return request;
+}
+
+} // namespace
+
 ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set)
 {
     // Every book reads the journal; one with a date that is no date would disagree with the others.
     requireCalendarDates(store.database(), u"jur");
     setBookPeriod(store, from, to);
     if (kind == kCashBookKind) {
-        rebuildCashBook(store);
+        if (rebuildCashBook(store, from, to) == 0)
+            throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не печатается")
+                                .arg(ru::formatDate(from), ru::formatDate(to)));
         return {QStringLiteral("frReport_kas"), {}};
     }
     const QString form = formOf(reportKindTable(), kind, set ? *set : formSet(store.database()));
+    if (printsPerYear(kind))
+        return printPerYear(store, form, from, to);
     return {form, bookValues(store, from)};
 }
 

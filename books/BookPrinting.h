@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace vi23 {
 
@@ -24,18 +26,32 @@ std::optional<Value> bookValue(QDate periodStart, const QString& name);
 
 // The values above and, for the current book's title page, "payerInn" and "payerKpp": the two halves
 // of the requisites' "ИНН/КПП" as it reads when the book is printed; "yearLine", the current row's
-// number within its year in ADOQuery11 (the current book numbers its operations through the year).
+// number within its year in ADOQuery11: the books of income and expenses number their operations
+// through the year, the rows of the year before the period counted.
 ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart);
 
-// Empties kassa and refills it from every cash order of ADOQuery_kas, with the running totals of
-// receipts, payments and balance kept in double precision and stored as money (halves to even).
-// One unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
-int rebuildCashBook(DataStore& store);
+// The number of rows of the book of income and expenses in its year before `day`.
+int incomeBookRowsBefore(Database& db, QDate day);
+
+// The parts of a period that lie in one year each, in order: a tax book prints one book for each.
+// An empty period (its start after its end) is one part as it is.
+std::vector<std::pair<QDate, QDate>> taxYears(QDate from, QDate to);
+
+// Whether the kind prints one book for each year of its period: the books of income and expenses
+// and their title page.
+bool printsPerYear(const QString& kind);
+
+// Empties kassa and refills it with the cash orders of ADOQuery_kas from `from` to `to` (an invalid
+// date leaves that end open), with the running totals of receipts, payments and balance over every
+// cash order from the earliest, kept in double precision and stored as money (by the one rounding rule). One
+// unit of work: if it fails part-way, the previous cash book stays whole. Returns the row count.
+int rebuildCashBook(DataStore& store, QDate from = {}, QDate to = {});
 
 // "Печать отчета" of a report kind, for the window and vi23-print alike: the period, the cash
-// book rebuilt for its kind, and the form with its values; an empty template name for any other text.
-// `set` chooses the forms (the current book and title page with FormSet::Current2026); by default the
-// enterprise's choice on the requisites tab.
+// book rebuilt for its period, and the form with its values and its runs, one for each year of the
+// period for a tax book; an empty template name for any other text. A cash book with no cash order
+// in the period is refused with a message. `set` chooses the forms (the current book and title page
+// with FormSet::Current2026); by default the enterprise's choice on the requisites tab.
 ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to,
                            std::optional<FormSet> set = std::nullopt);
 

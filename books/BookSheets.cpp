@@ -2,16 +2,22 @@
 
 #include "BookPrinting.h"
 #include "data/Error.h"
+#include "data/RuFormat.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <map>
+#include <optional>
 
 namespace vi23 {
 
 namespace {
 
 using Kind = SheetColumn::Kind;
+using Style = SheetRow::Style;
 
-// One column: its title on the form, the fields it shows ("+" joins two with " / "), its kind.
+// One column: its title on the form, what it shows, its kind. The fields: one field, "a+b" two texts
+// joined with " / ", "a-b" the difference of two amounts, "#" the row's number.
 struct Column {
     const char16_t* title;
     const char* fields;
@@ -19,48 +25,103 @@ struct Column {
     bool summed = true;
 };
 
+// The total a group closes with, as the printed book has it: its label ("%1" the group's value) and
+// what each money column sums, in their order (fields as for columns); with `afterQuarter`, printed
+// only when the group's last row lies in that quarter.
+struct Footer {
+    const char16_t* label = nullptr;
+    std::vector<const char*> sums;
+    int afterQuarter = 0;
+};
+
+// A level of grouping, outermost first: the field that keys it, its heading ("%1" the value; none
+// without one) and its total. The cash book's day heading tells the day's opening balance too.
+struct Level {
+    const char* field;
+    const char16_t* heading;
+    Footer footer;
+    bool openingBalance = false;
+};
+
 struct Book {
     const char16_t* kind;
     const char* dataSet;
     std::vector<Column> columns;
+    std::vector<Level> levels;
+    // A tax book: one book for each year of the period, its rows numbered through the year, each year
+    // closed with the Справка; the other books number their rows anew in every group.
+    bool taxYear = false;
 };
 
 constexpr const char* kLineNumber = "#";
 
+const std::vector<Column>& incomeColumns()
+{
+    static const std::vector<Column> columns = {
+        {u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
+        {u"Документ", "dok", Kind::Text}, {u"Содержание операции", "sr+np", Kind::Text},
+        {u"Доходы, учитываемые при исчислении налоговой базы", "d", Kind::Money},
+        {u"Расходы, учитываемые при исчислении налоговой базы", "k", Kind::Money}};
+    return columns;
+}
+
+// The settlement books: by year, quarter and month, as their forms print them.
+std::vector<Level> settlementLevels()
+{
+    const std::vector<const char*> sums = {"d", "k1", "r"};
+    return {{"g", u"Год %1", {u"Всего за отчетный период %1 года:", sums}},
+            {"q", u"Квартал %1", {u"Итого за квартал:", sums}},
+            {"m", u"Месяц %1", {u"Итого за месяц:", sums}}};
+}
+
 const std::vector<Book>& books()
 {
     static const std::vector<Book> table = {
-        {u"Книга доходов и расходов-месячная", "ADOQuery11",
-         {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
-          {u"Документ", "dok", Kind::Text}, {u"Содержание операции", "sr+np", Kind::Text},
-          {u"Доходы, учитываемые при исчислении налоговой базы", "d", Kind::Money},
-          {u"Расходы, учитываемые при исчислении налоговой базы", "k", Kind::Money}}},
-        {u"Книга доходов и расходов-квартальная", "ADOQuery11", {}},   // the same columns as monthly
+        {u"Книга доходов и расходов-месячная", "ADOQuery11", incomeColumns(),
+         {{"g", u"Год %1", {u"Итого за отчетный - налоговый период %1 года:", {"dy", "ky"}, 4}},
+          {"ds9", nullptr, {u"Итого за 9 месяцев", {"d9", "k9"}, 3}},
+          {"ds6", nullptr, {u"Итого за полугодие", {"d6", "k6"}, 2}},
+          {"q", u"Квартал %1", {u"Итого за квартал:", {"dq", "kq"}}},
+          {"m", u"Месяц %1", {u"Итого за месяц", {"d", "k"}}}},
+         true},
+        {u"Книга доходов и расходов-квартальная", "ADOQuery11", incomeColumns(),
+         {{"g", u"%1", {u"Итого за %1 год:", {"dy", "ky"}, 4}},
+          {"ds9", nullptr, {u"Итого за 9 месяцев", {"d9", "k9"}, 3}},
+          {"ds6", nullptr, {u"Итого за полугодие", {"d6", "k6"}, 2}},
+          {"q", u"Квартал %1", {u"Итого за %1 квартал:", {"dq", "kq"}}}},
+         true},
         {u"Книга расчетов по банку", "ADOQuery_bank",
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Содержание операции", "sr", Kind::Text}, {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money},
-          {u"Разница за период", "r", Kind::Money}}},
+          {u"Разница за период", "r", Kind::Money}},
+         settlementLevels()},
         {u"Книга расчетов по кассе", "ADOQuery_kassa",
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Содержание операции", "sr", Kind::Text}, {u"Приход", "d", Kind::Money}, {u"Расход", "k1", Kind::Money},
-          {u"Разница за период", "r", Kind::Money}}},
+          {u"Разница за период", "r", Kind::Money}},
+         settlementLevels()},
         {u"Кассовая книга", "ADOTable_kassa",
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер ордера", "nn", Kind::Text},
           {u"От кого получено или кому выдано", "k", Kind::Text}, {u"Приход", "sd", Kind::Money},
-          {u"Расход", "sk", Kind::Money}, {u"Остаток на конец дня", "srrr", Kind::Money, false}}},
+          {u"Расход", "sk", Kind::Money}, {u"Остаток на конец дня", "srrr", Kind::Money, false}},
+         {{"dd", u"Касса за : %1 года. Остаток на начало дня:", {u"Кассир________________________ Итого за день:", {"sd", "sk"}},
+           true}}},
         {u"Сводный отчет по операциям", "ADOQuerys",
-         {{u"№", kLineNumber, Kind::Number}, {u"Типовая операция", "sr", Kind::Text}, {u"Дата", "dd", Kind::Date},
-          {u"Номер", "nn", Kind::Text}, {u"Документ", "dok", Kind::Text}, {u"Плательщик - получатель", "k", Kind::Text},
-          {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}}},
+         {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
+          {u"Документ", "dok", Kind::Text}, {u"Плательщик - получатель", "k", Kind::Text},
+          {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}, {u"Разница за период", "d-k1", Kind::Money}},
+         {{"sr", u"Типовая операция: %1", {u"Итого по операции :", {"d", "k1", "d-k1"}}}}},
         {u"Книга расчетов с контрагентами", "ADOQueryss",
-         {{u"№", kLineNumber, Kind::Number}, {u"Плательщик - получатель", "k", Kind::Text}, {u"Дата", "dd", Kind::Date},
-          {u"Номер", "nn", Kind::Text}, {u"Документ", "dok", Kind::Text}, {u"Типовая операция", "sr", Kind::Text},
-          {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}}},
+         {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
+          {u"Документ", "dok", Kind::Text}, {u"Типовая операция", "sr", Kind::Text},
+          {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}, {u"Разница за период", "d-k1", Kind::Money}},
+         {{"k", u"Плательщик-получатель: %1", {u"Итого по предприятию :", {"d", "k1", "d-k1"}}}}},
     };
     return table;
 }
 
-// Grid titles of the lists and the journal, by data set and field.
+// Grid titles of the lists, the journal and the documents, by data set and field, in grid order: their
+// sheets show the grid's columns.
 struct Title {
     const char* dataSet;
     const char* field;
@@ -70,6 +131,8 @@ struct Title {
 constexpr Title kTitles[] = {
     {"ADOTable_jur", "dd", u"Дата"}, {"ADOTable_jur", "nn", u"Номер"}, {"ADOTable_jur", "dok", u"Документ"},
     {"ADOTable_jur", "s", u"Сумма"}, {"ADOTable_jur", "sr", u"Операция"}, {"ADOTable_jur", "k", u"Предприятие"},
+    {"ADOTable_jur1", "z", u"Наименование, ФИО покупателя"}, {"ADOTable_jur1", "n", u"Номер документа"},
+    {"ADOTable_jur1", "dd", u"Дата документа"}, {"ADOTable_jur1", "sss", u"Всего к оплате"},
     {"ADOTable_stov", "naz", u"Наименование товара, работы"}, {"ADOTable_stov", "eu", u"Ед.изм"},
     {"ADOTable_stov", "cen", u"Цена единицы"}, {"ADOTable_stov", "nds", u"Ст.НДС"},
     {"ADOTable_stov", "str", u"Страна происхождения"}, {"ADOTable_stov", "gtd", u"Номер ГТД"},
@@ -89,6 +152,196 @@ Kind kindOf(const FieldDef& field)
     }
 }
 
+Money moneyOf(const Value& value)
+{
+    return value.kind() == Value::Kind::Money ? value.money() : Money();
+}
+
+// The rows of a book's data set and the sheet they go to, walked as the printed form walks them.
+class BookWriter {
+public:
+    BookWriter(const Book& book, DataSet& rows, Sheet& sheet) : book_(book), rows_(rows), sheet_(sheet), levels_(book.levels.size())
+    {
+        shown_ = rows.fieldIndex(u"shown");
+        quarter_ = rows.fieldIndex(u"q");
+    }
+
+    // The rows of the data set as it stands; `firstNumber` the number of the first row printed.
+    void write(int firstNumber);
+
+private:
+    struct Open {
+        QString value;
+        std::map<QString, Money> sums;
+        int first = 0;
+    };
+
+    Value cell(int position, const QString& fields) const;
+    QString key(int position, size_t level) const;
+    // The tax book's rows that only carry sums print nothing.
+    bool shown(int position) const { return shown_ < 0 || rows_.valueAt(position, shown_).toDouble() != 0; }
+    void openLevels(int position, size_t from);
+    void closeLevels(int position, size_t from);
+    void addRow(int position, int number);
+
+    const Book& book_;
+    DataSet& rows_;
+    Sheet& sheet_;
+    std::vector<Open> levels_;
+    int shown_ = -1;
+    int quarter_ = -1;
+};
+
+Value BookWriter::cell(int position, const QString& fields) const
+{
+    if (fields.contains(u'+')) {
+        QStringList parts;
+        for (const QString& name : fields.split(u'+'))
+            parts << rows_.valueAt(position, rows_.requireField(name)).toText();
+        return Value(parts.join(QStringLiteral(" / ")));
+    }
+    if (fields.contains(u'-')) {
+        const QStringList names = fields.split(u'-');
+        return Value(moneyOf(rows_.valueAt(position, rows_.requireField(names[0])))
+                     - moneyOf(rows_.valueAt(position, rows_.requireField(names[1]))));
+    }
+    return rows_.valueAt(position, rows_.requireField(fields));
+}
+
+QString BookWriter::key(int position, size_t level) const
+{
+    const Value value = rows_.valueAt(position, rows_.requireField(QString::fromLatin1(book_.levels[level].field)));
+    return value.kind() == Value::Kind::Date ? ru::formatDate(value.date()) : value.toText();
+}
+
+void BookWriter::openLevels(int position, size_t from)
+{
+    for (size_t i = from; i < levels_.size(); ++i) {
+        const Level& level = book_.levels[i];
+        levels_[i] = Open{key(position, i), {}, int(sheet_.rows.size())};
+        if (!level.heading)
+            continue;
+        SheetRow heading(std::vector<Value>(sheet_.columns.size()), Style::Heading);
+        heading.cells[1] = Value(QString::fromUtf16(level.heading).replace(QStringLiteral("%1"), levels_[i].value));
+        if (level.openingBalance) {
+            // The balance after the day's first order, less that order.
+            heading.cells.back() = Value(moneyOf(cell(position, QStringLiteral("srrr"))) - moneyOf(cell(position, QStringLiteral("srr"))));
+        }
+        sheet_.rows.push_back(std::move(heading));
+    }
+}
+
+void BookWriter::closeLevels(int position, size_t from)
+{
+    std::vector<size_t> money;
+    for (size_t c = 0; c < sheet_.columns.size(); ++c) {
+        if (sheet_.columns[c].kind == Kind::Money)
+            money.push_back(c);
+    }
+    for (size_t i = levels_.size(); i-- > from;) {
+        const Footer& footer = book_.levels[i].footer;
+        if (!footer.label || (footer.afterQuarter && rows_.valueAt(position, quarter_).toText() != QString::number(footer.afterQuarter)))
+            continue;
+        SheetRow total(std::vector<Value>(sheet_.columns.size()), Style::Total);
+        total.cells[money.front() - 1] = Value(QString::fromUtf16(footer.label).replace(QStringLiteral("%1"), levels_[i].value));
+        for (size_t s = 0; s < footer.sums.size() && s < money.size(); ++s)
+            total.cells[money[s]] = Value(levels_[i].sums[QString::fromLatin1(footer.sums[s])]);
+        total.first = levels_[i].first;
+        total.last = int(sheet_.rows.size()) - 1;
+        sheet_.rows.push_back(std::move(total));
+    }
+}
+
+void BookWriter::addRow(int position, int number)
+{
+    for (size_t i = 0; i < levels_.size(); ++i) {
+        for (const char* field : book_.levels[i].footer.sums)
+            levels_[i].sums[QString::fromLatin1(field)] += moneyOf(cell(position, QString::fromLatin1(field)));
+    }
+    if (!shown(position))
+        return;
+    std::vector<Value> values;
+    for (const Column& c : book_.columns)
+        values.push_back(QLatin1String(c.fields) == QLatin1String(kLineNumber) ? Value(std::int64_t(number))
+                                                                                : cell(position, QString::fromLatin1(c.fields)));
+    sheet_.rows.emplace_back(std::move(values));
+}
+
+void BookWriter::write(int firstNumber)
+{
+    const int count = rows_.recordCount();
+    int number = firstNumber;
+    size_t opening = 0;
+    for (int position = 0; position < count; ++position) {
+        if (opening < levels_.size()) {
+            openLevels(position, opening);
+            if (!book_.taxYear)
+                number = 1;
+        }
+        addRow(position, number);
+        number += shown(position) ? 1 : 0;
+        opening = levels_.size();
+        for (size_t i = 0; i < levels_.size() && position + 1 < count; ++i) {
+            if (key(position + 1, i) != levels_[i].value) {
+                opening = i;
+                break;
+            }
+        }
+        closeLevels(position, position + 1 == count ? 0 : opening);
+    }
+}
+
+// The reference lines that close a year of the book of income and expenses, from its year totals.
+void addReferenceLines(Sheet& sheet, Money income, Money expense)
+{
+    const size_t label = 4, amount = 5;
+    auto line = [&](const char16_t* text, std::optional<Money> value, Style style = Style::Total) {
+        SheetRow row(std::vector<Value>(sheet.columns.size()), style);
+        row.cells[label] = Value(QString::fromUtf16(text));
+        if (value)
+            row.cells[amount] = Value(*value);
+        sheet.rows.push_back(std::move(row));
+    };
+    line(u"Справка к разделу 1", std::nullopt, Style::Heading);
+    line(u"010 Сумма полученных доходов за налоговый период", income);
+    line(u"020 Сумма произведенных расходов за налоговый период", expense);
+    line(u"030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем порядке "
+         u"налога за предыдущий налоговый период",
+         std::nullopt);
+    line(u"040 - доходов", std::max(income - expense, Money()));
+    line(u"041 - убытков", std::max(expense - income, Money()));
+}
+
+// A tax book, one year after another, each with its own numbering and Справка.
+void writeTaxYears(const Book& book, DataStore& store, DataSet& rows, Sheet& sheet, QDate from, QDate to)
+{
+    for (const auto& [start, end] : taxYears(from, to)) {
+        setBookPeriod(store, start, end);
+        rows.refresh();
+        BookWriter(book, rows, sheet).write(incomeBookRowsBefore(store.database(), start) + 1);
+        Money income, expense;
+        for (int position = 0; position < rows.recordCount(); ++position) {
+            income += moneyOf(rows.valueAt(position, rows.requireField(u"dy")));
+            expense += moneyOf(rows.valueAt(position, rows.requireField(u"ky")));
+        }
+        addReferenceLines(sheet, income, expense);
+    }
+}
+
+// The book's name, the enterprise and the period, as the lines above the table.
+QStringList headingOf(DataStore& store, const QString& kind, QDate from, QDate to)
+{
+    DataSet& requisites = store.dataSet(u"ADOTable_pr1");
+    if (!requisites.isOpen())
+        requisites.open();
+    requisites.first();
+    QString enterprise = requisites.eof() ? QString() : requisites.text(u"np");
+    const QString innKpp = requisites.eof() ? QString() : requisites.text(u"unn");
+    if (!innKpp.isEmpty())
+        enterprise += QStringLiteral(", ИНН/КПП ") + innKpp;
+    return {kind, enterprise, QStringLiteral("за период с %1 по %2").arg(ru::formatDate(from), ru::formatDate(to))};
+}
+
 } // namespace
 
 Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
@@ -100,43 +353,22 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
     }
     if (!book)
         throw UserError(QStringLiteral("«%1» не сохраняется в таблицу: в нём нет строк журнала").arg(kind));
-    const std::vector<Column>& columns = book->columns.empty() ? books().front().columns : book->columns;
-
-    setBookPeriod(store, from, to);
-    if (kind == kCashBookKind)
-        rebuildCashBook(store);
-    DataSet& rows = store.dataSet(QString::fromLatin1(book->dataSet));
-    rows.refresh();
 
     Sheet sheet;
     sheet.name = kind;
-    sheet.totals = true;
-    std::vector<std::vector<int>> fields;
-    for (const Column& c : columns) {
+    sheet.heading = headingOf(store, kind, from, to);
+    for (const Column& c : book->columns)
         sheet.columns.push_back({QString::fromUtf16(c.title), c.kind, c.summed});
-        std::vector<int> indexes;
-        if (QLatin1String(c.fields) != QLatin1String(kLineNumber)) {
-            for (const QString& name : QString::fromLatin1(c.fields).split(u'+'))
-                indexes.push_back(rows.requireField(name));
-        }
-        fields.push_back(indexes);
-    }
-    const int count = rows.recordCount();
-    for (int position = 0; position < count; ++position) {
-        std::vector<Value> values;
-        for (const std::vector<int>& indexes : fields) {
-            if (indexes.empty()) {
-                values.emplace_back(std::int64_t(position + 1));
-            } else if (indexes.size() == 1) {
-                values.push_back(rows.valueAt(position, indexes[0]));
-            } else {
-                QStringList parts;
-                for (int index : indexes)
-                    parts << rows.valueAt(position, index).toText();
-                values.emplace_back(parts.join(QStringLiteral(" / ")));
-            }
-        }
-        sheet.rows.push_back(std::move(values));
+    setBookPeriod(store, from, to);
+    if (kind == kCashBookKind && rebuildCashBook(store, from, to) == 0)
+        throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не сохраняется")
+                            .arg(ru::formatDate(from), ru::formatDate(to)));
+    DataSet& rows = store.dataSet(QString::fromLatin1(book->dataSet));
+    if (book->taxYear) {
+        writeTaxYears(*book, store, rows, sheet, from, to);
+    } else {
+        rows.refresh();
+        BookWriter(*book, rows, sheet).write(1);
     }
     if (rows.name() != u"ADOQueryss" && rows.name() != u"ADOTable_kassa")
         rows.close();   // read afresh next time, as after printing
@@ -154,22 +386,31 @@ Sheet dataSetSheet(DataSet& rows)
         rows.open();
     Sheet sheet;
     sheet.name = rows.name();
-    const int fieldCount = int(rows.fields().size());
-    for (const FieldDef& field : rows.fields()) {
-        QString title = field.name;
-        for (const Title& t : kTitles) {
-            if (rows.name() == QLatin1String(t.dataSet) && field.name == QLatin1String(t.field))
-                title = QString::fromUtf16(t.title);
+    // The grid's columns where the data set has a grid, else every field by its name.
+    std::vector<int> fields;
+    for (const Title& t : kTitles) {
+        if (rows.name() == QLatin1String(t.dataSet)) {
+            fields.push_back(rows.requireField(QString::fromLatin1(t.field)));
+            sheet.columns.push_back({QString::fromUtf16(t.title), kindOf(rows.fields()[size_t(fields.back())]), true});
         }
-        sheet.columns.push_back({title, kindOf(field), true});
     }
-    // Read by position, so the shared data set keeps its current row.
+    for (int f = 0; fields.empty() && f < int(rows.fields().size()); ++f)
+        sheet.columns.push_back({rows.fields()[size_t(f)].name, kindOf(rows.fields()[size_t(f)]), true});
+    if (fields.empty()) {
+        for (int f = 0; f < int(rows.fields().size()); ++f)
+            fields.push_back(f);
+    }
+    // Read by position, so the shared data set keeps its current row. A value the grid shows otherwise
+    // (a VAT rate's "Без НДС") goes as the grid shows it.
     const int count = rows.recordCount();
     for (int position = 0; position < count; ++position) {
         std::vector<Value> values;
-        for (int f = 0; f < fieldCount; ++f)
-            values.push_back(rows.valueAt(position, f));
-        sheet.rows.push_back(std::move(values));
+        for (int f : fields) {
+            const Value value = rows.valueAt(position, f);
+            const QString shown = rows.displayText(f, value);
+            values.push_back(value.isNumber() && shown != value.toText() ? Value(shown) : value);
+        }
+        sheet.rows.emplace_back(std::move(values));
     }
     return sheet;
 }

@@ -237,16 +237,21 @@ void JournalTab::Button5Click()
         context_.reportFileName = ui::reportFileName(
             wholeYear ? QStringLiteral("%1 %2").arg(kind).arg(from.year())
                       : QStringLiteral("%1 %2–%3").arg(kind, ru::formatDate(from), ru::formatDate(to)));
-        // The preview may save the book as a workbook while it is shown.
+        // The preview may save the book as a workbook while it is shown; a tax book prints its years.
         struct Workbook {
             ui::MainContext& context;
-            ~Workbook() { context.saveWorkbook = nullptr; }
+            ~Workbook()
+            {
+                context.saveWorkbook = nullptr;
+                context.reportRuns = nullptr;
+            }
         } workbook{context_};
         if (kind != reportKinds().back())
             context_.saveWorkbook = [this, kind, from, to](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to);
             };
         const ui::PrintRequest request = printBook(context_.store, kind, from, to);
+        context_.reportRuns = request.runs;
         if (!request.templateName.isEmpty() && context_.runReport)
             context_.runReport(request.templateName, request.values, request.finish);
     });

@@ -5,17 +5,32 @@ namespace vi23 {
 
 namespace {
 
-// Text tests, joins and text ordering ignore letter case for every alphabet, as the journal's
-// queries rely on: "расход" in a condition matches the stored "Расход". The joins with sr are
-// written "jur CROSS JOIN sr ON ...": an inner join that keeps the journal as the outer loop, so
-// SQLite indexes the few typical operations instead of the whole journal.
-// Where every column is the journal's, a journal row met by several typical operations gives rows
-// alike in every column, so their order among themselves shows nowhere: those queries order by the
-// journal alone, which the jur(dd, n) index gives without sorting, the first row coming at once.
-const QString kYear = QStringLiteral("substr(jur.dd, 1, 4)");
-const QString kMonth = QStringLiteral("substr(jur.dd, 6, 2)");
-const QString kQuarterNumber = QStringLiteral("((CAST(substr(jur.dd, 6, 2) AS INTEGER) + 2) / 3)");
+// Text tests and text ordering ignore letter case for every alphabet, as the journal's queries rely
+// on: "расход" in a condition matches the stored "Расход". A journal row belongs to the books that
+// take the typical operations when its operation is in sr, once however often sr lists it: the list
+// is read once into a lookup ("IN (SELECT ...)"), and the journal stays the outer loop, which the
+// jur(dd, n) index gives in order without sorting, the first row coming at once.
+QString yearOf(const QString& date)
+{
+    return QStringLiteral("substr(%1, 1, 4)").arg(date);
+}
+
+QString monthOf(const QString& date)
+{
+    return QStringLiteral("substr(%1, 6, 2)").arg(date);
+}
+
+QString quarterNumberOf(const QString& date)
+{
+    return QStringLiteral("((CAST(substr(%1, 6, 2) AS INTEGER) + 2) / 3)").arg(date);
+}
+
+const QString kJournalDate = QStringLiteral("jur.dd");
+const QString kYear = yearOf(kJournalDate);
+const QString kMonth = monthOf(kJournalDate);
+const QString kQuarterNumber = quarterNumberOf(kJournalDate);
 const QString kQuarter = QStringLiteral("CAST(%1 AS TEXT)").arg(kQuarterNumber);
+const QString kListedOperation = QStringLiteral("jur.sr COLLATE RUNOCASE IN (SELECT sr.sr FROM sr)");
 
 QString isKind(const QString& field, const char16_t* value)
 {
@@ -54,6 +69,160 @@ FieldDef col(const char* name, FieldType type, int size = 0)
     return {QString::fromLatin1(name), type, size};
 }
 
+// ---- the book of income and expenses ----
+
+// Payment and cash orders whose operation is in sr.
+QString incomeBookRows()
+{
+    return QStringLiteral("(%1 OR %2) AND %3")
+        .arg(isKind(QStringLiteral("jur.dok"), u"ПП"), isKind(QStringLiteral("jur.dok"), u"КО"), kListedOperation);
+}
+
+QString isIncome()
+{
+    return isKind(QStringLiteral("jur.vr"), u"Приход");
+}
+
+QString isExpense()
+{
+    return isKind(QStringLiteral("jur.vr"), u"расход");
+}
+
+// The amount of a journal row in each total of the book: d and k its month and the row itself; dq, kq
+// its quarter; d6, k6 the half-year and d9, k9 the nine months (0 outside them); dy, ky the year.
+struct IncomeBookSums {
+    QString d, k, d6, d9, k6, k9, dq, kq, dy, ky;
+};
+
+IncomeBookSums journalRowSums()
+{
+    const QString firstHalf = kQuarterNumber + QStringLiteral(" < 3");
+    const QString nineMonths = kQuarterNumber + QStringLiteral(" < 4");
+    const QString and_ = QStringLiteral(" AND ");
+    const QString d = amountIf(isIncome()), k = amountIf(isExpense());
+    return {d, k, amountIf(isIncome() + and_ + firstHalf), amountIf(isIncome() + and_ + nineMonths),
+            amountIf(isExpense() + and_ + firstHalf), amountIf(isExpense() + and_ + nineMonths), d, k, d, k};
+}
+
+// The columns after the journal's own, from the sums of a row and the date that groups it.
+QString incomeBookColumns(const IncomeBookSums& sums, const QString& date, const QString& shown)
+{
+    const QString quarter = quarterNumberOf(date);
+    return QStringLiteral("%1 AS d, %2 AS k, CASE WHEN %3 < 3 THEN 6 ELSE 0 END AS ds6, CASE WHEN %3 < 4 THEN 9 ELSE 0 END AS ds9,"
+                          " %4 AS d6, %5 AS d9, %6 AS k6, %7 AS k9, %8 AS shown, %9 AS dq, %10 AS kq, %11 AS dy, %12 AS ky")
+        .arg(sums.d, sums.k, quarter, sums.d6, sums.d9, sums.k6, sums.k9, shown, sums.dq)
+        .arg(sums.kq, sums.dy, sums.ky);
+}
+
+// Over a period (?1 its first day, ?2 the day after its last) the book is a tax year: every month of
+// the period opens with a row that prints nothing ("shown" 0), so that a month, a quarter, a half-year
+// without operations still has its totals; the first of them carries the sums of the year's rows
+// before the period (d, k of its month, dq, kq of its quarter, ...), which the totals count but the
+// book does not list. The months are few: their sort is the only one.
+QString incomeBookPeriodSql(const QString& select, const QString& columns)
+{
+    const IncomeBookSums row = journalRowSums();
+    auto since = [](const QString& day, const QString& amount) {
+        return QStringLiteral("SUM(CASE WHEN jur.dd >= %1 THEN %2 ELSE 0 END)").arg(day, amount);
+    };
+    const QString monthStart = QStringLiteral("date(?1, 'start of month')");
+    const QString quarterStart =
+        QStringLiteral("date(?1, 'start of month', printf('-%d months', (CAST(substr(?1, 6, 2) AS INTEGER) - 1) % 3))");
+    auto sum = [](const QString& amount) { return QStringLiteral("SUM(%1)").arg(amount); };
+    const QString carry =
+        QStringLiteral("SELECT %1 AS d, %2 AS k, %3 AS d6, %4 AS d9, %5 AS k6, %6 AS k9, %7 AS dq, %8 AS kq, %9 AS dy, %10 AS ky"
+                       " FROM jur WHERE %11 AND jur.dd >= substr(?1, 1, 4) || '-01-01' AND jur.dd < ?1")
+            .arg(since(monthStart, row.d), since(monthStart, row.k), sum(row.d6), sum(row.d9), sum(row.k6), sum(row.k9),
+                 since(quarterStart, row.dq), since(quarterStart, row.kq), sum(row.dy))
+            .arg(sum(row.ky), incomeBookRows());
+    auto carried = [](const char* column) { return QStringLiteral("IFNULL(carry.%1, 0)").arg(QLatin1String(column)); };
+    const IncomeBookSums opening{carried("d"),  carried("k"),  carried("d6"), carried("d9"), carried("k6"),
+                                 carried("k9"), carried("dq"), carried("kq"), carried("dy"), carried("ky")};
+    const QString day = QStringLiteral("months.day");
+    const QString next = QStringLiteral("date(day, 'start of month', '+1 month')");
+    return QStringLiteral("WITH RECURSIVE months(day) AS (SELECT ?1 WHERE ?1 < ?2 UNION ALL SELECT %1 FROM months WHERE %1 < ?2),"
+                          " carry AS (%2)"
+                          " SELECT %3 AS g, CAST(%4 AS TEXT) AS q, %5 AS m, NULL AS n, %6 AS dd, NULL AS nn, NULL AS np,"
+                          " NULL AS dok, NULL AS sr, NULL AS vr, %7"
+                          " FROM months LEFT JOIN carry ON months.day = ?1"
+                          " UNION ALL %8, %9 FROM jur WHERE %10 AND jur.dd >= ?1 AND jur.dd < ?2"
+                          " ORDER BY dd, n")
+        .arg(next, carry, yearOf(day), quarterNumberOf(day), monthOf(day), day, incomeBookColumns(opening, day, QStringLiteral("0")),
+             select)
+        .arg(columns, incomeBookRows());
+}
+
+QueryDef incomeBook()
+{
+    using T = FieldType;
+    const QString select = QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.k AS np, jur.dok, jur.sr, jur.vr")
+                               .arg(kYear, kQuarter, kMonth);
+    const QString columns = incomeBookColumns(journalRowSums(), kJournalDate, QStringLiteral("1"));
+    QueryDef query{QStringLiteral("%1, %2 FROM jur WHERE %3 ORDER BY jur.dd, jur.n").arg(select, columns, incomeBookRows()),
+                   {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
+                    col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 250), col("dok", T::Text, 10),
+                    col("sr", T::Text, 170), col("vr", T::Text, 6), col("d", T::Money), col("k", T::Money),
+                    col("ds6", T::Long), col("ds9", T::Long), col("d6", T::Money), col("d9", T::Money), col("k6", T::Money),
+                    col("k9", T::Money), col("shown", T::Long), col("dq", T::Money), col("kq", T::Money),
+                    col("dy", T::Money), col("ky", T::Money)}};
+    query.periodSql = incomeBookPeriodSql(select, columns);
+    return query;
+}
+
+// The books of the report panel and the cash orders of the cash book.
+void addBookQueries(std::vector<FixedQuery>& queries)
+{
+    using T = FieldType;
+    queries.push_back({QStringLiteral("ADOQuery11"), incomeBook()});
+
+    // Bank and cash-settlement books: every entry of one kind, with or without a known operation.
+    auto settlementBook = [&](const char* name, const char16_t* kind) {
+        const QString d = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
+        const QString k1 = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
+        return FixedQuery{
+            QString::fromLatin1(name),
+            periodQuery({QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.dok, jur.sr,"
+                            " %4 AS d, %5 AS k1, (%4) - (%5) AS r"
+                            " FROM jur WHERE %6"
+                            " ORDER BY jur.dd, jur.n")
+                 .arg(kYear, kQuarter, kMonth, d, k1, isKind(QStringLiteral("jur.dok"), kind)),
+             {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
+              col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10), col("sr", T::Text, 170),
+              col("d", T::Money), col("k1", T::Money), col("r", T::Money)}})};
+    };
+    queries.push_back(settlementBook("ADOQuery_bank", u"ПП"));
+    queries.push_back(settlementBook("ADOQuery_kassa", u"КО"));
+
+    // Summary by operation and settlements with counterparties: every entry whose operation is in sr.
+    const QString income = isIncome();
+    const QString expense = isExpense();
+    auto summary = [&](const char* name, const char* orderField) {
+        return FixedQuery{
+            QString::fromLatin1(name),
+            periodQuery({QStringLiteral("SELECT jur.n, jur.dd, jur.nn, jur.dok, jur.sr, jur.vr, jur.k, %1 AS d, %2 AS k1"
+                            " FROM jur WHERE %4"
+                            " ORDER BY runocase_key(%3), jur.dd, runocase_key(jur.dok), jur.n")
+                 .arg(amountIf(income), amountIf(expense), QString::fromLatin1(orderField), kListedOperation),
+             {col("n", T::Counter), col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10),
+              col("sr", T::Text, 170), col("vr", T::Text, 6), col("k", T::Text, 250), col("d", T::Money),
+              col("k1", T::Money)}})};
+    };
+    queries.push_back(summary("ADOQuerys", "jur.sr"));
+    queries.push_back(summary("ADOQueryss", "jur.k"));
+
+    // Cash orders whose operation is in sr, for the cash book.
+    const QString sd = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
+    const QString sk = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
+    queries.push_back(
+        {QStringLiteral("ADOQuery_kas"),
+         {QStringLiteral("SELECT jur.n, jur.nn, jur.dd, jur.sr, jur.k, %1 AS sd, %2 AS sk, (%1) - (%2) AS rr"
+                         " FROM jur WHERE %3 AND %4"
+                         " ORDER BY jur.dd, jur.n")
+              .arg(sd, sk, isKind(QStringLiteral("jur.dok"), u"КО"), kListedOperation),
+          {col("n", T::Counter), col("nn", T::Text, 5), col("dd", T::Date), col("sr", T::Text, 170),
+           col("k", T::Text, 250), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
+}
+
 std::vector<FixedQuery> build()
 {
     using T = FieldType;
@@ -85,77 +254,7 @@ std::vector<FixedQuery> build()
           {},
           printLines.arg(QStringLiteral(" WHERE tov.k = ?1"))}});
 
-    // Book of income and expenses: payment and cash orders whose operation is in sr, by date.
-    const QString income = isKind(QStringLiteral("jur.vr"), u"Приход");
-    const QString expense = isKind(QStringLiteral("jur.vr"), u"расход");
-    const QString firstHalf = kQuarterNumber + QStringLiteral(" < 3");
-    const QString nineMonths = kQuarterNumber + QStringLiteral(" < 4");
-    queries.push_back(
-        {QStringLiteral("ADOQuery11"),
-         periodQuery({QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.k AS np, jur.dok, jur.sr, jur.vr,"
-                         " %4 AS d, %5 AS k,"
-                         " CASE WHEN %6 THEN 6 ELSE 0 END AS ds6, CASE WHEN %7 THEN 9 ELSE 0 END AS ds9,"
-                         " %8 AS d6, %9 AS d9, %10 AS k6, %11 AS k9"
-                         " FROM jur CROSS JOIN sr ON sr.sr = jur.sr COLLATE RUNOCASE"
-                         " WHERE (%12 OR %13)"
-                         " ORDER BY jur.dd, jur.n")
-              .arg(kYear, kQuarter, kMonth, amountIf(income), amountIf(expense), firstHalf, nineMonths,
-                   amountIf(income + QStringLiteral(" AND ") + firstHalf),
-                   amountIf(income + QStringLiteral(" AND ") + nineMonths))
-              .arg(amountIf(expense + QStringLiteral(" AND ") + firstHalf),
-                   amountIf(expense + QStringLiteral(" AND ") + nineMonths),
-                   isKind(QStringLiteral("jur.dok"), u"ПП"), isKind(QStringLiteral("jur.dok"), u"КО")),
-          {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
-           col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 250), col("dok", T::Text, 10),
-           col("sr", T::Text, 170), col("vr", T::Text, 6), col("d", T::Money), col("k", T::Money),
-           col("ds6", T::Long), col("ds9", T::Long), col("d6", T::Money), col("d9", T::Money), col("k6", T::Money),
-           col("k9", T::Money)}})});
-
-    // Bank and cash-settlement books: every entry of one kind, with or without a known operation.
-    auto settlementBook = [&](const char* name, const char16_t* kind) {
-        const QString d = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
-        const QString k1 = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
-        return FixedQuery{
-            QString::fromLatin1(name),
-            periodQuery({QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.dok, jur.sr,"
-                            " %4 AS d, %5 AS k1, (%4) - (%5) AS r"
-                            " FROM jur WHERE %6"
-                            " ORDER BY jur.dd, jur.n")
-                 .arg(kYear, kQuarter, kMonth, d, k1, isKind(QStringLiteral("jur.dok"), kind)),
-             {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
-              col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10), col("sr", T::Text, 170),
-              col("d", T::Money), col("k1", T::Money), col("r", T::Money)}})};
-    };
-    queries.push_back(settlementBook("ADOQuery_bank", u"ПП"));
-    queries.push_back(settlementBook("ADOQuery_kassa", u"КО"));
-
-    // Summary by operation and settlements with counterparties: every entry whose operation is in sr.
-    auto summary = [&](const char* name, const char* orderField) {
-        return FixedQuery{
-            QString::fromLatin1(name),
-            periodQuery({QStringLiteral("SELECT jur.n, jur.dd, jur.nn, jur.dok, jur.sr, jur.vr, jur.k, %1 AS d, %2 AS k1"
-                            " FROM jur CROSS JOIN sr ON sr.sr = jur.sr COLLATE RUNOCASE"
-                            " ORDER BY runocase_key(%3), jur.dd, runocase_key(jur.dok), jur.n, sr.rowid")
-                 .arg(amountIf(income), amountIf(expense), QString::fromLatin1(orderField)),
-             {col("n", T::Counter), col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10),
-              col("sr", T::Text, 170), col("vr", T::Text, 6), col("k", T::Text, 250), col("d", T::Money),
-              col("k1", T::Money)}})};
-    };
-    queries.push_back(summary("ADOQuerys", "jur.sr"));
-    queries.push_back(summary("ADOQueryss", "jur.k"));
-
-    // Cash orders whose operation is in sr, for the cash book.
-    const QString sd = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
-    const QString sk = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
-    queries.push_back(
-        {QStringLiteral("ADOQuery_kas"),
-         {QStringLiteral("SELECT jur.n, jur.nn, jur.dd, jur.sr, jur.k, %1 AS sd, %2 AS sk, (%1) - (%2) AS rr"
-                         " FROM jur CROSS JOIN sr ON sr.sr = jur.sr COLLATE RUNOCASE"
-                         " WHERE %3"
-                         " ORDER BY jur.dd, jur.n")
-              .arg(sd, sk, isKind(QStringLiteral("jur.dok"), u"КО")),
-          {col("n", T::Counter), col("nn", T::Text, 5), col("dd", T::Date), col("sr", T::Text, 170),
-           col("k", T::Text, 250), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
+    addBookQueries(queries);
     return queries;
 }
 
@@ -165,6 +264,11 @@ const std::vector<FixedQuery>& fixedQueries()
 {
     static const std::vector<FixedQuery> queries = build();
     return queries;
+}
+
+QString incomeBookRowCountSql()
+{
+    return QStringLiteral("SELECT count(*) FROM jur WHERE %1 AND jur.dd >= ?1 AND jur.dd < ?2").arg(incomeBookRows());
 }
 
 const FixedQuery& fixedQuery(QStringView name)

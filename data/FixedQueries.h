@@ -15,4 +15,8 @@ struct FixedQuery {
 const std::vector<FixedQuery>& fixedQueries();
 const FixedQuery& fixedQuery(QStringView name);
 
+// The number of rows of the book of income and expenses (ADOQuery11) dated from ?1 to the day before
+// ?2 (ISO text): the rows of a year before a period, which the book numbers but does not list.
+QString incomeBookRowCountSql();
+
 } // namespace vi23

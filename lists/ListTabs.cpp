@@ -146,6 +146,33 @@ void GoodsTab::undoDeletion()
 
 // ---- typical operations ----
 
+namespace {
+
+// An operation's name as the list tells names apart: letter case and ё/е aside.
+QString operationKey(const QString& name)
+{
+    return name.toLower().replace(u'ё', u'е');
+}
+
+// A second operation of one name would make the journal's rows of that name ambiguous.
+void refuseSecondOperation(const DataSet& operations)
+{
+    const int field = operations.requireField(u"sr");
+    const QString name = operations.text(field);
+    const QString key = operationKey(name);
+    if (key.isEmpty())
+        return;
+    for (int position = 0; position < operations.recordCount(); ++position) {
+        const QString other = operations.valueAt(position, field).toText();
+        if (position != operations.position() && operationKey(other) == key)
+            throw UserError(QStringLiteral("Операция «%1» уже есть в списке: «%2». Названия операций не должны "
+                                           "совпадать (заглавные и строчные буквы, «ё» и «е» не различаются)")
+                                .arg(name, other));
+    }
+}
+
+} // namespace
+
 OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("TabSheet4"));
@@ -177,7 +204,10 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
         text->setGeometry(u.column(5), 2 * u.row(), srWidth, u.controlHeight(kButtonHeight));
         kindBox_->setGeometry(u.column(5) + srWidth, 2 * u.row(), vrWidth, u.controlHeight(kButtonHeight));
     });
-    context_.sr.dataSet().beforePost = &OperationsTab::checkKind;
+    context_.sr.dataSet().beforePost = [](DataSet& operations) {
+        checkKind(operations);
+        refuseSecondOperation(operations);
+    };
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.sr.dataSet(), [](const DataSet& operations) {
         return quotedQuestion(QStringLiteral("Удалить операцию «%1»?"), operations, u"sr");
     });

@@ -49,7 +49,8 @@ QString PreparationProgress::pageText() const
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue, const QString& fileName,
                        const std::function<void(const QString& fileName)>& workbookWriter,
-                       const std::function<void(PreparedReport&)>& finish, const MailEnvelope& mail)
+                       const std::function<void(PreparedReport&)>& finish, const MailEnvelope& mail,
+                       const RunCallback& runs)
 {
     PreviewDialog preview(PreparedReport{}, parent);
     preview.setSuggestedFileName(fileName);
@@ -87,7 +88,7 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
     const ProgressCallback showPage = [&](int page) { return progress.showPage(page) && (!opened || preview.isVisible()); };
     PreparedReport placed;
     try {
-        placed = prepareReportPageByPage(report, rows, addPage, getValue, showPage);
+        placed = prepareReportPageByPage(report, rows, addPage, getValue, showPage, runs);
     } catch (const ReportCancelled&) {
         return;
     }

@@ -36,11 +36,12 @@ private:
 // they are built, under the progress window; its "Сохранить" proposes `fileName` and, given a
 // workbook writer, offers the report's table as .xlsx. `finish` draws what the program adds to the
 // pages, on the whole report before it can be saved or printed; `mail` is what "Отправить по почте"
-// writes in the message. A failure propagates as ReportError
-// with both windows gone; a cancel, or closing the preview before the end, returns quietly.
+// writes in the message; `runs` as for prepareReport. A failure propagates as ReportError with both
+// windows gone; a cancel, or closing the preview before the end, returns quietly.
 void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
                        const GetValueCallback& getValue = {}, const QString& fileName = {},
                        const std::function<void(const QString& fileName)>& workbookWriter = {},
-                       const std::function<void(PreparedReport&)>& finish = {}, const MailEnvelope& mail = {});
+                       const std::function<void(PreparedReport&)>& finish = {}, const MailEnvelope& mail = {},
+                       const RunCallback& runs = {});
 
 } // namespace vi23

@@ -135,8 +135,8 @@ struct RememberedSource {
 class Preparer : public ExpressionContext {
 public:
     Preparer(const Template& t, RowSourceResolver& rows, const GetValueCallback& getValue,
-             const ProgressCallback& progress, const PageSink* sink = nullptr)
-        : t_(t), rows_(rows), getValue_(getValue), progress_(progress), sink_(sink),
+             const ProgressCallback& progress, const RunCallback& runs, const PageSink* sink = nullptr)
+        : t_(t), rows_(rows), getValue_(getValue), progress_(progress), runs_(runs), sink_(sink),
           geometry_(pageGeometry(t.page()))
     {
     }
@@ -157,6 +157,7 @@ private:
     void link();
     void bindSources();
     void restoreSources();
+    void runOnce();
 
     void newPage();
     void pageBreak();
@@ -165,12 +166,20 @@ private:
     void accumulateRow();
     void clear(BandInfo* band);
     void dataLoop(BandInfo& data);
+    // The outermost group that closes after the current row (groups_.size() for none); every group at
+    // the last row, which sets `last`. The rows stay on the current row.
+    size_t closingGroup(RowSource& rows, bool& last);
+    // The footers of the groups from `from` inward, innermost first.
+    void closeGroups(BandInfo& data, size_t from);
     void outputGroupHeader(size_t index);
     bool footerHolds(Group& g);
+    bool rowShown(BandInfo& data);
+    // An expression of a band's condition, true when not zero.
+    bool holds(const QString& condition, BandInfo* band, BandKind kind);
     int printedHeight(const BandInfo* band) const;
     void breakUnlessFits(int height);
     void keepHeadersWithRow(size_t from, const BandInfo& data);
-    void keepFootersWithRow(const BandInfo& data, size_t from);
+    void keepFootersWithRow(const BandInfo& data, size_t from, bool shown);
     QString groupValue(Group& g);
 
     const std::vector<ParsedLine>& parsedMemo(int index);
@@ -186,6 +195,7 @@ private:
     RowSourceResolver& rows_;
     const GetValueCallback& getValue_;
     const ProgressCallback& progress_;
+    const RunCallback& runs_;
     const PageSink* sink_;
     ContentExtent extent_;   // of the pages handed to the sink
     PageGeometry geometry_;
@@ -210,6 +220,8 @@ private:
     int bottomLimit_ = 0;
     int curY_ = 0;
     int pageStartY_ = 0;         // y below the page header of the current page
+    size_t runFirstPage_ = 0;    // the index of the current run's first page
+    BandInfo* repeatedHeader_ = nullptr;   // of the data loop going on, printed on each of its pages
     bool inPageHeader_ = false;
     int line_ = 0;
     BandInfo* currentBand_ = nullptr;
@@ -334,10 +346,31 @@ PreparedReport Preparer::run()
 {
     distribute();
     link();
-    bindSources();
     report_.templateName = t_.name;
+    for (int n = 0; n == 0 || (runs_ && runs_(n)); ++n) {
+        if (n == 0 && runs_)
+            runs_(0);
+        runOnce();
+    }
+    if (!sink_) {
+        placeContentInsideMargins(report_);
+        return std::move(report_);
+    }
+    handOut(report_.pages.back());
+    const ContentPlacement placement = extent_.placement().value_or(ContentPlacement{});
+    for (PreparedPage& page : report_.pages)
+        page.content = placement;
+    return std::move(report_);
+}
 
+// The template once over its rows, from a page of its own: its page numbers and every total start afresh.
+void Preparer::runOnce()
+{
+    bindSources();
+    for (auto& b : bands_)
+        clear(b.get());
     newPage();
+    runFirstPage_ = report_.pages.size() - 1;
     placeObjects(noBand_, 0);
     for (BandInfo* b : byKind_[int(BandKind::ReportTitle)])
         outputBand(*b);
@@ -356,15 +389,6 @@ PreparedReport Preparer::run()
     if (pageFooter_ && (pageFooter_->band->flags & bandflag::OnLastPage))
         outputBand(*pageFooter_);
     restoreSources();
-    if (!sink_) {
-        placeContentInsideMargins(report_);
-        return std::move(report_);
-    }
-    handOut(report_.pages.back());
-    const ContentPlacement placement = extent_.placement().value_or(ContentPlacement{});
-    for (PreparedPage& page : report_.pages)
-        page.content = placement;
-    return std::move(report_);
 }
 
 // A finished page leaves for the sink; only its size stays, for the page count.
@@ -401,6 +425,8 @@ void Preparer::pageBreak()
     inPageHeader_ = true;
     for (BandInfo* b : byKind_[int(BandKind::PageHeader)])
         outputBand(*b);
+    if (repeatedHeader_)
+        outputBand(*repeatedHeader_);
     inPageHeader_ = false;
     pageStartY_ = curY_;
 }
@@ -579,73 +605,101 @@ void Preparer::dataLoop(BandInfo& data)
     for (size_t i = 0; i < groups_.size(); ++i)
         outputGroupHeader(i);
     bool headerQueued = data.masterHeader != nullptr;
+    const bool headerRepeats = headerQueued && data.masterHeader->band->repeatsOnEveryPage();
     clear(data.masterFooter);
     while (!d->eof()) {
         if (headerQueued) {
             outputBand(*data.masterHeader);
             headerQueued = false;
+            if (headerRepeats)
+                repeatedHeader_ = data.masterHeader;
         }
+        const bool shown = rowShown(data);
         // Which groups close after this row, looked up once: their totals keep this row with them.
-        const int position = d->position();
-        d->next();
-        const bool last = d->eof();
-        size_t closing = groups_.size();
-        for (size_t i = 0; i < groups_.size() && !last; ++i) {
-            if (groupValue(groups_[i]) != groups_[i].value) {
-                closing = i;
-                break;
-            }
-        }
-        d->moveToPosition(position);
-        if (last || closing < groups_.size()) {
+        bool last = false;
+        const size_t closing = closingGroup(*d, last);
+        const bool closes = last || closing < groups_.size();
+        if (closes) {
             // A footer with a condition prints only when it holds on the group's last row.
             footerShown_.assign(groups_.size(), true);
-            for (size_t j = last ? 0 : closing; j < groups_.size(); ++j)
+            for (size_t j = closing; j < groups_.size(); ++j)
                 footerShown_[j] = footerHolds(groups_[j]);
-            keepFootersWithRow(data, last ? 0 : closing);
+            keepFootersWithRow(data, closing, shown);
         }
-        outputBand(data);
+        if (shown)
+            outputBand(data);
         accumulateRow();
         d->next();
-        if (last || closing < groups_.size()) {
-            const size_t i = last ? 0 : closing;
-            if (data.masterFooter && !groups_.empty())
-                outputBand(*data.masterFooter);
-            for (size_t j = groups_.size(); j-- > i;) {
-                if (groups_[j].footer && footerShown_[j])
-                    outputBand(*groups_[j].footer);
-                else
-                    clear(groups_[j].footer);
-            }
-            if (last)
-                break;
-            keepHeadersWithRow(i, data);
-            for (size_t j = i; j < groups_.size(); ++j)
-                outputGroupHeader(j);
-            if (data.masterHeader)
-                outputBand(*data.masterHeader);
-            line_ = 0;
+        if (!closes) {
+            line_ += shown ? 1 : 0;
+            continue;
         }
-        ++line_;
+        closeGroups(data, closing);
+        if (last)
+            break;
+        keepHeadersWithRow(closing, data);
+        for (size_t j = closing; j < groups_.size(); ++j)
+            outputGroupHeader(j);
+        if (data.masterHeader && !headerRepeats)
+            outputBand(*data.masterHeader);
+        line_ = 1;
     }
+    repeatedHeader_ = nullptr;
     if (data.masterFooter)
         outputBand(*data.masterFooter);
 }
 
+size_t Preparer::closingGroup(RowSource& rows, bool& last)
+{
+    const int position = rows.position();
+    rows.next();
+    last = rows.eof();
+    size_t closing = last ? 0 : groups_.size();
+    for (size_t i = 0; i < groups_.size() && !last; ++i) {
+        if (groupValue(groups_[i]) != groups_[i].value) {
+            closing = i;
+            break;
+        }
+    }
+    rows.moveToPosition(position);
+    return closing;
+}
+
+void Preparer::closeGroups(BandInfo& data, size_t from)
+{
+    if (data.masterFooter && !groups_.empty())
+        outputBand(*data.masterFooter);
+    for (size_t j = groups_.size(); j-- > from;) {
+        if (groups_[j].footer && footerShown_[j])
+            outputBand(*groups_[j].footer);
+        else
+            clear(groups_[j].footer);
+    }
+}
+
 bool Preparer::footerHolds(Group& g)
 {
-    if (!g.footer || g.footer->band->condition().trimmed().isEmpty())
+    return !g.footer || holds(g.footer->band->condition(), g.footer, BandKind::GroupFooter);
+}
+
+bool Preparer::rowShown(BandInfo& data)
+{
+    return holds(data.band->rowCondition(), &data, BandKind::MasterData);
+}
+
+bool Preparer::holds(const QString& condition, BandInfo* band, BandKind kind)
+{
+    if (condition.trimmed().isEmpty())
         return true;
-    const QString& condition = g.footer->band->condition();
-    currentBand_ = g.footer;
+    currentBand_ = band;
     try {
-        const bool holds = arithmeticOperand(evaluate(parsed(condition), *this)) != 0;
+        const bool result = arithmeticOperand(evaluate(parsed(condition), *this)) != 0;
         currentBand_ = nullptr;
-        return holds;
+        return result;
     } catch (const ReportError&) {
         throw;
     } catch (const UserError& e) {
-        failIn(QStringList{condition}, BandKind::GroupFooter, e.text());
+        failIn(QStringList{condition}, kind, e.text());
     }
 }
 
@@ -670,13 +724,14 @@ void Preparer::keepHeadersWithRow(size_t from, const BandInfo& data)
         breakUnlessFits(height);
 }
 
-void Preparer::keepFootersWithRow(const BandInfo& data, size_t from)
+void Preparer::keepFootersWithRow(const BandInfo& data, size_t from, bool shown)
 {
-    // A group total never starts a page alone: the group's last row goes with it.
-    int height = printedHeight(&data) + printedHeight(data.masterFooter);
+    // A group total never starts a page alone: the group's last row goes with it, when it prints.
+    const int row = shown ? printedHeight(&data) : 0;
+    int height = row + printedHeight(data.masterFooter);
     for (size_t j = from; j < groups_.size(); ++j)
         height += footerShown_[j] ? printedHeight(groups_[j].footer) : 0;
-    if (height > printedHeight(&data))
+    if (height > row)
         breakUnlessFits(height);
 }
 
@@ -819,7 +874,7 @@ Value Preparer::resolve(const ExprNode& name)
 Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode*& expression)
 {
     if (name == QLatin1StringView("PAGE#"))
-        return Value(int(report_.pages.size()));
+        return Value(int(report_.pages.size() - runFirstPage_));
     if (name == QLatin1StringView("LINE#"))
         return Value(line_);
     if (resolving_.contains(name))
@@ -912,16 +967,17 @@ Value Preparer::aggregate(const ExprNode& call)
 } // namespace
 
 PreparedReport prepareReport(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
-                             const ProgressCallback& progress)
+                             const ProgressCallback& progress, const RunCallback& runs)
 {
-    Preparer preparer(report, rows, getValue, progress);
+    Preparer preparer(report, rows, getValue, progress, runs);
     return preparer.run();
 }
 
 PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
-                                       const GetValueCallback& getValue, const ProgressCallback& progress)
+                                       const GetValueCallback& getValue, const ProgressCallback& progress,
+                                       const RunCallback& runs)
 {
-    Preparer preparer(report, rows, getValue, progress, &sink);
+    Preparer preparer(report, rows, getValue, progress, runs, &sink);
     return preparer.run();
 }
 

@@ -17,6 +17,11 @@ namespace vi23 {
 using GetValueCallback = std::function<std::optional<Value>(const QString& name)>;
 // Called when a page is started with its number; returning false stops the preparation.
 using ProgressCallback = std::function<bool(int page)>;
+// A report may print its template several times over, each run from a new page with its own page
+// numbers, totals and summary (a tax book once for each year of its period). Called before run n
+// (0, 1, ...) to set up that run's rows and values; false when there is no run n. Without it, or when
+// it has no run 0, the template runs once over the rows as they are.
+using RunCallback = std::function<bool(int run)>;
 
 // A failed preparation. text() is the whole message the user sees under the caption "Ошибка";
 // reason() is the underlying failure ("Undefined symbol "X"").
@@ -38,7 +43,8 @@ public:
 // Builds every page of the report. Throws ReportError on a failure and ReportCancelled when
 // the progress callback asks to stop; data sets are returned to their rows either way.
 PreparedReport prepareReport(const Template& report, RowSourceResolver& rows,
-                             const GetValueCallback& getValue = {}, const ProgressCallback& progress = {});
+                             const GetValueCallback& getValue = {}, const ProgressCallback& progress = {},
+                             const RunCallback& runs = {});
 
 // A finished page with its number, before the content placement of the whole report is known.
 using PageSink = std::function<void(PreparedPage& page, int number)>;
@@ -48,6 +54,7 @@ using PageSink = std::function<void(PreparedPage& page, int number)>;
 // placement the whole report would have had. `progress` is called as in prepareReport, after the
 // page before has left for the sink.
 PreparedReport prepareReportPageByPage(const Template& report, RowSourceResolver& rows, const PageSink& sink,
-                                       const GetValueCallback& getValue = {}, const ProgressCallback& progress = {});
+                                       const GetValueCallback& getValue = {}, const ProgressCallback& progress = {},
+                                       const RunCallback& runs = {});
 
 } // namespace vi23

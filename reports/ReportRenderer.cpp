@@ -142,13 +142,13 @@ void exportPdf(const PreparedReport& report, const QString& fileName)
 }
 
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
-                         const QString& fileName)
+                         const QString& fileName, const RunCallback& runs)
 {
     // Every page takes the placement of the whole report, known only after the last page: the pages
     // wait in a temporary file until then.
     PageSpool spool;
     const PreparedReport shape = prepareReportPageByPage(report, rows, [&](PreparedPage& page, int) { spool.add(page); },
-                                                         getValue);
+                                                         getValue, {}, runs);
     const ContentPlacement placement = shape.pages.empty() ? ContentPlacement{} : shape.pages.front().content;
     PdfPageWriter pdf(fileName, report.name);
     spool.replay([&](PreparedPage& page) {

@@ -42,9 +42,10 @@ private:
 };
 
 // Prepares the report once into a PDF, never holding it whole in memory: the pages wait in a temporary
-// file until the placement of the whole is known. The file is the one exportPdf would write.
+// file until the placement of the whole is known. The file is the one exportPdf would write. `runs` as
+// for prepareReport.
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
-                         const QString& fileName);
+                         const QString& fileName, const RunCallback& runs = {});
 
 // Prints the given pages (1-based, in order) on a printer already set up for copies and paper.
 void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages);

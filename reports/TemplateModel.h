@@ -181,6 +181,11 @@ struct Band : ObjectBase {
     // Group header: the condition text, e.g. "[ADOQuery11.\"g\"]". Group footer: when not empty, an
     // expression on the group's last row; the footer prints only when it is not zero.
     const QString& condition() const { return formatText; }
+    // Master data: when not empty, an expression on each row; a row where it is zero prints nothing
+    // but still counts in its groups and totals. Kept as the band's script, its one line.
+    QString rowCondition() const { return script.value(0); }
+    // Master header: printed again at the top of every page the data loop goes on to.
+    bool repeatsOnEveryPage() const { return (flags & bandflag::RepeatHeader) != 0; }
 
     friend bool operator==(const Band&, const Band&) = default;
 };

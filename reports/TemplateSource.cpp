@@ -5,12 +5,26 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace vi23 {
 
 namespace {
 
 const QChar kLineSign(0x23CE);   // ⏎ joins the lines of a memo
+
+// condition= and dataset= take the rest of a band line, spaces included; a master data band may have
+// both, its dataset= first. The value of `key`, cut off the parameters with the blank before it.
+QString cutTail(QString& params, const char16_t* key)
+{
+    const QString text = QString::fromUtf16(key);
+    const qsizetype at = params.indexOf(text);
+    if (at < 0 || (at > 0 && params[at - 1] != u' '))
+        return {};
+    const QString value = params.mid(at + text.size());
+    params = params.left(std::max<qsizetype>(at - 1, 0));
+    return value;
+}
 
 class SourceReader {
 public:
@@ -169,22 +183,16 @@ void SourceReader::bandLine(const QString& rest)
     if (band.name.isEmpty())
         fail(QStringLiteral("нет имени полосы"));
     QString params = space < 0 ? QString() : rest.mid(space + 1);
-    // dataset= and condition= take the rest of the line, spaces included.
-    for (const auto* tail : {u"dataset=", u"condition="}) {
-        const QString key = QString::fromUtf16(tail);
-        const qsizetype at = params.indexOf(key);
-        if (at >= 0 && (at == 0 || params[at - 1] == u' ')) {
-            band.formatText = params.mid(at + key.size());
-            params = params.left(at);
-            break;
-        }
-    }
+    const QString condition = cutTail(params, u"condition=");
+    const QString dataSet = cutTail(params, u"dataset=");
     bool sawKind = false, sawTop = false, sawHeight = false;
     for (const QString& item : params.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype eq = item.indexOf(u'=');
         const QString key = eq < 0 ? item : item.left(eq);
         const QString value = eq < 0 ? QString() : item.mid(eq + 1);
-        if (key == u"kind") {
+        if (item == u"repeat") {
+            band.flags |= bandflag::RepeatHeader;
+        } else if (key == u"kind") {
             const int kind = toInt(value, "kind");
             if (kind < 0 || kind >= int(BandKind::None))
                 fail(QStringLiteral("вид полосы вне 0..20: %1").arg(kind));
@@ -202,9 +210,20 @@ void SourceReader::bandLine(const QString& rest)
     }
     if (!sawKind || !sawTop || !sawHeight)
         fail(QStringLiteral("у полосы нужны kind, top и height"));
+    if (band.kind == BandKind::MasterData) {
+        band.formatText = dataSet;
+        if (!condition.isEmpty())
+            band.script = QStringList{condition};
+    } else if (!dataSet.isEmpty()) {
+        fail(QStringLiteral("dataset= бывает только у полосы данных"));
+    } else {
+        band.formatText = condition;
+    }
+    if (band.repeatsOnEveryPage() && band.kind != BandKind::MasterHeader)
+        fail(QStringLiteral("repeat бывает только у заголовка данных"));
     band.x = 0;
     band.width = tenthsMmToUnitsX(t_.page().width);
-    band.flags = bandflag::Default;
+    band.flags |= bandflag::Default;
     currentTop_ = band.y;
     inObjects_ = true;
     t_.bands.push_back(std::move(band));

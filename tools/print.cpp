@@ -295,16 +295,17 @@ void output(const vi23::PreparedReport& report, const Options& o)
 
 // A long book to the PDF or the layout dump without keeping its pages: each is written as it is
 // finished.
-void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::GetValueCallback& values,
+void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::ui::PrintRequest& request,
                       const Options& o)
 {
     if (!o.pdf.isEmpty()) {
-        vi23::exportPdfPageByPage(form, rows, values, o.pdf);
+        vi23::exportPdfPageByPage(form, rows, request.values, o.pdf, request.runs);
         return;
     }
     LayoutOutput layout(o.layout);
     vi23::prepareReportPageByPage(
-        form, rows, [&](vi23::PreparedPage& page, int number) { layout.add(std::move(page.boxes), number); }, values);
+        form, rows, [&](vi23::PreparedPage& page, int number) { layout.add(std::move(page.boxes), number); },
+        request.values, {}, request.runs);
     layout.commit();
 }
 
@@ -383,10 +384,10 @@ int printBook(const Options& o)
     const vi23::Template& form = builtInTemplate(templates, request.templateName);
     if (!request.finish && (!o.pdf.isEmpty() || !o.layout.isEmpty())) {
         store.setStreamingBookQueries(true);
-        outputPageByPage(form, store, request.values, o);
+        outputPageByPage(form, store, request, o);
         return 0;
     }
-    vi23::PreparedReport report = vi23::prepareReport(form, store, request.values);
+    vi23::PreparedReport report = vi23::prepareReport(form, store, request.values, {}, request.runs);
     if (request.finish)
         request.finish(report);
     output(report, o);

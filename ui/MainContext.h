@@ -30,13 +30,16 @@ inline QString settlementKind(const QString& text)
 }
 
 // A printed form ready to be prepared, as the window and vi23-print both get it: the template's name
-// (empty when there is nothing to print), the lookup of the program's named values and what is drawn
-// on the prepared pages beside the template (the invoice's payment QR code).
+// (empty when there is nothing to print), the lookup of the program's named values, what is drawn
+// on the prepared pages beside the template (the invoice's payment QR code) and the runs of the
+// template when it prints more than once (a tax book once for each year of its period).
 using ReportFinish = std::function<void(PreparedReport& pages)>;
+using ReportRuns = std::function<bool(int run)>;
 struct PrintRequest {
     QString templateName;
     std::function<std::optional<Value>(const QString& name)> values;
     ReportFinish finish = {};
+    ReportRuns runs = {};
 };
 
 struct MainContext {
@@ -65,6 +68,8 @@ struct MainContext {
     // Has the program open its file again, in a new main window, once the current handler is done
     // (after a restore from a backup copy).
     std::function<void()> reopen;
+    // While a book is printed: the runs of its form (PrintRequest::runs), for runReport.
+    ReportRuns reportRuns;
 };
 
 // A file name from a report's own words: characters no file name may hold become "_".

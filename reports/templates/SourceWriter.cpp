@@ -129,6 +129,39 @@ void checkMemo(const Template& t, const MemoObject& m, int index)
         cannot(t, m.name + QStringLiteral(": поля вне записи исходного текста"));
 }
 
+// A band's line: its name, kind, top and height, `repeat`, its data set and conditions.
+QString bandLine(const Template& t, const Band& b)
+{
+    const PageDescription& p = t.page();
+    Band plain;
+    plain.name = b.name;
+    plain.kind = b.kind;
+    plain.y = b.y;
+    plain.height = b.height;
+    plain.width = tenthsMmToUnitsX(p.width);
+    plain.formatText = b.formatText;
+    if (b.kind == BandKind::MasterData && b.script.size() == 1)
+        plain.script = b.script;
+    if (b.kind == BandKind::MasterHeader)
+        plain.flags |= b.flags & bandflag::RepeatHeader;
+    if (!(plain == b) || b.name.contains(u' ') || b.formatText.contains(u'\n') || plain.script.value(0).contains(u'\n'))
+        cannot(t, b.name + QStringLiteral(": поля полосы вне записи исходного текста"));
+    QString out = QStringLiteral("\nband %1 kind=%2 top=%3 height=%4").arg(b.name).arg(int(b.kind)).arg(b.y).arg(b.height);
+    if (b.repeatsOnEveryPage())
+        out += QStringLiteral(" repeat");
+    if (!b.formatText.isEmpty()) {
+        if (b.kind == BandKind::MasterData)
+            out += QStringLiteral(" dataset=") + b.formatText;
+        else if (b.kind == BandKind::GroupHeader || b.kind == BandKind::GroupFooter)
+            out += QStringLiteral(" condition=") + b.formatText;
+        else
+            cannot(t, b.name + QStringLiteral(": текст у полосы этого вида"));
+    }
+    if (!b.rowCondition().isEmpty())
+        out += QStringLiteral(" condition=") + b.rowCondition();
+    return out;
+}
+
 } // namespace
 
 QString writeTemplateSource(const Template& t)
@@ -176,24 +209,7 @@ QString writeTemplateSource(const Template& t)
     }
     std::size_t next = 0;
     for (const Band& b : t.bands) {
-        Band plain;
-        plain.name = b.name;
-        plain.kind = b.kind;
-        plain.y = b.y;
-        plain.height = b.height;
-        plain.width = tenthsMmToUnitsX(p.width);
-        plain.formatText = b.formatText;
-        if (!(plain == b) || b.name.contains(u' ') || b.formatText.contains(u'\n'))
-            cannot(t, b.name + QStringLiteral(": поля полосы вне записи исходного текста"));
-        out += QStringLiteral("\nband %1 kind=%2 top=%3 height=%4").arg(b.name).arg(int(b.kind)).arg(b.y).arg(b.height);
-        if (!b.formatText.isEmpty()) {
-            if (b.kind == BandKind::MasterData)
-                out += QStringLiteral(" dataset=") + b.formatText;
-            else if (b.kind == BandKind::GroupHeader || b.kind == BandKind::GroupFooter)
-                out += QStringLiteral(" condition=") + b.formatText;
-            else
-                cannot(t, b.name + QStringLiteral(": текст у полосы этого вида"));
-        }
+        out += bandLine(t, b);
         out += u'\n';
         for (; next < t.memos.size() && owners[next] == &b; ++next)
             out += row(t, t.memos[next], b.y) + u'\n';

@@ -1,4 +1,7 @@
-# Income and expense book, quarterly: groups g, ds9, ds6, q.
+# Income and expense book, quarterly: groups g, ds9, ds6, q. A tax year: the rows are numbered
+# through the year, and the quarter (dq, kq), half-year (d6, k6), nine-month (d9, k9) and year (dy, ky)
+# totals count the rows before the period, which a row of the query carries without printing it. The
+# number ends where the date begins: a number of three figures and more is set narrower, never over it.
 # Object rows: | x | y | w | h | frame | font | align | fmt | text |
 
 template frReport11
@@ -35,8 +38,8 @@ band GroupHeader4 kind=16 top=260 height=18 condition=[ADOQuery11."ds6"]
 band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 | 36 | 0 | 100 | 18 | B | AN8 | LT |  | "Квартал [ADOQuery11."q"]" |
 
-band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
-| 12 | 0 | 22 | 18 | - | A8 | LT |  | "[LINE#]" |
+band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11 condition=[ADOQuery11."shown"]
+| 12 | 0 | 16 | 18 | - | A8 | LT |  | "[yearLine]" |
 | 28 | 0 | 60 | 18 | - | AN8 | LT | D2 | "[ADOQuery11."dd"]/" |
 | 88 | 0 | 18 | 18 | - | AN8 | RT |  | "[ADOQuery11."nn"]/" |
 | 108 | 0 | 28 | 18 | - | AN8 | LT |  | "[ADOQuery11."dok"]" |
@@ -46,8 +49,8 @@ band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
 
 band GroupFooter2 kind=17 top=496 height=18
 | 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за [max([ADOQuery11."q"])]  квартал: " |
-| 486 | 0 | 126 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
-| 606 | 0 | 108 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+| 486 | 0 | 126 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."dq"])]" |
+| 606 | 0 | 108 | 18 | T | A8b | RT | F2 | "[Sum([ADOQuery11."kq"])]" |
 
 band GroupFooter1 kind=17 top=560 height=18 condition=[ADOQuery11."q"] = 2
 | 306 | 0 | 162 | 18 | - | A8b | LT |  | "Итого за полугодие" |
@@ -61,21 +64,21 @@ band GroupFooter3 kind=17 top=600 height=18 condition=[ADOQuery11."q"] = 3
 
 band GroupFooter4 kind=17 top=664 height=18 condition=[ADOQuery11."q"] = 4
 | 306 | 0 | 162 | 18 | T | A8b | LT |  | "Итого за [max([ADOQuery11."g"])] год:" |
-| 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
-| 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+| 486 | 0 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."dy"])]" |
+| 606 | 0 | 108 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."ky"])]" |
 
 band ReportSummary1 kind=1 top=732 height=208
 | 220 | 4 | 348 | 18 | - | A8b | LT |  | "Справка к разделу 1" |
 | 16 | 32 | 348 | 18 | - | A8 | LT |  | "010 Сумма полученных доходов за налоговый период" |
-| 432 | 32 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."d"])]" |
+| 432 | 32 | 126 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."dy"])]" |
 | 16 | 56 | 348 | 18 | - | A8 | LT |  | "020 Сумма произведенных расходов за налоговый период" |
-| 432 | 56 | 124 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."k"])]" |
+| 432 | 56 | 124 | 18 | - | A8b | RT | F2 | "[Sum([ADOQuery11."ky"])]" |
 | 16 | 80 | 424 | 30 | - | A8 | LT |  | "030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем порядке налога за предыдущий налоговый период ⏎ " |
 | 220 | 120 | 348 | 18 | - | A8b | LT |  | "Итого получено:" |
 | 16 | 152 | 348 | 18 | - | A8 | LT |  | "040 - доходов" |
-| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])]; 0)]" |
+| 432 | 152 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."dy"])]-[Sum([ADOQuery11."ky"])]; 0)]" |
 | 16 | 176 | 348 | 18 | - | A8 | LT |  | "041 - убытков" |
-| 432 | 176 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."k"])]-[Sum([ADOQuery11."d"])]; 0)]" |
+| 432 | 176 | 124 | 18 | - | A8b | RT | F2 | "[max([Sum([ADOQuery11."ky"])]-[Sum([ADOQuery11."dy"])]; 0)]" |
 
 band PageFooter1 kind=3 top=980 height=18
 | 24 | 0 | 708 | 16 | T= | A8 | RT |  | "[Page#]" |

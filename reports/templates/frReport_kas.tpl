@@ -1,4 +1,5 @@
-# Cash book, form КО-4: grouped by day.
+# Cash book, form КО-4: the days of the period, grouped by day; each day opens with its balance, carried
+# over every earlier cash order.
 # Object rows: | x | y | w | h | frame | font | align | fmt | text |
 
 template frReport_kas
@@ -28,6 +29,8 @@ band GroupHeader1 kind=16 top=196 height=28 condition=[ADOTable_kassa."dd"]
 | 16 | 4 | 56 | 18 | - | AN9 | LT |  | "Касса за :" |
 | 76 | 4 | 108 | 18 | - | AN9 | LT | D3 | "[ADOTable_kassa."dd"]" |
 | 188 | 4 | 96 | 18 | - | A10 | LT |  | "года" |
+| 352 | 4 | 252 | 18 | - | AN9 | RT |  | "Остаток на начало дня:" |
+| 608 | 4 | 132 | 18 | - | AN9 | RT | F2 | "[([ADOTable_kassa."srrr"]-[ADOTable_kassa."srr"])]" |
 
 band MasterData1 kind=5 top=272 height=20 dataset=frDBDataSet_kas
 | 12 | 0 | 22 | 16 | - | AN9 | LT |  | "[LINE#]" |

@@ -1,5 +1,6 @@
 # Book of income and expenses in the FNS form of 2024: section I over the quarterly book's data set
-# and groups (g, ds9, ds6, q), the reference lines 010-041, and sections II-V with their headings.
+# and groups (g, ds9, ds6, q), the reference lines 010-041, and sections II-V with their headings. A
+# tax year, as the quarterly book: rows numbered through the year, cumulative totals from 1 January.
 # Object rows: | x | y | w | h | frame | font | align | fmt | text |
 
 template frReport_kudir
@@ -7,21 +8,24 @@ dataset frDBDataSet11
 page paper=9 width=2100 height=2970 orientation=portrait margins=0,0,0,0
 variables none
 
-# Section I's heading opens the book; its pages go on without it, each row closed on every side.
-band ReportTitle1 kind=0 top=24 height=128
+# Section I's heading opens the book; its column headings head every page of its rows, each row
+# closed on every side.
+band ReportTitle1 kind=0 top=24 height=30
 | 300 | 4 | 184 | 20 | - | A12b | CM |  | "I. Доходы и расходы" |
-| 12 | 30 | 472 | 20 | LTRB | A10 | CM |  | "Регистрация" |
-| 484 | 30 | 252 | 20 | LTRB | A10 | CM |  | "Сумма" |
-| 12 | 50 | 24 | 60 | LRB | A8 | CM |  | "№ п/п" |
-| 36 | 50 | 100 | 60 | RB | A8 | CM |  | "Дата и номер первичного документа" |
-| 136 | 50 | 348 | 60 | RB | A8 | CM |  | "Содержание операции" |
-| 484 | 50 | 126 | 60 | RB | AN8 | CM |  | "Доходы, учитываемые при исчислении налоговой базы" |
-| 610 | 50 | 126 | 60 | RB | AN8 | CM |  | "Расходы, учитываемые при исчислении налоговой базы" |
-| 12 | 110 | 24 | 18 | LRB | A8 | CM |  | "1" |
-| 36 | 110 | 100 | 18 | RB | A8 | CM |  | "2" |
-| 136 | 110 | 348 | 18 | RB | A8 | CM |  | "3" |
-| 484 | 110 | 126 | 18 | RB | A8 | CM |  | "4" |
-| 610 | 110 | 126 | 18 | RB | A8 | CM |  | "5" |
+
+band MasterHeader1 kind=4 top=60 height=98 repeat
+| 12 | 0 | 472 | 20 | LTRB | A10 | CM |  | "Регистрация" |
+| 484 | 0 | 252 | 20 | LTRB | A10 | CM |  | "Сумма" |
+| 12 | 20 | 24 | 60 | LRB | A8 | CM |  | "№ п/п" |
+| 36 | 20 | 100 | 60 | RB | A8 | CM |  | "Дата и номер первичного документа" |
+| 136 | 20 | 348 | 60 | RB | A8 | CM |  | "Содержание операции" |
+| 484 | 20 | 126 | 60 | RB | AN8 | CM |  | "Доходы, учитываемые при исчислении налоговой базы" |
+| 610 | 20 | 126 | 60 | RB | AN8 | CM |  | "Расходы, учитываемые при исчислении налоговой базы" |
+| 12 | 80 | 24 | 18 | LRB | A8 | CM |  | "1" |
+| 36 | 80 | 100 | 18 | RB | A8 | CM |  | "2" |
+| 136 | 80 | 348 | 18 | RB | A8 | CM |  | "3" |
+| 484 | 80 | 126 | 18 | RB | A8 | CM |  | "4" |
+| 610 | 80 | 126 | 18 | RB | A8 | CM |  | "5" |
 
 # The year, half-year, nine-month and quarter groups print nothing themselves: they close the totals.
 band GroupHeader1 kind=16 top=180 height=18 condition=[ADOQuery11."g"]
@@ -32,7 +36,7 @@ band GroupHeader4 kind=16 top=260 height=18 condition=[ADOQuery11."ds6"]
 
 band GroupHeader2 kind=16 top=304 height=18 condition=[ADOQuery11."q"]
 
-band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
+band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11 condition=[ADOQuery11."shown"]
 | 12 | 0 | 24 | 18 | LTRB | A8 | CT |  | "[yearLine]" |
 | 36 | 0 | 100 | 18 | TRB | AN8 | LT |  | "[ADOQuery11."dd"] № [ADOQuery11."nn"] [ADOQuery11."dok"]" |
 | 136 | 0 | 348 | 18 | TRB | AN8 | LT |  | "[ADOQuery11."sr"] / [ADOQuery11."np"]" |
@@ -42,8 +46,8 @@ band MasterData1 kind=5 top=388 height=18 dataset=frDBDataSet11
 # The quarter in Roman figures: plural() takes its first form at 1, so q, q - 1 and q - 2 pick I, II, III, else IV.
 band GroupFooter2 kind=17 top=496 height=18
 | 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за [plural([max([ADOQuery11."q"])]; 'I'; plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')); plural([max([ADOQuery11."q"])] - 1; 'II'; plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV'); plural([max([ADOQuery11."q"])] - 2; 'III'; 'IV'; 'IV')))] квартал" |
-| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
-| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."dq"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."kq"])]" |
 
 band GroupFooter1 kind=17 top=560 height=18 condition=[ADOQuery11."q"] = 2
 | 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за полугодие" |
@@ -57,8 +61,8 @@ band GroupFooter3 kind=17 top=600 height=18 condition=[ADOQuery11."q"] = 3
 
 band GroupFooter4 kind=17 top=664 height=18 condition=[ADOQuery11."q"] = 4
 | 12 | 0 | 472 | 18 | LTRB | A8b | LM |  | "Итого за год" |
-| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."d"])]" |
-| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."k"])]" |
+| 484 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."dy"])]" |
+| 610 | 0 | 126 | 18 | TRB | A8b | RM | F2 | "[Sum([ADOQuery11."ky"])]" |
 
 # Line 030 is left for the hand: the program keeps no minimum tax of the year before.
 band ReportSummary1 kind=1 top=732 height=236
@@ -68,10 +72,10 @@ band ReportSummary1 kind=1 top=732 height=236
 | 592 | 44 | 144 | 18 | TRB | A8 | CM |  | "Сумма" |
 | 12 | 62 | 520 | 18 | LRB | A8 | LM |  | "Сумма полученных доходов за налоговый период" |
 | 532 | 62 | 60 | 18 | RB | A8 | CM |  | "010" |
-| 592 | 62 | 144 | 18 | RB | A8 | RM | F2 | "[Sum([ADOQuery11."d"])]" |
+| 592 | 62 | 144 | 18 | RB | A8 | RM | F2 | "[Sum([ADOQuery11."dy"])]" |
 | 12 | 80 | 520 | 18 | LRB | A8 | LM |  | "Сумма произведенных расходов за налоговый период" |
 | 532 | 80 | 60 | 18 | RB | A8 | CM |  | "020" |
-| 592 | 80 | 144 | 18 | RB | A8 | RM | F2 | "[Sum([ADOQuery11."k"])]" |
+| 592 | 80 | 144 | 18 | RB | A8 | RM | F2 | "[Sum([ADOQuery11."ky"])]" |
 | 12 | 98 | 520 | 40 | LRB | A8 | LM |  | "Сумма разницы между суммой уплаченного минимального налога и суммой налога, исчисленной в общем порядке, за предыдущий налоговый период" |
 | 532 | 98 | 60 | 40 | RB | A8 | CM |  | "030" |
 | 592 | 98 | 144 | 40 | RB | A8 | RM |  |  |
@@ -80,10 +84,10 @@ band ReportSummary1 kind=1 top=732 height=236
 | 592 | 138 | 144 | 18 | RB | A8 | RM |  |  |
 | 12 | 156 | 520 | 18 | LRB | A8 | LM |  | "доходов (код стр. 010 - код стр. 020 - код стр. 030)" |
 | 532 | 156 | 60 | 18 | RB | A8 | CM |  | "040" |
-| 592 | 156 | 144 | 18 | RB | A8b | RM | F2 | "[max([Sum([ADOQuery11."d"])]-[Sum([ADOQuery11."k"])]; 0)]" |
+| 592 | 156 | 144 | 18 | RB | A8b | RM | F2 | "[max([Sum([ADOQuery11."dy"])]-[Sum([ADOQuery11."ky"])]; 0)]" |
 | 12 | 174 | 520 | 18 | LRB | A8 | LM |  | "убытков (код стр. 020 + код стр. 030 - код стр. 010)" |
 | 532 | 174 | 60 | 18 | RB | A8 | CM |  | "041" |
-| 592 | 174 | 144 | 18 | RB | A8b | RM | F2 | "[max([Sum([ADOQuery11."k"])]-[Sum([ADOQuery11."d"])]; 0)]" |
+| 592 | 174 | 144 | 18 | RB | A8b | RM | F2 | "[max([Sum([ADOQuery11."ky"])]-[Sum([ADOQuery11."dy"])]; 0)]" |
 
 # Sections II-V: the program keeps no fixed assets, losses of past years, insurance payments or
 # trade fee, so each prints its heading over an empty table. Each band is taller than what a page

@@ -112,23 +112,33 @@ TEST_F(Lists, DeleteOnAnEmptyListSaysThereIsNothingToDelete)
     EXPECT_EQ(errors, QStringList{QStringLiteral("Удалять нечего: список пуст")});
 }
 
-TEST_F(Lists, AnOperationIsStoredWithTheKindShownAndNeverWithout)
+// An operation is stored with the kind shown, never without one, and never as a second operation of a
+// name the list has, letter case and ё/е aside: the books would not know which one a journal row means.
+TEST_F(Lists, AnOperationIsStoredWithTheKindShownAndNeverWithoutOrTwice)
 {
+    const QString twice = QStringLiteral("уже есть в списке: «%1». Названия операций не должны совпадать "
+                                         "(заглавные и строчные буквы, «ё» и «е» не различаются)");
     struct Case {
         const char* name;
+        const char16_t* operation;
         std::function<void()> chooseKind;
-        QString stored;      // empty: refused
+        QString stored;      // empty: refused with the error
+        QString error;
     };
     const Case cases[] = {
-        {"kind left as shown, Tab through the boxes", [] {}, QStringLiteral("Приход")},
-        {"expense picked", [this] { QTest::keyClick(child<QComboBox>("DBComboBox7"), Qt::Key_Down); },
-         QStringLiteral("Расход")},
-        {"kind cleared", [this] {
+        {"kind left as shown, Tab through the boxes", u"Продажа", [] {}, QStringLiteral("Приход"), {}},
+        {"expense picked", u"Учет расходов", [this] { QTest::keyClick(child<QComboBox>("DBComboBox7"), Qt::Key_Down); },
+         QStringLiteral("Расход"), {}},
+        {"kind cleared", u"Ремонт", [this] {
              auto* kind = child<QComboBox>("DBComboBox7");
              QTest::mouseClick(kind->lineEdit(), Qt::LeftButton);
              kind->lineEdit()->selectAll();
              QTest::keyClick(kind->lineEdit(), Qt::Key_Delete);
-         }, QString()},
+         }, QString(), QStringLiteral("Укажите вид расчета операции «Ремонт»: Приход или Расход")},
+        {"a name listed, in capitals", u"ПРОДАЖА", [] {}, QString(),
+         QStringLiteral("Операция «ПРОДАЖА» ") + twice.arg(QStringLiteral("Продажа"))},
+        {"a name listed, with ё for е", u"учёт расходов", [] {}, QString(),
+         QStringLiteral("Операция «учёт расходов» ") + twice.arg(QStringLiteral("Учет расходов"))},
     };
     window->tabs()->setCurrentIndex(3);
     for (const Case& c : cases) {
@@ -139,13 +149,13 @@ TEST_F(Lists, AnOperationIsStoredWithTheKindShownAndNeverWithout)
         EXPECT_EQ(child<QComboBox>("DBComboBox7")->currentText(), QStringLiteral("Приход"));
         auto* text = child<ui::DBEdit>("DBEditOperation");
         QTest::mouseClick(text, Qt::LeftButton);
-        vi23::test::typeInto(text, QStringLiteral("Продажа"));
+        vi23::test::typeInto(text, QString::fromUtf16(c.operation));
         QTest::keyClick(text, Qt::Key_Tab);
         c.chooseKind();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         click("Button21");
         if (c.stored.isEmpty()) {
-            EXPECT_EQ(errors, QStringList{QStringLiteral("Укажите вид расчета операции «Продажа»: Приход или Расход")});
+            EXPECT_EQ(errors, QStringList{c.error});
             EXPECT_EQ(countRows("sr"), before);
             dataSet(u"ADOTable_sr").cancel();
         } else {
@@ -154,6 +164,14 @@ TEST_F(Lists, AnOperationIsStoredWithTheKindShownAndNeverWithout)
             EXPECT_EQ(dataSet(u"ADOTable_sr").text(u"vr"), c.stored);
         }
     }
+    // A listed operation edited keeps its name without being its own second.
+    dataSet(u"ADOTable_sr").first();
+    click("Button19");
+    dataSet(u"ADOTable_sr").setText(u"vr", QStringLiteral("Расход"));
+    errors.clear();
+    click("Button21");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(countRows("sr"), 2);
 }
 
 TEST_F(Lists, ANewRowIsWhereTheUserTypes)

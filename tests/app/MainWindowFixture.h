@@ -45,8 +45,8 @@ protected:
         catchBoxes();
         window = std::make_unique<TForm1>(path);
         window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
-                                      const ui::ReportFinish& finish) {
-            reports.push_back(prepareReport(form, rows, values));
+                                      const ui::ReportFinish& finish, const RunCallback& runs) {
+            reports.push_back(prepareReport(form, rows, values, {}, runs));
             if (finish)
                 finish(reports.back());
         };

@@ -85,6 +85,47 @@ TEST_F(Books, CashBookRunsBalancesOverEveryCashOrder)
     EXPECT_EQ(cashBook(), expected);
 }
 
+// The cash book of a period lists the days inside it; its balances run over every cash order from the
+// earliest, so its first day opens with the balance of all before.
+TEST_F(Books, TheCashBookOfAPeriodCarriesTheBalanceOfEveryEarlierOrder)
+{
+    entry("20.02.2009", u"КО", u"Выручка", u"Приход", "1000");
+    entry("27.02.2009", u"КО", u"Аренда", u"Расход", "300");
+    entry("02.03.2009", u"КО", u"Выручка", u"Приход", "50,5");
+    entry("02.03.2009", u"КО", u"Аренда", u"Расход", "20");
+    entry("31.03.2009", u"КО", u"Выручка", u"Приход", "5");
+    entry("01.04.2009", u"КО", u"Аренда", u"Расход", "100");
+    entry("15.03.2009", u"ПП", u"Выручка", u"Приход", "999");   // not a cash order
+    struct Case {
+        QDate from, to;
+        QStringList rows;   // dd|sd|sk|srr|sdd|skk|srrr
+    };
+    const Case cases[] = {
+        {{2009, 3, 1},
+         {2009, 3, 31},
+         {QStringLiteral("02.03.2009|50,5|0|50,5|1050,5|300|750,5"), QStringLiteral("02.03.2009|0|20|-20|1050,5|320|730,5"),
+          QStringLiteral("31.03.2009|5|0|5|1055,5|320|735,5")}},
+        {{2009, 3, 31}, {2009, 4, 30}, {QStringLiteral("31.03.2009|5|0|5|1055,5|320|735,5"),
+                                        QStringLiteral("01.04.2009|0|100|-100|1055,5|420|635,5")}},
+        {{2009, 1, 1}, {2009, 2, 20}, {QStringLiteral("20.02.2009|1000|0|1000|1000|0|1000")}},
+        {{2009, 3, 3}, {2009, 3, 30}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from.toString(Qt::ISODate).toStdString());
+        EXPECT_EQ(rebuildCashBook(*store, c.from, c.to), c.rows.size());
+        EXPECT_EQ(cashBook(), c.rows);
+    }
+    // A period without a cash order says so instead of printing.
+    try {
+        printBook(*store, kCashBookKind, QDate(2009, 3, 3), QDate(2009, 3, 30));
+        ADD_FAILURE() << "printed";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("За период с 03.03.2009 по 30.03.2009 нет кассовых ордеров: кассовая книга не печатается"));
+    }
+    EXPECT_EQ(printBook(*store, kCashBookKind, QDate(2009, 3, 1), QDate(2009, 3, 31)).templateName, QStringLiteral("frReport_kas"));
+    EXPECT_EQ(cashBook().size(), 3);
+}
+
 TEST_F(Books, ACashBookRebuildThatFailsKeepsThePreviousOneWhole)
 {
     entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
@@ -115,18 +156,22 @@ TEST_F(Books, PeriodReachesEveryBookQueryAndRereadsTheJournal)
     DataSet& byCounterparty = store->dataSet(u"ADOQueryss");
     byCounterparty.open();
     EXPECT_EQ(byCounterparty.recordCount(), 4);           // no period yet: the whole journal
+    // The book of income and expenses also opens each month of the period with a row of its own.
     const struct {
         QDate from, to;
         int rows;
-    } periods[] = {{{2010, 1, 1}, {2010, 3, 31}, 2}, {{2010, 3, 31}, {2010, 3, 31}, 1},
-                   {{2010, 4, 1}, {2010, 1, 1}, 0}, {{2009, 1, 1}, {2010, 12, 31}, 4}};
+        int months;
+    } periods[] = {{{2010, 1, 1}, {2010, 3, 31}, 2, 3}, {{2010, 3, 31}, {2010, 3, 31}, 1, 1},
+                   {{2010, 4, 1}, {2010, 1, 1}, 0, 0}, {{2009, 1, 1}, {2010, 12, 31}, 4, 24}};
     for (const auto& p : periods) {
         setBookPeriod(*store, p.from, p.to);
         for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"}) {
             DataSet& query = store->dataSet(name);
             EXPECT_FALSE(query.isOpen());
             query.open();
-            const int expected = QStringView(name) == u"ADOQuery_kassa" ? 0 : p.rows;
+            const int expected = QStringView(name) == u"ADOQuery_kassa" ? 0
+                : QStringView(name) == u"ADOQuery11"                ? p.rows + p.months
+                                                                    : p.rows;
             EXPECT_EQ(query.recordCount(), expected) << QString::fromUtf16(name).toStdString() << " "
                                                      << p.from.toString().toStdString();
         }

@@ -33,9 +33,10 @@ struct Placed {
 struct BookCase {
     const char16_t* kind;
     const char* form;
-    int boxes;
+    int pages;
+    int boxes;     // on all pages; 0: not counted
     std::vector<Column> columns;
-    std::vector<Placed> placed;
+    std::vector<Placed> placed;   // on the first page
 };
 
 // The journal: 15.12.2022 КО Выручка +2000 (before the period), 10.01.2023 ПП Выручка +1000,
@@ -44,19 +45,19 @@ struct BookCase {
 // Выручка +250, 12.11.2023 А Аренда -88, 15.01.2024 ПП Выручка +600 (the end date), 16.01.2024 КО
 // Аренда -120 (the day after). Entry numbers nn are 1 to 11 in that order.
 const BookCase kBooks[] = {
-    {u"Книга доходов и расходов-квартальная", "frReport11",
-     // title, page header, 2 years, 5 quarters, 6 rows, 5 quarter footers, the half-year after the
+    // A tax book: one book for each year of the period, its rows numbered through the year.
+    {u"Книга доходов и расходов-квартальная", "frReport11", 2,
+     // 2023: title, page header, the year, 4 quarters, 5 rows, 4 quarter footers, the half-year after the
      // second quarter, the nine months after the third and the year after the fourth, the summary and
-     // the page footer
-     2 + 12 + 2 * 1 + 5 * 1 + 6 * 7 + 5 * 3 + 3 + 3 + 3 + 11 + 1,
-     {{36, list({u"Дата и номер", u"2", u"2023", u"Квартал 1", u"Квартал 2", u"Квартал 3", u"Квартал 4", u"2024",
-                 u"Квартал 1"})},
+     // the page footer; 2024: the same for its one row of the first quarter
+     (2 + 12 + 1 + 4 * 1 + 5 * 7 + 4 * 3 + 3 + 3 + 3 + 11 + 1) + (2 + 12 + 1 + 1 + 7 + 3 + 11 + 1),
+     {{36, list({u"Дата и номер", u"2", u"2023", u"Квартал 1", u"Квартал 2", u"Квартал 3", u"Квартал 4",
+                 u"Дата и номер", u"2", u"2024", u"Квартал 1"})},
       {28, list({u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/", u"11 ноя 2023/",
                  u"15 янв 2024/"})},
       {108, list({u"ПП", u"КО", u"ПП", u"ПП", u"КО", u"ПП"})},
-      // The entry numbers inside the "№" column's frame.
-      {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"1", u"1", u"1", u"1"})},
-      // Each year's footer names its own year; 2024 ends in its first quarter, so it has no year total.
+      // The entry numbers inside the "№" column's frame, through each year.
+      {12, list({u"Регистрация", u"№", u"1", u"1", u"2", u"3", u"4", u"5", u"Регистрация", u"№", u"1", u"1"})},
       {306, list({u"Итого за 1 квартал:", u"Итого за 2 квартал:", u"Итого за полугодие", u"Итого за 3 квартал:",
                   u"Итого за 9 месяцев", u"Итого за 4 квартал:", u"Итого за 2023 год:", u"Итого за 1 квартал:"})},
       // Rows and footers: income, the longer totals cumulative from the start of the year
@@ -68,31 +69,36 @@ const BookCase kBooks[] = {
       // and expense, "Расход" counted although the query writes "расход"
       {606, list({u"0,00", u"1500,00", u"1500,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"1800,00",
                   u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00"})},
-      // 010, 020, 040 the profit, 041 no loss
-      {432, list({u"2250,00", u"1800,00", u"450,00", u"0,00"})}},
+      // Each year's 010, 020, 040 the profit, 041 the loss
+      {432, list({u"1650,00", u"1800,00", u"0,00", u"150,00", u"600,00", u"0,00", u"600,00", u"0,00"})}},
      {{16, 30, u"Книга учета доходов и расходов"}, {36, 146, u"2023"}, {306, 434, u"Итого за 2023 год:"},
-      {220, 528, u"Справка к разделу 1"}, {24, 1035, u"1"}}},
-    {u"Книга доходов и расходов-месячная", "frReport10",
-     // ... 6 month and 5 quarter footers, a half-year, nine-month and year footer, the summary
-     2 + 11 + 2 * 1 + 5 * 1 + 6 * 1 + 6 * 7 + 6 * 3 + 5 * 3 + 3 * 3 + 11 + 1,
-     {{16, list({u"Книга учета доходов и расходов", u"Год 2023", u"Квартал 1", u"Месяц 01", u"Месяц 02", u"Квартал 2", u"Месяц 04", u"Квартал 3",
-                 u"Месяц 08", u"Квартал 4", u"Месяц 11", u"Год 2024", u"Квартал 1", u"Месяц 01",
-                 u"010 Сумма полученных доходов за налоговый период",
-                 u"020 Сумма произведенных расходов за налоговый период",
-                 u"030 Сумма разницы между суммой уплаченного минимального налога и суммой исчисленного в общем "
-                 u"порядке налога за предыдущий налоговый период",
-                 u"040 - доходов", u"041 - убытков"})},
+      {220, 456, u"Справка к разделу 1"}, {24, 1035, u"1"}}},
+    // Every month of each year's part of the period has its heading and total, rows or none; the
+    // reference lines of 2023 go on to a page of their own.
+    {u"Книга доходов и расходов-месячная", "frReport10", 3, 0,
+     {{136, list({u"Содержание операции", u"3",
+                  u"Итого за месяц", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:",
+                  u"Итого за месяц", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:", u"Итого за полугодие",
+                  u"Итого за месяц", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:", u"Итого за 9 месяцев",
+                  u"Итого за месяц", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:",
+                  u"Итого за отчетный - налоговый период 2023 года:", u"Содержание операции", u"3",
+                  u"Содержание операции", u"3", u"Итого за месяц", u"Итого за квартал:"})},
       {36, list({u"Дата и номер", u"2", u"10 янв 2023/", u"20 фев 2023/", u"5 апр 2023/", u"7 авг 2023/",
-                 u"11 ноя 2023/", u"15 янв 2024/"})},
-      {136, list({u"Содержание операции", u"3", u"Итого за месяц", u"Итого за месяц", u"Итого за квартал:",
-                  u"Итого за месяц", u"Итого за квартал:", u"Итого за полугодие", u"Итого за месяц",
-                  u"Итого за квартал:", u"Итого за 9 месяцев", u"Итого за месяц", u"Итого за квартал:",
-                  u"Итого за отчетный - налоговый период 2023 года:", u"Итого за месяц", u"Итого за квартал:"})},
-      {610, list({u"Расходы, учитываемые при исчислении налоговой базы", u"5", u"0,00", u"0,00", u"1500,00",
-                  u"1500,00", u"1500,00", u"300,00", u"300,00", u"300,00", u"1800,00", u"0,00", u"0,00", u"0,00",
-                  u"1800,00", u"0,00", u"0,00", u"0,00", u"1800,00", u"0,00", u"0,00", u"0,00"})}},
-     {{16, 150, u"Год 2023"}, {484, 653, u"1650,00"}, {16, 671, u"Год 2024"}}},
-    {u"Книга расчетов по банку", "frReport_bank",
+                 u"11 ноя 2023/", u"Дата и номер", u"2", u"Дата и номер", u"2", u"15 янв 2024/"})},
+      // expense of each row and total: Jan (row, month), Feb (row, month), Mar, Q1; Apr (row, month),
+      // May, Jun, Q2, half-year; Jul, Aug (row, month), Sep, Q3, nine months; Oct, Nov (row, month), Dec,
+      // Q4, the year; 2024: Jan (row, month), Q1
+      {610, list({u"Расходы, учитываемые при исчислении налоговой базы", u"5",
+                  u"0,00", u"0,00", u"1500,00", u"1500,00", u"0,00", u"1500,00",
+                  u"300,00", u"300,00", u"0,00", u"0,00", u"300,00", u"1800,00",
+                  u"0,00", u"0,00", u"0,00", u"0,00", u"0,00", u"1800,00",
+                  u"0,00", u"0,00", u"0,00", u"0,00", u"0,00", u"1800,00",
+                  u"Расходы, учитываемые при исчислении налоговой базы", u"5",
+                  u"Расходы, учитываемые при исчислении налоговой базы", u"5",
+                  u"0,00", u"0,00", u"0,00"})},
+      {432, list({u"1650,00", u"1800,00", u"0,00", u"150,00", u"600,00", u"0,00", u"600,00", u"0,00"})}},
+     {{16, 150, u"Год 2023"}, {16, 168, u"Квартал 1"}, {16, 186, u"Месяц 01"}}},
+    {u"Книга расчетов по банку", "frReport_bank", 1,
      4 + 12 + 2 * 1 + 4 * 1 + 4 * 1 + 5 * 6 + 4 * 4 + 4 * 4 + 2 * 4 + 1,
      {{100, list({u"2", u"4", u"6", u"7", u"10"})},          // every ПП, its operation listed or not
       {136, list({u"Содержание операции", u"3", u"Выручка", u"Закупка", u"Прочий доход", u"Удалённая операция",
@@ -104,7 +110,7 @@ const BookCase kBooks[] = {
       {124, list({u"Всего за отчетный период 2023 года:", u"Всего за отчетный период 2024 года:"})}},
      {{16, 130, u"Год 2023"}, {124, 554, u"Всего за отчетный период 2023 года:"}, {360, 554, u"1455,00"},
       {476, 554, u"300,00"}}},
-    {u"Книга расчетов по кассе", "frReport_kassa",
+    {u"Книга расчетов по кассе", "frReport_kassa", 1,
      3 + 12 + 1 + 2 * 1 + 2 * 1 + 2 * 6 + 2 * 4 + 2 * 4 + 4 + 1,
      {{96, list({u"3", u"8"})},         // the cash orders of the period only
       {36, list({u"Дата и номер", u"2", u"20 фев 2023", u"11 ноя 2023"})},
@@ -112,18 +118,17 @@ const BookCase kBooks[] = {
       {476, list({u"Расход", u"5", u"1500,00", u"1500,00", u"1500,00", u"0,00", u"0,00", u"0,00", u"1500,00"})},
       {608, list({u"-1500,00", u"-1500,00", u"250,00", u"250,00", u"-1250,00"})}},
      {{16, 126, u"Год 2023"}, {16, 146, u"Квартал 1"}, {124, 402, u"Всего за отчетный период 2023 года:"}}},
-    {u"Кассовая книга", "frReport_kas",
-     2 + 12 + 4 * 3 + 4 * 6 + 4 * 3 + 1 + 2,
-     // Every cash order of the journal, the period notwithstanding; the balance starts at the first.
-     {{76, list({u"15 декабря 2022", u"20 февраля 2023", u"11 ноября 2023", u"16 января 2024"})},
-      {36, list({u"Номер ордера", u"2", u"1", u"3", u"8", u"11"})},
-      {132, list({u"ООО Альфа", u"ООО Бета", u"ООО Альфа", u"ООО Альфа"})},
-      {608, list({u"Форма № КО-4", u"2000,00", u"500,00", u"750,00", u"630,00"})},
-      {476, list({u"Расход", u"5", u"0,00", u"0,00", u"1500,00", u"1500,00", u"0,00", u"0,00", u"120,00",
-                  u"120,00"})}},
-     {{16, 20, u"Кассовая книга"}, {16, 126, u"Касса за :"}, {32, 174, u"Кассир________________________ Итого за день:"},
-      {352, 174, u"2000,00"}, {20, 1029, u"Лист № 1"}}},
-    {u"Сводный отчет по операциям", "frReport2",
+    {u"Кассовая книга", "frReport_kas", 1,
+     2 + 2 + 12 + 2 * 5 + 2 * 6 + 2 * 3 + 1,
+     // The days of the period; each opens with the balance of every earlier cash order.
+     {{76, list({u"20 февраля 2023", u"11 ноября 2023"})},
+      {36, list({u"Номер ордера", u"2", u"3", u"8"})},
+      {132, list({u"ООО Бета", u"ООО Альфа"})},
+      {608, list({u"Форма № КО-4", u"2000,00", u"500,00", u"500,00", u"750,00"})},
+      {476, list({u"Расход", u"5", u"1500,00", u"1500,00", u"0,00", u"0,00"})}},
+     {{16, 20, u"Кассовая книга"}, {16, 126, u"Касса за :"}, {352, 126, u"Остаток на начало дня:"},
+      {32, 174, u"Кассир________________________ Итого за день:"}, {352, 174, u"0,00"}, {20, 1029, u"Лист № 1"}}},
+    {u"Сводный отчет по операциям", "frReport2", 1,
      4 + 12 + 4 * 1 + 8 * 6 + 4 * 4 + 1,
      {{36, list({u"Дата и номер", u"2", u"Типовая операция: Аренда", u"20 фев 2023", u"12 ноя 2023",
                  u"Типовая операция: Выручка", u"10 янв 2023", u"15 мая 2023", u"11 ноя 2023", u"15 янв 2024",
@@ -135,7 +140,7 @@ const BookCase kBooks[] = {
                   u"300,00", u"300,00", u"0,00", u"0,00"})},
       {608, list({u"-1588,00", u"2627,00", u"-300,00", u"400,00"})}},
      {{36, 128, u"Типовая операция: Аренда"}, {204, 190, u"Итого по операции :"}, {360, 322, u"2627,00"}}},
-    {u"Книга расчетов с контрагентами", "frReportss",
+    {u"Книга расчетов с контрагентами", "frReportss", 1,
      3 + 12 + 3 * 1 + 8 * 6 + 3 * 4 + 1,
      {{36, list({u"Дата и номер", u"2", u"Плательщик-получатель: ООО Альфа", u"10 янв 2023", u"11 ноя 2023",
                  u"Плательщик-получатель: ООО Бета", u"20 фев 2023", u"5 апр 2023", u"12 ноя 2023",
@@ -145,7 +150,8 @@ const BookCase kBooks[] = {
                   u"Прочий доход", u"Выручка"})},
       {360, list({u"1250,00", u"0,00", u"1777,00"})}},
      {{36, 124, u"Плательщик-получатель: ООО Альфа"}}},
-    {u"Титульный лист", "frRepor_t", 32, {},
+    // One title page for each year.
+    {u"Титульный лист", "frRepor_t", 2, 2 * 32, {{252, list({u"книга", u"На 2023 год", u"книга", u"На 2024 год"})}},
      {{252, 220, u"На 2023 год"}, {52, 316, u"ООО «Север»"}, {616, 308, u"12121212"},
       {52, 676, u"г. Тверь, ул. Новая, 3"}, {52, 764, u"ПАО Тверьбанк 40702810000000000077"},
       {52, 403, u"6950000001/695001001"}}},
@@ -160,11 +166,16 @@ TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
         SCOPED_TRACE(c.form);
         const PreparedReport report = f.printBook(QString::fromUtf16(c.kind));
         EXPECT_EQ(report.templateName, QString::fromLatin1(c.form));
-        ASSERT_EQ(report.pages.size(), 1u);
+        ASSERT_EQ(int(report.pages.size()), c.pages);
         const PreparedPage& page = report.pages[0];
-        EXPECT_EQ(int(page.boxes.size()), c.boxes);
+        int boxes = 0;
+        for (const PreparedPage& p : report.pages)
+            boxes += int(p.boxes.size());
+        if (c.boxes) {
+            EXPECT_EQ(boxes, c.boxes);
+        }
         for (const Column& col : c.columns)
-            EXPECT_EQ(column(page, col.x), col.texts) << "column " << col.x;
+            EXPECT_EQ(column(report, col.x), col.texts) << "column " << col.x;
         for (const Placed& p : c.placed)
             EXPECT_EQ(flat(boxAt(page, p.x, p.y)), QString::fromUtf16(p.text)) << p.x << "," << p.y;
     }
@@ -217,7 +228,8 @@ TEST(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
         QStringList cells;
         for (const char16_t* field : {u"nn", u"q", u"ds6", u"ds9", u"d", u"k", u"d6", u"d9", u"k6", u"k9"})
             cells << book.text(field);
-        rows << cells.join(u'|');
+        if (book.integer(u"shown"))
+            rows << cells.join(u'|');
     }
     const QStringList expected = {
         QStringLiteral("2|1|6|9|1000|0|1000|1000|0|0"),
@@ -263,10 +275,11 @@ TEST(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
     const PreparedReport second = f.printBook(kCashBookKind);
     EXPECT_EQ(first, second);
     EXPECT_EQ(kassa(), firstRows);
-    ASSERT_EQ(firstRows.size(), 4);
-    // Balances as money in ten-thousandths: 2000, then 500 after the expense of 1500.
-    EXPECT_TRUE(firstRows[0].endsWith(QStringLiteral("|20000000|0|20000000"))) << firstRows[0].toStdString();
-    EXPECT_TRUE(firstRows[1].endsWith(QStringLiteral("|20000000|15000000|5000000"))) << firstRows[1].toStdString();
+    ASSERT_EQ(firstRows.size(), 2);
+    // The period's orders with balances as money in ten-thousandths, from the order of 2000 before the
+    // period: 500 after the expense of 1500, then 750.
+    EXPECT_TRUE(firstRows[0].endsWith(QStringLiteral("|20000000|15000000|5000000"))) << firstRows[0].toStdString();
+    EXPECT_TRUE(firstRows[1].endsWith(QStringLiteral("|22500000|15000000|7500000"))) << firstRows[1].toStdString();
 }
 
 // Entry numbers of every width print whole on one line in the books' narrow number cells, condensed

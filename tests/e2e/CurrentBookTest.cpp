@@ -13,13 +13,16 @@
 namespace vi23::e2e {
 namespace {
 
+// The quarterly book or the title page in the forms of 2026, as "Печать отчета" prints them.
 PreparedReport prepareCurrent(PrintFixture& f, const char* form, QDate from, QDate to)
 {
-    setBookPeriod(f.store(), from, to);
-    const Template* t = f.templates().find(QString::fromLatin1(form));
-    if (!t)
+    const QString kind = QLatin1String(form) == QLatin1String("frRepor_t26") ? QStringLiteral("Титульный лист")
+                                                                             : QStringLiteral("Книга доходов и расходов-квартальная");
+    const ui::PrintRequest request = printBook(f.store(), kind, from, to, FormSet::Current2026);
+    const Template* t = f.templates().find(request.templateName);
+    if (!t || request.templateName != QLatin1String(form))
         throw std::runtime_error(form);
-    return prepareReport(*t, f.store(), bookValues(f.store(), from));
+    return prepareReport(*t, f.store(), request.values, {}, request.runs);
 }
 
 // 2023 in the book: income 1000 (Q1), 400 (Q3), 250 (Q4); expense 1500 (Q1), 300 (Q2): a loss of 150.
@@ -57,16 +60,26 @@ TEST(CurrentBook, QuartersAndCumulativeTotalsWithALossOnLine041AndSectionsOnThei
     }
 }
 
-// Two years: the operations are numbered anew in each, and income then covers the loss.
-TEST(CurrentBook, NumberingStartsAgainEachYearAndIncomeGoesToLine040)
+// A period across the new year is a book for each year: its own numbering, totals, reference lines
+// and page numbers; 2023 ends in a loss, January 2024 in income.
+TEST(CurrentBook, EachYearOfAPeriodIsABookOfItsOwn)
 {
     PrintFixture f;
     f.fillReferenceLists();
     f.fillJournal();
     const PreparedReport book = prepareCurrent(f, "frReport_kudir", {2023, 1, 1}, {2024, 1, 15});
-    const PreparedPage& page = book.pages.at(0);
-    EXPECT_EQ(column(page, 12).mid(14, 3), (QStringList{"Итого за год", "1", "Итого за I квартал"}));
-    EXPECT_EQ(column(page, 592), (QStringList{"Сумма", "2250,00", "1800,00", "", "", "450,00", "0,00"}));
+    ASSERT_EQ(book.pages.size(), 10u);
+    const PreparedPage& first = book.pages.at(0);
+    EXPECT_EQ(column(first, 12).mid(13, 3), (QStringList{"Итого за IV квартал", "Итого за год", "Справка к разделу I"}));
+    EXPECT_EQ(column(first, 592), (QStringList{"Сумма", "1650,00", "1800,00", "", "", "0,00", "150,00"}));
+    const PreparedPage& second = book.pages.at(5);
+    EXPECT_EQ(pageTexts(second).front(), QStringLiteral("I. Доходы и расходы"));
+    EXPECT_EQ(column(second, 12).mid(0, 6),
+              (QStringList{"Регистрация", "№ п/п", "1", "1", "Итого за I квартал", "Справка к разделу I"}));
+    EXPECT_EQ(column(second, 484).mid(3), (QStringList{"600,00", "600,00"}));
+    EXPECT_EQ(column(second, 592), (QStringList{"Сумма", "600,00", "0,00", "", "", "600,00", "0,00"}));
+    EXPECT_EQ(pageTexts(second).back(), QStringLiteral("1"));
+    EXPECT_EQ(pageTexts(book.pages.at(9)).back(), QStringLiteral("5"));
 }
 
 TEST(CurrentBook, TitlePagePrintsTheYearTheSplitInnKppAndTheObject)

@@ -274,14 +274,22 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
         const char16_t* value;
         const char* formula;
     };
+    // The book's name, the enterprise and the period over the column titles; the rows under the year,
+    // quarter and month headings with the totals of each, as the printed book has them: live subtotals
+    // of the rows above.
     const std::vector<Expect> expected = {
-        {"A1", "s", u"№", ""}, {"B1", "s", u"Дата", ""}, {"C1", "s", u"Номер", ""},
-        {"D1", "s", u"Содержание операции", ""}, {"E1", "s", u"Зачислено", ""}, {"F1", "s", u"Списано", ""},
-        {"A2", "", u"1", ""}, {"B2", "", u"46084", ""}, {"C2", "s", u"697162", ""}, {"D2", "s", u"Выручка", ""},
-        {"E2", "", u"15000", ""}, {"F2", "", u"0", ""},
-        {"B3", "", u"46085", ""}, {"C3", "s", u"16", ""}, {"E3", "", u"0", ""}, {"F3", "", u"1200.5", ""},
-        {"A4", "s", u"Итого", ""}, {"E4", "", u"15000", "SUM(E2:E3)"}, {"F4", "", u"1200.5", "SUM(F2:F3)"},
-        {"G4", "", u"13799.5", "SUM(G2:G3)"},
+        {"A1", "s", u"Книга расчетов по банку", ""}, {"A3", "s", u"за период с 01.01.2026 по 31.12.2026", ""},
+        {"A5", "s", u"№", ""}, {"B5", "s", u"Дата", ""}, {"C5", "s", u"Номер", ""},
+        {"D5", "s", u"Содержание операции", ""}, {"E5", "s", u"Зачислено", ""}, {"F5", "s", u"Списано", ""},
+        {"B6", "s", u"Год 2026", ""}, {"B7", "s", u"Квартал 1", ""}, {"B8", "s", u"Месяц 03", ""},
+        {"A9", "", u"1", ""}, {"B9", "", u"46084", ""}, {"C9", "s", u"697162", ""}, {"D9", "s", u"Выручка", ""},
+        {"E9", "", u"15000", ""}, {"F9", "", u"0", ""},
+        {"A10", "", u"2", ""}, {"B10", "", u"46085", ""}, {"C10", "s", u"16", ""}, {"E10", "", u"0", ""},
+        {"F10", "", u"1200.5", ""},
+        {"D11", "s", u"Итого за месяц:", ""}, {"E11", "", u"15000", "SUBTOTAL(9,E8:E10)"},
+        {"F11", "", u"1200.5", "SUBTOTAL(9,F8:F10)"}, {"G11", "", u"13799.5", "SUBTOTAL(9,G8:G10)"},
+        {"D12", "s", u"Итого за квартал:", ""}, {"E12", "", u"15000", "SUBTOTAL(9,E7:E11)"},
+        {"D13", "s", u"Всего за отчетный период 2026 года:", ""}, {"G13", "", u"13799.5", "SUBTOTAL(9,G6:G12)"},
     };
     for (const Expect& e : expected) {
         SCOPED_TRACE(e.ref);
@@ -291,14 +299,20 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
         EXPECT_EQ(found->second.value, QString::fromUtf16(e.value));
         EXPECT_EQ(found->second.formula, QString::fromLatin1(e.formula));
     }
-    // Dates and money carry their number formats; the totals are bold; the heading row stays in view.
+    // Dates and money carry their number formats; the totals are bold; the row of column titles stays in
+    // view and heads every printed page; the pages lie landscape, as wide as the table.
     const QString styles = QString::fromUtf8(unzipMember(dir.filePath(QStringLiteral("bank.xlsx")), QStringLiteral("xl/styles.xml")));
     EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"dd.mm.yyyy\"")));
     EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"#,##0.00\"")));
-    EXPECT_NE(sheet.cells.at(QStringLiteral("B2")).style, sheet.cells.at(QStringLiteral("E2")).style);
-    EXPECT_NE(sheet.cells.at(QStringLiteral("E4")).style, sheet.cells.at(QStringLiteral("E2")).style);
-    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
+    EXPECT_NE(sheet.cells.at(QStringLiteral("B9")).style, sheet.cells.at(QStringLiteral("E9")).style);
+    EXPECT_NE(sheet.cells.at(QStringLiteral("E11")).style, sheet.cells.at(QStringLiteral("E9")).style);
+    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<pane ySplit=\"5\" topLeftCell=\"A6\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
     EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<cols>")));
+    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<pageSetUpPr fitToPage=\"1\"/>")));
+    EXPECT_TRUE(sheet.xml.contains(QStringLiteral("<pageSetup paperSize=\"9\" fitToHeight=\"0\" orientation=\"landscape\"/>")));
+    const QString workbook = QString::fromUtf8(unzipMember(dir.filePath(QStringLiteral("bank.xlsx")), QStringLiteral("xl/workbook.xml")));
+    EXPECT_TRUE(workbook.contains(QStringLiteral("<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"0\">'Книга расчетов по банку'!$5:$5</definedName>")))
+        << workbook.toStdString();
 
     const Outcome list = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
                                                QStringLiteral("k.xlsx")});
@@ -306,9 +320,13 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     const SheetXml k = readSheet(dir.filePath(QStringLiteral("k.xlsx")));
     EXPECT_EQ(k.cells.at(QStringLiteral("A1")).value, QStringLiteral("Наименование"));
     EXPECT_EQ(k.cells.at(QStringLiteral("A2")).value, QStringLiteral("ООО «Альфа»"));
-    EXPECT_EQ(k.cells.at(QStringLiteral("E2")).value, QStringLiteral("7701000001"));
-    EXPECT_EQ(k.cells.at(QStringLiteral("E2")).type, QStringLiteral("s"));   // ИНН stays text
-    EXPECT_EQ(k.cells.at(QStringLiteral("H1")).value, QStringLiteral("Эл. почта"));
+    // The grid's columns and titles: no "dd" or "fio", which the grid does not show.
+    EXPECT_EQ(k.cells.at(QStringLiteral("D1")).value, QStringLiteral("ИНН/КПП"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("E1")).value, QStringLiteral("ОКПО"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("F1")).value, QStringLiteral("Эл. почта"));
+    EXPECT_EQ(k.cells.count(QStringLiteral("G1")), 0u);
+    EXPECT_EQ(k.cells.at(QStringLiteral("D2")).value, QStringLiteral("7701000001"));
+    EXPECT_EQ(k.cells.at(QStringLiteral("D2")).type, QStringLiteral("s"));   // ИНН stays text
 
     const Outcome toDatabase = tool(VI23_PRINT_EXE, {QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--xlsx"),
                                                      QStringLiteral("kn.mdb")});
@@ -328,11 +346,12 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     QFile csv(dir.filePath(QStringLiteral("bank.csv")));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(csv.readAll()).split(QRegularExpression(QStringLiteral("\\r?\\n")), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QStringLiteral("№,Дата,Номер,Содержание операции,Зачислено,Списано,Разница за период"));
-    EXPECT_EQ(lines[1], QStringLiteral("1,03.03.2026,697162,Выручка,\"15,000.00\",0.00,\"15,000.00\""));
-    EXPECT_EQ(lines[2], QStringLiteral("2,04.03.2026,16,Оплата поставщику,0.00,\"1,200.50\",\"-1,200.50\""));
-    EXPECT_EQ(lines[3], QStringLiteral("Итого,,,,\"15,000.00\",\"1,200.50\",\"13,799.50\""));
+    for (const QString& line : {QStringLiteral("№,Дата,Номер,Содержание операции,Зачислено,Списано,Разница за период"),
+                                QStringLiteral("1,03.03.2026,697162,Выручка,\"15,000.00\",0.00,\"15,000.00\""),
+                                QStringLiteral("2,04.03.2026,16,Оплата поставщику,0.00,\"1,200.50\",\"-1,200.50\""),
+                                QStringLiteral(",,,Итого за месяц:,\"15,000.00\",\"1,200.50\",\"13,799.50\""),
+                                QStringLiteral(",,,Итого за квартал:,\"15,000.00\",\"1,200.50\",\"13,799.50\"")})
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
 }
 
 } // namespace

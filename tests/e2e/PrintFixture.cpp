@@ -188,16 +188,11 @@ void PrintFixture::fillJournal()
 
 PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to)
 {
-    setBookPeriod(*store_, from, to);
-    QString name = bookTemplateFor(kind);
-    if (kind == kCashBookKind) {
-        rebuildCashBook(*store_);
-        name = QStringLiteral("frReport_kas");
-    }
-    const Template* book = templates_.find(name);
+    const ui::PrintRequest request = vi23::printBook(*store_, kind, from, to);
+    const Template* book = templates_.find(request.templateName);
     if (!book)
         throw UserError(QStringLiteral("no template for %1").arg(kind));
-    return prepareReport(*book, *store_, bookValues(*store_, from));
+    return prepareReport(*book, *store_, request.values, {}, request.runs);
 }
 
 QString flat(const PreparedBox& box)
@@ -237,6 +232,14 @@ QStringList column(const PreparedPage& page, int x)
     QStringList out;
     for (const PreparedBox* b : boxes)
         out << flat(*b);
+    return out;
+}
+
+QStringList column(const PreparedReport& report, int x)
+{
+    QStringList out;
+    for (const PreparedPage& page : report.pages)
+        out += column(page, x);
     return out;
 }
 

@@ -56,7 +56,8 @@ public:
     void fillJournal();
     static QDate periodStart() { return {2023, 1, 1}; }
     static QDate periodEnd() { return {2024, 1, 15}; }
-    // Prints a book of the report panel over the period; the cash book rebuilds kassa first.
+    // Prints a book of the report panel over the period as "Печать отчета" does: the cash book rebuilt
+    // first, the tax books one for each year of the period.
     PreparedReport printBook(const QString& kind, QDate from = periodStart(), QDate to = periodEnd());
 
     const BuiltInTemplates& templates() const { return templates_; }
@@ -77,8 +78,9 @@ QString flat(const PreparedBox& box);
 std::vector<const PreparedBox*> boxesWithText(const PreparedPage& page, const QString& text);
 // The one box at that position; fails the test when there is none.
 const PreparedBox& boxAt(const PreparedPage& page, int x, int y);
-// Flat texts of the boxes whose x equals the column, top to bottom.
+// Flat texts of the boxes whose x equals the column, top to bottom; of a report, page after page.
 QStringList column(const PreparedPage& page, int x);
+QStringList column(const PreparedReport& report, int x);
 // Flat texts of all boxes of the page in page order.
 QStringList pageTexts(const PreparedPage& page);
 // The flat texts of the boxes lying on one band output: top y within [y, y + height).

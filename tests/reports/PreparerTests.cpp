@@ -469,3 +469,103 @@ TEST(KeepTogether, HeadingsTotalsConditionsAndTallRows)
 
 } // namespace
 } // namespace vi23::test
+
+namespace vi23::test {
+namespace {
+
+// A data band with a condition: a row where it is zero prints nothing, is not numbered, but counts in
+// its groups and totals; a group of such rows alone still prints its heading and total.
+TEST(DataLoop, RowsThatPrintNothingStillCountInTheirGroupsAndTotals)
+{
+    const QString body = QStringLiteral(
+        "band GroupHeader1 kind=16 top=60 height=20 condition=[ADOQuery_t.\"g\"]\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Группа [ADOQuery_t.\"g\"]\" |\n"
+        "band MasterData1 kind=5 top=90 height=20 dataset=frDBDataSet_t condition=[ADOQuery_t.\"p\"]\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[LINE#]. [ADOQuery_t.\"v\"]\" |\n"
+        "band GroupFooter1 kind=17 top=120 height=20\n"
+        "| 20 | 0 | 400 | 18 | - | A10 | LT |  | \"Итог [sum([ADOQuery_t.\"v\"])]\" |\n"
+        "band ReportSummary1 kind=1 top=150 height=20\n"
+        "| 20 | 0 | 400 | 18 | - | A10 | LT |  | \"Всего [Sum([ADOQuery_t.\"v\"])] в [count([ADOQuery_t.\"v\"])]\" |\n");
+    auto row = [](const char* g, int printed, int v) {
+        return std::vector<Value>{Value(QString::fromUtf8(g)), Value(printed), Value(v)};
+    };
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "p", "v"},
+             {row("А", 0, 100), row("А", 1, 1), row("А", 0, 0), row("А", 1, 2), row("Б", 0, 0), row("В", 1, 4)});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"Группа А", "1. 1", "2. 2", "Итог 103", "Группа Б", "Итог 0", "Группа В",
+                                           "1. 4", "Итог 4", "Всего 107 в 6"}));
+}
+
+// A master header that repeats heads every page of its data loop, under the page header, but is not
+// printed again after a group change nor over what follows the loop.
+TEST(PageBreaks, ARepeatedHeaderHeadsEveryPageOfTheRowsOnly)
+{
+    const QString body = QStringLiteral(
+        "band ReportTitle1 kind=0 top=0 height=100\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Заголовок\" |\n"
+        "band MasterHeader1 kind=4 top=120 height=20 repeat\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Колонки\" |\n"
+        "band GroupHeader1 kind=16 top=150 height=20 condition=[ADOQuery_t.\"g\"]\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Группа [ADOQuery_t.\"g\"]\" |\n"
+        "band MasterData1 kind=5 top=170 height=300 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Строка [ADOQuery_t.\"v\"]\" |\n"
+        "band ReportSummary1 kind=1 top=480 height=900\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Итоги\" |\n");
+    MemoryResolver rows;
+    rows.add("frDBDataSet_t", "ADOQuery_t", {"g", "v"},
+             {{Value(1), Value(1)}, {Value(1), Value(2)}, {Value(2), Value(3)}, {Value(2), Value(4)}});
+    const PreparedReport r = prepareReport(tpl(body), rows);
+    ASSERT_EQ(r.pages.size(), 3u) << dump(r).toStdString();
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"Заголовок", "Группа 1", "Колонки", "Строка 1", "Строка 2"}));
+    EXPECT_EQ(boxTexts(r, 2), (QStringList{"Колонки", "Группа 2", "Строка 3", "Строка 4"}));
+    EXPECT_EQ(boxTexts(r, 3), (QStringList{"Итоги"}));
+}
+
+// Runs: the template once for each run the callback sets up, every run from a page of its own with its
+// own page numbers, title, objects outside the bands, totals and summary, in one report.
+TEST(Runs, EachRunIsAReportOfItsOwnInOne)
+{
+    const QString body = QStringLiteral(
+        "band ReportTitle1 kind=0 top=0 height=30\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Книга [year]\" |\n"
+        "band MasterData1 kind=5 top=90 height=400 dataset=frDBDataSet_t\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[LINE#]. [ADOQuery_t.\"v\"]\" |\n"
+        "band ReportSummary1 kind=1 top=500 height=20\n"
+        "| 20 | 0 | 400 | 18 | - | A10 | LT |  | \"Всего [Sum([ADOQuery_t.\"v\"])]\" |\n"
+        "band PageFooter1 kind=3 top=600 height=20\n"
+        "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Лист [Page#]\" |\n"
+        "nobands\n"
+        "| 600 | 1000 | 100 | 18 | - | A10 | LT |  | \"Печать\" |\n");
+    MemoryResolver rows;
+    MemoryRows& data = rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, {});
+    const std::vector<std::vector<std::vector<Value>>> years = {
+        {{Value(1)}, {Value(2)}, {Value(4)}}, {{Value(10)}}};
+    int year = 0;
+    const RunCallback runs = [&](int run) {
+        if (run >= int(years.size()))
+            return false;
+        year = 2023 + run;
+        data.setRows(years[size_t(run)]);
+        return true;
+    };
+    const GetValueCallback values = [&](const QString& name) -> std::optional<Value> {
+        if (name == u"year")
+            return std::optional<Value>(std::in_place, std::int64_t(year));
+        return std::nullopt;
+    };
+    const PreparedReport r = prepareReport(tpl(body), rows, values, {}, runs);
+    ASSERT_EQ(r.pages.size(), 3u) << dump(r).toStdString();
+    EXPECT_EQ(boxTexts(r, 1), (QStringList{"Печать", "Книга 2023", "1. 1", "2. 2", "Лист 1"}));
+    EXPECT_EQ(boxTexts(r, 2), (QStringList{"3. 4", "Всего 7", "Лист 2"}));
+    EXPECT_EQ(boxTexts(r, 3), (QStringList{"Печать", "Книга 2024", "1. 10", "Всего 10", "Лист 1"}));
+    // The same pages handed out one by one, numbered through the report.
+    QList<int> numbers;
+    const PreparedReport shape =
+        prepareReportPageByPage(tpl(body), rows, [&](PreparedPage&, int number) { numbers.push_back(number); }, values, {}, runs);
+    EXPECT_EQ(numbers, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(shape.pages.size(), 3u);
+}
+
+} // namespace
+} // namespace vi23::test

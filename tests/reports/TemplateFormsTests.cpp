@@ -109,12 +109,19 @@ TEST(TemplateForms, QuarterlyBookPrintsGroupsInOrder)
             data.push_back({Value(2024), Value(q), Value(QDate(2024, q * 3, 10 + i)), Value(i + 1), Value(QStringLiteral("ПП")),
                             Value(QStringLiteral("Оплата")), Value(QStringLiteral("ООО")), Value(100), Value(10),
                             Value(ds9), Value(ds6), Value(ds9 ? 100 : 0), Value(ds9 ? 10 : 0), Value(ds6 ? 100 : 0),
-                            Value(ds6 ? 10 : 0), Value(q * 3)});
+                            Value(ds6 ? 10 : 0), Value(q * 3), Value(1), Value(100), Value(10), Value(100), Value(10)});
         }
     }
     rows.add("frDBDataSet11", "ADOQuery11",
-             {"g", "q", "dd", "nn", "dok", "sr", "np", "d", "k", "ds9", "ds6", "d9", "k9", "d6", "k6", "m"}, data);
-    const PreparedReport r = prepareReport(t, rows);
+             {"g", "q", "dd", "nn", "dok", "sr", "np", "d", "k", "ds9", "ds6", "d9", "k9", "d6", "k6", "m", "shown", "dq",
+              "kq", "dy", "ky"},
+             data);
+    // The program numbers the rows through the year; any number does here.
+    const PreparedReport r = prepareReport(t, rows, [](const QString& name) -> std::optional<Value> {
+        if (name == u"yearLine")
+            return std::optional<Value>(std::in_place, std::int64_t(1));
+        return std::nullopt;
+    });
     QStringList totals;
     for (const PreparedPage& p : r.pages) {
         for (const PreparedBox& b : p.boxes) {

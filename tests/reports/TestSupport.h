@@ -56,6 +56,8 @@ public:
     void moveToPosition(int p) override { pos_ = p; eof_ = rows_.empty(); }
     bool hasField(QStringView f) const override { return fields_.contains(f.toString()); }
     Value fieldValue(QStringView f) const override;
+    // Other rows from the next opening on, as a query read again.
+    void setRows(std::vector<std::vector<Value>> rows) { rows_ = std::move(rows); }
 
     int opens = 0;
     int closes = 0;

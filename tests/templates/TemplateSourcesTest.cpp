@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string_view>
 
 namespace vi23 {
 namespace {
@@ -41,8 +42,8 @@ const Form kForms[] = {
     {"frReport2", "frDBDataSets", false, 6, 28, 0},
     {"frReportss", "frDBDataSetss", false, 6, 27, 0},
     {"frRepor_t", "frDBDataSet11", false, 0, 32, 0},
-    {"frReport_kas", "frDBDataSet_kas", false, 6, 29, 0},
-    {"frReport_kudir", "frDBDataSet11", false, 16, 127, 0},
+    {"frReport_kas", "frDBDataSet_kas", false, 6, 31, 0},
+    {"frReport_kudir", "frDBDataSet11", false, 17, 127, 0},
     {"frRepor_t26", "frDBDataSet11", false, 0, 24, 0},
     {"frReport_sf26", "frDBDataSet_bl", true, 5, 114, 1},
     {"frReport_upd", "frDBDataSet_bl", true, 4, 166, 1},
@@ -78,7 +79,8 @@ TEST(TemplateSources, EveryFormHasItsPageBandsObjectsAndVariables)
         ASSERT_TRUE(t.variables.has_value());
         EXPECT_EQ(int(t.variables->entries.size()), f.variables);
         for (const Band& b : t.bands)
-            EXPECT_EQ(b.flags, 0x30) << b.name.toStdString();
+            EXPECT_EQ(b.flags, b.kind == BandKind::MasterHeader && f.name == std::string_view("frReport_kudir") ? 0x70 : 0x30)
+                << b.name.toStdString();
     }
 }
 
@@ -198,6 +200,8 @@ TEST(TemplateSources, BandsCarryTheirDataSetsAndGroupConditions)
         int top;
         int height;
         const char* formatText;
+        const char* rowCondition = "";   // master data: the condition a printed row meets
+        bool repeats = false;
     };
     const Case cases[] = {
         {"frReport_sh", "MasterHeader1", BandKind::MasterHeader, 450, 11, ""},
@@ -205,7 +209,9 @@ TEST(TemplateSources, BandsCarryTheirDataSetsAndGroupConditions)
         {"frReport_zh", "ReportTitle1", BandKind::ReportTitle, -8, 254, ""},
         {"frReport_nz", "ReportTitle1", BandKind::ReportTitle, -8, 250, ""},
         {"frReport_zh", "MasterData1", BandKind::MasterData, 360, 32, "frDBDataSet_bl"},
-        {"frReport10", "MasterData1", BandKind::MasterData, 360, 25, "[Нет]"},
+        {"frReport10", "MasterData1", BandKind::MasterData, 360, 25, "[Нет]", "[ADOQuery11.\"shown\"]"},
+        {"frReport_kudir", "MasterData1", BandKind::MasterData, 388, 18, "frDBDataSet11", "[ADOQuery11.\"shown\"]"},
+        {"frReport_kudir", "MasterHeader1", BandKind::MasterHeader, 60, 98, "", "", true},
         {"frReport11", "GroupHeader3", BandKind::GroupHeader, 220, 18, "[ADOQuery11.\"ds9\"]"},
         {"frReport11", "GroupHeader4", BandKind::GroupHeader, 260, 18, "[ADOQuery11.\"ds6\"]"},
         {"frReport11", "GroupHeader1", BandKind::GroupHeader, 180, 18, "[ADOQuery11.\"g\"]"},
@@ -225,6 +231,8 @@ TEST(TemplateSources, BandsCarryTheirDataSetsAndGroupConditions)
         EXPECT_EQ(it->y, c.top) << c.form << " " << c.band;
         EXPECT_EQ(it->height, c.height) << c.form << " " << c.band;
         EXPECT_EQ(it->formatText, QString::fromUtf8(c.formatText)) << c.form << " " << c.band;
+        EXPECT_EQ(it->rowCondition(), QString::fromUtf8(c.rowCondition)) << c.form << " " << c.band;
+        EXPECT_EQ(it->repeatsOnEveryPage(), c.repeats) << c.form << " " << c.band;
     }
 }
 
