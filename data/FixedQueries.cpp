@@ -242,7 +242,7 @@ std::vector<FixedQuery> build()
     queries.push_back(
         {QStringLiteral("ADOQuery_bl"),
          {printLines.arg(QString()),
-          {col("k", T::Counter), col("dok", T::Text, 20), col("n", T::Text, 15), col("dd", T::Date),
+          {col("k", T::Counter), col("dok", T::Text, 30), col("n", T::Text, 15), col("dd", T::Date),
            col("z", T::Text, 250), col("a", T::Text, 120), col("unnz", T::Text, 22), col("rb", T::Text, 120),
            col("okpoz", T::Text, 20), col("okdp", T::Text, 20), col("ru", T::Text, 20), col("naz", T::Text, 250),
            col("kol", T::Real), col("cen", T::Money), col("eu", T::Text, 10), col("nds", T::Short),

@@ -13,9 +13,11 @@ const std::vector<FormKind>& documentKindTable()
         {QStringLiteral("Наряд-заказ"), QStringLiteral("frReport_nz"), {}},
         {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh"), {}},
         {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z"), {}},
-        {QStringLiteral("Кассовый ордер-пр"), QStringLiteral("frReportpr"), {}},
+        {kCashReceiptKind, QStringLiteral("frReportpr"), {}},
         // The universal transfer document has only the form of 2026.
         {QStringLiteral("УПД"), QStringLiteral("frReport_upd"), {}},
+        // The cash expense order, unified form КО-2; its numbers run on their own.
+        {kCashExpenseKind, QStringLiteral("frReport_rko"), {}},
     };
     return table;
 }

@@ -24,12 +24,14 @@ inline const QString kFormSet2026 = QStringLiteral("2026");
 FormSet formSetOf(const QString& stored);
 QString formSetText(FormSet set);
 
-// The ten document kinds in the drop-down's order.
+// The eleven document kinds in the drop-down's order.
 const std::vector<FormKind>& documentKindTable();
 // The eight report kinds in the report panel's order.
 const std::vector<FormKind>& reportKindTable();
 
 inline const QString kCashBookKind = QStringLiteral("Кассовая книга");
+inline const QString kCashReceiptKind = QStringLiteral("Кассовый ордер-пр");
+inline const QString kCashExpenseKind = QStringLiteral("Расходный кассовый ордер");
 
 // The form of a kind, matched exactly; empty for any other text.
 QString formOf(const std::vector<FormKind>& table, const QString& caption);

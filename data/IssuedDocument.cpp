@@ -125,14 +125,17 @@ StoredLine storedLine(const DocumentRow& row, int line)
 
 EnterpriseRequisites readRequisites(Database& db)
 {
+    // A file that could not be upgraded has no cashier yet.
+    const bool hasCashier = !missingAddedFields(db, schemaTable(u"pr1")).contains(kCashierField);
     Statement query = db.prepare(QStringLiteral(
-        "SELECT np, unn, ad, tel, bank, rs, ks, buk, fr, fb, fup, rup, okpo, okdp, dr FROM pr1 ORDER BY rowid LIMIT 1"));
+        "SELECT np, unn, ad, tel, bank, rs, ks, buk, fr, fb, fup, rup, okpo, okdp, dr, %1 FROM pr1 ORDER BY rowid LIMIT 1")
+                                     .arg(hasCashier ? kCashierField : QStringLiteral("NULL")));
     EnterpriseRequisites r;
     if (!query.step())
         return r;
     QString* fields[] = {&r.name, &r.innKpp, &r.address, &r.phone, &r.bank, &r.account, &r.correspondentAccount, &r.bik,
                          &r.head, &r.accountant, &r.soleTraderName, &r.soleTraderRegistration, &r.okpo, &r.okdp,
-                         &r.headPosition};
+                         &r.headPosition, &r.cashier};
     for (int i = 0; i < int(std::size(fields)); ++i)
         *fields[i] = query.isNull(i) ? QString() : query.text(i);
     return r;
@@ -150,6 +153,9 @@ void readHeader(const DocumentRow& row, IssuedDocument& document)
     document.buyerInnKpp = row.text("unn");
     document.buyerBank = row.text("rb");
     document.buyerOkpo = row.text("okpo");
+    document.cashBasis = row.text(kCashBasisField);
+    document.payeeIdentity = row.text(kCashIdentityField);
+    document.debitAccount = row.text(kCashDebitField);
 }
 
 } // namespace

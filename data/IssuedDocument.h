@@ -35,7 +35,7 @@ struct IssuedLine {
 // The enterprise as its requisites read when the document is printed.
 struct EnterpriseRequisites {
     QString name, innKpp, address, phone, bank, account, correspondentAccount, bik, head, accountant,
-        soleTraderName, soleTraderRegistration, okpo, okdp, headPosition;
+        soleTraderName, soleTraderRegistration, okpo, okdp, headPosition, cashier;
 };
 
 struct IssuedDocument {
@@ -47,6 +47,8 @@ struct IssuedDocument {
     QDate paymentDate;
     QString buyer, buyerAddress, buyerInnKpp, buyerBank, buyerOkpo;
     int transferStatus = 1;      // the УПД's: 1 invoice and transfer document, 2 transfer only
+    // The cash expense order's: on what basis, by which identity document, the debit account.
+    QString cashBasis, payeeIdentity, debitAccount;
     std::vector<IssuedLine> lines;   // the used lines, in line order
     DocumentTotals totals;           // the sums of the lines; the amount in words is totals.gross
     bool exempt = false;             // every line "Без НДС": the forms state no VAT at all

@@ -18,6 +18,15 @@ FieldDef real(const char16_t* name) { return {QString::fromUtf16(name), FieldTyp
 FieldDef shortInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Short, 0}; }
 FieldDef longInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Long, 0}; }
 
+// What a cash expense order states beside its payee and sum.
+const std::vector<FieldDef>& cashOrderFields()
+{
+    static const std::vector<FieldDef> fields = {
+        {kCashBasisField, FieldType::Text, 250, true}, {kCashIdentityField, FieldType::Text, 150, true},
+        {kCashDebitField, FieldType::Text, 20, true}};
+    return fields;
+}
+
 // The goods list's unit, country of origin and customs declaration number, as a line keeps them.
 const std::vector<FieldDef>& lineDetailFields()
 {
@@ -30,7 +39,7 @@ const std::vector<FieldDef>& lineDetailFields()
 std::vector<FieldDef> documentFields()
 {
     std::vector<FieldDef> fields = {
-        counter(u"k"), text(u"dok", 20), text(u"n", 15), date(u"dd"), text(u"np", 15), date(u"dp"),
+        counter(u"k"), text(u"dok", 30), text(u"n", 15), date(u"dd"), text(u"np", 15), date(u"dp"),
         text(u"z", kNameWidth), text(u"a", 120), text(u"unn", 22), text(u"okdp", 20), text(u"rb", 120),
         text(u"okpo", 20), text(u"ru", 20)};
     // Lines 1 to 9 come before line 0 in the record.
@@ -52,6 +61,9 @@ std::vector<FieldDef> documentFields()
         for (const FieldDef& copied : lineDetailFields())
             fields.push_back({copied.name + suffix, copied.type, copied.size, true});
     }
+    // What a cash expense order states beside its payee and sum.
+    for (const FieldDef& cash : cashOrderFields())
+        fields.push_back(cash);
     return fields;
 }
 
@@ -73,7 +85,8 @@ std::vector<TableDef> buildTables()
         {QStringLiteral("pr1"),
          {text(u"np", 120), text(u"unn", 32), text(u"ad", 120), text(u"tel", 20), text(u"bank", 200),
           text(u"rs", 20), text(u"ks", 20), text(u"buk", 10), text(u"fr", 30), text(u"fb", 30), text(u"fup", 30),
-          text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40)}},
+          text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40),
+          {kCashierField, FieldType::Text, 30, true}}},
         // tov.k holds a document counter, so it is as wide as the counter.
         // A print line also carries the line's rate and what the line copied from the goods list.
         {QStringLiteral("tov"),
@@ -108,6 +121,8 @@ std::vector<TableDef> buildAddedTables()
         // "Расход"), and the journal row it became, so a statement imported twice adds nothing.
         {QStringLiteral("bank_imports"),
          {counter(u"n"), text(u"acc", 40), text(u"nn", 20), date(u"dd"), money(u"s"), text(u"dir", 6), longInt(u"jur")}},
+        // The journal row "КО" each cash order was registered as, so it is registered once.
+        {QStringLiteral("cash_journal"), {longInt(u"k"), longInt(u"jur")}},
     };
 }
 

@@ -37,6 +37,12 @@ const TableDef& schemaTable(QStringView name);
 
 // A counterparty's e-mail address, for a document sent by mail.
 inline const QString kCounterpartyMailField = QStringLiteral("email");
+// A cash expense order's basis, the payee's identity document and the debit account (jur1), and the
+// cashier who signs the cash orders (pr1).
+inline const QString kCashBasisField = QStringLiteral("osn");
+inline const QString kCashIdentityField = QStringLiteral("udl");
+inline const QString kCashDebitField = QStringLiteral("deb");
+inline const QString kCashierField = QStringLiteral("kas");
 
 // SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
 // money as integer ten-thousandths, text limited to its size, short limited to 16 bits.

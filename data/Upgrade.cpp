@@ -75,18 +75,20 @@ UpgradeStep addColumn(const AddedColumn& added)
 }
 
 // The fields a table keeps beside its described ones (FieldDef::added), added where missing; `then`
-// runs once after they are added, to give the rows what they should have held.
-UpgradeStep addAddedFields(const QString& table, const std::function<void(Database&)>& then = {})
+// runs once after they are added, to give the rows what they should have held, and only when
+// `thenFor` was among them: a field added later must not refill what the file already holds.
+UpgradeStep addAddedFields(const QString& table, const std::function<void(Database&)>& then = {},
+                           const QString& thenFor = {})
 {
     return {QStringLiteral("новые поля таблицы %1").arg(table),
             [table](Database& db) { return !missingAddedFields(db, schemaTable(table)).isEmpty(); },
-            [table, then](Database& db) {
+            [table, then, thenFor](Database& db) {
                 const QSet<QString> missing = missingAddedFields(db, schemaTable(table));
                 for (const FieldDef& field : schemaTable(table).fields) {
                     if (missing.contains(field.name))
                         db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnDefinition(field)));
                 }
-                if (then)
+                if (then && missing.contains(thenFor))
                     then(db);
             }};
 }
@@ -125,15 +127,22 @@ std::vector<UpgradeStep> buildSteps()
                        [](Database& db) {
                            copyGoodsDetailsIntoDocuments(db);
                            recomputeStoredSums(db);
-                       }),
+                       },
+                       QStringLiteral("eu0")),
         addAddedFields(QStringLiteral("tov")),
         // The counterparty's e-mail address, for "Отправить по почте".
         addAddedFields(QStringLiteral("k")),
+        // The cashier who signs the cash orders; the journal rows the cash orders were registered as.
+        addAddedFields(QStringLiteral("pr1")),
+        createTable(QStringLiteral("cash_journal")),
+        createIndex(QStringLiteral("cash_journal_k"), QStringLiteral("CREATE UNIQUE INDEX cash_journal_k ON cash_journal (k)")),
         // A counterparty's name is kept whole wherever it is copied: the list, the journal, the
         // document's buyer and the cash book.
         widenField(QStringLiteral("k"), QStringLiteral("k")),
         widenField(QStringLiteral("jur"), QStringLiteral("k")),
         widenField(QStringLiteral("jur1"), QStringLiteral("z")),
+        // "Расходный кассовый ордер" is longer than the 20 characters the kinds had.
+        widenField(QStringLiteral("jur1"), QStringLiteral("dok")),
         widenField(QStringLiteral("kassa"), QStringLiteral("k")),
     };
 }

@@ -145,6 +145,15 @@ std::optional<Value> documentValue(const IssuedDocument& document, const QString
     if (name == u"vatIncluded" || name == u"vatWord")
         return Value(exempt ? QStringLiteral("Без налога (НДС)")
                      : name == u"vatWord" ? QStringLiteral("НДС") : QStringLiteral("В том числе НДС"));
+    // What the cash expense order states beside its payee and sum, and the cashier who signs it.
+    if (name == u"cashBasis")
+        return some(document.cashBasis);
+    if (name == u"cashIdentity")
+        return some(document.payeeIdentity);
+    if (name == u"cashDebit")
+        return some(document.debitAccount);
+    if (name == u"cashier")
+        return some(document.seller.cashier);
     // The buyer's payment, which some forms read from the document record itself.
     if (name == u"ADOTable_jur1.\"np\"")
         return some(document.paymentNumber);

@@ -23,7 +23,8 @@ void writePrintLines(DataStore& store, const IssuedDocument& document);
 
 // frReport_shGetValue: the values a document's form asks the program for. str5 (the total in words),
 // str8 (the total), str9 (the VAT); vatTotalText (the VAT, or "Без налога (НДС)" when every line is
-// exempt), vatIncluded, vatWord, shipmentRows ("1–3"), updStatus, soleTraderRegistration, the buyer's
+// exempt), vatIncluded, vatWord, shipmentRows ("1–3"), updStatus, soleTraderRegistration, the cash
+// expense order's cashBasis, cashIdentity, cashDebit and the requisites' cashier, the buyer's
 // payment ADOTable_jur1."np" and ADOTable_jur1."dp" of the printed document; and, for the
 // print query's current row, the document's line at that place: lineNet, lineVat, lineGross,
 // lineGrossPrice (money in kopecks), linePlaces (whole places), lineRate ("22%", "без НДС"),

@@ -1,6 +1,8 @@
 #include "DocumentsTab.h"
 
 #include "DocumentPrinting.h"
+#include "data/CashOrders.h"
+#include "data/Schema.h"
 #include "data/CounterpartyMail.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
@@ -235,6 +237,11 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         note->setGeometry(u.column(10), 26 * u.row(), u.column(980), std::min(40, 2 * u.row() - 2));
     });
 
+    placeCashOrderBoxes();
+    connect(kindBox_, &QComboBox::currentTextChanged, this, [this](const QString& typed) {
+        ui::runGuarded(this, [this, typed] { proposeNumberForKind(documents(), documentKindOf(typed)); });
+    });
+
     // The grid stores a document too: through the same steps as "Сохранить ".
     DataSet& doc = documents();
     doc.beforePost = [this, storeFigures = doc.beforePost](DataSet& d) {
@@ -251,6 +258,70 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
 }
 
 DocumentsTab::~DocumentsTab() = default;
+
+void DocumentsTab::placeCashOrderBoxes()
+{
+    // Row 15, beside the journal caption: the operation and the registration of a cash order.
+    operationBox_ = new ui::DBLookupComboBox(this);
+    operationBox_->setObjectName(QStringLiteral("DBLOperation"));
+    operationBox_->setDataSource(&context_.jur1);
+    operationBox_->setDataField(QStringLiteral("sr"));
+    operationBox_->setListSource(&context_.sr);
+    operationBox_->setListField(QStringLiteral("sr"));
+    layout_.place(label(this, QStringLiteral("Операция")), 215, 15, 60, 21);
+    layout_.place(operationBox_, 275, 15, 290, 21);
+    QPushButton* enter = button(this, "ButtonRegisterCash", QStringLiteral("Зарегистрировать в журнале"));
+    enter->setToolTip(QStringLiteral("Кассовый ордер — строкой «КО» в журнал, с выбранной операцией; один раз"));
+    connect(enter, &QPushButton::clicked, this, &DocumentsTab::registerInJournal);
+    layout_.place(enter, 570, 15, 185, 22);
+    // Row 25, under the documents grid: what a cash expense order states beside its payee and sum.
+    const std::tuple<const char*, QString, const QString&, int, int, int> boxes[] = {
+        {"DBEditCashBasis", QStringLiteral("Основание"), kCashBasisField, 10, 70, 330},
+        {"DBEditCashIdentity", QStringLiteral("По документу"), kCashIdentityField, 410, 80, 310},
+        {"DBEditCashDebit", QStringLiteral("Дебет"), kCashDebitField, 805, 45, 130},
+    };
+    for (const auto& [name, caption, field, x, captionWidth, width] : boxes) {
+        ui::DBEdit* box = makeBox(name, field);
+        box->setStyleSheet(kWhite);
+        box->setToolTip(QStringLiteral("Для расходного кассового ордера"));
+        layout_.place(label(this, caption), x, 25, captionWidth, 21);
+        layout_.place(box, x + captionWidth, 25, width, 21);
+    }
+}
+
+void DocumentsTab::proposeNumberForKind(DataSet& doc, const QString& kind)
+{
+    if (doc.state() != DataSet::State::Insert || proposedNumber_.isEmpty() || doc.text(u"n") != proposedNumber_)
+        return;
+    proposedNumber_ = kind == kCashExpenseKind ? nextNumberOf(context_.store.database(), kind) : countProposal_;
+    doc.setText(u"n", proposedNumber_);
+}
+
+void DocumentsTab::registerInJournal()
+{
+    ui::runGuarded(this, [this] {
+        // What is registered is what is kept: a document being written is stored first.
+        save();
+        DataSet& doc = documents();
+        if (doc.recordCount() == 0 || doc.isNull(u"k"))
+            throw UserError(QStringLiteral("Нет кассового ордера для регистрации: нажмите «Новая запись»"));
+        const CashJournalEntry entry = registerCashOrder(context_.store.database(), doc.integer(u"k"), doc.text(u"sr"));
+        DataSet& journal = context_.jur.dataSet();
+        journal.refresh();
+        const int key = journal.requireField(u"n");
+        for (int row = 0; row < journal.recordCount(); ++row) {
+            if (journal.valueAt(row, key).integer() == entry.row) {
+                journal.moveToPosition(row);
+                break;
+            }
+        }
+        const QString row = QStringLiteral("«КО» № %1 от %2 на сумму %3, %4, %5")
+                                .arg(entry.number, ru::formatDate(entry.date), entry.sum.toString(), entry.counterparty,
+                                     entry.operation);
+        ui::showInformation(this, entry.madeNow ? QStringLiteral("В журнал добавлена строка %1").arg(row)
+                                                : QStringLiteral("Ордер уже зарегистрирован в журнале: строка %1").arg(row));
+    });
+}
 
 void DocumentsTab::showStatus()
 {
@@ -318,6 +389,7 @@ void DocumentsTab::Button4Click()
         doc.refresh();
         const int stored = doc.recordCount();
         doc.insert();
+        countProposal_ = proposedNumber_ = QString::number(stored + 1);
         // The defaults are the record's values, so entering and leaving boxes keeps them.
         const std::pair<const char16_t*, QString> header[] = {
             {u"dok", QStringLiteral("Счет")}, {u"n", QString::number(stored + 1)},
@@ -384,6 +456,7 @@ void DocumentsTab::prepareForStore(DataSet& doc)
     const QString kind = documentKindOf(typedKind);
     if (!kind.isEmpty() && kind != typedKind)
         doc.setText(u"dok", kind);
+    proposeNumberForKind(doc, kind);
     CopyBuyerRequisites();
 }
 

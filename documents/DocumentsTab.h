@@ -43,6 +43,8 @@ public:
     ui::DBEdit* paymentDateBox() const { return paymentDate_; }
     ui::DBEdit* counterBox() const { return counter_; }
     ui::DBComboBox* kindBox() const { return kindBox_; }
+    // The typical operation a cash order is registered in the journal under (jur1.sr).
+    ui::DBLookupComboBox* operationBox() const { return operationBox_; }
     // The УПД's status, 1 or 2, chosen per document; kept beside the record, not in its fields.
     QComboBox* statusBox() const { return statusBox_; }
 
@@ -75,6 +77,8 @@ public slots:
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
     void undoDeletion();             // Ctrl+Z
     void statusChosen(int index);
+    // "Зарегистрировать в журнале": the current cash order's journal row "КО", made once.
+    void registerInJournal();
 
 private:
     class StatusFollower;
@@ -82,6 +86,10 @@ private:
     ui::DBEdit* makeBox(const char* name, const QString& field, bool readOnly = false);
     // Whatever stores the document (Save, the grid, leaving the row): the kind as listed, the buyer's requisites.
     void prepareForStore(DataSet& doc);
+    // A new cash expense order takes the next number of its own sequence in place of the one New
+    // proposed; a number typed over the proposal stays.
+    void proposeNumberForKind(DataSet& doc, const QString& kind);
+    void placeCashOrderBoxes();
     DataSet& documents() const;
 
     ui::MainContext& context_;
@@ -98,6 +106,9 @@ private:
     ui::DBEdit* paymentNumber_ = nullptr;
     ui::DBEdit* paymentDate_ = nullptr;
     ui::DBLookupComboBox* buyerBox_ = nullptr;
+    ui::DBLookupComboBox* operationBox_ = nullptr;
+    QString countProposal_;     // the number New proposed: the count of stored documents plus one
+    QString proposedNumber_;    // the number the new document shows as proposed
     ui::DBGrid* grid_ = nullptr;
     int goodsLine_ = -1;
     std::unique_ptr<ui::DeletionUndo> deletion_;

@@ -346,12 +346,13 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
 {
     setObjectName(QStringLiteral("TabSheet6"));
     struct Row { const char* field; QString caption; };
-    const std::array<Row, 15> rows = {{
+    const std::array<Row, 16> rows = {{
         {"np", QStringLiteral("Название предприятия, ФИО предпринимателя........")},
         {"unn", QStringLiteral("ИНН/КПП предприятия  или предпринимателя......................")},
         {"ad", QStringLiteral("Адрес предприятия")},
         {"fr", QStringLiteral("ФИО руководителя предприятия.........................................")},
         {"fb", QStringLiteral("ФИО бухгалтера")},
+        {"kas", QStringLiteral("ФИО кассира (подпись кассовых ордеров)")},
         {"tel", QStringLiteral("Телефон предприятия")},
         {"bank", QStringLiteral("Банк предприятия...........")},
         {"rs", QStringLiteral("Номер расчетного счета")},

@@ -6,6 +6,7 @@
 #include "data/FormKinds.h"
 #include "data/IssuedDocument.h"
 #include "data/Money.h"
+#include "data/Schema.h"
 
 #include <QStringList>
 #include <array>
@@ -100,6 +101,52 @@ constexpr Operation kTaxPayment = {u"Налог по УСН", u"Расход"};
 
 QString s(const char16_t* text) { return QString::fromUtf16(text); }
 
+// Three cash expense orders, numbered on their own: an advance on account, a supplier paid in cash
+// with VAT, a contractor's fee without it.
+void addCashExpenseOrders(DataSet& documents, const DataSet& goods, int year, QDate lastDay, DemoCounts& counts)
+{
+    struct Order {
+        int month;
+        const Counterparty& payee;
+        const char16_t* basis;
+        const char16_t* debit;
+        const Goods* goods;        // a line picked from the list, or, without one, the basis for a line
+        double quantity;
+        const char* amount;
+    };
+    const Counterparty& person = kCounterparties[9];
+    const Order orders[] = {
+        {2, person, u"Выдача под отчёт на хозяйственные нужды", u"71.01", nullptr, 1, "3500"},
+        {5, kCounterparties[7], u"Оплата по счёту № 214 поставщика ООО «Канцмир»", u"60.01", &kGoods[0], 4, nullptr},
+        {8, person, u"Вознаграждение по договору подряда № 7", u"76.05", nullptr, 1, "12000"},
+    };
+    int number = 0;
+    for (const Order& o : orders) {
+        const QDate date = std::min(QDate(year, o.month, 15), lastDay);
+        documents.append();
+        documents.setText(u"dok", kCashExpenseKind);
+        documents.setText(u"n", QString::number(++number));
+        documents.setValue(u"dd", date);
+        documents.setText(u"np", QStringLiteral("-"));
+        documents.setText(u"z", s(o.payee.name));
+        documents.setText(kCashBasisField, s(o.basis));
+        documents.setText(kCashIdentityField, s(u"Паспорт 28 04 123456, выдан УМВД России по Тверской области 12.03.2015"));
+        documents.setText(kCashDebitField, s(o.debit));
+        for (int line = 1; line < kDocumentLines; ++line)
+            documents.setText(QStringLiteral("naz") + QString::number(line), QStringLiteral("-"));
+        if (o.goods) {
+            putGoodsIntoLine(documents, 0, goods, int(o.goods - kGoods.data()));
+        } else {
+            documents.setText(u"naz0", s(o.basis));
+            documents.setText(u"cen0", QString::fromLatin1(o.amount));
+            documents.setValue(u"nds0", kVatExempt);
+        }
+        documents.setValue(u"kol0", o.quantity);
+        documents.post();
+        ++counts.documents;
+    }
+}
+
 } // namespace
 
 DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
@@ -126,6 +173,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     requisites.setText(u"okpo", s(u"12345678"));
     requisites.setText(u"okdp", s(u"7412000"));
     requisites.setText(u"dr", s(u"Генеральный директор"));
+    requisites.setText(kCashierField, s(u"Соколова Т. И."));
     requisites.post();
 
     DataSet& goods = store.dataSet(u"ADOTable_stov");
@@ -226,7 +274,12 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         const Counterparty* buyer;
         QString kind;
     };
-    const std::vector<FormKind>& kinds = documentKindTable();
+    // The kinds in turn, the cash expense orders aside: they are written below, as the till allows.
+    std::vector<FormKind> kinds;
+    for (const FormKind& kind : documentKindTable()) {
+        if (kind.caption != kCashExpenseKind)
+            kinds.push_back(kind);
+    }
     const int days = std::max(1, int(QDate(year, 1, 1).daysTo(lastDay)) + 1);
     DataSet& documents = store.dataSet(u"ADOTable_jur1");
     std::vector<Sale> sales;
@@ -343,6 +396,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         if (pick(4) == 0 && spend <= till)
             entry(date, u"КО", household, spend, water);
     }
+    addCashExpenseOrders(documents, goods, year, lastDay, counts);
     transaction.commit();
     return counts;
 }

@@ -256,7 +256,7 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
         {u"Счет", "frReport_sh"}, {u"Счет-фактура", "frReport_sf"}, {u"Товарная накладная", "frReport_tn"},
         {u"Акт", "frReport_akt"}, {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
         {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"},
-        {u"УПД", "frReport_upd"}};
+        {u"УПД", "frReport_upd"}, {u"Расходный кассовый ордер", "frReport_rko"}};
     for (const auto& [kind, form] : kinds) {
         reports.clear();
         click("Button4");
@@ -270,7 +270,8 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
         ASSERT_EQ(reports.size(), 1u) << form;
         EXPECT_EQ(reports[0].templateName, QString::fromLatin1(form));
         const QString all = reportTexts(reports[0]).join(u'\n');
-        if (QStringView(kind) != u"Кассовый ордер-пр") {       // the cash order lists no lines
+        // the cash orders list no lines
+        if (QStringView(kind) != u"Кассовый ордер-пр" && QStringView(kind) != u"Расходный кассовый ордер") {
             EXPECT_TRUE(all.contains(QStringLiteral("Болт М6"))) << form;
             EXPECT_TRUE(all.contains(QStringLiteral("Бумага"))) << form;
             EXPECT_LT(all.indexOf(QStringLiteral("Болт М6")), all.indexOf(QStringLiteral("Бумага"))) << form;
@@ -287,7 +288,7 @@ TEST_F(Documents, EveryKindPrintsItsFormWithLinesTotalsAndWords)
         EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
     }
     EXPECT_EQ(countRows("tov"), 2);
-    EXPECT_EQ(countRows("z"), 10);
+    EXPECT_EQ(countRows("z"), 11);
 }
 
 TEST_F(Documents, AKindTypedDifferentlyIsItsKindAndAKindWithoutAFormSaysSo)
@@ -664,4 +665,84 @@ TEST_F(Documents, ATransferDocumentKeepsTheStatusChosenForItAndAnExemptLineBears
     EXPECT_EQ(printed.transferStatus, 1);
     EXPECT_TRUE(printed.exempt);
     EXPECT_EQ(printed.totals.vat, Money());
+}
+
+// A cash order reaches the journal by its button: once, with an operation of its own direction, as
+// its number and date, counterparty and total; the expense orders are numbered on their own.
+TEST_F(Documents, ACashOrderIsRegisteredInTheJournalOnceUnderAnOperationOfItsDirection)
+{
+    DataSet& operations = dataSet(u"ADOTable_sr");
+    for (auto [text, kind] : {std::pair{u"Выручка наличными", u"Приход"}, std::pair{u"Хозяйственные расходы", u"Расход"}}) {
+        operations.append();
+        operations.setText(u"sr", QString::fromUtf16(text));
+        operations.setText(u"vr", QString::fromUtf16(kind));
+        operations.post();
+    }
+    auto writeOrder = [this](const QString& kind, const QString& operation) {
+        click("Button4");
+        tab().kindBox()->setPendingText(kind);
+        pick(0, QStringLiteral("бол"));
+        tab().quantityBox(0)->setPendingText(QStringLiteral("3"));
+        chooseBuyer(QStringLiteral("ооо"));
+        child<ui::DBEdit>("DBEditCashBasis")->setPendingText(QStringLiteral("Оплата поставщику наличными"));
+        QTest::keyClick(tab().operationBox(), Qt::Key_Escape);   // a new search, not the last one's letters
+        vi23::test::typeInto(tab().operationBox(), operation);
+        click("Button10");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    };
+    click("Button4");
+    click("Button10");                       // an invoice, number 1
+    writeOrder(QStringLiteral("Расходный кассовый ордер"), QStringLiteral("Вы"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"n"), QStringLiteral("1"));   // its own sequence, not 2
+    // An operation of the other direction is refused and nothing is written.
+    click("ButtonRegisterCash");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("выберите операцию вида «Расход»"))) << errors[0].toStdString();
+    EXPECT_EQ(countRows("jur"), 0);
+    errors.clear();
+    click("Button20");
+    QTest::keyClick(tab().operationBox(), Qt::Key_Escape);
+    vi23::test::typeInto(tab().operationBox(), QStringLiteral("Хоз"));
+    click("ButtonRegisterCash");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    ASSERT_EQ(informations.size(), 1);
+    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    EXPECT_EQ(informations[0], QStringLiteral("В журнал добавлена строка «КО» № 1 от %1 на сумму 35,93, ООО «Вектор», "
+                                              "Хозяйственные расходы").arg(today));
+    DataSet& journal = dataSet(u"ADOTable_jur");
+    EXPECT_EQ(countRows("jur"), 1);
+    EXPECT_EQ(journal.text(u"dok"), QStringLiteral("КО"));
+    EXPECT_EQ(journal.text(u"nn"), QStringLiteral("1"));
+    EXPECT_EQ(journal.money(u"s"), Money::parse(u"35,93"));
+    EXPECT_EQ(journal.text(u"vr"), QStringLiteral("Расход"));
+    EXPECT_EQ(journal.text(u"k"), QStringLiteral("ООО «Вектор»"));
+    // The second press shows the row already made.
+    click("ButtonRegisterCash");
+    ASSERT_EQ(informations.size(), 2);
+    EXPECT_TRUE(informations[1].startsWith(QStringLiteral("Ордер уже зарегистрирован в журнале: строка «КО» № 1 от ")));
+    EXPECT_EQ(countRows("jur"), 1);
+    // The next expense order follows its sequence; a receipt order is registered as income under the
+    // payment number its form prints; an invoice is not a cash order.
+    writeOrder(QStringLiteral("Расходный кассовый ордер"), QStringLiteral("Хоз"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"n"), QStringLiteral("2"));
+    writeOrder(QStringLiteral("Кассовый ордер-пр"), QStringLiteral("Выр"));
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"n"), QStringLiteral("4"));
+    click("Button20");
+    child<ui::DBEdit>("DBEditPaymentNumber")->setPendingText(QStringLiteral("42"));
+    click("ButtonRegisterCash");
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(countRows("jur"), 2);
+    EXPECT_EQ(journal.text(u"nn"), QStringLiteral("42"));
+    EXPECT_EQ(journal.text(u"vr"), QStringLiteral("Приход"));
+    // Its row deleted from the journal, the order may be registered again.
+    click("Button14");
+    EXPECT_EQ(countRows("jur"), 1);
+    click("ButtonRegisterCash");
+    EXPECT_EQ(countRows("jur"), 2);
+    EXPECT_EQ(informations.size(), 4);
+    dataSet(u"ADOTable_jur1").last();
+    click("ButtonRegisterCash");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("В журнал этой кнопкой регистрируются кассовые ордера"))) << errors[0].toStdString();
+    EXPECT_EQ(countRows("jur"), 2);
 }

@@ -23,7 +23,7 @@ const struct {
     int now;
 } kWidened[] = {
     {u"jur", u"nn", 5, 20}, {u"kassa", u"nn", 5, 20}, {u"k", u"k", 90, 250},
-    {u"jur", u"k", 170, 250}, {u"jur1", u"z", 120, 250}, {u"kassa", u"k", 170, 250},
+    {u"jur", u"k", 170, 250}, {u"jur1", u"z", 120, 250}, {u"kassa", u"k", 170, 250}, {u"jur1", u"dok", 20, 30},
 };
 
 // A file as the first vi23-init wrote it: narrower fields, none of the additions; with documents as
@@ -134,6 +134,30 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
     k.post();
     EXPECT_EQ(vi23::test::rowsOf(store.database(), QStringLiteral("SELECT length(k) FROM k ORDER BY rowid")),
               (QStringList{QStringLiteral("5"), QStringLiteral("250")}));
+}
+
+// A file of the version before the cash orders gains their fields, the cashier and the registration
+// table; what its issued lines copied from the goods list is not copied again from the list as it stands.
+TEST(Upgrade, TheCashOrderFieldsAreAddedWithoutCopyingTheGoodsListAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kn.mdb"));
+    createOlderFile(path, true);
+    {
+        auto db = Database::open(path);
+        for (const char* column : {"osn", "udl", "deb"})
+            db->exec(QStringLiteral("ALTER TABLE jur1 DROP COLUMN %1").arg(QString::fromLatin1(column)));
+        db->exec(QStringLiteral("ALTER TABLE pr1 DROP COLUMN kas"));
+        db->exec(QStringLiteral("DROP TABLE cash_journal"));
+        db->exec(QStringLiteral("UPDATE stov SET eu = 'кор', str = 'Китай'"));
+        EXPECT_TRUE(anyStepNeeded(*db));
+    }
+    auto db = Database::open(path);
+    EXPECT_FALSE(anyStepNeeded(*db));
+    EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT n, eu0, str0, osn, udl, deb FROM jur1 WHERE k = 2")),
+              QStringList{QStringLiteral("2|пач|Россия|||")});
+    EXPECT_EQ(vi23::test::rowsOf(*db, QStringLiteral("SELECT np, kas FROM pr1")), QStringList{QStringLiteral("ООО Ромашка|")});
+    EXPECT_TRUE(tableExists(*db, QStringLiteral("cash_journal")));
 }
 
 TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)

@@ -138,13 +138,14 @@ TEST_F(PrintData, DocumentKeysAboveSixteenBitsPrint)
     EXPECT_EQ(value(request, "str8"), QStringLiteral("236"));
 }
 
-TEST(DocumentKinds, TenKindsChooseTheirFormsExactly)
+TEST(DocumentKinds, ElevenKindsChooseTheirFormsExactly)
 {
     const std::pair<const char16_t*, const char*> cases[] = {
         {u"Счет", "frReport_sh"}, {u"Счет-фактура", "frReport_sf"}, {u"Товарная накладная", "frReport_tn"},
         {u"Акт", "frReport_akt"}, {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
         {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"},
-        {u"УПД", "frReport_upd"}, {u"счет", ""}, {u"Счет ", ""}, {u"Договор", ""},
+        {u"УПД", "frReport_upd"}, {u"Расходный кассовый ордер", "frReport_rko"}, {u"счет", ""}, {u"Счет ", ""},
+        {u"Договор", ""},
     };
     for (const auto& [kind, name] : cases)
         EXPECT_EQ(documentTemplateFor(QString::fromUtf16(kind)), QString::fromLatin1(name));

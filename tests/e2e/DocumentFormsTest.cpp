@@ -80,6 +80,12 @@ const DocumentCase kDocuments[] = {
       u"Принято от ООО «Ромашка»", u"Основание: Оплата счета № 15 от 05.11.2024 года", u"0310001",
       u"Оплата счета № 15 от 05.11.2024 года", u"Сумма 1885-93", u"В том числе НДС 305-48", u"НДС 305-48",
       u"_____________Сидорова С. С."}},
+    // The cash expense order: the amount with VAT 305,48 worked from the lines, in words twice (the
+    // sum and "Получил"), credit 50, and the three signatures from the requisites.
+    {u"Расходный кассовый ордер", "frReport_rko", 72, -1, 0, 0, -1, false, 396, 288, u"1885-93",
+     {u"0310002", u"ООО «Север»", u"12121212", u"РАСХОДНЫЙ КАССОВЫЙ ОРДЕР", u"15", u"05.11.2024", u"71.01", u"50",
+      u"ООО «Ромашка»", u"Выдача под отчёт на хозяйственные нужды", u"НДС 305-48", u"1885-93 руб.", u"Директор",
+      u"Петров П. П.", u"Сидорова С. С.", u"Паспорт 28 04 123456", u"Орлова О. О."}},
 };
 
 TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
@@ -107,6 +113,9 @@ TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
                 EXPECT_EQ(flat(boxAt(page, c.rowX, y)), QString::number(row + 1)) << "row " << row;
             }
             EXPECT_EQ(boxAt(page, c.rowX, y).height, c.rowStep);
+        }
+        if (QStringLiteral("frReport_rko") == QLatin1String(c.form)) {
+            EXPECT_EQ(boxesWithText(page, kWords).size(), 2u);
         }
         EXPECT_EQ(f.lastDocument().totals.gross.toString(), QStringLiteral("1885,93"));
         EXPECT_EQ(f.lastDocument().totals.vat.toString(), QStringLiteral("305,48"));

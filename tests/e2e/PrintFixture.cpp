@@ -47,6 +47,7 @@ void PrintFixture::fillReferenceLists()
         {u"okpo", u"12121212"},
         {u"okdp", u"7400000"},
         {u"dr", u"Директор"},
+        {u"kas", u"Орлова О. О."},
     };
     for (const auto& [field, value] : requisites)
         pr1.setText(field, s(value));
@@ -100,6 +101,10 @@ long long PrintFixture::addDocument(const QString& kind, const std::vector<Line>
     doc.setText(u"unn", QStringLiteral("5020000002/502001001"));
     doc.setText(u"rb", s(u"Банк «Клин», р/с 40702810000000000002"));
     doc.setText(u"okpo", QStringLiteral("33445566"));
+    // What only the cash expense order prints.
+    doc.setText(u"osn", s(u"Выдача под отчёт на хозяйственные нужды"));
+    doc.setText(u"udl", s(u"Паспорт 28 04 123456"));
+    doc.setText(u"deb", QStringLiteral("71.01"));
     DataSet& goods = store_->dataSet(u"ADOTable_stov");
     for (size_t i = 0; i < 10; ++i) {
         const QString n = QString::number(i);

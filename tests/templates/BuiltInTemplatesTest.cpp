@@ -7,7 +7,7 @@
 namespace vi23 {
 namespace {
 
-TEST(BuiltInTemplates, AllTwentyOneLoadAndAreFoundByName)
+TEST(BuiltInTemplates, AllTwentyTwoLoadAndAreFoundByName)
 {
     const QStringList expected = {
         QStringLiteral("frReport_sh"),   QStringLiteral("frReport_akt"),  QStringLiteral("frReport_chek"),
@@ -17,6 +17,7 @@ TEST(BuiltInTemplates, AllTwentyOneLoadAndAreFoundByName)
         QStringLiteral("frReport_kassa"), QStringLiteral("frReport2"),    QStringLiteral("frReportss"),
         QStringLiteral("frRepor_t"),     QStringLiteral("frReport_kas"),  QStringLiteral("frReport_kudir"),
         QStringLiteral("frRepor_t26"),   QStringLiteral("frReport_sf26"), QStringLiteral("frReport_upd"),
+        QStringLiteral("frReport_rko"),
     };
     const BuiltInTemplates forms = loadBuiltInTemplates();
     EXPECT_EQ(forms.names(), expected);
