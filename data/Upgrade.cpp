@@ -100,6 +100,10 @@ std::vector<UpgradeStep> buildSteps()
                            recomputeStoredSums(db);
                        }),
         addAddedFields(QStringLiteral("tov")),
+        // Electronic documents: participant ids and the signer of the enterprise, the counterparties'
+        // ids and countries.
+        addAddedFields(QStringLiteral("pr1")),
+        addAddedFields(QStringLiteral("k")),
     };
 }
 
