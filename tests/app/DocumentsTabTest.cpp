@@ -669,18 +669,10 @@ TEST_F(Documents, ATransferDocumentKeepsTheStatusChosenForItAndAnExemptLineBears
 // remembered for the next time.
 TEST_F(Documents, AnElectronicFileIsOfTheStoredDocumentAndItsFolderIsRemembered)
 {
-    DataSet& pr1 = dataSet(u"ADOTable_pr1");
-    pr1.edit();
-    for (const auto& [field, value] : {std::pair{u"unn", u"6950000001/695001001"}, {u"ad", u"г. Тверь, ул. Новая, 3"},
-                                       {u"edo_id", u"2BM-6950000001-695001001"}, {u"signer_surname", u"Петров"},
-                                       {u"signer_name", u"Петр"}})
-        pr1.setText(field, QString::fromUtf16(value));
-    pr1.post();
-    DataSet& k = dataSet(u"ADOTable_k");
-    k.first();
-    k.edit();
-    k.setText(u"edo_id", QStringLiteral("2AL-6901234567-690101001"));
-    k.post();
+    window->store().database().prepare(QStringLiteral(
+        "UPDATE pr1 SET unn = '6950000001/695001001', ad = 'г. Тверь', edo_id = '2BM-6950000001-695001001', "
+        "signer_surname = 'Петров', signer_name = 'Петр'")).run();
+    window->store().database().prepare(QStringLiteral("UPDATE k SET edo_id = '2AL-6901234567-690101001'")).run();
 
     click("Button4");
     chooseBuyer(QStringLiteral("ООО «В"));
