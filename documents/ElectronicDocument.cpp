@@ -260,7 +260,7 @@ void addLine(XmlElement& table, const IssuedLine& line, int number, bool invoice
     // With a quantity the invoice states a price above zero.
     if (invoice && line.price <= Money())
         throw UserError(QStringLiteral("%1: цена %2 — в счете-фактуре цена должна быть больше нуля")
-                            .arg(what, line.price.toString()));
+                            .arg(what, line.price.toFixed(2)));
     XmlElement& row = table.add(QStringLiteral("СведТов"));
     row.set(QStringLiteral("НомСтр"), QString::number(number));
     row.set(QStringLiteral("НаимТов"), checkedText(line.name, what + QStringLiteral(": наименование"), kText2000));

@@ -37,14 +37,6 @@ const QString kSellerId = QStringLiteral("2BM-6950000001-695001001");
 const QString kBuyerId = QStringLiteral("2AL-5020000002-502001001");
 const QString kBuyer = u(u"ООО «Ромашка»");
 
-QString tool(const char* name)
-{
-    const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
-    if (path.isEmpty())
-        ADD_FAILURE() << name << " (libxml2-utils) is not installed: scripts/deps.sh";
-    return path;
-}
-
 // An element of a file: where it stands, its attributes and its text.
 struct Node {
     QString path;    // "Файл/Документ/ТаблСчФакт/СведТов"
@@ -164,12 +156,15 @@ QString problemsOf(const ExchangeFile& file)
     if (!out.open(QIODevice::WriteOnly) || out.write(file.bytes) != file.bytes.size())
         return QStringLiteral("cannot write ") + path;
     out.close();
-    const Outcome schema = test::run(tool("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--schema"),
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty())
+        return QStringLiteral("xmllint (libxml2-utils) is not installed: scripts/deps.sh");
+    const Outcome schema = test::run(xmllint, {QStringLiteral("--noout"), QStringLiteral("--schema"),
                                                        QStringLiteral(VI23_EDO_SCHEMA), path}, dir.path());
     if (schema.exitCode != 0)
         return schema.err;
     const QStringList rules = checkerRules(file.name);
-    const Outcome counts = test::run(tool("xmllint"), {QStringLiteral("--xpath"),
+    const Outcome counts = test::run(xmllint, {QStringLiteral("--xpath"),
                                                        QStringLiteral("concat(%1)").arg(rules.join(QStringLiteral(",' ',"))),
                                                        path}, dir.path());
     if (counts.exitCode != 0)
