@@ -136,7 +136,7 @@ TEST(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
     }
 }
 
-// Each row rounded to kopecks, halves to even, then summed; str5, str8 and str9 as the forms print them.
+// Each row rounded to kopecks, halves away from zero, then summed; str5, str8 and str9 as the forms print them.
 TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
 {
     struct Case {
