@@ -130,9 +130,12 @@ std::vector<UpgradeStep> buildSteps()
                        },
                        QStringLiteral("eu0")),
         addAddedFields(QStringLiteral("tov")),
-        // The counterparty's e-mail address, for "Отправить по почте".
+        // Kept beside the described fields: the counterparty's e-mail address for "Отправить по почте";
+        // for electronic documents the participant ids and the signer of the enterprise, the
+        // counterparties' ids and countries.
         addAddedFields(QStringLiteral("k")),
-        // The cashier who signs the cash orders; the journal rows the cash orders were registered as.
+        // The enterprise's additions (the cashier who signs the cash orders, the electronic documents'
+        // participant id and signer); the journal rows the cash orders were registered as.
         addAddedFields(QStringLiteral("pr1")),
         createTable(QStringLiteral("cash_journal")),
         createIndex(QStringLiteral("cash_journal_k"), QStringLiteral("CREATE UNIQUE INDEX cash_journal_k ON cash_journal (k)")),

@@ -3,7 +3,9 @@
 #include "DocumentPrinting.h"
 #include "data/CashOrders.h"
 #include "data/Schema.h"
+#include "ElectronicDocument.h"
 #include "data/CounterpartyMail.h"
+#include "data/Upgrade.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
@@ -20,6 +22,8 @@
 #include <QCompleter>
 #include <QSignalBlocker>
 #include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -41,6 +45,9 @@ constexpr std::array<std::array<const char*, 5>, DocumentsTab::kLines> kLineBoxN
     {"DBEdit39", "DBEdit52", "DBEdit61", "DBEdit82", "DBEdit69"},
     {"DBEdit40", "DBEdit53", "DBEdit62", "DBEdit83", "DBEdit70"},
 }};
+
+// The folder the last electronic document went to.
+const QString kExchangeFolderSetting = QStringLiteral("edo_folder");
 
 const QString kPaleGreen = QStringLiteral("background-color: #ccffcc;");
 const QString kCream = QStringLiteral("background-color: #fffbf0;");
@@ -111,17 +118,18 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     layout_.place(label(this, QStringLiteral("Счетчик записей")), 10, 1, 90, lineHeight);
     counter_ = makeBox("DBEditCounter", QStringLiteral("k"), true);
     layout_.place(counter_, 110, 1, 80, lineHeight);
-    const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 5> buttons = {{
-        {"Button4", QStringLiteral("Новая запись"), 472, &DocumentsTab::Button4Click},
-        {"Button20", QStringLiteral("Редактор"), 572, &DocumentsTab::Button20Click},
-        {"Button11", QStringLiteral("Удалить "), 672, &DocumentsTab::Button11Click},
-        {"Button10", QStringLiteral("Сохранить "), 772, &DocumentsTab::Button10Click},
-        {"Button3", QStringLiteral("Печать"), 872, &DocumentsTab::Button3Click},
+    const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 6> buttons = {{
+        {"Button4", QStringLiteral("Новая запись"), 362, &DocumentsTab::Button4Click},
+        {"Button20", QStringLiteral("Редактор"), 462, &DocumentsTab::Button20Click},
+        {"Button11", QStringLiteral("Удалить "), 562, &DocumentsTab::Button11Click},
+        {"Button10", QStringLiteral("Сохранить "), 662, &DocumentsTab::Button10Click},
+        {"Button3", QStringLiteral("Печать"), 762, &DocumentsTab::Button3Click},
+        {"ButtonExchange", QStringLiteral("Выгрузить для ЭДО…"), 862, &DocumentsTab::exportForExchange},
     }};
     for (const auto& [name, caption, column, handler] : buttons) {
         QPushButton* b = button(this, name, caption);
         connect(b, &QPushButton::clicked, this, handler);
-        layout_.place(b, column, 1, 100, lineHeight);
+        layout_.place(b, column, 1, name == std::string_view("ButtonExchange") ? 118 : 100, lineHeight);
     }
 
     // Row 2: document header.
@@ -486,21 +494,27 @@ void DocumentsTab::undoDeletion()
     ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
+long long DocumentsTab::storedCurrentDocument(const QString& what)
+{
+    if (documents().isEditing()) {
+        // The record is stored as Save stores it, so what is printed or sent is what is kept.
+        ui::showInformation(this, QStringLiteral("Нажимайте кнопку *сохранить*"));
+        save();
+    }
+    if (documents().recordCount() == 0 || documents().isNull(u"k"))
+        throw UserError(QStringLiteral("Нет документа %1: нажмите «Новая запись»").arg(what));
+    return documents().integer(u"k");
+}
+
 void DocumentsTab::Button3Click()
 {
     ui::runGuarded(this, [this] {
-        if (documents().isEditing()) {
-            // The record is stored as Save stores it, so what is printed is what is kept.
-            ui::showInformation(this, QStringLiteral("Нажимайте кнопку *сохранить*"));
-            save();
-        }
+        const long long key = storedCurrentDocument(QStringLiteral("для печати"));
         const QString kind = documentKindOf(kindBox_->currentText());
         if (kind.isEmpty())
             throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
                                 .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
-        if (documents().recordCount() == 0 || documents().isNull(u"k"))
-            throw UserError(QStringLiteral("Нет документа для печати: нажмите «Новая запись»"));
-        const ui::PrintRequest request = printDocument(context_.store, documents().integer(u"k"));
+        const ui::PrintRequest request = printDocument(context_.store, key);
         if (request.templateName.isEmpty() || !context_.runReport)
             return;
         context_.reportFileName = ui::reportFileName(
@@ -509,6 +523,37 @@ void DocumentsTab::Button3Click()
                                counterpartyMail(context_.store.database(), documents().text(u"z"))};
         context_.runReport(request.templateName, request.values, request.finish);
     });
+}
+
+void DocumentsTab::exportForExchange()
+{
+    ui::runGuarded(this, [this] {
+        const long long key = storedCurrentDocument(QStringLiteral("для выгрузки"));
+        Database& db = context_.store.database();
+        const QString kind = documents().text(u"dok");
+        // A kind without an electronic form is named before the folder is asked.
+        if (!exchangeKindOf(kind, transferStatus(db, key)))
+            throw UserError(noExchangeFormText(kind));
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
+                                                                 readSetting(db, kExchangeFolderSetting));
+        if (!folder.isEmpty())
+            writeExchangeInto(folder);
+    });
+}
+
+QString DocumentsTab::writeExchangeInto(const QString& folder)
+{
+    Database& db = context_.store.database();
+    const QString path = writeExchangeFile(db, storedCurrentDocument(QStringLiteral("для выгрузки")), folder);
+    try {
+        writeSetting(db, kExchangeFolderSetting, folder);
+    } catch (const UserError&) {
+        // A file that cannot be written now (read-only) forgets the folder; the document's file is written.
+    }
+    ui::showInformation(this, QStringLiteral("Файл для ЭДО записан:\n%1\n\nПодпишите его электронной подписью и "
+                                             "отправьте покупателю в программе вашего оператора ЭДО.")
+                                  .arg(QDir::toNativeSeparators(path)));
+    return path;
 }
 
 void DocumentsTab::DBEdit12Click()

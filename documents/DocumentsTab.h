@@ -65,6 +65,10 @@ public:
     void save();
     // The question before the current document is deleted.
     static QString deletionQuestion(const DataSet& documents);
+    // "Выгрузить для ЭДО…" once the folder is chosen: the current document (stored first when it is
+    // being written) as its electronic file in the folder, which is remembered. Returns the file's
+    // path; throws what is refused, writing nothing.
+    QString writeExchangeInto(const QString& folder);
 
 public slots:
     void Button4Click();    // "Новая запись"
@@ -72,6 +76,7 @@ public slots:
     void Button10Click();   // "Сохранить "
     void Button11Click();   // "Удалить "
     void Button3Click();    // "Печать"
+    void exportForExchange();   // "Выгрузить для ЭДО…"
     void DBEdit12Click();   // document date: calendar
     void DBEdit41Click();   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
@@ -91,6 +96,8 @@ private:
     void proposeNumberForKind(DataSet& doc, const QString& kind);
     void placeCashOrderBoxes();
     DataSet& documents() const;
+    // The key of the document on screen, stored first as "Сохранить " would; throws when there is none.
+    long long storedCurrentDocument(const QString& what);
 
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;

@@ -92,8 +92,9 @@ TEST(Connection, NewFileHasEveryTableAndFieldAndOneRequisitesRow)
     }
     EXPECT_EQ(store->dataSet(u"ADOTable_pr1").recordCount(), 1);
     EXPECT_EQ(schemaTables().size(), 11u);
-    // Each line also keeps the unit, country and customs declaration copied when its goods were picked.
-    EXPECT_EQ(schemaTable(u"jur1").fields.size(), 13u + 50u + 3u + 30u);
+    // Each line also keeps the unit, country and customs declaration copied when its goods were picked,
+    // and a cash expense order its basis, the payee's identity document and the debit account.
+    EXPECT_EQ(schemaTable(u"jur1").fields.size(), 13u + 50u + 3u + 30u + 3u);
     EXPECT_EQ(schemaTable(u"k").fields[size_t(schemaTable(u"k").fieldIndex(u"unn"))].size, 20);
 }
 

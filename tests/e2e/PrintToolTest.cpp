@@ -314,9 +314,9 @@ TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
          QStringLiteral("sr;vr"), {QStringLiteral("Аренда помещения;Расход")}, 1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--filter"),
           QStringLiteral("k ='ООО \"Ромашка\"'")},
-         QStringLiteral("k;dd;ad;b;unn;ok;fio;email"),
+         QStringLiteral("k;dd;ad;b;unn;ok;fio;email;edo_id;country"),
          {QStringLiteral("\"ООО \"\"Ромашка\"\"\";02.03.%1;г. Клин, ул. Ленина, 5;Банк «Возрождение», р/с "
-                         "40702810900000000055;5020012345/502001001;11223344;;")},
+                         "40702810900000000055;5020012345/502001001;11223344;;;2AL-5020012345-502001001;")},
          1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_stov"), QStringLiteral("--filter"),
           QStringLiteral("naz ='Ручка шариковая синяя'")},
@@ -357,7 +357,7 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
         for (int i = 0; i < 10; ++i)
             jur1.setText(QStringLiteral("naz%1").arg(i), QStringLiteral("-"));
         jur1.post();
-        ASSERT_EQ(jur1.integer(u"k"), 31);
+        ASSERT_EQ(jur1.integer(u"k"), 34);
     }
     QTemporaryDir empty;
     struct Case {
@@ -376,7 +376,7 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
          QStringLiteral("Ключ документа «abc» не является целым числом")},
         {{QStringLiteral("document"), QStringLiteral("999")}, 1, {},
          QStringLiteral("Документа с ключом 999 нет в базе данных")},
-        {{QStringLiteral("document"), QStringLiteral("31")}, 0, QStringLiteral("Вид документа «Договор» не печатается\n"),
+        {{QStringLiteral("document"), QStringLiteral("34")}, 0, QStringLiteral("Вид документа «Договор» не печатается\n"),
          {}},
         {{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--pdf"), QStringLiteral("a.pdf"),
           QStringLiteral("--layout"), QStringLiteral("b.txt")},

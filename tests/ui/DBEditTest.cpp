@@ -205,7 +205,7 @@ TEST_F(DBEditTest, TextBoxTakesAtMostTheFieldsSize)
         int size;
     };
     const std::vector<Case> cases = {
-        {u"ADOTable_jur1", "n", 15}, {u"ADOTable_jur1", "dok", 20}, {u"ADOTable_jur", "dok", 10},
+        {u"ADOTable_jur1", "n", 15}, {u"ADOTable_jur1", "dok", 30}, {u"ADOTable_jur", "dok", 10},
         {u"ADOTable_sr", "vr", 6},
     };
     for (const Case& c : cases) {
