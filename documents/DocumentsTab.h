@@ -70,8 +70,8 @@ public slots:
     void Button10Click();   // "Сохранить "
     void Button11Click();   // "Удалить "
     void Button3Click();    // "Печать"
-    void DBEdit12Click();   // document date: calendar
-    void DBEdit41Click();   // payment date: calendar
+    void DBEdit12Click(bool byKeyboard = false);   // document date: calendar
+    void DBEdit41Click(bool byKeyboard = false);   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
     void undoDeletion();             // Ctrl+Z
     void statusChosen(int index);
