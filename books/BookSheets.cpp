@@ -139,7 +139,7 @@ constexpr Title kTitles[] = {
     {"ADOTable_sr", "sr", u"Наименование операции"}, {"ADOTable_sr", "vr", u"Вид расчета"},
     {"ADOTable_k", "k", u"Наименование"}, {"ADOTable_k", "ad", u"Адрес и телефон"},
     {"ADOTable_k", "b", u"Банк, № расчетного счета"}, {"ADOTable_k", "unn", u"ИНН/КПП"}, {"ADOTable_k", "ok", u"ОКПО"},
-    {"ADOTable_k", "email", u"Эл. почта"},
+    {"ADOTable_k", "email", u"Эл. почта"}, {"ADOTable_k", "edo_id", u"Участник ЭДО"}, {"ADOTable_k", "country", u"Страна"},
 };
 
 Kind kindOf(const FieldDef& field)

@@ -17,6 +17,12 @@ FieldDef money(const char16_t* name) { return {QString::fromUtf16(name), FieldTy
 FieldDef real(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Real, 0}; }
 FieldDef shortInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Short, 0}; }
 FieldDef longInt(const char16_t* name) { return {QString::fromUtf16(name), FieldType::Long, 0}; }
+// Kept beside the described fields (FieldDef::added).
+FieldDef added(FieldDef field)
+{
+    field.added = true;
+    return field;
+}
 
 // The goods list's unit, country of origin and customs declaration number, as a line keeps them.
 const std::vector<FieldDef>& lineDetailFields()
@@ -64,16 +70,22 @@ std::vector<TableDef> buildTables()
           money(u"s"), text(u"k", kNameWidth)}},
         {QStringLiteral("jur1"), documentFields()},
         {QStringLiteral("sr"), {text(u"sr", 40), text(u"vr", 6)}},
-        // The counterparty's e-mail address is kept beside its described fields.
+        // Kept beside the described fields: the counterparty's e-mail address, its participant id at its
+        // operator of electronic documents and, for one abroad, its country.
         {QStringLiteral("k"),
          {text(u"k", kNameWidth), date(u"dd"), text(u"ad", 120), text(u"b", 50), text(u"unn"), text(u"ok"),
-          text(u"fio", 25), {kCounterpartyMailField, FieldType::Text, 100, true}}},
+          text(u"fio", 25), added({kCounterpartyMailField, FieldType::Text, 100}), added(text(u"edo_id", 46)),
+          added(text(u"country", 25))}},
         {QStringLiteral("stov"),
          {text(u"naz", 255), text(u"eu", 10), text(u"str", 25), text(u"gtd", 26), shortInt(u"nds"), money(u"cen")}},
         {QStringLiteral("pr1"),
          {text(u"np", 120), text(u"unn", 32), text(u"ad", 120), text(u"tel", 20), text(u"bank", 200),
           text(u"rs", 20), text(u"ks", 20), text(u"buk", 10), text(u"fr", 30), text(u"fb", 30), text(u"fup", 30),
-          text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40)}},
+          text(u"rup", 70), text(u"okpo", 15), text(u"okdp", 20), text(u"dr", 40),
+          // What electronic documents need beyond the printed requisites: the participant id at the
+          // operator and the signer.
+          added(text(u"edo_id", 46)), added(text(u"signer_surname", 60)), added(text(u"signer_name", 60)),
+          added(text(u"signer_patronymic", 60)), added(text(u"signer_position", 100))}},
         // tov.k holds a document counter, so it is as wide as the counter.
         // A print line also carries the line's rate and what the line copied from the goods list.
         {QStringLiteral("tov"),

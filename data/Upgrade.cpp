@@ -127,8 +127,11 @@ std::vector<UpgradeStep> buildSteps()
                            recomputeStoredSums(db);
                        }),
         addAddedFields(QStringLiteral("tov")),
-        // The counterparty's e-mail address, for "Отправить по почте".
+        // Kept beside the described fields: the counterparty's e-mail address for "Отправить по почте";
+        // for electronic documents the participant ids and the signer of the enterprise, the
+        // counterparties' ids and countries.
         addAddedFields(QStringLiteral("k")),
+        addAddedFields(QStringLiteral("pr1")),
         // A counterparty's name is kept whole wherever it is copied: the list, the journal, the
         // document's buyer and the cash book.
         widenField(QStringLiteral("k"), QStringLiteral("k")),

@@ -6,6 +6,7 @@
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/UnitAndCountryCodes.h"
 
 #include <memory>
 
@@ -59,32 +60,10 @@ std::optional<Value> some(T&& value)
     return std::optional<Value>(std::in_place, std::forward<T>(value));
 }
 
-// Codes of the units and countries the forms of 2026 print beside their names (ОКЕИ, ОКСМ); a
-// name the table does not know prints a dash, to be written by hand.
-QString codeOf(const QString& text, std::initializer_list<std::pair<const char16_t*, const char*>> codes)
+// A unit or country name the code table does not know prints a dash, to be written by hand.
+QString printedCode(const QString& code)
 {
-    const QString name = text.trimmed().toCaseFolded();
-    if (name.isEmpty())
-        return QStringLiteral("—");
-    for (const auto& [known, code] : codes) {
-        if (name == QStringView(known))
-            return QString::fromLatin1(code);
-    }
-    return QStringLiteral("—");
-}
-
-QString unitCode(const IssuedLine& line)
-{
-    return codeOf(line.unit, {{u"шт", "796"}, {u"шт.", "796"}, {u"пач", "728"}, {u"уп", "778"}, {u"упак", "778"},
-                              {u"час", "356"}, {u"ч", "356"}, {u"кг", "166"}, {u"г", "163"}, {u"т", "168"},
-                              {u"л", "112"}, {u"м", "006"}, {u"м2", "055"}, {u"м3", "113"}, {u"компл", "839"}});
-}
-
-QString countryCode(const IssuedLine& line)
-{
-    return codeOf(line.country, {{u"россия", "643"}, {u"китай", "156"}, {u"беларусь", "112"}, {u"казахстан", "398"},
-                                 {u"польша", "616"}, {u"германия", "276"}, {u"италия", "380"}, {u"турция", "792"},
-                                 {u"япония", "392"}, {u"корея", "410"}, {u"индия", "356"}, {u"сша", "840"}});
+    return code.isEmpty() ? QStringLiteral("—") : code;
 }
 
 // The document's line printed on the print query's current row: the rows are the lines in order.
@@ -118,9 +97,9 @@ std::optional<Value> lineValue(const IssuedLine& line, const QString& name)
     if (name == u"lineVatText")
         return some(a.vat);
     if (name == u"lineUnitCode")
-        return some(unitCode(line));
+        return some(printedCode(unitCodeOf(line.unit)));
     if (name == u"lineCountryCode")
-        return some(countryCode(line));
+        return some(printedCode(countryCodeOf(line.country)));
     // An exempt line's rate reads "без НДС" on every form, the described ones too.
     if (name == u"ADOQuery_bl.\"nds\"" && isVatExempt(line.rate))
         return some(printedVatRate(kVatExempt));
@@ -152,10 +131,8 @@ std::optional<Value> documentValue(const IssuedDocument& document, const QString
         return some(document.paymentDate);
     if (name == u"ADOTable_jur1.\"dp\"")
         return std::optional<Value>(std::in_place);
-    if (name == u"shipmentRows") {
-        const int rows = int(document.lines.size());
-        return some(rows <= 1 ? QStringLiteral("1") : QStringLiteral("1–%1").arg(rows));
-    }
+    if (name == u"shipmentRows")
+        return some(shipmentRowsText(document));
     if (name == u"updStatus")
         return some(document.kind == kUpdKind ? QString::number(document.transferStatus) : QString());
     if (name == u"soleTraderRegistration") {
@@ -168,6 +145,12 @@ std::optional<Value> documentValue(const IssuedDocument& document, const QString
 }
 
 } // namespace
+
+QString shipmentRowsText(const IssuedDocument& document)
+{
+    const int rows = int(document.lines.size());
+    return rows <= 1 ? QStringLiteral("1") : QStringLiteral("1–%1").arg(rows);
+}
 
 std::optional<Value> frReport_shGetValue(const IssuedDocument& document, const RowSource* print, const QString& name)
 {

@@ -21,6 +21,9 @@ QString documentTemplateFor(const QString& kind, FormSet set = FormSet::Describe
 // another print at the same moment (another window, vi23-print) cannot empty this one.
 void writePrintLines(DataStore& store, const IssuedDocument& document);
 
+// The rows of line (5а), the shipment document, on the invoice forms: "1", "1–3".
+QString shipmentRowsText(const IssuedDocument& document);
+
 // frReport_shGetValue: the values a document's form asks the program for. str5 (the total in words),
 // str8 (the total), str9 (the VAT); vatTotalText (the VAT, or "Без налога (НДС)" when every line is
 // exempt), vatIncluded, vatWord, shipmentRows ("1–3"), updStatus, soleTraderRegistration, the buyer's

@@ -1,7 +1,9 @@
 #include "DocumentsTab.h"
 
 #include "DocumentPrinting.h"
+#include "ElectronicDocument.h"
 #include "data/CounterpartyMail.h"
+#include "data/Upgrade.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
@@ -18,6 +20,8 @@
 #include <QCompleter>
 #include <QSignalBlocker>
 #include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <utility>
 #include <QPushButton>
@@ -40,6 +44,9 @@ constexpr std::array<std::array<const char*, 5>, DocumentsTab::kLines> kLineBoxN
     {"DBEdit39", "DBEdit52", "DBEdit61", "DBEdit82", "DBEdit69"},
     {"DBEdit40", "DBEdit53", "DBEdit62", "DBEdit83", "DBEdit70"},
 }};
+
+// The folder the last electronic document went to.
+const QString kExchangeFolderSetting = QStringLiteral("edo_folder");
 
 const QString kPaleGreen = QStringLiteral("background-color: #ccffcc;");
 const QString kCream = QStringLiteral("background-color: #fffbf0;");
@@ -110,17 +117,18 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     layout_.place(label(this, QStringLiteral("Счетчик записей")), 10, 1, 90, lineHeight);
     counter_ = makeBox("DBEditCounter", QStringLiteral("k"), true);
     layout_.place(counter_, 110, 1, 80, lineHeight);
-    const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 5> buttons = {{
-        {"Button4", QStringLiteral("Новая запись"), 472, &DocumentsTab::Button4Click},
-        {"Button20", QStringLiteral("Редактор"), 572, &DocumentsTab::Button20Click},
-        {"Button11", QStringLiteral("Удалить "), 672, &DocumentsTab::Button11Click},
-        {"Button10", QStringLiteral("Сохранить "), 772, &DocumentsTab::Button10Click},
-        {"Button3", QStringLiteral("Печать"), 872, &DocumentsTab::Button3Click},
+    const std::array<std::tuple<const char*, QString, int, void (DocumentsTab::*)()>, 6> buttons = {{
+        {"Button4", QStringLiteral("Новая запись"), 362, &DocumentsTab::Button4Click},
+        {"Button20", QStringLiteral("Редактор"), 462, &DocumentsTab::Button20Click},
+        {"Button11", QStringLiteral("Удалить "), 562, &DocumentsTab::Button11Click},
+        {"Button10", QStringLiteral("Сохранить "), 662, &DocumentsTab::Button10Click},
+        {"Button3", QStringLiteral("Печать"), 762, &DocumentsTab::Button3Click},
+        {"ButtonExchange", QStringLiteral("Выгрузить для ЭДО…"), 862, &DocumentsTab::exportForExchange},
     }};
     for (const auto& [name, caption, column, handler] : buttons) {
         QPushButton* b = button(this, name, caption);
         connect(b, &QPushButton::clicked, this, handler);
-        layout_.place(b, column, 1, 100, lineHeight);
+        layout_.place(b, column, 1, name == std::string_view("ButtonExchange") ? 118 : 100, lineHeight);
     }
 
     // Row 2: document header.
@@ -415,22 +423,31 @@ void DocumentsTab::undoDeletion()
     ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
+std::optional<long long> DocumentsTab::storedCurrentDocument(const QString& what, const QString& question)
+{
+    if (documents().isEditing()) {
+        // Only a stored document is printed or sent, so what goes out is what is kept; "Нет" does neither.
+        if (!ui::askYesNo(this, question))
+            return std::nullopt;
+        save();
+    }
+    if (documents().recordCount() == 0 || documents().isNull(u"k"))
+        throw UserError(QStringLiteral("Нет документа %1: нажмите «Новая запись»").arg(what));
+    return documents().integer(u"k");
+}
+
 void DocumentsTab::Button3Click()
 {
     ui::runGuarded(this, [this] {
-        if (documents().isEditing()) {
-            // Only a stored document is printed, so what is printed is what is kept; "Нет" leaves both undone.
-            if (!ui::askYesNo(this, QStringLiteral("Сохранить документ и напечатать?")))
-                return;
-            save();
-        }
+        const std::optional<long long> key =
+            storedCurrentDocument(QStringLiteral("для печати"), QStringLiteral("Сохранить документ и напечатать?"));
+        if (!key)
+            return;
         const QString kind = documentKindOf(kindBox_->currentText());
         if (kind.isEmpty())
             throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
                                 .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
-        if (documents().recordCount() == 0 || documents().isNull(u"k"))
-            throw UserError(QStringLiteral("Нет документа для печати: нажмите «Новая запись»"));
-        const ui::PrintRequest request = printDocument(context_.store, documents().integer(u"k"));
+        const ui::PrintRequest request = printDocument(context_.store, *key);
         if (request.templateName.isEmpty() || !context_.runReport)
             return;
         // One name for the saved file, the print job and the letter's subject.
@@ -439,6 +456,44 @@ void DocumentsTab::Button3Click()
         context_.reportMail = {title, counterpartyMail(context_.store.database(), documents().text(u"z"))};
         context_.runReport(request.templateName, request.values, request.finish);
     });
+}
+
+void DocumentsTab::exportForExchange()
+{
+    ui::runGuarded(this, [this] {
+        const std::optional<long long> key =
+            storedCurrentDocument(QStringLiteral("для выгрузки"), QStringLiteral("Сохранить документ и выгрузить?"));
+        if (!key)
+            return;
+        Database& db = context_.store.database();
+        const QString kind = documents().text(u"dok");
+        // A kind without an electronic form is named before the folder is asked.
+        if (!exchangeKindOf(kind, transferStatus(db, *key)))
+            throw UserError(noExchangeFormText(kind));
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
+                                                                 readSetting(db, kExchangeFolderSetting));
+        if (!folder.isEmpty())
+            writeExchangeInto(folder);
+    });
+}
+
+QString DocumentsTab::writeExchangeInto(const QString& folder)
+{
+    Database& db = context_.store.database();
+    const std::optional<long long> key =
+        storedCurrentDocument(QStringLiteral("для выгрузки"), QStringLiteral("Сохранить документ и выгрузить?"));
+    if (!key)
+        return {};
+    const QString path = writeExchangeFile(db, *key, folder);
+    try {
+        writeSetting(db, kExchangeFolderSetting, folder);
+    } catch (const UserError&) {
+        // A file that cannot be written now (read-only) forgets the folder; the document's file is written.
+    }
+    ui::showInformation(this, QStringLiteral("Файл для ЭДО записан:\n%1\n\nПодпишите его электронной подписью и "
+                                             "отправьте покупателю в программе вашего оператора ЭДО.")
+                                  .arg(QDir::toNativeSeparators(path)));
+    return path;
 }
 
 void DocumentsTab::DBEdit12Click(bool byKeyboard)

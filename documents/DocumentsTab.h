@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -63,6 +64,10 @@ public:
     void save();
     // The question before the current document is deleted.
     static QString deletionQuestion(const DataSet& documents);
+    // "Выгрузить для ЭДО…" once the folder is chosen: the current document (stored first when it is
+    // being written) as its electronic file in the folder, which is remembered. Returns the file's
+    // path; throws what is refused, writing nothing.
+    QString writeExchangeInto(const QString& folder);
 
 public slots:
     void Button4Click();    // "Новая запись"
@@ -70,6 +75,7 @@ public slots:
     void Button10Click();   // "Сохранить "
     void Button11Click();   // "Удалить "
     void Button3Click();    // "Печать"
+    void exportForExchange();   // "Выгрузить для ЭДО…"
     void DBEdit12Click(bool byKeyboard = false);   // document date: calendar
     void DBEdit41Click(bool byKeyboard = false);   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
@@ -83,6 +89,10 @@ private:
     // Whatever stores the document (Save, the grid, leaving the row): the kind as listed, the buyer's requisites.
     void prepareForStore(DataSet& doc);
     DataSet& documents() const;
+    // The key of the document on screen; one still being written is stored first as "Сохранить " would,
+    // once `question` ("Сохранить документ и напечатать?") is answered "Да". None for "Нет"; throws
+    // when there is no document.
+    std::optional<long long> storedCurrentDocument(const QString& what, const QString& question);
 
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;

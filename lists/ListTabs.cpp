@@ -62,6 +62,43 @@ ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char
     return grid;
 }
 
+// What electronic documents need of a counterparty: its participant id at its operator, and the
+// country of one abroad (empty for Russia).
+std::vector<GridColumn> exchangeColumns()
+{
+    return {{"edo_id", QStringLiteral("Участник ЭДО"), 13}, {"country", QStringLiteral("Страна"), 5}};
+}
+
+// A caption and the box of a requisite on one line of the requisites tab.
+QLabel* addRequisiteBox(QWidget* tab, ui::ProportionalLayout& layout, ui::DataSource& requisites, int line,
+                        const char* field, const QString& caption)
+{
+    auto* label = new QLabel(caption, tab);
+    layout.place(label, 10, line, 300, kButtonHeight);
+    auto* box = new ui::DBEdit(tab);
+    box->setObjectName(QStringLiteral("DBEdit_pr1_") + QString::fromLatin1(field));
+    box->setDataSource(&requisites);
+    box->setDataField(QString::fromLatin1(field));
+    layout.place(box, 320, line, 600, kButtonHeight);
+    return label;
+}
+
+// The requisites electronic documents need: the enterprise's participant id at its operator (it
+// names the files) and the person who signs them, in full.
+int addExchangeRequisites(QWidget* tab, ui::ProportionalLayout& layout, ui::DataSource& requisites, int line)
+{
+    const std::pair<const char*, QString> rows[] = {
+        {"edo_id", QStringLiteral("Идентификатор участника ЭДО (выдает оператор ЭДО)")},
+        {"signer_surname", QStringLiteral("Подписант документов ЭДО: фамилия")},
+        {"signer_name", QStringLiteral("Подписант документов ЭДО: имя")},
+        {"signer_patronymic", QStringLiteral("Подписант документов ЭДО: отчество")},
+        {"signer_position", QStringLiteral("Подписант документов ЭДО: должность")},
+    };
+    for (const auto& [field, caption] : rows)
+        addRequisiteBox(tab, layout, requisites, line++, field, caption);
+    return line;
+}
+
 // Stores the row being written, however its writing started; nothing when no row is.
 void saveList(DataSet& list)
 {
@@ -280,13 +317,15 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
     addButton(this, layout_, "Button17", QStringLiteral("Редактировать"), 672, 1, &CounterpartiesTab::Button17Click);
     addButton(this, layout_, "Button2", QStringLiteral("Удалить"), 772, 1, &CounterpartiesTab::Button2Click);
     addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
-    grid_ = addListGrid(this, layout_, "DBGrid2", context_.k,
-                        {{"k", QStringLiteral("Наименование"), 15},
-                         {"ad", QStringLiteral("Адрес и телефон"), 25},
-                         {"b", QStringLiteral("Банк, № расчетного счета"), 25},
-                         {"unn", QStringLiteral("ИНН/КПП"), 8},
-                         {"ok", QStringLiteral("ОКПО"), 7},
-                         {"email", QStringLiteral("Эл. почта"), 13}});
+    std::vector<GridColumn> columns = {{"k", QStringLiteral("Наименование"), 14},
+                                       {"ad", QStringLiteral("Адрес и телефон"), 22},
+                                       {"b", QStringLiteral("Банк, № расчетного счета"), 23},
+                                       {"unn", QStringLiteral("ИНН/КПП"), 10},
+                                       {"ok", QStringLiteral("ОКПО"), 6},
+                                       {"email", QStringLiteral("Эл. почта"), 13}};
+    for (const GridColumn& column : exchangeColumns())
+        columns.push_back(column);
+    grid_ = addListGrid(this, layout_, "DBGrid2", context_.k, columns);
     // The address a document is mailed to is checked however the row is stored.
     context_.k.dataSet().beforePost = &checkCounterpartyMail;
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.k.dataSet(), [](const DataSet& counterparties) {
@@ -371,17 +410,11 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
     }};
     int line = 1;
     for (const Row& r : rows) {
-        auto* caption = new QLabel(r.caption, this);
+        QLabel* caption = addRequisiteBox(this, layout_, context_.pr1, line++, r.field, r.caption);
         if (r.caption.isEmpty())
             registrationCaption_ = caption;
-        layout_.place(caption, 10, line, 300, kButtonHeight);
-        auto* box = new ui::DBEdit(this);
-        box->setObjectName(QStringLiteral("DBEdit_pr1_") + QString::fromLatin1(r.field));
-        box->setDataSource(&context_.pr1);
-        box->setDataField(QString::fromLatin1(r.field));
-        layout_.place(box, 320, line, 600, kButtonHeight);
-        ++line;
     }
+    line = addExchangeRequisites(this, layout_, context_.pr1, line);
     // The 2026 forms print the ОГРНИП and its date from rup, so they must read back.
     context_.pr1.dataSet().beforePost = [this](DataSet& requisites) {
         if (formSet(context_.store.database()) == FormSet::Current2026)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libsqlite3-dev sqlite3
           googletest libgtest-dev libicu-dev fonts-liberation fontconfig poppler-utils xvfb xauth
           libmdb3 mdbtools-dev qt6-translations-l10n libxlsxwriter-dev unzip
-          libqrencode-dev zbar-tools
+          libqrencode-dev zbar-tools libxml2-utils
           python3-markdown desktop-file-utils xdg-utils)
 for group in "$@"; do
   case $group in

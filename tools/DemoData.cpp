@@ -54,28 +54,29 @@ struct Counterparty {
     const char16_t* bank;
     const char16_t* inn;
     const char16_t* okpo;
+    const char16_t* participant;   // at its operator of electronic documents; none for a private buyer
 };
 
 constexpr std::array<Counterparty, 10> kCounterparties = {{
     {u"ООО «Вектор»", u"г. Тверь, ул. Советская, 12, тел. 32-15-40", u"Тверской ф-л Сбербанка, р/с 40702810000000001234",
-     u"6901234567/690101001", u"12345678"},
+     u"6901234567/690101001", u"12345678", u"2BM-6901234567-690101001"},
     {u"ИП Смирнова Ольга Петровна", u"г. Тверь, пр. Победы, 3, кв. 7", u"ВТБ, р/с 40802810500000000777",
-     u"690200112233", u"0123456789"},
+     u"690200112233", u"0123456789", u"2AE-690200112233"},
     {u"АО «Торговый дом Север»", u"г. Москва, ул. Тверская, 1", u"Альфа-Банк, р/с 40702810100000004321",
-     u"7701987654/770101001", u"87654321"},
+     u"7701987654/770101001", u"87654321", u"2BM-7701987654-770101001"},
     {u"ООО \"Ромашка\"", u"г. Клин, ул. Ленина, 5", u"Банк «Возрождение», р/с 40702810900000000055",
-     u"5020012345/502001001", u"11223344"},
+     u"5020012345/502001001", u"11223344", u"2AL-5020012345-502001001"},
     {u"O'Brien Trading Ltd", u"г. Санкт-Петербург, Невский пр., 100", u"Банк «Санкт-Петербург», р/с 40702840",
-     u"7812345678/781201001", u"55667788"},
+     u"7812345678/781201001", u"55667788", u"2BK-7812345678-781201001"},
     {u"МУП «Горводоканал»", u"г. Тверь, ул. Горького, 19", u"Тверской ф-л Сбербанка, р/с 40702810000000009999",
-     u"6905000001/690501001", u"03145678"},
+     u"6905000001/690501001", u"03145678", u"2BM-6905000001-690501001"},
     {u"ПАО «Ростелеком»", u"г. Москва, ул. Гончарова, 30", u"ВТБ, р/с 40702810000000000001", u"7707049388/784001001",
-     u"17514186"},
+     u"17514186", u"2AE-7707049388-784001001"},
     {u"ООО «Канцмир»", u"г. Тверь, ул. Вагжанова, 7", u"Сбербанк, р/с 40702810000000002468", u"6950011122/695001001",
-     u"22446688"},
+     u"22446688", u"2BM-6950011122-695001001"},
     {u"Межрайонная ИФНС №10", u"г. Тверь, ул. Коминтерна, 20", u"Отделение Тверь, р/с 03100643000000013600",
-     u"6906011179/695001001", u"04001234"},
-    {u"Петров Иван Сергеевич", u"г. Тверь, ул. Озерная, 2, тел. 8-910-000-00-00", u"", u"690300445566", u""},
+     u"6906011179/695001001", u"04001234", u"2LD-6906011179-695001001"},
+    {u"Петров Иван Сергеевич", u"г. Тверь, ул. Озерная, 2, тел. 8-910-000-00-00", u"", u"690300445566", u"", u""},
 }};
 
 struct Operation {
@@ -126,6 +127,12 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     requisites.setText(u"okpo", s(u"12345678"));
     requisites.setText(u"okdp", s(u"7412000"));
     requisites.setText(u"dr", s(u"Генеральный директор"));
+    // Electronic documents: the enterprise's participant id and who signs them.
+    requisites.setText(u"edo_id", s(u"2BM-6950123456-695001001"));
+    requisites.setText(u"signer_surname", s(u"Кузнецов"));
+    requisites.setText(u"signer_name", s(u"Андрей"));
+    requisites.setText(u"signer_patronymic", s(u"Викторович"));
+    requisites.setText(u"signer_position", s(u"Генеральный директор"));
     requisites.post();
 
     DataSet& goods = store.dataSet(u"ADOTable_stov");
@@ -151,6 +158,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         counterparties.setText(u"b", s(c.bank));
         counterparties.setText(u"unn", s(c.inn));
         counterparties.setText(u"ok", s(c.okpo));
+        counterparties.setText(u"edo_id", s(c.participant));
         counterparties.post();
         ++counts.counterparties;
     }

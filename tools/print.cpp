@@ -10,6 +10,7 @@
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
 #include "documents/DocumentPrinting.h"
+#include "documents/ElectronicDocument.h"
 #include "help/CommandLine.h"
 #include "reports/PreparedReport.h"
 #include "reports/ReportPreparer.h"
@@ -42,7 +43,7 @@ using vi23::UserError;
 const vi23::help::ProgramHelp kHelp = {
     "vi23-print", "печать документов и книг и выгрузка таблиц базы kn.mdb без окна программы",
     "Использование:\n"
-    "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ]\n"
+    "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ | --edo ПАПКА]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--forms described|2026]\n"
     "                  [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
     "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n",
@@ -71,6 +72,9 @@ const vi23::help::ProgramHelp kHelp = {
     "      записывает PDF вместо печати.\n"
     "  --layout ФАЙЛ\n"
     "      записывает раскладку страниц текстом (\"-\" - в стандартный вывод).\n"
+    "  --edo ПАПКА\n"
+    "      записывает в папку файл документа для ЭДО (формат 5.03, Windows-1251) вместо печати; только\n"
+    "      для счета-фактуры, УПД, товарной накладной и акта.\n"
     "  --xlsx ФАЙЛ\n"
     "      сохраняет таблицу отчета или набора данных в книгу Excel.\n"
     "  --csv ФАЙЛ\n"
@@ -106,6 +110,7 @@ struct Options {
     QString from;
     QString to;
     QString xlsx;
+    QString edo;
     std::optional<QString> filter;
     std::optional<vi23::FormSet> forms;    // overrides the requisites tab's choice for this run
 };
@@ -128,6 +133,8 @@ Options parseOptions(const QStringList& args)
             target = &o.to;
         else if (a == u"--xlsx")
             target = &o.xlsx;
+        else if (a == u"--edo")
+            target = &o.edo;
         else if (a == u"--filter") {
             if (i + 1 >= args.size())
                 throw UsageError(QStringLiteral("После --filter нужен текст фильтра"));
@@ -326,12 +333,18 @@ int printDocument(const Options& o, QTextStream& out)
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите ключ документа: vi23-print document КЛЮЧ"));
     if (o.filter || !o.from.isEmpty() || !o.to.isEmpty() || !o.xlsx.isEmpty())
-        throw UsageError(QStringLiteral("К document подходят только --forms, --pdf и --layout"));
+        throw UsageError(QStringLiteral("К document подходят только --forms, --pdf, --layout и --edo"));
     const std::optional<long long> key = vi23::ru::tryParseInteger(o.positional[1]);
     if (!key)
         throw UsageError(QStringLiteral("Ключ документа «%1» не является целым числом").arg(o.positional[1]));
 
     vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
+    if (!o.edo.isEmpty()) {
+        if (o.forms || !o.pdf.isEmpty() || !o.layout.isEmpty())
+            throw UsageError(QStringLiteral("--edo не сочетается с --forms, --pdf и --layout"));
+        out << QStringLiteral("Записан файл %1").arg(vi23::writeExchangeFile(store.database(), *key, o.edo)) << "\n";
+        return 0;
+    }
     keepDailyBackups(store);
     const vi23::ui::PrintRequest request =
         vi23::printDocument(store, *key, o.forms ? *o.forms : vi23::formSet(store.database()));
@@ -469,6 +482,8 @@ int main(int argc, char* argv[])
         const QString command = o.positional.value(0);
         if (!o.csv.isEmpty() && command != u"rows")
             throw UsageError(QStringLiteral("--csv подходит только к rows"));
+        if (!o.edo.isEmpty() && command != u"document")
+            throw UsageError(QStringLiteral("--edo подходит только к document"));
         if (command == u"document")
             return printDocument(o, out);
         if (o.forms && command != u"document" && command != u"book")

@@ -2,7 +2,9 @@
 
 #include "data/EnterpriseSettings.h"
 #include "data/IssuedDocument.h"
+#include "data/Upgrade.h"
 #include "documents/DocumentsTab.h"
+#include "documents/ElectronicDocument.h"
 #include "app/CalendarWindow.h"
 #include "documents/GoodsPicker.h"
 #include "ui/DBComboBox.h"
@@ -11,6 +13,10 @@
 #include "ui/DBLookupComboBox.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QTest>
 #include <string_view>
@@ -702,4 +708,43 @@ TEST_F(Documents, ATransferDocumentKeepsTheStatusChosenForItAndAnExemptLineBears
     EXPECT_EQ(printed.transferStatus, 1);
     EXPECT_TRUE(printed.exempt);
     EXPECT_EQ(printed.totals.vat, Money());
+}
+
+// "Выгрузить для ЭДО…": a kind without an electronic form says so before a folder is asked; a
+// document being written is stored first, its file is made from what is stored, and the folder is
+// remembered for the next time.
+TEST_F(Documents, AnElectronicFileIsOfTheStoredDocumentAndItsFolderIsRemembered)
+{
+    window->store().database().prepare(QStringLiteral(
+        "UPDATE pr1 SET unn = '6950000001/695001001', ad = 'г. Тверь', edo_id = '2BM-6950000001-695001001', "
+        "signer_surname = 'Петров', signer_name = 'Петр'")).run();
+    window->store().database().prepare(QStringLiteral("UPDATE k SET edo_id = '2AL-6901234567-690101001'")).run();
+
+    click("Button4");
+    chooseBuyer(QStringLiteral("ООО «В"));
+    pick(0, QStringLiteral("бо"));
+    click("ButtonExchange");
+    EXPECT_EQ(errors, QStringList{noExchangeFormText(QStringLiteral("Счет"))});
+    errors.clear();
+    click("Button20");                                   // "Редактор"
+    tab().kindBox()->setPendingText(QStringLiteral("Акт"));
+    tab().quantityBox(0)->setPendingText(QStringLiteral("3"));
+    QTemporaryDir folder;
+    const QString path = tab().writeExchangeInto(folder.path());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"dok"), QStringLiteral("Акт"));
+    // Each export of a document being written asked first, and only the file written was told.
+    EXPECT_EQ(questions, QStringList(2, QStringLiteral("Сохранить документ и выгрузить?")));
+    EXPECT_EQ(informations.size(), 1);
+    EXPECT_TRUE(informations.value(0).contains(QDir::toNativeSeparators(path))) << informations.join(u'\n').toStdString();
+    EXPECT_EQ(QFileInfo(path).dir().absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith(QStringLiteral("ON_NSCHFDOPPR_2AL-6901234567-690101001_2BM-")));
+    EXPECT_EQ(readSetting(window->store().database(), QStringLiteral("edo_folder")), folder.path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QStringDecoder("windows-1251").decode(file.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("Функция=\"ДОП\""))) << text.toStdString();
+    // The stored quantity 3 of "Болт М6" at 10,15: 30,45 before VAT.
+    EXPECT_TRUE(text.contains(QStringLiteral("КолТов=\"3\" ЦенаТов=\"10.15\" СтТовБезНДС=\"30.45\""))) << text.toStdString();
 }

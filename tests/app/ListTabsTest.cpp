@@ -375,7 +375,7 @@ TEST_F(Lists, TheCounterpartyListShowsTheEmailAndTakesOnlyAnAddress)
 {
     window->tabs()->setCurrentIndex(4);
     auto* grid = child<ui::DBGrid>("DBGrid2");
-    EXPECT_EQ(grid->model()->headerData(grid->model()->columnCount() - 1, Qt::Horizontal).toString(),
+    EXPECT_EQ(grid->model()->headerData(grid->model()->columnCount() - 3, Qt::Horizontal).toString(),
               QStringLiteral("Эл. почта"));
     click("Button12");
     DataSet& k = dataSet(u"ADOTable_k");

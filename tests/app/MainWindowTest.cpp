@@ -123,7 +123,7 @@ TEST_F(Started, LayoutFollowsTheRowAndColumnUnits)
     for (int line = 0; line + 1 < DocumentsTab::kLines; ++line)
         EXPECT_EQ(documents.nameBox(line + 1)->y() - documents.nameBox(line)->y(), 18);
     EXPECT_EQ(documents.nameBox(0)->y(), 5 * 18);
-    EXPECT_EQ(child<QPushButton>("Button4")->x(), 472 * (1000 - 5) / 1010);
+    EXPECT_EQ(child<QPushButton>("Button4")->x(), 362 * (1000 - 5) / 1010);
     EXPECT_EQ(child<QPushButton>("Button4")->width(), (1000 - 5) * 100 / 1010);
     EXPECT_EQ(child<QPushButton>("Button1")->geometry(), QRect(900, 10, 1000 / 14, 22));
     EXPECT_EQ(child<QWidget>("DBGrid3")->y(), 3 * 18 + 10);

@@ -124,7 +124,7 @@ TEST(Money, ArithmeticRefusesToLeaveTheMoneyRange)
         {"whole multiple", [&] { return cent * 3; }, 300, true},
         {"whole multiple beyond", [&] { return Money::fromRoubles(1'000'000'000'000) * 1'000'000; }, 0, false},
         {"roubles beyond", [] { return Money::fromRoubles(1'000'000'000'000'000); }, 0, false},
-        {"times rounds once, half to even", [] { return Money::parse(u"10,15").times(3.00005L); }, 304505, true},
+        {"times rounds once", [] { return Money::parse(u"10,15").times(3.00005L); }, 304505, true},
         {"times a huge quantity", [] { return Money::parse(u"100000").times(1e17L); }, 0, false},
         {"times not a number", [&] { return cent.times(std::nanl("")); }, 0, false},
         {"from a double beyond", [] { return Money::fromDouble(1e15); }, 0, false},

@@ -136,7 +136,7 @@ TEST(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
     }
 }
 
-// Each row rounded to kopecks, halves to even, then summed; str5, str8 and str9 as the forms print them.
+// Each row rounded to kopecks, halves away from zero, then summed; str5, str8 and str9 as the forms print them.
 TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
 {
     struct Case {
@@ -179,16 +179,6 @@ TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
     }
 }
 
-void addGoods(PrintFixture& f, const QString& name, int rate)
-{
-    DataSet& stov = f.store().dataSet(u"ADOTable_stov");
-    stov.append();
-    stov.setText(u"naz", name);
-    stov.setText(u"eu", QStringLiteral("шт"));
-    stov.setValue(u"nds", rate);
-    stov.post();
-}
-
 // Every total in figures and in words is the sum of the rows as printed: 3,5 × 89,90 at 10 % has a
 // VAT of exactly 31,465, which goes away from zero in the row, in the totals and in the words.
 TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
@@ -217,9 +207,9 @@ TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
     };
     PrintFixture f;
     f.fillReferenceLists();
-    addGoods(f, u(u"Стол"), 20);
-    addGoods(f, u(u"Лампа"), 20);
-    addGoods(f, u(u"Кабель, м"), 10);
+    f.addGoods(u(u"Стол"), 20);
+    f.addGoods(u(u"Лампа"), 20);
+    f.addGoods(u(u"Кабель, м"), 10);
     const std::vector<Line> lines = {{u(u"Стол"), QStringLiteral("2"), QStringLiteral("2450")},
                                      {u(u"Лампа"), QStringLiteral("10"), QStringLiteral("14,90")},
                                      {u(u"Кабель, м"), QStringLiteral("3,5"), QStringLiteral("89,90")}};
@@ -254,7 +244,7 @@ TEST(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
     const QString name = u(u"Кабель силовой медный ВВГнг(А)-LS 3х2,5 ок(N, PE)-0,66 кВ в бухтах по 100 метров, "
                            u"ГОСТ 31996-2012, производство Россия, партия 2026");
     ASSERT_GE(name.size(), 130);
-    addGoods(f, name, 20);
+    f.addGoods(name, 20);
     for (const char16_t* kind : {u"Счет-фактура", u"Счет", u"Товарная накладная", u"Наряд-заказ"}) {
         SCOPED_TRACE(QString::fromUtf16(kind).toStdString());
         const std::optional<PreparedReport> report =

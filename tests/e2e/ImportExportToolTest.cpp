@@ -324,7 +324,8 @@ TEST_F(ImportExportTool, BooksAndListsAreSavedAsWorkbooksWithRealNumbersDatesAnd
     EXPECT_EQ(k.cells.at(QStringLiteral("D1")).value, QStringLiteral("ИНН/КПП"));
     EXPECT_EQ(k.cells.at(QStringLiteral("E1")).value, QStringLiteral("ОКПО"));
     EXPECT_EQ(k.cells.at(QStringLiteral("F1")).value, QStringLiteral("Эл. почта"));
-    EXPECT_EQ(k.cells.count(QStringLiteral("G1")), 0u);
+    EXPECT_EQ(k.cells.at(QStringLiteral("H1")).value, QStringLiteral("Страна"));
+    EXPECT_EQ(k.cells.count(QStringLiteral("I1")), 0u);
     EXPECT_EQ(k.cells.at(QStringLiteral("D2")).value, QStringLiteral("7701000001"));
     EXPECT_EQ(k.cells.at(QStringLiteral("D2")).type, QStringLiteral("s"));   // ИНН stays text
 

@@ -76,6 +76,16 @@ void PrintFixture::fillReferenceLists()
     }
 }
 
+void PrintFixture::addGoods(const QString& name, int rate)
+{
+    DataSet& stov = store_->dataSet(u"ADOTable_stov");
+    stov.append();
+    stov.setText(u"naz", name);
+    stov.setText(u"eu", QStringLiteral("шт"));
+    stov.setValue(u"nds", rate);
+    stov.post();
+}
+
 std::vector<Line> PrintFixture::standardLines()
 {
     return {

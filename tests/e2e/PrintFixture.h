@@ -42,6 +42,8 @@ public:
 
     // The enterprise, three goods ("Бумага А4" 18 %, "Ручка гелевая" 0 %, "Картридж" 20 %) and a buyer.
     void fillReferenceLists();
+    // One more goods row of the list, sold by the piece at the rate (kVatExempt for "Без НДС").
+    void addGoods(const QString& name, int rate);
     // A stored document of the kind, number 15 of 05.11.2024, cash order 42 of 03.11.2024, for the
     // known buyer; the standard lines are 3 × 10,15 Бумага А4, "-", 2 × 25 Ручка гелевая,
     // 1,5 × 1000 Картридж and "-" for the rest. Returns its key.

@@ -313,9 +313,9 @@ TEST_F(PrintTool, RowsAreWrittenAsSemicolonSeparatedUtf8WithQuotesDoubled)
          QStringLiteral("sr;vr"), {QStringLiteral("Аренда помещения;Расход")}, 1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_k"), QStringLiteral("--filter"),
           QStringLiteral("k ='ООО \"Ромашка\"'")},
-         QStringLiteral("k;dd;ad;b;unn;ok;fio;email"),
+         QStringLiteral("k;dd;ad;b;unn;ok;fio;email;edo_id;country"),
          {QStringLiteral("\"ООО \"\"Ромашка\"\"\";02.03.%1;г. Клин, ул. Ленина, 5;Банк «Возрождение», р/с "
-                         "40702810900000000055;5020012345/502001001;11223344;;")},
+                         "40702810900000000055;5020012345/502001001;11223344;;;2AL-5020012345-502001001;")},
          1},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_stov"), QStringLiteral("--filter"),
           QStringLiteral("naz ='Ручка шариковая синяя'")},

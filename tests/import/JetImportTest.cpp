@@ -93,19 +93,19 @@ TEST_F(SampleImport, EveryValueArrivesAsStored)
           s(u"2|Кассовый ордер-пр|13|2010-03-16|NULL|NULL|O'Brien Trading Ltd|NULL|NULL|NULL|NULL|NULL|NULL|"
             u"Услуга доставки|2.0|10000000|20|24000000|NULL|NULL|NULL|NULL|NULL|24000000|NULL|NULL")}},
         {"SELECT * FROM sr ORDER BY rowid", {s(u"Выручка|Приход"), s(u"Аренда|Расход"), s(u"Ёмкости и тара|NULL")}},
-        // The old file has no e-mail addresses (the last column).
+        // The old file has no e-mail addresses nor electronic-document requisites (the added columns).
         {"SELECT * FROM k ORDER BY rowid",
          {s(u"ООО «Ёлочка»|2010-01-01|г. Тверь, ул. Советская, 1|Банк «Тверь», р/с 40702810000000000001|"
-            u"6901000001/690101001|12345678|NULL|NULL"),
-          s(u"O'Brien Trading Ltd|2010-01-02|Москва|NULL|7700000002|NULL|NULL|NULL"),
-          s(u"ИП Покупатель|NULL|NULL|NULL|NULL|NULL|NULL|NULL")}},
+            u"6901000001/690101001|12345678|NULL|NULL|NULL|NULL"),
+          s(u"O'Brien Trading Ltd|2010-01-02|Москва|NULL|7700000002|NULL|NULL|NULL|NULL|NULL"),
+          s(u"ИП Покупатель|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL")}},
         {"SELECT * FROM stov ORDER BY rowid",
          {s(u"Бумага А4 «Снегурочка», 500 л.|пач|Россия|-|18|899000"), s(u"Услуга доставки|усл|NULL|NULL|0|10000000"),
           longName + s(u"|шт|Беларусь|10130010/010110/0000001|10|1")}},
         {"SELECT * FROM pr1",
          {s(u"ООО «Вектор»|6950123456/695001001|170100, г. Тверь, ул. Трёхсвятская, 28|(4822) 34-56-78|"
             u"Тверское отделение №8607 ПАО Сбербанк, г. Тверь|40702810563000012345|30101810700000000679|042809679|"
-            u"Кузнецов А. В.|Иванова Е. Н.|NULL|NULL|12345678|NULL|Генеральный директор")}},
+            u"Кузнецов А. В.|Иванова Е. Н.|NULL|NULL|12345678|NULL|Генеральный директор|NULL|NULL|NULL|NULL|NULL")}},
         {"SELECT xx, k, naz, kol, cen FROM tov", {s(u"1|1|Бумага А4 «Снегурочка», 500 л.|3.5|899000")}},
         {"SELECT * FROM kassa",
          {s(u"1|2009-12-01|1|Выручка|ИП Покупатель|NULL|200000000|0|200000000|200000000|0|200000000")}},
