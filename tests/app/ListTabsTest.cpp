@@ -110,6 +110,17 @@ TEST_F(Lists, AddEditSaveDeleteAndUndoOnEveryList)
 // switch and on exit without a question; one written without its name asks and is refused.
 TEST_F(Lists, ANewRowWithoutItsNameIsNeverStored)
 {
+    // "Выход" with the save question answered "Отмена": what was asked.
+    const auto exitAsked = [this] {
+        QStringList asked;
+        ui::setSaveChoiceHook([&asked](const QString& text) {
+            asked << text;
+            return ui::SaveChoice::Cancel;
+        });
+        click("Button1");
+        ui::setSaveChoiceHook({});
+        return asked;
+    };
     const std::pair<const char*, const char*> tables[] = {{"goods", "stov"}, {"operations", "sr"},
                                                           {"counterparties", "k"}};
     for (const ListCase& c : kLists) {
@@ -149,14 +160,7 @@ TEST_F(Lists, ANewRowWithoutItsNameIsNeverStored)
         click(c.save);
         ASSERT_EQ(errors.size(), 1);
         EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Не заполнено поле «Наименование"))) << errors[0].toStdString();
-        QStringList asked;
-        ui::setSaveChoiceHook([&](const QString& text) {
-            asked << text;
-            return ui::SaveChoice::Cancel;
-        });
-        click("Button1");
-        ui::setSaveChoiceHook({});
-        EXPECT_EQ(asked, QStringList{QStringLiteral("Сохранить изменения?")});
+        EXPECT_EQ(exitAsked(), QStringList{QStringLiteral("Сохранить изменения?")});
         EXPECT_TRUE(window->isVisible());
         list.cancel();
         EXPECT_EQ(countRows(table), stored);
@@ -169,14 +173,7 @@ TEST_F(Lists, ANewRowWithoutItsNameIsNeverStored)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     window->tabs()->setCurrentIndex(0);
-    QStringList asked;
-    ui::setSaveChoiceHook([&](const QString& text) {
-        asked << text;
-        return ui::SaveChoice::Cancel;
-    });
-    click("Button1");
-    ui::setSaveChoiceHook({});
-    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_TRUE(exitAsked().isEmpty());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(countRows("stov"), 2);
 }
