@@ -3,6 +3,7 @@
 #include "data/RuFormat.h"
 
 #include <QCalendarWidget>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QVBoxLayout>
 
@@ -12,7 +13,7 @@ TForm2::TForm2(QWidget* parent, QDate today)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Unit2"));
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral("Календарь"));
 
     MonthCalendar1 = new QCalendarWidget(this);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
@@ -39,6 +40,16 @@ void TForm2::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     emit closed();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm2::MonthCalendar1Click(QDate date)

@@ -1,5 +1,5 @@
 #pragma once
-// The calendar window that fills the read-only date boxes of the main window.
+// The calendar window that fills the date boxes of the main window.
 #include <QDate>
 #include <QString>
 #include <QWidget>
@@ -29,6 +29,8 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    // Escape closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void MonthCalendar1Click(QDate date);

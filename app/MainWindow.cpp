@@ -12,6 +12,7 @@
 #include "reports/ProgressDialog.h"
 #include "data/Error.h"
 #include "ui/DBEdit.h"
+#include "ui/DBGrid.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
@@ -25,11 +26,44 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
+#include <algorithm>
 #include <utility>
 
 namespace vi23 {
 
 namespace {
+
+// A pick window opens beside the box it fills, never over it, and inside the screen: below the box,
+// else above it; on a screen too low for either, on the roomier side made lower to fit.
+void placeBeside(QWidget* window, const QWidget* box)
+{
+    if (!box || !box->isVisible())
+        return;
+    window->ensurePolished();
+    // The size the window was made with, not one it was cut to for a box lower on the screen.
+    if (!window->property("vi23NaturalSize").isValid())
+        window->setProperty("vi23NaturalSize", window->size());
+    QSize size = window->property("vi23NaturalSize").toSize().expandedTo(window->minimumSizeHint());
+    const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
+    const QRect screen = box->screen()->availableGeometry();
+    const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);
+    const int below = screen.bottom() - at.bottom() - frame;
+    const int above = at.top() - screen.top() - frame;
+    if (size.height() > std::max(below, above))
+        size.setHeight(std::max(std::max(below, above), window->minimumSizeHint().height()));
+    window->resize(size);
+    const int x = std::clamp(at.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    // Before its first showing a window's frame is unknown and a move places its inside: the title bar
+    // would then cover the box.
+    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
+    const int y = size.height() <= below ? at.bottom() + 1 + titleBar
+                                         : std::max(screen.top(), at.top() - size.height() - frame);
+    window->move(x, y);
+}
+
+// The tables the tabs write rows into.
+constexpr const char16_t* kEditedTables[] = {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov",
+                                             u"ADOTable_sr",   u"ADOTable_k",   u"ADOTable_pr1"};
 
 const char* const kAboutLines[] = {
     "Программа  \"Вельмар\"  предназначена для  бухгалтеров и руководителей малых предприятий, предпринимателей.",
@@ -131,13 +165,22 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     tabs_->addTab(requisitesTab_, QStringLiteral("Данные пользователя"));
     tabs_->addTab(buildAboutTab(), QStringLiteral("О программе"));
     tabs_->setCurrentIndex(0);
+    // A new row nothing was written into is not kept behind the tab left.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { dropUntouchedNewRows(); });
 
     // The pick windows: created hidden, shown by clicks in boxes, never destroyed before the end.
     calendar_ = new TForm2(this);
     calendar_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calendar_->hide();
     connect(calendar_, &TForm2::datePicked, this, &TForm1::MonthCalendar1Click);
-    connect(calendar_, &TForm2::closed, this, [this] { calendarTarget_ = nullptr; });
+    connect(calendar_, &TForm2::closed, this, [this] {
+        // The keyboard goes back to the box the calendar filled, so typing goes on there.
+        ui::DBEdit* box = std::exchange(calendarTarget_, nullptr);
+        if (box && isVisible() && box->isVisible()) {
+            activateWindow();
+            box->setFocus(Qt::OtherFocusReason);
+        }
+    });
     calculator_ = new TFormcalk(this);
     calculator_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calculator_->hide();
@@ -145,17 +188,22 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     connect(calculator_, &TFormcalk::amountChosen, this, &TForm1::calculatorAmountChosen);
     goodsPicker_ = new TForm6(*context_, *documentsTab_, this);
     goodsPicker_->hide();
-    auto bringUp = [](QWidget* window) {
+    auto bringUp = [](QWidget* window, QWidget* box, bool activate = true) {
+        window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+        placeBeside(window, box);
         window->show();
         window->raise();
-        window->activateWindow();
+        if (activate)
+            window->activateWindow();
     };
-    context_->showCalendar = [this, bringUp](ui::DBEdit* target) {
+    context_->showCalendar = [this, bringUp](ui::DBEdit* target, bool byKeyboard) {
         calendarTarget_ = target;
-        bringUp(calendar_);
+        bringUp(calendar_, target, byKeyboard);
     };
-    context_->showCalculator = [this, bringUp] { bringUp(calculator_); };
-    context_->showGoodsPicker = [this, bringUp] { bringUp(goodsPicker_); };
+    context_->showCalculator = [this, bringUp](bool byKeyboard) {
+        bringUp(calculator_, journalTab_->sumBox(), byKeyboard);
+    };
+    context_->showGoodsPicker = [this, bringUp](QWidget* nameBox) { bringUp(goodsPicker_, nameBox); };
 
     // The printed forms belong to the window for its whole life; a stream that does not read is
     // reported and its form stays empty.
@@ -328,10 +376,9 @@ void TForm1::calculatorAmountChosen(const QString& amountText)
 
 bool TForm1::hasUnsavedChanges() const
 {
-    for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov", u"ADOTable_sr", u"ADOTable_k",
-                                 u"ADOTable_pr1"}) {
+    for (const char16_t* name : kEditedTables) {
         const DataSet& set = store_->dataSet(name);
-        if (set.state() == DataSet::State::Insert || (set.isEditing() && set.isModified()))
+        if (set.isEditing() && set.isModified())
             return true;
     }
     for (const ui::DBEdit* box : findChildren<ui::DBEdit*>()) {
@@ -351,8 +398,28 @@ ManualWindow* TForm1::manualWindow() const
     return manual_;
 }
 
+void TForm1::dropUntouchedNewRows()
+{
+    ui::runGuarded(this, [this] {
+        const QList<ui::DBEdit*> boxes = findChildren<ui::DBEdit*>();
+        for (const char16_t* name : kEditedTables) {
+            DataSet& set = store_->dataSet(name);
+            // A box still holding typed text makes the row written into, though the field is not yet.
+            const bool typed = std::any_of(boxes.begin(), boxes.end(), [&set](const ui::DBEdit* box) {
+                return box->hasPendingChange() && box->dataSource() && &box->dataSource()->dataSet() == &set;
+            });
+            if (!typed)
+                set.dropUntouchedNewRow();
+        }
+    });
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // A cell still being typed is part of its row, so the question below sees it.
+    for (ui::DBGrid* grid : findChildren<ui::DBGrid*>())
+        grid->commitOpenEditor();
+    dropUntouchedNewRows();
     if (!hasUnsavedChanges()) {
         event->accept();
         return;
@@ -378,8 +445,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         break;
     }
     case ui::SaveChoice::Discard:
-        for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov", u"ADOTable_sr",
-                                     u"ADOTable_k", u"ADOTable_pr1"})
+        for (const char16_t* name : kEditedTables)
             store_->dataSet(name).cancel();
         for (ui::DBEdit* box : findChildren<ui::DBEdit*>())
             box->discardPending();

@@ -72,6 +72,8 @@ public:
 
     // Whether a row is half written on any tab (a new row, a changed row or a typed box).
     bool hasUnsavedChanges() const;
+    // New rows nothing was written into, on every tab, are dropped.
+    void dropUntouchedNewRows();
 
     // F1 and the button on "О программе": the manual of the program in `programFolder`.
     void showManual();

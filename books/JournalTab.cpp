@@ -59,16 +59,16 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
         b->setReadOnly(readOnly);
         return b;
     };
-    dateBox_ = box("DBEdit1", "dd", true);
-    connect(dateBox_, &ui::DBEdit::clicked, this, &JournalTab::DBEdit1Click);
+    dateBox_ = box("DBEdit1", "dd", false);
+    connect(dateBox_, &ui::DBEdit::pickRequested, this, &JournalTab::DBEdit1Click);
     numberBox_ = box("DBEdit2", "nn", false);
     kindBox_ = new ui::DBComboBox(this);
     kindBox_->setObjectName(QStringLiteral("DBComboBox1"));
     kindBox_->setItems({QStringLiteral("ПП"), QStringLiteral("КО"), QStringLiteral("ТН"), QStringLiteral("А")});
     kindBox_->setDataSource(&context_.jur);
     kindBox_->setDataField(QStringLiteral("dok"));
-    sumBox_ = box("DBEdit3", "s", true);
-    connect(sumBox_, &ui::DBEdit::clicked, this, &JournalTab::DBEdit3Click);
+    sumBox_ = box("DBEdit3", "s", false);
+    connect(sumBox_, &ui::DBEdit::pickRequested, this, &JournalTab::DBEdit3Click);
     operationBox_ = new ui::DBLookupComboBox(this);
     operationBox_->setObjectName(QStringLiteral("DBLookupComboBox2"));
     operationBox_->setDataSource(&context_.jur);
@@ -262,19 +262,19 @@ void JournalTab::ButtonBankImportClick()
     ui::runGuarded(this, [this] { importBankStatement(context_, this); });
 }
 
-void JournalTab::DBEdit1Click()
+void JournalTab::DBEdit1Click(bool byKeyboard)
 {
-    ui::runGuarded(this, [this] {
+    ui::runGuarded(this, [this, byKeyboard] {
         if (context_.showCalendar)
-            context_.showCalendar(dateBox_);
+            context_.showCalendar(dateBox_, byKeyboard);
     });
 }
 
-void JournalTab::DBEdit3Click()
+void JournalTab::DBEdit3Click(bool byKeyboard)
 {
-    ui::runGuarded(this, [this] {
+    ui::runGuarded(this, [this, byKeyboard] {
         if (context_.showCalculator)
-            context_.showCalculator();
+            context_.showCalculator(byKeyboard);
     });
 }
 

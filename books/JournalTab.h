@@ -51,8 +51,8 @@ public slots:
     void Button16Click();   // "Сохранить"
     void Button5Click();    // "Печать отчета"
     void ButtonBankImportClick();   // "Загрузить выписку"
-    void DBEdit1Click();    // date: calendar
-    void DBEdit3Click();    // sum: calculator
+    void DBEdit1Click(bool byKeyboard = false);    // date: calendar
+    void DBEdit3Click(bool byKeyboard = false);    // sum: calculator
     void undoDeletion();    // Ctrl+Z
 
 private:

@@ -16,7 +16,7 @@ TFormcalk::TFormcalk(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Unitcalk"));
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral("Калькулятор"));
 
     errorReporter = [this](const QString& text) {
         QMessageBox::critical(this, QStringLiteral("Ошибка"), text);
@@ -111,6 +111,8 @@ void TFormcalk::keyPressEvent(QKeyEvent* event)
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         saveClicked();
     } else if (event->key() == Qt::Key_Escape) {
+        hide();
+    } else if (event->key() == Qt::Key_Delete) {
         clearClicked();
     } else {
         QWidget::keyPressEvent(event);

@@ -30,7 +30,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     // Digits, comma and point type; Backspace takes the last character back; Enter is "Сохранить",
-    // Escape is "Удалить".
+    // Delete is "Удалить", Escape closes the window.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -498,6 +498,29 @@ void DataSet::startInsert(bool atEnd)
     notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
     if (afterInsert)
         afterInsert(*this);
+    keepAsDefaults();
+}
+
+void DataSet::keepAsDefaults()
+{
+    if (state_ == State::Insert)
+        modified_ = false;
+}
+
+bool DataSet::dropUntouchedNewRow()
+{
+    if (!isUntouchedNewRow())
+        return false;
+    cancel();
+    return true;
+}
+
+void DataSet::setKeyField(const QString& field, const QString& caption)
+{
+    if (!field.isEmpty())
+        requireField(field);
+    keyField_ = field;
+    keyCaption_ = caption;
 }
 
 void DataSet::insert() { startInsert(false); }
@@ -538,6 +561,8 @@ void DataSet::post()
         throw UserError(kNotEditing);
     notify([this](DataSetObserver& o) { o.writePendingChanges(*this); });
     Row& row = currentRow();
+    if (!keyField_.isEmpty() && text(keyField_).trimmed().isEmpty())
+        throw UserError(QStringLiteral("Не заполнено поле «%1»: без него запись не сохраняется").arg(keyCaption_));
     if (beforePost)
         beforePost(*this);
     if (state_ == State::Insert)
@@ -551,7 +576,11 @@ void DataSet::post()
         int field = counterField_;
         notify([this, field](DataSetObserver& o) { o.fieldChanged(*this, field); });
     }
-    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    // A row stored takes its place in the order shown, as it would when read again.
+    if (sortField_ >= 0)
+        reorderKeepingCurrent();
+    else
+        notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
 }
 
 bool DataSet::isChanged(QStringView field) const
@@ -915,8 +944,12 @@ void DataSet::setSort(const QString& order)
     sortText_ = order;
     sortField_ = field;
     sortDescending_ = descending;
-    if (!isOpen())
-        return;
+    if (isOpen())
+        reorderKeepingCurrent();
+}
+
+void DataSet::reorderKeepingCurrent()
+{
     int currentRowIndex = current_ >= 0 ? visible_[size_t(current_)] : -1;
     rebuildVisible();
     auto it = std::find(visible_.begin(), visible_.end(), currentRowIndex);

@@ -99,6 +99,15 @@ public:
     // The rules for leaving a row: pending texts written, then saved if changed, else abandoned.
     void checkBrowseMode();
     bool isModified() const { return modified_; }
+    // The values given to a new row so far are its defaults, not the user's writing: a new row left
+    // with nothing else written is dropped, never stored.
+    void keepAsDefaults();
+    // A new row nothing was written into: leaving it drops it.
+    bool isUntouchedNewRow() const { return state_ == State::Insert && !modified_; }
+    // Drops a new row nothing was written into; false when there is none.
+    bool dropUntouchedNewRow();
+    // The field no stored row may lack (a list's name) and its caption for the refusal; empty for none.
+    void setKeyField(const QString& field, const QString& caption);
     // Whether the field of the row being written differs from what was stored: always for a new row.
     bool isChanged(QStringView field) const;
 
@@ -192,6 +201,8 @@ private:
     void requireEditing() const;
     void readRows();
     void rebuildVisible();
+    // Applies the filter and order again; the current row stays current wherever it lands.
+    void reorderKeepingCurrent();
     // Leaves the current row, applies a new filter setting and shows the first row that passes.
     void changeVisibleRows(const std::function<void()>& change);
     void setCurrent(int position);
@@ -238,6 +249,8 @@ private:
     bool sortDescending_ = false;
 
     std::vector<DataSetObserver*> observers_;
+    QString keyField_;
+    QString keyCaption_;
 };
 
 } // namespace vi23

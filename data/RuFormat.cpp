@@ -1,6 +1,7 @@
 #include "RuFormat.h"
 #include "Error.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -73,6 +74,34 @@ QDate parseDate(QStringView text)
     if (auto date = tryParseDate(text))
         return *date;
     throw UserError(QStringLiteral("«%1» — не дата: введите дату в виде дд.мм.гггг").arg(quoteForMessage(text)));
+}
+
+std::optional<QDate> tryParseTypedDate(QStringView text, QDate today)
+{
+    const QStringView s = text.trimmed();
+    if (auto date = tryParseDate(s))
+        return date;
+    const bool allDigits = !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    QDate date;
+    if (allDigits && (s.size() == 6 || s.size() == 8)) {
+        const int year = s.mid(4).toInt();
+        date = QDate(s.size() == 6 ? 2000 + year : year, s.mid(2, 2).toInt(), s.left(2).toInt());
+    } else if (const qsizetype dot = s.indexOf(u'.'); dot > 0 && s.indexOf(u'.', dot + 1) < 0) {
+        // Day and month: the year is the current one.
+        if (auto withYear = tryParseDate(s.toString() + u'.' + QString::number(today.year())))
+            date = *withYear;
+    }
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+QDate parseTypedDate(QStringView text, QDate today)
+{
+    if (auto date = tryParseTypedDate(text, today))
+        return *date;
+    throw UserError(QStringLiteral("«%1» — не дата: введите дату в виде дд.мм.гггг, ддммгг или дд.мм")
+                        .arg(quoteForMessage(text)));
 }
 
 QString formatReal(double value)

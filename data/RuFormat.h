@@ -14,6 +14,10 @@ QString quoteForMessage(QStringView text, qsizetype limit = 60);
 QString formatDate(QDate date);                 // "05.11.1998"
 std::optional<QDate> tryParseDate(QStringView text);  // d.M.yyyy or d.M.yy
 QDate parseDate(QStringView text);              // throws "«%s» — не дата: …"
+// A date as a user types it into a box: d.M.yyyy, d.M.yy, ddMMyy, ddMMyyyy, or d.M of `today`'s year.
+std::optional<QDate> tryParseTypedDate(QStringView text, QDate today);
+// The same, or throws the message naming the forms a date box takes.
+QDate parseTypedDate(QStringView text, QDate today);
 
 // Shortest decimal text with at most 15 significant digits and the comma, never an exponent:
 // 10.15 -> "10,15", 3.0 -> "3", 1e-7 -> "0,0000001".

@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <utility>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -145,18 +146,18 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     numberBox_->setStyleSheet(kWhite);
     layout_.place(label(this, QStringLiteral("Номер...")), 230, 2, 55, boxHeight);
     layout_.place(numberBox_, 285, 2, 90, boxHeight);
-    documentDate_ = makeBox("DBEdit12", QStringLiteral("dd"), true);
+    documentDate_ = makeBox("DBEdit12", QStringLiteral("dd"), false);
     documentDate_->setStyleSheet(kWhite);
-    connect(documentDate_, &ui::DBEdit::clicked, this, &DocumentsTab::DBEdit12Click);
+    connect(documentDate_, &ui::DBEdit::pickRequested, this, &DocumentsTab::DBEdit12Click);
     layout_.place(label(this, QStringLiteral("Дата ")), 385, 2, 40, boxHeight);
     layout_.place(documentDate_, 425, 2, 90, boxHeight);
     paymentNumber_ = makeBox("DBEditPaymentNumber", QStringLiteral("np"));
     paymentNumber_->setStyleSheet(kWhite);
     layout_.place(label(this, QStringLiteral("Платеж покупателя №")), 525, 2, 130, boxHeight);
     layout_.place(paymentNumber_, 655, 2, 90, boxHeight);
-    paymentDate_ = makeBox("DBEdit41", QStringLiteral("dp"), true);
+    paymentDate_ = makeBox("DBEdit41", QStringLiteral("dp"), false);
     paymentDate_->setStyleSheet(kWhite);
-    connect(paymentDate_, &ui::DBEdit::clicked, this, &DocumentsTab::DBEdit41Click);
+    connect(paymentDate_, &ui::DBEdit::pickRequested, this, &DocumentsTab::DBEdit41Click);
     layout_.place(label(this, QStringLiteral("Дата...........")), 755, 2, 70, boxHeight);
     layout_.place(paymentDate_, 825, 2, 90, boxHeight);
 
@@ -202,7 +203,7 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         sumBoxes_[size_t(line)]->setShowsWholeKopecks(true);
         for (ui::DBEdit* box : {priceBoxes_[size_t(line)], rateBoxes_[size_t(line)], sumBoxes_[size_t(line)]})
             box->setStyleSheet(kPaleGreen);
-        connect(nameBoxes_[size_t(line)], &ui::DBEdit::clicked, this, [this, line] { nameBoxClicked(line); });
+        connect(nameBoxes_[size_t(line)], &ui::DBEdit::pickRequested, this, [this, line] { nameBoxClicked(line); });
         layout_.place(nameBoxes_[size_t(line)], 10, 5 + line, 560, lineHeight);
         layout_.place(quantityBoxes_[size_t(line)], 575, 5 + line, 100, lineHeight);
         layout_.place(priceBoxes_[size_t(line)], 680, 5 + line, 100, lineHeight);
@@ -413,6 +414,7 @@ void DocumentsTab::Button4Click()
             for (const char* field : {"cen", "nds", "s"})
                 doc.setText(QString::fromLatin1(field) + n, QStringLiteral("0"));
         }
+        doc.keepAsDefaults();
         goodsLine_ = -1;
         pendingStatus_ = 0;
         showStatus();
@@ -494,11 +496,12 @@ void DocumentsTab::undoDeletion()
     ui::runGuarded(this, [this] { deletion_->undo(); });
 }
 
-long long DocumentsTab::storedCurrentDocument(const QString& what)
+std::optional<long long> DocumentsTab::storedCurrentDocument(const QString& what, const QString& question)
 {
     if (documents().isEditing()) {
-        // The record is stored as Save stores it, so what is printed or sent is what is kept.
-        ui::showInformation(this, QStringLiteral("Нажимайте кнопку *сохранить*"));
+        // Only a stored document is printed or sent, so what goes out is what is kept; "Нет" does neither.
+        if (!ui::askYesNo(this, question))
+            return std::nullopt;
         save();
     }
     if (documents().recordCount() == 0 || documents().isNull(u"k"))
@@ -509,18 +512,21 @@ long long DocumentsTab::storedCurrentDocument(const QString& what)
 void DocumentsTab::Button3Click()
 {
     ui::runGuarded(this, [this] {
-        const long long key = storedCurrentDocument(QStringLiteral("для печати"));
+        const std::optional<long long> key =
+            storedCurrentDocument(QStringLiteral("для печати"), QStringLiteral("Сохранить документ и напечатать?"));
+        if (!key)
+            return;
         const QString kind = documentKindOf(kindBox_->currentText());
         if (kind.isEmpty())
             throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
                                 .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
-        const ui::PrintRequest request = printDocument(context_.store, key);
+        const ui::PrintRequest request = printDocument(context_.store, *key);
         if (request.templateName.isEmpty() || !context_.runReport)
             return;
-        context_.reportFileName = ui::reportFileName(
-            QStringLiteral("%1 %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")));
-        context_.reportMail = {QStringLiteral("%1 № %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd")),
-                               counterpartyMail(context_.store.database(), documents().text(u"z"))};
+        // One name for the saved file, the print job and the letter's subject.
+        const QString title = QStringLiteral("%1 № %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd"));
+        context_.reportFileName = ui::reportFileName(title);
+        context_.reportMail = {title, counterpartyMail(context_.store.database(), documents().text(u"z"))};
         context_.runReport(request.templateName, request.values, request.finish);
     });
 }
@@ -528,11 +534,14 @@ void DocumentsTab::Button3Click()
 void DocumentsTab::exportForExchange()
 {
     ui::runGuarded(this, [this] {
-        const long long key = storedCurrentDocument(QStringLiteral("для выгрузки"));
+        const std::optional<long long> key =
+            storedCurrentDocument(QStringLiteral("для выгрузки"), QStringLiteral("Сохранить документ и выгрузить?"));
+        if (!key)
+            return;
         Database& db = context_.store.database();
         const QString kind = documents().text(u"dok");
         // A kind without an electronic form is named before the folder is asked.
-        if (!exchangeKindOf(kind, transferStatus(db, key)))
+        if (!exchangeKindOf(kind, transferStatus(db, *key)))
             throw UserError(noExchangeFormText(kind));
         const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
                                                                  readSetting(db, kExchangeFolderSetting));
@@ -544,7 +553,11 @@ void DocumentsTab::exportForExchange()
 QString DocumentsTab::writeExchangeInto(const QString& folder)
 {
     Database& db = context_.store.database();
-    const QString path = writeExchangeFile(db, storedCurrentDocument(QStringLiteral("для выгрузки")), folder);
+    const std::optional<long long> key =
+        storedCurrentDocument(QStringLiteral("для выгрузки"), QStringLiteral("Сохранить документ и выгрузить?"));
+    if (!key)
+        return {};
+    const QString path = writeExchangeFile(db, *key, folder);
     try {
         writeSetting(db, kExchangeFolderSetting, folder);
     } catch (const UserError&) {
@@ -556,19 +569,19 @@ QString DocumentsTab::writeExchangeInto(const QString& folder)
     return path;
 }
 
-void DocumentsTab::DBEdit12Click()
+void DocumentsTab::DBEdit12Click(bool byKeyboard)
 {
-    ui::runGuarded(this, [this] {
+    ui::runGuarded(this, [this, byKeyboard] {
         if (context_.showCalendar)
-            context_.showCalendar(documentDate_);
+            context_.showCalendar(documentDate_, byKeyboard);
     });
 }
 
-void DocumentsTab::DBEdit41Click()
+void DocumentsTab::DBEdit41Click(bool byKeyboard)
 {
-    ui::runGuarded(this, [this] {
+    ui::runGuarded(this, [this, byKeyboard] {
         if (context_.showCalendar)
-            context_.showCalendar(paymentDate_);
+            context_.showCalendar(paymentDate_, byKeyboard);
     });
 }
 
@@ -577,7 +590,7 @@ void DocumentsTab::nameBoxClicked(int line)
     ui::runGuarded(this, [this, line] {
         goodsLine_ = line;
         if (context_.showGoodsPicker)
-            context_.showGoodsPicker();
+            context_.showGoodsPicker(nameBoxes_[size_t(line)]);
     });
 }
 
@@ -589,7 +602,11 @@ void DocumentsTab::putGoods(int goodsRow)
     if (!doc.isEditing())
         doc.edit();
     putGoodsIntoLine(doc, goodsLine_, context_.stov.dataSet(), goodsRow);
-    goodsLine_ = -1;
+    const int line = std::exchange(goodsLine_, -1);
+    // The quantity is what the user types next.
+    window()->activateWindow();
+    quantityBoxes_[size_t(line)]->setFocus(Qt::OtherFocusReason);
+    quantityBoxes_[size_t(line)]->selectAll();
 }
 
 } // namespace vi23

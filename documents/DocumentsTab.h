@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -77,8 +78,8 @@ public slots:
     void Button11Click();   // "Удалить "
     void Button3Click();    // "Печать"
     void exportForExchange();   // "Выгрузить для ЭДО…"
-    void DBEdit12Click();   // document date: calendar
-    void DBEdit41Click();   // payment date: calendar
+    void DBEdit12Click(bool byKeyboard = false);   // document date: calendar
+    void DBEdit41Click(bool byKeyboard = false);   // payment date: calendar
     void nameBoxClicked(int line);   // DBEdit19Click, DBEdit22Click … DBEdit40Click
     void undoDeletion();             // Ctrl+Z
     void statusChosen(int index);
@@ -96,8 +97,10 @@ private:
     void proposeNumberForKind(DataSet& doc, const QString& kind);
     void placeCashOrderBoxes();
     DataSet& documents() const;
-    // The key of the document on screen, stored first as "Сохранить " would; throws when there is none.
-    long long storedCurrentDocument(const QString& what);
+    // The key of the document on screen; one still being written is stored first as "Сохранить " would,
+    // once `question` ("Сохранить документ и напечатать?") is answered "Да". None for "Нет"; throws
+    // when there is no document.
+    std::optional<long long> storedCurrentDocument(const QString& what, const QString& question);
 
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;

@@ -141,6 +141,7 @@ GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent),
         return quotedQuestion(QStringLiteral("Удалить товар «%1» из списка?"), goods, u"naz");
     });
     grid_->deleteAction = [this] { Button35Click(); };
+    context_.stov.dataSet().setKeyField(QStringLiteral("naz"), QStringLiteral("Наименование товара, работы"));
     addUndoKey(this, &GoodsTab::undoDeletion);
 }
 
@@ -152,6 +153,7 @@ void GoodsTab::Button33Click()
         const int rate = defaultVatRate(context_.store.database());
         context_.stov.dataSet().insert();
         context_.stov.dataSet().setValue(u"nds", std::int64_t(rate));
+        context_.stov.dataSet().keepAsDefaults();
         grid_->editFirstCellOfCurrentRow();
     });
 }
@@ -249,6 +251,7 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
         return quotedQuestion(QStringLiteral("Удалить операцию «%1»?"), operations, u"sr");
     });
     grid_->deleteAction = [this] { Button18Click(); };
+    context_.sr.dataSet().setKeyField(QStringLiteral("sr"), QStringLiteral("Наименование операции"));
     addUndoKey(this, &OperationsTab::undoDeletion);
 }
 
@@ -271,6 +274,7 @@ void OperationsTab::Button9Click()
         operations.append();
         // The kind shown is the row's value: it is stored unless the user picks another.
         operations.setText(u"vr", QStringLiteral("Приход"));
+        operations.keepAsDefaults();
     });
 }
 
@@ -328,6 +332,7 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
         return quotedQuestion(QStringLiteral("Удалить «%1» из списка поставщиков-покупателей?"), counterparties, u"k");
     });
     grid_->deleteAction = [this] { Button2Click(); };
+    context_.k.dataSet().setKeyField(QStringLiteral("k"), QStringLiteral("Наименование"));
     addUndoKey(this, &CounterpartiesTab::undoDeletion);
 }
 
@@ -340,6 +345,7 @@ void CounterpartiesTab::Button12Click()
         list.insert();
         // The list is shown newest first by dd, so a new counterparty carries today's date.
         list.setValue(u"dd", QDate::currentDate());
+        list.keepAsDefaults();
         grid_->editFirstCellOfCurrentRow();
     });
 }

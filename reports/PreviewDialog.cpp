@@ -526,7 +526,11 @@ void PreviewDialog::onPrint()
             printer.setPrinterName(dialog.printerName());
         printer.setCopyCount(dialog.copies());
         printer.setPageSize(QPageSize(QPageSize::A4));
-        printReport(report_, printer, *pages);
+        // The queue names the job as the saved file would be named.
+        QString job = suggestedName_;
+        if (job.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+            job.chop(4);
+        printReport(report_, printer, *pages, job);
     });
 }
 

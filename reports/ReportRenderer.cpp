@@ -158,10 +158,10 @@ void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const 
     pdf.commit();
 }
 
-void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages)
+void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages, const QString& jobName)
 {
     printer.setFullPage(true);
-    printer.setDocName(report.templateName);
+    printer.setDocName(jobName.isEmpty() ? report.templateName : jobName);
     // A job the printer stops taking is a failure, whatever page it stops at.
     const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
     QPainter painter;

@@ -47,7 +47,9 @@ private:
 void exportPdfPageByPage(const Template& report, RowSourceResolver& rows, const GetValueCallback& getValue,
                          const QString& fileName, const RunCallback& runs = {});
 
-// Prints the given pages (1-based, in order) on a printer already set up for copies and paper.
-void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages);
+// Prints the given pages (1-based, in order) on a printer already set up for copies and paper. The
+// print queue shows the job as `jobName` (the document's or book's name), else as the form's name.
+void printReport(const PreparedReport& report, QPrinter& printer, const QList<int>& pages,
+                 const QString& jobName = {});
 
 } // namespace vi23

@@ -41,8 +41,9 @@ bool acceptsCharacter(const FieldDef& field, QChar c)
         return digitOrSign || c == u',' || c == u'.';
     case FieldType::Real:
         return digitOrSign || c == u',' || c == u'.' || c == u'e' || c == u'E';
-    case FieldType::Text:
     case FieldType::Date:
+        return isAsciiDigit(c) || c == u'.';
+    case FieldType::Text:
         return true;
     }
     return true;
@@ -105,6 +106,33 @@ void refuseCharacter()
         refusalHook()();
     else
         QApplication::beep();
+}
+
+QString acceptedCharactersText(const FieldDef& field)
+{
+    switch (field.type) {
+    case FieldType::Counter:
+    case FieldType::Short:
+    case FieldType::Long:
+        return QStringLiteral("Здесь только целое число: цифры 0–9");
+    case FieldType::Money:
+    case FieldType::Real:
+        return QStringLiteral("Здесь только число: цифры 0–9 и запятая");
+    case FieldType::Date:
+        return QStringLiteral("Дата: дд.мм.гггг, ддммгг или дд.мм");
+    case FieldType::Text:
+        break;
+    }
+    return {};
+}
+
+void refuseCharacterIn(QWidget* box, QLineEdit* line, const FieldDef& field)
+{
+    refuseCharacter();
+    const QString takes = acceptedCharactersText(field);
+    box->setToolTip(takes);
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), takes, box);
+    line->selectAll();
 }
 
 QString insertedText(const QKeyEvent* event)

@@ -42,6 +42,11 @@ QString insertedText(const QKeyEvent* event);
 bool overLimit(const QLineEdit* line, const QKeyEvent* event);
 // Refuses a typed character with a beep.
 void refuseCharacter();
+// What a number field takes, as its refusal says; empty for a field that takes any character.
+QString acceptedCharactersText(const FieldDef& field);
+// Refuses a character the field cannot hold: a beep and, in a tooltip on `box`, what the field takes.
+// The box keeps the focus with its text selected, so the next key corrects it.
+void refuseCharacterIn(QWidget* box, QLineEdit* line, const FieldDef& field);
 // Text typed or pasted past the line's size is refused with a beep and the limit in a tooltip on
 // `box`, never cut unseen; true when the key was refused.
 bool refuseOverLimit(QWidget* box, const QLineEdit* line, const QKeyEvent* event);

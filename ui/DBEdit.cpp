@@ -2,6 +2,7 @@
 
 #include "ui/BoundField.h"
 #include "data/DocumentMoney.h"
+#include "data/RuFormat.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
@@ -87,7 +88,11 @@ void DBEdit::writePending()
 {
     if (!pending_ || !link_.isBound())
         return;
-    link_.dataSet()->setText(link_.index(), text());
+    QString typed = text();
+    // A date is typed short (ddMMyy, dd.MM) and stored whole, or refused naming the forms taken.
+    if (link_.fieldDef().type == FieldType::Date && !typed.trimmed().isEmpty())
+        typed = ru::formatDate(ru::parseTypedDate(typed, QDate::currentDate()));
+    link_.dataSet()->setText(link_.index(), typed);
     // The field's change has shown the stored form of the text again.
     pending_ = false;
     holdFocus_ = false;
@@ -131,6 +136,12 @@ void DBEdit::onUserEdit()
 
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
+    // F4 and Alt+Down open the box's pick window (the calendar, the calculator), as a click does.
+    if (event->key() == Qt::Key_F4 || (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))) {
+        event->accept();
+        emit pickRequested(true);
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         discardPending();
         selectAll();
@@ -140,7 +151,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
     if (!isReadOnly() && link_.isBound()) {
         const QString typed = detail::typedText(event);
         if (!std::all_of(typed.begin(), typed.end(), [this](QChar c) { return acceptsCharacter(c); })) {
-            detail::refuseCharacter();
+            detail::refuseCharacterIn(this, this, link_.fieldDef());
             event->accept();
             return;
         }
@@ -161,7 +172,7 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
     const QString commit = event->commitString();
     if (!isReadOnly() && link_.isBound() && !commit.isEmpty()) {
         if (!std::all_of(commit.begin(), commit.end(), [this](QChar c) { return acceptsCharacter(c); })) {
-            detail::refuseCharacter();
+            detail::refuseCharacterIn(this, this, link_.fieldDef());
             event->accept();
             return;
         }
@@ -176,8 +187,10 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 void DBEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    // A rate is one of a few values: what is typed replaces it, however the box was entered.
-    if (link_.isBound() && isVatRateField(link_.fieldDef().name) && !isReadOnly())
+    // A rate is one of a few values and a date is typed whole: what is typed replaces it, however the
+    // box was entered.
+    if (link_.isBound() && !isReadOnly()
+        && (isVatRateField(link_.fieldDef().name) || link_.fieldDef().type == FieldType::Date))
         QTimer::singleShot(0, this, [this] {
             if (hasFocus())
                 selectAll();
@@ -195,13 +208,16 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
         holdFocus_ = false;
         return;
     }
+    // The refused text is selected, so the next key corrects it.
     setFocus(Qt::OtherFocusReason);
+    selectAll();
 }
 
 void DBEdit::mousePressEvent(QMouseEvent* event)
 {
     QLineEdit::mousePressEvent(event);
     emit clicked();
+    emit pickRequested(false);
 }
 
 } // namespace vi23::ui

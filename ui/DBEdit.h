@@ -2,8 +2,8 @@
 // A box bound to one field of a data source's current row.
 //
 // It shows the field as text and again whenever the value or the current row changes. Typing starts
-// editing the row; characters a number field cannot hold are refused with a beep; text is limited to
-// the field's size. What the box holds is a pending change, written into the field on focus loss, on
+// editing the row; characters a number or date field cannot hold are refused with a beep and a
+// tooltip naming what it takes; text is limited to the field's size; a date may be typed short. What the box holds is a pending change, written into the field on focus loss, on
 // save and on leaving the row; dropped on Escape, row change and the start of insert or edit, never
 // by entering the box. A write that fails on focus loss keeps the focus in the box until Escape.
 #include "ui/BoundField.h"
@@ -41,6 +41,9 @@ public:
 signals:
     // A mouse click in the box, read-only or not.
     void clicked();
+    // A click, F4 or Alt+Down: the box's pick window (calendar, calculator) is wanted. Opened by a
+    // key, it takes the keyboard; opened by a click, the box keeps it, so typing goes on there.
+    void pickRequested(bool byKeyboard);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

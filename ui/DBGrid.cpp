@@ -12,10 +12,45 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
+#include <algorithm>
 
 namespace vi23::ui {
 
 namespace {
+
+// A rate cell takes what begins one of the rates in force, "Без НДС" included; any other key is refused
+// where it is typed, with the rates in a tooltip and the cell's text selected for the next key.
+class RateKeyFilter : public QObject {
+public:
+    explicit RateKeyFilter(QComboBox* choices) : QObject(choices), choices_(choices) {}
+
+protected:
+    // On the box itself: it hands its keys to its line directly, past any filter there.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        QLineEdit* line = choices_->lineEdit();
+        if (object != choices_ || !line || event->type() != QEvent::KeyPress)
+            return false;
+        const QString typed = detail::insertedText(static_cast<QKeyEvent*>(event));
+        if (typed.isEmpty())
+            return false;
+        QString text = line->text();
+        const int from = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        text.replace(from, line->selectedText().size(), typed);
+        const QStringList& rates = vatRateChoices();
+        if (std::any_of(rates.begin(), rates.end(), [&](const QString& r) { return r.startsWith(text, Qt::CaseInsensitive); }))
+            return false;
+        detail::refuseCharacter();
+        const QString takes = QStringLiteral("Ставка НДС: ") + allowedVatRatesText();
+        QToolTip::showText(choices_->mapToGlobal(QPoint(0, choices_->height())), takes, choices_);
+        line->selectAll();
+        return true;
+    }
+
+private:
+    QComboBox* choices_;
+};
 
 // Cell editors take what a bound box of the same field would take.
 class FieldEditDelegate : public QStyledItemDelegate {
@@ -32,6 +67,7 @@ public:
             choices->setInsertPolicy(QComboBox::NoInsert);
             choices->addItems(vatRateChoices());
             choices->setToolTip(QStringLiteral("Ставка НДС: ") + allowedVatRatesText());
+            choices->installEventFilter(new RateKeyFilter(choices));
             return choices;
         }
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
@@ -59,7 +95,10 @@ protected:
             const QVariant column = object->property(kColumn);
             const FieldDef* field = column.isValid() ? model_.fieldAt(column.toInt()) : nullptr;
             if (field && !detail::acceptsText(*field, detail::typedText(key))) {
-                detail::refuseCharacter();
+                if (auto* line = qobject_cast<QLineEdit*>(object))
+                    detail::refuseCharacterIn(line, line, *field);
+                else
+                    detail::refuseCharacter();
                 return true;
             }
             // Past the field's size a cell refuses with a beep as the box above it does, never cutting
@@ -96,6 +135,16 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DataSetTableMod
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineSelected(current.row()); });
     connect(model_, &DataSetTableModel::currentRowMoved, this, [this] { followDataSet(); });
+    // A cell whose text the row refused is typed again at once: the next key lands there, selected.
+    connect(model_, &DataSetTableModel::editRefused, this, [this](const QModelIndex& index) {
+        QMetaObject::invokeMethod(this, [this, cell = QPersistentModelIndex(index)] {
+            if (!cell.isValid())
+                return;
+            setCurrentIndex(cell);
+            setFocus(Qt::OtherFocusReason);
+            edit(cell);
+        }, Qt::QueuedConnection);
+    });
 }
 
 DBGrid::~DBGrid()
@@ -201,6 +250,17 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Esc on a new row nothing was written into drops it, as leaving it would.
+    if (event->key() == Qt::Key_Escape && !readOnly_) {
+        DataSet* dataSet = model_->dataSet();
+        bool dropped = false;
+        if (dataSet && dataSet->isOpen())
+            runGuarded(window(), [&] { dropped = dataSet->dropUntouchedNewRow(); });
+        if (dropped) {
+            event->accept();
+            return;
+        }
+    }
     // Enter on a line of a read-only grid chooses it, as a double click does.
     if (readOnly_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
         event->accept();
@@ -225,6 +285,14 @@ void DBGrid::editFirstCellOfCurrentRow()
     setFocus(Qt::OtherFocusReason);
     if (!readOnly_)
         edit(first);
+}
+
+void DBGrid::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex()))
+        commitData(editor);
 }
 
 void DBGrid::mousePressEvent(QMouseEvent* event)

@@ -34,6 +34,8 @@ public:
     std::function<void()> deleteAction;
     // Puts the current row in view with the keyboard in its first cell, its editor open.
     void editFirstCellOfCurrentRow();
+    // A cell being typed goes into its row now, as leaving the cell would put it.
+    void commitOpenEditor();
 
 signals:
     // A double click on a line, or Enter on the current line of a read-only grid.

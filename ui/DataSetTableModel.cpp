@@ -152,7 +152,7 @@ bool DataSetTableModel::setData(const QModelIndex& index, const QVariant& value,
     const QString text = value.toString();
     DataSet& dataSet = *dataSet_;
     const int row = index.row();
-    return runGuarded(errorParent_, [&] {
+    const bool stored = runGuarded(errorParent_, [&] {
         if (dataSet.position() != row) {
             dataSet.moveToPosition(row);
             if (dataSet.position() != row)
@@ -164,6 +164,9 @@ bool DataSetTableModel::setData(const QModelIndex& index, const QVariant& value,
         dataSet.edit();
         dataSet.setText(field, text);
     });
+    if (!stored)
+        emit editRefused(index);
+    return stored;
 }
 
 void DataSetTableModel::currentRowChanged(DataSet&)

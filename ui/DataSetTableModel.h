@@ -39,6 +39,8 @@ public:
 signals:
     // The data set's current row moved (or the rows were read again); the grid selects it.
     void currentRowMoved();
+    // The text typed into a cell was refused (the reason shown).
+    void editRefused(const QModelIndex& index);
 
 private:
     struct Column {

@@ -50,11 +50,13 @@ struct MainContext {
     DataSource& k;
     DataSource& stov;
     DataSource& pr1;
-    // Pick windows, shown (or brought to the front) by clicks in boxes. The calendar fills the date
-    // box it was opened for, with every day clicked, until it is closed.
-    std::function<void(DBEdit* target)> showCalendar;
-    std::function<void()> showCalculator;
-    std::function<void()> showGoodsPicker;
+    // Pick windows, shown (or brought to the front) by clicks in boxes and F4. The calendar fills the
+    // date box it was opened for, with every day clicked, until it is closed. `byKeyboard`: the
+    // window takes the keyboard; else the box keeps it.
+    std::function<void(DBEdit* target, bool byKeyboard)> showCalendar;
+    std::function<void(bool byKeyboard)> showCalculator;
+    // The goods window, opened beside the name box of the line it fills.
+    std::function<void(QWidget* nameBox)> showGoodsPicker;
     // Prepares the named printed form over its data and shows the preview; the lookup answers the
     // program's named values (an unset answer leaves the name to the engine).
     using ValueLookup = std::function<std::optional<Value>(const QString& name)>;

@@ -559,11 +559,20 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     QTest::mouseClick(quantity, Qt::LeftButton);
     quantity->selectAll();
     vi23::test::typeInto(quantity, QStringLiteral("5"));
+    // "Нет": neither stored nor printed, the document still being written as typed.
+    answerYes = false;
     click("Button3");
-    EXPECT_EQ(informations, QStringList{QStringLiteral("Нажимайте кнопку *сохранить*")});
+    EXPECT_EQ(questions, QStringList{QStringLiteral("Сохранить документ и напечатать?")});
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Edit);
+    EXPECT_EQ(quantity->text(), QStringLiteral("5"));
+    answerYes = true;
+    click("Button3");
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_TRUE(informations.isEmpty()) << informations.join(u'\n').toStdString();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(window->context().reportFileName,
-              QStringLiteral("Счет 1 от %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+              QStringLiteral("Счет № 1 от %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
     // "Отправить по почте" in the preview writes to the buyer.
     EXPECT_EQ(window->context().reportMail.subject,
               QStringLiteral("Счет № 1 от %1").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
@@ -577,25 +586,54 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     };
     const QStringList printed = {QStringLiteral("5.0"), QStringLiteral("5900000"), QStringLiteral("5900000")};
     EXPECT_EQ(stored(), printed);
-    click("Button10");                                   // as the message says
+    click("Button10");
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     EXPECT_EQ(stored(), printed);
     EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
 }
 
-TEST_F(Documents, EnterInTheGoodsPickWindowPicks)
+// The pick window opens afresh for every line, Enter picks only what the typed letters begin (else
+// contain), puts nothing when nothing matches, and a pick closes it with the keyboard in the quantity.
+TEST_F(Documents, TheGoodsPickWindowPicksOnlyWhatIsTypedAndClosesToTheQuantity)
 {
     click("Button4");
     TForm6& picker = window->goodsPicker();
-    QTest::mouseClick(tab().nameBox(0), Qt::LeftButton);
-    picker.searchBox()->setText(QStringLiteral("бол"));
-    QTest::keyClick(picker.searchBox(), Qt::Key_Return);
-    EXPECT_EQ(tab().nameBox(0)->text(), QStringLiteral("Болт М6"));
-    QTest::mouseClick(tab().nameBox(1), Qt::LeftButton);
-    picker.searchBox()->setText(QStringLiteral("кон"));
-    QTest::keyClick(picker.grid(), Qt::Key_Enter);
-    EXPECT_EQ(tab().nameBox(1)->text(), QStringLiteral("Консультация"));
+    DataSet& goods = dataSet(u"ADOTable_stov");
+    struct Step {
+        const char16_t* typed;
+        bool onGrid;               // Enter on the list instead of the search line
+        const char16_t* picked;    // null: nothing matches
+    };
+    const Step steps[] = {{u"бол", false, u"Болт М6"},
+                          {u"сульт", false, u"Консультация"},   // contained, no name begins so
+                          {u"кон", true, u"Консультация"},
+                          {u"картбумага", false, nullptr}};
+    for (int line = 0; line < int(std::size(steps)); ++line) {
+        const Step& step = steps[line];
+        SCOPED_TRACE(QString::fromUtf16(step.typed).toStdString());
+        QTest::mouseClick(tab().nameBox(line), Qt::LeftButton);
+        ASSERT_TRUE(picker.isVisible());
+        EXPECT_TRUE(picker.searchBox()->text().isEmpty());
+        EXPECT_EQ(goods.position(), 0);
+        EXPECT_EQ(goods.text(u"naz"), QStringLiteral("Болт М6"));
+        vi23::test::typeInto(picker.searchBox(), QString::fromUtf16(step.typed));
+        QTest::keyClick(step.onGrid ? static_cast<QWidget*>(picker.grid()) : picker.searchBox(), Qt::Key_Return);
+        if (step.picked) {
+            EXPECT_EQ(tab().nameBox(line)->text(), QString::fromUtf16(step.picked));
+            EXPECT_FALSE(picker.isVisible());
+            EXPECT_EQ(window->focusWidget(), tab().quantityBox(line));
+            EXPECT_TRUE(picker.notFoundText().isEmpty());
+        } else {
+            EXPECT_EQ(tab().nameBox(line)->text(), QStringLiteral("-"));
+            EXPECT_TRUE(picker.isVisible());
+            EXPECT_EQ(picker.notFoundText(),
+                      QStringLiteral("Товара «картбумага» нет в списке: в строку документа ничего не внесено"));
+            QTest::keyClick(picker.searchBox(), Qt::Key_Escape);
+            EXPECT_FALSE(picker.isVisible());
+        }
+    }
     EXPECT_EQ(tab().priceBox(1)->text(), QStringLiteral("1180"));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
 // "Печать" of an invoice draws the payment code once the requisites hold the bank's details; the other
@@ -777,8 +815,10 @@ TEST_F(Documents, AnElectronicFileIsOfTheStoredDocumentAndItsFolderIsRemembered)
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Browse);
     EXPECT_EQ(dataSet(u"ADOTable_jur1").text(u"dok"), QStringLiteral("Акт"));
-    EXPECT_EQ(informations.size(), 3);
-    EXPECT_TRUE(informations.value(2).contains(QDir::toNativeSeparators(path))) << informations.join(u'\n').toStdString();
+    // Each export of a document being written asked first, and only the file written was told.
+    EXPECT_EQ(questions, QStringList(2, QStringLiteral("Сохранить документ и выгрузить?")));
+    EXPECT_EQ(informations.size(), 1);
+    EXPECT_TRUE(informations.value(0).contains(QDir::toNativeSeparators(path))) << informations.join(u'\n').toStdString();
     EXPECT_EQ(QFileInfo(path).dir().absolutePath(), QDir(folder.path()).absolutePath());
     EXPECT_TRUE(QFileInfo(path).fileName().startsWith(QStringLiteral("ON_NSCHFDOPPR_2AL-6901234567-690101001_2BM-")));
     EXPECT_EQ(readSetting(window->store().database(), QStringLiteral("edo_folder")), folder.path());

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QTableView>
 #include <QTest>
 
 using namespace vi23;
@@ -86,6 +87,33 @@ TEST_F(Journal, AnEntryIsAddedWithItsDefaultsAndSavedWithItsOperationsKind)
     click("Button16");
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_EQ(dataSet(u"ADOTable_sr").recordCount(), 5);
+}
+
+// An entry added from any line takes its place when saved, newest first as on opening, and stays chosen.
+TEST_F(Journal, ASavedEntryTakesItsPlaceInTheGridAtOnce)
+{
+    window->tabs()->setCurrentIndex(1);
+    DataSet& jur = dataSet(u"ADOTable_jur");
+    auto* grid = child<QTableView>("DBGrid3");
+    auto* number = child<QLineEdit>("DBEdit2");
+    for (const char* typed : {"1", "2", "3"}) {
+        if (jur.recordCount() > 0)
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(jur.recordCount() - 1, 0)).center());
+        click("Button8");
+        QTest::keyClick(tab().operationBox(), Qt::Key_Escape);            // a new search
+        vi23::test::typeInto(tab().operationBox(), QStringLiteral("выр"));
+        number->setFocus();
+        vi23::test::typeInto(number, QString::fromLatin1(typed));
+        click("Button16");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        EXPECT_EQ(jur.position(), 0) << typed;
+        EXPECT_EQ(grid->currentIndex().row(), 0) << typed;
+    }
+    QStringList shown;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        shown << jur.valueAt(row, jur.fieldIndex(u"nn")).toText();
+    EXPECT_EQ(shown, (QStringList{"3", "2", "1"}));
 }
 
 TEST_F(Journal, AnEntryWhoseOperationHasNoKindIsRefusedByName)

@@ -106,6 +106,78 @@ TEST_F(Lists, AddEditSaveDeleteAndUndoOnEveryList)
     }
 }
 
+// A row is never stored without its name: a new row nothing was written into goes on Esc, on a tab
+// switch and on exit without a question; one written without its name asks and is refused.
+TEST_F(Lists, ANewRowWithoutItsNameIsNeverStored)
+{
+    // "Выход" with the save question answered "Отмена": what was asked.
+    const auto exitAsked = [this] {
+        QStringList asked;
+        ui::setSaveChoiceHook([&asked](const QString& text) {
+            asked << text;
+            return ui::SaveChoice::Cancel;
+        });
+        click("Button1");
+        ui::setSaveChoiceHook({});
+        return asked;
+    };
+    const std::pair<const char*, const char*> tables[] = {{"goods", "stov"}, {"operations", "sr"},
+                                                          {"counterparties", "k"}};
+    for (const ListCase& c : kLists) {
+        SCOPED_TRACE(c.name);
+        const char* table = std::find_if(std::begin(tables), std::end(tables), [&](const auto& t) {
+                                return qstrcmp(t.first, c.name) == 0;
+                            })->second;
+        window->tabs()->setCurrentIndex(c.tab);
+        DataSet& list = dataSet(c.dataSet);
+        const long long stored = countRows(table);
+        auto* grid = child<ui::DBGrid>(c.grid);
+
+        // Typed, then taken back with Esc: the row goes with the second Esc.
+        click(c.add);
+        QWidget* typing = QApplication::focusWidget();
+        if (typing && grid->isAncestorOf(typing)) {
+            vi23::test::typeInto(typing, QStringLiteral("Сок"));
+            QTest::keyClick(typing, Qt::Key_Escape);
+        }
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Escape);
+        EXPECT_EQ(list.state(), DataSet::State::Browse);
+        EXPECT_EQ(list.recordCount(), stored);
+
+        // Left for another tab: the row goes, and nothing is stored on the way.
+        click(c.add);
+        window->tabs()->setCurrentIndex(0);
+        window->tabs()->setCurrentIndex(c.tab);
+        EXPECT_EQ(list.state(), DataSet::State::Browse);
+        EXPECT_EQ(countRows(table), stored);
+
+        // Written without its name: "Сохранить" refuses, and exit asks before anything is lost.
+        click(c.add);
+        list.setText(c.field == QStringView(u"k") ? u"ad" : (c.field == QStringView(u"sr") ? u"vr" : u"eu"),
+                     QStringLiteral("Расход"));
+        errors.clear();
+        click(c.save);
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Не заполнено поле «Наименование"))) << errors[0].toStdString();
+        EXPECT_EQ(exitAsked(), QStringList{QStringLiteral("Сохранить изменения?")});
+        EXPECT_TRUE(window->isVisible());
+        list.cancel();
+        EXPECT_EQ(countRows(table), stored);
+        errors.clear();
+    }
+    // The goods row of the complaint: typed, Esc twice, another tab, exit: no question, nothing stored.
+    window->tabs()->setCurrentIndex(2);
+    click("Button33");
+    vi23::test::typeInto(QApplication::focusWidget(), QStringLiteral("Сок"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    window->tabs()->setCurrentIndex(0);
+    EXPECT_TRUE(exitAsked().isEmpty());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(countRows("stov"), 2);
+}
+
 TEST_F(Lists, DeleteOnAnEmptyListSaysThereIsNothingToDelete)
 {
     click("Button18");

@@ -4,6 +4,7 @@
 #include "books/JournalTab.h"
 #include "calc/CalculatorWindow.h"
 #include "data/Error.h"
+#include "data/RuFormat.h"
 #include "documents/DocumentsTab.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
@@ -211,6 +212,78 @@ TEST_F(Started, TheCalendarFillsTheBoxItWasOpenedForWithEveryDayClickedUntilClos
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dd"), QDate(2011, 3, 16));
     EXPECT_EQ(dataSet(u"ADOTable_jur1").date(u"dp"), QDate(2011, 2, 1));
+}
+
+// Every date box takes a date typed in full or short and refuses an impossible one where it is typed;
+// the calendar still opens on a click (the box keeps the keyboard) and on F4 or Alt+Down, and Esc
+// closes it. The journal's sum is typed the same way, its calculator opened by F4 and closed by Esc.
+TEST_F(Started, DatesAndTheSumAreTypedAndThePickWindowsOpenAndCloseByKeys)
+{
+    const int year = QDate::currentDate().year();
+    struct Case {
+        const char* newRow;
+        const char* box;
+        const char16_t* dataSet;
+        const char16_t* field;
+        int tab;
+    };
+    const Case cases[] = {{"Button4", "DBEdit12", u"ADOTable_jur1", u"dd", 0},
+                          {"Button4", "DBEdit41", u"ADOTable_jur1", u"dp", 0},
+                          {"Button8", "DBEdit1", u"ADOTable_jur", u"dd", 1}};
+    const std::pair<const char*, QDate> typed[] = {
+        {"150326", QDate(2026, 3, 15)}, {"1.4.2025", QDate(2025, 4, 1)}, {"07.11", QDate(year, 11, 7)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        window->tabs()->setCurrentIndex(c.tab);
+        click(c.newRow);
+        auto* box = child<ui::DBEdit>(c.box);
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_TRUE(window->calendar().isVisible());
+        EXPECT_EQ(window->focusWidget(), box);
+        QTest::keyClick(&window->calendar(), Qt::Key_Escape);
+        EXPECT_FALSE(window->calendar().isVisible());
+        for (const auto& [text, date] : typed) {
+            box->setFocus();
+            box->selectAll();
+            vi23::test::typeInto(box, QString::fromLatin1(text));
+            QTest::keyClick(box, Qt::Key_Tab);
+            EXPECT_EQ(dataSet(c.dataSet).date(c.field), date) << text;
+            EXPECT_EQ(box->text(), ru::formatDate(date));
+        }
+        // An impossible date is refused with the forms a date takes; the box keeps it, selected.
+        errors.clear();
+        box->setFocus();
+        box->selectAll();
+        vi23::test::typeInto(box, QStringLiteral("31.02.2026"));
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_EQ(errors, QStringList{QStringLiteral("«31.02.2026» — не дата: введите дату в виде дд.мм.гггг, ддммгг или дд.мм")});
+        EXPECT_EQ(window->focusWidget(), box);
+        EXPECT_EQ(box->selectedText(), QStringLiteral("31.02.2026"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_EQ(dataSet(c.dataSet).date(c.field), QDate(year, 11, 7));
+        for (auto key : {std::pair{Qt::Key_F4, Qt::NoModifier}, std::pair{Qt::Key_Down, Qt::AltModifier}}) {
+            QTest::keyClick(box, key.first, key.second);
+            EXPECT_TRUE(window->calendar().isVisible());
+            EXPECT_EQ(window->calendarTarget(), box);
+            QTest::keyClick(&window->calendar(), Qt::Key_Escape);
+            EXPECT_FALSE(window->calendar().isVisible());
+        }
+        dataSet(c.dataSet).cancel();
+        errors.clear();
+    }
+    auto* sum = child<ui::DBEdit>("DBEdit3");
+    click("Button8");
+    sum->setFocus();
+    sum->selectAll();
+    vi23::test::typeInto(sum, QStringLiteral("1250,5"));
+    QTest::keyClick(sum, Qt::Key_Tab);
+    EXPECT_EQ(dataSet(u"ADOTable_jur").money(u"s"), Money::parse(QStringLiteral("1250,5")));
+    QTest::keyClick(sum, Qt::Key_F4);
+    EXPECT_TRUE(window->calculator().isVisible());
+    QTest::keyClick(&window->calculator(), Qt::Key_Escape);
+    EXPECT_FALSE(window->calculator().isVisible());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    dataSet(u"ADOTable_jur").cancel();
 }
 
 TEST_F(Started, ControlPageKeysSwitchTabsFromAnywhere)

@@ -55,9 +55,9 @@ TEST_F(CalendarWindow, OpensOnTheGivenDayWithinTheCenturyRange)
     EXPECT_EQ(calendar->maximumDate(), QDate(2099, 12, 31));
 }
 
-TEST_F(CalendarWindow, HasNoTitleTextAndOnlyACloseBox)
+TEST_F(CalendarWindow, HasARussianTitleAndOnlyACloseBox)
 {
-    EXPECT_TRUE(form.windowTitle().isEmpty());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Календарь"));
     Qt::WindowFlags flags = form.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);

@@ -82,6 +82,16 @@ TEST(RuFormat, DatesAndNumbersIgnoreTheMachineLocale)
     EXPECT_EQ(ru::tryParseDate(u"31.02.2010"), std::nullopt);
     EXPECT_EQ(ru::tryParseDate(u"2010-01-01"), std::nullopt);
     EXPECT_THROW(ru::parseDate(u"завтра"), UserError);
+    // What a date box takes: whole, ddMMyy, ddMMyyyy, or day and month of the current year.
+    const QDate today(2026, 12, 9);
+    const std::pair<const char16_t*, QDate> typed[] = {
+        {u"15.03.2026", QDate(2026, 3, 15)}, {u"150326", QDate(2026, 3, 15)}, {u"15032025", QDate(2025, 3, 15)},
+        {u"15.03", QDate(2026, 3, 15)},      {u"1.4", QDate(2026, 4, 1)},      {u"31.02.2026", QDate()},
+        {u"310226", QDate()},                {u"29.02", QDate()},              {u"1503", QDate()},
+        {u"15.03.", QDate()},                {u"", QDate()}};
+    for (const auto& [text, date] : typed)
+        EXPECT_EQ(ru::tryParseTypedDate(text, today).value_or(QDate()), date) << QString::fromUtf16(text).toStdString();
+    EXPECT_THROW(ru::parseTypedDate(u"1503", today), UserError);
     EXPECT_EQ(ru::formatReal(10.15), QStringLiteral("10,15"));
     EXPECT_EQ(ru::formatReal(3.0), QStringLiteral("3"));
     EXPECT_EQ(ru::formatReal(0.1 + 0.2), QStringLiteral("0,3"));

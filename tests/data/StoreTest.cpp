@@ -257,11 +257,18 @@ TEST(DataSet, ObserversFollowRowsStatesAndPendingTexts)
         ++afterInsertCalls;
         ds.setValue(u"dd", QDate(2010, 1, 1));
     };
+    // Defaults alone do not make a new row worth saving: left, it is dropped; written into, it is stored.
     k.append();
     EXPECT_EQ(afterInsertCalls, 1);
-    EXPECT_TRUE(k.isModified());        // defaults set after the insert make the row worth saving
+    EXPECT_FALSE(k.isModified());
+    EXPECT_TRUE(k.isUntouchedNewRow());
+    k.first();
+    EXPECT_EQ(k.recordCount(), 2);
+    k.append();
+    k.setText(u"k", QStringLiteral("Гамма"));
     k.first();
     EXPECT_EQ(k.recordCount(), 3);
+    EXPECT_EQ(afterInsertCalls, 2);
     k.removeObserver(&observer);
 }
 

@@ -241,8 +241,11 @@ TEST(Renderer, APrintJobThatStopsTakingPagesIsAFailure)
     QPrinter file(QPrinter::HighResolution);
     file.setOutputFormat(QPrinter::PdfFormat);
     file.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
-    EXPECT_NO_THROW(printReport(report, file, all));
-    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("out.pdf"))}).contains(QStringLiteral("Pages:           40")));
+    EXPECT_NO_THROW(printReport(report, file, all, QStringLiteral("Счет № 31 от 01.01.2026")));
+    const QString info = run(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("out.pdf"))});
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           40")));
+    // The job carries the document's name, not the form's.
+    EXPECT_TRUE(info.contains(QStringLiteral("Счет № 31 от 01.01.2026"))) << info.toStdString();
 }
 
 TEST(Renderer, UnitsScaleToTheDeviceResolution)

@@ -144,14 +144,17 @@ TEST_F(DBEditTest, CharactersANumberFieldCannotHoldAreRefusedWithABeep)
         QString field;
         QString accepted;
         QString refused;
+        QString takes;       // the refusal's tooltip
     };
+    const QString whole = QStringLiteral("Здесь только целое число: цифры 0–9");
+    const QString number = QStringLiteral("Здесь только число: цифры 0–9 и запятая");
     const std::vector<Case> cases = {
-        {"nds0", "0123456789+-", ",.eEa я"},
-        {"k", "7+-", ",.eE"},
-        {"cen0", "0123456789+-,.", "eExр "},
-        {"kol0", "0123456789+-,.eE", "xр /"},
-        {"n", "x,.eЯ -", ""},
-        {"dd", "0.9x", ""},
+        {"nds0", "0123456789+-", ",.eEa я", whole},
+        {"k", "7+-", ",.eE", whole},
+        {"cen0", "0123456789+-,.", "eExр ", number},
+        {"kol0", "0123456789+-,.eE", "xр /о", number},
+        {"n", "x,.eЯ -", "", {}},
+        {"dd", "0.9", "x/ ", QStringLiteral("Дата: дд.мм.гггг, ддммгг или дд.мм")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field.toStdString());
@@ -165,7 +168,12 @@ TEST_F(DBEditTest, CharactersANumberFieldCannotHoldAreRefusedWithABeep)
             EXPECT_EQ(beeps, before + 1) << QString(refused).toStdString();
             EXPECT_EQ(edit->text(), text) << QString(refused).toStdString();
             EXPECT_EQ(jur1->state(), DataSet::State::Browse);
+            // Seen as well as heard, and the next key replaces the text in the same box.
+            EXPECT_EQ(edit->toolTip(), c.takes);
+            EXPECT_EQ(focused(), edit);
+            EXPECT_EQ(edit->selectedText(), text);
         }
+        press(Qt::Key_End);
         for (QChar accepted : c.accepted) {
             const int before = beeps;
             const QString text = edit->text();
@@ -190,9 +198,10 @@ TEST_F(DBEditTest, TextFromAnInputMethodFollowsTheSameRules)
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(price->text(), "12,5");
     EXPECT_EQ(jur1->state(), DataSet::State::Browse);
+    // The refused text was left selected: what comes next replaces it.
     commit(QStringLiteral("5"));
     EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(price->text(), "12,55");
+    EXPECT_EQ(price->text(), "5");
     EXPECT_EQ(jur1->state(), DataSet::State::Edit);
     EXPECT_TRUE(price->hasPendingChange());
 }
@@ -346,6 +355,7 @@ TEST_F(DBEditTest, FailedWriteOnFocusLossKeepsTheFocusAndTextUntilEscape)
             }
             EXPECT_EQ(focused(), edit);
             EXPECT_EQ(edit->text(), c.pending);
+            EXPECT_EQ(edit->selectedText(), c.pending);
             EXPECT_TRUE(edit->hasPendingChange());
         }
         press(Qt::Key_Escape);

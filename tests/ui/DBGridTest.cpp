@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -245,29 +246,47 @@ TEST_F(DBGridTest, EditableGridCellsTakeOnlyWhatTheFieldCanHold)
     commitCell();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].first, "Вельмар");
-    // The row is being edited, its value unchanged.
+    // The row is being edited, its value unchanged, and the same cell is open again with its text
+    // selected, so the correction lands there and not in the next column.
     EXPECT_EQ(goods->state(), DataSet::State::Edit);
     EXPECT_EQ(cell(1, 2), "0,75");
-
-    // A rate is one of those in force: anything else is refused naming them; one typed over the rate
-    // shown replaces it ("10" over 20 is 10, never 2010).
-    clickLine(1, 3);
-    type(QStringLiteral("40000"));
+    QCoreApplication::processEvents();                 // the cell opens again once the editor is closed
+    auto* price = qobject_cast<QLineEdit*>(focused());
+    ASSERT_NE(price, nullptr);
+    EXPECT_TRUE(grid->isAncestorOf(price));
+    EXPECT_EQ(grid->currentIndex().column(), 2);
+    EXPECT_EQ(price->selectedText(), "0,75");
+    type(QStringLiteral("1,5"));
     commitCell();
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[1].second, "«40000» — не ставка НДС: допустимы 22 %, 20 %, 18 %, 10 %, 7 %, 5 %, 0 % или «Без НДС»");
-    EXPECT_EQ(cell(1, 3), "20");
+    EXPECT_EQ(cell(1, 2), "1,50");
+    EXPECT_EQ(errors.size(), 1u);
+
+    // A rate is one of those in force: a key that begins none is refused where it is typed, the cell's
+    // text selected for the next key; one typed over the rate shown replaces it ("10" over 20 is 10).
+    clickLine(1, 3);
+    type(QStringLiteral("4"));
+    EXPECT_EQ(beeps, 2);
+    // The rate cell's editor is a drop-down whose line takes the keys.
+    auto* choices = qobject_cast<QComboBox*>(focused());
+    ASSERT_NE(choices, nullptr);
+    EXPECT_TRUE(grid->isAncestorOf(choices));
+    EXPECT_EQ(choices->lineEdit()->selectedText(), "20");
+    type(QStringLiteral("Без"));
+    EXPECT_EQ(beeps, 2);
+    commitCell();
+    EXPECT_EQ(cell(1, 3), "Без НДС");
     clickLine(1, 3);
     type(QStringLiteral("10"));
     commitCell();
     EXPECT_EQ(cell(1, 3), "10");
+    EXPECT_EQ(errors.size(), 1u);
 
     // Past the field's size a key is refused with a beep, as in a box; Enter still commits.
     clickLine(1, 1);
     type(QString(15, u'ю'));
-    EXPECT_EQ(beeps, 6);
+    EXPECT_EQ(beeps, 7);
     commitCell();
-    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(cell(1, 1), QString(10, u'ю'));
 }
 
