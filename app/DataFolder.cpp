@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/Error.h"
+#include "help/CommandLine.h"
 #include "ui/Messages.h"
 
 #include <QDir>
@@ -21,21 +22,34 @@ QString userDataFolder()
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("vi23"));
 }
 
-DatabaseLocation locateDatabase(const QStringList& arguments)
+DatabaseLocation locateDatabase(const QStringList& given)
 {
     DatabaseLocation location;
+    QStringList arguments = given;
+    QString mistake;
+    const QString store = help::takeDatabaseOption(arguments, {}, &mistake);
+    if (!mistake.isEmpty())
+        return {{}, false, false, mistake};
+    const bool optionGiven = arguments.size() != given.size();
+    if (optionGiven && !arguments.isEmpty())
+        return {{}, false, false, QStringLiteral("Укажите либо --db, либо папку или файл базы данных")};
+    if (!store.isEmpty() && arguments.isEmpty()) {
+        if (isServerLocation(store))
+            return {store, true, false, {}};
+        arguments << store;
+    }
     QStringList named;
     bool userFolder = false;
     for (const QString& argument : arguments) {
         if (argument == u"--user-folder")
             userFolder = true;
         else if (argument.startsWith(u'-'))
-            return {{}, false, QStringLiteral("Неизвестный ключ %1").arg(argument)};
+            return {{}, false, false, QStringLiteral("Неизвестный ключ %1").arg(argument)};
         else
             named << argument;
     }
     if (named.size() + (userFolder ? 1 : 0) > 1)
-        return {{}, false, QStringLiteral("Укажите одну папку или один файл базы данных")};
+        return {{}, false, false, QStringLiteral("Укажите одну папку или один файл базы данных")};
     if (userFolder || !named.isEmpty()) {
         const QString given = userFolder ? userDataFolder() : named.first();
         const QFileInfo info(given);

@@ -104,7 +104,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     // Every file is kn.mdb: the frame names the folder too.
-    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(QDir::toNativeSeparators(store_->database().path())));
+    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(store_->database().isServer() ? store_->database().displayName() : QDir::toNativeSeparators(store_->database().path())));
     programFolder = QCoreApplication::applicationDirPath();
     // A book's rows come to its report as they are read, its first page shown at once.
     store_->setStreamingBookQueries(true);

@@ -17,7 +17,8 @@ const vi23::help::ProgramHelp kHelp = {
     "vi23", "бухгалтерия малого предприятия на УСН: документы, журнал операций, книги (\"Вельмар\")",
     "Использование:\n"
     "  vi23 [ПАПКА | ФАЙЛ]\n"
-    "  vi23 --user-folder\n",
+    "  vi23 --user-folder\n"
+    "  vi23 --db postgresql://СЕРВЕР/БАЗА\n",
     "Открывает главное окно программы над базой данных: выписка и печать документов, журнал\n"
     "хозяйственных операций, книга учета доходов и расходов, книги расчетов, кассовая книга, списки\n"
     "товаров, типовых операций и контрагентов, реквизиты предприятия.\n"
@@ -34,6 +35,11 @@ const vi23::help::ProgramHelp kHelp = {
     "      папка данных пользователя $XDG_DATA_HOME/vi23, по умолчанию ~/.local/share/vi23; так\n"
     "      программу запускает пункт меню. При первом запуске папка создаётся, а пустая база\n"
     "      kn.mdb - с согласия пользователя.\n"
+    "  --db СТРОКА\n"
+    "      база данных на сервере PostgreSQL, одна на несколько рабочих мест: строка подключения\n"
+    "      libpq (postgresql://server.office/vi23 или \"host=server.office dbname=vi23\"); пароль -\n"
+    "      из ~/.pgpass или PGPASSWORD, шифрование - по параметру sslmode. Без аргументов программа\n"
+    "      берёт базу из переменной окружения VI23_DB, если она задана.\n"
     "  --help, --version\n"
     "      эта справка; версия программы.\n"
     "\n"
@@ -63,12 +69,14 @@ int main(int argc, char* argv[])
     if (!location.mistake.isEmpty())
         return vi23::help::usageError(kHelp, location.mistake);
     vi23::ui::installRussianTranslations();
-    if (!vi23::ensureDatabase(nullptr, location))
-        return 1;
-    // Relative paths (backups, saved reports) start beside the data.
-    QDir::setCurrent(QFileInfo(location.file).absolutePath());
-    if (!vi23::convertOldFormatIfWanted(location.file))
-        return 1;
+    if (!location.server) {
+        if (!vi23::ensureDatabase(nullptr, location))
+            return 1;
+        // Relative paths (backups, saved reports) start beside the data.
+        QDir::setCurrent(QFileInfo(location.file).absolutePath());
+        if (!vi23::convertOldFormatIfWanted(location.file))
+            return 1;
+    }
     vi23::ProgramWindow program(location.file);
     if (!program.open())
         return 1;

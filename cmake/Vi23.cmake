@@ -3,12 +3,19 @@ function(vi23_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
 endfunction()
 
-# A test executable from the given sources, linked with GoogleTest and registered with CTest.
+# A test executable from the given sources, linked with GoogleTest and registered with CTest. With
+# SERVER its cases may use the test server (tests/CMakeLists.txt), named to them by VI23_TEST_PG.
 function(vi23_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERVER" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   vi23_warnings(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  set(server)
+  if(T_SERVER)
+    set(server FIXTURES_REQUIRED vi23_server
+        ENVIRONMENT_MODIFICATION "VI23_TEST_PG=set:host=${VI23_TEST_PG_DIR} port=5432 user=vi23")
+  endif()
+  # The discovered tests take the list's items one by one, so the server's properties come first.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+    PROPERTIES ${server} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
 endfunction()

@@ -262,6 +262,9 @@ QString backupOldFile(const QString& path, QDate today)
 
 void enableDailyBackups(Database& db, std::function<void(const QString& message)> warn)
 {
+    // A server's copies are its administrator's (pg_dump), not files beside a database file.
+    if (db.isServer())
+        return;
     removeInterruptedBackups(db.path());
     db.setBeforeFirstChangeOfDay([&db, warn = std::move(warn)] {
         try {

@@ -401,8 +401,8 @@ int applyImport(Database& db, const ImportPlan& plan, ApplyMode mode, const Impo
 {
     Database::Transaction transaction(db);
     insertCounterparties(db, plan);
-    Statement journal = db.prepare(QStringLiteral(
-        "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'ПП', ?3, ?4, ?5, ?6)"));
+    Statement journal = db.prepareInsert(QStringLiteral(
+        "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'ПП', ?3, ?4, ?5, ?6)"), QStringLiteral("n"));
     Statement record = db.prepare(QStringLiteral(
         "INSERT INTO bank_imports (acc, nn, dd, s, dir, jur) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
     auto textOrNull = [](const QString& text) { return text.isEmpty() ? Value() : Value(text); };
@@ -419,8 +419,7 @@ int applyImport(Database& db, const ImportPlan& plan, ApplyMode mode, const Impo
         journal.bind(4, textOrNull(line.kind));
         journal.bind(5, line.sum);
         journal.bind(6, textOrNull(line.counterparty));
-        journal.run();
-        const long long row = db.lastInsertRowId();
+        const long long row = journal.runInsert();
         record.reset();
         record.bind(1, line.account);
         record.bind(2, line.number);

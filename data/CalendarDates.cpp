@@ -1,4 +1,5 @@
 #include "CalendarDates.h"
+#include "Database.h"
 #include "Error.h"
 #include "RuFormat.h"
 #include "Schema.h"
@@ -23,6 +24,9 @@ QString notCalendarDateIndex(QStringView table, QStringView field)
 
 void requireCalendarDates(Database& db, QStringView tableName)
 {
+    // A server keeps dates as dates: every one is in the calendar.
+    if (db.isServer())
+        return;
     const TableDef& table = schemaTable(tableName);
     const int counter = table.counterIndex();
     const QString key = counter >= 0 ? quoteIdentifier(table.fields[size_t(counter)].name) : QStringLiteral("rowid");

@@ -68,8 +68,9 @@ void orderNumberAndDate(const IssuedDocument& order, CashJournalEntry& entry)
 
 QString nextNumberOf(Database& db, const QString& kind)
 {
-    Statement query = db.prepare(QStringLiteral(
-        "SELECT max(CAST(trim(n) AS INTEGER)) FROM jur1 WHERE dok = ?1 AND trim(n) <> '' AND trim(n) NOT GLOB '*[^0-9]*'"));
+    Statement query = db.prepare(
+        QStringLiteral("SELECT max(CAST(trim(n) AS INTEGER)) FROM jur1 WHERE dok = ?1 AND trim(n) <> '' AND %1")
+            .arg(db.dialect().digitsOnly(QStringLiteral("trim(n)"))));
     query.bind(1, kind);
     const long long last = query.step() && !query.isNull(0) ? query.integer(0) : 0;
     return QString::number(last + 1);
@@ -94,18 +95,18 @@ CashJournalEntry registerCashOrder(Database& db, long long key, const QString& o
     entry.operation = operation.trimmed();
     checkOperation(db, entry.operation, direction);
     entry.counterparty = order.buyer;
-    Statement journal = db.prepare(QStringLiteral(
-        "INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'КО', ?3, ?4, ?5, ?6)"));
+    Statement journal = db.prepareInsert(
+        QStringLiteral("INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'КО', ?3, ?4, ?5, ?6)"), QStringLiteral("n"));
     journal.bind(1, entry.date);
     journal.bind(2, entry.number);
     journal.bind(3, entry.operation);
     journal.bind(4, direction);
     journal.bind(5, entry.sum);
     journal.bind(6, entry.counterparty.isEmpty() ? Value() : Value(entry.counterparty));
-    journal.run();
-    entry.row = db.lastInsertRowId();
+    entry.row = journal.runInsert();
     // A link left by a journal row deleted since gives way to the new one.
-    Statement link = db.prepare(QStringLiteral("INSERT OR REPLACE INTO cash_journal (k, jur) VALUES (?1, ?2)"));
+    Statement link = db.prepare(db.dialect().insertOrReplace(QStringLiteral("cash_journal"), QStringLiteral("k, jur"),
+                                                             QStringLiteral("?1, ?2"), QStringLiteral("k")));
     link.bind(1, Value(std::int64_t(key)));
     link.bind(2, Value(std::int64_t(entry.row)));
     link.run();

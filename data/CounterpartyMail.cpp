@@ -36,9 +36,7 @@ void checkCounterpartyMail(DataSet& counterparties)
 
 QString counterpartyMail(Database& db, const QString& name)
 {
-    Statement column = db.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info('k') WHERE name = ?1"));
-    column.bind(1, kCounterpartyMailField);
-    if (name.isEmpty() || !column.step())
+    if (name.isEmpty() || !db.hasColumn(QStringLiteral("k"), kCounterpartyMailField))
         return {};
     Statement query = db.prepare(QStringLiteral("SELECT %1 FROM k WHERE k = ?1 COLLATE %2 AND %1 <> '' ORDER BY rowid LIMIT 1")
                                      .arg(quoteIdentifier(kCounterpartyMailField), QLatin1String(kNoCaseCollation)));

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sqlite3.h>
 
 namespace vi23 {
 
@@ -139,7 +138,7 @@ Value readColumn(const Statement& statement, int column, FieldType type)
     case FieldType::Real:
         return statement.real(column);
     case FieldType::Money:
-        if (sqlite3_column_type(statement.handle(), column) == SQLITE_FLOAT)
+        if (statement.isFloat(column))
             return Money::fromDouble(statement.real(column) / double(Money::kScale));
         return Money::fromUnits(statement.integer(column));
     case FieldType::Date:
@@ -161,11 +160,9 @@ QSet<QString> missingAddedFields(Database& db, const TableDef& table)
     }
     if (missing.isEmpty())
         return missing;
-    Statement columns = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
-    columns.bind(1, table.name);
-    while (columns.step()) {
+    for (const auto& column : db.columnsOf(table.name)) {
         for (auto it = missing.begin(); it != missing.end(); ++it) {
-            if (it->compare(columns.text(0), Qt::CaseInsensitive) == 0) {
+            if (it->compare(column.first, Qt::CaseInsensitive) == 0) {
                 missing.erase(it);
                 break;
             }
@@ -182,10 +179,11 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 {
     QString sql = querySql;
     if (const TableDef* table = set.table()) {
-        QStringList columns{QStringLiteral("rowid")};
+        const QString key = db.dialect().rowKey(*table);
+        QStringList columns{key};
         for (size_t i = 0; i < set.fields().size(); ++i)
             columns << (set.fieldInFile(int(i)) ? quoteIdentifier(set.fields()[i].name) : QStringLiteral("NULL"));
-        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoteIdentifier(table->name));
+        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns.join(u','), quoteIdentifier(table->name), key);
     }
     if (period && !periodSql.isEmpty())
         sql = periodSql;
@@ -630,12 +628,13 @@ void DataSet::storeInsert(Row& row, bool withCounter)
         fieldIndexes.push_back(int(i));
     }
     db_.beforeChange();
-    Statement statement = db_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                          .arg(quoteIdentifier(table_->name), names.join(u','), marks.join(u',')));
+    const QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table_->name))
+                                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                              .arg(quoteIdentifier(table_->name), names.join(u','), marks.join(u','));
+    Statement statement = db_.prepareInsert(sql, db_.dialect().rowKey(*table_));
     for (size_t i = 0; i < fieldIndexes.size(); ++i)
         statement.bind(int(i) + 1, row.values[size_t(fieldIndexes[i])]);
-    statement.run();
-    row.rowid = db_.lastInsertRowId();
+    row.rowid = statement.runInsert();
     if (counterField_ >= 0)
         row.values[size_t(counterField_)] = std::int64_t(row.rowid);
 }
@@ -652,16 +651,16 @@ void DataSet::storeUpdate(Row& row)
             continue;
         changed.push_back(int(i));
         assignments << quoteIdentifier(fields_[i].name) + QStringLiteral(" = ?");
-        checks << quoteIdentifier(fields_[i].name) + QStringLiteral(" IS ?");
+        checks << db_.dialect().sameAs(quoteIdentifier(fields_[i].name), QStringLiteral("?"));
     }
     if (changed.empty())
         return;
     // The row is found by its rowid and by the values it had when read, so another program's
     // change to the same fields is not overwritten unseen.
     db_.beforeChange();
-    Statement statement = db_.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
+    Statement statement = db_.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %4 = ? AND %3")
                                           .arg(quoteIdentifier(table_->name), assignments.join(u','),
-                                               checks.join(QStringLiteral(" AND "))));
+                                               checks.join(QStringLiteral(" AND ")), db_.dialect().rowKey(*table_)));
     int bindIndex = 1;
     for (int i : changed)
         statement.bind(bindIndex++, row.values[size_t(i)]);
@@ -707,7 +706,8 @@ void DataSet::remove()
         throw UserError(kEmpty);
     Row& row = currentRow();
     db_.beforeChange();
-    Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(table_->name)));
+    Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                          .arg(quoteIdentifier(table_->name), db_.dialect().rowKey(*table_)));
     statement.bind(1, std::int64_t(row.rowid));
     statement.run();
     original_.clear();

@@ -34,7 +34,7 @@ DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(
 {
     for (const TableDef& table : schemaTables())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
-    for (const FixedQuery& query : fixedQueries())
+    for (const FixedQuery& query : fixedQueries(db_->backend()))
         dataSets_.push_back(std::make_unique<DataSet>(*db_, query.name, query.definition));
     // Whoever stores a document (the tab, its grid, a tool) stores the figures it prints.
     for (auto& set : dataSets_) {

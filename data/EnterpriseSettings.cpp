@@ -64,9 +64,7 @@ void checkRegistration(const QString& rup)
 
 int transferStatus(Database& db, long long key)
 {
-    Statement column = db.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info('jur1') WHERE name = ?1"));
-    column.bind(1, kTransferStatusColumn);
-    if (!column.step())
+    if (!db.hasColumn(QStringLiteral("jur1"), kTransferStatusColumn))
         return 1;
     Statement query = db.prepare(QStringLiteral("SELECT %1 FROM jur1 WHERE k = ?1").arg(kTransferStatusColumn));
     query.bind(1, Value(std::int64_t(key)));
@@ -77,9 +75,7 @@ void setTransferStatus(Database& db, long long key, int status)
 {
     if (status != 1 && status != 2)
         throw UserError(QStringLiteral("Статус УПД — 1 или 2, а не %1").arg(status));
-    Statement column = db.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info('jur1') WHERE name = ?1"));
-    column.bind(1, kTransferStatusColumn);
-    if (!column.step())
+    if (!db.hasColumn(QStringLiteral("jur1"), kTransferStatusColumn))
         throw UserError(QStringLiteral("Статус УПД не сохранен: файл базы данных был открыт только для чтения "
                                        "или занят другой программой; перезапустите программу"));
     Statement update = db.prepare(QStringLiteral("UPDATE jur1 SET %1 = ?1 WHERE k = ?2").arg(kTransferStatusColumn));

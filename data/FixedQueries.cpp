@@ -10,27 +10,22 @@ namespace {
 // take the typical operations when its operation is in sr, once however often sr lists it: the list
 // is read once into a lookup ("IN (SELECT ...)"), and the journal stays the outer loop, which the
 // jur(dd, n) index gives in order without sorting, the first row coming at once.
-QString yearOf(const QString& date)
-{
-    return QStringLiteral("substr(%1, 1, 4)").arg(date);
-}
-
-QString monthOf(const QString& date)
-{
-    return QStringLiteral("substr(%1, 6, 2)").arg(date);
-}
-
-QString quarterNumberOf(const QString& date)
-{
-    return QStringLiteral("((CAST(substr(%1, 6, 2) AS INTEGER) + 2) / 3)").arg(date);
-}
-
 const QString kJournalDate = QStringLiteral("jur.dd");
-const QString kYear = yearOf(kJournalDate);
-const QString kMonth = monthOf(kJournalDate);
-const QString kQuarterNumber = quarterNumberOf(kJournalDate);
-const QString kQuarter = QStringLiteral("CAST(%1 AS TEXT)").arg(kQuarterNumber);
-const QString kListedOperation = QStringLiteral("jur.sr COLLATE RUNOCASE IN (SELECT sr.sr FROM sr)");
+
+// The parts of a journal row's date that group the books.
+struct DateParts {
+    QString year, month, quarterNumber, quarter;
+};
+
+DateParts journalDateParts(const SqlDialect& d)
+{
+    const QString quarterNumber = d.quarterOf(kJournalDate);
+    return {d.yearOf(kJournalDate), d.monthOf(kJournalDate), quarterNumber, QStringLiteral("CAST(%1 AS TEXT)").arg(quarterNumber)};
+}
+
+// The list is made unique in the collation it is matched in: the server would otherwise keep both
+// spellings of an operation listed twice and count the row twice.
+const QString kListedOperation = QStringLiteral("jur.sr COLLATE RUNOCASE IN (SELECT sr.sr COLLATE RUNOCASE FROM sr)");
 
 QString isKind(const QString& field, const char16_t* value)
 {
@@ -94,10 +89,11 @@ struct IncomeBookSums {
     QString d, k, d6, d9, k6, k9, dq, kq, dy, ky;
 };
 
-IncomeBookSums journalRowSums()
+IncomeBookSums journalRowSums(const SqlDialect& dialect)
 {
-    const QString firstHalf = kQuarterNumber + QStringLiteral(" < 3");
-    const QString nineMonths = kQuarterNumber + QStringLiteral(" < 4");
+    const QString quarterNumber = journalDateParts(dialect).quarterNumber;
+    const QString firstHalf = quarterNumber + QStringLiteral(" < 3");
+    const QString nineMonths = quarterNumber + QStringLiteral(" < 4");
     const QString and_ = QStringLiteral(" AND ");
     const QString d = amountIf(isIncome()), k = amountIf(isExpense());
     return {d, k, amountIf(isIncome() + and_ + firstHalf), amountIf(isIncome() + and_ + nineMonths),
@@ -105,9 +101,9 @@ IncomeBookSums journalRowSums()
 }
 
 // The columns after the journal's own, from the sums of a row and the date that groups it.
-QString incomeBookColumns(const IncomeBookSums& sums, const QString& date, const QString& shown)
+QString incomeBookColumns(const SqlDialect& d, const IncomeBookSums& sums, const QString& date, const QString& shown)
 {
-    const QString quarter = quarterNumberOf(date);
+    const QString quarter = d.quarterOf(date);
     return QStringLiteral("%1 AS d, %2 AS k, CASE WHEN %3 < 3 THEN 6 ELSE 0 END AS ds6, CASE WHEN %3 < 4 THEN 9 ELSE 0 END AS ds9,"
                           " %4 AS d6, %5 AS d9, %6 AS k6, %7 AS k9, %8 AS shown, %9 AS dq, %10 AS kq, %11 AS dy, %12 AS ky")
         .arg(sums.d, sums.k, quarter, sums.d6, sums.d9, sums.k6, sums.k9, shown, sums.dq)
@@ -119,27 +115,26 @@ QString incomeBookColumns(const IncomeBookSums& sums, const QString& date, const
 // without operations still has its totals; the first of them carries the sums of the year's rows
 // before the period (d, k of its month, dq, kq of its quarter, ...), which the totals count but the
 // book does not list. The months are few: their sort is the only one.
-QString incomeBookPeriodSql(const QString& select, const QString& columns)
+QString incomeBookPeriodSql(const SqlDialect& d, const QString& select, const QString& columns)
 {
-    const IncomeBookSums row = journalRowSums();
+    const IncomeBookSums row = journalRowSums(d);
     auto since = [](const QString& day, const QString& amount) {
         return QStringLiteral("SUM(CASE WHEN jur.dd >= %1 THEN %2 ELSE 0 END)").arg(day, amount);
     };
-    const QString monthStart = QStringLiteral("date(?1, 'start of month')");
-    const QString quarterStart =
-        QStringLiteral("date(?1, 'start of month', printf('-%d months', (CAST(substr(?1, 6, 2) AS INTEGER) - 1) % 3))");
+    const QString monthStart = d.monthStart(QStringLiteral("?1"));
+    const QString quarterStart = d.quarterStart(QStringLiteral("?1"));
     auto sum = [](const QString& amount) { return QStringLiteral("SUM(%1)").arg(amount); };
     const QString carry =
         QStringLiteral("SELECT %1 AS d, %2 AS k, %3 AS d6, %4 AS d9, %5 AS k6, %6 AS k9, %7 AS dq, %8 AS kq, %9 AS dy, %10 AS ky"
-                       " FROM jur WHERE %11 AND jur.dd >= substr(?1, 1, 4) || '-01-01' AND jur.dd < ?1")
+                       " FROM jur WHERE %11 AND jur.dd >= %12 AND jur.dd < ?1")
             .arg(since(monthStart, row.d), since(monthStart, row.k), sum(row.d6), sum(row.d9), sum(row.k6), sum(row.k9),
                  since(quarterStart, row.dq), since(quarterStart, row.kq), sum(row.dy))
-            .arg(sum(row.ky), incomeBookRows());
-    auto carried = [](const char* column) { return QStringLiteral("IFNULL(carry.%1, 0)").arg(QLatin1String(column)); };
+            .arg(sum(row.ky), incomeBookRows(), d.yearStart(QStringLiteral("?1")));
+    auto carried = [](const char* column) { return QStringLiteral("COALESCE(carry.%1, 0)").arg(QLatin1String(column)); };
     const IncomeBookSums opening{carried("d"),  carried("k"),  carried("d6"), carried("d9"), carried("k6"),
                                  carried("k9"), carried("dq"), carried("kq"), carried("dy"), carried("ky")};
     const QString day = QStringLiteral("months.day");
-    const QString next = QStringLiteral("date(day, 'start of month', '+1 month')");
+    const QString next = d.nextMonth(QStringLiteral("day"));
     return QStringLiteral("WITH RECURSIVE months(day) AS (SELECT ?1 WHERE ?1 < ?2 UNION ALL SELECT %1 FROM months WHERE %1 < ?2),"
                           " carry AS (%2)"
                           " SELECT %3 AS g, CAST(%4 AS TEXT) AS q, %5 AS m, NULL AS n, %6 AS dd, NULL AS nn, NULL AS np,"
@@ -147,17 +142,18 @@ QString incomeBookPeriodSql(const QString& select, const QString& columns)
                           " FROM months LEFT JOIN carry ON months.day = ?1"
                           " UNION ALL %8, %9 FROM jur WHERE %10 AND jur.dd >= ?1 AND jur.dd < ?2"
                           " ORDER BY dd, n")
-        .arg(next, carry, yearOf(day), quarterNumberOf(day), monthOf(day), day, incomeBookColumns(opening, day, QStringLiteral("0")),
-             select)
+        .arg(next, carry, d.yearOf(day), d.quarterOf(day), d.monthOf(day), day,
+             incomeBookColumns(d, opening, day, QStringLiteral("0")), select)
         .arg(columns, incomeBookRows());
 }
 
-QueryDef incomeBook()
+QueryDef incomeBook(const SqlDialect& d)
 {
     using T = FieldType;
+    const DateParts date = journalDateParts(d);
     const QString select = QStringLiteral("SELECT %1 AS g, %2 AS q, %3 AS m, jur.n, jur.dd, jur.nn, jur.k AS np, jur.dok, jur.sr, jur.vr")
-                               .arg(kYear, kQuarter, kMonth);
-    const QString columns = incomeBookColumns(journalRowSums(), kJournalDate, QStringLiteral("1"));
+                               .arg(date.year, date.quarter, date.month);
+    const QString columns = incomeBookColumns(d, journalRowSums(d), kJournalDate, QStringLiteral("1"));
     QueryDef query{QStringLiteral("%1, %2 FROM jur WHERE %3 ORDER BY jur.dd, jur.n").arg(select, columns, incomeBookRows()),
                    {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
                     col("dd", T::Date), col("nn", T::Text, 5), col("np", T::Text, 250), col("dok", T::Text, 10),
@@ -165,19 +161,20 @@ QueryDef incomeBook()
                     col("ds6", T::Long), col("ds9", T::Long), col("d6", T::Money), col("d9", T::Money), col("k6", T::Money),
                     col("k9", T::Money), col("shown", T::Long), col("dq", T::Money), col("kq", T::Money),
                     col("dy", T::Money), col("ky", T::Money)}};
-    query.periodSql = incomeBookPeriodSql(select, columns);
+    query.periodSql = incomeBookPeriodSql(d, select, columns);
     return query;
 }
 
 // The books of the report panel and the cash orders of the cash book.
-void addBookQueries(std::vector<FixedQuery>& queries)
+void addBookQueries(const SqlDialect& d, std::vector<FixedQuery>& queries)
 {
     using T = FieldType;
-    queries.push_back({QStringLiteral("ADOQuery11"), incomeBook()});
+    const DateParts date = journalDateParts(d);
+    queries.push_back({QStringLiteral("ADOQuery11"), incomeBook(d)});
 
     // Bank and cash-settlement books: every entry of one kind, with or without a known operation.
     auto settlementBook = [&](const char* name, const char16_t* kind) {
-        const QString d = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
+        const QString income = amountIf(isKind(QStringLiteral("jur.vr"), u"Приход"));
         const QString k1 = amountIf(isKind(QStringLiteral("jur.vr"), u"Расход"));
         return FixedQuery{
             QString::fromLatin1(name),
@@ -185,7 +182,7 @@ void addBookQueries(std::vector<FixedQuery>& queries)
                             " %4 AS d, %5 AS k1, (%4) - (%5) AS r"
                             " FROM jur WHERE %6"
                             " ORDER BY jur.dd, jur.n")
-                 .arg(kYear, kQuarter, kMonth, d, k1, isKind(QStringLiteral("jur.dok"), kind)),
+                 .arg(date.year, date.quarter, date.month, income, k1, isKind(QStringLiteral("jur.dok"), kind)),
              {col("g", T::Text, 255), col("q", T::Text, 255), col("m", T::Text, 255), col("n", T::Counter),
               col("dd", T::Date), col("nn", T::Text, 5), col("dok", T::Text, 10), col("sr", T::Text, 170),
               col("d", T::Money), col("k1", T::Money), col("r", T::Money)}})};
@@ -223,7 +220,7 @@ void addBookQueries(std::vector<FixedQuery>& queries)
            col("k", T::Text, 250), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
 }
 
-std::vector<FixedQuery> build()
+std::vector<FixedQuery> build(const SqlDialect& d)
 {
     using T = FieldType;
     std::vector<FixedQuery> queries;
@@ -254,16 +251,17 @@ std::vector<FixedQuery> build()
           {},
           printLines.arg(QStringLiteral(" WHERE tov.k = ?1"))}});
 
-    addBookQueries(queries);
+    addBookQueries(d, queries);
     return queries;
 }
 
 } // namespace
 
-const std::vector<FixedQuery>& fixedQueries()
+const std::vector<FixedQuery>& fixedQueries(Backend backend)
 {
-    static const std::vector<FixedQuery> queries = build();
-    return queries;
+    static const std::vector<FixedQuery> file = build(SqlDialect(Backend::SQLite));
+    static const std::vector<FixedQuery> server = build(SqlDialect(Backend::PostgreSQL));
+    return backend == Backend::PostgreSQL ? server : file;
 }
 
 QString incomeBookRowCountSql()
@@ -271,9 +269,9 @@ QString incomeBookRowCountSql()
     return QStringLiteral("SELECT count(*) FROM jur WHERE %1 AND jur.dd >= ?1 AND jur.dd < ?2").arg(incomeBookRows());
 }
 
-const FixedQuery& fixedQuery(QStringView name)
+const FixedQuery& fixedQuery(QStringView name, Backend backend)
 {
-    for (const FixedQuery& query : fixedQueries()) {
+    for (const FixedQuery& query : fixedQueries(backend)) {
         if (query.name == name)
             return query;
     }

@@ -188,36 +188,4 @@ QString quoteIdentifier(QStringView name)
     return u'"' + quoted + u'"';
 }
 
-QString columnDefinition(const FieldDef& field)
-{
-    const QString name = quoteIdentifier(field.name);
-    switch (field.type) {
-    case FieldType::Counter:
-        return name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-    case FieldType::Date:
-        return name + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
-                                     "'[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' AND date(%1, '+0 days') IS %1))").arg(name);
-    case FieldType::Text:
-        return name + QStringLiteral(" TEXT(%1) CHECK (%2 IS NULL OR length(%2) <= %1)").arg(field.size).arg(name);
-    case FieldType::Money:
-        return name + QStringLiteral(" MONEY CHECK (%1 IS NULL OR typeof(%1) = 'integer')").arg(name);
-    case FieldType::Real:
-        return name + QStringLiteral(" REAL");
-    case FieldType::Short:
-        return name + QStringLiteral(" SMALLINT CHECK (%1 IS NULL OR %1 BETWEEN -32768 AND 32767)").arg(name);
-    case FieldType::Long:
-        return name + QStringLiteral(" INTEGER CHECK (%1 IS NULL OR %1 BETWEEN -2147483648 AND 2147483647)").arg(name);
-    }
-    return name;
-}
-
-QString createTableSql(const TableDef& table)
-{
-    QStringList columns;
-    for (const FieldDef& field : table.fields)
-        columns << columnDefinition(field);
-    return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
-}
-
-
 } // namespace vi23

@@ -44,12 +44,6 @@ inline const QString kCashIdentityField = QStringLiteral("udl");
 inline const QString kCashDebitField = QStringLiteral("deb");
 inline const QString kCashierField = QStringLiteral("kas");
 
-// SQL that creates one table with its checks: counters as auto-numbers, dates as ISO text,
-// money as integer ten-thousandths, text limited to its size, short limited to 16 bits.
-QString createTableSql(const TableDef& table);
-// One column of that SQL: its name, type and check.
-QString columnDefinition(const FieldDef& field);
-
 // Name quoted for SQL ("naz", "НазваниеФИО").
 QString quoteIdentifier(QStringView name);
 

@@ -9,7 +9,6 @@
 
 #include <QRegularExpression>
 #include <QStringList>
-#include <sqlite3.h>
 
 namespace vi23 {
 
@@ -18,13 +17,19 @@ namespace {
 UpgradeStep createTable(const QString& table)
 {
     return {QStringLiteral("таблица «%1»").arg(table), [table](Database& db) { return !tableExists(db, table); },
-            [table](Database& db) { db.exec(createTableSql(schemaTable(table))); }};
+            [table](Database& db) { db.exec(db.dialect().createTable(schemaTable(table))); }};
 }
 
 UpgradeStep createIndex(const QString& index, const QString& sql)
 {
     return {QStringLiteral("индекс «%1»").arg(index), [index](Database& db) { return !indexExists(db, index); },
             [sql](Database& db) { db.exec(sql); }};
+}
+
+UpgradeStep fileOnly(UpgradeStep step)
+{
+    step.needed = [needed = std::move(step.needed)](Database& db) { return !db.isServer() && needed(db); };
+    return step;
 }
 
 // A text field declared narrower than the program now declares it.
@@ -36,15 +41,16 @@ UpgradeStep widenField(const QString& table, const QString& field)
                 int width = declaredTextWidth(db, table, field);
                 return width > 0 && width < def.size;
             },
-            [table](Database& db) { rebuildTable(db, table); }};
-}
-
-bool columnExists(Database& db, const QString& table, const QString& column)
-{
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
-    query.bind(1, table);
-    query.bind(2, column);
-    return query.step();
+            [table, field](Database& db) {
+                // The server widens a column in place; the file's table is built again.
+                if (!db.isServer()) {
+                    rebuildTable(db, table);
+                    return;
+                }
+                const FieldDef& def = schemaTable(table).fields[size_t(schemaTable(table).fieldIndex(field))];
+                db.exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE varchar(%3)")
+                            .arg(quoteIdentifier(table), quoteIdentifier(def.name)).arg(def.size));
+            }};
 }
 
 // A column the program keeps beside a described table's fields; the table's data set never reads it.
@@ -67,7 +73,7 @@ const std::vector<AddedColumn>& addedColumns()
 UpgradeStep addColumn(const AddedColumn& added)
 {
     return {QStringLiteral("поле %1.%2").arg(added.table, added.column),
-            [added](Database& db) { return !columnExists(db, added.table, added.column); },
+            [added](Database& db) { return !db.hasColumn(added.table, added.column); },
             [added](Database& db) {
                 db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                             .arg(quoteIdentifier(added.table), quoteIdentifier(added.column), added.definition));
@@ -86,7 +92,7 @@ UpgradeStep addAddedFields(const QString& table, const std::function<void(Databa
                 const QSet<QString> missing = missingAddedFields(db, schemaTable(table));
                 for (const FieldDef& field : schemaTable(table).fields) {
                     if (missing.contains(field.name))
-                        db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnDefinition(field)));
+                        db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), db.dialect().column(field)));
                 }
                 if (then && missing.contains(thenFor))
                     then(db);
@@ -118,8 +124,9 @@ std::vector<UpgradeStep> buildSteps()
         // The books read a period of the journal in date order.
         createIndex(QStringLiteral("jur_dd_n"), QStringLiteral("CREATE INDEX jur_dd_n ON jur (dd, n)")),
         // Every book first looks for journal dates that are no calendar dates: only such rows are indexed.
-        createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
-                                                            .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd"))),
+        // The server keeps dates as dates: it has no such rows.
+        fileOnly(createIndex(notCalendarDateIndex(u"jur", u"dd"), QStringLiteral("CREATE INDEX %1 ON jur (n) WHERE %2")
+                                                                     .arg(notCalendarDateIndex(u"jur", u"dd"), notCalendarDateCondition(u"dd")))),
         // Issued lines keep what they print: the goods list as it stands gives them their unit, country
         // and customs declaration once, and the stored sums become the printed ones. These come before
         // the rebuilds below, which would create the fields empty and so skip the filling.
@@ -186,49 +193,39 @@ UpgradeResult upgradeOnOpen(Database& db)
         anyNeeded = anyNeeded || step.needed(db);
     if (!anyNeeded)
         return UpgradeResult::UpToDate;
-    if (sqlite3_db_readonly(db.handle(), "main") == 1)
+    if (!db.beginIfWritable())
         return UpgradeResult::LeftAsIs;
-    int rc = sqlite3_exec(db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    int primary = rc & 0xFF;
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_READONLY)
-        return UpgradeResult::LeftAsIs;
-    if (rc != SQLITE_OK)
-        throwSqliteError(db.handle(), rc);
     try {
         // Checked again under the lock: another program may have upgraded the file meanwhile.
         int ran = runNeeded(db);
         db.exec(QStringLiteral("COMMIT"));
         return ran > 0 ? UpgradeResult::Upgraded : UpgradeResult::UpToDate;
     } catch (...) {
-        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        db.rollback();
         throw;
     }
 }
 
 bool tableExists(Database& db, const QString& table)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
-    query.bind(1, table);
-    return query.step();
+    return db.hasTable(table);
 }
 
 bool indexExists(Database& db, const QString& index)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1"));
-    query.bind(1, index);
-    return query.step();
+    return db.hasIndex(index);
 }
 
 int declaredTextWidth(Database& db, const QString& table, const QString& field)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT type FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
-    query.bind(1, table);
-    query.bind(2, field);
-    if (!query.step())
-        return 0;
+    QString type;
+    for (const auto& column : db.columnsOf(table)) {
+        if (column.first.compare(field, Qt::CaseInsensitive) == 0)
+            type = column.second;
+    }
     static const QRegularExpression width(QStringLiteral("^\\s*TEXT\\s*\\(\\s*(\\d+)\\s*\\)"),
                                           QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch match = width.match(query.text(0));
+    QRegularExpressionMatch match = width.match(type);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
@@ -242,13 +239,10 @@ void rebuildTable(Database& db, const QString& table)
     QStringList columns;
     QStringList extras;
     {
-        Statement info = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1) ORDER BY cid"));
-        info.bind(1, table);
-        while (info.step()) {
-            QString name = info.text(0);
+        for (const auto& [name, type] : db.columnsOf(table)) {
             columns << quoteIdentifier(name);
             if (definition.fieldIndex(name) < 0)
-                extras << quoteIdentifier(name) + u' ' + extraColumnDefinition(table, name, info.text(1));
+                extras << quoteIdentifier(name) + u' ' + extraColumnDefinition(table, name, type);
         }
     }
     QStringList indexes;
@@ -269,7 +263,7 @@ void rebuildTable(Database& db, const QString& table)
         hasSequence ? scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"), table) : -1;
     const long long rows = scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ?1 IS NOT NULL").arg(quoted), table);
 
-    QString create = createTableSql(definition);
+    QString create = db.dialect().createTable(definition);
     if (!extras.isEmpty()) {
         create.chop(2);   // "\n)"
         create += QStringLiteral(",\n  ") + extras.join(QStringLiteral(",\n  ")) + QStringLiteral("\n)");

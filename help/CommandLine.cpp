@@ -58,4 +58,30 @@ int usageError(const ProgramHelp& help, const QString& mistake)
     return 2;
 }
 
+QString takeDatabaseOption(QStringList& arguments, const QString& fallback, QString* mistake)
+{
+    QString named;
+    for (qsizetype i = 0; i < arguments.size();) {
+        const QString& argument = arguments[i];
+        if (argument.startsWith(u"--db=")) {
+            named = argument.mid(5);
+            arguments.remove(i);
+        } else if (argument == u"--db") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                *mistake = QStringLiteral("После --db укажите файл базы данных или строку подключения к серверу");
+                arguments.remove(i);
+                return {};
+            }
+            named = arguments[i + 1];
+            arguments.remove(i, 2);
+        } else {
+            ++i;
+        }
+    }
+    if (!named.isEmpty())
+        return named;
+    const QString environment = qEnvironmentVariable("VI23_DB");
+    return environment.isEmpty() ? fallback : environment;
+}
+
 } // namespace vi23::help

@@ -2,6 +2,7 @@
 // What every program of the package answers on its command line besides its own work: --help and
 // --version, and the short usage with exit status 2 after a command line it does not understand.
 #include <QString>
+#include <QStringList>
 
 namespace vi23::help {
 
@@ -27,5 +28,10 @@ int answerStandardOptions(int argc, char** argv, const ProgramHelp& help);
 
 // The mistake (when given) and the short usage on the standard error; returns the exit status 2.
 int usageError(const ProgramHelp& help, const QString& mistake = {});
+
+// The store a program works on: "--db LOCATION" or "--db=LOCATION", taken out of the arguments (a
+// file, or a PostgreSQL connection string such as "postgresql://host/office"); without it the
+// environment variable VI23_DB; without that `fallback`. Sets `mistake` for a --db without a value.
+QString takeDatabaseOption(QStringList& arguments, const QString& fallback, QString* mistake);
 
 } // namespace vi23::help

@@ -136,8 +136,8 @@ YearTotals storedTotals(Database& db)
     YearTotals totals;
     for (const char* table : {"jur", "jur1"}) {
         const QString amount = QLatin1String(table) == QLatin1String("jur") ? QStringLiteral("s") : QStringLiteral("sss");
-        Statement rows = db.prepare(QStringLiteral("SELECT CAST(substr(dd, 1, 4) AS INTEGER), %1 FROM %2 WHERE %1 IS NOT NULL")
-                                        .arg(amount, QLatin1String(table)));
+        Statement rows = db.prepare(QStringLiteral("SELECT CAST(%3 AS INTEGER), %1 FROM %2 WHERE %1 IS NOT NULL")
+                                        .arg(amount, QLatin1String(table), db.dialect().yearOf(QStringLiteral("dd"))));
         while (rows.step())
             totals.add(QLatin1String(table), int(rows.integer(0)), Money::fromUnits(rows.integer(1)));
     }
@@ -446,6 +446,11 @@ ImportResult importJet(const QString& oldPath, const QString& newPath)
         throw;
     }
     return result;
+}
+
+std::vector<YearSums> compareStoredSums(Database& from, Database& to)
+{
+    return compareTotals(storedTotals(from), storedTotals(to));
 }
 
 QStringList comparisonLines(const ImportResult& result)

@@ -9,6 +9,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace vi23 {
+class Database;
+}
+
 namespace vi23::jet {
 
 struct TableCount {
@@ -36,6 +40,9 @@ struct ImportResult {
 // The row counts and the year sums of both files side by side, as the tool prints them and the
 // window shows them.
 QStringList comparisonLines(const ImportResult& result);
+
+// The year sums of two stores side by side, as the tool prints them; throws when a year differs.
+std::vector<YearSums> compareStoredSums(Database& from, Database& to);
 
 // Writes a new file with every row of the eleven tables of the old one. Refuses an existing target
 // and values the old program could not have written (a date outside 1900–2099, a control character

@@ -7,6 +7,7 @@
 #include "help/CommandLine.h"
 #include "import/JetImport.h"
 #include "import/InPlaceConversion.h"
+#include "import/ServerCopy.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -54,15 +55,37 @@ int importJet(const QStringList& args, Streams io)
     return 0;
 }
 
-// Reads a statement into kn.mdb in the working folder, listing first what is added and skipped and why.
+// Copies a file of the program into an empty server database, the counts and sums of both printed.
+int importSqlite(const QStringList& args, Streams io)
+{
+    QStringList rest = args;
+    QString mistake;
+    const QString server = vi23::help::takeDatabaseOption(rest, {}, &mistake);
+    if (!mistake.isEmpty() || server.isEmpty() || rest.size() != 1 || rest[0].startsWith(u'-'))
+        return 2;
+    const vi23::jet::ImportResult result = vi23::copyFileToServer(rest[0], server);
+    QStringList lines = vi23::jet::comparisonLines(result);
+    lines.replaceInStrings(QStringLiteral("в старом файле и в новом"), QStringLiteral("в файле и на сервере"));
+    lines.replaceInStrings(QStringLiteral("в старом файле | в новом"), QStringLiteral("в файле | на сервере"));
+    for (const QString& line : lines)
+        io.out << line << "\n";
+    io.out << "Данные файла " << rest[0] << " перенесены на сервер\n";
+    return 0;
+}
+
+// Reads a statement into kn.mdb in the working folder (or the store --db or VI23_DB names), listing
+// first what is added and skipped and why.
 int importBank(const QStringList& args, Streams io)
 {
     QStringList rest = args;
+    QString mistake;
+    const QString store = vi23::help::takeDatabaseOption(rest, QStringLiteral("kn.mdb"), &mistake);
     const bool checkOnly = rest.removeAll(QStringLiteral("--check")) > 0;
-    if (rest.size() != 1 || rest[0].startsWith(u'-'))
+    if (!mistake.isEmpty() || rest.size() != 1 || rest[0].startsWith(u'-'))
         return 2;
-    reportRecovery(QStringLiteral("kn.mdb"), io);
-    auto db = vi23::Database::open(QStringLiteral("kn.mdb"));
+    if (!vi23::isServerLocation(store))
+        reportRecovery(store, io);
+    auto db = vi23::Database::open(store);
     // The day's copy is kept before the import's change, as before any other; a check changes nothing.
     if (!checkOnly)
         vi23::enableDailyBackups(*db, [&io](const QString& message) { io.err << message << "\n"; });
@@ -100,7 +123,13 @@ const Command kCommands[] = {
      "      в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
      "      старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
      importJet},
-    {"bank", "vi23-import bank ФАЙЛ [--check]\n",
+    {"sqlite", "vi23-import sqlite kn.mdb --db postgresql://СЕРВЕР/БАЗА\n",
+     "      Переносит все строки файла программы в пустую базу данных на сервере PostgreSQL (перевод\n"
+     "      офиса на сервер): значения без изменений, счётчики продолжаются с того же номера. Печатает\n"
+     "      число строк каждой таблицы и суммы по годам в файле и на сервере; при расхождении ничего\n"
+     "      не оставляет. Файл только читается.\n",
+     importSqlite},
+    {"bank", "vi23-import bank ФАЙЛ [--check] [--db БАЗА]\n",
      "      Загружает выписку банка (формат 1CClientBankExchange, Windows-1251, DOS или UTF-8) в журнал\n"
      "      базы kn.mdb в рабочей папке: каждый платёж становится строкой \"ПП\"; новые контрагенты\n"
      "      добавляются в список; уже загруженные платежи и переводы между своими счетами пропускаются.\n"
@@ -126,7 +155,8 @@ const QByteArray kDetails = [] {
                      "\n"
                      "Примеры:\n"
                      "  vi23-import jet old/kn.mdb kn.mdb\n"
-                     "  vi23-import bank выписка.txt --check\n";
+                     "  vi23-import bank выписка.txt --check\n"
+                     "  vi23-import sqlite kn.mdb --db postgresql://server.office/vi23\n";
 }();
 
 const vi23::help::ProgramHelp kHelp = {"vi23-import", "перенос старого файла kn.mdb и загрузка выписок банка",
@@ -155,6 +185,6 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    return vi23::help::usageError(kHelp, args.isEmpty() ? QStringLiteral("Укажите команду: jet или bank")
+    return vi23::help::usageError(kHelp, args.isEmpty() ? QStringLiteral("Укажите команду: jet, sqlite или bank")
                                                         : QStringLiteral("Неизвестная команда %1").arg(args[0]));
 }

@@ -19,10 +19,13 @@ const vi23::help::ProgramHelp kHelp = {
     "vi23-init", "создание новой базы данных kn.mdb и восстановление базы из резервной копии",
     "Использование:\n"
     "  vi23-init [--demo] ФАЙЛ\n"
+    "  vi23-init [--demo] --db postgresql://СЕРВЕР/БАЗА\n"
     "  vi23-init --restore КОПИЯ [--force] [ФАЙЛ]\n",
     "Создаёт новую базу данных программы со всеми таблицами и одной пустой строкой реквизитов.\n"
     "Существующий файл не перезаписывается; файл, который не удалось записать до конца (нет места\n"
-    "на диске), удаляется.\n"
+    "на диске), удаляется. С --db (или без ФАЙЛА, если задана переменная окружения VI23_DB) создаёт\n"
+    "таблицы в пустой базе данных на сервере PostgreSQL; базу, где таблицы программы уже есть, не\n"
+    "трогает. Пароль к серверу берётся из ~/.pgpass или PGPASSWORD.\n"
     "\n"
     "Ключи:\n"
     "  --demo\n"
@@ -39,6 +42,7 @@ const vi23::help::ProgramHelp kHelp = {
     "Примеры:\n"
     "  vi23-init kn.mdb\n"
     "  vi23-init --demo ~/пример/kn.mdb\n"
+    "  vi23-init --db postgresql://server.office/vi23\n"
     "  vi23-init --restore backup/kn-2026-12-08.mdb --force\n"};
 
 } // namespace
@@ -51,6 +55,12 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
+    const qsizetype given = args.size();
+    QString mistake;
+    const QString location = vi23::help::takeDatabaseOption(args, {}, &mistake);
+    if (!mistake.isEmpty())
+        return vi23::help::usageError(kHelp, mistake);
+    const bool dbOption = args.size() != given;
     bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const qsizetype restoreAt = args.indexOf(QStringLiteral("--restore"));
@@ -62,6 +72,11 @@ int main(int argc, char* argv[])
             args << QStringLiteral("kn.mdb");
     }
     const bool restoring = !copy.isEmpty();
+    // The store named by --db, else by the argument, else by VI23_DB.
+    if (dbOption && (!args.isEmpty() || restoring))
+        return vi23::help::usageError(kHelp, QStringLiteral("Укажите либо ФАЙЛ, либо --db; --restore работает только с файлом"));
+    if (args.isEmpty() && !location.isEmpty() && !restoring)
+        args << location;
     if (args.size() != 1 || args[0].startsWith(u'-') || (restoring && demo) || (force && !restoring)
         || (restoreAt >= 0 && !restoring)) {
         const QStringList unknown = args.filter(QRegularExpression(QStringLiteral("^-")));

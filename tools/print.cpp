@@ -46,8 +46,11 @@ const vi23::help::ProgramHelp kHelp = {
     "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ | --edo ПАПКА]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--forms described|2026]\n"
     "                  [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
-    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n",
-    "Работает с kn.mdb в текущей папке. Без --pdf, --layout и --xlsx печатает на принтере по умолчанию.\n"
+    "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n"
+    "  к любой команде: [--db ФАЙЛ | --db postgresql://СЕРВЕР/БАЗА]\n",
+    "Работает с kn.mdb в текущей папке, с базой из переменной окружения VI23_DB или с указанной --db\n"
+    "(файл или строка подключения к серверу PostgreSQL). Без --pdf, --layout и --xlsx печатает на\n"
+    "принтере по умолчанию.\n"
     "\n"
     "Команды:\n"
     "  document КЛЮЧ\n"
@@ -103,6 +106,7 @@ public:
 };
 
 struct Options {
+    QString database;                      // --db, VI23_DB or kn.mdb in the working folder
     QStringList positional;
     QString pdf;
     QString layout;
@@ -115,9 +119,13 @@ struct Options {
     std::optional<vi23::FormSet> forms;    // overrides the requisites tab's choice for this run
 };
 
-Options parseOptions(const QStringList& args)
+Options parseOptions(QStringList args)
 {
     Options o;
+    QString mistake;
+    o.database = vi23::help::takeDatabaseOption(args, QStringLiteral("kn.mdb"), &mistake);
+    if (!mistake.isEmpty())
+        throw UsageError(mistake);
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         QString* target = nullptr;
@@ -338,7 +346,7 @@ int printDocument(const Options& o, QTextStream& out)
     if (!key)
         throw UsageError(QStringLiteral("Ключ документа «%1» не является целым числом").arg(o.positional[1]));
 
-    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
+    vi23::DataStore store(o.database, vi23::DataStore::Opening::OnFirstUse);
     if (!o.edo.isEmpty()) {
         if (o.forms || !o.pdf.isEmpty() || !o.layout.isEmpty())
             throw UsageError(QStringLiteral("--edo не сочетается с --forms, --pdf и --layout"));
@@ -386,7 +394,7 @@ int printBook(const Options& o)
                              .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
 
-    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
+    vi23::DataStore store(o.database, vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     if (!o.xlsx.isEmpty()) {
         vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
@@ -427,7 +435,7 @@ int printRows(const Options& o)
 {
     if (o.positional.size() != 2)
         throw UsageError(QStringLiteral("Укажите набор данных: vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ]"));
-    vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
+    vi23::DataStore store(o.database, vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     vi23::DataSet* rows = store.findDataSet(o.positional[1]);
     if (!rows)

@@ -1,10 +1,12 @@
 #pragma once
-// A new kn.mdb in a temporary folder for each test.
+// A new store for each test: kn.mdb in a temporary folder, or a database of its own on the test
+// server (VI23_TEST_PG: the libpq "host=… port=… user=…" of the throwaway cluster CTest starts).
 #include "data/DataStore.h"
 #include "data/Database.h"
 
 #include "data/Error.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -12,16 +14,53 @@
 
 namespace vi23::test {
 
+enum class Store { File, Server };
+
+inline const char* storeName(Store store) { return store == Store::File ? "File" : "Server"; }
+
+// The test server's connection string without a database; empty when the tests run outside CTest.
+inline QString testServer() { return qEnvironmentVariable("VI23_TEST_PG"); }
+
+// In a test body: a server case without its server says why it does not run.
+#define VI23_REQUIRE_STORE(store)                                                                                       \
+    if ((store) == ::vi23::test::Store::Server && ::vi23::test::testServer().isEmpty())                                 \
+    GTEST_SKIP() << "VI23_TEST_PG is not set: the server cases run under ctest, which starts the test server"
+
 class TempDatabase {
 public:
-    TempDatabase() { Database::create(path()); }
-    QString path() const { return dir_.filePath(QStringLiteral("kn.mdb")); }
+    explicit TempDatabase(Store store = Store::File) : store_(store)
+    {
+        if (store_ == Store::Server) {
+            static int made = 0;
+            name_ = QStringLiteral("vi23_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+            server_ = Database::openForReading(testServer() + QStringLiteral(" dbname=postgres"));
+            server_->exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name_));
+            server_->exec(QStringLiteral("CREATE DATABASE %1").arg(name_));
+        }
+        Database::create(path());
+    }
+    ~TempDatabase()
+    {
+        if (server_)
+            server_->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+    }
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    Store store() const { return store_; }
+    QString path() const
+    {
+        return store_ == Store::File ? dir_.filePath(QStringLiteral("kn.mdb")) : testServer() + QStringLiteral(" dbname=") + name_;
+    }
     std::unique_ptr<DataStore> openStore() const { return std::make_unique<DataStore>(path()); }
     // Runs SQL on a second connection of its own, as another program would.
     void sql(const QString& text) const { Database::open(path())->exec(text); }
 
 private:
+    Store store_;
     QTemporaryDir dir_;
+    QString name_;
+    std::unique_ptr<Database> server_;
 };
 
 // The message of the UserError the action throws, or "(no error)".

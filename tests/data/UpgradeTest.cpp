@@ -41,7 +41,7 @@ void createOlderFile(const QString& path, bool withDocuments = false)
                     field.size = widened.older;
             }
         }
-        sql += createTableSql(table) + QStringLiteral(";\n");
+        sql += SqlDialect(Backend::SQLite).createTable(table) + QStringLiteral(";\n");
     }
     sql += QStringLiteral(
         "INSERT INTO pr1 (np) VALUES ('ООО Ромашка');"
@@ -111,8 +111,10 @@ TEST(Upgrade, AnOlderFileGainsTheAdditionsOnOpenKeepingEveryRowCounterIndexAndCo
                   (QStringList{QStringLiteral("1|2026-01-10|12|ПП|Оплата|Приход|15000000|Альфа|"),
                                QStringLiteral("2|2026-01-11|13|КО|Аренда|Расход|20000|Бета|своё поле")}));
         // The checks still hold at the new width, and a deleted row's number is not reused.
-        db->exec(QStringLiteral("INSERT INTO jur (dd, nn, dok) VALUES ('2026-02-01', '12345678901234567890', 'ПП')"));
-        EXPECT_EQ(db->lastInsertRowId(), 4);
+        EXPECT_EQ(db->prepareInsert(QStringLiteral("INSERT INTO jur (dd, nn, dok) VALUES ('2026-02-01', '12345678901234567890', 'ПП')"),
+                                    QStringLiteral("n"))
+                      .runInsert(),
+                  4);
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (nn) VALUES ('123456789012345678901')")), UserError);
         EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO jur (dd) VALUES ('10.01.2026')")), UserError);
     }

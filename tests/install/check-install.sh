@@ -17,7 +17,7 @@ if [ "$mode" = --deb ]; then
   [ "$(dpkg-deb -f "$source" Version)" = "$version" ] || fail "версия пакета $(dpkg-deb -f "$source" Version), а не $version"
   depends=$(dpkg-deb -f "$source" Depends)
   # From the libraries the programs link (dpkg-shlibdeps), and what they load at run time.
-  for need in libqt6core6 libqt6widgets6 libsqlite3-0 libmdb3 libxlsxwriter libqrencode libicu \
+  for need in libqt6core6 libqt6widgets6 libsqlite3-0 libpq5 libmdb3 libxlsxwriter libqrencode libicu \
               qt6-qpa-plugins qt6-translations-l10n fonts-liberation xdg-utils; do
     grep -q "$need" <<<"$depends" || fail "в зависимостях пакета нет $need: $depends"
   done
