@@ -149,6 +149,7 @@ std::vector<std::pair<long long, QString>> addCashExpenseOrders(DataSet& documen
             documents.setValue(u"nds0", kVatExempt);
         }
         documents.setValue(u"kol0", o.quantity);
+        documents.setText(u"sr", s(o.operation.text));
         documents.post();
         ++counts.documents;
         made.emplace_back(documents.integer(u"k"), s(o.operation.text));
