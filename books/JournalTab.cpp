@@ -126,6 +126,19 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
         grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 20 * u.row());
     });
 
+    buildReportPanel();
+
+    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+JournalTab::~JournalTab() = default;
+
+void JournalTab::buildReportPanel()
+{
+    const int h = 22;
     // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
     const int year = QDate::currentDate().year();
     auto dateEdit = [this](const char* name, QDate date) {
@@ -171,14 +184,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
                               this);
     legend->setObjectName(QStringLiteral("Label_legend"));
     layout_.place(legend, 10, 26, 980, h);
-
-    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
-    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
-    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
-    undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
-
-JournalTab::~JournalTab() = default;
 
 QString JournalTab::deletionQuestion(const DataSet& journal)
 {

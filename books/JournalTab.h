@@ -59,6 +59,7 @@ public slots:
     void reportKindChanged(const QString& kind);
 
 private:
+    void buildReportPanel();
     void fillCounterparties();
 
     ui::MainContext& context_;
