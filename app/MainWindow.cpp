@@ -104,7 +104,8 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     // Every file is kn.mdb: the frame names the folder too.
-    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(store_->database().isServer() ? store_->database().displayName() : QDir::toNativeSeparators(store_->database().path())));
+    const Database& db = store_->database();
+    setWindowTitle(QStringLiteral("%1 — Вельмар").arg(db.isServer() ? db.displayName() : QDir::toNativeSeparators(db.path())));
     programFolder = QCoreApplication::applicationDirPath();
     // A book's rows come to its report as they are read, its first page shown at once.
     store_->setStreamingBookQueries(true);

@@ -14,7 +14,8 @@ fi
 case $action in
   start)
     [ -x "$bin/initdb" ] || { echo "Нет сервера PostgreSQL 15 (пакет postgresql-15): scripts/deps.sh его ставит" >&2; exit 1; }
-    rm -rf "$dir"
+    # A cluster left running there by an interrupted run goes first.
+    "$0" stop "$dir"
     mkdir -p "$dir"
     [ "$(id -u)" = 0 ] && chown postgres: "$dir"
     "${as_owner[@]}" "$bin/initdb" -D "$dir/data" -U vi23 --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \

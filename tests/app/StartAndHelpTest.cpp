@@ -70,6 +70,12 @@ TEST_F(StartFolders, TheCommandLineNamesAFolderAFileOrTheUsersDataFolder)
         {{QStringLiteral("-x")}, {}, false},
         {{QStringLiteral("есть"), QStringLiteral("старый.mdb")}, {}, false},
         {{QStringLiteral("--user-folder"), QStringLiteral("есть")}, {}, false},
+        // --db names a file or a server database; a server is no folder and no file.
+        {{QStringLiteral("--db"), QStringLiteral("есть")}, QStringLiteral("есть/kn.mdb"), true},
+        {{QStringLiteral("--db=старый.mdb")}, QStringLiteral("старый.mdb"), false},
+        {{QStringLiteral("--db"), QStringLiteral("postgresql://server/vi23")}, QStringLiteral("postgresql://server/vi23"), false},
+        {{QStringLiteral("--db")}, {}, false},
+        {{QStringLiteral("--db"), QStringLiteral("host=server dbname=vi23"), QStringLiteral("есть")}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -77,7 +83,8 @@ TEST_F(StartFolders, TheCommandLineNamesAFolderAFileOrTheUsersDataFolder)
         EXPECT_EQ(location.mistake.isEmpty(), !c.file.isEmpty()) << location.mistake.toStdString();
         if (c.file.isEmpty())
             continue;
-        EXPECT_EQ(location.file, at(c.file));
+        EXPECT_EQ(location.file, location.server ? c.file : at(c.file));
+        EXPECT_EQ(location.server, c.file.startsWith(u"postgresql:"));
         EXPECT_EQ(location.folderNamed, c.folderNamed);
     }
 }

@@ -4,11 +4,13 @@
 #include "data/Error.h"
 #include "data/FilterExpression.h"
 #include "data/Schema.h"
+#include "data/SqlDialect.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 using namespace vi23;
+using vi23::test::Store;
 using vi23::test::TempDatabase;
 
 using vi23::test::errorOf;
@@ -98,9 +100,37 @@ TEST(Connection, NewFileHasEveryTableAndFieldAndOneRequisitesRow)
     EXPECT_EQ(schemaTable(u"k").fields[size_t(schemaTable(u"k").fieldIndex(u"unn"))].size, 20);
 }
 
-TEST(DataSet, CounterIsAssignedOnSaveAndRowsPersist)
+// The file's statements as the server takes them; quoted texts are left as they are.
+TEST(ServerSql, PlaceholdersCollationAndSortKeyAreTheServersOutsideQuotes)
 {
-    TempDatabase db;
+    const std::pair<const char*, const char*> cases[] = {
+        {"SELECT a FROM t WHERE a = ?1 AND b = ?2 OR c = ?1", "SELECT a FROM t WHERE a = $1 AND b = $2 OR c = $1"},
+        {"UPDATE t SET a = ?,b = ? WHERE rowid = ?", "UPDATE t SET a = $1,b = $2 WHERE rowid = $3"},
+        {"SELECT '?1', \"a?\" FROM t WHERE x = 'it''s ?' AND y = ?", "SELECT '?1', \"a?\" FROM t WHERE x = 'it''s ?' AND y = $1"},
+        {"x = 'ПП' COLLATE RUNOCASE AND y COLLATE nocase IN (SELECT 1)",
+         "x = 'ПП' COLLATE vi23_nocase AND y COLLATE vi23_nocase IN (SELECT 1)"},
+        {"ORDER BY runocase_key(jur.k), IFNULL(s, 0)",
+         "ORDER BY (translate(jur.k, 'ёЁ', 'єЄ') COLLATE vi23_sort), COALESCE(s, 0)"},
+        {"SELECT 'COLLATE RUNOCASE'", "SELECT 'COLLATE RUNOCASE'"},
+    };
+    for (const auto& [file, server] : cases)
+        EXPECT_EQ(toServerSql(QString::fromUtf8(file)).toStdString(), server) << file;
+    for (const char* location : {"postgresql://office@server/vi23", "postgres:///vi23?host=/run/pg", "host=server dbname=vi23",
+                                 " dbname=vi23"})
+        EXPECT_TRUE(isServerLocation(QString::fromUtf8(location))) << location;
+    for (const char* location : {"kn.mdb", "/home/a=b/kn.mdb", "папка/kn.mdb", ""})
+        EXPECT_FALSE(isServerLocation(QString::fromUtf8(location))) << location;
+}
+
+class OnBothStores : public ::testing::TestWithParam<Store> {};
+
+INSTANTIATE_TEST_SUITE_P(Stores, OnBothStores, ::testing::Values(Store::File, Store::Server),
+                         [](const ::testing::TestParamInfo<Store>& info) { return test::storeName(info.param); });
+
+TEST_P(OnBothStores, CounterIsAssignedOnSaveAndRowsPersist)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    TempDatabase db(GetParam());
     {
         auto store = db.openStore();
         DataSet& jur = store->jur();
@@ -127,6 +157,34 @@ TEST(DataSet, CounterIsAssignedOnSaveAndRowsPersist)
     EXPECT_EQ(jur.money(u"s"), Money::parse(u"1234,56"));
     EXPECT_EQ(jur.date(u"dd"), QDate(2010, 11, 5));
     EXPECT_EQ(jur.text(u"dd"), QStringLiteral("05.11.2010"));
+}
+
+// Two workplaces on one store: a row another one changed since it was read is not overwritten, and a
+// table without a counter finds its rows by their row number on both stores.
+TEST_P(OnBothStores, ARowChangedElsewhereIsNotOverwrittenAndRowsWithoutCounterAreFound)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    TempDatabase db(GetParam());
+    auto here = db.openStore();
+    DataSet& mine = here->dataSet(u"ADOTable_k");
+    addCounterparty(mine, QStringLiteral("Альфа"), QStringLiteral("Москва"));
+    addCounterparty(mine, QStringLiteral("Бета"));
+    auto there = db.openStore();
+    DataSet& theirs = there->dataSet(u"ADOTable_k");
+    ASSERT_EQ(theirs.recordCount(), 2);
+    theirs.edit();
+    theirs.setText(u"ad", QStringLiteral("Тверь"));
+    theirs.post();
+    mine.first();
+    mine.edit();
+    mine.setText(u"ad", QStringLiteral("Казань"));
+    EXPECT_TRUE(errorOf([&] { mine.post(); }).startsWith(QStringLiteral("Запись изменена другой программой")));
+    mine.cancel();
+    mine.last();
+    mine.remove();
+    there->dataSet(u"ADOTable_k").refresh();
+    EXPECT_EQ(test::rowsOf(there->database(), QStringLiteral("SELECT k, ad FROM k ORDER BY k")),
+              QStringList{QStringLiteral("Альфа|Тверь")});
 }
 
 TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
