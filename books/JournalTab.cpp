@@ -6,6 +6,8 @@
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
+#include "data/SettlementKinds.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -109,7 +111,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     });
 
     // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
-    const int year = QDate::currentDate().year();
+    const int year = today().year();
     auto dateEdit = [this](const char* name, QDate date) {
         auto* d = new ui::WholeDateEdit(date, this);
         d->setObjectName(QString::fromLatin1(name));
@@ -165,9 +167,9 @@ void JournalTab::applyLayout(const ui::LayoutUnits& units)
 
 void JournalTab::ADOTable_jurAfterInsert(DataSet& journal)
 {
-    journal.setValue(u"dd", QDate::currentDate());
+    journal.setValue(u"dd", today());
     journal.setText(u"dok", QStringLiteral("ПП"));
-    journal.setText(u"vr", QStringLiteral("Приход"));
+    journal.setText(u"vr", kIncomeSettlement);
     journal.setValue(u"s", Money());
 }
 
@@ -209,7 +211,7 @@ void JournalTab::save()
     std::exception_ptr failure;
     try {
         operations.setFilter(textEqualsFilter(QStringLiteral("sr"), operation));
-        kind = operations.recordCount() > 0 ? ui::settlementKind(operations.text(u"vr")) : QString();
+        kind = operations.recordCount() > 0 ? settlementKind(operations.text(u"vr")) : QString();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -246,7 +248,7 @@ void JournalTab::Button5Click()
                 context.reportRuns = nullptr;
             }
         } workbook{context_};
-        if (kind != reportKinds().back())
+        if (const FormKind* formKind = vi23::reportKind(kind); formKind && formKind->workbook)
             context_.saveWorkbook = [this, kind, from, to](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to);
             };

@@ -9,6 +9,7 @@
 #include "RuFormat.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -544,6 +545,8 @@ DataSet::Row& DataSet::currentRow()
 {
     if (current_ < 0 || current_ >= int(visible_.size()))
         throw UserError(kEmpty);
+    // The visible order indexes the rows read; a stale index would edit another row.
+    assert(visible_[size_t(current_)] >= 0 && size_t(visible_[size_t(current_)]) < rows_.size());
     return rows_[size_t(visible_[size_t(current_)])];
 }
 

@@ -10,6 +10,7 @@
 #include <QRawFont>
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -498,7 +499,10 @@ void appendText(QByteArray& out, PenState& pen, PdfDocument::Font& font, const P
 
 void PdfDocument::addPage(const PreparedPage& page)
 {
+    // The preparer and the reader of saved reports give every page a size and a placement.
+    assert(page.width > 0 && page.height > 0 && page.content.scale > 0);
     const QRect media = mediaBox(page);
+    assert(!media.isEmpty());
     QByteArray& out = content_;
     out.clear();
     appendPagePlacement(out, page, media);
