@@ -3,7 +3,7 @@
 #include "ImportRulesDialog.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 

@@ -2,6 +2,7 @@
 #include "Error.h"
 #include "RuFormat.h"
 #include "SafeOutput.h"
+#include "Today.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -265,7 +266,7 @@ void enableDailyBackups(Database& db, std::function<void(const QString& message)
     removeInterruptedBackups(db.path());
     db.setBeforeFirstChangeOfDay([&db, warn = std::move(warn)] {
         try {
-            backupDatabase(db, QDate::currentDate());
+            backupDatabase(db, today());
         } catch (const UserError& e) {
             if (warn)
                 warn(QStringLiteral("Резервная копия базы данных за сегодня не сохранена: %1. Работа продолжается.").arg(e.text()));

@@ -2,6 +2,8 @@
 #include "Database.h"
 #include "Error.h"
 #include "Schema.h"
+#include "SettlementKinds.h"
+#include "Today.h"
 #include "Upgrade.h"
 
 #include "RuCollation.h"
@@ -15,8 +17,8 @@ namespace vi23 {
 
 namespace {
 
-const QString kIncome = QStringLiteral("Приход");
-const QString kExpense = QStringLiteral("Расход");
+const QString& kIncome = kIncomeSettlement;
+const QString& kExpense = kExpenseSettlement;
 
 struct Operation {
     QString text;
@@ -388,7 +390,7 @@ void insertCounterparties(Database& db, const ImportPlan& plan)
     for (const NewCounterparty& c : plan.counterparties) {
         counterparty.reset();
         counterparty.bind(1, c.name);
-        counterparty.bind(2, QDate::currentDate());
+        counterparty.bind(2, today());
         counterparty.bind(3, c.bank.isEmpty() ? Value() : Value(c.bank));
         counterparty.bind(4, c.unn.isEmpty() ? Value() : Value(c.unn));
         counterparty.run();

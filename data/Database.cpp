@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "RuFormat.h"
 #include "Schema.h"
+#include "Today.h"
 #include "Upgrade.h"
 #include "SafeOutput.h"
 
@@ -306,7 +307,7 @@ void Database::beforeChange()
 {
     if (!firstChangeOfDay_ || sqlite3_get_autocommit(db_) == 0)
         return;
-    const QDate today = QDate::currentDate();
+    const QDate today = vi23::today();
     if (lastChangeDay_ == today)
         return;
     lastChangeDay_ = today;

@@ -2,6 +2,8 @@
 
 #include "BackupRestoreDialog.h"
 
+#include "data/SettlementKinds.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -225,7 +227,7 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
     text->setDataField(QStringLiteral("sr"));
     kindBox_ = new ui::DBComboBox(this);
     kindBox_->setObjectName(QStringLiteral("DBComboBox7"));
-    kindBox_->setItems({QStringLiteral("Приход"), QStringLiteral("Расход")});
+    kindBox_->setItems({kIncomeSettlement, kExpenseSettlement});
     kindBox_->setDataSource(&context_.sr);
     kindBox_->setDataField(QStringLiteral("vr"));
     grid_ = new ui::DBGrid(this);
@@ -260,7 +262,7 @@ OperationsTab::~OperationsTab() = default;
 void OperationsTab::checkKind(DataSet& operations)
 {
     const QString typed = operations.text(u"vr");
-    const QString kind = ui::settlementKind(typed);
+    const QString kind = settlementKind(typed);
     if (kind.isEmpty())
         throw UserError(QStringLiteral("Укажите вид расчета операции «%1»: Приход или Расход").arg(operations.text(u"sr")));
     if (kind != typed)
@@ -273,7 +275,7 @@ void OperationsTab::Button9Click()
         DataSet& operations = context_.sr.dataSet();
         operations.append();
         // The kind shown is the row's value: it is stored unless the user picks another.
-        operations.setText(u"vr", QStringLiteral("Приход"));
+        operations.setText(u"vr", kIncomeSettlement);
         operations.keepAsDefaults();
     });
 }
@@ -344,7 +346,7 @@ void CounterpartiesTab::Button12Click()
         DataSet& list = context_.k.dataSet();
         list.insert();
         // The list is shown newest first by dd, so a new counterparty carries today's date.
-        list.setValue(u"dd", QDate::currentDate());
+        list.setValue(u"dd", today());
         list.keepAsDefaults();
         grid_->editFirstCellOfCurrentRow();
     });

@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "data/Today.h"
 #include "help/CommandLine.h"
 
 #include <QCoreApplication>
@@ -84,7 +85,7 @@ int main(int argc, char* argv[])
         out << "Создана база данных " << args[0] << "\n";
         if (demo) {
             vi23::DataStore store(args[0]);
-            QDate today = QDate::currentDate();
+            const QDate today = vi23::today();
             vi23::DemoCounts counts = vi23::fillDemoData(store, today.year(), today);
             out << "Пример предприятия: " << counts.goods << " товаров, " << counts.counterparties
                 << " контрагентов, " << counts.operations << " типовых операций, " << counts.documents

@@ -392,7 +392,7 @@ int printBook(const Options& o)
         throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «%2»")
                              .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
-    const bool act = kind == vi23::kReconciliationKind;
+    const bool act = vi23::reportKind(kind)->counterparty;
     if (act && o.counterparty.isEmpty())
         throw UsageError(QStringLiteral("Для «%1» укажите контрагента: --counterparty НАИМЕНОВАНИЕ").arg(kind));
     if (!act && !o.counterparty.isEmpty())

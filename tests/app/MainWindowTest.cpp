@@ -5,6 +5,7 @@
 #include "calc/CalculatorWindow.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/Today.h"
 #include "documents/DocumentsTab.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
@@ -219,7 +220,7 @@ TEST_F(Started, TheCalendarFillsTheBoxItWasOpenedForWithEveryDayClickedUntilClos
 // closes it. The journal's sum is typed the same way, its calculator opened by F4 and closed by Esc.
 TEST_F(Started, DatesAndTheSumAreTypedAndThePickWindowsOpenAndCloseByKeys)
 {
-    const int year = QDate::currentDate().year();
+    const int year = vi23::today().year();
     struct Case {
         const char* newRow;
         const char* box;
