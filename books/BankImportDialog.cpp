@@ -4,11 +4,11 @@
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "data/Upgrade.h"
+#include "reports/FileDialogs.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -187,8 +187,8 @@ int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QSt
 void importBankStatement(ui::MainContext& context, QWidget* parent)
 {
     const QString folder = readSetting(context.store.database(), kFolderSetting);
-    const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Выписка из банка"), folder,
-                                                      QStringLiteral("Выписки банка (*.txt *.TXT);;Все файлы (*)"));
+    const QString path = openFileName(parent, QStringLiteral("Выписка из банка"), folder,
+                                                  QStringLiteral("Выписки банка (*.txt *.TXT);;Все файлы (*)"));
     if (!path.isEmpty())
         importBankStatementFile(context, parent, path);
 }

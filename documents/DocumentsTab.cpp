@@ -14,6 +14,7 @@
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
+#include "reports/FileDialogs.h"
 #include "ui/DataSource.h"
 #include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
@@ -23,7 +24,6 @@
 #include <QSignalBlocker>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <utility>
 #include <QPushButton>
@@ -543,8 +543,8 @@ void DocumentsTab::exportForExchange()
         // A kind without an electronic form is named before the folder is asked.
         if (!exchangeKindOf(kind, transferStatus(db, *key)))
             throw UserError(noExchangeFormText(kind));
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
-                                                                 readSetting(db, kExchangeFolderSetting));
+        const QString folder = existingFolder(this, QStringLiteral("Папка для файла ЭДО"),
+                                                        readSetting(db, kExchangeFolderSetting));
         if (!folder.isEmpty())
             writeExchangeInto(folder);
     });
