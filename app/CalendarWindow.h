@@ -29,8 +29,6 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
-    // Escape closes the window.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void MonthCalendar1Click(QDate date);

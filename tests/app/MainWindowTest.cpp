@@ -6,6 +6,7 @@
 #include "data/Error.h"
 #include "data/RuFormat.h"
 #include "documents/DocumentsTab.h"
+#include "documents/GoodsPicker.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
 
@@ -17,7 +18,9 @@
 #include <QDateEdit>
 #include <QFontInfo>
 #include <QTabBar>
+#include <QRegularExpression>
 #include <QTest>
+#include <QWindow>
 
 using namespace vi23;
 using vi23::test::MainWindowTest;
@@ -284,6 +287,36 @@ TEST_F(Started, DatesAndTheSumAreTypedAndThePickWindowsOpenAndCloseByKeys)
     EXPECT_FALSE(window->calculator().isVisible());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     dataSet(u"ADOTable_jur").cancel();
+}
+
+TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirBoxes)
+{
+    auto& context = window->context();
+    const struct {
+        QWidget* pickWindow;
+        std::function<void()> open;
+    } cases[] = {
+        {&window->calendar(), [&] { context.showCalendar(child<ui::DBEdit>("DBEdit12"), true); }},
+        {&window->calculator(), [&] { context.showCalculator(true); }},
+        {&window->goodsPicker(), [&] { context.showGoodsPicker(child<QWidget>("DBEdit12")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pickWindow->objectName().toStdString());
+        c.open();
+        ASSERT_TRUE(c.pickWindow->isVisible());
+        // A tool window of the main window: the desktop keeps it above its owner.
+        EXPECT_EQ(c.pickWindow->windowType(), Qt::Tool);
+        ASSERT_NE(c.pickWindow->windowHandle(), nullptr);
+        EXPECT_EQ(c.pickWindow->windowHandle()->transientParent(), window->windowHandle());
+        EXPECT_FALSE(c.pickWindow->windowTitle().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
+        QWidget* inner = c.pickWindow->findChildren<QWidget*>().constLast();
+        for (QWidget* w : c.pickWindow->findChildren<QWidget*>()) {
+            if (w->focusPolicy() != Qt::NoFocus && w->isVisible())
+                inner = w;
+        }
+        QTest::keyClick(inner, Qt::Key_Escape);
+        EXPECT_FALSE(c.pickWindow->isVisible()) << inner->metaObject()->className();
+    }
 }
 
 TEST_F(Started, ControlPageKeysSwitchTabsFromAnywhere)
