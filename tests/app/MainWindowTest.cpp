@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 #include <QComboBox>
 #include <QDateEdit>
@@ -359,45 +361,75 @@ TEST_F(Started, TheDocumentsAndTheJournalOpenOnTheNewestRowWithWholeKopecks)
     EXPECT_EQ(dataSet(u"ADOTable_jur").text(u"nn"), QStringLiteral("3"));
 }
 
-TEST_F(Started, OnA1024x600ScreenEveryControlIsNarrowWholeAndUncoveredOrTellsItsCaption)
+namespace {
+
+// A grid's columns end inside it, each wide enough for its title, and the ИНН/КПП whole.
+void expectColumnsFit(const QTableView& grid)
 {
-    window->layoutFor(1024, 600);
-    const QRect screen(0, 0, 1024, 600);
-    QTabWidget* tabs = window->tabs();
-    for (int i = 0; i < tabs->count(); ++i)
-        EXPECT_TRUE(screen.contains(tabs->tabBar()->tabRect(i).translated(tabs->tabBar()->mapTo(window.get(), QPoint())))) << i;
-    for (int i = 0; i + 1 < tabs->count(); ++i) {
-        tabs->setCurrentIndex(i);
-        QWidget* page = tabs->currentWidget();
-        SCOPED_TRACE(page->objectName().toStdString());
-        QList<QWidget*> controls;
-        for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (w->isVisibleTo(window.get()) && (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
-                                                 qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
-                                                 qobject_cast<QTableView*>(w) || qobject_cast<QDateEdit*>(w)))
-                controls << w;
+    int total = 0;
+    for (int column = 0; column < grid.model()->columnCount(); ++column) {
+        if (grid.isColumnHidden(column))
+            continue;
+        total += grid.columnWidth(column);
+        const QString title = grid.model()->headerData(column, Qt::Horizontal).toString();
+        const QFontMetrics metrics = grid.horizontalHeader()->fontMetrics();
+        EXPECT_LE(metrics.horizontalAdvance(title) + 8, grid.columnWidth(column)) << title.toStdString();
+        for (int row = 0; title == QStringLiteral("ИНН/КПП") && row < grid.model()->rowCount(); ++row) {
+            const QString value = grid.model()->index(row, column).data().toString();
+            EXPECT_LE(grid.fontMetrics().horizontalAdvance(value) + 8, grid.columnWidth(column)) << value.toStdString();
         }
-        ASSERT_FALSE(controls.isEmpty());
-        for (QWidget* w : controls) {
-            const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
-            SCOPED_TRACE(name.toStdString());
-            EXPECT_EQ(QFontInfo(w->font()).family(), QStringLiteral("Liberation Sans Narrow"));
-            EXPECT_EQ(w->font().pixelSize(), 13);
-            const QRect onScreen(w->mapTo(window.get(), QPoint()), w->size());
-            EXPECT_TRUE(screen.contains(onScreen)) << onScreen.x() << "," << onScreen.y() << " " << onScreen.width()
-                                                   << "x" << onScreen.height();
-            QString text;
-            if (auto* b = qobject_cast<QPushButton*>(w))
-                text = b->text();
-            if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap())
-                text = l->text();
-            if (!text.isEmpty() && w->fontMetrics().horizontalAdvance(text) > w->contentsRect().width()) {
-                EXPECT_EQ(w->toolTip(), text);
+    }
+    const int room = grid.width() - 2 * grid.frameWidth() - grid.verticalScrollBar()->sizeHint().width()
+                     - grid.verticalHeader()->width();
+    EXPECT_LE(total, room) << grid.objectName().toStdString();
+}
+
+} // namespace
+
+TEST_F(Started, OnSmallScreensEveryControlIsNarrowWholeUncoveredAndUncut)
+{
+    for (const QSize size : {QSize(1024, 600), QSize(1280, 800)}) {
+        SCOPED_TRACE(size.width());
+        window->layoutFor(size.width(), size.height());
+        const QRect screen(QPoint(), size);
+        QTabWidget* tabs = window->tabs();
+        for (int i = 0; i < tabs->count(); ++i)
+            EXPECT_TRUE(screen.contains(tabs->tabBar()->tabRect(i).translated(tabs->tabBar()->mapTo(window.get(), QPoint())))) << i;
+        for (int i = 0; i + 1 < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QWidget* page = tabs->currentWidget();
+            SCOPED_TRACE(page->objectName().toStdString());
+            QList<QWidget*> controls;
+            for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (w->isVisibleTo(window.get()) && (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
+                                                     qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                                     qobject_cast<QTableView*>(w) || qobject_cast<QDateEdit*>(w)))
+                    controls << w;
             }
-            if (qobject_cast<QPushButton*>(w)) {
-                for (QWidget* other : controls) {
-                    if (other != w && !qobject_cast<QLabel*>(other)) {
-                        EXPECT_FALSE(other->geometry().intersects(w->geometry())) << other->objectName().toStdString();
+            ASSERT_FALSE(controls.isEmpty());
+            for (QWidget* w : controls) {
+                const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+                SCOPED_TRACE(name.toStdString());
+                EXPECT_EQ(QFontInfo(w->font()).family(), QStringLiteral("Liberation Sans Narrow"));
+                EXPECT_EQ(w->font().pixelSize(), 13);
+                const QRect onScreen(w->mapTo(window.get(), QPoint()), w->size());
+                EXPECT_TRUE(screen.contains(onScreen)) << onScreen.x() << "," << onScreen.y() << " " << onScreen.width()
+                                                       << "x" << onScreen.height();
+                QString text;
+                if (auto* b = qobject_cast<QPushButton*>(w))
+                    text = b->text();
+                if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap())
+                    text = l->text();
+                if (!text.isEmpty()) {
+                    EXPECT_LE(w->fontMetrics().horizontalAdvance(text), w->contentsRect().width()) << "cut: " << text.toStdString();
+                }
+                if (auto* grid = qobject_cast<QTableView*>(w))
+                    expectColumnsFit(*grid);
+                if (qobject_cast<QPushButton*>(w)) {
+                    for (QWidget* other : controls) {
+                        if (other != w && !qobject_cast<QLabel*>(other)) {
+                            EXPECT_FALSE(other->geometry().intersects(w->geometry())) << other->objectName().toStdString();
+                        }
                     }
                 }
             }
