@@ -16,6 +16,7 @@
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 #include "ui/PickWindow.h"
+#include "ui/ScreenTabOrder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -265,6 +266,9 @@ void TForm1::layoutFor(int width, int height)
     operationsTab_->applyLayout(units);
     counterpartiesTab_->applyLayout(units);
     requisitesTab_->applyLayout(units);
+    for (QWidget* tab : {static_cast<QWidget*>(documentsTab_), static_cast<QWidget*>(journalTab_),
+                         static_cast<QWidget*>(requisitesTab_)})
+        ui::setTabOrderByPlace(tab);
     // A caption that a small screen cuts shows whole in its tooltip.
     for (QWidget* widget : panel_->findChildren<QWidget*>()) {
         QString text;

@@ -22,6 +22,8 @@
 #include <QTabBar>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
+#include <tuple>
 #include <QWindow>
 
 using namespace vi23;
@@ -318,6 +320,54 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
         }
         QTest::keyClick(inner, Qt::Key_Escape);
         EXPECT_FALSE(c.pickWindow->isVisible()) << inner->metaObject()->className();
+    }
+}
+
+TEST_F(Started, TabVisitsEveryControlOfATabInScreenOrder)
+{
+    // From the first control down to the grid, where Tab goes on from cell to cell.
+    const struct {
+        int tab;
+        const char* newRow;   // tried while writing a new row, every box open
+        const char* first;
+        const char* visited;
+    } cases[] = {
+        {0, "Button4", "Button4",
+         "Button4 Button20 Button11 Button10 Button3 ButtonExchange DBComboBox2 DBEditNumber DBEdit12 "
+         "DBEditPaymentNumber DBEdit41 DBL1 ComboBoxUpdStatus "
+         "DBEdit19 DBEdit20 DBEdit21 DBEdit71 DBEdit43 DBEdit22 DBEdit45 DBEdit54 DBEdit72 DBEdit44 DBEdit23 DBEdit46 "
+         "DBEdit55 DBEdit74 DBEdit63 DBEdit24 DBEdit47 DBEdit56 DBEdit77 DBEdit64 DBEdit25 DBEdit48 DBEdit57 DBEdit78 "
+         "DBEdit65 DBEdit36 DBEdit49 DBEdit58 DBEdit79 DBEdit66 DBEdit37 DBEdit50 DBEdit59 DBEdit80 DBEdit67 DBEdit38 "
+         "DBEdit51 DBEdit60 DBEdit81 DBEdit68 DBEdit39 DBEdit52 DBEdit61 DBEdit82 DBEdit69 DBEdit40 DBEdit53 DBEdit62 "
+         "DBEdit83 DBEdit70 DBLOperation ButtonRegisterCash DBEditTotal DBGrid4"},
+        {1, "Button8", "Button8", "Button8 Button14 Button15 Button16 DBEdit1 DBEdit2 DBComboBox1 DBEdit3 DBLookupComboBox2 DBL3 DBGrid3"},
+        {5, "Button6", "DBEdit_pr1_np",
+         "DBEdit_pr1_np DBEdit_pr1_unn DBEdit_pr1_ad DBEdit_pr1_fr DBEdit_pr1_fb DBEdit_pr1_kas DBEdit_pr1_tel "
+         "DBEdit_pr1_bank DBEdit_pr1_rs DBEdit_pr1_ks DBEdit_pr1_buk DBEdit_pr1_okdp DBEdit_pr1_okpo DBEdit_pr1_dr "
+         "DBEdit_pr1_fup DBEdit_pr1_rup DBEdit_pr1_edo_id DBEdit_pr1_signer_surname DBEdit_pr1_signer_name "
+         "DBEdit_pr1_signer_patronymic DBEdit_pr1_signer_position ComboBoxDefaultVat ComboBoxFormSet Button6 Button7 "
+         "ButtonRestore"},
+    };
+    for (const auto& c : cases) {
+        window->tabs()->setCurrentIndex(c.tab);
+        QWidget* page = window->tabs()->currentWidget();
+        SCOPED_TRACE(page->objectName().toStdString());
+        click(c.newRow);
+        QWidget* at = child<QWidget>(c.first);
+        at->setFocus();
+        QStringList visited;
+        std::vector<std::tuple<int, int>> places;
+        while (at && page->isAncestorOf(at) && !visited.contains(at->objectName())) {
+            visited << at->objectName();
+            const QPoint place = at->mapTo(page, QPoint());
+            places.emplace_back(place.y(), place.x());
+            if (qobject_cast<QTableView*>(at))
+                break;
+            QTest::keyClick(at, Qt::Key_Tab);
+            at = QApplication::focusWidget();
+        }
+        EXPECT_EQ(visited.join(u' ').toStdString(), c.visited);
+        EXPECT_TRUE(std::is_sorted(places.begin(), places.end())) << visited.join(u' ').toStdString();
     }
 }
 
