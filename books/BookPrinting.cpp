@@ -8,6 +8,7 @@
 #include "data/FormKinds.h"
 #include "data/RuFormat.h"
 #include "data/Upgrade.h"
+#include "ReconciliationAct.h"
 
 #include <algorithm>
 #include <memory>
@@ -100,7 +101,7 @@ bool printsPerYear(const QString& kind)
 void setBookPeriod(DataStore& store, QDate from, QDate to)
 {
     // Each query is closed and reads the journal as it is, for the period alone, when a form opens it.
-    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa"})
+    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa", u"ADOQuery_sv"})
         store.dataSet(name).setPeriod(from, to);
 }
 
@@ -172,7 +173,8 @@ ui::PrintRequest printPerYear(DataStore& store, const QString& form, QDate from,
 
 } // namespace
 
-ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set)
+ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set,
+                           const QString& counterparty)
 {
     // Every book reads the journal; one with a date that is no date would disagree with the others.
     requireCalendarDates(store.database(), u"jur");
@@ -184,6 +186,8 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
         return {QStringLiteral("frReport_kas"), {}};
     }
     const QString form = formOf(reportKindTable(), kind, set ? *set : formSet(store.database()));
+    if (kind == kReconciliationKind)
+        return {form, reconciliationValues(store, counterparty, from, to)};
     if (printsPerYear(kind))
         return printPerYear(store, form, from, to);
     return {form, bookValues(store, from)};

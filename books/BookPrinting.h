@@ -16,8 +16,9 @@ namespace vi23 {
 // "Кассовая книга" (built separately) and for any text that is not a kind.
 QString bookTemplateFor(const QString& kind);
 
-// The period of the five book queries (ADOQuerys, ADOQueryss, ADOQuery11, ADOQuery_bank,
-// ADOQuery_kassa), taken by their SQL; each is closed and reads the journal as it is when next opened.
+// The period of the six book queries (ADOQuerys, ADOQueryss, ADOQuery11, ADOQuery_bank,
+// ADOQuery_kassa, ADOQuery_sv), taken by their SQL; each is closed and reads the journal as it is when
+// next opened.
 void setBookPeriod(DataStore& store, QDate from, QDate to);
 
 // The named values of the books: "periodYear", the year of the period's start, which the title
@@ -51,8 +52,9 @@ int rebuildCashBook(DataStore& store, QDate from = {}, QDate to = {});
 // book rebuilt for its period, and the form with its values and its runs, one for each year of the
 // period for a tax book; an empty template name for any other text. A cash book with no cash order
 // in the period is refused with a message. `set` chooses the forms (the current book and title page
-// with FormSet::Current2026); by default the enterprise's choice on the requisites tab.
+// with FormSet::Current2026); by default the enterprise's choice on the requisites tab. The
+// reconciliation act is drawn up with `counterparty`, which must be in the list; other kinds ignore it.
 ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to,
-                           std::optional<FormSet> set = std::nullopt);
+                           std::optional<FormSet> set = std::nullopt, const QString& counterparty = {});
 
 } // namespace vi23

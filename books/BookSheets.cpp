@@ -1,6 +1,7 @@
 #include "BookSheets.h"
 
 #include "BookPrinting.h"
+#include "ReconciliationAct.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
 
@@ -51,6 +52,8 @@ struct Book {
     // A tax book: one book for each year of the period, its rows numbered through the year, each year
     // closed with the Справка; the other books number their rows anew in every group.
     bool taxYear = false;
+    // The reconciliation act: its rows between the opening balance and the turnovers and closing balance.
+    bool balances = false;
 };
 
 constexpr const char* kLineNumber = "#";
@@ -116,6 +119,14 @@ const std::vector<Book>& books()
           {u"Документ", "dok", Kind::Text}, {u"Типовая операция", "sr", Kind::Text},
           {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}, {u"Разница за период", "d-k1", Kind::Money}},
          {{"k", u"Плательщик-получатель: %1", {u"Итого по предприятию :", {"d", "k1", "d-k1"}}}}},
+        // Our figures, then the counterparty's columns left for it to fill in.
+        {u"Акт сверки", "ADOQuery_sv",
+         {{u"Дата", "dd", Kind::Date}, {u"Документ", "dok", Kind::Text}, {u"Номер", "nn", Kind::Text},
+          {u"Дебет", "d", Kind::Money}, {u"Кредит", "k1", Kind::Money},
+          {u"Дата по данным контрагента", "", Kind::Date}, {u"Документ по данным контрагента", "", Kind::Text},
+          {u"Дебет по данным контрагента", "", Kind::Money, false},
+          {u"Кредит по данным контрагента", "", Kind::Money, false}},
+         {}, false, true},
     };
     return table;
 }
@@ -194,6 +205,8 @@ private:
 
 Value BookWriter::cell(int position, const QString& fields) const
 {
+    if (fields.isEmpty())
+        return {};
     if (fields.contains(u'+')) {
         QStringList parts;
         for (const QString& name : fields.split(u'+'))
@@ -328,6 +341,33 @@ void writeTaxYears(const Book& book, DataStore& store, DataSet& rows, Sheet& she
     }
 }
 
+// The act's rows framed as its form has them: the opening balance first, then the turnovers, the
+// closing balance and its wording.
+void addBalances(Sheet& sheet, DataStore& store, const QString& counterparty, QDate from, QDate to)
+{
+    const ReconciliationFigures f = reconciliationFigures(store.database(), counterparty, from, to);
+    auto line = [&](const QString& label, Value debit, Value credit) {
+        SheetRow row(std::vector<Value>(sheet.columns.size()), Style::Total);
+        row.cells[1] = Value(label);
+        row.cells[3] = std::move(debit);
+        row.cells[4] = std::move(credit);
+        return row;
+    };
+    const int count = int(sheet.rows.size());
+    sheet.rows.insert(sheet.rows.begin(),
+                      line(QStringLiteral("Сальдо начальное"), balanceSide(f.opening, true), balanceSide(f.opening, false)));
+    SheetRow turnovers = line(QStringLiteral("Обороты за период"), Value(f.debit), Value(f.credit));
+    if (count > 0) {
+        turnovers.first = 1;
+        turnovers.last = count;
+    }
+    sheet.rows.push_back(std::move(turnovers));
+    sheet.rows.push_back(line(QStringLiteral("Сальдо конечное"), balanceSide(f.closing(), true), balanceSide(f.closing(), false)));
+    SheetRow wording(std::vector<Value>(sheet.columns.size()), Style::Heading);
+    wording.cells[1] = Value(balanceWording(f.closing(), enterpriseName(store), counterparty));
+    sheet.rows.push_back(std::move(wording));
+}
+
 // The book's name, the enterprise and the period, as the lines above the table.
 QStringList headingOf(DataStore& store, const QString& kind, QDate from, QDate to)
 {
@@ -344,7 +384,7 @@ QStringList headingOf(DataStore& store, const QString& kind, QDate from, QDate t
 
 } // namespace
 
-Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
+Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to, const QString& counterparty)
 {
     const Book* book = nullptr;
     for (const Book& b : books()) {
@@ -363,6 +403,10 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
     if (kind == kCashBookKind && rebuildCashBook(store, from, to) == 0)
         throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не сохраняется")
                             .arg(ru::formatDate(from), ru::formatDate(to)));
+    if (book->balances) {
+        chooseActCounterparty(store, counterparty);
+        sheet.heading.push_back(QStringLiteral("с контрагентом ") + counterparty);
+    }
     DataSet& rows = store.dataSet(QString::fromLatin1(book->dataSet));
     if (book->taxYear) {
         writeTaxYears(*book, store, rows, sheet, from, to);
@@ -370,14 +414,17 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to)
         rows.refresh();
         BookWriter(*book, rows, sheet).write(1);
     }
+    if (book->balances)
+        addBalances(sheet, store, counterparty, from, to);
     if (rows.name() != u"ADOQueryss" && rows.name() != u"ADOTable_kassa")
         rows.close();   // read afresh next time, as after printing
     return sheet;
 }
 
-void saveBookWorkbook(DataStore& store, const QString& fileName, const QString& kind, QDate from, QDate to)
+void saveBookWorkbook(DataStore& store, const QString& fileName, const QString& kind, QDate from, QDate to,
+                      const QString& counterparty)
 {
-    writeWorkbook(fileName, bookSheet(store, kind, from, to));
+    writeWorkbook(fileName, bookSheet(store, kind, from, to, counterparty));
 }
 
 Sheet dataSetSheet(DataSet& rows)

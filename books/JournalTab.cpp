@@ -3,6 +3,7 @@
 #include "BankImportDialog.h"
 #include "BookPrinting.h"
 #include "BookSheets.h"
+#include "ReconciliationAct.h"
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
@@ -24,6 +25,23 @@
 #include <exception>
 
 namespace vi23 {
+
+namespace {
+
+// A drop-down whose items are read again each time it opens.
+class RefreshingComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> beforePopup;
+
+    void showPopup() override
+    {
+        ui::runGuarded(this, [this] { beforePopup(); });
+        QComboBox::showPopup();
+    }
+};
+
+} // namespace
 
 const QStringList& reportKinds()
 {
@@ -108,6 +126,19 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
         grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 20 * u.row());
     });
 
+    buildReportPanel();
+
+    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+JournalTab::~JournalTab() = default;
+
+void JournalTab::buildReportPanel()
+{
+    const int h = 22;
     // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
     const int year = QDate::currentDate().year();
     auto dateEdit = [this](const char* name, QDate date) {
@@ -134,6 +165,16 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     layout_.place(new QLabel(QStringLiteral("Вид отчета"), this), 360, 24, 70, h);
     layout_.place(reportKind_, 430, 24, 300, h);
     layout_.place(print, 772, 24, 100, h);
+    // The reconciliation act's counterparty, under the period; its list is read afresh when it opens.
+    auto* counterparties = new RefreshingComboBox(this);
+    counterparties->beforePopup = [this] { fillCounterparties(); };
+    reportCounterparty_ = counterparties;
+    reportCounterparty_->setObjectName(QStringLiteral("ComboBoxCounterparty"));
+    reportCounterpartyLabel_ = new QLabel(QStringLiteral("Контрагент"), this);
+    layout_.place(reportCounterpartyLabel_, 10, 25, 110, h);
+    layout_.place(reportCounterparty_, 120, 25, 225, h);
+    connect(reportKind_, &QComboBox::currentTextChanged, this, &JournalTab::reportKindChanged);
+    reportKindChanged(reportKind_->currentText());
     auto* bankImport = new QPushButton(QStringLiteral("Загрузить выписку"), this);
     bankImport->setObjectName(QStringLiteral("ButtonBankImport"));
     connect(bankImport, &QPushButton::clicked, this, &JournalTab::ButtonBankImportClick);
@@ -143,14 +184,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
                               this);
     legend->setObjectName(QStringLiteral("Label_legend"));
     layout_.place(legend, 10, 26, 980, h);
-
-    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
-    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
-    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
-    undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
-
-JournalTab::~JournalTab() = default;
 
 QString JournalTab::deletionQuestion(const DataSet& journal)
 {
@@ -226,17 +260,38 @@ void JournalTab::save()
     journal.post();
 }
 
+void JournalTab::fillCounterparties()
+{
+    const QString chosen = reportCounterparty_->currentText();
+    reportCounterparty_->clear();
+    reportCounterparty_->addItems(counterpartyNames(context_.store.database()));
+    reportCounterparty_->setCurrentIndex(std::max(0, reportCounterparty_->findText(chosen)));
+}
+
+void JournalTab::reportKindChanged(const QString& kind)
+{
+    ui::runGuarded(this, [this, kind] {
+        const bool act = kind == kReconciliationKind;
+        if (act && !reportCounterparty_->isVisible())
+            fillCounterparties();
+        reportCounterparty_->setVisible(act);
+        reportCounterpartyLabel_->setVisible(act);
+    });
+}
+
 void JournalTab::Button5Click()
 {
     ui::runGuarded(this, [this] {
         const QString kind = reportKind_->currentText();
         const QDate from = dtp1_->date();
         const QDate to = dtp2_->date();
-        // "Кассовая книга 2026" for a whole year, else the period's two dates.
+        const QString counterparty = kind == kReconciliationKind ? reportCounterparty_->currentText() : QString();
+        // "Кассовая книга 2026" for a whole year, else the period's two dates; the act names its counterparty.
         const bool wholeYear = from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31);
+        const QString title = counterparty.isEmpty() ? kind : QStringLiteral("%1 %2").arg(kind, counterparty);
         context_.reportFileName = ui::reportFileName(
-            wholeYear ? QStringLiteral("%1 %2").arg(kind).arg(from.year())
-                      : QStringLiteral("%1 %2–%3").arg(kind, ru::formatDate(from), ru::formatDate(to)));
+            wholeYear ? QStringLiteral("%1 %2").arg(title).arg(from.year())
+                      : QStringLiteral("%1 %2–%3").arg(title, ru::formatDate(from), ru::formatDate(to)));
         // The preview may save the book as a workbook while it is shown; a tax book prints its years.
         struct Workbook {
             ui::MainContext& context;
@@ -247,10 +302,10 @@ void JournalTab::Button5Click()
             }
         } workbook{context_};
         if (kind != reportKinds().back())
-            context_.saveWorkbook = [this, kind, from, to](const QString& fileName) {
-                saveBookWorkbook(context_.store, fileName, kind, from, to);
+            context_.saveWorkbook = [this, kind, from, to, counterparty](const QString& fileName) {
+                saveBookWorkbook(context_.store, fileName, kind, from, to, counterparty);
             };
-        const ui::PrintRequest request = printBook(context_.store, kind, from, to);
+        const ui::PrintRequest request = printBook(context_.store, kind, from, to, std::nullopt, counterparty);
         context_.reportRuns = request.runs;
         if (!request.templateName.isEmpty() && context_.runReport)
             context_.runReport(request.templateName, request.values, request.finish);

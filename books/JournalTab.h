@@ -33,6 +33,8 @@ public:
     QDateEdit* periodStart() const { return dtp1_; }
     QDateEdit* periodEnd() const { return dtp2_; }
     QComboBox* reportKind() const { return reportKind_; }
+    // The counterparty of the reconciliation act, shown while that kind is chosen.
+    QComboBox* reportCounterparty() const { return reportCounterparty_; }
 
     ui::DBGrid* grid() const { return grid_; }
 
@@ -54,8 +56,12 @@ public slots:
     void DBEdit1Click(bool byKeyboard = false);    // date: calendar
     void DBEdit3Click(bool byKeyboard = false);    // sum: calculator
     void undoDeletion();    // Ctrl+Z
+    void reportKindChanged(const QString& kind);
 
 private:
+    void buildReportPanel();
+    void fillCounterparties();
+
     ui::MainContext& context_;
     ui::ProportionalLayout layout_;
     ui::DBEdit* dateBox_ = nullptr;
@@ -68,10 +74,12 @@ private:
     QDateEdit* dtp1_ = nullptr;
     QDateEdit* dtp2_ = nullptr;
     QComboBox* reportKind_ = nullptr;
+    QComboBox* reportCounterparty_ = nullptr;
+    QWidget* reportCounterpartyLabel_ = nullptr;
     std::unique_ptr<ui::DeletionUndo> deletion_;
 };
 
-// The eight report kinds of the report panel, in order.
+// The nine report kinds of the report panel, in order.
 const QStringList& reportKinds();
 
 } // namespace vi23

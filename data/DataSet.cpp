@@ -178,7 +178,7 @@ namespace {
 
 Statement selectRows(const DataSet& set, Database& db, const QString& querySql, const QString& periodSql,
                      const std::optional<std::pair<QDate, QDate>>& period, const QString& keySql,
-                     std::optional<long long> key)
+                     std::optional<long long> key, const std::optional<QString>& counterparty)
 {
     QString sql = querySql;
     if (const TableDef* table = set.table()) {
@@ -198,6 +198,8 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
     }
     if (key && !keySql.isEmpty())
         statement.bind(1, Value(std::int64_t(*key)));
+    if (counterparty)
+        statement.bind(3, Value(*counterparty));
     const int offset = set.table() ? 1 : 0;
     if (statement.columnCount() != int(set.fields().size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
@@ -209,7 +211,7 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 
 DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown, Database* connection)
     : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.querySql_, set.periodSql_, set.period_,
-                                     set.keySql_, set.key_)),
+                                     set.keySql_, set.key_, set.counterparty_)),
       onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()), offset_(set.table_ ? 1 : 0),
       shared_(set.fields_.size())
 {
@@ -335,6 +337,12 @@ void DataSet::setKey(long long key)
         throw UserError(QStringLiteral("%1: запрос не выбирается по ключу").arg(name_));
     close();
     key_ = key;
+}
+
+void DataSet::setCounterparty(const QString& name)
+{
+    close();
+    counterparty_ = name;
 }
 
 void DataSet::refresh()

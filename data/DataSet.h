@@ -144,6 +144,10 @@ public:
     bool takesPeriod() const { return !periodSql_.isEmpty(); }
     const std::optional<std::pair<QDate, QDate>>& period() const { return period_; }
 
+    // ---- the counterparty of a query over one ----
+    // The next opening binds the name as the query's parameter ?3; an open data set is closed.
+    void setCounterparty(const QString& name);
+
     // ---- the document of a print query ----
     // The next opening reads only the rows of the document with this key, bound as a parameter; an
     // open data set is closed. Throws for a query without a key.
@@ -228,6 +232,7 @@ private:
     std::optional<std::pair<QDate, QDate>> period_;
     QString keySql_;
     std::optional<long long> key_;
+    std::optional<QString> counterparty_;
     std::vector<FieldDef> fields_;
     std::vector<bool> absent_;       // per field: a kept column the file lacks, found on open
     int counterField_ = -1;

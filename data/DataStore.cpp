@@ -17,7 +17,7 @@ constexpr Link kLinks[] = {
     {"frDBDataSet11", "ADOQuery11", true},       {"frDBDataSet_bank", "ADOQuery_bank", true},
     {"frDBDataSet_kassa", "ADOQuery_kassa", true}, {"frDBDataSets", "ADOQuerys", true},
     {"frDBDataSetss", "ADOQueryss", false},      {"frDBDataSet_kas", "ADOTable_kassa", true},
-    {"frDBDataSet_bl", "ADOQuery_bl", true},
+    {"frDBDataSet_bl", "ADOQuery_bl", true},       {"frDBDataSet_sv", "ADOQuery_sv", true},
 };
 
 // The tables open with the main window. The queries open when a form needs them: the print query

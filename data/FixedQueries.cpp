@@ -1,5 +1,6 @@
 #include "FixedQueries.h"
 #include "Error.h"
+#include "FormKinds.h"
 
 namespace vi23 {
 
@@ -223,6 +224,41 @@ void addBookQueries(std::vector<FixedQuery>& queries)
            col("k", T::Text, 250), col("sd", T::Money), col("sk", T::Money), col("rr", T::Money)}}});
 }
 
+// ---- the reconciliation act ----
+
+// Every row of the act with one counterparty (?3, its name as the list has it), dated: each document
+// issued to it, the cash orders aside, as our debit by its total; each payment order or cash order of
+// the journal with it, money out as our debit and money in as our credit. A cash order reaches the
+// act through its journal row alone, so that a registered order does not count twice. The side a row
+// does not touch is empty, so that the act prints it blank.
+QString reconciliationRows()
+{
+    const QString out = isKind(QStringLiteral("jur.vr"), u"Расход");
+    const QString in = isKind(QStringLiteral("jur.vr"), u"Приход");
+    return QStringLiteral(
+               "SELECT jur1.dd AS dd, jur1.n AS nn, jur1.dok AS dok, IFNULL(jur1.sss, 0) AS d, NULL AS k1, 0 AS part, jur1.k AS n"
+               " FROM jur1 WHERE jur1.z = ?3 AND jur1.dd IS NOT NULL AND jur1.dok NOT IN ('%1', '%2')"
+               " UNION ALL SELECT jur.dd, jur.nn,"
+               " CASE WHEN %3 THEN 'Платежное поручение' WHEN %5 THEN 'Приходный кассовый ордер'"
+               " ELSE 'Расходный кассовый ордер' END,"
+               " CASE WHEN %6 THEN IFNULL(jur.s, 0) END, CASE WHEN %5 THEN IFNULL(jur.s, 0) END, 1, jur.n"
+               " FROM jur WHERE jur.k = ?3 AND jur.dd IS NOT NULL AND (%3 OR %4) AND (%5 OR %6)")
+        .arg(kCashReceiptKind, kCashExpenseKind, isKind(QStringLiteral("jur.dok"), u"ПП"),
+             isKind(QStringLiteral("jur.dok"), u"КО"), in, out);
+}
+
+FixedQuery reconciliationAct()
+{
+    using T = FieldType;
+    const QString rows = QStringLiteral("SELECT dd, nn, dok, d, k1, part, n FROM (%1)").arg(reconciliationRows());
+    const QString order = QStringLiteral(" ORDER BY dd, part, n");
+    QueryDef query{rows + order,
+                   {col("dd", T::Date), col("nn", T::Text, 15), col("dok", T::Text, 30), col("d", T::Money),
+                    col("k1", T::Money), col("part", T::Long), col("n", T::Long)}};
+    query.periodSql = rows + QStringLiteral(" WHERE dd >= ?1 AND dd < ?2") + order;
+    return {QStringLiteral("ADOQuery_sv"), query};
+}
+
 std::vector<FixedQuery> build()
 {
     using T = FieldType;
@@ -255,6 +291,7 @@ std::vector<FixedQuery> build()
           printLines.arg(QStringLiteral(" WHERE tov.k = ?1"))}});
 
     addBookQueries(queries);
+    queries.push_back(reconciliationAct());
     return queries;
 }
 
@@ -269,6 +306,11 @@ const std::vector<FixedQuery>& fixedQueries()
 QString incomeBookRowCountSql()
 {
     return QStringLiteral("SELECT count(*) FROM jur WHERE %1 AND jur.dd >= ?1 AND jur.dd < ?2").arg(incomeBookRows());
+}
+
+QString reconciliationBalanceSql()
+{
+    return QStringLiteral("SELECT dd, d, k1 FROM (%1) WHERE dd < ?2").arg(reconciliationRows());
 }
 
 const FixedQuery& fixedQuery(QStringView name)

@@ -19,4 +19,8 @@ const FixedQuery& fixedQuery(QStringView name);
 // ?2 (ISO text): the rows of a year before a period, which the book numbers but does not list.
 QString incomeBookRowCountSql();
 
+// Every row of the reconciliation act with one counterparty (?3) dated before ?2 (ISO text): its date
+// dd, our debit d and our credit k1, in no order; the act's balances are summed from them.
+QString reconciliationBalanceSql();
+
 } // namespace vi23

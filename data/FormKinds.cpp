@@ -32,6 +32,7 @@ const std::vector<FormKind>& reportKindTable()
         {kCashBookKind, QStringLiteral("frReport_kas"), {}},
         {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2"), {}},
         {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss"), {}},
+        {kReconciliationKind, QStringLiteral("frReport_sverka"), {}},
         {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t"), QStringLiteral("frRepor_t26")},
     };
     return table;

@@ -26,12 +26,14 @@ QString formSetText(FormSet set);
 
 // The eleven document kinds in the drop-down's order.
 const std::vector<FormKind>& documentKindTable();
-// The eight report kinds in the report panel's order.
+// The nine report kinds in the report panel's order.
 const std::vector<FormKind>& reportKindTable();
 
 inline const QString kCashBookKind = QStringLiteral("Кассовая книга");
 inline const QString kCashReceiptKind = QStringLiteral("Кассовый ордер-пр");
 inline const QString kCashExpenseKind = QStringLiteral("Расходный кассовый ордер");
+// The one report kind over a single counterparty, chosen beside the period.
+inline const QString kReconciliationKind = QStringLiteral("Акт сверки");
 
 // The form of a kind, matched exactly; empty for any other text.
 QString formOf(const std::vector<FormKind>& table, const QString& caption);

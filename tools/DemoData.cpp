@@ -3,6 +3,7 @@
 #include "data/DataStore.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
+#include "data/CashOrders.h"
 #include "data/FormKinds.h"
 #include "data/IssuedDocument.h"
 #include "data/Money.h"
@@ -103,8 +104,10 @@ constexpr Operation kTaxPayment = {u"Налог по УСН", u"Расход"};
 QString s(const char16_t* text) { return QString::fromUtf16(text); }
 
 // Three cash expense orders, numbered on their own: an advance on account, a supplier paid in cash
-// with VAT, a contractor's fee without it.
-void addCashExpenseOrders(DataSet& documents, const DataSet& goods, int year, QDate lastDay, DemoCounts& counts)
+// with VAT, a contractor's fee without it. Returns their keys with the operations they are
+// registered in the journal under.
+std::vector<std::pair<long long, QString>> addCashExpenseOrders(DataSet& documents, const DataSet& goods, int year,
+                                                                QDate lastDay, DemoCounts& counts)
 {
     struct Order {
         int month;
@@ -114,13 +117,16 @@ void addCashExpenseOrders(DataSet& documents, const DataSet& goods, int year, QD
         const Goods* goods;        // a line picked from the list, or, without one, the basis for a line
         double quantity;
         const char* amount;
+        const Operation& operation;
     };
     const Counterparty& person = kCounterparties[9];
     const Order orders[] = {
-        {2, person, u"Выдача под отчёт на хозяйственные нужды", u"71.01", nullptr, 1, "3500"},
-        {5, kCounterparties[7], u"Оплата по счёту № 214 поставщика ООО «Канцмир»", u"60.01", &kGoods[0], 4, nullptr},
-        {8, person, u"Вознаграждение по договору подряда № 7", u"76.05", nullptr, 1, "12000"},
+        {2, person, u"Выдача под отчёт на хозяйственные нужды", u"71.01", nullptr, 1, "3500", kOperations[6]},
+        {5, kCounterparties[7], u"Оплата по счёту № 214 поставщика ООО «Канцмир»", u"60.01", &kGoods[0], 4, nullptr,
+         kOperations[3]},
+        {8, person, u"Вознаграждение по договору подряда № 7", u"76.05", nullptr, 1, "12000", kOperations[6]},
     };
+    std::vector<std::pair<long long, QString>> made;
     int number = 0;
     for (const Order& o : orders) {
         const QDate date = std::min(QDate(year, o.month, 15), lastDay);
@@ -143,9 +149,12 @@ void addCashExpenseOrders(DataSet& documents, const DataSet& goods, int year, QD
             documents.setValue(u"nds0", kVatExempt);
         }
         documents.setValue(u"kol0", o.quantity);
+        documents.setText(u"sr", s(o.operation.text));
         documents.post();
         ++counts.documents;
+        made.emplace_back(documents.integer(u"k"), s(o.operation.text));
     }
+    return made;
 }
 
 } // namespace
@@ -296,6 +305,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     int invoiceNumber = 0;
     int exemptActs = 0;
     int transferDocuments = 0;
+    bool advancePaid = false;
     for (int d = 0; d < 30; ++d) {
         const FormKind& kind = kinds[size_t(d) % kinds.size()];
         const bool cashOrder = kind.form == u"frReportpr";
@@ -357,9 +367,15 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
             invoiceNumber = d + 1;
             invoiceLines = lines;
         }
-        // The sales receipt is paid at the counter, the rest by bank within a week.
+        // The sales receipt is paid at the counter, the rest by bank within a week; the first sale of the
+        // second quarter in advance, in March, so that a reconciliation act for that quarter opens with
+        // the buyer's credit.
         const bool counter = kind.form == u"frReport_chek";
-        const QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
+        QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
+        if (!counter && !isInvoice && !advancePaid && date.month() >= 4 && date.month() <= 6) {
+            paid = QDate(year, 3, 27).addDays(QDate(year, 3, 27).dayOfWeek() > 5 ? -2 : 0);
+            advancePaid = true;
+        }
         sales.push_back(Sale{date, paid, counter, false, QString(), documents.money(u"sss"), buyer, kind.caption});
     }
 
@@ -404,8 +420,13 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         if (pick(4) == 0 && spend <= till)
             entry(date, u"КО", household, spend, water);
     }
-    addCashExpenseOrders(documents, goods, year, lastDay, counts);
+    const auto orders = addCashExpenseOrders(documents, goods, year, lastDay, counts);
     transaction.commit();
+    // Registered as the documents tab's "Зарегистрировать в журнале" does, each in its own unit of work.
+    for (const auto& [key, operation] : orders) {
+        registerCashOrder(store.database(), key, operation);
+        ++counts.journalEntries;
+    }
     return counts;
 }
 

@@ -46,7 +46,7 @@ const vi23::help::ProgramHelp kHelp = {
     "Использование:\n"
     "  vi23-print document КЛЮЧ [--forms described|2026] [--pdf ФАЙЛ | --layout ФАЙЛ | --edo ПАПКА]\n"
     "  vi23-print book \"ВИД\" --from дд.ММ.гггг --to дд.ММ.гггг [--forms described|2026]\n"
-    "                  [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
+    "                  [--counterparty НАИМЕНОВАНИЕ] [--pdf ФАЙЛ | --layout ФАЙЛ | --xlsx ФАЙЛ]\n"
     "  vi23-print rows НАБОР_ДАННЫХ [--filter ТЕКСТ] [--csv ФАЙЛ | --xlsx ФАЙЛ]\n",
     "Работает с kn.mdb в текущей папке. Без --pdf, --layout и --xlsx печатает на принтере по умолчанию.\n"
     "\n"
@@ -57,7 +57,7 @@ const vi23::help::ProgramHelp kHelp = {
     "      печатает отчет журнала за период: \"Книга доходов и расходов-месячная\", \"Книга доходов и\n"
     "      расходов-квартальная\", \"Книга расчетов по банку\", \"Книга расчетов по кассе\", \"Кассовая книга\"\n"
     "      (пересчитывается перед печатью), \"Сводный отчет по операциям\", \"Книга расчетов с\n"
-    "      контрагентами\", \"Титульный лист\".\n"
+    "      контрагентами\", \"Акт сверки\" (с контрагентом --counterparty), \"Титульный лист\".\n"
     "  rows НАБОР_ДАННЫХ\n"
     "      пишет строки набора данных в CSV (UTF-8, \";\", десятичная запятая) или в книгу Excel.\n"
     "      Таблицы: ADOTable_jur (журнал операций), ADOTable_jur1 (выписанные документы), ADOTable_k\n"
@@ -66,7 +66,8 @@ const vi23::help::ProgramHelp kHelp = {
     "      последнего напечатанного документа), ADOTable_z, ADOTable_pr, ADOTable_dok. Запросы: ADOQuery11\n"
     "      (книга доходов и расходов), ADOQuery_bank и ADOQuery_kassa (книги расчетов по банку и по\n"
     "      кассе), ADOQuerys (сводный отчет по операциям), ADOQueryss (расчеты с контрагентами),\n"
-    "      ADOQuery_kas (кассовые ордера), ADOQuery_bl (строки печати документов).\n"
+    "      ADOQuery_kas (кассовые ордера), ADOQuery_bl (строки печати документов), ADOQuery_sv\n"
+    "      (акт сверки).\n"
     "\n"
     "Ключи:\n"
     "  --pdf ФАЙЛ\n"
@@ -76,6 +77,8 @@ const vi23::help::ProgramHelp kHelp = {
     "  --edo ПАПКА\n"
     "      записывает в папку файл документа для ЭДО (формат 5.03, Windows-1251) вместо печати; только\n"
     "      для счета-фактуры, УПД, товарной накладной и акта.\n"
+    "  --counterparty НАИМЕНОВАНИЕ\n"
+    "      контрагент акта сверки, как он записан в списке поставщиков и покупателей.\n"
     "  --xlsx ФАЙЛ\n"
     "      сохраняет таблицу отчета или набора данных в книгу Excel.\n"
     "  --csv ФАЙЛ\n"
@@ -95,6 +98,7 @@ const vi23::help::ProgramHelp kHelp = {
     "Примеры:\n"
     "  vi23-print document 31 --pdf счет.pdf\n"
     "  vi23-print book \"Кассовая книга\" --from 01.01.2026 --to 31.03.2026 --pdf касса.pdf\n"
+    "  vi23-print book \"Акт сверки\" --counterparty \"ООО «Вектор»\" --from 01.01.2026 --to 31.03.2026 --pdf акт.pdf\n"
     "  vi23-print rows ADOTable_k --xlsx kontragenty.xlsx\n"};
 
 // A command line that does not fit the usage: exit status 2.
@@ -112,6 +116,7 @@ struct Options {
     QString to;
     QString xlsx;
     QString edo;
+    QString counterparty;
     std::optional<QString> filter;
     std::optional<vi23::FormSet> forms;    // overrides the requisites tab's choice for this run
 };
@@ -136,6 +141,8 @@ Options parseOptions(const QStringList& args)
             target = &o.xlsx;
         else if (a == u"--edo")
             target = &o.edo;
+        else if (a == u"--counterparty")
+            target = &o.counterparty;
         else if (a == u"--filter") {
             if (i + 1 >= args.size())
                 throw UsageError(QStringLiteral("После --filter нужен текст фильтра"));
@@ -386,14 +393,19 @@ int printBook(const Options& o)
         throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «%2»")
                              .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
+    const bool act = kind == vi23::kReconciliationKind;
+    if (act && o.counterparty.isEmpty())
+        throw UsageError(QStringLiteral("Для «%1» укажите контрагента: --counterparty НАИМЕНОВАНИЕ").arg(kind));
+    if (!act && !o.counterparty.isEmpty())
+        throw UsageError(QStringLiteral("--counterparty подходит только к «%1»").arg(vi23::kReconciliationKind));
 
     vi23::DataStore store(QStringLiteral("kn.mdb"), vi23::DataStore::Opening::OnFirstUse);
     keepDailyBackups(store);
     if (!o.xlsx.isEmpty()) {
-        vi23::saveBookWorkbook(store, o.xlsx, kind, from, to);
+        vi23::saveBookWorkbook(store, o.xlsx, kind, from, to, o.counterparty);
         return 0;
     }
-    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms);
+    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms, o.counterparty);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
     const vi23::Template& form = builtInTemplate(templates, request.templateName);
     if (!request.finish && (!o.pdf.isEmpty() || !o.layout.isEmpty())) {
@@ -484,6 +496,8 @@ int main(int argc, char* argv[])
         const QString command = o.positional.value(0);
         if (!o.csv.isEmpty() && command != u"rows")
             throw UsageError(QStringLiteral("--csv подходит только к rows"));
+        if (!o.counterparty.isEmpty() && command != u"book")
+            throw UsageError(QStringLiteral("--counterparty подходит только к book \"%1\"").arg(vi23::kReconciliationKind));
         if (!o.edo.isEmpty() && command != u"document")
             throw UsageError(QStringLiteral("--edo подходит только к document"));
         if (command == u"document")

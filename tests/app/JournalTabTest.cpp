@@ -226,7 +226,7 @@ TEST_F(Journal, ThePeriodPickersTakeAnyCurrentDate)
     EXPECT_EQ(tab().periodStart()->minimumDate(), QDate(2000, 1, 1));
     EXPECT_EQ(tab().periodEnd()->maximumDate(), QDate(2099, 12, 31));
     EXPECT_EQ(tab().reportKind()->currentText(), QStringLiteral("Книга доходов и расходов-месячная"));
-    EXPECT_EQ(tab().reportKind()->count(), 8);
+    EXPECT_EQ(tab().reportKind()->count(), 9);
 }
 
 TEST_F(Journal, EachReportKindPrintsItsBookOverThePeriod)
@@ -234,6 +234,7 @@ TEST_F(Journal, EachReportKindPrintsItsBookOverThePeriod)
     click("Button8");
     dataSet(u"ADOTable_jur").setText(u"dd", QStringLiteral("10.02.2010"));
     dataSet(u"ADOTable_jur").setText(u"dok", QStringLiteral("КО"));
+    dataSet(u"ADOTable_jur").setText(u"k", QStringLiteral("ООО Вектор"));
     vi23::test::typeInto(tab().operationBox(), QStringLiteral("в"));
     typeAmount(QStringLiteral("2000"));
     click("Button16");
@@ -243,17 +244,30 @@ TEST_F(Journal, EachReportKindPrintsItsBookOverThePeriod)
         {u"Книга доходов и расходов-месячная", "frReport10"}, {u"Книга доходов и расходов-квартальная", "frReport11"},
         {u"Книга расчетов по банку", "frReport_bank"}, {u"Книга расчетов по кассе", "frReport_kassa"},
         {u"Кассовая книга", "frReport_kas"}, {u"Сводный отчет по операциям", "frReport2"},
-        {u"Книга расчетов с контрагентами", "frReportss"}, {u"Титульный лист", "frRepor_t"}};
+        {u"Книга расчетов с контрагентами", "frReportss"}, {u"Акт сверки", "frReport_sverka"},
+        {u"Титульный лист", "frRepor_t"}};
     for (const auto& [kind, form] : kinds) {
         reports.clear();
         tab().reportKind()->setCurrentText(QString::fromUtf16(kind));
+        // The counterparty is chosen beside the period for the act alone, from the list.
+        const bool act = QStringView(kind) == u"Акт сверки";
+        EXPECT_EQ(tab().reportCounterparty()->isVisibleTo(&tab()), act) << form;
+        if (act) {
+            EXPECT_EQ(tab().reportCounterparty()->count(), 1);
+            tab().reportCounterparty()->setCurrentText(QStringLiteral("ООО Вектор"));
+        }
         click("Button5");
         ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
         ASSERT_EQ(reports.size(), 1u) << form;
         EXPECT_EQ(reports[0].templateName, QString::fromLatin1(form));
-        EXPECT_EQ(window->context().reportFileName, QString::fromUtf16(kind) + QStringLiteral(" 2010.pdf"));
+        EXPECT_EQ(window->context().reportFileName,
+                  QString::fromUtf16(kind) + (act ? QStringLiteral(" ООО Вектор 2010.pdf") : QStringLiteral(" 2010.pdf")));
         const QString all = reportTexts(reports[0]).join(u'\n');
-        if (QStringView(kind) == u"Титульный лист") {
+        if (act) {
+            // The cash received is our credit, and what we owe the counterparty.
+            EXPECT_TRUE(all.contains(QStringLiteral("Задолженность в пользу ООО Вектор составляет 2000,00 руб.")))
+                << all.toStdString();
+        } else if (QStringView(kind) == u"Титульный лист") {
             EXPECT_TRUE(all.contains(QStringLiteral("На 2010 год"))) << all.toStdString();
         } else if (QStringView(kind) != u"Книга расчетов по банку") {
             EXPECT_TRUE(all.contains(QStringLiteral("2000"))) << form;

@@ -1,8 +1,11 @@
-// The eight books of the report panel prepared over one journal of two years: which rows each book
-// takes, the group headings and footers with their sums, the dates in their formats, the cash book.
+// The nine books of the report panel prepared over one journal of two years: which rows each book
+// takes, the group headings and footers with their sums, the dates in their formats, the cash book,
+// the reconciliation act.
 #include "PrintFixture.h"
 
 #include "books/BookPrinting.h"
+#include "books/BookSheets.h"
+#include "data/Error.h"
 #include "data/Database.h"
 #include "reports/TextLayout.h"
 
@@ -150,6 +153,16 @@ const BookCase kBooks[] = {
                   u"Прочий доход", u"Выручка"})},
       {360, list({u"1250,00", u"0,00", u"1777,00"})}},
      {{36, 124, u"Плательщик-получатель: ООО Альфа"}}},
+    // With ООО Альфа: the documents issued to it and its payments in date order, a document before a
+    // payment of the same day; the counterparty's side left blank.
+    {u"Акт сверки", "frReport_sverka", 1, 20 + 5 * 8 + 40 + 1,
+     {{90, list({u"Документ", u"Платежное поручение № 2", u"Акт № 8", u"Платежное поручение № 7", u"Счет № 9",
+                 u"Приходный кассовый ордер № 8"})},
+      // opening, the rows, the turnovers, the closing balance
+      {268, list({u"Дебет", u"1000,00", u"", u"1234,56", u"", u"500,00", u"", u"1734,56", u"1429,56"})},
+      {338, list({u"Кредит", u"", u"1000,00", u"", u"55,00", u"", u"250,00", u"1305,00", u""})},
+      {580, list({u"Дебет", u"", u"", u"", u"", u"", u"", u"", u""})}},
+     {}},
     // One title page for each year.
     {u"Титульный лист", "frRepor_t", 2, 2 * 32, {{252, list({u"книга", u"На 2023 год", u"книга", u"На 2024 год"})}},
      {{252, 220, u"На 2023 год"}, {52, 316, u"ООО «Север»"}, {616, 308, u"12121212"},
@@ -178,6 +191,80 @@ TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
             EXPECT_EQ(column(report, col.x), col.texts) << "column " << col.x;
         for (const Placed& p : c.placed)
             EXPECT_EQ(flat(boxAt(page, p.x, p.y)), QString::fromUtf16(p.text)) << p.x << "," << p.y;
+    }
+}
+
+// The act's balances against sums worked out by hand from the fixture's documents and journal, on the
+// printed page and in the workbook; an act without a counterparty of the list is refused.
+TEST(BookForms, TheActsBalancesAreTheHandSumsOfDocumentsAndPayments)
+{
+    PrintFixture f;
+    f.fillReferenceLists();
+    f.fillJournal();
+    struct Case {
+        const char16_t* counterparty;
+        QDate from, to;
+        // opening debit and credit, the turnovers, closing debit and credit, as printed
+        std::vector<const char16_t*> figures;
+        const char16_t* wording;
+    };
+    const Case cases[] = {
+        // Before the period: ТН 3000 less КО 2000. In it: Акт 1234,56 and Счет 500; ПП 1000, ПП 55, КО 250.
+        {u"ООО Альфа", {2023, 1, 1}, {2024, 1, 15}, {u"1000,00", u"", u"1734,56", u"1305,00", u"1429,56", u""},
+         u"Задолженность в пользу ООО «Север» составляет 1429,56 руб."},
+        // The document after the end and the cash paid out the day after it come in: 120 is our debit.
+        {u"ООО Альфа", {2023, 1, 1}, {2024, 1, 31}, {u"1000,00", u"", u"2854,55", u"1305,00", u"2549,55", u""},
+         u"Задолженность в пользу ООО «Север» составляет 2549,55 руб."},
+        {u"ООО Альфа", {2022, 1, 1}, {2023, 1, 10}, {u"0,00", u"", u"3000,00", u"3000,00", u"0,00", u""},
+         u"Задолженность отсутствует"},
+        {u"ООО Альфа", {2023, 3, 2}, {2023, 11, 10}, {u"1234,56", u"", u"0,00", u"55,00", u"1179,56", u""},
+         u"Задолженность в пользу ООО «Север» составляет 1179,56 руб."},
+        // Paid 400 and 600 with nothing issued: we owe; the ТН row of the journal is no payment.
+        {u"ООО Гамма", {2023, 1, 1}, {2024, 1, 15}, {u"0,00", u"", u"0,00", u"1000,00", u"", u"1000,00"},
+         u"Задолженность в пользу ООО Гамма составляет 1000,00 руб."},
+    };
+    for (const Case& c : cases) {
+        const QString counterparty = QString::fromUtf16(c.counterparty);
+        SCOPED_TRACE(counterparty.toStdString() + " " + c.to.toString(Qt::ISODate).toStdString());
+        const PreparedReport act = f.printBook(kReconciliationKind, c.from, c.to, counterparty);
+        const QStringList debit = column(act, 268), credit = column(act, 338);
+        ASSERT_GE(debit.size(), 4);
+        const QStringList printed = {debit[1], credit[1], debit[debit.size() - 2], credit[credit.size() - 2],
+                                     debit.back(), credit.back()};
+        QStringList expected;
+        for (const char16_t* figure : c.figures)
+            expected << QString::fromUtf16(figure);
+        EXPECT_EQ(printed, expected);
+        const QString wording = QStringLiteral("По данным ООО «Север» на %1: %2")
+                                    .arg(c.to.toString(QStringLiteral("dd.MM.yyyy")), QString::fromUtf16(c.wording));
+        EXPECT_EQ(boxesWithText(act.pages.back(), wording).size(), 1u) << wording.toStdString();
+
+        // The workbook: the same figures in the same order, the wording last.
+        const Sheet sheet = bookSheet(f.store(), kReconciliationKind, c.from, c.to, counterparty);
+        QStringList kept;
+        for (const SheetRow& row : sheet.rows) {
+            for (size_t cell : {size_t(3), size_t(4)})
+                kept << (row.cells[cell].kind() == Value::Kind::Money ? row.cells[cell].money().toFixed(2) : QString());
+        }
+        QStringList shown;
+        for (int i = 1; i < debit.size(); ++i)
+            shown << debit[i] << credit[i];
+        shown << QString() << QString();
+        EXPECT_EQ(kept, shown);
+        EXPECT_EQ(sheet.rows.back().cells[1].toText(), QString::fromUtf16(c.wording));
+        EXPECT_EQ(sheet.heading.value(3), QStringLiteral("с контрагентом ") + counterparty);
+    }
+    const std::pair<QString, QString> refused[] = {
+        {QString(), QStringLiteral("Для акта сверки выберите контрагента")},
+        {QStringLiteral("ООО Дельта"), QStringLiteral("Контрагента «ООО Дельта» нет в списке")},
+    };
+    for (const auto& [counterparty, message] : refused) {
+        try {
+            f.printBook(kReconciliationKind, PrintFixture::periodStart(), PrintFixture::periodEnd(), counterparty);
+            ADD_FAILURE() << "printed with " << counterparty.toStdString();
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.text().startsWith(message)) << e.text().toStdString();
+        }
     }
 }
 
@@ -343,7 +430,7 @@ TEST(BookForms, NumbersPrintWholeAndALossGoesToItsOwnLine)
 namespace vi23::e2e {
 namespace {
 
-// Every mark of all nineteen forms lies at least 5 mm from each paper edge once its page's content
+// Every mark of every form lies at least 5 mm from each paper edge once its page's content
 // is placed; a form that already lies inside is not moved.
 TEST(AllForms, EveryMarkKeepsFiveMillimetresFromThePaperEdges)
 {
@@ -362,7 +449,7 @@ TEST(AllForms, EveryMarkKeepsFiveMillimetresFromThePaperEdges)
     }
     for (const FormKind& k : reportKindTable())
         reports.push_back(f.printBook(k.caption));
-    ASSERT_EQ(reports.size(), 20u);
+    ASSERT_EQ(reports.size(), 21u);
     int moved = 0;
     for (const PreparedReport& r : reports) {
         SCOPED_TRACE(r.templateName.toStdString());

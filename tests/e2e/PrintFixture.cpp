@@ -199,11 +199,48 @@ void PrintFixture::fillJournal()
         jur.setText(u"k", s(e.counterparty));
         jur.post();
     }
+    DataSet& k = store_->dataSet(u"ADOTable_k");
+    for (const char16_t* name : {u"ООО Альфа", u"ООО Бета", u"ООО Гамма"}) {
+        k.append();
+        k.setText(u"k", s(name));
+        k.post();
+    }
+    struct Issued {
+        const char16_t* kind;
+        const char* number;
+        QDate date;
+        const char16_t* buyer;
+        const char* price;
+    };
+    const Issued issued[] = {
+        {u"Товарная накладная", "7", {2022, 12, 1}, u"ООО Альфа", "3000"},
+        {u"Акт", "8", {2023, 3, 1}, u"ООО Альфа", "1234,56"},
+        {u"Счет", "9", {2023, 11, 11}, u"ООО Альфа", "500"},
+        {u"Товарная накладная", "10", {2024, 1, 20}, u"ООО Альфа", "999,99"},
+        {u"Кассовый ордер-пр", "11", {2023, 6, 1}, u"ООО Альфа", "777"},
+        {u"Акт", "12", {2023, 6, 2}, u"ООО Бета", "4444"},
+    };
+    DataSet& doc = store_->jur1();
+    for (const Issued& d : issued) {
+        doc.append();
+        doc.setText(u"dok", s(d.kind));
+        doc.setText(u"n", QString::fromLatin1(d.number));
+        doc.setValue(u"dd", d.date);
+        doc.setValue(u"dp", d.date);
+        doc.setText(u"z", s(d.buyer));
+        doc.setText(u"naz0", s(u"Услуги"));
+        doc.setText(u"kol0", QStringLiteral("1"));
+        doc.setText(u"cen0", QString::fromLatin1(d.price));
+        doc.setValue(u"nds0", 0);
+        for (int i = 1; i < 10; ++i)
+            doc.setText(QStringLiteral("naz%1").arg(i), QStringLiteral("-"));
+        doc.post();
+    }
 }
 
-PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to)
+PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to, const QString& counterparty)
 {
-    const ui::PrintRequest request = vi23::printBook(*store_, kind, from, to);
+    const ui::PrintRequest request = vi23::printBook(*store_, kind, from, to, std::nullopt, counterparty);
     const Template* book = templates_.find(request.templateName);
     if (!book)
         throw UserError(QStringLiteral("no template for %1").arg(kind));

@@ -54,13 +54,19 @@ public:
     std::optional<PreparedReport> printDocument(long long key, FormSet set = FormSet::Described);
 
     // The journal of the books: two years, all four kinds, an operation missing from sr, an expense
-    // "Расход", rows on and after the end date 15.01.2024, a cash order before the start 01.01.2023.
+    // "Расход", rows on and after the end date 15.01.2024, a cash order before the start 01.01.2023;
+    // its three counterparties in the list, and documents issued to ООО Альфа: ТН 7 of 01.12.2022 for
+    // 3000 (before the period), Акт 8 of 01.03.2023 for 1234,56, Счет 9 of 11.11.2023 for 500, ТН 10
+    // of 20.01.2024 for 999,99 (after it), a cash receipt order for 777 (a payment, not a document of
+    // the act) and one document to ООО Бета.
     void fillJournal();
     static QDate periodStart() { return {2023, 1, 1}; }
     static QDate periodEnd() { return {2024, 1, 15}; }
+    static QString actCounterparty() { return QStringLiteral("ООО Альфа"); }
     // Prints a book of the report panel over the period as "Печать отчета" does: the cash book rebuilt
-    // first, the tax books one for each year of the period.
-    PreparedReport printBook(const QString& kind, QDate from = periodStart(), QDate to = periodEnd());
+    // first, the tax books one for each year of the period, the reconciliation act with the counterparty.
+    PreparedReport printBook(const QString& kind, QDate from = periodStart(), QDate to = periodEnd(),
+                             const QString& counterparty = actCounterparty());
 
     const BuiltInTemplates& templates() const { return templates_; }
 

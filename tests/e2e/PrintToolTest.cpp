@@ -242,6 +242,7 @@ QString sumOf(DataSet& rows, const char16_t* field, const char16_t* groupKey = n
 
 TEST_F(PrintTool, EveryBookKindWritesAPdfWithItsTotals)
 {
+    const QString kActBuyer = QStringLiteral("ООО \"Ромашка\"");
     struct Expected {
         QString kind;
         QStringList texts;
@@ -275,14 +276,33 @@ TEST_F(PrintTool, EveryBookKindWritesAPdfWithItsTotals)
              {sumOf(byCounterparty, u"d", u"k"), sumOf(byCounterparty, u"k1", u"k")}},
             {QStringLiteral("Титульный лист"), {QStringLiteral("На %1 год").arg(year), requisites.text(u"np")}},
         };
+        // The act's turnovers over the year: the documents issued to the buyer but its cash orders, and its
+        // payments by their direction.
+        auto sum = [&](const QString& sql) {
+            Statement total = store.database().prepare(sql);
+            total.bind(1, Value(kActBuyer));
+            total.bind(2, Value(QStringLiteral("%1-01-01").arg(year)));
+            total.bind(3, Value(QStringLiteral("%1-12-31").arg(year)));
+            return total.step() ? Money::fromUnits(total.integer(0)) : Money();
+        };
+        const Money issued = sum(QStringLiteral("SELECT IFNULL(SUM(sss), 0) FROM jur1 WHERE z = ?1 AND dd BETWEEN ?2 AND ?3 AND dok"
+                                                " NOT IN ('Кассовый ордер-пр', 'Расходный кассовый ордер')"));
+        auto paid = [&](const char* direction) {
+            return sum(QStringLiteral("SELECT IFNULL(SUM(s), 0) FROM jur WHERE k = ?1 AND dd BETWEEN ?2 AND ?3 AND dok IN "
+                                      "('ПП', 'КО') AND vr = '%1'").arg(QString::fromUtf8(direction)));
+        };
+        ASSERT_GT(issued, Money());
+        books.push_back({kReconciliationKind, {(issued + paid("Расход")).toFixed(2), paid("Приход").toFixed(2)}});
     }
     int n = 0;
     for (const Expected& b : books) {
         SCOPED_TRACE(b.kind.toStdString());
         const QString pdf = file(QStringLiteral("book-%1.pdf").arg(++n));
-        const Outcome r = print({QStringLiteral("book"), b.kind, QStringLiteral("--from"), QStringLiteral("01.01.%1").arg(year),
-                             QStringLiteral("--to"), QStringLiteral("31.12.%1").arg(year), QStringLiteral("--pdf"), pdf},
-                            dir());
+        QStringList args{QStringLiteral("book"), b.kind, QStringLiteral("--from"), QStringLiteral("01.01.%1").arg(year),
+                         QStringLiteral("--to"), QStringLiteral("31.12.%1").arg(year), QStringLiteral("--pdf"), pdf};
+        if (b.kind == kReconciliationKind)
+            args << QStringLiteral("--counterparty") << kActBuyer;
+        const Outcome r = print(args, dir());
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         const QString text = pdfText(pdf);
         for (const QString& expected : b.texts)
@@ -398,6 +418,16 @@ TEST_F(PrintTool, MistakesAreReportedWithTheirExitCodes)
          2, {}, "«32.01." + y + "» после --from не является датой дд.ММ.гггг"},
         {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--from"), "01.01." + y}, 2, {},
          QStringLiteral("Укажите --to дд.ММ.гггг")},
+        {{QStringLiteral("book"), QStringLiteral("Акт сверки"), QStringLiteral("--from"), "01.01." + y,
+          QStringLiteral("--to"), "31.12." + y},
+         2, {}, QStringLiteral("Для «Акт сверки» укажите контрагента: --counterparty НАИМЕНОВАНИЕ")},
+        {{QStringLiteral("book"), QStringLiteral("Акт сверки"), QStringLiteral("--counterparty"), QStringLiteral("ООО Нет"),
+          QStringLiteral("--from"), "01.01." + y, QStringLiteral("--to"), "31.12." + y, QStringLiteral("--pdf"),
+          QStringLiteral("act.pdf")},
+         1, {}, QStringLiteral("Контрагента «ООО Нет» нет в списке поставщиков и покупателей")},
+        {{QStringLiteral("book"), QStringLiteral("Титульный лист"), QStringLiteral("--counterparty"), QStringLiteral("ООО Нет"),
+          QStringLiteral("--from"), "01.01." + y, QStringLiteral("--to"), "31.12." + y},
+         2, {}, QStringLiteral("--counterparty подходит только к «Акт сверки»")},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_nope")}, 1, {},
          QStringLiteral("Нет набора данных «ADOTable_nope»")},
         {{QStringLiteral("rows"), QStringLiteral("ADOTable_sr"), QStringLiteral("--pdf"), QStringLiteral("a.pdf")}, 2,

@@ -7,7 +7,7 @@
 namespace vi23 {
 namespace {
 
-TEST(BuiltInTemplates, AllTwentyTwoLoadAndAreFoundByName)
+TEST(BuiltInTemplates, AllTwentyThreeLoadAndAreFoundByName)
 {
     const QStringList expected = {
         QStringLiteral("frReport_sh"),   QStringLiteral("frReport_akt"),  QStringLiteral("frReport_chek"),
@@ -17,7 +17,7 @@ TEST(BuiltInTemplates, AllTwentyTwoLoadAndAreFoundByName)
         QStringLiteral("frReport_kassa"), QStringLiteral("frReport2"),    QStringLiteral("frReportss"),
         QStringLiteral("frRepor_t"),     QStringLiteral("frReport_kas"),  QStringLiteral("frReport_kudir"),
         QStringLiteral("frRepor_t26"),   QStringLiteral("frReport_sf26"), QStringLiteral("frReport_upd"),
-        QStringLiteral("frReport_rko"),
+        QStringLiteral("frReport_rko"),  QStringLiteral("frReport_sverka"),
     };
     const BuiltInTemplates forms = loadBuiltInTemplates();
     EXPECT_EQ(forms.names(), expected);
