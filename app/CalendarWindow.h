@@ -31,8 +31,6 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
-    // Escape closes the window.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void MonthCalendar1Click(QDate date);

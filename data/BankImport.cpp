@@ -1,6 +1,7 @@
 #include "BankImport.h"
 #include "Database.h"
 #include "Error.h"
+#include "SafeOutput.h"
 #include "Schema.h"
 #include "SettlementKinds.h"
 #include "Today.h"
@@ -442,10 +443,10 @@ BankStatement readBankStatementFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Не удалось открыть файл выписки %1: %2").arg(path, file.errorString()));
+        throw UserError(QStringLiteral("Не удалось открыть файл выписки: ") + fileReadErrorText(path));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Не удалось прочитать файл выписки %1: %2").arg(path, file.errorString()));
+        throw UserError(QStringLiteral("Не удалось прочитать файл выписки: ") + fileReadErrorText(path));
     return parseBankStatement(bytes);
 }
 

@@ -15,6 +15,7 @@
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
+#include "reports/FileDialogs.h"
 #include "ui/DataSource.h"
 #include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
@@ -24,7 +25,6 @@
 #include <QSignalBlocker>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <utility>
 #include <QPushButton>
@@ -545,8 +545,8 @@ void DocumentsTab::exportForExchange()
         // A kind without an electronic form is named before the folder is asked.
         if (!exchangeKindOf(kind, transferStatus(db, *key)))
             throw UserError(noExchangeFormText(kind));
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
-                                                                 readSetting(db, kExchangeFolderSetting));
+        const QString folder = existingFolder(this, QStringLiteral("Папка для файла ЭДО"),
+                                                        readSetting(db, kExchangeFolderSetting));
         if (!folder.isEmpty())
             writeExchangeInto(folder);
     });

@@ -312,7 +312,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         case '=': return Value(l == r ? 1.0 : 0.0);
         default:
             if (r == 0)
-                throw UserError(QStringLiteral("Floating point division by zero"));
+                throw UserError(QStringLiteral("Деление на ноль"));
             return Value(l / r);
         }
     }
@@ -342,7 +342,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         }
         if (node.text == QLatin1StringView("ROUND") && node.children.size() == 1)
             return Value(roundToWhole(arithmeticOperand(evaluate(*node.children[0], context))));
-        throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(node.text));
+        throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(node.text));
     }
     }
     return Value();

@@ -322,7 +322,7 @@ void Preparer::bindSources()
             continue;
         RowSource* source = rows_.findByLink(linkName);
         if (!source) {
-            const QString text = QStringLiteral("Unable to open dataset ") + linkName;
+            const QString text = QStringLiteral("Не найден набор данных %1").arg(linkName);
             throw ReportError(text, text);
         }
         d->source = source;
@@ -851,7 +851,7 @@ std::optional<FieldRef> Preparer::fieldRef(const QString& name)
     if (m.hasMatch()) {
         RowSource* source = rows_.findByName(m.captured(1));
         if (!source)
-            throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+            throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(name));
         const QString field = m.captured(2).isNull() ? m.captured(3) : m.captured(2);
         ref = FieldRef{source, field, source->fieldIndex(field)};
     }
@@ -900,7 +900,7 @@ Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode*&
     if (name == QLatin1StringView("LINE#"))
         return Value(line_);
     if (resolving_.contains(name))
-        throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+        throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(name));
     resolving_.push_back(name);
     struct Pop {
         QStringList& list;

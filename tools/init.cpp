@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "data/Today.h"
 #include "help/CommandLine.h"
 
@@ -49,6 +50,7 @@ int main(int argc, char* argv[])
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
     QCoreApplication app(argc, argv);
+    vi23::useRussianLanguage();
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);

@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "data/HandOver.h"
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
@@ -484,6 +485,7 @@ int main(int argc, char* argv[])
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    vi23::useRussianLanguage();
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
     QTextStream err(stderr);
