@@ -185,10 +185,15 @@ TEST_F(Books, PeriodReachesEveryBookQueryAndRereadsTheJournal)
 TEST_F(Books, EveryKindOfThePanelPrintsAStoredFormInBothSetsAndOtherTextsNothing)
 {
     entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
+    DataSet& counterparties = store->dataSet(u"ADOTable_k");
+    counterparties.append();
+    counterparties.setText(u"k", QStringLiteral("ООО Альфа"));
+    counterparties.post();
     const BuiltInTemplates templates = loadBuiltInTemplates();
     for (const FormSet set : {FormSet::Described, FormSet::Current2026}) {
         for (const QString& kind : reportKinds()) {
-            const ui::PrintRequest request = printBook(*store, kind, {2009, 1, 1}, {2009, 12, 31}, set);
+            const QString counterparty = reportKind(kind)->counterparty ? QStringLiteral("ООО Альфа") : QString();
+            const ui::PrintRequest request = printBook(*store, kind, {2009, 1, 1}, {2009, 12, 31}, set, counterparty);
             EXPECT_NE(templates.find(request.templateName), nullptr) << kind.toStdString();
         }
     }
