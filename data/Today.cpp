@@ -1,16 +1,15 @@
 #include "Today.h"
 
-#include <QString>
+#include "RuFormat.h"
 
 namespace vi23 {
 
 QDate today()
 {
-    const QByteArray fixed = qgetenv("VI23_TODAY");
+    const QString fixed = qEnvironmentVariable("VI23_TODAY");
     if (!fixed.isEmpty()) {
-        const QDate date = QDate::fromString(QString::fromLatin1(fixed), QStringLiteral("dd.MM.yyyy"));
-        if (date.isValid())
-            return date;
+        if (const std::optional<QDate> date = ru::tryParseDate(fixed))
+            return *date;
     }
     return QDate::currentDate();
 }

@@ -4,7 +4,7 @@
 
 namespace vi23 {
 
-// The machine's date, or the date dd.MM.yyyy the environment variable VI23_TODAY names (so that a
+// The machine's date, or the date (dd.MM.yyyy) the environment variable VI23_TODAY names (so that a
 // run can be repeated on another day with the same figures: the tests, a demonstration); an
 // unreadable VI23_TODAY is ignored.
 QDate today();
