@@ -1,17 +1,18 @@
 #include "app/CalendarWindow.h"
 
 #include "data/RuFormat.h"
+#include "ui/PickWindow.h"
 
 #include <QCalendarWidget>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QVBoxLayout>
 
 namespace vi23 {
 
 TForm2::TForm2(QWidget* parent, QDate today)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent)
 {
+    ui::makePickWindow(this);
     setObjectName(QStringLiteral("Unit2"));
     setWindowTitle(QStringLiteral("Календарь"));
 
@@ -40,16 +41,6 @@ void TForm2::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     emit closed();
-}
-
-void TForm2::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void TForm2::MonthCalendar1Click(QDate date)

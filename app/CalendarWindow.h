@@ -1,5 +1,7 @@
 #pragma once
 // The calendar window that fills the date boxes of the main window.
+#include "data/Today.h"
+
 #include <QDate>
 #include <QString>
 #include <QWidget>
@@ -17,7 +19,7 @@ public:
     static QDate maximumDate() { return QDate(2099, 12, 31); }
 
     // Opens on `today`'s month with `today` selected.
-    explicit TForm2(QWidget* parent = nullptr, QDate today = QDate::currentDate());
+    explicit TForm2(QWidget* parent = nullptr, QDate today = vi23::today());
 
     QCalendarWidget* calendar() const { return MonthCalendar1; }
 
@@ -29,8 +31,6 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
-    // Escape closes the window.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void MonthCalendar1Click(QDate date);

@@ -15,6 +15,8 @@
 #include "ui/DBGrid.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
+#include "ui/PickWindow.h"
+#include "ui/ScreenTabOrder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,34 +34,6 @@
 namespace vi23 {
 
 namespace {
-
-// A pick window opens beside the box it fills, never over it, and inside the screen: below the box,
-// else above it; on a screen too low for either, on the roomier side made lower to fit.
-void placeBeside(QWidget* window, const QWidget* box)
-{
-    if (!box || !box->isVisible())
-        return;
-    window->ensurePolished();
-    // The size the window was made with, not one it was cut to for a box lower on the screen.
-    if (!window->property("vi23NaturalSize").isValid())
-        window->setProperty("vi23NaturalSize", window->size());
-    QSize size = window->property("vi23NaturalSize").toSize().expandedTo(window->minimumSizeHint());
-    const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
-    const QRect screen = box->screen()->availableGeometry();
-    const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);
-    const int below = screen.bottom() - at.bottom() - frame;
-    const int above = at.top() - screen.top() - frame;
-    if (size.height() > std::max(below, above))
-        size.setHeight(std::max(std::max(below, above), window->minimumSizeHint().height()));
-    window->resize(size);
-    const int x = std::clamp(at.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-    // Before its first showing a window's frame is unknown and a move places its inside: the title bar
-    // would then cover the box.
-    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
-    const int y = size.height() <= below ? at.bottom() + 1 + titleBar
-                                         : std::max(screen.top(), at.top() - size.height() - frame);
-    window->move(x, y);
-}
 
 // The tables the tabs write rows into.
 constexpr const char16_t* kEditedTables[] = {u"ADOTable_jur1", u"ADOTable_jur", u"ADOTable_stov",
@@ -171,7 +145,6 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
 
     // The pick windows: created hidden, shown by clicks in boxes, never destroyed before the end.
     calendar_ = new TForm2(this);
-    calendar_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calendar_->hide();
     connect(calendar_, &TForm2::datePicked, this, &TForm1::MonthCalendar1Click);
     connect(calendar_, &TForm2::closed, this, [this] {
@@ -183,7 +156,6 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         }
     });
     calculator_ = new TFormcalk(this);
-    calculator_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     calculator_->hide();
     calculator_->errorReporter = [this](const QString& text) { ui::reportError(calculator_, text); };
     connect(calculator_, &TFormcalk::amountChosen, this, &TForm1::calculatorAmountChosen);
@@ -191,7 +163,7 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     goodsPicker_->hide();
     auto bringUp = [](QWidget* window, QWidget* box, bool activate = true) {
         window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
-        placeBeside(window, box);
+        ui::placeBeside(window, box);
         window->show();
         window->raise();
         if (activate)
@@ -295,6 +267,9 @@ void TForm1::layoutFor(int width, int height)
     operationsTab_->applyLayout(units);
     counterpartiesTab_->applyLayout(units);
     requisitesTab_->applyLayout(units);
+    for (QWidget* tab : {static_cast<QWidget*>(documentsTab_), static_cast<QWidget*>(journalTab_),
+                         static_cast<QWidget*>(requisitesTab_)})
+        ui::setTabOrderByPlace(tab);
     // A caption that a small screen cuts shows whole in its tooltip.
     for (QWidget* widget : panel_->findChildren<QWidget*>()) {
         QString text;

@@ -4,12 +4,11 @@
 #include "ProgramWindow.h"
 
 #include "help/CommandLine.h"
-#include "ui/Messages.h"
+#include "data/RussianLanguage.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 namespace {
 
@@ -61,14 +60,13 @@ int main(int argc, char* argv[])
 {
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("vi23"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vi23"));
     const vi23::DatabaseLocation location = vi23::locateDatabase(app.arguments().mid(1));
     if (!location.mistake.isEmpty())
         return vi23::help::usageError(kHelp, location.mistake);
-    vi23::ui::installRussianTranslations();
+    vi23::useRussianLanguage();
     if (!location.server) {
         if (!vi23::ensureDatabase(nullptr, location))
             return 1;

@@ -3,12 +3,13 @@
 #include "ImportRulesDialog.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
+#include "reports/FileDialogs.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
 
+#include <algorithm>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +23,9 @@ namespace vi23 {
 namespace {
 
 const QString kFolderSetting = QStringLiteral("Папка выписок");
+constexpr int kCounterpartyColumn = 5;
+constexpr int kPurposeColumn = 8;
+constexpr int kNameColumnWidth = 180;
 
 QString moneyText(Money sum)
 {
@@ -68,14 +72,17 @@ BankImportDialog::BankImportDialog(ui::MainContext& context, BankStatement state
     layout->addWidget(summary_);
     const QStringList titles = {QStringLiteral("Действие"), QStringLiteral("Дата"), QStringLiteral("Номер"),
                                 QStringLiteral("Сумма"), QStringLiteral("Движение"), QStringLiteral("Контрагент"),
-                                QStringLiteral("Операция"), QStringLiteral("Примечание"), QStringLiteral("Строка файла")};
+                                QStringLiteral("Операция"), QStringLiteral("Примечание"), QStringLiteral("Назначение платежа"),
+                                QStringLiteral("Строка файла")};
     table_ = new QTableWidget(0, int(titles.size()), this);
     table_->setObjectName(QStringLiteral("Lines"));
     table_->setHorizontalHeaderLabels(titles);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setWordWrap(true);
+    // The purpose of payment takes the room the other columns leave, its text wrapped.
+    table_->horizontalHeader()->setSectionResizeMode(kPurposeColumn, QHeaderView::Stretch);
     layout->addWidget(table_);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -116,17 +123,23 @@ void BankImportDialog::showPlan()
         const QStringList cells = {line.add ? QStringLiteral("Добавить") : QStringLiteral("Пропустить"),
                                    ru::formatDate(line.date), line.number, moneyText(line.sum),
                                    line.incoming ? QStringLiteral("Поступление") : QStringLiteral("Списание"),
-                                   line.counterparty, line.operation, remark, QString::number(line.line)};
+                                   line.counterparty, line.operation, remark, line.purpose, QString::number(line.line)};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (column == 3)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (column >= kCounterpartyColumn)
+                item->setToolTip(cells[column]);
             if (!line.add)
                 item->setForeground(Qt::darkGray);
             table_->setItem(row, column, item);
         }
     }
     table_->resizeColumnsToContents();
+    // A state payee's name runs to 160 letters: cut to its column, the note and the purpose stay in sight.
+    for (int column : {kCounterpartyColumn, kCounterpartyColumn + 1})
+        table_->setColumnWidth(column, std::min(table_->columnWidth(column), kNameColumnWidth));
+    table_->resizeRowsToContents();
     load_->setEnabled(plan_.added() > 0);
 }
 
@@ -187,8 +200,8 @@ int importBankStatementFile(ui::MainContext& context, QWidget* parent, const QSt
 void importBankStatement(ui::MainContext& context, QWidget* parent)
 {
     const QString folder = readSetting(context.store.database(), kFolderSetting);
-    const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Выписка из банка"), folder,
-                                                      QStringLiteral("Выписки банка (*.txt *.TXT);;Все файлы (*)"));
+    const QString path = openFileName(parent, QStringLiteral("Выписка из банка"), folder,
+                                                  QStringLiteral("Выписки банка (*.txt *.TXT);;Все файлы (*)"));
     if (!path.isEmpty())
         importBankStatementFile(context, parent, path);
 }

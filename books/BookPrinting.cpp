@@ -15,13 +15,6 @@
 
 namespace vi23 {
 
-QString bookTemplateFor(const QString& kind)
-{
-    if (kind == kCashBookKind)
-        return {};
-    return formOf(reportKindTable(), kind);
-}
-
 std::optional<Value> bookValue(QDate periodStart, const QString& name)
 {
     if (name == QLatin1StringView("periodYear"))
@@ -94,15 +87,20 @@ std::vector<std::pair<QDate, QDate>> taxYears(QDate from, QDate to)
 
 bool printsPerYear(const QString& kind)
 {
-    const QString form = formOf(reportKindTable(), kind);
-    return form == u"frReport10" || form == u"frReport11" || form == u"frRepor_t";
+    const FormKind* formKind = reportKind(kind);
+    return formKind && formKind->perYear;
 }
 
 void setBookPeriod(DataStore& store, QDate from, QDate to)
 {
     // Each query is closed and reads the journal as it is, for the period alone, when a form opens it.
-    for (const char16_t* name : {u"ADOQuerys", u"ADOQueryss", u"ADOQuery11", u"ADOQuery_bank", u"ADOQuery_kassa", u"ADOQuery_sv"})
-        store.dataSet(name).setPeriod(from, to);
+    QStringList done;
+    for (const FormKind& kind : reportKindTable()) {
+        if (!kind.periodQuery.isEmpty() && !done.contains(kind.periodQuery)) {
+            store.dataSet(kind.periodQuery).setPeriod(from, to);
+            done.push_back(kind.periodQuery);
+        }
+    }
 }
 
 int rebuildCashBook(DataStore& store, QDate from, QDate to)
@@ -179,14 +177,15 @@ ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QD
     // Every book reads the journal; one with a date that is no date would disagree with the others.
     requireCalendarDates(store.database(), u"jur");
     setBookPeriod(store, from, to);
-    if (kind == kCashBookKind) {
+    const FormKind* formKind = reportKind(kind);
+    if (formKind && formKind->cashBook) {
         if (rebuildCashBook(store, from, to) == 0)
             throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не печатается")
                                 .arg(ru::formatDate(from), ru::formatDate(to)));
-        return {QStringLiteral("frReport_kas"), {}};
+        return {formKind->form, {}};
     }
     const QString form = formOf(reportKindTable(), kind, set ? *set : formSet(store.database()));
-    if (kind == kReconciliationKind)
+    if (formKind && formKind->counterparty)
         return {form, reconciliationValues(store, counterparty, from, to)};
     if (printsPerYear(kind))
         return printPerYear(store, form, from, to);

@@ -12,13 +12,8 @@
 
 namespace vi23 {
 
-// The template that prints a report kind, matched exactly in the report panel's order; empty for
-// "Кассовая книга" (built separately) and for any text that is not a kind.
-QString bookTemplateFor(const QString& kind);
-
-// The period of the six book queries (ADOQuerys, ADOQueryss, ADOQuery11, ADOQuery_bank,
-// ADOQuery_kassa, ADOQuery_sv), taken by their SQL; each is closed and reads the journal as it is when
-// next opened.
+// The period of the book queries (each report kind's `periodQuery`), taken by their SQL; each is closed and
+// reads the journal as it is when next opened.
 void setBookPeriod(DataStore& store, QDate from, QDate to);
 
 // The named values of the books: "periodYear", the year of the period's start, which the title

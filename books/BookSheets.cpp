@@ -400,7 +400,7 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to, con
     for (const Column& c : book->columns)
         sheet.columns.push_back({QString::fromUtf16(c.title), c.kind, c.summed});
     setBookPeriod(store, from, to);
-    if (kind == kCashBookKind && rebuildCashBook(store, from, to) == 0)
+    if (const FormKind* formKind = reportKind(kind); formKind && formKind->cashBook && rebuildCashBook(store, from, to) == 0)
         throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не сохраняется")
                             .arg(ru::formatDate(from), ru::formatDate(to)));
     if (book->balances) {

@@ -7,6 +7,8 @@
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
+#include "data/SettlementKinds.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -140,7 +142,7 @@ void JournalTab::buildReportPanel()
 {
     const int h = 22;
     // The report panel. Any date from 2000 to 2099 can be chosen; the period starts as this year.
-    const int year = QDate::currentDate().year();
+    const int year = today().year();
     auto dateEdit = [this](const char* name, QDate date) {
         auto* d = new ui::WholeDateEdit(date, this);
         d->setObjectName(QString::fromLatin1(name));
@@ -199,9 +201,9 @@ void JournalTab::applyLayout(const ui::LayoutUnits& units)
 
 void JournalTab::ADOTable_jurAfterInsert(DataSet& journal)
 {
-    journal.setValue(u"dd", QDate::currentDate());
+    journal.setValue(u"dd", today());
     journal.setText(u"dok", QStringLiteral("ПП"));
-    journal.setText(u"vr", QStringLiteral("Приход"));
+    journal.setText(u"vr", kIncomeSettlement);
     journal.setValue(u"s", Money());
 }
 
@@ -243,7 +245,7 @@ void JournalTab::save()
     std::exception_ptr failure;
     try {
         operations.setFilter(textEqualsFilter(QStringLiteral("sr"), operation));
-        kind = operations.recordCount() > 0 ? ui::settlementKind(operations.text(u"vr")) : QString();
+        kind = operations.recordCount() > 0 ? settlementKind(operations.text(u"vr")) : QString();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -271,7 +273,8 @@ void JournalTab::fillCounterparties()
 void JournalTab::reportKindChanged(const QString& kind)
 {
     ui::runGuarded(this, [this, kind] {
-        const bool act = kind == kReconciliationKind;
+        const FormKind* formKind = vi23::reportKind(kind);
+        const bool act = formKind && formKind->counterparty;
         if (act && !reportCounterparty_->isVisible())
             fillCounterparties();
         reportCounterparty_->setVisible(act);
@@ -285,7 +288,8 @@ void JournalTab::Button5Click()
         const QString kind = reportKind_->currentText();
         const QDate from = dtp1_->date();
         const QDate to = dtp2_->date();
-        const QString counterparty = kind == kReconciliationKind ? reportCounterparty_->currentText() : QString();
+        const FormKind* formKind = vi23::reportKind(kind);
+        const QString counterparty = formKind && formKind->counterparty ? reportCounterparty_->currentText() : QString();
         // "Кассовая книга 2026" for a whole year, else the period's two dates; the act names its counterparty.
         const bool wholeYear = from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31);
         const QString title = counterparty.isEmpty() ? kind : QStringLiteral("%1 %2").arg(kind, counterparty);
@@ -301,7 +305,7 @@ void JournalTab::Button5Click()
                 context.reportRuns = nullptr;
             }
         } workbook{context_};
-        if (kind != reportKinds().back())
+        if (const FormKind* formKind = vi23::reportKind(kind); formKind && formKind->workbook)
             context_.saveWorkbook = [this, kind, from, to, counterparty](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to, counterparty);
             };

@@ -2,6 +2,7 @@
 
 #include "calc/CalculatorAmount.h"
 #include "data/Error.h"
+#include "ui/PickWindow.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -13,8 +14,9 @@
 namespace vi23 {
 
 TFormcalk::TFormcalk(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent)
 {
+    ui::makePickWindow(this);
     setObjectName(QStringLiteral("Unitcalk"));
     setWindowTitle(QStringLiteral("Калькулятор"));
 
@@ -110,8 +112,6 @@ void TFormcalk::keyPressEvent(QKeyEvent* event)
             MaskEdit1->setText(entry_);
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         saveClicked();
-    } else if (event->key() == Qt::Key_Escape) {
-        hide();
     } else if (event->key() == Qt::Key_Delete) {
         clearClicked();
     } else {

@@ -30,7 +30,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     // Digits, comma and point type; Backspace takes the last character back; Enter is "Сохранить",
-    // Delete is "Удалить", Escape closes the window.
+    // Delete is "Удалить"; Escape closes the window as every pick window.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

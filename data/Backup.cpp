@@ -2,6 +2,7 @@
 #include "Error.h"
 #include "RuFormat.h"
 #include "SafeOutput.h"
+#include "Today.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -118,14 +119,14 @@ void writeBytes(const QString& from, const TemporaryFile& temp, const QString& t
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(from, source.errorString()));
+        throw UserError(QStringLiteral("Не удалось прочитать копию: ") + fileReadErrorText(from));
     QFile out;
     if (!out.open(temp.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
         throw UserError(fileErrorText(EIO, target));
     while (!source.atEnd()) {
         const QByteArray block = source.read(1 << 20);
         if (source.error() != QFileDevice::NoError)
-            throw UserError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(from, source.errorString()));
+            throw UserError(QStringLiteral("Не удалось прочитать копию: ") + fileReadErrorText(from));
         errno = 0;
         if (out.write(block) != block.size() || !out.flush())
             throw UserError(fileErrorText(errno ? errno : EIO, target));
@@ -268,7 +269,7 @@ void enableDailyBackups(Database& db, std::function<void(const QString& message)
     removeInterruptedBackups(db.path());
     db.setBeforeFirstChangeOfDay([&db, warn = std::move(warn)] {
         try {
-            backupDatabase(db, QDate::currentDate());
+            backupDatabase(db, today());
         } catch (const UserError& e) {
             if (warn)
                 warn(QStringLiteral("Резервная копия базы данных за сегодня не сохранена: %1. Работа продолжается.").arg(e.text()));

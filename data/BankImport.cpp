@@ -1,7 +1,10 @@
 #include "BankImport.h"
 #include "Database.h"
 #include "Error.h"
+#include "SafeOutput.h"
 #include "Schema.h"
+#include "SettlementKinds.h"
+#include "Today.h"
 #include "Upgrade.h"
 
 #include "RuCollation.h"
@@ -15,8 +18,8 @@ namespace vi23 {
 
 namespace {
 
-const QString kIncome = QStringLiteral("Приход");
-const QString kExpense = QStringLiteral("Расход");
+const QString& kIncome = kIncomeSettlement;
+const QString& kExpense = kExpenseSettlement;
 
 struct Operation {
     QString text;
@@ -388,7 +391,7 @@ void insertCounterparties(Database& db, const ImportPlan& plan)
     for (const NewCounterparty& c : plan.counterparties) {
         counterparty.reset();
         counterparty.bind(1, c.name);
-        counterparty.bind(2, QDate::currentDate());
+        counterparty.bind(2, today());
         counterparty.bind(3, c.bank.isEmpty() ? Value() : Value(c.bank));
         counterparty.bind(4, c.unn.isEmpty() ? Value() : Value(c.unn));
         counterparty.run();
@@ -439,10 +442,10 @@ BankStatement readBankStatementFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Не удалось открыть файл выписки %1: %2").arg(path, file.errorString()));
+        throw UserError(QStringLiteral("Не удалось открыть файл выписки: ") + fileReadErrorText(path));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Не удалось прочитать файл выписки %1: %2").arg(path, file.errorString()));
+        throw UserError(QStringLiteral("Не удалось прочитать файл выписки: ") + fileReadErrorText(path));
     return parseBankStatement(bytes);
 }
 

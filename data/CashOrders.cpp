@@ -14,8 +14,6 @@ namespace vi23 {
 
 namespace {
 
-const QString kIncome = QStringLiteral("Приход");
-const QString kExpense = QStringLiteral("Расход");
 
 std::optional<CashJournalEntry> registeredRow(Database& db, long long key)
 {
@@ -79,7 +77,8 @@ QString nextNumberOf(Database& db, const QString& kind)
 CashJournalEntry registerCashOrder(Database& db, long long key, const QString& operation)
 {
     const IssuedDocument order = readIssuedDocument(db, key);
-    if (order.kind != kCashReceiptKind && order.kind != kCashExpenseKind)
+    const FormKind* kind = documentKind(order.kind);
+    if (!kind || kind->settlement.isEmpty())
         throw UserError(QStringLiteral("В журнал этой кнопкой регистрируются кассовые ордера («%1», «%2»); документ «%3» "
                                        "регистрируется на странице журнала")
                             .arg(kCashReceiptKind, kCashExpenseKind, order.kind));
@@ -91,16 +90,15 @@ CashJournalEntry registerCashOrder(Database& db, long long key, const QString& o
     entry.sum = order.totals.gross;
     if (entry.sum == Money())
         throw UserError(QStringLiteral("В ордере № %1 нет суммы: выберите строку с суммой и сохраните ордер").arg(entry.number));
-    const QString direction = order.kind == kCashReceiptKind ? kIncome : kExpense;
     entry.operation = operation.trimmed();
-    checkOperation(db, entry.operation, direction);
+    checkOperation(db, entry.operation, kind->settlement);
     entry.counterparty = order.buyer;
     Statement journal = db.prepareInsert(
         QStringLiteral("INSERT INTO jur (dd, nn, dok, sr, vr, s, k) VALUES (?1, ?2, 'КО', ?3, ?4, ?5, ?6)"), QStringLiteral("n"));
     journal.bind(1, entry.date);
     journal.bind(2, entry.number);
     journal.bind(3, entry.operation);
-    journal.bind(4, direction);
+    journal.bind(4, kind->settlement);
     journal.bind(5, entry.sum);
     journal.bind(6, entry.counterparty.isEmpty() ? Value() : Value(entry.counterparty));
     entry.row = journal.runInsert();

@@ -9,6 +9,7 @@
 #include "RuFormat.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace vi23 {
@@ -550,6 +551,8 @@ DataSet::Row& DataSet::currentRow()
 {
     if (current_ < 0 || current_ >= int(visible_.size()))
         throw UserError(kEmpty);
+    // The visible order indexes the rows read; a stale index would edit another row.
+    assert(visible_[size_t(current_)] >= 0 && size_t(visible_[size_t(current_)]) < rows_.size());
     return rows_[size_t(visible_[size_t(current_)])];
 }
 
@@ -807,6 +810,38 @@ QDate DataSet::date(QStringView field) const
     return {};
 }
 
+namespace {
+
+// A whole number for a Short or Long field, within the field's range; a rate field takes only the
+// rates in force.
+Value integerFieldValue(const FieldDef& def, const Value& value)
+{
+    const bool rateField = isVatRateField(def.name) && def.type == FieldType::Short;
+    double number = 0;
+    switch (value.kind()) {
+    case Value::Kind::Text:
+        // A rate field takes the rates in force and "Без НДС" only, an empty text leaving it empty.
+        if (rateField)
+            return std::int64_t(parseVatRate(value.text()));
+        number = double(ru::parseInteger(value.text()));
+        break;
+    case Value::Kind::Integer: number = double(value.integer()); break;
+    case Value::Kind::Real:
+    case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
+    default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(ru::quoteForMessage(value.toText())));
+    }
+    if (rateField && !isAllowedVatRate(int(number)))
+        throw UserError(QStringLiteral("Ставка НДС %1 % недопустима: допустимы %2").arg(number).arg(allowedVatRatesText()));
+    const double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
+    const double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
+    if (number < low || number > high)
+        throw UserError(QStringLiteral("Число %1 не помещается в поле «%2»: допустимо от %3 до %4")
+                            .arg(formatLimit(number), def.name, formatLimit(low), formatLimit(high)));
+    return std::int64_t(number);
+}
+
+} // namespace
+
 Value DataSet::convert(int field, const Value& value) const
 {
     const FieldDef& def = fields_[size_t(field)];
@@ -843,29 +878,8 @@ Value DataSet::convert(int field, const Value& value) const
         }
         break;
     case FieldType::Short:
-    case FieldType::Long: {
-        double number = 0;
-        switch (value.kind()) {
-        case Value::Kind::Text:
-            // A rate field takes the rates in force and "Без НДС" only, an empty text leaving it empty.
-            if (isVatRateField(def.name) && def.type == FieldType::Short)
-                return std::int64_t(parseVatRate(value.text()));
-            number = double(ru::parseInteger(value.text()));
-            break;
-        case Value::Kind::Integer: number = double(value.integer()); break;
-        case Value::Kind::Real:
-        case Value::Kind::Money: number = std::nearbyint(value.toDouble()); break;
-        default: throw UserError(QStringLiteral("«%1» — не целое число: введите только цифры").arg(ru::quoteForMessage(value.toText())));
-        }
-        if (isVatRateField(def.name) && def.type == FieldType::Short && !isAllowedVatRate(int(number)))
-            throw UserError(QStringLiteral("Ставка НДС %1 % недопустима: допустимы %2").arg(number).arg(allowedVatRatesText()));
-        double low = def.type == FieldType::Short ? -32768.0 : -2147483648.0;
-        double high = def.type == FieldType::Short ? 32767.0 : 2147483647.0;
-        if (number < low || number > high)
-            throw UserError(QStringLiteral("Число %1 не помещается в поле «%2»: допустимо от %3 до %4")
-                                .arg(formatLimit(number), def.name, formatLimit(low), formatLimit(high)));
-        return std::int64_t(number);
-    }
+    case FieldType::Long:
+        return integerFieldValue(def, value);
     case FieldType::Date:
         if (value.kind() == Value::Kind::Text)
             return ru::parseDate(value.text());

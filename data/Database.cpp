@@ -2,12 +2,14 @@
 #include "EnterpriseSettings.h"
 #include "Error.h"
 #include "RuCollation.h"
+#include "Today.h"
 #include "SafeOutput.h"
 #include "Schema.h"
 #include "StoreBackend.h"
 #include "Upgrade.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <QUrlQuery>
@@ -132,6 +134,7 @@ std::unique_ptr<Database> Database::openForReading(const QString& location)
 
 std::unique_ptr<Database> Database::create(const QString& location)
 {
+    const OpeningStore openingNow;
     if (isServerLocation(location)) {
         std::unique_ptr<Database> db(new Database(openServerConnection(location), location));
         if (db->hasTable(QStringLiteral("jur")))
@@ -222,7 +225,7 @@ void Database::beforeChange()
 {
     if (!firstChangeOfDay_ || connection_->inTransaction())
         return;
-    const QDate today = QDate::currentDate();
+    const QDate today = vi23::today();
     if (lastChangeDay_ == today)
         return;
     lastChangeDay_ = today;

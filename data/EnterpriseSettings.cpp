@@ -4,7 +4,7 @@
 #include "DocumentMoney.h"
 #include "Error.h"
 #include "RuFormat.h"
-#include "Upgrade.h"
+#include "Settings.h"
 
 #include <QRegularExpression>
 

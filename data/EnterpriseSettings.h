@@ -39,7 +39,6 @@ void checkRegistration(const QString& rup);
 // The status of a universal transfer document ("УПД"), kept in jur1's column `status` beside the
 // described fields: 1 (invoice and transfer document) or 2 (transfer document only).
 inline const QString kTransferStatusColumn = QStringLiteral("status");
-inline const QString kUpdKind = QStringLiteral("УПД");
 // The stored status of the document with this key; 1 where the file has no such column yet (a
 // read-only older file) or no such document.
 int transferStatus(Database& db, long long key);

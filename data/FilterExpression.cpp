@@ -36,72 +36,81 @@ public:
         token.position = int(pos_);
         if (pos_ >= text_.size())
             return token;
-        QChar c = text_[pos_];
+        const QChar c = text_[pos_];
         if (c == u'(' || c == u')') {
             ++pos_;
             token.kind = c == u'(' ? Token::Kind::LeftParen : Token::Kind::RightParen;
-            return token;
-        }
-        if (c == u'\'' || c == u'"' || c == u'#') {
-            token.kind = c == u'#' ? Token::Kind::Date : Token::Kind::Text;
-            ++pos_;
-            for (;;) {
-                if (pos_ >= text_.size())
-                    fail(QStringLiteral("не закрыта кавычка"));
-                if (text_[pos_] == c) {
-                    if (c != u'#' && pos_ + 1 < text_.size() && text_[pos_ + 1] == c) {
-                        token.text += c;
-                        pos_ += 2;
-                        continue;
-                    }
-                    ++pos_;
-                    break;
-                }
-                token.text += text_[pos_++];
-            }
-            return token;
-        }
-        if (c == u'=' || c == u'<' || c == u'>') {
-            ++pos_;
-            token.kind = Token::Kind::Operator;
-            QChar n = pos_ < text_.size() ? text_[pos_] : QChar();
-            if (c == u'=') {
-                token.op = Op::Eq;
-            } else if (c == u'<' && n == u'>') {
-                token.op = Op::Ne;
-                ++pos_;
-            } else if (n == u'=') {
-                token.op = c == u'<' ? Op::Le : Op::Ge;
-                ++pos_;
-            } else {
-                token.op = c == u'<' ? Op::Lt : Op::Gt;
-            }
-            return token;
-        }
-        if (c.isDigit() || c == u'-' || c == u'+') {
-            qsizetype start = pos_++;
+        } else if (c == u'\'' || c == u'"' || c == u'#') {
+            quoted(token, c);
+        } else if (c == u'=' || c == u'<' || c == u'>') {
+            comparison(token, c);
+        } else if (c.isDigit() || c == u'-' || c == u'+') {
+            const qsizetype start = pos_++;
             while (pos_ < text_.size() && (text_[pos_].isDigit() || text_[pos_] == u'.' || text_[pos_] == u','))
                 ++pos_;
             token.text = text_.mid(start, pos_ - start);
             token.kind = token.text.count(u'.') == 2 ? Token::Kind::Date : Token::Kind::Number;
-            return token;
+        } else if (c.isLetter() || c == u'_' || c == u'[') {
+            identifier(token, c == u'[');
+        } else {
+            fail(QStringLiteral("непонятный знак «%1»").arg(c));
         }
-        if (c.isLetter() || c == u'_' || c == u'[') {
-            bool bracketed = c == u'[';
-            qsizetype start = bracketed ? ++pos_ : pos_;
-            while (pos_ < text_.size() &&
-                   (bracketed ? text_[pos_] != u']' : (text_[pos_].isLetterOrNumber() || text_[pos_] == u'_')))
+        return token;
+    }
+
+    // A text in quotes (a doubled quote stands for itself) or a date between "#".
+    void quoted(Token& token, QChar quote)
+    {
+        token.kind = quote == u'#' ? Token::Kind::Date : Token::Kind::Text;
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size())
+                fail(QStringLiteral("не закрыта кавычка"));
+            if (text_[pos_] == quote) {
+                if (quote != u'#' && pos_ + 1 < text_.size() && text_[pos_ + 1] == quote) {
+                    token.text += quote;
+                    pos_ += 2;
+                    continue;
+                }
                 ++pos_;
-            token.text = text_.mid(start, pos_ - start);
-            if (bracketed) {
-                if (pos_ >= text_.size())
-                    fail(QStringLiteral("не закрыта скобка ]"));
-                ++pos_;
+                return;
             }
-            token.kind = Token::Kind::Identifier;
-            return token;
+            token.text += text_[pos_++];
         }
-        fail(QStringLiteral("непонятный знак «%1»").arg(c));
+    }
+
+    void comparison(Token& token, QChar c)
+    {
+        ++pos_;
+        token.kind = Token::Kind::Operator;
+        const QChar n = pos_ < text_.size() ? text_[pos_] : QChar();
+        if (c == u'=') {
+            token.op = Op::Eq;
+        } else if (c == u'<' && n == u'>') {
+            token.op = Op::Ne;
+            ++pos_;
+        } else if (n == u'=') {
+            token.op = c == u'<' ? Op::Le : Op::Ge;
+            ++pos_;
+        } else {
+            token.op = c == u'<' ? Op::Lt : Op::Gt;
+        }
+    }
+
+    // A field's name, bare or in square brackets.
+    void identifier(Token& token, bool bracketed)
+    {
+        const qsizetype start = bracketed ? ++pos_ : pos_;
+        while (pos_ < text_.size() &&
+               (bracketed ? text_[pos_] != u']' : (text_[pos_].isLetterOrNumber() || text_[pos_] == u'_')))
+            ++pos_;
+        token.text = text_.mid(start, pos_ - start);
+        if (bracketed) {
+            if (pos_ >= text_.size())
+                fail(QStringLiteral("не закрыта скобка ]"));
+            ++pos_;
+        }
+        token.kind = Token::Kind::Identifier;
     }
 
     [[noreturn]] void fail(const QString& why) const

@@ -1,23 +1,40 @@
 #include "FormKinds.h"
 
+#include "SettlementKinds.h"
+
 namespace vi23 {
+
+namespace {
+
+const FormKind* find(const std::vector<FormKind>& table, const QString& caption)
+{
+    for (const FormKind& k : table) {
+        if (k.caption == caption)
+            return &k;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 const std::vector<FormKind>& documentKindTable()
 {
     static const std::vector<FormKind> table = {
-        {QStringLiteral("Счет"), QStringLiteral("frReport_sh"), {}},
-        {QStringLiteral("Счет-фактура"), QStringLiteral("frReport_sf"), QStringLiteral("frReport_sf26")},
-        {QStringLiteral("Товарная накладная"), QStringLiteral("frReport_tn"), {}},
-        {QStringLiteral("Акт"), QStringLiteral("frReport_akt"), {}},
-        {QStringLiteral("Товарный чек"), QStringLiteral("frReport_chek"), {}},
-        {QStringLiteral("Наряд-заказ"), QStringLiteral("frReport_nz"), {}},
-        {QStringLiteral("Расходная накладная"), QStringLiteral("frReport_zh"), {}},
-        {QStringLiteral("Бланк заказа"), QStringLiteral("frReport_z"), {}},
-        {kCashReceiptKind, QStringLiteral("frReportpr"), {}},
+        {.caption = QStringLiteral("Счет"), .form = QStringLiteral("frReport_sh"), .paymentQr = true},
+        {.caption = QStringLiteral("Счет-фактура"), .form = QStringLiteral("frReport_sf"),
+         .form2026 = QStringLiteral("frReport_sf26"), .electronicFile = true},
+        {.caption = QStringLiteral("Товарная накладная"), .form = QStringLiteral("frReport_tn"), .electronicFile = true},
+        {.caption = QStringLiteral("Акт"), .form = QStringLiteral("frReport_akt"), .electronicFile = true},
+        {.caption = QStringLiteral("Товарный чек"), .form = QStringLiteral("frReport_chek")},
+        {.caption = QStringLiteral("Наряд-заказ"), .form = QStringLiteral("frReport_nz")},
+        {.caption = QStringLiteral("Расходная накладная"), .form = QStringLiteral("frReport_zh")},
+        {.caption = QStringLiteral("Бланк заказа"), .form = QStringLiteral("frReport_z")},
+        {.caption = kCashReceiptKind, .form = QStringLiteral("frReportpr"), .settlement = kIncomeSettlement},
         // The universal transfer document has only the form of 2026.
-        {QStringLiteral("УПД"), QStringLiteral("frReport_upd"), {}},
-        // The cash expense order, unified form КО-2; its numbers run on their own.
-        {kCashExpenseKind, QStringLiteral("frReport_rko"), {}},
+        {.caption = kUpdKind, .form = QStringLiteral("frReport_upd"), .transferStatus = true, .electronicFile = true},
+        // The cash expense order, unified form КО-2.
+        {.caption = kCashExpenseKind, .form = QStringLiteral("frReport_rko"), .ownNumbers = true,
+         .settlement = kExpenseSettlement},
     };
     return table;
 }
@@ -25,17 +42,36 @@ const std::vector<FormKind>& documentKindTable()
 const std::vector<FormKind>& reportKindTable()
 {
     static const std::vector<FormKind> table = {
-        {QStringLiteral("Книга доходов и расходов-месячная"), QStringLiteral("frReport10"), {}},
-        {QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("frReport11"), QStringLiteral("frReport_kudir")},
-        {QStringLiteral("Книга расчетов по банку"), QStringLiteral("frReport_bank"), {}},
-        {QStringLiteral("Книга расчетов по кассе"), QStringLiteral("frReport_kassa"), {}},
-        {kCashBookKind, QStringLiteral("frReport_kas"), {}},
-        {QStringLiteral("Сводный отчет по операциям"), QStringLiteral("frReport2"), {}},
-        {QStringLiteral("Книга расчетов с контрагентами"), QStringLiteral("frReportss"), {}},
-        {kReconciliationKind, QStringLiteral("frReport_sverka"), {}},
-        {QStringLiteral("Титульный лист"), QStringLiteral("frRepor_t"), QStringLiteral("frRepor_t26")},
+        {.caption = QStringLiteral("Книга доходов и расходов-месячная"), .form = QStringLiteral("frReport10"),
+         .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true},
+        {.caption = QStringLiteral("Книга доходов и расходов-квартальная"), .form = QStringLiteral("frReport11"),
+         .form2026 = QStringLiteral("frReport_kudir"), .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true},
+        {.caption = QStringLiteral("Книга расчетов по банку"), .form = QStringLiteral("frReport_bank"),
+         .periodQuery = QStringLiteral("ADOQuery_bank")},
+        {.caption = QStringLiteral("Книга расчетов по кассе"), .form = QStringLiteral("frReport_kassa"),
+         .periodQuery = QStringLiteral("ADOQuery_kassa")},
+        {.caption = kCashBookKind, .form = QStringLiteral("frReport_kas"), .cashBook = true},
+        {.caption = QStringLiteral("Сводный отчет по операциям"), .form = QStringLiteral("frReport2"),
+         .periodQuery = QStringLiteral("ADOQuerys")},
+        {.caption = QStringLiteral("Книга расчетов с контрагентами"), .form = QStringLiteral("frReportss"),
+         .periodQuery = QStringLiteral("ADOQueryss")},
+        {.caption = kReconciliationKind, .form = QStringLiteral("frReport_sverka"),
+         .periodQuery = QStringLiteral("ADOQuery_sv"), .counterparty = true},
+        // The title page goes with the book of income and expenses: printed per year, no table of its own.
+        {.caption = QStringLiteral("Титульный лист"), .form = QStringLiteral("frRepor_t"),
+         .form2026 = QStringLiteral("frRepor_t26"), .perYear = true, .workbook = false},
     };
     return table;
+}
+
+const FormKind* documentKind(const QString& caption)
+{
+    return find(documentKindTable(), caption);
+}
+
+const FormKind* reportKind(const QString& caption)
+{
+    return find(reportKindTable(), caption);
 }
 
 QString formOf(const std::vector<FormKind>& table, const QString& caption)

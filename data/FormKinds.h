@@ -8,9 +8,23 @@
 namespace vi23 {
 
 struct FormKind {
-    QString caption;    // as the drop-down shows it and the record stores it ("Счет")
-    QString form;       // the template that prints it ("frReport_sh")
-    QString form2026;   // the template of the form in force in 2026; empty: the same as `form`
+    QString caption{};    // as the drop-down shows it and the record stores it ("Счет")
+    QString form{};       // the template that prints it ("frReport_sh")
+    QString form2026{};   // the template of the form in force in 2026; empty: the same as `form`
+
+    // Documents.
+    bool paymentQr = false;        // carries the payment QR code when the requisites allow one
+    bool transferStatus = false;   // has the status 1 or 2 of a universal transfer document
+    bool electronicFile = false;   // is exported as a file for an operator of electronic documents
+    bool ownNumbers = false;       // numbered in a sequence of its own, not with the other documents
+    QString settlement{};            // a cash order: the settlement kind of its journal row; empty otherwise
+
+    // Reports.
+    QString periodQuery{};           // the fixed query it prints, read for the chosen period
+    bool perYear = false;          // a tax book: one book for each year of the period
+    bool cashBook = false;         // printed from the cash book's table, rebuilt for the period first
+    bool workbook = true;          // can also be saved as a workbook
+    bool counterparty = false;     // over one counterparty, chosen beside the period
 };
 
 // Which printed forms the enterprise uses: the program's own ("как в программе", the default of
@@ -34,6 +48,11 @@ inline const QString kCashReceiptKind = QStringLiteral("Кассовый орд�
 inline const QString kCashExpenseKind = QStringLiteral("Расходный кассовый ордер");
 // The one report kind over a single counterparty, chosen beside the period.
 inline const QString kReconciliationKind = QStringLiteral("Акт сверки");
+inline const QString kUpdKind = QStringLiteral("УПД");
+
+// The kind with this caption, matched exactly; null for any other text.
+const FormKind* documentKind(const QString& caption);
+const FormKind* reportKind(const QString& caption);
 
 // The form of a kind, matched exactly; empty for any other text.
 QString formOf(const std::vector<FormKind>& table, const QString& caption);

@@ -19,6 +19,7 @@ const Money kWordsLimit = Money::fromRoubles(1'000'000'000'000) - Money::fromUni
 
 QString field(const char* name, int line)
 {
+    assert(line >= 0 && line < kDocumentLines);
     return QString::fromLatin1(name) + QString::number(line);
 }
 

@@ -4,6 +4,7 @@
 // the goods were picked, the enterprise's requisites), with every figure made by the one money rule.
 // A later change of the goods list changes nothing here.
 #include "DocumentMoney.h"
+#include "Schema.h"
 
 #include <QDate>
 #include <QString>
@@ -14,8 +15,6 @@ namespace vi23 {
 
 class Database;
 class DataSet;
-
-inline constexpr int kDocumentLines = 10;
 
 // A line name that marks an unused line: "-", or nothing at all (an old file keeps some so).
 bool isUnusedLine(const QString& name);

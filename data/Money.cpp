@@ -2,6 +2,7 @@
 #include "Error.h"
 #include "RuFormat.h"
 
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -50,6 +51,7 @@ Money Money::fromScaled(long double scaled)
     if (std::isnan(scaled))
         throw UserError(QStringLiteral("Сумма не является числом"));
     const long double whole = roundedToWhole(scaled);
+    assert(std::fabs(whole - scaled) <= 0.5L);
     // 2^63 is exact in long double; anything from it upwards in magnitude does not fit.
     if (!(std::fabs(whole) < 9223372036854775808.0L))
         throwOutOfRange();
@@ -143,6 +145,8 @@ QString Money::toString() const
 
 QString Money::toFixed(int decimals, QChar separator) const
 {
+    // Money has four decimals: asking for more would print digits it never kept.
+    assert(decimals >= 0 && decimals <= 4);
     decimals = std::clamp(decimals, 0, 4);
     std::int64_t scaled = divideRounded(units_, powerOfTen(4 - decimals));
     std::uint64_t magnitude = scaled < 0 ? std::uint64_t(0) - std::uint64_t(scaled) : std::uint64_t(scaled);
@@ -157,6 +161,7 @@ QString Money::toFixed(int decimals, QChar separator) const
 
 Money Money::rounded(int decimals) const
 {
+    assert(decimals >= 0 && decimals <= 4);
     decimals = std::clamp(decimals, 0, 4);
     std::int64_t step = powerOfTen(4 - decimals);
     return Money(divideRounded(units_, step) * step);

@@ -115,6 +115,18 @@ QString fileErrorText(int error, const QString& path)
     }
 }
 
+QString fileReadErrorText(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("файла %1 нет. Проверьте путь к файлу").arg(path);
+    if (info.isDir())
+        return QStringLiteral("%1 — это папка, а не файл. Укажите файл").arg(path);
+    if (!info.isReadable())
+        return QStringLiteral("нет прав на чтение файла %1. Проверьте права на файл").arg(path);
+    return QStringLiteral("ошибка ввода-вывода при чтении файла %1. Проверьте диск и повторите").arg(path);
+}
+
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -18,6 +18,8 @@ void unprotectFile(const QString& path);
 // Russian text for a failed file operation on `path`, from the system's error number: no space on
 // the disk, no rights, a read-only folder, a missing folder.
 QString fileErrorText(int error, const QString& path);
+// Why a file could not be read, in words the user can act on (Qt's own text is English).
+QString fileReadErrorText(const QString& path);
 
 // Makes the names last changed in the folder (a rename, a new file) last through a power cut.
 void syncFolder(const QString& folder);

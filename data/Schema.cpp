@@ -62,7 +62,7 @@ std::vector<FieldDef> documentFields()
     fields.push_back(text(u"dok1", 10));
     // What an issued line prints beside its name, copied from the goods list when the goods are
     // picked, so that a later change of the list changes no issued document.
-    for (int line = 0; line < 10; ++line) {
+    for (int line = 0; line < kDocumentLines; ++line) {
         const QString suffix = QString::number(line);
         for (const FieldDef& copied : lineDetailFields())
             fields.push_back({copied.name + suffix, copied.type, copied.size, true});

@@ -6,6 +6,9 @@
 
 namespace vi23 {
 
+// An issued document has ten lines: jur1's fields naz0 … naz9, kol0 … kol9 and the others of a line.
+inline constexpr int kDocumentLines = 10;
+
 enum class FieldType { Counter, Date, Text, Money, Real, Short, Long };
 
 struct FieldDef {

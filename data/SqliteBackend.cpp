@@ -5,6 +5,7 @@
 #include "RuFormat.h"
 #include "StoreBackend.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
@@ -212,10 +213,56 @@ std::unique_ptr<ConnectionBackend> openFileConnection(const QString& path, int f
     return connection;
 }
 
+namespace {
+
+// What a file SQLite could not open is, in words the user can act on.
+QString unopenableFileText(const QString& file)
+{
+    const QFileInfo info(file);
+    if (file.isEmpty())
+        return QStringLiteral("файл базы данных не удаётся открыть. Проверьте, что он есть и доступен");
+    if (!info.absoluteDir().exists())
+        return QStringLiteral("папки %1 нет. Проверьте путь к файлу").arg(info.absolutePath());
+    if (!info.exists())
+        return QStringLiteral("файла %1 нет. Проверьте путь к файлу").arg(info.absoluteFilePath());
+    if (info.isDir())
+        return QStringLiteral("%1 - это папка, а не файл базы данных. Укажите файл базы данных").arg(info.absoluteFilePath());
+    return QStringLiteral("файл %1 не удаётся открыть: нет прав на чтение и запись. Проверьте права на файл")
+        .arg(info.absoluteFilePath());
+}
+
+// SQLite's result codes in Russian, each saying what to do; the raw text stays as a detail.
+QString sqliteCodeText(int primary, const QString& file, const QString& unsaved)
+{
+    switch (primary) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return QStringLiteral("файл не является базой данных программы или повреждён. Откройте другой файл "
+                              "или восстановите базу из резервной копии");
+    case SQLITE_READONLY:
+        return QStringLiteral("база данных открыта только для чтения%1. Проверьте права на файл").arg(unsaved);
+    case SQLITE_CONSTRAINT: return QStringLiteral("значение не подходит для поля%1").arg(unsaved);
+    case SQLITE_CANTOPEN: return unopenableFileText(file);
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return QStringLiteral("нет прав доступа к базе данных%1. Проверьте права на файл").arg(unsaved);
+    case SQLITE_IOERR:
+        return QStringLiteral("ошибка чтения или записи диска%1. Проверьте диск и повторите").arg(unsaved);
+    case SQLITE_NOMEM:
+        return QStringLiteral("не хватает памяти%1. Закройте другие программы и повторите").arg(unsaved);
+    case SQLITE_TOOBIG: return QStringLiteral("значение слишком велико для базы данных%1").arg(unsaved);
+    case SQLITE_NOLFS:
+        return QStringLiteral("файл базы данных превысил допустимый размер%1").arg(unsaved);
+    default:
+        return QStringLiteral("ошибка базы данных%1. Сообщите разработчику текст подробностей").arg(unsaved);
+    }
+}
+
+} // namespace
+
 void throwSqliteError(sqlite3* db, int code, const QString& context, const QString& path)
 {
     int primary = code & 0xFF;
-    QString detail = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
+    const QString detail = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
     QString prefix = context.isEmpty() ? QString() : context + QStringLiteral(": ");
     const int systemError = db ? sqlite3_system_errno(db) : 0;
     const char* opened = db ? sqlite3_db_filename(db, "main") : nullptr;
@@ -231,17 +278,16 @@ void throwSqliteError(sqlite3* db, int code, const QString& context, const QStri
     if (primary == SQLITE_FULL || systemError == ENOSPC || systemError == EDQUOT)
         throw UserError(prefix + QStringLiteral("Нет места на диске%1. Освободите место на диске и повторите").arg(unsaved));
     if (systemError == EFBIG)
-        throw UserError(prefix + QStringLiteral("файл базы данных превысил допустимый размер%1").arg(unsaved));
+        primary = SQLITE_NOLFS;
+    // A folder or a missing file is reported as such, whatever code SQLite gave for it.
+    if ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && !file.isEmpty() && !QFileInfo(file).isFile())
+        primary = SQLITE_CANTOPEN;
     if (systemError == EROFS || ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && !file.isEmpty()
-                                 && ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0))
+                                 && QFileInfo::exists(folder) && ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0))
         throw UserError(prefix + QStringLiteral("папка %1 доступна только для чтения%2").arg(folder, unsaved));
-    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
-        throw UserError(prefix + QStringLiteral("файл не является базой данных программы или повреждён (%1)").arg(detail));
-    if (primary == SQLITE_READONLY)
-        throw UserError(prefix + QStringLiteral("база данных открыта только для чтения (%1)").arg(detail));
-    if (primary == SQLITE_CONSTRAINT)
-        throw UserError(prefix + QStringLiteral("значение не подходит для поля (%1)").arg(detail));
-    throw UserError(prefix + detail);
+    throw UserError(prefix + sqliteCodeText(primary, file, unsaved)
+                    + QStringLiteral(" (подробности: %1)").arg(detail));
 }
+
 
 } // namespace vi23

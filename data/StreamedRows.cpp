@@ -4,6 +4,7 @@
 #include "HandOver.h"
 
 #include <algorithm>
+#include <cassert>
 #include <iterator>
 #include <thread>
 
@@ -217,6 +218,8 @@ Value StreamedRows::fieldValueAt(int index) const
     if (position_ < 0)
         return {};
     settle();
+    // The current row is among those kept.
+    assert(position_ >= firstKept_ && size_t(position_ - firstKept_) < kept_.size());
     return kept_[size_t(position_ - firstKept_)][size_t(index)];
 }
 

@@ -36,8 +36,4 @@ int declaredTextWidth(Database& db, const QString& table, const QString& field);
 // the counter's next number, columns added by others and the table's indexes.
 void rebuildTable(Database& db, const QString& table);
 
-// The small settings table: one text value per key.
-QString readSetting(Database& db, const QString& key, const QString& fallback = {});
-void writeSetting(Database& db, const QString& key, const QString& value);
-
 } // namespace vi23

@@ -143,7 +143,10 @@ std::optional<Value> documentValue(const IssuedDocument& document, const QString
     if (name == u"shipmentRows")
         return some(shipmentRowsText(document));
     if (name == u"updStatus")
-        return some(document.kind == kUpdKind ? QString::number(document.transferStatus) : QString());
+        {
+        const FormKind* kind = documentKind(document.kind);
+        return some(kind && kind->transferStatus ? QString::number(document.transferStatus) : QString());
+    }
     if (name == u"soleTraderRegistration") {
         // "ОГРНИП 304… от dd.MM.yyyy" as kept; older text (certificate requisites) prints as it is.
         const QString& rup = document.seller.soleTraderRegistration;
@@ -190,7 +193,7 @@ ui::PrintRequest printDocument(DataStore& store, long long key, FormSet set)
     const RowSource* rows = &store.dataSet(u"ADOQuery_bl");
     request.values = [document, rows](const QString& name) { return frReport_shGetValue(*document, rows, name); };
     // The invoice carries the payment QR code when the requisites allow one; otherwise it prints as before.
-    if (request.templateName == u"frReport_sh") {
+    if (documentKind(document->kind)->paymentQr) {
         if (const std::optional<QString> payload = invoicePaymentPayload(*document))
             request.finish = [payload = *payload](PreparedReport& pages) { addPaymentQr(pages, payload); };
     }

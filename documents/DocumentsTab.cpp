@@ -5,15 +5,17 @@
 #include "data/Schema.h"
 #include "ElectronicDocument.h"
 #include "data/CounterpartyMail.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DBLookupComboBox.h"
+#include "reports/FileDialogs.h"
 #include "ui/DataSource.h"
 #include "ui/DeletionUndo.h"
 #include "ui/Messages.h"
@@ -23,7 +25,6 @@
 #include <QSignalBlocker>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <utility>
 #include <QPushButton>
@@ -302,7 +303,8 @@ void DocumentsTab::proposeNumberForKind(DataSet& doc, const QString& kind)
 {
     if (doc.state() != DataSet::State::Insert || proposedNumber_.isEmpty() || doc.text(u"n") != proposedNumber_)
         return;
-    proposedNumber_ = kind == kCashExpenseKind ? nextNumberOf(context_.store.database(), kind) : countProposal_;
+    const FormKind* formKind = documentKind(kind);
+    proposedNumber_ = formKind && formKind->ownNumbers ? nextNumberOf(context_.store.database(), kind) : countProposal_;
     doc.setText(u"n", proposedNumber_);
 }
 
@@ -402,7 +404,7 @@ void DocumentsTab::Button4Click()
         // The defaults are the record's values, so entering and leaving boxes keeps them.
         const std::pair<const char16_t*, QString> header[] = {
             {u"dok", QStringLiteral("Счет")}, {u"n", QString::number(stored + 1)},
-            {u"dd", ru::formatDate(QDate::currentDate())}, {u"np", QStringLiteral("-")},
+            {u"dd", ru::formatDate(today())}, {u"np", QStringLiteral("-")},
             {u"a", QStringLiteral("-")}, {u"unn", QStringLiteral("-")}, {u"okpo", QStringLiteral("-")},
             {u"rb", QStringLiteral("-")}};
         for (const auto& [field, text] : header)
@@ -543,8 +545,8 @@ void DocumentsTab::exportForExchange()
         // A kind without an electronic form is named before the folder is asked.
         if (!exchangeKindOf(kind, transferStatus(db, *key)))
             throw UserError(noExchangeFormText(kind));
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файла ЭДО"),
-                                                                 readSetting(db, kExchangeFolderSetting));
+        const QString folder = existingFolder(this, QStringLiteral("Папка для файла ЭДО"),
+                                                        readSetting(db, kExchangeFolderSetting));
         if (!folder.isEmpty())
             writeExchangeInto(folder);
     });

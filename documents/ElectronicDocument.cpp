@@ -411,15 +411,18 @@ XmlElement& addDocumentHeader(XmlElement& file, const IssuedDocument& document, 
 
 std::optional<ExchangeKind> exchangeKindOf(const QString& kind, int transferStatus)
 {
+    const FormKind* formKind = documentKind(kind);
+    if (!formKind || !formKind->electronicFile)
+        return std::nullopt;
     const QString shipped = QStringLiteral("Документ об отгрузке товаров (выполнении работ), передаче имущественных "
                                            "прав (документ об оказании услуг)");
     const QString transferred = QStringLiteral("Товары (работы, услуги) переданы");
     if (kind == u"Счет-фактура")
         return ExchangeKind{QStringLiteral("СЧФ"), {}, {}, {}, QStringLiteral("Документ об отгрузке"), true, false};
-    if (kind == kUpdKind && transferStatus == 2)
+    if (formKind->transferStatus && transferStatus == 2)
         return ExchangeKind{QStringLiteral("ДОП"), shipped, shipped, transferred,
                             QStringLiteral("Универсальный передаточный документ"), true, false};
-    if (kind == kUpdKind)
+    if (formKind->transferStatus)
         return ExchangeKind{QStringLiteral("СЧФДОП"), QStringLiteral("Счет-фактура и документ об отгрузке товаров (выполнении "
                                                                  "работ), передаче имущественных прав (документ об оказании "
                                                                  "услуг)"),
@@ -437,8 +440,14 @@ std::optional<ExchangeKind> exchangeKindOf(const QString& kind, int transferStat
 
 QString noExchangeFormText(const QString& kind)
 {
-    return QStringLiteral("У вида документа «%1» нет электронной формы. Для ЭДО выгружаются «Счет-фактура», «УПД», "
-                          "«Товарная накладная» и «Акт»").arg(kind);
+    QStringList withFile;
+    for (const FormKind& k : documentKindTable()) {
+        if (k.electronicFile)
+            withFile.push_back(QStringLiteral("«%1»").arg(k.caption));
+    }
+    const QString last = withFile.takeLast();
+    return QStringLiteral("У вида документа «%1» нет электронной формы. Для ЭДО выгружаются %2 и %3")
+        .arg(kind, withFile.join(QStringLiteral(", ")), last);
 }
 
 ExchangeFile makeExchangeFile(const IssuedDocument& document, const ExchangeRequisites& requisites,

@@ -99,7 +99,7 @@ QString checkedDate(QDate date, const QString& what)
         refuse(what, QStringLiteral("не указана"));
     if (date.year() < 1900 || date.year() > 2099)
         refuse(what, QStringLiteral("%1 — формат принимает даты с 1900 по 2099 год").arg(ru::formatDate(date)));
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
+    return ru::formatDate(date);
 }
 
 QString checkedSum(Money sum, const QString& what, bool mayBeNegative)

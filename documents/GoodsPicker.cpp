@@ -6,6 +6,7 @@
 #include "ui/DBGrid.h"
 #include "ui/DataSource.h"
 #include "ui/Messages.h"
+#include "ui/PickWindow.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,9 +17,9 @@
 namespace vi23 {
 
 TForm6::TForm6(ui::MainContext& context, DocumentsTab& documents, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      context_(context), documents_(documents)
+    : QWidget(parent), context_(context), documents_(documents)
 {
+    ui::makePickWindow(this);
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Выбор товара"));
     resize(520, 480);
@@ -83,16 +84,6 @@ void TForm6::showEvent(QShowEvent* event)
         grid_->scrollToTop();
         search_->setFocus(Qt::OtherFocusReason);
     });
-}
-
-void TForm6::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void TForm6::Edit1Change()

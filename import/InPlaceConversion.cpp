@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/SafeOutput.h"
+#include "data/Today.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +84,7 @@ ImportResult convertInPlace(const QString& path)
     if (QFileInfo::exists(kept) && !sameFile(kept, path))
         throw UserError(QStringLiteral("Файл %1 уже существует; прежний файл некуда отложить. Перенос не выполнен.")
                             .arg(QFileInfo(kept).absoluteFilePath()));
-    backupOldFile(path, QDate::currentDate());
+    backupOldFile(path, today());
     ImportResult result = importJet(path, fresh);
     bool keptNow = false;
     try {

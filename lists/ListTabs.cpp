@@ -2,6 +2,8 @@
 
 #include "BackupRestoreDialog.h"
 
+#include "data/SettlementKinds.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
@@ -44,7 +46,8 @@ struct GridColumn {
     int percent;      // of the window's width
 };
 
-// An editable grid over a list with its columns, placed from row 2 down and 25 rows high.
+// An editable grid over a list with its columns, placed from row 2 down and 25 rows high. The
+// columns take at most 95 % of the width, so that none goes past the grid's right edge.
 ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char* name, ui::DataSource& source,
                         std::vector<GridColumn> columns)
 {
@@ -66,20 +69,24 @@ ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char
 // country of one abroad (empty for Russia).
 std::vector<GridColumn> exchangeColumns()
 {
-    return {{"edo_id", QStringLiteral("Участник ЭДО"), 13}, {"country", QStringLiteral("Страна"), 5}};
+    return {{"edo_id", QStringLiteral("Участник ЭДО"), 12}, {"country", QStringLiteral("Страна"), 5}};
 }
 
 // A caption and the box of a requisite on one line of the requisites tab.
+// The longest requisite's caption whole at 1024 pixels; the boxes end where they always did.
+constexpr int kRequisiteCaptionWidth = 360;
+constexpr int kRequisiteBoxColumn = 375;
+
 QLabel* addRequisiteBox(QWidget* tab, ui::ProportionalLayout& layout, ui::DataSource& requisites, int line,
                         const char* field, const QString& caption)
 {
     auto* label = new QLabel(caption, tab);
-    layout.place(label, 10, line, 300, kButtonHeight);
+    layout.place(label, 10, line, kRequisiteCaptionWidth, kButtonHeight);
     auto* box = new ui::DBEdit(tab);
     box->setObjectName(QStringLiteral("DBEdit_pr1_") + QString::fromLatin1(field));
     box->setDataSource(&requisites);
     box->setDataField(QString::fromLatin1(field));
-    layout.place(box, 320, line, 600, kButtonHeight);
+    layout.place(box, kRequisiteBoxColumn, line, 920 - kRequisiteBoxColumn, kButtonHeight);
     return label;
 }
 
@@ -131,9 +138,9 @@ GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent),
     addButton(this, layout_, "Button35", QStringLiteral("Удалить "), 772, 1, &GoodsTab::Button35Click);
     addButton(this, layout_, "Button36", QStringLiteral("Сохранить "), 872, 1, &GoodsTab::Button36Click);
     grid_ = addListGrid(this, layout_, "DBGrid5", context_.stov,
-                        {{"naz", QStringLiteral("Наименование товара, работы"), 36},
+                        {{"naz", QStringLiteral("Наименование товара, работы"), 34},
                          {"eu", QStringLiteral("Ед.изм"), 7},
-                         {"cen", QStringLiteral("Цена единицы"), 7},
+                         {"cen", QStringLiteral("Цена единицы"), 9},
                          {"nds", QStringLiteral("Ст.НДС"), 7},
                          {"str", QStringLiteral("Страна происхождения"), 18},
                          {"gtd", QStringLiteral("Номер ГТД"), 17}});
@@ -225,7 +232,7 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
     text->setDataField(QStringLiteral("sr"));
     kindBox_ = new ui::DBComboBox(this);
     kindBox_->setObjectName(QStringLiteral("DBComboBox7"));
-    kindBox_->setItems({QStringLiteral("Приход"), QStringLiteral("Расход")});
+    kindBox_->setItems({kIncomeSettlement, kExpenseSettlement});
     kindBox_->setDataSource(&context_.sr);
     kindBox_->setDataField(QStringLiteral("vr"));
     grid_ = new ui::DBGrid(this);
@@ -260,7 +267,7 @@ OperationsTab::~OperationsTab() = default;
 void OperationsTab::checkKind(DataSet& operations)
 {
     const QString typed = operations.text(u"vr");
-    const QString kind = ui::settlementKind(typed);
+    const QString kind = settlementKind(typed);
     if (kind.isEmpty())
         throw UserError(QStringLiteral("Укажите вид расчета операции «%1»: Приход или Расход").arg(operations.text(u"sr")));
     if (kind != typed)
@@ -273,7 +280,7 @@ void OperationsTab::Button9Click()
         DataSet& operations = context_.sr.dataSet();
         operations.append();
         // The kind shown is the row's value: it is stored unless the user picks another.
-        operations.setText(u"vr", QStringLiteral("Приход"));
+        operations.setText(u"vr", kIncomeSettlement);
         operations.keepAsDefaults();
     });
 }
@@ -318,11 +325,11 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
     addButton(this, layout_, "Button2", QStringLiteral("Удалить"), 772, 1, &CounterpartiesTab::Button2Click);
     addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
     std::vector<GridColumn> columns = {{"k", QStringLiteral("Наименование"), 14},
-                                       {"ad", QStringLiteral("Адрес и телефон"), 22},
-                                       {"b", QStringLiteral("Банк, № расчетного счета"), 23},
-                                       {"unn", QStringLiteral("ИНН/КПП"), 10},
+                                       {"ad", QStringLiteral("Адрес и телефон"), 17},
+                                       {"b", QStringLiteral("Банк, № расчетного счета"), 19},
+                                       {"unn", QStringLiteral("ИНН/КПП"), 13},
                                        {"ok", QStringLiteral("ОКПО"), 6},
-                                       {"email", QStringLiteral("Эл. почта"), 13}};
+                                       {"email", QStringLiteral("Эл. почта"), 9}};
     for (const GridColumn& column : exchangeColumns())
         columns.push_back(column);
     grid_ = addListGrid(this, layout_, "DBGrid2", context_.k, columns);
@@ -344,7 +351,7 @@ void CounterpartiesTab::Button12Click()
         DataSet& list = context_.k.dataSet();
         list.insert();
         // The list is shown newest first by dd, so a new counterparty carries today's date.
-        list.setValue(u"dd", QDate::currentDate());
+        list.setValue(u"dd", today());
         list.keepAsDefaults();
         grid_->editFirstCellOfCurrentRow();
     });
@@ -425,14 +432,14 @@ RequisitesTab::RequisitesTab(ui::MainContext& context, QWidget* parent) : QWidge
     defaultVat_ = new QComboBox(this);
     defaultVat_->setObjectName(QStringLiteral("ComboBoxDefaultVat"));
     defaultVat_->addItems(vatRateChoices());
-    layout_.place(new QLabel(QStringLiteral("Ставка НДС по умолчанию"), this), 10, line, 300, kButtonHeight);
-    layout_.place(defaultVat_, 320, line, 150, kButtonHeight);
+    layout_.place(new QLabel(QStringLiteral("Ставка НДС по умолчанию"), this), 10, line, kRequisiteCaptionWidth, kButtonHeight);
+    layout_.place(defaultVat_, kRequisiteBoxColumn, line, 150, kButtonHeight);
     ++line;
     formSet_ = new QComboBox(this);
     formSet_->setObjectName(QStringLiteral("ComboBoxFormSet"));
     formSet_->addItems({QStringLiteral("как в программе"), QStringLiteral("действующие 2026")});
-    layout_.place(new QLabel(QStringLiteral("Печатные формы"), this), 10, line, 300, kButtonHeight);
-    layout_.place(formSet_, 320, line, 150, kButtonHeight);
+    layout_.place(new QLabel(QStringLiteral("Печатные формы"), this), 10, line, kRequisiteCaptionWidth, kButtonHeight);
+    layout_.place(formSet_, kRequisiteBoxColumn, line, 150, kButtonHeight);
     ++line;
     addButton(this, layout_, "Button6", QStringLiteral("Редактировать"), 772, line + 1, &RequisitesTab::Button6Click);
     addButton(this, layout_, "Button7", QStringLiteral("Сохранить"), 872, line + 1, &RequisitesTab::Button7Click);

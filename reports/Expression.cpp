@@ -116,31 +116,13 @@ private:
         if (pos_ >= s_.size())
             fail();
         const QChar c = s_[pos_];
-        auto node = std::make_unique<ExprNode>();
-        if (c.isDigit() || ((c == u'.' || c == u',') && pos_ + 1 < s_.size() && s_[pos_ + 1].isDigit())) {
-            const qsizetype start = pos_;
-            while (pos_ < s_.size() && s_[pos_].isDigit())
-                ++pos_;
-            if (pos_ + 1 < s_.size() && (s_[pos_] == u'.' || s_[pos_] == u',') && s_[pos_ + 1].isDigit()) {
-                ++pos_;
-                while (pos_ < s_.size() && s_[pos_].isDigit())
-                    ++pos_;
-            }
-            QString number = s_.mid(start, pos_ - start);
-            number.replace(u',', u'.');
-            bool ok = false;
-            node->number = number.toDouble(&ok);
-            if (!ok)
-                fail();
-            node->kind = ExprNode::Kind::Number;
-            return node;
-        }
+        if (c.isDigit() || ((c == u'.' || c == u',') && pos_ + 1 < s_.size() && s_[pos_ + 1].isDigit()))
+            return parseNumber();
         if (c == u'[') {
             const qsizetype end = findClosingBracket(s_, pos_);
             if (end < 0)
                 fail();
-            node->kind = ExprNode::Kind::Bracket;
-            node->text = s_.mid(pos_ + 1, end - pos_ - 2);
+            auto node = leaf(ExprNode::Kind::Bracket, s_.mid(pos_ + 1, end - pos_ - 2));
             pos_ = end;
             return node;
         }
@@ -148,8 +130,7 @@ private:
             const qsizetype end = s_.indexOf(c, pos_ + 1);
             if (end < 0)
                 fail();
-            node->kind = ExprNode::Kind::String;
-            node->text = s_.mid(pos_ + 1, end - pos_ - 1);
+            auto node = leaf(ExprNode::Kind::String, s_.mid(pos_ + 1, end - pos_ - 1));
             pos_ = end + 1;
             return node;
         }
@@ -161,35 +142,65 @@ private:
             ++pos_;
             return inner;
         }
-        if (isIdentifierStart(c)) {
-            const qsizetype start = pos_;
-            while (pos_ < s_.size() && isIdentifierChar(s_[pos_]))
-                ++pos_;
-            const QString name = s_.mid(start, pos_ - start).toUpper();
-            if (peek(u'(')) {
-                const qsizetype argStart = pos_ + 1;
-                const qsizetype argEnd = findClosingParen(pos_);
-                node->kind = ExprNode::Kind::Call;
-                node->text = name;
-                node->argText = s_.mid(argStart, argEnd - argStart);
-                ++pos_;
-                if (!peek(u')')) {
-                    node->children.push_back(parseSum());
-                    while (peek(u';') || peek(u',')) {
-                        ++pos_;
-                        node->children.push_back(parseSum());
-                    }
-                }
-                if (!peek(u')') || pos_ != argEnd)
-                    fail();
-                ++pos_;
-                return node;
-            }
-            node->kind = ExprNode::Kind::Identifier;
-            node->text = name;
-            return node;
-        }
+        if (isIdentifierStart(c))
+            return parseName();
         fail();
+    }
+
+    static std::unique_ptr<ExprNode> leaf(ExprNode::Kind kind, const QString& text)
+    {
+        auto node = std::make_unique<ExprNode>();
+        node->kind = kind;
+        node->text = text;
+        return node;
+    }
+
+    // Digits with a point or a comma before the fraction.
+    std::unique_ptr<ExprNode> parseNumber()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < s_.size() && s_[pos_].isDigit())
+            ++pos_;
+        if (pos_ + 1 < s_.size() && (s_[pos_] == u'.' || s_[pos_] == u',') && s_[pos_ + 1].isDigit()) {
+            ++pos_;
+            while (pos_ < s_.size() && s_[pos_].isDigit())
+                ++pos_;
+        }
+        QString number = s_.mid(start, pos_ - start);
+        number.replace(u',', u'.');
+        bool ok = false;
+        auto node = leaf(ExprNode::Kind::Number, {});
+        node->number = number.toDouble(&ok);
+        if (!ok)
+            fail();
+        return node;
+    }
+
+    // A variable, or a function call with its arguments parted by ";" or ",".
+    std::unique_ptr<ExprNode> parseName()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < s_.size() && isIdentifierChar(s_[pos_]))
+            ++pos_;
+        const QString name = s_.mid(start, pos_ - start).toUpper();
+        if (!peek(u'('))
+            return leaf(ExprNode::Kind::Identifier, name);
+        const qsizetype argStart = pos_ + 1;
+        const qsizetype argEnd = findClosingParen(pos_);
+        auto node = leaf(ExprNode::Kind::Call, name);
+        node->argText = s_.mid(argStart, argEnd - argStart);
+        ++pos_;
+        if (!peek(u')')) {
+            node->children.push_back(parseSum());
+            while (peek(u';') || peek(u',')) {
+                ++pos_;
+                node->children.push_back(parseSum());
+            }
+        }
+        if (!peek(u')') || pos_ != argEnd)
+            fail();
+        ++pos_;
+        return node;
     }
 
     // Index of the ")" closing the "(" at `open`; brackets and quotes hide their contents.
@@ -301,7 +312,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         case '=': return Value(l == r ? 1.0 : 0.0);
         default:
             if (r == 0)
-                throw UserError(QStringLiteral("Floating point division by zero"));
+                throw UserError(QStringLiteral("Деление на ноль"));
             return Value(l / r);
         }
     }
@@ -331,7 +342,7 @@ Value evaluate(const ExprNode& node, ExpressionContext& context)
         }
         if (node.text == QLatin1StringView("ROUND") && node.children.size() == 1)
             return Value(roundToWhole(arithmeticOperand(evaluate(*node.children[0], context))));
-        throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(node.text));
+        throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(node.text));
     }
     }
     return Value();

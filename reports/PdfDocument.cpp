@@ -10,6 +10,7 @@
 #include <QRawFont>
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -383,15 +384,10 @@ void appendLineObject(QByteArray& out, PenState& pen, const PreparedBox& b)
     out += "S\n";
 }
 
-} // namespace
-
-void PdfDocument::addPage(const PreparedPage& page)
+// The page's placement: layout units to points, y down from the top edge, then the content's offset and scale.
+void appendPagePlacement(QByteArray& out, const PreparedPage& page, const QRect& media)
 {
-    const QRect media = mediaBox(page);
-    // Layout units to points, y down from the top edge, then the page's content placement.
     const double sx = 72.0 / kUnitsPerInchX, sy = 72.0 / kUnitsPerInchY;
-    QByteArray& out = content_;
-    out.clear();
     appendNumber(out, sx * page.content.scale, 6);
     out += " 0 0 ";
     appendNumber(out, -sy * page.content.scale, 6);
@@ -400,6 +396,116 @@ void PdfDocument::addPage(const PreparedPage& page)
     out += ' ';
     appendNumber(out, media.height() - sy * page.content.y, 6);
     out += " cm\n";
+}
+
+// One line as a text run in its own matrix, condensed across and upright in the y-down page.
+void appendTextRun(QByteArray& out, PdfDocument::Font& font, double size, double ascent, const PreparedLine& line,
+                   const QList<quint32>& glyphs, const QList<QPointF>& positions)
+{
+    appendNumber(out, line.scaleX, 5);
+    out += " 0 0 -1 ";
+    appendPoint(out, line.x, line.y + ascent, " Tm [<");
+    // Where the declared width leaves the pen off the layout's position, an adjustment
+    // (thousandths of the size, against the direction of writing) puts it back.
+    double pos = 0;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const quint32 g = glyphs[i];
+        if (const int adjust = int(std::lround((pos - positions[i].x()) * 1000.0 / size)); adjust != 0) {
+            out += '>';
+            appendInteger(out, adjust);
+            out += '<';
+            pos -= adjust * size / 1000.0;
+        }
+        font.use(g, line.text[i].unicode());
+        appendHex4(out, g);
+        pos += font.width(g) * size / 1000.0;
+    }
+    out += ">] TJ\n";
+}
+
+// Underline and strike-out where the painter draws them: from the whole unit at the start over the
+// glyphs' advances, at the font's own offsets.
+void appendDecorations(QByteArray& out, const PdfDocument::Font& font, const MemoFont& memoFont, double size,
+                       double ascent, const PreparedLine& line, const QGlyphRun& run)
+{
+    const QList<quint32> glyphs = run.glyphIndexes();
+    double width = run.positions().back().x();
+    width += run.rawFont().advancesForGlyphIndexes(QList<quint32>{glyphs.back()}).value(0).x();
+    const double baseline = line.y + ascent;
+    const double x1 = line.scaleX == 1 ? std::floor(line.x) : line.x;
+    const double x2 = line.scaleX == 1 ? std::floor(line.x + width) : line.x + line.scaleX * std::floor(width);
+    if (memoFont.style & fontstyle::Underline) {
+        const double offset = font.underlinePosition * size;
+        double adjusted = std::ceil(offset) + 0.5;
+        if (offset <= font.descent * size)
+            adjusted = std::min(adjusted, font.descent * size - 0.5);
+        appendLine(out, x1, baseline + adjusted, x2, baseline + adjusted);
+    }
+    if (memoFont.style & fontstyle::StrikeOut) {
+        const double y = baseline - font.ascent * size / 3;
+        appendLine(out, x1, y, x2, y);
+    }
+}
+
+// A box's text lines in its font, clipped to the box where a line reaches outside it.
+void appendText(QByteArray& out, PenState& pen, PdfDocument::Font& font, const PreparedBox& b)
+{
+    const bool clip = !linesInsideBox(b);
+    const PenState saved = pen;
+    if (clip) {
+        out += "q ";
+        appendRect(out, b.x, b.y, b.width, b.height);
+        out += " W n\n";
+    }
+    const bool decorated = (b.font.style & (fontstyle::Underline | fontstyle::StrikeOut)) != 0;
+    const double size = std::max(1, fontHeightUnits(b.font.size));
+    const double ascent = layoutAscent(b.font);
+    QByteArray decorations;
+    bool begun = false;
+    for (const PreparedLine& line : b.lines) {
+        if (line.text.isEmpty())
+            continue;
+        const QGlyphRun run = layoutGlyphRun(b.font, line.text);
+        const QList<quint32> glyphs = run.glyphIndexes();
+        if (glyphs.isEmpty())
+            continue;
+        if (!begun) {
+            pen.setFill(out, b.font.color);
+            out += "BT ";
+            out += font.resource;
+            out += ' ';
+            appendNumber(out, size);
+            out += " Tf\n";
+            begun = true;
+        }
+        appendTextRun(out, font, size, ascent, line, glyphs, run.positions());
+        if (decorated)
+            appendDecorations(decorations, font, b.font, size, ascent, line, run);
+    }
+    if (begun)
+        out += "ET\n";
+    if (!decorations.isEmpty()) {
+        pen.setPen(out, b.font.color, font.lineThickness * size, 0);
+        out += decorations;
+        out += "S\n";
+    }
+    if (clip) {
+        out += "Q\n";
+        pen = saved;
+    }
+}
+
+} // namespace
+
+void PdfDocument::addPage(const PreparedPage& page)
+{
+    // The preparer and the reader of saved reports give every page a size and a placement.
+    assert(page.width > 0 && page.height > 0 && page.content.scale > 0);
+    const QRect media = mediaBox(page);
+    assert(!media.isEmpty());
+    QByteArray& out = content_;
+    out.clear();
+    appendPagePlacement(out, page, media);
 
     PenState pen;
     std::vector<int> pageFonts;
@@ -413,102 +519,20 @@ void PdfDocument::addPage(const PreparedPage& page)
             appendRect(out, b.x, b.y, b.width, b.height);
             out += " f\n";
         }
-        Font* const boxFont = b.lines.empty() ? nullptr : fontFor(b.font);
-        if (boxFont) {
-            const bool clip = !linesInsideBox(b);
-            const PenState saved = pen;
-            if (clip) {
-                out += "q ";
-                appendRect(out, b.x, b.y, b.width, b.height);
-                out += " W n\n";
-            }
-            Font& font = *boxFont;
-            if (std::find(pageFonts.begin(), pageFonts.end(), font.index) == pageFonts.end())
-                pageFonts.push_back(font.index);
-            const bool underline = (b.font.style & fontstyle::Underline) != 0;
-            const bool strikeOut = (b.font.style & fontstyle::StrikeOut) != 0;
-            const double size = std::max(1, fontHeightUnits(b.font.size));
-            const double ascent = layoutAscent(b.font);
-            QByteArray decorations;
-            bool begun = false;
-            for (const PreparedLine& line : b.lines) {
-                if (line.text.isEmpty())
-                    continue;
-                const QGlyphRun run = layoutGlyphRun(b.font, line.text);
-                const QList<quint32> glyphs = run.glyphIndexes();
-                const QList<QPointF> positions = run.positions();
-                if (glyphs.isEmpty())
-                    continue;
-                if (!begun) {
-                    pen.setFill(out, b.font.color);
-                    out += "BT ";
-                    out += font.resource;
-                    out += ' ';
-                    appendNumber(out, size);
-                    out += " Tf\n";
-                    begun = true;
-                }
-                // The line's own matrix: condensed across, upright in the y-down page.
-                appendNumber(out, line.scaleX, 5);
-                out += " 0 0 -1 ";
-                appendPoint(out, line.x, line.y + ascent, " Tm [<");
-                // Where the declared width leaves the pen off the layout's position, an adjustment
-                // (thousandths of the size, against the direction of writing) puts it back.
-                double pos = 0;
-                for (qsizetype i = 0; i < glyphs.size(); ++i) {
-                    const quint32 g = glyphs[i];
-                    if (const int adjust = int(std::lround((pos - positions[i].x()) * 1000.0 / size)); adjust != 0) {
-                        out += '>';
-                        appendInteger(out, adjust);
-                        out += '<';
-                        pos -= adjust * size / 1000.0;
-                    }
-                    font.use(g, line.text[i].unicode());
-                    appendHex4(out, g);
-                    pos += font.width(g) * size / 1000.0;
-                }
-                out += ">] TJ\n";
-                if (underline || strikeOut) {
-                    // Where the painter draws them: from the whole unit at the start over the glyphs'
-                    // advances, in the pen's color and the font's line thickness.
-                    double width = positions.back().x();
-                    width += run.rawFont().advancesForGlyphIndexes(QList<quint32>{glyphs.back()}).value(0).x();
-                    const double baseline = line.y + ascent;
-                    const double x1 = line.scaleX == 1 ? std::floor(line.x) : line.x;
-                    const double x2 = line.scaleX == 1 ? std::floor(line.x + width)
-                                                       : line.x + line.scaleX * std::floor(width);
-                    if (underline) {
-                        const double offset = font.underlinePosition * size;
-                        double adjusted = std::ceil(offset) + 0.5;
-                        if (offset <= font.descent * size)
-                            adjusted = std::min(adjusted, font.descent * size - 0.5);
-                        appendLine(decorations, x1, baseline + adjusted, x2, baseline + adjusted);
-                    }
-                    if (strikeOut) {
-                        const double y = baseline - font.ascent * size / 3;
-                        appendLine(decorations, x1, y, x2, y);
-                    }
-                }
-            }
-            if (begun)
-                out += "ET\n";
-            if (!decorations.isEmpty()) {
-                pen.setPen(out, b.font.color, font.lineThickness * size, 0);
-                out += decorations;
-                out += "S\n";
-            }
-            if (clip) {
-                out += "Q\n";
-                pen = saved;
-            }
+        if (Font* const font = b.lines.empty() ? nullptr : fontFor(b.font)) {
+            if (std::find(pageFonts.begin(), pageFonts.end(), font->index) == pageFonts.end())
+                pageFonts.push_back(font->index);
+            appendText(out, pen, *font, b);
         }
         appendFrame(out, pen, b);
     }
-
     const int contents = newObject();
-    const QByteArray packed = deflate(out);
-    writeStream(contents, packed);
+    writeStream(contents, deflate(out));
+    writePageObject(contents, media, pageFonts);
+}
 
+void PdfDocument::writePageObject(int contents, const QRect& media, const std::vector<int>& pageFonts)
+{
     const int pageObject = newObject();
     pages_.push_back(pageObject);
     beginObject(pageObject);
@@ -586,28 +610,30 @@ QByteArray withoutInstructions(const QByteArray& glyph)
     return out.left(std::min(at, out.size()));
 }
 
-// The TrueType font with only the kept glyphs, ids unchanged: the others are empty and the tables end
-// at the last kept glyph.
-QByteArray subsetFont(const QRawFont& raw, std::vector<bool> keep)
+// A font file's glyph outlines by id, from its loca and glyf tables.
+class GlyphTable {
+public:
+    explicit GlyphTable(const QRawFont& raw)
+        : loca_(raw.fontTable("loca")), glyf_(raw.fontTable("glyf")), longOffsets_(s16(raw.fontTable("head"), 50) != 0)
+    {
+    }
+    QByteArray glyph(quint32 g) const
+    {
+        const qsizetype from = longOffsets_ ? u32(loca_, 4 * g) : 2 * qsizetype(u16(loca_, 2 * g));
+        const qsizetype to = longOffsets_ ? u32(loca_, 4 * (g + 1)) : 2 * qsizetype(u16(loca_, 2 * (g + 1)));
+        return to > from && to <= glyf_.size() ? glyf_.mid(from, to - from) : QByteArray();
+    }
+
+private:
+    QByteArray loca_, glyf_;
+    bool longOffsets_;
+};
+
+// Keeps .notdef and the components of kept composites, also when nested.
+void keepComponents(std::vector<bool>& keep, const GlyphTable& glyphs)
 {
-    QByteArray head = raw.fontTable("head");
-    QByteArray maxp = raw.fontTable("maxp");
-    QByteArray hhea = raw.fontTable("hhea");
-    const QByteArray hmtx = raw.fontTable("hmtx");
-    const QByteArray loca = raw.fontTable("loca");
-    const QByteArray glyf = raw.fontTable("glyf");
-    const unsigned glyphCount = u16(maxp, 4);
-    if (head.size() < 54 || hhea.size() < 36 || glyf.isEmpty() || glyphCount == 0)
-        return QByteArray();
-    const bool longOffsets = s16(head, 50) != 0;
-    const auto glyphData = [&](quint32 g) {
-        const qsizetype from = longOffsets ? u32(loca, 4 * g) : 2 * qsizetype(u16(loca, 2 * g));
-        const qsizetype to = longOffsets ? u32(loca, 4 * (g + 1)) : 2 * qsizetype(u16(loca, 2 * (g + 1)));
-        return to > from && to <= glyf.size() ? glyf.mid(from, to - from) : QByteArray();
-    };
-    keep.resize(glyphCount, false);
-    keep[0] = true;   // .notdef
-    // Components of kept composites are kept too, also when nested.
+    const quint32 glyphCount = quint32(keep.size());
+    keep[0] = true;
     std::vector<quint32> pending;
     for (quint32 g = 0; g < glyphCount; ++g)
         if (keep[g])
@@ -615,48 +641,23 @@ QByteArray subsetFont(const QRawFont& raw, std::vector<bool> keep)
     while (!pending.empty()) {
         const quint32 g = pending.back();
         pending.pop_back();
-        for (quint32 c : components(glyphData(g))) {
+        for (quint32 c : components(glyphs.glyph(g))) {
             if (c < glyphCount && !keep[c]) {
                 keep[c] = true;
                 pending.push_back(c);
             }
         }
     }
-    unsigned count = glyphCount;
-    while (count > 1 && !keep[count - 1])
-        --count;
+}
 
-    QByteArray newGlyf, newLoca, newHmtx;
-    const unsigned metrics = u16(hhea, 34);
-    const unsigned newMetrics = std::max(1u, std::min(metrics, count));
-    for (quint32 g = 0; g < count; ++g) {
-        append32(newLoca, quint32(newGlyf.size()));
-        if (keep[g]) {
-            newGlyf += withoutInstructions(glyphData(g));
-            while (newGlyf.size() % 4)
-                newGlyf += '\0';
-        }
-        // Unused glyphs get zero metrics, which compress to nothing.
-        const qsizetype at = g < metrics ? 4 * qsizetype(g) : 4 * qsizetype(metrics) + 2 * qsizetype(g - metrics);
-        if (g < newMetrics) {
-            append16(newHmtx, keep[g] ? u16(hmtx, g < metrics ? at : 4 * qsizetype(metrics - 1)) : 0);
-            append16(newHmtx, keep[g] ? u16(hmtx, g < metrics ? at + 2 : at) : 0);
-        } else {
-            append16(newHmtx, keep[g] ? u16(hmtx, g < metrics ? at + 2 : at) : 0);
-        }
-    }
-    append32(newLoca, quint32(newGlyf.size()));
-    put16(head, 50, 1);      // long loca offsets
-    put32(head, 8, 0);       // checksum adjustment, set below
-    put16(maxp, 4, count);
-    put16(hhea, 34, newMetrics);
+struct FontTable {
+    const char* tag;
+    QByteArray data;
+};
 
-    struct Table {
-        const char* tag;
-        QByteArray data;
-    };
-    const std::vector<Table> tables = {{"glyf", newGlyf}, {"head", head}, {"hhea", hhea},
-                                       {"hmtx", newHmtx}, {"loca", newLoca}, {"maxp", maxp}};
+// The sfnt file of the tables, in tag order, with its directory and the whole-file checksum in head.
+QByteArray assembleFont(const std::vector<FontTable>& tables)
+{
     const unsigned n = unsigned(tables.size());
     unsigned power = 1, log2 = 0;
     while (power * 2 <= n) {
@@ -670,15 +671,15 @@ QByteArray subsetFont(const QRawFont& raw, std::vector<bool> keep)
     append16(font, log2);
     append16(font, n * 16 - power * 16);
     quint32 offset = 12 + 16 * n;
-    qsizetype headAt = 0;
-    for (const Table& t : tables) {
+    for (const FontTable& t : tables) {
         font += QByteArray(t.tag, 4);
         append32(font, tableChecksum(t.data));
         append32(font, offset);
         append32(font, quint32(t.data.size()));
         offset += quint32((t.data.size() + 3) & ~3);
     }
-    for (const Table& t : tables) {
+    qsizetype headAt = 0;
+    for (const FontTable& t : tables) {
         if (qstrcmp(t.tag, "head") == 0)
             headAt = font.size();
         font += t.data;
@@ -687,6 +688,49 @@ QByteArray subsetFont(const QRawFont& raw, std::vector<bool> keep)
     }
     put32(font, headAt + 8, 0xB1B0AFBA - tableChecksum(font));
     return font;
+}
+
+// The TrueType font with only the kept glyphs, ids unchanged: the others are empty and the tables end
+// at the last kept glyph.
+QByteArray subsetFont(const QRawFont& raw, std::vector<bool> keep)
+{
+    QByteArray head = raw.fontTable("head");
+    QByteArray maxp = raw.fontTable("maxp");
+    QByteArray hhea = raw.fontTable("hhea");
+    const QByteArray hmtx = raw.fontTable("hmtx");
+    const unsigned glyphCount = u16(maxp, 4);
+    if (head.size() < 54 || hhea.size() < 36 || raw.fontTable("glyf").isEmpty() || glyphCount == 0)
+        return QByteArray();
+    const GlyphTable glyphs(raw);
+    keep.resize(glyphCount, false);
+    keepComponents(keep, glyphs);
+    unsigned count = glyphCount;
+    while (count > 1 && !keep[count - 1])
+        --count;
+
+    QByteArray newGlyf, newLoca, newHmtx;
+    const unsigned metrics = u16(hhea, 34);
+    const unsigned newMetrics = std::max(1u, std::min(metrics, count));
+    for (quint32 g = 0; g < count; ++g) {
+        append32(newLoca, quint32(newGlyf.size()));
+        if (keep[g]) {
+            newGlyf += withoutInstructions(glyphs.glyph(g));
+            while (newGlyf.size() % 4)
+                newGlyf += '\0';
+        }
+        // Unused glyphs get zero metrics, which compress to nothing.
+        const qsizetype at = g < metrics ? 4 * qsizetype(g) : 4 * qsizetype(metrics) + 2 * qsizetype(g - metrics);
+        if (g < newMetrics)
+            append16(newHmtx, keep[g] ? u16(hmtx, g < metrics ? at : 4 * qsizetype(metrics - 1)) : 0);
+        append16(newHmtx, keep[g] ? u16(hmtx, g < metrics ? at + 2 : at) : 0);
+    }
+    append32(newLoca, quint32(newGlyf.size()));
+    put16(head, 50, 1);      // long loca offsets
+    put32(head, 8, 0);       // checksum adjustment, set by assembleFont
+    put16(maxp, 4, count);
+    put16(hhea, 34, newMetrics);
+    return assembleFont({{"glyf", newGlyf}, {"head", head}, {"hhea", hhea},
+                         {"hmtx", newHmtx}, {"loca", newLoca}, {"maxp", maxp}});
 }
 
 QByteArray toUnicodeCMap(const std::vector<bool>& used, const std::vector<char16_t>& unicode)
@@ -729,10 +773,11 @@ QByteArray pdfText(const QString& text)
 
 } // namespace
 
-void PdfDocument::writeFont(Font& font)
+namespace {
+
+// The subset's name: a tag that is the same for the same glyphs, then the font's own name.
+QByteArray subsetName(const PdfDocument::Font& font)
 {
-    const QRawFont& raw = font.raw;
-    // The subset's tag, the same for the same glyphs.
     quint32 hash = 2166136261u;
     for (unsigned g = 0; g < font.used.size(); ++g) {
         if (font.used[g])
@@ -743,10 +788,68 @@ void PdfDocument::writeFont(Font& font)
         name += char('A' + hash % 26);
         hash /= 26;
     }
-    name += '+';
-    name += postScriptName(raw);
+    return name + '+' + postScriptName(font.raw);
+}
 
-    const QByteArray file = subsetFont(raw, font.used);
+// The /W array of the used glyphs' widths: runs of consecutive glyphs share one array.
+void appendWidths(QByteArray& out, const PdfDocument::Font& font)
+{
+    out += "/W[";
+    for (unsigned g = 0; g < font.used.size();) {
+        if (!font.used[g]) {
+            ++g;
+            continue;
+        }
+        appendInteger(out, g);
+        out += '[';
+        for (bool first = true; g < font.used.size() && font.used[g]; ++g, first = false) {
+            if (!first)
+                out += ' ';
+            appendInteger(out, font.widths[g]);
+        }
+        out += ']';
+    }
+    out += ']';
+}
+
+// The font descriptor's entries from the font's head, hhea, OS/2 and post tables, 1000 to the em.
+void appendDescriptor(QByteArray& out, const PdfDocument::Font& font, const QByteArray& name, int fontFile)
+{
+    const QByteArray head = font.raw.fontTable("head");
+    const QByteArray hhea = font.raw.fontTable("hhea");
+    const QByteArray os2 = font.raw.fontTable("OS/2");
+    const double em = 1000.0 / font.unitsPerEm;
+    const double italicAngle = qint32(u32(font.raw.fontTable("post"), 4)) / 65536.0;
+    const int ascent = int(std::lround(s16(hhea, 4) * em));
+    const int capHeight = u16(os2, 0) >= 2 && os2.size() >= 90 ? int(std::lround(s16(os2, 88) * em)) : ascent;
+    out += "<</Type/FontDescriptor/FontName/" + name + "/Flags ";
+    appendInteger(out, 32 + (italicAngle != 0 ? 64 : 0));   // non-symbolic, italic
+    out += "/FontBBox[";
+    for (int at : {36, 38, 40, 42}) {
+        appendInteger(out, std::lround(s16(head, at) * em));
+        out += at == 42 ? "]" : " ";
+    }
+    out += "/ItalicAngle ";
+    appendNumber(out, italicAngle, 2);
+    out += "/Ascent ";
+    appendInteger(out, ascent);
+    out += "/Descent ";
+    appendInteger(out, std::lround(s16(hhea, 6) * em));
+    out += "/CapHeight ";
+    appendInteger(out, capHeight);
+    out += "/StemV ";
+    appendInteger(out, font.bold ? 120 : 80);
+    out += "/FontFile2 ";
+    appendInteger(out, fontFile);
+    out += " 0 R>>\nendobj\n";
+}
+
+} // namespace
+
+void PdfDocument::writeFont(Font& font)
+{
+    const QByteArray name = subsetName(font);
+    const QByteArray file = subsetFont(font.raw, font.used);
     const QByteArray packedFile = deflate(file);
     const int descendant = newObject(), descriptor = newObject(), fontFile = newObject(), toUnicode = newObject();
 
@@ -761,58 +864,14 @@ void PdfDocument::writeFont(Font& font)
     buffer_ += "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name
         + "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
     appendInteger(buffer_, descriptor);
-    buffer_ += " 0 R/CIDToGIDMap/Identity/DW 1000/W[";
-    // Runs of consecutive glyphs share one array.
-    for (unsigned g = 0; g < font.used.size();) {
-        if (!font.used[g]) {
-            ++g;
-            continue;
-        }
-        appendInteger(buffer_, g);
-        buffer_ += '[';
-        for (bool first = true; g < font.used.size() && font.used[g]; ++g, first = false) {
-            if (!first)
-                buffer_ += ' ';
-            appendInteger(buffer_, font.widths[g]);
-        }
-        buffer_ += ']';
-    }
-    buffer_ += "]>>\nendobj\n";
+    buffer_ += " 0 R/CIDToGIDMap/Identity/DW 1000";
+    appendWidths(buffer_, font);
+    buffer_ += ">>\nendobj\n";
 
-    const QByteArray head = raw.fontTable("head");
-    const QByteArray hhea = raw.fontTable("hhea");
-    const QByteArray os2 = raw.fontTable("OS/2");
-    const QByteArray post = raw.fontTable("post");
-    const double em = 1000.0 / font.unitsPerEm;
-    const double italicAngle = qint32(u32(post, 4)) / 65536.0;
-    const int ascent = int(std::lround(s16(hhea, 4) * em));
-    const int capHeight = u16(os2, 0) >= 2 && os2.size() >= 90 ? int(std::lround(s16(os2, 88) * em)) : ascent;
     beginObject(descriptor);
-    buffer_ += "<</Type/FontDescriptor/FontName/" + name + "/Flags ";
-    appendInteger(buffer_, 32 + (italicAngle != 0 ? 64 : 0));   // non-symbolic, italic
-    buffer_ += "/FontBBox[";
-    for (int at : {36, 38, 40, 42}) {
-        appendInteger(buffer_, std::lround(s16(head, at) * em));
-        buffer_ += at == 42 ? "]" : " ";
-    }
-    buffer_ += "/ItalicAngle ";
-    appendNumber(buffer_, italicAngle, 2);
-    buffer_ += "/Ascent ";
-    appendInteger(buffer_, ascent);
-    buffer_ += "/Descent ";
-    appendInteger(buffer_, std::lround(s16(hhea, 6) * em));
-    buffer_ += "/CapHeight ";
-    appendInteger(buffer_, capHeight);
-    buffer_ += "/StemV ";
-    appendInteger(buffer_, font.bold ? 120 : 80);
-    buffer_ += "/FontFile2 ";
-    appendInteger(buffer_, fontFile);
-    buffer_ += " 0 R>>\nendobj\n";
-
+    appendDescriptor(buffer_, font, name, fontFile);
     writeStream(fontFile, packedFile, file.size());
-
-    const QByteArray cmap = deflate(toUnicodeCMap(font.used, font.unicode));
-    writeStream(toUnicode, cmap);
+    writeStream(toUnicode, deflate(toUnicodeCMap(font.used, font.unicode)));
     if (buffer_.size() >= kFlushAt)
         flush();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QIODevice;
+class QRect;
 
 namespace vi23 {
 
@@ -35,6 +36,7 @@ private:
     void flush();
     Font* fontFor(const MemoFont& memoFont);
     void writeFont(Font& font);
+    void writePageObject(int contents, const QRect& media, const std::vector<int>& pageFonts);
 
     QIODevice& out_;
     QString fileName_;

@@ -362,6 +362,63 @@ QByteArray savePreparedReport(const PreparedReport& report)
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
+namespace {
+
+PreparedBox boxFromJson(const QJsonObject& bo)
+{
+    const QJsonArray rect = bo.value("rect").toArray();
+    const QJsonArray fr = bo.value("frame").toArray();
+    const QJsonArray font = bo.value("font").toArray();
+    if (rect.size() != 4 || fr.size() != 3 || font.size() != 5)
+        damaged(QStringLiteral("объект страницы"));
+    PreparedBox b;
+    b.kind = bo.value("line").toBool() ? PreparedBox::Kind::Line : PreparedBox::Kind::Memo;
+    b.x = rect[0].toInt();
+    b.y = rect[1].toInt();
+    b.width = rect[2].toInt();
+    b.height = rect[3].toInt();
+    b.frameSides = fr[0].toInt();
+    b.frameWidth = fr[1].toDouble();
+    b.frameColor = std::uint32_t(fr[2].toInteger());
+    b.fillColor = std::uint32_t(bo.value("fill").toInteger());
+    b.font = MemoFont{font[0].toString(), font[1].toInt(), font[2].toInt(), std::uint32_t(font[3].toInteger()),
+                      font[4].toInt()};
+    b.fontHeight = bo.value("fontHeight").toInt();
+    b.alignment = bo.value("align").toInt();
+    for (const QJsonValue& lv : bo.value("lines").toArray()) {
+        const QJsonArray la = lv.toArray();
+        if (la.size() != 3 && la.size() != 4)
+            damaged(QStringLiteral("строка текста"));
+        b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble(),
+                                       la.size() > 3 ? la[3].toDouble(1) : 1.0});
+    }
+    return b;
+}
+
+PreparedPage preparedPageFromJson(const QJsonValue& pv)
+{
+    if (!pv.isObject())
+        damaged(QStringLiteral("страница"));
+    const QJsonObject po = pv.toObject();
+    PreparedPage page;
+    page.width = po.value("width").toInt();
+    page.height = po.value("height").toInt();
+    page.paper = pageFromJson(po.value("paper").toObject());
+    if (page.width <= 0 || page.height <= 0)
+        damaged(QStringLiteral("размер страницы"));
+    if (po.contains("content")) {
+        const QJsonArray c = po.value("content").toArray();
+        if (c.size() != 3 || c[2].toDouble() <= 0)
+            damaged(QStringLiteral("размещение страницы"));
+        page.content = ContentPlacement{c[0].toDouble(), c[1].toDouble(), c[2].toDouble()};
+    }
+    for (const QJsonValue& bv : po.value("boxes").toArray())
+        page.boxes.push_back(boxFromJson(bv.toObject()));
+    return page;
+}
+
+} // namespace
+
 PreparedReport loadPreparedReport(const QByteArray& data)
 {
     QJsonParseError error;
@@ -375,54 +432,8 @@ PreparedReport loadPreparedReport(const QByteArray& data)
         damaged(QStringLiteral("неизвестная версия %1").arg(root.value("version").toInt()));
     PreparedReport report;
     report.templateName = root.value("template").toString();
-    for (const QJsonValue& pv : root.value("pages").toArray()) {
-        if (!pv.isObject())
-            damaged(QStringLiteral("страница"));
-        const QJsonObject po = pv.toObject();
-        PreparedPage page;
-        page.width = po.value("width").toInt();
-        page.height = po.value("height").toInt();
-        page.paper = pageFromJson(po.value("paper").toObject());
-        if (page.width <= 0 || page.height <= 0)
-            damaged(QStringLiteral("размер страницы"));
-        if (po.contains("content")) {
-            const QJsonArray c = po.value("content").toArray();
-            if (c.size() != 3 || c[2].toDouble() <= 0)
-                damaged(QStringLiteral("размещение страницы"));
-            page.content = ContentPlacement{c[0].toDouble(), c[1].toDouble(), c[2].toDouble()};
-        }
-        for (const QJsonValue& bv : po.value("boxes").toArray()) {
-            const QJsonObject bo = bv.toObject();
-            const QJsonArray rect = bo.value("rect").toArray();
-            const QJsonArray fr = bo.value("frame").toArray();
-            const QJsonArray font = bo.value("font").toArray();
-            if (rect.size() != 4 || fr.size() != 3 || font.size() != 5)
-                damaged(QStringLiteral("объект страницы"));
-            PreparedBox b;
-            b.kind = bo.value("line").toBool() ? PreparedBox::Kind::Line : PreparedBox::Kind::Memo;
-            b.x = rect[0].toInt();
-            b.y = rect[1].toInt();
-            b.width = rect[2].toInt();
-            b.height = rect[3].toInt();
-            b.frameSides = fr[0].toInt();
-            b.frameWidth = fr[1].toDouble();
-            b.frameColor = std::uint32_t(fr[2].toInteger());
-            b.fillColor = std::uint32_t(bo.value("fill").toInteger());
-            b.font = MemoFont{font[0].toString(), font[1].toInt(), font[2].toInt(), std::uint32_t(font[3].toInteger()),
-                              font[4].toInt()};
-            b.fontHeight = bo.value("fontHeight").toInt();
-            b.alignment = bo.value("align").toInt();
-            for (const QJsonValue& lv : bo.value("lines").toArray()) {
-                const QJsonArray la = lv.toArray();
-                if (la.size() != 3 && la.size() != 4)
-                    damaged(QStringLiteral("строка текста"));
-                b.lines.push_back(PreparedLine{la[0].toString(), la[1].toDouble(), la[2].toDouble(),
-                                               la.size() > 3 ? la[3].toDouble(1) : 1.0});
-            }
-            page.boxes.push_back(std::move(b));
-        }
-        report.pages.push_back(std::move(page));
-    }
+    for (const QJsonValue& pv : root.value("pages").toArray())
+        report.pages.push_back(preparedPageFromJson(pv));
     return report;
 }
 

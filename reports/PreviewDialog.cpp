@@ -2,13 +2,13 @@
 
 #include "data/Error.h"
 #include "data/SafeOutput.h"
+#include "reports/FileDialogs.h"
 #include "reports/MailProgram.h"
 #include "reports/PrintDialog.h"
 #include "reports/ReportRenderer.h"
 
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +22,9 @@
 #include <QPrinterInfo>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -194,6 +197,11 @@ PreviewDialog::PreviewDialog(PreparedReport report, QWidget* parent) : QDialog(p
     setObjectName(QStringLiteral("PreviewDialog"));
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setModal(true);
+    // Maximised by a window manager; where none is, 90 % of the screen, not the toolbar's strip.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, area.size() * 0.9, area));
+    }
     setWindowState(windowState() | Qt::WindowMaximized);
     setSizeGripEnabled(true);
 
@@ -323,8 +331,11 @@ void PreviewDialog::buildToolBar()
     add("closeAction", QStringLiteral("Закрыть"), QKeySequence(), [this] { accept(); });
     enableWholeReportActions(true);
     toolBar_->addSeparator();
-    add("pageUpAction", QStringLiteral("◀ Страница"), QKeySequence(), [this] { goToPage(currentPage_ - 1); });
-    add("pageDownAction", QStringLiteral("Страница ▶"), QKeySequence(), [this] { goToPage(currentPage_ + 1); });
+    // Arrows alone, so that the toolbar fits a 1024-pixel screen; the tooltips say which page.
+    add("pageUpAction", QStringLiteral("◀"), QKeySequence(), [this] { goToPage(currentPage_ - 1); })
+        ->setToolTip(QStringLiteral("Предыдущая страница"));
+    add("pageDownAction", QStringLiteral("▶"), QKeySequence(), [this] { goToPage(currentPage_ + 1); })
+        ->setToolTip(QStringLiteral("Следующая страница"));
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("pageLabel"));
     pageLabel_->setContentsMargins(8, 0, 8, 0);
@@ -481,7 +492,7 @@ void PreviewDialog::guarded(const std::function<void()>& action)
 
 void PreviewDialog::onOpen()
 {
-    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть отчет"), QString(), kReportFilter);
+    const QString name = openFileName(this, QStringLiteral("Открыть отчет"), QString(), kReportFilter);
     if (!name.isEmpty())
         guarded([&] { openFile(name); });
 }
@@ -502,7 +513,7 @@ void PreviewDialog::onSave()
     QString filters = kReportFilter + QStringLiteral(";;") + kPdfFilter;
     if (workbookWriter_)
         filters += QStringLiteral(";;") + kWorkbookFilter;
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), proposed, filters, &filter);
+    const QString name = saveFileName(this, QStringLiteral("Сохранить отчет"), proposed, filters, &filter);
     if (name.isEmpty())
         return;
     const bool workbook = workbookWriter_ && (filter == kWorkbookFilter || name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive));

@@ -163,6 +163,15 @@ private:
     void pageBreak();
     void outputBand(BandInfo& band);
     int placeObjects(BandInfo& band, int y);   // the height the band took
+    // A box laid out in the memo's own font size though its text needs a taller row.
+    struct TallBox {
+        size_t box;
+        int memo;
+        QStringList lines;
+    };
+    PreparedBox lineBox(const LineObject& l, int y) const;
+    PreparedBox memoBox(const BandInfo& band, const ObjectRef& ref, int y, QStringList& lines);
+    void growRow(size_t first, int foot, int extra, const std::vector<TallBox>& tall);
     void accumulateRow();
     void clear(BandInfo* band);
     void dataLoop(BandInfo& data);
@@ -313,7 +322,7 @@ void Preparer::bindSources()
             continue;
         RowSource* source = rows_.findByLink(linkName);
         if (!source) {
-            const QString text = QStringLiteral("Unable to open dataset ") + linkName;
+            const QString text = QStringLiteral("Не найден набор данных %1").arg(linkName);
             throw ReportError(text, text);
         }
         d->source = source;
@@ -474,77 +483,90 @@ int Preparer::placeObjects(BandInfo& band, int y)
     const bool grows = band.kind == BandKind::MasterData;
     const size_t first = page.boxes.size();
     int extra = 0;
-    struct Tall {
-        size_t box;
-        int memo;
-        QStringList lines;
-    };
-    std::vector<Tall> tall;
+    std::vector<TallBox> tall;
     for (const ObjectRef& ref : band.objects) {
-        PreparedBox box;
         if (!ref.memo) {
-            const LineObject& l = t_.lines[ref.index];
-            if (!l.visible)
-                continue;
-            box.kind = PreparedBox::Kind::Line;
-            box.x = l.x;
-            box.y = y + ref.offset;
-            box.width = l.width;
-            box.height = l.height;
-            box.frameWidth = l.frameWidthUnits();
-            box.frameColor = l.frameColor;
-            page.boxes.push_back(std::move(box));
+            if (t_.lines[ref.index].visible)
+                page.boxes.push_back(lineBox(t_.lines[ref.index], y + ref.offset));
             continue;
         }
         const MemoObject& m = t_.memos[ref.index];
         if (!m.visible)
             continue;
-        box.x = m.x;
-        box.y = y + ref.offset;
-        box.width = m.width;
-        box.height = m.height;
-        box.frameSides = m.frameSides;
-        box.frameWidth = m.frameWidthUnits();
-        box.frameColor = m.frameColor;
-        box.fillColor = m.fillColor;
-        box.font = m.font;
-        box.alignment = m.alignment;
         QStringList lines;
-        try {
-            lines = expandLines(parsedMemo(ref.index), m.format, false);
-        } catch (const ReportError&) {
-            throw;
-        } catch (const UserError& e) {
-            failIn(m.lines, band.kind, e.text());
-        } catch (const std::exception& e) {
-            failIn(m.lines, band.kind, QString::fromLocal8Bit(e.what()));
-        }
-        const bool wrap = (m.flags & memoflag::WordWrap) != 0;
-        layoutText(box, lines, wrap);
+        PreparedBox box = memoBox(band, ref, y, lines);
         if (grows && box.font.size != m.font.size && ref.offset + m.height >= band.height) {
-            const int need = int(std::ceil(wrappedTextHeight(m.font, lines, wrap, m.width)));
+            const int need = int(std::ceil(wrappedTextHeight(m.font, lines, (m.flags & memoflag::WordWrap) != 0, m.width)));
             extra = std::max(extra, need - m.height);
-            tall.push_back(Tall{page.boxes.size(), ref.index, lines});
+            tall.push_back(TallBox{page.boxes.size(), ref.index, lines});
         }
         page.boxes.push_back(std::move(box));
     }
     currentBand_ = nullptr;
-    if (extra <= 0)
-        return band.height;
-    for (size_t i = first; i < page.boxes.size(); ++i) {
-        PreparedBox& b = page.boxes[i];
-        if (b.kind == PreparedBox::Kind::Memo && b.y + b.height >= y + band.height) {
+    if (extra > 0)
+        growRow(first, y + band.height, extra, tall);
+    return band.height + std::max(extra, 0);
+}
+
+PreparedBox Preparer::lineBox(const LineObject& l, int y) const
+{
+    PreparedBox box;
+    box.kind = PreparedBox::Kind::Line;
+    box.x = l.x;
+    box.y = y;
+    box.width = l.width;
+    box.height = l.height;
+    box.frameWidth = l.frameWidthUnits();
+    box.frameColor = l.frameColor;
+    return box;
+}
+
+// The memo's box with its expanded text laid out; an expression's failure names the memo and the band.
+PreparedBox Preparer::memoBox(const BandInfo& band, const ObjectRef& ref, int y, QStringList& lines)
+{
+    const MemoObject& m = t_.memos[ref.index];
+    PreparedBox box;
+    box.x = m.x;
+    box.y = y + ref.offset;
+    box.width = m.width;
+    box.height = m.height;
+    box.frameSides = m.frameSides;
+    box.frameWidth = m.frameWidthUnits();
+    box.frameColor = m.frameColor;
+    box.fillColor = m.fillColor;
+    box.font = m.font;
+    box.alignment = m.alignment;
+    try {
+        lines = expandLines(parsedMemo(ref.index), m.format, false);
+    } catch (const ReportError&) {
+        throw;
+    } catch (const UserError& e) {
+        failIn(m.lines, band.kind, e.text());
+    } catch (const std::exception& e) {
+        failIn(m.lines, band.kind, QString::fromLocal8Bit(e.what()));
+    }
+    layoutText(box, lines, (m.flags & memoflag::WordWrap) != 0);
+    return box;
+}
+
+// Boxes from `first` that reach the row's foot grow by `extra`; the tall ones are laid out again in their
+// own font size, the others centred again in the taller row.
+void Preparer::growRow(size_t first, int foot, int extra, const std::vector<TallBox>& tall)
+{
+    std::vector<PreparedBox>& boxes = report_.pages.back().boxes;
+    for (size_t i = first; i < boxes.size(); ++i) {
+        PreparedBox& b = boxes[i];
+        if (b.kind == PreparedBox::Kind::Memo && b.y + b.height >= foot) {
             b.height += extra;
-            layoutText(b, b.texts(), false);   // centred again in the taller row
+            layoutText(b, b.texts(), false);
         }
     }
-    for (const Tall& t : tall) {
+    for (const TallBox& t : tall) {
         const MemoObject& m = t_.memos[t.memo];
-        PreparedBox& b = page.boxes[t.box];
+        PreparedBox& b = boxes[t.box];
         b.font = m.font;
         layoutText(b, t.lines, (m.flags & memoflag::WordWrap) != 0);
     }
-    return band.height + extra;
 }
 
 void Preparer::failIn(const QStringList& lines, BandKind kind, const QString& reason) const
@@ -829,7 +851,7 @@ std::optional<FieldRef> Preparer::fieldRef(const QString& name)
     if (m.hasMatch()) {
         RowSource* source = rows_.findByName(m.captured(1));
         if (!source)
-            throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+            throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(name));
         const QString field = m.captured(2).isNull() ? m.captured(3) : m.captured(2);
         ref = FieldRef{source, field, source->fieldIndex(field)};
     }
@@ -878,7 +900,7 @@ Value Preparer::resolveSpecialOrExpression(const QString& name, const ExprNode*&
     if (name == QLatin1StringView("LINE#"))
         return Value(line_);
     if (resolving_.contains(name))
-        throw UserError(QStringLiteral("Undefined symbol \"%1\"").arg(name));
+        throw UserError(QStringLiteral("Неизвестное имя «%1»").arg(name));
     resolving_.push_back(name);
     struct Pop {
         QStringList& list;

@@ -24,7 +24,7 @@ using ProgressCallback = std::function<bool(int page)>;
 using RunCallback = std::function<bool(int run)>;
 
 // A failed preparation. text() is the whole message the user sees under the caption "Ошибка";
-// reason() is the underlying failure ("Undefined symbol "X"").
+// reason() is the underlying failure ("Неизвестное имя «X»").
 class ReportError : public UserError {
 public:
     ReportError(const QString& text, const QString& reason) : UserError(text), reason_(reason) {}

@@ -21,14 +21,15 @@ PageGeometry pageGeometry(const PageDescription& page)
 QString bandKindName(BandKind kind)
 {
     static const char* const names[kBandKindCount] = {
-        "Report title", "Report summary", "Page header", "Page footer", "Master header",
-        "Master data", "Master footer", "Detail header", "Detail data", "Detail footer",
-        "Subdetail header", "Subdetail data", "Subdetail footer", "Overlay", "Column header",
-        "Column footer", "Group header", "Group footer", "Cross header", "Cross data",
-        "Cross footer", "",
+        "Заголовок отчета", "Итог отчета", "Верх страницы", "Низ страницы", "Заголовок данных",
+        "Данные", "Итог данных", "Заголовок подчиненных данных", "Подчиненные данные",
+        "Итог подчиненных данных", "Заголовок данных третьего уровня", "Данные третьего уровня",
+        "Итог данных третьего уровня", "Фон страницы", "Заголовок колонки", "Итог колонки",
+        "Заголовок группы", "Итог группы", "Заголовок перекрестной таблицы", "Данные перекрестной таблицы",
+        "Итог перекрестной таблицы", "",
     };
     const int k = int(kind);
-    return k >= 0 && k < kBandKindCount ? QString::fromLatin1(names[k]) : QString();
+    return k >= 0 && k < kBandKindCount ? QString::fromUtf8(names[k]) : QString();
 }
 
 QString frameSidesCode(int sides)

@@ -107,7 +107,7 @@ enum class BandKind : int {
 };
 inline constexpr int kBandKindCount = 22;
 
-// The kind's name as error messages show it ("Master data"); empty for the no-band kind.
+// The kind's name as error messages show it ("Данные"); empty for the no-band kind.
 QString bandKindName(BandKind kind);
 
 namespace bandflag {

@@ -69,48 +69,60 @@ double roundTo15Digits(double value)
     return rounded;
 }
 
-QString formatFixed(double value, int decimals, QChar separator)
+namespace {
+
+// The 15 significant digits of |value| and the decimal exponent of the first one.
+int significantDigits(double value, char (&digits)[16], int& digitCount)
 {
-    if (!std::isfinite(value))
-        return QString::number(value);
-    const bool negative = value < 0;
-    // The 15 significant digits and the decimal exponent of the first one.
     char buf[40];
     const auto end = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14).ptr;
     *end = 0;
-    char digits[16];
-    int digitCount = 0;
+    digitCount = 0;
     const char* p = buf;
     for (; *p && *p != 'e'; ++p) {
         if (*p >= '0' && *p <= '9' && digitCount < 16)
             digits[digitCount++] = *p;
     }
-    const int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
     if (value == 0) {
         std::fill(digits, digits + 15, '0');
         digitCount = 15;
     }
+    return *p == 'e' ? std::atoi(p + 1) : 0;
+}
+
+// The first `keep` digits, rounded half up on the next one; a carry out of the first adds a digit.
+void keepRounded(QVarLengthArray<char, 64>& kept, const char* digits, int digitCount, int keep)
+{
+    for (int i = 0; i < keep; ++i)
+        kept.append(i < digitCount ? digits[i] : '0');
+    if (keep >= digitCount || digits[keep] < '5')
+        return;
+    qsizetype i = kept.size() - 1;
+    for (; i >= 0; --i) {
+        if (kept[i] != '9') {
+            kept[i] = char(kept[i] + 1);
+            return;
+        }
+        kept[i] = '0';
+    }
+    kept.insert(kept.begin(), '1');
+}
+
+} // namespace
+
+QString formatFixed(double value, int decimals, QChar separator)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    char digits[16];
+    int digitCount = 0;
+    const int exponent = significantDigits(value, digits, digitCount);
     // Digit i has weight 10^(exponent - i); keep those down to 10^-decimals. Built in place: every
     // amount of a long book passes here.
     const int keep = exponent + 1 + decimals;
     QVarLengthArray<char, 64> kept;
-    if (keep >= 0) {
-        for (int i = 0; i < keep; ++i)
-            kept.append(i < digitCount ? digits[i] : '0');
-        if (keep < digitCount && digits[keep] >= '5') {
-            qsizetype i = kept.size() - 1;
-            for (; i >= 0; --i) {
-                if (kept[i] == '9') {
-                    kept[i] = '0';
-                } else {
-                    kept[i] = char(kept[i] + 1);
-                    break;
-                }
-            }
-            if (i < 0)
-                kept.insert(kept.begin(), '1');
-        }
-    }
+    if (keep >= 0)
+        keepRounded(kept, digits, digitCount, keep);
     // kept now holds the digits from 10^(kept.size() - decimals - 1) down to 10^-decimals.
     while (kept.size() < decimals + 1)
         kept.insert(kept.begin(), '0');
@@ -121,7 +133,7 @@ QString formatFixed(double value, int decimals, QChar separator)
     const bool zero = std::all_of(kept.begin(), kept.end(), [](char c) { return c == '0'; });
     QString text;
     text.reserve(intEnd - intStart + decimals + 2);
-    if (negative && !zero)
+    if (value < 0 && !zero)
         text += u'-';
     text += QLatin1StringView(kept.data() + intStart, intEnd - intStart);
     if (decimals > 0) {

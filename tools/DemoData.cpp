@@ -336,7 +336,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         documents.setText(u"unn", s(buyer->inn));
         documents.setText(u"rb", s(buyer->bank));
         documents.setText(u"okpo", s(buyer->okpo));
-        for (size_t line = 0; line < 10; ++line) {
+        for (size_t line = 0; line < size_t(kDocumentLines); ++line) {
             const QString n = QString::number(line);
             if (line >= lines.size()) {
                 // An empty line as a new document leaves it.
@@ -354,7 +354,7 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         documents.post();
         ++counts.documents;
         // Transfer documents alternate: an invoice with the act, then the act alone.
-        if (kind.caption == kUpdKind)
+        if (kind.transferStatus)
             setTransferStatus(store.database(), documents.integer(u"k"), transferDocuments++ % 2 == 0 ? 1 : 2);
         if (cashOrder) {
             if (paysInvoice)

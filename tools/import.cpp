@@ -3,6 +3,7 @@
 #include "data/BankImport.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "data/RuFormat.h"
 #include "help/CommandLine.h"
 #include "import/JetImport.h"
@@ -169,6 +170,7 @@ int main(int argc, char* argv[])
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
     QCoreApplication app(argc, argv);
+    vi23::useRussianLanguage();
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = app.arguments().mid(1);

@@ -6,6 +6,8 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
+#include "data/Today.h"
 #include "help/CommandLine.h"
 
 #include <QCoreApplication>
@@ -52,6 +54,7 @@ int main(int argc, char* argv[])
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
     QCoreApplication app(argc, argv);
+    vi23::useRussianLanguage();
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
@@ -99,7 +102,7 @@ int main(int argc, char* argv[])
         out << "Создана база данных " << args[0] << "\n";
         if (demo) {
             vi23::DataStore store(args[0]);
-            QDate today = QDate::currentDate();
+            const QDate today = vi23::today();
             vi23::DemoCounts counts = vi23::fillDemoData(store, today.year(), today);
             out << "Пример предприятия: " << counts.goods << " товаров, " << counts.counterparties
                 << " контрагентов, " << counts.operations << " типовых операций, " << counts.documents

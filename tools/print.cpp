@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "data/HandOver.h"
 #include "data/RuFormat.h"
 #include "data/SafeOutput.h"
@@ -400,7 +401,7 @@ int printBook(const Options& o)
         throw UsageError(QStringLiteral("Неизвестный вид отчета «%1». Виды: «%2»")
                              .arg(kind, vi23::captionsOf(vi23::reportKindTable()).join(QStringLiteral("», «"))));
     }
-    const bool act = kind == vi23::kReconciliationKind;
+    const bool act = vi23::reportKind(kind)->counterparty;
     if (act && o.counterparty.isEmpty())
         throw UsageError(QStringLiteral("Для «%1» укажите контрагента: --counterparty НАИМЕНОВАНИЕ").arg(kind));
     if (!act && !o.counterparty.isEmpty())
@@ -492,6 +493,7 @@ int main(int argc, char* argv[])
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    vi23::useRussianLanguage();
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
     QTextStream err(stderr);

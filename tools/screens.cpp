@@ -2,6 +2,7 @@
 // does, and saves a picture of each of its seven tabs into DIR (tab1.png … tab7.png).
 #include "app/MainWindow.h"
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "help/CommandLine.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ int main(int argc, char* argv[])
     if ((argc != 2 || argv[1][0] == '-') && !desktop)
         return vi23::help::usageError(kHelp);
     QApplication app(argc, argv);
+    vi23::useRussianLanguage();
     if (desktop)
         return saveDesktop(QString::fromLocal8Bit(argv[2]));
     const QDir out(QString::fromLocal8Bit(argv[1]));

@@ -1,5 +1,6 @@
 #include "ui/DBEdit.h"
 
+#include "data/Today.h"
 #include "ui/BoundField.h"
 #include "data/DocumentMoney.h"
 #include "data/RuFormat.h"
@@ -91,7 +92,7 @@ void DBEdit::writePending()
     QString typed = text();
     // A date is typed short (ddMMyy, dd.MM) and stored whole, or refused naming the forms taken.
     if (link_.fieldDef().type == FieldType::Date && !typed.trimmed().isEmpty())
-        typed = ru::formatDate(ru::parseTypedDate(typed, QDate::currentDate()));
+        typed = ru::formatDate(ru::parseTypedDate(typed, today()));
     link_.dataSet()->setText(link_.index(), typed);
     // The field's change has shown the stored form of the text again.
     pending_ = false;

@@ -17,18 +17,6 @@ namespace vi23::ui {
 class DataSource;
 class DBEdit;
 
-// "Приход" or "Расход" for a kind of settlement written in any letter case or with blanks around it;
-// empty for anything else.
-inline QString settlementKind(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    for (const QString& kind : {QStringLiteral("Приход"), QStringLiteral("Расход")}) {
-        if (trimmed.compare(kind, Qt::CaseInsensitive) == 0)
-            return kind;
-    }
-    return {};
-}
-
 // A printed form ready to be prepared, as the window and vi23-print both get it: the template's name
 // (empty when there is nothing to print), the lookup of the program's named values, what is drawn
 // on the prepared pages beside the template (the invoice's payment QR code) and the runs of the

@@ -3,8 +3,6 @@
 #include "data/Error.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <exception>
@@ -30,20 +28,6 @@ std::function<SaveChoice(const QString&)>& saveChoiceHook()
 QString programName()
 {
     return QStringLiteral("Вельмар");
-}
-
-bool installRussianTranslations()
-{
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    bool loaded = false;
-    for (const char* name : {"qtbase_ru", "qt_ru"}) {
-        auto* translator = new QTranslator(QCoreApplication::instance());
-        if (translator->load(QString::fromLatin1(name), folder) && QCoreApplication::installTranslator(translator))
-            loaded = true;
-        else
-            delete translator;
-    }
-    return loaded;
 }
 
 void reportError(QWidget* parent, const QString& text, const QString& caption)

@@ -10,10 +10,6 @@ namespace vi23::ui {
 // The title of every message box: the program's name.
 QString programName();
 
-// Loads Qt's own Russian texts (file, print and message dialogs) into the application; false when
-// the translation files are not installed.
-bool installRussianTranslations();
-
 // Shows an error text in a message box (the program's name as caption unless given).
 void reportError(QWidget* parent, const QString& text, const QString& caption = {});
 // Shows an information text.

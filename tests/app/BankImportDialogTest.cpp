@@ -282,7 +282,17 @@ TEST_F(BankImportWindow, AStatePayeesFullNameIsKeptWholeInTheListTheJournalAndAD
                    .arg(payee)
                    .toUtf8());
     file.close();
-    runImport([](BankImportDialog& dialog) { dialog.loadButton()->click(); });
+    runImport([&](BankImportDialog& dialog) {
+        // The whole name in its tooltip; the note and the purpose of payment in sight beside it.
+        QTableWidget* table = dialog.table();
+        dialog.show();
+        EXPECT_EQ(table->item(0, 5)->toolTip(), payee);
+        EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("новый контрагент"));
+        EXPECT_EQ(table->item(0, 8)->text(), QStringLiteral("Налог по УСН за I квартал 2026 г."));
+        for (int column : {7, 8})
+            EXPECT_LE(table->columnViewportPosition(column) + table->columnWidth(column), table->viewport()->width()) << column;
+        dialog.loadButton()->click();
+    });
     ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     auto db = Database::open(path);
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT k FROM jur")), QStringList{payee});

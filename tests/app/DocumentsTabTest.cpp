@@ -2,7 +2,8 @@
 
 #include "data/EnterpriseSettings.h"
 #include "data/IssuedDocument.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
+#include "data/Today.h"
 #include "documents/DocumentsTab.h"
 #include "documents/ElectronicDocument.h"
 #include "app/CalendarWindow.h"
@@ -93,7 +94,7 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
     EXPECT_EQ(dataSet(u"ADOTable_jur1").state(), DataSet::State::Insert);
     EXPECT_EQ(tab().kindBox()->currentText(), QStringLiteral("Счет"));
     EXPECT_EQ(child<QLineEdit>("DBEditNumber")->text(), QStringLiteral("2"));
-    EXPECT_EQ(tab().documentDateBox()->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    EXPECT_EQ(tab().documentDateBox()->text(), vi23::today().toString(QStringLiteral("dd.MM.yyyy")));
     EXPECT_EQ(child<QLineEdit>("DBEditPaymentNumber")->text(), QStringLiteral("-"));
     EXPECT_TRUE(tab().paymentDateBox()->text().isEmpty());
     for (int line = 0; line < DocumentsTab::kLines; ++line) {
@@ -364,7 +365,7 @@ TEST_F(Documents, TheWholeEntryFlowStoresEveryField)
         "sss FROM jur1"));
     ASSERT_TRUE(row.step());
     const QStringList expected = {
-        QStringLiteral("Счет"), QStringLiteral("1"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("-"),
+        QStringLiteral("Счет"), QStringLiteral("1"), vi23::today().toString(Qt::ISODate), QStringLiteral("-"),
         QString(), QStringLiteral("ООО «Вектор»"), QStringLiteral("Тверь"), QStringLiteral("6901234567/690101001"),
         QStringLiteral("Сбербанк"), QStringLiteral("123"), QStringLiteral("Бумага"), QStringLiteral("2.0"),
         QStringLiteral("1000000"), QStringLiteral("18"), QStringLiteral("2360000"), QStringLiteral("пач"),
@@ -509,7 +510,7 @@ TEST_F(Documents, TheNewDocumentsDefaultsSurviveEveryWalkThroughTheForm)
             Statement row = db->prepare(QStringLiteral("SELECT n, dd, np, naz0, kol0, naz1, kol1, s1, dok FROM jur1 "
                                                        "ORDER BY k DESC LIMIT 1"));
             ASSERT_TRUE(row.step());
-            const QStringList expected = {number, QDate::currentDate().toString(Qt::ISODate), QStringLiteral("-"),
+            const QStringList expected = {number, vi23::today().toString(Qt::ISODate), QStringLiteral("-"),
                                           QStringLiteral("-"), QStringLiteral("1.0"), QStringLiteral("Бумага"),
                                           QStringLiteral("1.0"), QStringLiteral("1180000"), QStringLiteral("Счет")};
             for (int column = 0; column < int(expected.size()); ++column)
@@ -572,10 +573,10 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     EXPECT_TRUE(informations.isEmpty()) << informations.join(u'\n').toStdString();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(window->context().reportFileName,
-              QStringLiteral("Счет № 1 от %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+              QStringLiteral("Счет № 1 от %1.pdf").arg(vi23::today().toString(QStringLiteral("dd.MM.yyyy"))));
     // "Отправить по почте" in the preview writes to the buyer.
     EXPECT_EQ(window->context().reportMail.subject,
-              QStringLiteral("Счет № 1 от %1").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+              QStringLiteral("Счет № 1 от %1").arg(vi23::today().toString(QStringLiteral("dd.MM.yyyy"))));
     EXPECT_EQ(window->context().reportMail.address, QStringLiteral("buh@vector.ru"));
     EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Пятьсот девяносто рублей 00 копеек")));
     auto stored = [this] {
@@ -750,7 +751,7 @@ TEST_F(Documents, ACashOrderIsRegisteredInTheJournalOnceUnderAnOperationOfItsDir
     click("ButtonRegisterCash");
     ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     ASSERT_EQ(informations.size(), 1);
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    const QString today = vi23::today().toString(QStringLiteral("dd.MM.yyyy"));
     EXPECT_EQ(informations[0], QStringLiteral("В журнал добавлена строка «КО» № 1 от %1 на сумму 35,93, ООО «Вектор», "
                                               "Хозяйственные расходы").arg(today));
     DataSet& journal = dataSet(u"ADOTable_jur");

@@ -2,6 +2,7 @@
 
 #include "books/JournalTab.h"
 #include "calc/CalculatorWindow.h"
+#include "data/Today.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
 
@@ -57,7 +58,7 @@ TEST_F(Journal, AnEntryIsAddedWithItsDefaultsAndSavedWithItsOperationsKind)
     window->tabs()->setCurrentIndex(1);
     click("Button8");
     DataSet& jur = dataSet(u"ADOTable_jur");
-    EXPECT_EQ(jur.date(u"dd"), QDate::currentDate());
+    EXPECT_EQ(jur.date(u"dd"), vi23::today());
     EXPECT_EQ(jur.text(u"dok"), QStringLiteral("ПП"));
     EXPECT_EQ(jur.text(u"vr"), QStringLiteral("Приход"));
     EXPECT_EQ(jur.text(u"s"), QStringLiteral("0"));
@@ -220,7 +221,7 @@ TEST_F(Journal, DeletingAsksNamingTheEntryAndCtrlZPutsItBack)
 
 TEST_F(Journal, ThePeriodPickersTakeAnyCurrentDate)
 {
-    const int year = QDate::currentDate().year();
+    const int year = vi23::today().year();
     EXPECT_EQ(tab().periodStart()->date(), QDate(year, 1, 1));
     EXPECT_EQ(tab().periodEnd()->date(), QDate(year, 12, 31));
     EXPECT_EQ(tab().periodStart()->minimumDate(), QDate(2000, 1, 1));

@@ -3,7 +3,8 @@
 #include "data/CounterpartyMail.h"
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
+#include "data/Today.h"
 #include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBLookupComboBox.h"
@@ -308,7 +309,7 @@ TEST_F(Lists, AddingAnOperationShowsIncomeAndANewCounterpartyIsDatedToday)
     click("Button12");
     dataSet(u"ADOTable_k").setText(u"k", QStringLiteral("Новый"));
     click("Button22");
-    EXPECT_EQ(dataSet(u"ADOTable_k").date(u"dd"), QDate::currentDate());
+    EXPECT_EQ(dataSet(u"ADOTable_k").date(u"dd"), vi23::today());
     window->FormActivate();
     dataSet(u"ADOTable_k").first();
     EXPECT_EQ(dataSet(u"ADOTable_k").text(u"k"), QStringLiteral("Новый"));   // newest first

@@ -1,8 +1,10 @@
 #include "books/BookPrinting.h"
+#include "books/JournalTab.h"
 #include "data/CalendarDates.h"
 #include "data/Database.h"
 #include "data/Error.h"
 #include "data/FilterExpression.h"
+#include "reports/templates/BuiltInTemplates.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -180,22 +182,24 @@ TEST_F(Books, PeriodReachesEveryBookQueryAndRereadsTheJournal)
     EXPECT_THROW(store->dataSet(u"ADOQuery_kas").setPeriod({2010, 1, 1}, {2010, 1, 2}), UserError);
 }
 
-TEST(BookKinds, EachKindPrintsItsTemplateAndOtherTextsNothing)
+TEST_F(Books, EveryKindOfThePanelPrintsAStoredFormInBothSetsAndOtherTextsNothing)
 {
-    const std::pair<const char16_t*, const char*> cases[] = {
-        {u"Книга доходов и расходов-месячная", "frReport10"},
-        {u"Книга доходов и расходов-квартальная", "frReport11"},
-        {u"Книга расчетов по банку", "frReport_bank"},
-        {u"Книга расчетов по кассе", "frReport_kassa"},
-        {u"Сводный отчет по операциям", "frReport2"},
-        {u"Книга расчетов с контрагентами", "frReportss"},
-        {u"Титульный лист", "frRepor_t"},
-        {u"Кассовая книга", ""},
-        {u"книга расчетов по банку", ""},
-        {u"Книга расчетов по банку ", ""},
-    };
-    for (const auto& [kind, name] : cases)
-        EXPECT_EQ(bookTemplateFor(QString::fromUtf16(kind)), QString::fromLatin1(name)) << QString::fromUtf16(kind).toStdString();
+    entry("02.01.2009", u"КО", u"Выручка", u"Приход", "2000");
+    DataSet& counterparties = store->dataSet(u"ADOTable_k");
+    counterparties.append();
+    counterparties.setText(u"k", QStringLiteral("ООО Альфа"));
+    counterparties.post();
+    const BuiltInTemplates templates = loadBuiltInTemplates();
+    for (const FormSet set : {FormSet::Described, FormSet::Current2026}) {
+        for (const QString& kind : reportKinds()) {
+            const QString counterparty = reportKind(kind)->counterparty ? QStringLiteral("ООО Альфа") : QString();
+            const ui::PrintRequest request = printBook(*store, kind, {2009, 1, 1}, {2009, 12, 31}, set, counterparty);
+            EXPECT_NE(templates.find(request.templateName), nullptr) << kind.toStdString();
+        }
+    }
+    for (const char16_t* text : {u"книга расчетов по банку", u"Книга расчетов по банку ", u""})
+        EXPECT_TRUE(printBook(*store, QString::fromUtf16(text), {2009, 1, 1}, {2009, 12, 31}).templateName.isEmpty());
+    EXPECT_THROW(printBook(*store, kCashBookKind, {2010, 1, 1}, {2010, 12, 31}), UserError);
 }
 
 TEST_F(Books, DatesThatAreNoCalendarDatesStopEveryBookAndNameTheirRow)

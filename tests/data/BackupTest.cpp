@@ -4,6 +4,7 @@
 #include "data/Backup.h"
 #include "data/Error.h"
 #include "data/RuFormat.h"
+#include "data/Today.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,7 +54,7 @@ TEST(Backups, TheFirstChangeOfTheDayKeepsACopyOfTheFileAsItWas)
     QStringList warnings;
     enableDailyBackups(store->database(), [&](const QString& m) { warnings << m; });
     addOperation(*store, QStringLiteral("Выручка"));
-    const QString copy = backupFolder(db.path()) + QStringLiteral("/kn-%1.mdb").arg(ru::isoDate(QDate::currentDate()));
+    const QString copy = backupFolder(db.path()) + QStringLiteral("/kn-%1.mdb").arg(ru::isoDate(vi23::today()));
     ASSERT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(rowsOf(copy, "sr"), 0);      // taken before the change
     addOperation(*store, QStringLiteral("Аренда"));

@@ -132,6 +132,23 @@ TEST(BankStatement, LenientWhereRealFilesAre)
     EXPECT_FALSE(d.debited.isValid());
 }
 
+TEST(BankStatement, AFileThatCannotBeReadIsNamedWithTheReasonInRussian)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("kl_to_1c.txt"));
+    const struct {
+        QString path;
+        QString expected;
+    } cases[] = {
+        {missing, QStringLiteral("Не удалось открыть файл выписки: файла %1 нет. Проверьте путь").arg(missing)},
+        {dir.path(), QStringLiteral("Не удалось открыть файл выписки: %1 — это папка, а не файл").arg(dir.path())},
+    };
+    for (const auto& c : cases) {
+        const QString text = vi23::test::errorOf([&] { readBankStatementFile(c.path); });
+        EXPECT_TRUE(text.startsWith(c.expected)) << text.toStdString();
+    }
+}
+
 TEST(BankStatement, AMalformedFileIsRefusedNamingTheLine)
 {
     const Fields good = payment(QStringLiteral("1"), QStringLiteral("10.50"), QStringLiteral("40702810000000000777"),

@@ -7,6 +7,8 @@
 #include "data/SqlDialect.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace vi23;
@@ -48,15 +50,39 @@ public:
 TEST(Connection, OpeningFailsClearlyForAMissingOrDamagedFile)
 {
     QTemporaryDir dir;
-    QString missing = dir.filePath(QStringLiteral("kn.mdb"));
-    EXPECT_TRUE(errorOf([&] { DataStore store(missing); }).startsWith(QStringLiteral("Не найден файл базы данных")));
-
-    QFile garbage(missing);
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
-    QString text = errorOf([&] { DataStore store(missing); });
-    EXPECT_TRUE(text.contains(QStringLiteral("не является базой данных"))) << text.toStdString();
+    const QString garbage = dir.filePath(QStringLiteral("garbage.mdb"));
+    QFile file(garbage);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const QString missing = dir.filePath(QStringLiteral("kn.mdb"));
+    const QString noFolder = dir.filePath(QStringLiteral("нет/kn.mdb"));
+    using Open = std::function<void(const QString&)>;
+    const Open open = [](const QString& path) { DataStore store(path); };
+    const Open read = [](const QString& path) { Database::openForReading(path); };
+    const Open create = [](const QString& path) { Database::create(path); };
+    const struct {
+        const char* what;
+        QString path;
+        Open opener;
+        QString expected;
+    } cases[] = {
+        {"missing", missing, open, QStringLiteral("Не найден файл базы данных %1").arg(missing)},
+        {"a folder", dir.path(), open, QStringLiteral("%1 не является файлом базы данных").arg(dir.path())},
+        {"not a database", garbage, open, QStringLiteral("не является базой данных программы или повреждён. "
+                                                          "Откройте другой файл или восстановите")},
+        {"missing, read", missing, read, QStringLiteral("файла %1 нет. Проверьте путь").arg(missing)},
+        {"a folder, read", dir.path(), read, QStringLiteral("%1 - это папка, а не файл базы данных").arg(dir.path())},
+        {"no folder to create in", noFolder, create, QStringLiteral("папки %1 нет").arg(QFileInfo(noFolder).absolutePath())},
+    };
+    for (const auto& c : cases) {
+        QString text = errorOf([&] { c.opener(c.path); });
+        EXPECT_TRUE(text.contains(c.expected)) << c.what << ": " << text.toStdString();
+        // SQLite's own English stays only as the detail in brackets.
+        text.remove(QRegularExpression(QStringLiteral(" \\(подробности: [^)]*\\)$")));
+        text.remove(QRegularExpression(QStringLiteral("/[^ :]*")));
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << c.what << ": " << text.toStdString();
+    }
 
     TempDatabase db;
     db.sql(QStringLiteral("DROP TABLE dok"));

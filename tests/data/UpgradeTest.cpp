@@ -5,6 +5,7 @@
 #include "data/Error.h"
 #include "data/IssuedDocument.h"
 #include "data/Schema.h"
+#include "data/Settings.h"
 #include "data/Upgrade.h"
 
 #include <QTemporaryDir>

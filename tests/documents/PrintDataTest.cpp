@@ -3,6 +3,9 @@
 #include "documents/DocumentPrinting.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "reports/templates/BuiltInTemplates.h"
+
+#include <QSet>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -138,17 +141,21 @@ TEST_F(PrintData, DocumentKeysAboveSixteenBitsPrint)
     EXPECT_EQ(value(request, "str8"), QStringLiteral("236"));
 }
 
-TEST(DocumentKinds, ElevenKindsChooseTheirFormsExactly)
+TEST(DocumentKinds, EveryKindOfTheDropDownPrintsOnAStoredFormInBothSetsAndOtherTextsOnNone)
 {
-    const std::pair<const char16_t*, const char*> cases[] = {
-        {u"Счет", "frReport_sh"}, {u"Счет-фактура", "frReport_sf"}, {u"Товарная накладная", "frReport_tn"},
-        {u"Акт", "frReport_akt"}, {u"Товарный чек", "frReport_chek"}, {u"Наряд-заказ", "frReport_nz"},
-        {u"Расходная накладная", "frReport_zh"}, {u"Бланк заказа", "frReport_z"}, {u"Кассовый ордер-пр", "frReportpr"},
-        {u"УПД", "frReport_upd"}, {u"Расходный кассовый ордер", "frReport_rko"}, {u"счет", ""}, {u"Счет ", ""},
-        {u"Договор", ""},
-    };
-    for (const auto& [kind, name] : cases)
-        EXPECT_EQ(documentTemplateFor(QString::fromUtf16(kind)), QString::fromLatin1(name));
+    const BuiltInTemplates templates = loadBuiltInTemplates();
+    for (const FormSet set : {FormSet::Described, FormSet::Current2026}) {
+        QSet<QString> forms;
+        for (const QString& kind : captionsOf(documentKindTable())) {
+            const QString form = documentTemplateFor(kind, set);
+            EXPECT_NE(templates.find(form), nullptr) << kind.toStdString();
+            forms.insert(form);
+        }
+        // No two kinds share a form.
+        EXPECT_EQ(forms.size(), qsizetype(documentKindTable().size()));
+    }
+    for (const char16_t* text : {u"счет", u"Счет ", u"Договор", u""})
+        EXPECT_TRUE(documentTemplateFor(QString::fromUtf16(text)).isEmpty());
 }
 
 TEST_F(PrintData, WhatCannotBePrintedIsRefusedBeforeAnythingIsWritten)

@@ -5,7 +5,7 @@
 
 #include "books/BookPrinting.h"
 #include "data/FormKinds.h"
-#include "data/Upgrade.h"
+#include "data/Settings.h"
 #include "reports/ReportPreparer.h"
 
 #include <gtest/gtest.h>

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include "data/Today.h"
 #include "tests/ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -205,7 +206,7 @@ TEST_F(ImportExportTool, ACheckSaysWhatTheImportWouldDoAndTheImportKeepsTheDaysC
     const Outcome load = tool(VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")});
     EXPECT_TRUE(load.out.contains(QStringLiteral("Добавлено строк журнала: 2, пропущено: 0"))) << load.out.toStdString();
     // The day's copy holds the file as it was before the import.
-    const QString copy = dir.filePath(QStringLiteral("backup/kn-%1.mdb").arg(QDate::currentDate().toString(Qt::ISODate)));
+    const QString copy = dir.filePath(QStringLiteral("backup/kn-%1.mdb").arg(vi23::today().toString(Qt::ISODate)));
     ASSERT_TRUE(QFileInfo::exists(copy));
     auto kept = Database::open(copy);
     Statement rows = kept->prepare(QStringLiteral("SELECT count(*) FROM jur"));

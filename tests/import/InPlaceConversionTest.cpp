@@ -5,6 +5,7 @@
 #include "data/Backup.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "data/Today.h"
 #include "import/InPlaceConversion.h"
 #include "tests/ToolRun.h"
 
@@ -93,7 +94,7 @@ TEST(InPlaceConversion, TheDaysCopyOfTheOldFileIsKeptFirstAndTheToolSaysWhatItFo
 {
     OldFile old(QStringLiteral("kn.mdb"));
     convertInPlace(old.path());
-    QFile copy(backupFolder(old.path()) + QStringLiteral("/kn-%1-old-format.mdb").arg(QDate::currentDate().toString(Qt::ISODate)));
+    QFile copy(backupFolder(old.path()) + QStringLiteral("/kn-%1-old-format.mdb").arg(vi23::today().toString(Qt::ISODate)));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), old.bytes());
 

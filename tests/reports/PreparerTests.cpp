@@ -354,26 +354,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"undefined", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
                                  "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"Сумма: ⏎ [str5] ⏎ \" |\n",
-                    "Возникла ошибка при обработке выражения\nСумма:\n[str5]\n\nДокумент: frTest\nСекция: Master data",
-                    "Undefined symbol \"STR5\""},
+                    "Возникла ошибка при обработке выражения\nСумма:\n[str5]\n\nДокумент: frTest\nСекция: Данные",
+                    "Неизвестное имя «STR5»"},
         FailureCase{"no dataset", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_x\n"
                                   "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"x\" |\n",
-                    "Unable to open dataset frDBDataSet_x", "Unable to open dataset frDBDataSet_x"},
+                    "Не найден набор данных frDBDataSet_x", "Не найден набор данных frDBDataSet_x"},
         FailureCase{"division", "band ReportTitle1 kind=0 top=0 height=20\n"
                                 "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[1/(2-2)]\" |\n",
-                    "Возникла ошибка при обработке выражения\n[1/(2-2)]\nДокумент: frTest\nСекция: Report title",
-                    "Floating point division by zero"},
+                    "Возникла ошибка при обработке выражения\n[1/(2-2)]\nДокумент: frTest\nСекция: Заголовок отчета",
+                    "Деление на ноль"},
         FailureCase{"conversion", "band MasterData1 kind=5 top=0 height=20 dataset=frDBDataSet_t\n"
                                   "band GroupFooter1 kind=17 top=30 height=20\n"
                                   "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[sum([ADOQuery_t.\"v\"])]\" |\n"
                                   "band MasterData2 kind=5 top=60 height=20 dataset=frDBDataSet_t\n"
                                   "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_t.\"v\"]\" |\n",
-                    "Возникла ошибка при обработке выражения\n[sum([ADOQuery_t.\"v\"])]\nДокумент: frTest\nСекция: Group footer",
+                    "Возникла ошибка при обработке выражения\n[sum([ADOQuery_t.\"v\"])]\nДокумент: frTest\nСекция: Итог группы",
                     "«абв» — не число: введите цифры, дробную часть через запятую"},
         FailureCase{"unknown data set name", "band PageFooter1 kind=3 top=0 height=20\n"
                                              "| 20 | 0 | 300 | 18 | - | A10 | LT |  | \"[ADOQuery_z.\"v\"]\" |\n",
-                    "Возникла ошибка при обработке выражения\n[ADOQuery_z.\"v\"]\nДокумент: frTest\nСекция: Page footer",
-                    "Undefined symbol \"ADOQuery_z.\"v\"\""}));
+                    "Возникла ошибка при обработке выражения\n[ADOQuery_z.\"v\"]\nДокумент: frTest\nСекция: Низ страницы",
+                    "Неизвестное имя «ADOQuery_z.\"v\"»"}));
 
 TEST(Failures, MessageIsAUserError)
 {

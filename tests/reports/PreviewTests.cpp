@@ -1,12 +1,23 @@
 // The preview, progress and print windows driven offscreen by control name.
 #include "TestSupport.h"
 
+#include "data/RussianLanguage.h"
+#include "reports/FileDialogs.h"
 #include "reports/PreviewDialog.h"
 #include "reports/PrintDialog.h"
 #include "reports/ProgressDialog.h"
 
+#include <QAbstractProxyModel>
 #include <QAction>
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QRegularExpression>
+#include <QFileSystemModel>
+#include <QSignalSpy>
 #include <QApplication>
+#include <QScreen>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,8 +59,14 @@ TEST(Preview, ToolBarOrderZoomMenuAndPrintAvailability)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Предварительный просмотр"));
     EXPECT_TRUE(dialog.isModal());
     EXPECT_TRUE(dialog.windowState() & Qt::WindowMaximized);
+    // Where no window manager maximises it, it still opens at 90 % of the screen, centred.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(dialog.geometry().size(), area.size() * 0.9);
+    EXPECT_EQ(dialog.geometry().center(), area.center());
     auto* bar = dialog.findChild<QToolBar*>(QStringLiteral("previewToolBar"));
     ASSERT_NE(bar, nullptr);
+    // Every button fits at 1024 pixels: none is hidden behind the toolbar's "»".
+    EXPECT_LE(bar->sizeHint().width(), 1024 * 9 / 10);
     QStringList names;
     for (QAction* a : bar->actions()) {
         if (!a->isSeparator() && !a->objectName().isEmpty())
@@ -176,6 +193,40 @@ TEST(Preview, SavedReportOpensAgainAndPdfIsWritten)
     bad.close();
     EXPECT_THROW(other.openFile(bad.fileName()), UserError);
     EXPECT_EQ(other.report(), dialog.report());
+}
+
+TEST(FileDialogs, ListTheFilesInRussianWhateverTheMachinesLocale)
+{
+    useRussianLanguage();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Отчеты")));
+    QFile report(dir.filePath(QStringLiteral("Счет.pdf")));
+    ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+    report.write(QByteArray(1536, 'x'));
+    report.flush();
+    report.setFileTime(QDateTime(QDate(2026, 12, 9), QTime(8, 5)), QFileDevice::FileModificationTime);
+    report.close();
+    const auto dialog = russianFileDialog(nullptr, QStringLiteral("Сохранить отчет"), dir.path(), QString());
+    auto* proxy = dialog->proxyModel();
+    ASSERT_NE(proxy, nullptr);
+    auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
+    ASSERT_NE(files, nullptr);
+    QSignalSpy loaded(files, &QFileSystemModel::directoryLoaded);
+    dialog->show();
+    ASSERT_TRUE(loaded.count() > 0 || loaded.wait(5000));
+    const auto row = [&](const QString& name) {
+        const QModelIndex at = proxy->mapFromSource(files->index(dir.filePath(name)));
+        QStringList cells;
+        for (int column = 1; column < 4; ++column)
+            cells << proxy->index(at.row(), column, at.parent()).data().toString();
+        return cells;
+    };
+    EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(0), QStringLiteral("1,5 кБ"));
+    EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(2), QStringLiteral("09.12.2026 08:05"));
+    EXPECT_EQ(row(QStringLiteral("Отчеты")).value(1), QStringLiteral("Папка"));
+    const QString buttons = dialog->findChild<QDialogButtonBox*>()->buttons().constFirst()->text()
+                            + dialog->findChild<QDialogButtonBox*>()->buttons().constLast()->text();
+    EXPECT_FALSE(buttons.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << buttons.toStdString();
 }
 
 TEST(PreparedFile, RoundTripAndDamage)

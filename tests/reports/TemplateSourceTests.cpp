@@ -144,8 +144,8 @@ TEST(TemplateSource, PageGeometryOfA4)
     landscape.marginTop = landscape.marginBottom = 0;
     landscape.marginLeft = landscape.marginRight = 28;
     EXPECT_EQ(pageGeometry(landscape), (PageGeometry{1064, 758, 28, 18, 1036, 740}));
-    EXPECT_EQ(bandKindName(BandKind::MasterData), QStringLiteral("Master data"));
-    EXPECT_EQ(bandKindName(BandKind::GroupFooter), QStringLiteral("Group footer"));
+    EXPECT_EQ(bandKindName(BandKind::MasterData), QStringLiteral("Данные"));
+    EXPECT_EQ(bandKindName(BandKind::GroupFooter), QStringLiteral("Итог группы"));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "data/Error.h"
+#include "data/RussianLanguage.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/Messages.h"
 
@@ -64,7 +65,7 @@ TEST_F(MessagesTest, BoxesGoToTheHooksWithTheirCaptionsAndAnswers)
 
 TEST_F(MessagesTest, QtsOwnDialogsSpeakRussianOnceTheTranslationsAreLoaded)
 {
-    ASSERT_TRUE(ui::installRussianTranslations());
+    ASSERT_TRUE(useRussianLanguage());
     const std::pair<const char*, const char*> texts[] = {
         {"QPlatformTheme", "Cancel"}, {"QPlatformTheme", "&Yes"}, {"QFileDialog", "File &name:"}};
     for (const auto& [context, text] : texts) {

@@ -1,0 +1,61 @@
+#include "ui/PickWindow.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+namespace vi23::ui {
+
+namespace {
+
+class EscapeCloses : public QObject {
+public:
+    using QObject::QObject;
+
+    // Key presses the window's boxes leave unused reach the window's filter too.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return false;
+        static_cast<QWidget*>(watched)->hide();
+        return true;
+    }
+};
+
+} // namespace
+
+void makePickWindow(QWidget* window)
+{
+    window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->installEventFilter(new EscapeCloses(window));
+}
+
+void placeBeside(QWidget* window, const QWidget* box)
+{
+    if (!box || !box->isVisible())
+        return;
+    window->ensurePolished();
+    // The size the window was made with, not one it was cut to for a box lower on the screen.
+    if (!window->property("vi23NaturalSize").isValid())
+        window->setProperty("vi23NaturalSize", window->size());
+    QSize size = window->property("vi23NaturalSize").toSize().expandedTo(window->minimumSizeHint());
+    const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
+    const QRect screen = box->screen()->availableGeometry();
+    const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);
+    const int below = screen.bottom() - at.bottom() - frame;
+    const int above = at.top() - screen.top() - frame;
+    if (size.height() > std::max(below, above))
+        size.setHeight(std::max(std::max(below, above), window->minimumSizeHint().height()));
+    window->resize(size);
+    const int x = std::clamp(at.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    // Before its first showing a window's frame is unknown and a move places its inside: the title bar
+    // would then cover the box.
+    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
+    const int y = size.height() <= below ? at.bottom() + 1 + titleBar
+                                         : std::max(screen.top(), at.top() - size.height() - frame);
+    window->move(x, y);
+}
+
+} // namespace vi23::ui
