@@ -92,6 +92,22 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     controls.setPixelSize(13);
     setFont(controls);
 
+    makeDataSources();
+    buildTitleLine();
+    buildTabs();
+    buildPickWindows();
+    loadForms();
+    addShortcuts();
+    // The window's face reaches every control and pick window: the style sheet on the window keeps it
+    // from propagating by itself. Controls with a face of their own (the title, "Bыход") keep theirs.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (!control->testAttribute(Qt::WA_SetFont))
+            control->setFont(controls);
+    }
+}
+
+void TForm1::makeDataSources()
+{
     auto makeSource = [this](const char16_t* dataSet, const char* name) {
         return new ui::DataSource(store_->dataSet(dataSet), QString::fromLatin1(name), this);
     };
@@ -105,7 +121,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
         *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}, {}});
     context_->reopen = [this] { QMetaObject::invokeMethod(this, &TForm1::reopenRequested, Qt::QueuedConnection); };
+}
 
+void TForm1::buildTitleLine()
+{
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
                         this);
@@ -121,7 +140,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     exitButton_->setFont(exitFont);
     exitButton_->setStyleSheet(QStringLiteral("color: white; background-color: #606060;"));
     connect(exitButton_, &QPushButton::clicked, this, &TForm1::Button1Click);
+}
 
+void TForm1::buildTabs()
+{
     panel_ = new QWidget(this);
     panel_->setObjectName(QStringLiteral("Panel1"));
     tabs_ = new QTabWidget(panel_);
@@ -142,7 +164,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     tabs_->setCurrentIndex(0);
     // A new row nothing was written into is not kept behind the tab left.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { dropUntouchedNewRows(); });
+}
 
+void TForm1::buildPickWindows()
+{
     // The pick windows: created hidden, shown by clicks in boxes, never destroyed before the end.
     calendar_ = new TForm2(this);
     calendar_->hide();
@@ -177,7 +202,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         bringUp(calculator_, journalTab_->sumBox(), byKeyboard);
     };
     context_->showGoodsPicker = [this, bringUp](QWidget* nameBox) { bringUp(goodsPicker_, nameBox); };
+}
 
+void TForm1::loadForms()
+{
     // The printed forms belong to the window for its whole life; a stream that does not read is
     // reported and its form stays empty.
     templates_ = loadBuiltInTemplates();
@@ -191,7 +219,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };
+}
 
+void TForm1::addShortcuts()
+{
     auto* manualKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     manualKey->setContext(Qt::WindowShortcut);
     connect(manualKey, &QShortcut::activated, this, &TForm1::showManual);
@@ -205,12 +236,6 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
     connect(previousTab, &QShortcut::activated, this,
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
-    // The window's face reaches every control and pick window: the style sheet on the window keeps it
-    // from propagating by itself. Controls with a face of their own (the title, "Bыход") keep theirs.
-    for (QWidget* control : findChildren<QWidget*>()) {
-        if (!control->testAttribute(Qt::WA_SetFont))
-            control->setFont(controls);
-    }
 }
 
 void TForm1::runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish)

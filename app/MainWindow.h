@@ -93,6 +93,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The parts of the window, built in this order by the constructor.
+    void makeDataSources();
+    void buildTitleLine();
+    void buildTabs();
+    void buildPickWindows();
+    void loadForms();
+    void addShortcuts();
     QWidget* buildAboutTab();
 
     std::unique_ptr<DataStore> store_;

@@ -54,6 +54,21 @@ const QStringList& reportKinds()
 JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("TabSheet2"));
+    placeButtons();
+    placeEntryBoxes();
+    placeJournalGrid();
+    buildReportPanel();
+
+    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+JournalTab::~JournalTab() = default;
+
+void JournalTab::placeButtons()
+{
     const int h = 22;
     auto* caption = new QLabel(QStringLiteral("Выборка предприятия по первым буквам наименования в окне ввода"), this);
     caption->setObjectName(QStringLiteral("Label25"));
@@ -70,7 +85,11 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
         connect(b, &QPushButton::clicked, this, handler);
         layout_.place(b, column, 1, 100, h);
     }
+}
 
+// The entry boxes of one journal row; the grid's layout puts each over its column.
+void JournalTab::placeEntryBoxes()
+{
     auto box = [this](const char* name, const char* field, bool readOnly) {
         auto* b = new ui::DBEdit(this);
         b->setObjectName(QString::fromLatin1(name));
@@ -101,7 +120,10 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     counterpartyBox_->setDataField(QStringLiteral("k"));
     counterpartyBox_->setListSource(&context_.k);
     counterpartyBox_->setListField(QStringLiteral("k"));
+}
 
+void JournalTab::placeJournalGrid()
+{
     grid_ = new ui::DBGrid(this);
     grid_->setObjectName(QStringLiteral("DBGrid3"));
     grid_->setDataSource(&context_.jur);
@@ -127,16 +149,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     layout_.placeBy([this](const ui::LayoutUnits& u) {
         grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 20 * u.row());
     });
-
-    buildReportPanel();
-
-    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
-    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
-    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
-    undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
-
-JournalTab::~JournalTab() = default;
 
 void JournalTab::buildReportPanel()
 {
