@@ -5,6 +5,7 @@
 #include "BookSheets.h"
 #include "ReconciliationAct.h"
 #include "data/FilterExpression.h"
+#include "data/GridColumns.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
 #include "data/SettlementKinds.h"
@@ -128,20 +129,19 @@ void JournalTab::placeJournalGrid()
     grid_->setObjectName(QStringLiteral("DBGrid3"));
     grid_->setDataSource(&context_.jur);
     grid_->setReadOnly(true);
-    struct Column { const char* field; QString title; int perMille; };
-    const std::array<Column, 6> columns = {{{"dd", QStringLiteral("Дата"), 83}, {"nn", QStringLiteral("Номер"), 48},
-                                            {"dok", QStringLiteral("Документ"), 69}, {"s", QStringLiteral("Сумма"), 105},
-                                            {"sr", QStringLiteral("Операция"), 297}, {"k", QStringLiteral("Предприятие"), 339}}};
-    for (const Column& c : columns)
-        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    const std::vector<GridColumn>& columns = gridColumns(u"ADOTable_jur");
+    for (const GridColumn& c : columns)
+        grid_->addColumn(c.field, c.title, 100);
+    // Of the window's width, in the grid's order.
+    const std::array<int, 6> perMille = {83, 48, 69, 105, 297, 339};
     QWidget* entry[] = {dateBox_, numberBox_, kindBox_, sumBox_, operationBox_, counterpartyBox_};
-    layout_.placeBy([this, columns, entry](const ui::LayoutUnits& u) {
+    layout_.placeBy([this, columns, perMille, entry](const ui::LayoutUnits& u) {
         // Each entry box stands over its grid column and takes its width; the last one is a bit wider.
         int x = grid_->x() + 2;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            const int width = u.width * columns[i].perMille / 1000;
-            grid_->setColumnWidthFor(QString::fromLatin1(columns[i].field), width);
-            const int boxWidth = i + 1 == columns.size() ? u.width * 360 / 1000 : width;
+        for (size_t i = 0; i < perMille.size(); ++i) {
+            const int width = u.width * perMille[i] / 1000;
+            grid_->setColumnWidthFor(columns[i].field, width);
+            const int boxWidth = i + 1 == perMille.size() ? u.width * 360 / 1000 : width;
             entry[i]->setGeometry(x, 2 * u.row(), std::min(boxWidth, u.width - 20 - x), u.controlHeight(22));
             x += width;
         }

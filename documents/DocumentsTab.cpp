@@ -9,6 +9,7 @@
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/GridColumns.h"
 #include "data/RuFormat.h"
 #include "data/Today.h"
 #include "ui/DBComboBox.h"
@@ -267,10 +268,8 @@ void DocumentsTab::placeDocumentsGrid()
     grid_->setObjectName(QStringLiteral("DBGrid4"));
     grid_->setDataSource(&context_.jur1);
     grid_->setReadOnly(false);
-    grid_->addColumn(QStringLiteral("z"), QStringLiteral("Наименование, ФИО покупателя"), 100);
-    grid_->addColumn(QStringLiteral("n"), QStringLiteral("Номер документа"), 100);
-    grid_->addColumn(QStringLiteral("dd"), QStringLiteral("Дата документа"), 100);
-    grid_->addColumn(QStringLiteral("sss"), QStringLiteral("Всего к оплате"), 100);
+    for (const GridColumn& c : gridColumns(u"ADOTable_jur1"))
+        grid_->addColumn(c.field, c.title, 100);
     grid_->setColumnReadOnly(QStringLiteral("sss"),
                              QStringLiteral("«Всего к оплате» — сумма строк документа. Чтобы её изменить, нажмите "
                                             "«Редактор», исправьте количество или цену в строках и нажмите «Сохранить»"));
