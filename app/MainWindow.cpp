@@ -11,6 +11,7 @@
 #include "lists/ListTabs.h"
 #include "reports/ProgressDialog.h"
 #include "data/Error.h"
+#include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DataSource.h"
@@ -162,8 +163,12 @@ void TForm1::buildTabs()
     tabs_->addTab(requisitesTab_, QStringLiteral("Данные пользователя"));
     tabs_->addTab(buildAboutTab(), QStringLiteral("О программе"));
     tabs_->setCurrentIndex(0);
-    // A new row nothing was written into is not kept behind the tab left.
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { dropUntouchedNewRows(); });
+    // A new row nothing was written into is not kept behind the tab left; the tab shown shows the rows
+    // other workplaces added meanwhile.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        dropUntouchedNewRows();
+        ui::runGuarded(this, [this] { rereadShownTab(); });
+    });
 }
 
 void TForm1::buildPickWindows()
@@ -348,14 +353,17 @@ void TForm1::FormActivate()
             if (dataSet.sort() != order)
                 dataSet.setSort(order);
         }
-        // The documents and the journal open on their newest row.
-        if (!startedOnNewest_) {
-            startedOnNewest_ = true;
-            for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur"}) {
-                DataSet& dataSet = store_->dataSet(name);
-                if (dataSet.isOpen() && !dataSet.isEditing())
-                    dataSet.first();
-            }
+        // The documents and the journal open on their newest row; later activations bring the rows
+        // other workplaces added since.
+        if (startedOnNewest_) {
+            rereadShownTab();
+            return;
+        }
+        startedOnNewest_ = true;
+        for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur"}) {
+            DataSet& dataSet = store_->dataSet(name);
+            if (dataSet.isOpen() && !dataSet.isEditing())
+                dataSet.first();
         }
     });
 }
@@ -402,17 +410,48 @@ ManualWindow* TForm1::manualWindow() const
 void TForm1::dropUntouchedNewRows()
 {
     ui::runGuarded(this, [this] {
-        const QList<ui::DBEdit*> boxes = findChildren<ui::DBEdit*>();
         for (const char16_t* name : kEditedTables) {
-            DataSet& set = store_->dataSet(name);
             // A box still holding typed text makes the row written into, though the field is not yet.
-            const bool typed = std::any_of(boxes.begin(), boxes.end(), [&set](const ui::DBEdit* box) {
-                return box->hasPendingChange() && box->dataSource() && &box->dataSource()->dataSet() == &set;
-            });
-            if (!typed)
+            DataSet& set = store_->dataSet(name);
+            if (!typingInto(set))
                 set.dropUntouchedNewRow();
         }
     });
+}
+
+bool TForm1::typingInto(const DataSet& set) const
+{
+    auto over = [&set](const ui::DataSource* source) { return source && &source->dataSet() == &set; };
+    const QList<ui::DBEdit*> boxes = findChildren<ui::DBEdit*>();
+    const QList<ui::DBComboBox*> choices = findChildren<ui::DBComboBox*>();
+    const QList<ui::DBGrid*> grids = findChildren<ui::DBGrid*>();
+    return std::any_of(boxes.begin(), boxes.end(),
+                       [&over](const ui::DBEdit* b) { return b->hasPendingChange() && over(b->dataSource()); })
+        || std::any_of(choices.begin(), choices.end(),
+                       [&over](const ui::DBComboBox* b) { return b->hasPendingChange() && over(b->dataSource()); })
+        || std::any_of(grids.begin(), grids.end(),
+                       [&over](const ui::DBGrid* g) { return g->isCellOpen() && over(g->dataSource()); });
+}
+
+void TForm1::rereadShownTab()
+{
+    // What each tab shows, its drop-down lists and the goods pick window included.
+    const std::pair<QWidget*, std::vector<const char16_t*>> shown[] = {
+        {documentsTab_, {u"ADOTable_jur1", u"ADOTable_k", u"ADOTable_sr", u"ADOTable_stov"}},
+        {journalTab_, {u"ADOTable_jur", u"ADOTable_k", u"ADOTable_sr"}},
+        {goodsTab_, {u"ADOTable_stov"}},
+        {operationsTab_, {u"ADOTable_sr"}},
+        {counterpartiesTab_, {u"ADOTable_k"}},
+    };
+    for (const auto& [tab, names] : shown) {
+        if (tab != tabs_->currentWidget())
+            continue;
+        for (const char16_t* name : names) {
+            DataSet& set = store_->dataSet(name);
+            if (set.isOpen() && !set.isEditing() && !typingInto(set))
+                set.reread();
+        }
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
