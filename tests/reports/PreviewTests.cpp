@@ -107,6 +107,17 @@ TEST(Preview, PagingZoomAndFind)
     const double whole = dialog.zoom();
     dialog.setZoomMode(PreviewDialog::ZoomMode::PageWidth);
     EXPECT_GT(dialog.zoom(), whole);
+    // At page width the page fills the width exactly, with no scroll bar across, at any window width.
+    auto* scroll = dialog.findChild<QScrollArea*>(QStringLiteral("pageScroll"));
+    for (int width = 700; width <= 1300; width += 7) {
+        dialog.resize(width, 700);
+        QApplication::processEvents();
+        const int room = scroll->viewport()->width() - 2 * 12;   // a gap of 12 pixels each side
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << width;
+        const int page = dialog.findChild<PageView*>(QStringLiteral("pageView"))->pageRect(0).width();
+        EXPECT_TRUE(page == room || page == room - 1) << width << ": " << page << " in " << room;
+    }
+    dialog.resize(900, 700);
     dialog.setZoomMode(PreviewDialog::ZoomMode::TwoPages);
     EXPECT_LT(dialog.zoom(), dialog.width() / 752.0 / 1.5);
 
