@@ -52,6 +52,7 @@ protected:
         for (auto [number, total] : {std::pair{"1", "100"}, std::pair{"2", "6404,915"}}) {
             jur1.append();
             jur1.setText(u"n", QString::fromLatin1(number));
+            jur1.setText(u"dok", QStringLiteral("Расходный кассовый ордер"));   // the longest kind
             jur1.post();
             // A total as an older program stored it, with a fraction of a kopeck.
             store.database().exec(QStringLiteral("UPDATE jur1 SET sss = %1 WHERE n = '%2'")
@@ -476,6 +477,12 @@ TEST_F(Started, OnSmallScreensEveryControlIsNarrowWholeUncoveredAndUncut)
                 }
                 if (auto* grid = qobject_cast<QTableView*>(w))
                     expectColumnsFit(*grid);
+                // A text longer than its box shows from its first letter.
+                if (auto* box = qobject_cast<QComboBox*>(w); box && box->lineEdit()) {
+                    const QLineEdit& edit = *box->lineEdit();
+                    EXPECT_TRUE(edit.cursorPosition() == 0 || edit.fontMetrics().horizontalAdvance(edit.text()) < edit.width() - 8)
+                        << "scrolled: " << edit.text().toStdString();
+                }
                 if (qobject_cast<QPushButton*>(w)) {
                     for (QWidget* other : controls) {
                         if (other != w && !qobject_cast<QLabel*>(other)) {
