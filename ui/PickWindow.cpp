@@ -1,6 +1,7 @@
 #include "ui/PickWindow.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
@@ -26,6 +27,16 @@ public:
 
 } // namespace
 
+int titledWidth(const QWidget& window)
+{
+    // A window manager's title bar holds the icon and three buttons beside the title; a narrower window
+    // shows "К... рь" for "Календарь". The title is set in bold, in a font of the window's size or so.
+    constexpr int kTitleBarButtons = 160;
+    QFont bold = window.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + kTitleBarButtons;
+}
+
 void makePickWindow(QWidget* window)
 {
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -41,6 +52,7 @@ void placeBeside(QWidget* window, const QWidget* box)
     if (!window->property("vi23NaturalSize").isValid())
         window->setProperty("vi23NaturalSize", window->size());
     QSize size = window->property("vi23NaturalSize").toSize().expandedTo(window->minimumSizeHint());
+    size.setWidth(std::max(size.width(), titledWidth(*window)));
     const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
     const QRect screen = box->screen()->availableGeometry();
     const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);

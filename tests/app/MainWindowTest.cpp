@@ -315,6 +315,10 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
         ASSERT_NE(c.pickWindow->windowHandle(), nullptr);
         EXPECT_EQ(c.pickWindow->windowHandle()->transientParent(), window->windowHandle());
         EXPECT_FALSE(c.pickWindow->windowTitle().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
+        // Wide enough for a window manager to show the whole title beside its buttons.
+        QFont bold = c.pickWindow->font();
+        bold.setBold(true);
+        EXPECT_GE(c.pickWindow->width(), QFontMetrics(bold).horizontalAdvance(c.pickWindow->windowTitle()) + 100);
         QWidget* inner = c.pickWindow->findChildren<QWidget*>().constLast();
         for (QWidget* w : c.pickWindow->findChildren<QWidget*>()) {
             if (w->focusPolicy() != Qt::NoFocus && w->isVisible())
