@@ -56,15 +56,16 @@ void placeBeside(QWidget* window, const QWidget* box)
     const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
     const QRect screen = box->screen()->availableGeometry();
     const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);
-    const int below = screen.bottom() - at.bottom() - frame;
+    // Before its first showing a window's frame is unknown. Without a window manager a move places its
+    // inside, and the title bar would cover the box; under one (openbox) it places the frame, and the
+    // bottom goes lower by the title bar: room is kept for both.
+    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
+    const int below = screen.bottom() - at.bottom() - frame - titleBar;
     const int above = at.top() - screen.top() - frame;
     if (size.height() > std::max(below, above))
         size.setHeight(std::max(std::max(below, above), window->minimumSizeHint().height()));
     window->resize(size);
     const int x = std::clamp(at.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-    // Before its first showing a window's frame is unknown and a move places its inside: the title bar
-    // would then cover the box.
-    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
     const int y = size.height() <= below ? at.bottom() + 1 + titleBar
                                          : std::max(screen.top(), at.top() - size.height() - frame);
     window->move(x, y);

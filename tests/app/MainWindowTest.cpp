@@ -304,7 +304,7 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
     } cases[] = {
         {&window->calendar(), [&] { context.showCalendar(child<ui::DBEdit>("DBEdit12"), true); }},
         {&window->calculator(), [&] { context.showCalculator(true); }},
-        {&window->goodsPicker(), [&] { context.showGoodsPicker(child<QWidget>("DBEdit12")); }},
+        {&window->goodsPicker(), [&] { context.showGoodsPicker(child<QWidget>("DBEdit36")); }},   // a line halfway down
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pickWindow->objectName().toStdString());
@@ -315,6 +315,9 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
         ASSERT_NE(c.pickWindow->windowHandle(), nullptr);
         EXPECT_EQ(c.pickWindow->windowHandle()->transientParent(), window->windowHandle());
         EXPECT_FALSE(c.pickWindow->windowTitle().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
+        // Its frame inside the screen, though placed before its first showing, when the frame is unknown.
+        const QRect screen = c.pickWindow->screen()->availableGeometry();
+        EXPECT_LE(c.pickWindow->frameGeometry().bottom(), screen.bottom());
         // Wide enough for a window manager to show the whole title beside its buttons.
         QFont bold = c.pickWindow->font();
         bold.setBold(true);
