@@ -32,6 +32,7 @@
 #include <QKeyEvent>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace vi23::test {
@@ -235,6 +236,16 @@ TEST(FileDialogs, ListTheFilesInRussianWhateverTheMachinesLocale)
     EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(0), QStringLiteral("1,5 кБ"));
     EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(2), QStringLiteral("09.12.2026 08:05"));
     EXPECT_EQ(row(QStringLiteral("Отчеты")).value(1), QStringLiteral("Папка"));
+    // The size, kind and date shown whole in the list.
+    QApplication::processEvents();
+    auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(list, nullptr);
+    for (const QString& name : {QStringLiteral("Счет.pdf"), QStringLiteral("Отчеты")}) {
+        for (int column = 1; column < 4; ++column) {
+            const QString text = row(name).value(column - 1);
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(text) + 4, list->columnWidth(column)) << text.toStdString();
+        }
+    }
     const QString buttons = dialog->findChild<QDialogButtonBox*>()->buttons().constFirst()->text()
                             + dialog->findChild<QDialogButtonBox*>()->buttons().constLast()->text();
     EXPECT_FALSE(buttons.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << buttons.toStdString();
