@@ -89,6 +89,9 @@ void ImportRulesDialog::addRule(const QString& kind, const QString& pattern, con
         operationBox->addItem(operation);
     operationBox->setCurrentText(operation);
     table_->setCellWidget(row, 2, operationBox);
+    // A box shows its longest choice whole: the columns of the boxes grow to it, the text column gives way.
+    for (const auto& [column, box] : {std::pair{0, kindBox}, std::pair{2, operationBox}})
+        table_->setColumnWidth(column, std::max(table_->columnWidth(column), box->sizeHint().width() + 2));
 }
 
 void ImportRulesDialog::addClick()

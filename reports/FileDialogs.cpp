@@ -2,6 +2,10 @@
 
 #include <QDateTime>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTreeView>
 #include <QFileSystemModel>
 #include <QLocale>
 #include <QSortFilterProxyModel>
@@ -64,6 +68,16 @@ std::unique_ptr<QFileDialog> russianFileDialog(QWidget* parent, const QString& c
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     dialog->setProxyModel(new RussianFileList(dialog.get()));
+    // The size, kind and date whole ("73 байта", "Текстовый документ", "09.12.2026 12:19"), the name
+    // taking the rest of a dialog as wide as a small screen allows.
+    if (auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->setStretchLastSection(false);
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog->resize(std::min(900, screen->availableGeometry().width() * 9 / 10), 480);
     return dialog;
 }
 

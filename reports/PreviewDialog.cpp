@@ -374,7 +374,9 @@ void PreviewDialog::applyZoom()
             columns = 2;
             zoom = std::min((room.width() - kGap) / (2 * atOne.width()), byHeight);
         }
-        zoom = std::max(zoom, 0.05);
+        // Pages take whole pixels, rounded up: a hair below the exact ratio keeps a fitted page inside
+        // the room, without a scroll bar for a pixel's fraction.
+        zoom = std::max(zoom * (1 - 1e-9), 0.05);
     }
     view_->setZoom(zoom, columns);
     goToPage(keepPage);

@@ -53,14 +53,23 @@ void DBComboBox::showFieldValue()
     const QString value = link_.fieldText();
     // The same text is left alone, so starting to edit keeps the user's selection and cursor.
     const int index = findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const bool replaced = currentText() != value;
     showing_ = true;
     if (currentIndex() != index)
         setCurrentIndex(index);
     if (currentText() != value)
         setEditText(value);
+    if (replaced)
+        showFromStart();
     showing_ = false;
     pending_ = false;
     holdFocus_ = false;
+}
+
+void DBComboBox::showFromStart()
+{
+    // A text longer than a narrow box shows its first words, not its scrolled end ("…сходный кассовый ордер").
+    lineEdit()->setCursorPosition(0);
 }
 
 void DBComboBox::setPendingText(const QString& text)
@@ -178,17 +187,28 @@ void DBComboBox::inputMethodEvent(QInputMethodEvent* event)
     QComboBox::inputMethodEvent(event);
 }
 
+void DBComboBox::focusInEvent(QFocusEvent* event)
+{
+    QComboBox::focusInEvent(event);
+    // Shown from its start while away, the text takes typing at its end again when the box is entered by
+    // a click or by the program (a click then puts the cursor where it lands; Tab selects it all).
+    if (event->reason() == Qt::MouseFocusReason || event->reason() == Qt::OtherFocusReason)
+        lineEdit()->end(false);
+}
+
 void DBComboBox::focusOutEvent(QFocusEvent* event)
 {
     // Leaving the box makes the combo box pick the item its text matches; that is no choice by the user.
     showing_ = true;
     QComboBox::focusOutEvent(event);
     showing_ = false;
-    if (!detail::focusMovesWithinWindow(event->reason()) || !pending_)
+    // Only a move to another control: back from another window, the typing goes on where it was.
+    if (!detail::focusMovesWithinWindow(event->reason()))
         return;
-    holdFocus_ = true;
-    if (runGuarded(window(), [this] { writePending(); })) {
+    holdFocus_ = pending_;
+    if (!pending_ || runGuarded(window(), [this] { writePending(); })) {
         holdFocus_ = false;
+        showFromStart();
         return;
     }
     setFocus(Qt::OtherFocusReason);

@@ -27,12 +27,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void attach();
     void showFieldValue() override;
+    void showFromStart();
     bool startEditing();
     bool acceptsText(const QString& text) const;
     void onUserEdit();

@@ -1,6 +1,7 @@
 #include "ui/PickWindow.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
@@ -26,6 +27,16 @@ public:
 
 } // namespace
 
+int titledWidth(const QWidget& window)
+{
+    // A window manager's title bar holds the icon and three buttons beside the title; a narrower window
+    // shows "К... рь" for "Календарь". The title is set in bold, in a font of the window's size or so.
+    constexpr int kTitleBarButtons = 160;
+    QFont bold = window.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + kTitleBarButtons;
+}
+
 void makePickWindow(QWidget* window)
 {
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -41,18 +52,20 @@ void placeBeside(QWidget* window, const QWidget* box)
     if (!window->property("vi23NaturalSize").isValid())
         window->setProperty("vi23NaturalSize", window->size());
     QSize size = window->property("vi23NaturalSize").toSize().expandedTo(window->minimumSizeHint());
+    size.setWidth(std::max(size.width(), titledWidth(*window)));
     const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
     const QRect screen = box->screen()->availableGeometry();
     const int frame = std::max(window->frameGeometry().height() - window->geometry().height(), 24);
-    const int below = screen.bottom() - at.bottom() - frame;
+    // Before its first showing a window's frame is unknown. Without a window manager a move places its
+    // inside, and the title bar would cover the box; under one (openbox) it places the frame, and the
+    // bottom goes lower by the title bar: room is kept for both.
+    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
+    const int below = screen.bottom() - at.bottom() - frame - titleBar;
     const int above = at.top() - screen.top() - frame;
     if (size.height() > std::max(below, above))
         size.setHeight(std::max(std::max(below, above), window->minimumSizeHint().height()));
     window->resize(size);
     const int x = std::clamp(at.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-    // Before its first showing a window's frame is unknown and a move places its inside: the title bar
-    // would then cover the box.
-    const int titleBar = window->geometry().y() - window->frameGeometry().y() > 0 ? 0 : frame;
     const int y = size.height() <= below ? at.bottom() + 1 + titleBar
                                          : std::max(screen.top(), at.top() - size.height() - frame);
     window->move(x, y);

@@ -9,6 +9,9 @@ namespace vi23::ui {
 // Gives `window`, a child of the main window, the flags of a pick window and closing by Esc.
 void makePickWindow(QWidget* window);
 
+// The width at which a window manager shows the window's whole title beside its buttons.
+int titledWidth(const QWidget& window);
+
 // Places `window` beside `box`, never over it, and inside the screen: below the box, else above it;
 // on a screen too low for either, on the roomier side made lower to fit.
 void placeBeside(QWidget* window, const QWidget* box);

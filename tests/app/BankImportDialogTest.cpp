@@ -181,6 +181,12 @@ TEST_F(BankImportWindow, RulesEditedFromThePreviewChooseTheOperation)
             auto* rules = qobject_cast<ImportRulesDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(rules, nullptr);
             rules->addRule(QStringLiteral("Назначение"), QString(), QStringLiteral("Аренда"));
+            // Each box of a rule shows its longest choice whole ("Оплата поставщику", "Назначение").
+            QApplication::processEvents();
+            for (int column : {0, 2}) {
+                auto* box = qobject_cast<QComboBox*>(rules->table()->cellWidget(0, column));
+                EXPECT_GE(box->width(), box->sizeHint().width()) << column;
+            }
             rules->saveClick();
             EXPECT_EQ(errors, QStringList{QStringLiteral("Правило 1: укажите текст, который нужно искать")});
             EXPECT_TRUE(rules->isVisible());

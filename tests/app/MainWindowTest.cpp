@@ -52,6 +52,7 @@ protected:
         for (auto [number, total] : {std::pair{"1", "100"}, std::pair{"2", "6404,915"}}) {
             jur1.append();
             jur1.setText(u"n", QString::fromLatin1(number));
+            jur1.setText(u"dok", QStringLiteral("Расходный кассовый ордер"));   // the longest kind
             jur1.post();
             // A total as an older program stored it, with a fraction of a kopeck.
             store.database().exec(QStringLiteral("UPDATE jur1 SET sss = %1 WHERE n = '%2'")
@@ -303,7 +304,7 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
     } cases[] = {
         {&window->calendar(), [&] { context.showCalendar(child<ui::DBEdit>("DBEdit12"), true); }},
         {&window->calculator(), [&] { context.showCalculator(true); }},
-        {&window->goodsPicker(), [&] { context.showGoodsPicker(child<QWidget>("DBEdit12")); }},
+        {&window->goodsPicker(), [&] { context.showGoodsPicker(child<QWidget>("DBEdit36")); }},   // a line halfway down
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pickWindow->objectName().toStdString());
@@ -314,6 +315,13 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
         ASSERT_NE(c.pickWindow->windowHandle(), nullptr);
         EXPECT_EQ(c.pickWindow->windowHandle()->transientParent(), window->windowHandle());
         EXPECT_FALSE(c.pickWindow->windowTitle().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
+        // Its frame inside the screen, though placed before its first showing, when the frame is unknown.
+        const QRect screen = c.pickWindow->screen()->availableGeometry();
+        EXPECT_LE(c.pickWindow->frameGeometry().bottom(), screen.bottom());
+        // Wide enough for a window manager to show the whole title beside its buttons.
+        QFont bold = c.pickWindow->font();
+        bold.setBold(true);
+        EXPECT_GE(c.pickWindow->width(), QFontMetrics(bold).horizontalAdvance(c.pickWindow->windowTitle()) + 100);
         QWidget* inner = c.pickWindow->findChildren<QWidget*>().constLast();
         for (QWidget* w : c.pickWindow->findChildren<QWidget*>()) {
             if (w->focusPolicy() != Qt::NoFocus && w->isVisible())
@@ -534,6 +542,12 @@ TEST_F(Started, OnSmallScreensEveryControlIsNarrowWholeUncoveredAndUncut)
                 }
                 if (auto* grid = qobject_cast<QTableView*>(w))
                     expectColumnsFit(*grid);
+                // A text longer than its box shows from its first letter.
+                if (auto* box = qobject_cast<QComboBox*>(w); box && box->lineEdit()) {
+                    const QLineEdit& edit = *box->lineEdit();
+                    EXPECT_TRUE(edit.cursorPosition() == 0 || edit.fontMetrics().horizontalAdvance(edit.text()) < edit.width() - 8)
+                        << "scrolled: " << edit.text().toStdString();
+                }
                 if (qobject_cast<QPushButton*>(w)) {
                     for (QWidget* other : controls) {
                         if (other != w && !qobject_cast<QLabel*>(other)) {

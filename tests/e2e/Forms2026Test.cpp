@@ -6,6 +6,7 @@
 #include "data/DocumentMoney.h"
 #include "documents/DocumentPrinting.h"
 #include "data/EnterpriseSettings.h"
+#include "reports/TextLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,14 @@ TEST_F(Forms2026, TheTransferDocumentPrintsItsStatusAndTheTransferBlock)
                   u"Дата получения (приемки) «____» ______________ 20__ г.",
                   u"ООО «Север», ИНН/КПП 6950000001/695001001", u"ООО «Ромашка», ИНН/КПП 5020000002/502001001"});
             EXPECT_EQ(texts.count(QStringLiteral("М.П.")), 2);
+            // Column 11's long heading keeps clear of its frame: a line set up to the frame runs into it on screen.
+            const PreparedBox& heading = boxAt(page, 836, 279);
+            ASSERT_EQ(heading.lines.size(), 5u);
+            for (const PreparedLine& line : heading.lines) {
+                EXPECT_GE(line.x, heading.x + 4) << line.text.toStdString();
+                EXPECT_LE(line.x + textWidthUnits(heading.font, line.text) * line.scaleX, heading.x + heading.width - 4)
+                    << line.text.toStdString();
+            }
         }
     }
 }

@@ -32,6 +32,7 @@
 #include <QKeyEvent>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace vi23::test {
@@ -107,6 +108,17 @@ TEST(Preview, PagingZoomAndFind)
     const double whole = dialog.zoom();
     dialog.setZoomMode(PreviewDialog::ZoomMode::PageWidth);
     EXPECT_GT(dialog.zoom(), whole);
+    // At page width the page fills the width exactly, with no scroll bar across, at any window width.
+    auto* scroll = dialog.findChild<QScrollArea*>(QStringLiteral("pageScroll"));
+    for (int width = 700; width <= 1300; width += 7) {
+        dialog.resize(width, 700);
+        QApplication::processEvents();
+        const int room = scroll->viewport()->width() - 2 * 12;   // a gap of 12 pixels each side
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << width;
+        const int page = dialog.findChild<PageView*>(QStringLiteral("pageView"))->pageRect(0).width();
+        EXPECT_TRUE(page == room || page == room - 1) << width << ": " << page << " in " << room;
+    }
+    dialog.resize(900, 700);
     dialog.setZoomMode(PreviewDialog::ZoomMode::TwoPages);
     EXPECT_LT(dialog.zoom(), dialog.width() / 752.0 / 1.5);
 
@@ -224,6 +236,16 @@ TEST(FileDialogs, ListTheFilesInRussianWhateverTheMachinesLocale)
     EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(0), QStringLiteral("1,5 кБ"));
     EXPECT_EQ(row(QStringLiteral("Счет.pdf")).value(2), QStringLiteral("09.12.2026 08:05"));
     EXPECT_EQ(row(QStringLiteral("Отчеты")).value(1), QStringLiteral("Папка"));
+    // The size, kind and date shown whole in the list.
+    QApplication::processEvents();
+    auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(list, nullptr);
+    for (const QString& name : {QStringLiteral("Счет.pdf"), QStringLiteral("Отчеты")}) {
+        for (int column = 1; column < 4; ++column) {
+            const QString text = row(name).value(column - 1);
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(text) + 4, list->columnWidth(column)) << text.toStdString();
+        }
+    }
     const QString buttons = dialog->findChild<QDialogButtonBox*>()->buttons().constFirst()->text()
                             + dialog->findChild<QDialogButtonBox*>()->buttons().constLast()->text();
     EXPECT_FALSE(buttons.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << buttons.toStdString();
