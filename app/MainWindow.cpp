@@ -11,6 +11,7 @@
 #include "lists/ListTabs.h"
 #include "reports/ProgressDialog.h"
 #include "data/Error.h"
+#include "ui/DBComboBox.h"
 #include "ui/DBEdit.h"
 #include "ui/DBGrid.h"
 #include "ui/DataSource.h"
@@ -92,6 +93,22 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     controls.setPixelSize(13);
     setFont(controls);
 
+    makeDataSources();
+    buildTitleLine();
+    buildTabs();
+    buildPickWindows();
+    loadForms();
+    addShortcuts();
+    // The window's face reaches every control and pick window: the style sheet on the window keeps it
+    // from propagating by itself. Controls with a face of their own (the title, "Bыход") keep theirs.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (!control->testAttribute(Qt::WA_SetFont))
+            control->setFont(controls);
+    }
+}
+
+void TForm1::makeDataSources()
+{
     auto makeSource = [this](const char16_t* dataSet, const char* name) {
         return new ui::DataSource(store_->dataSet(dataSet), QString::fromLatin1(name), this);
     };
@@ -105,7 +122,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
         *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}, {}});
     context_->reopen = [this] { QMetaObject::invokeMethod(this, &TForm1::reopenRequested, Qt::QueuedConnection); };
+}
 
+void TForm1::buildTitleLine()
+{
     title_ = new QLabel(QStringLiteral("Вельмар: выписка и регистрация документов, книга доходов и расходов, "
                                        "кассовая книга, отчеты "),
                         this);
@@ -121,7 +141,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     exitButton_->setFont(exitFont);
     exitButton_->setStyleSheet(QStringLiteral("color: white; background-color: #606060;"));
     connect(exitButton_, &QPushButton::clicked, this, &TForm1::Button1Click);
+}
 
+void TForm1::buildTabs()
+{
     panel_ = new QWidget(this);
     panel_->setObjectName(QStringLiteral("Panel1"));
     tabs_ = new QTabWidget(panel_);
@@ -140,9 +163,16 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     tabs_->addTab(requisitesTab_, QStringLiteral("Данные пользователя"));
     tabs_->addTab(buildAboutTab(), QStringLiteral("О программе"));
     tabs_->setCurrentIndex(0);
-    // A new row nothing was written into is not kept behind the tab left.
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { dropUntouchedNewRows(); });
+    // A new row nothing was written into is not kept behind the tab left; the tab shown shows the rows
+    // other workplaces added meanwhile.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        dropUntouchedNewRows();
+        ui::runGuarded(this, [this] { rereadShownTab(); });
+    });
+}
 
+void TForm1::buildPickWindows()
+{
     // The pick windows: created hidden, shown by clicks in boxes, never destroyed before the end.
     calendar_ = new TForm2(this);
     calendar_->hide();
@@ -177,7 +207,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
         bringUp(calculator_, journalTab_->sumBox(), byKeyboard);
     };
     context_->showGoodsPicker = [this, bringUp](QWidget* nameBox) { bringUp(goodsPicker_, nameBox); };
+}
 
+void TForm1::loadForms()
+{
     // The printed forms belong to the window for its whole life; a stream that does not read is
     // reported and its form stays empty.
     templates_ = loadBuiltInTemplates();
@@ -191,7 +224,10 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
     };
     context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
                                  const ui::ReportFinish& finish) { runReport(name, values, finish); };
+}
 
+void TForm1::addShortcuts()
+{
     auto* manualKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     manualKey->setContext(Qt::WindowShortcut);
     connect(manualKey, &QShortcut::activated, this, &TForm1::showManual);
@@ -205,12 +241,6 @@ TForm1::TForm1(const QString& databasePath, QWidget* parent)
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
     connect(previousTab, &QShortcut::activated, this,
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
-    // The window's face reaches every control and pick window: the style sheet on the window keeps it
-    // from propagating by itself. Controls with a face of their own (the title, "Bыход") keep theirs.
-    for (QWidget* control : findChildren<QWidget*>()) {
-        if (!control->testAttribute(Qt::WA_SetFont))
-            control->setFont(controls);
-    }
 }
 
 void TForm1::runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish)
@@ -323,14 +353,17 @@ void TForm1::FormActivate()
             if (dataSet.sort() != order)
                 dataSet.setSort(order);
         }
-        // The documents and the journal open on their newest row.
-        if (!startedOnNewest_) {
-            startedOnNewest_ = true;
-            for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur"}) {
-                DataSet& dataSet = store_->dataSet(name);
-                if (dataSet.isOpen() && !dataSet.isEditing())
-                    dataSet.first();
-            }
+        // The documents and the journal open on their newest row; later activations bring the rows
+        // other workplaces added since.
+        if (startedOnNewest_) {
+            rereadShownTab();
+            return;
+        }
+        startedOnNewest_ = true;
+        for (const char16_t* name : {u"ADOTable_jur1", u"ADOTable_jur"}) {
+            DataSet& dataSet = store_->dataSet(name);
+            if (dataSet.isOpen() && !dataSet.isEditing())
+                dataSet.first();
         }
     });
 }
@@ -377,17 +410,48 @@ ManualWindow* TForm1::manualWindow() const
 void TForm1::dropUntouchedNewRows()
 {
     ui::runGuarded(this, [this] {
-        const QList<ui::DBEdit*> boxes = findChildren<ui::DBEdit*>();
         for (const char16_t* name : kEditedTables) {
-            DataSet& set = store_->dataSet(name);
             // A box still holding typed text makes the row written into, though the field is not yet.
-            const bool typed = std::any_of(boxes.begin(), boxes.end(), [&set](const ui::DBEdit* box) {
-                return box->hasPendingChange() && box->dataSource() && &box->dataSource()->dataSet() == &set;
-            });
-            if (!typed)
+            DataSet& set = store_->dataSet(name);
+            if (!typingInto(set))
                 set.dropUntouchedNewRow();
         }
     });
+}
+
+bool TForm1::typingInto(const DataSet& set) const
+{
+    auto over = [&set](const ui::DataSource* source) { return source && &source->dataSet() == &set; };
+    const QList<ui::DBEdit*> boxes = findChildren<ui::DBEdit*>();
+    const QList<ui::DBComboBox*> choices = findChildren<ui::DBComboBox*>();
+    const QList<ui::DBGrid*> grids = findChildren<ui::DBGrid*>();
+    return std::any_of(boxes.begin(), boxes.end(),
+                       [&over](const ui::DBEdit* b) { return b->hasPendingChange() && over(b->dataSource()); })
+        || std::any_of(choices.begin(), choices.end(),
+                       [&over](const ui::DBComboBox* b) { return b->hasPendingChange() && over(b->dataSource()); })
+        || std::any_of(grids.begin(), grids.end(),
+                       [&over](const ui::DBGrid* g) { return g->isCellOpen() && over(g->dataSource()); });
+}
+
+void TForm1::rereadShownTab()
+{
+    // What each tab shows, its drop-down lists and the goods pick window included.
+    const std::pair<QWidget*, std::vector<const char16_t*>> shown[] = {
+        {documentsTab_, {u"ADOTable_jur1", u"ADOTable_k", u"ADOTable_sr", u"ADOTable_stov"}},
+        {journalTab_, {u"ADOTable_jur", u"ADOTable_k", u"ADOTable_sr"}},
+        {goodsTab_, {u"ADOTable_stov"}},
+        {operationsTab_, {u"ADOTable_sr"}},
+        {counterpartiesTab_, {u"ADOTable_k"}},
+    };
+    for (const auto& [tab, names] : shown) {
+        if (tab != tabs_->currentWidget())
+            continue;
+        for (const char16_t* name : names) {
+            DataSet& set = store_->dataSet(name);
+            if (set.isOpen() && !set.isEditing() && !typingInto(set))
+                set.reread();
+        }
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

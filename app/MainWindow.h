@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the title line, the exit button and the seven tabs. It owns the store, the data
-// sources, the state integers and the pick windows, and sets the sort orders each time it is activated.
+// sources, the state integers and the pick windows, and sets the sort orders each time it is activated
+// and reads again what the shown tab shows.
 #include "data/DataStore.h"
 #include "reports/ReportPreparer.h"
 #include "reports/templates/BuiltInTemplates.h"
@@ -74,6 +75,9 @@ public:
     bool hasUnsavedChanges() const;
     // New rows nothing was written into, on every tab, are dropped.
     void dropUntouchedNewRows();
+    // The data sets the shown tab works with are read again, keeping their current rows, so that rows
+    // other workplaces stored show; one with a row being written or typed into is left as it is.
+    void rereadShownTab();
 
     // F1 and the button on "О программе": the manual of the program in `programFolder`.
     void showManual();
@@ -93,7 +97,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The parts of the window, built in this order by the constructor.
+    void makeDataSources();
+    void buildTitleLine();
+    void buildTabs();
+    void buildPickWindows();
+    void loadForms();
+    void addShortcuts();
     QWidget* buildAboutTab();
+    // Whether a box over the data set holds typing not yet in its field, or a grid over it an open cell.
+    bool typingInto(const DataSet& set) const;
 
     std::unique_ptr<DataStore> store_;
     ui::DataSource* DataSource_jur = nullptr;

@@ -3,6 +3,7 @@
 #include "BookPrinting.h"
 #include "ReconciliationAct.h"
 #include "data/Error.h"
+#include "data/GridColumns.h"
 #include "data/RuFormat.h"
 
 #include <QFileInfo>
@@ -130,28 +131,6 @@ const std::vector<Book>& books()
     };
     return table;
 }
-
-// Grid titles of the lists, the journal and the documents, by data set and field, in grid order: their
-// sheets show the grid's columns.
-struct Title {
-    const char* dataSet;
-    const char* field;
-    const char16_t* title;
-};
-
-constexpr Title kTitles[] = {
-    {"ADOTable_jur", "dd", u"Дата"}, {"ADOTable_jur", "nn", u"Номер"}, {"ADOTable_jur", "dok", u"Документ"},
-    {"ADOTable_jur", "s", u"Сумма"}, {"ADOTable_jur", "sr", u"Операция"}, {"ADOTable_jur", "k", u"Предприятие"},
-    {"ADOTable_jur1", "z", u"Наименование, ФИО покупателя"}, {"ADOTable_jur1", "n", u"Номер документа"},
-    {"ADOTable_jur1", "dd", u"Дата документа"}, {"ADOTable_jur1", "sss", u"Всего к оплате"},
-    {"ADOTable_stov", "naz", u"Наименование товара, работы"}, {"ADOTable_stov", "eu", u"Ед.изм"},
-    {"ADOTable_stov", "cen", u"Цена единицы"}, {"ADOTable_stov", "nds", u"Ст.НДС"},
-    {"ADOTable_stov", "str", u"Страна происхождения"}, {"ADOTable_stov", "gtd", u"Номер ГТД"},
-    {"ADOTable_sr", "sr", u"Наименование операции"}, {"ADOTable_sr", "vr", u"Вид расчета"},
-    {"ADOTable_k", "k", u"Наименование"}, {"ADOTable_k", "ad", u"Адрес и телефон"},
-    {"ADOTable_k", "b", u"Банк, № расчетного счета"}, {"ADOTable_k", "unn", u"ИНН/КПП"}, {"ADOTable_k", "ok", u"ОКПО"},
-    {"ADOTable_k", "email", u"Эл. почта"}, {"ADOTable_k", "edo_id", u"Участник ЭДО"}, {"ADOTable_k", "country", u"Страна"},
-};
 
 Kind kindOf(const FieldDef& field)
 {
@@ -435,11 +414,9 @@ Sheet dataSetSheet(DataSet& rows)
     sheet.name = rows.name();
     // The grid's columns where the data set has a grid, else every field by its name.
     std::vector<int> fields;
-    for (const Title& t : kTitles) {
-        if (rows.name() == QLatin1String(t.dataSet)) {
-            fields.push_back(rows.requireField(QString::fromLatin1(t.field)));
-            sheet.columns.push_back({QString::fromUtf16(t.title), kindOf(rows.fields()[size_t(fields.back())]), true});
-        }
+    for (const GridColumn& c : gridColumns(rows.name())) {
+        fields.push_back(rows.requireField(c.field));
+        sheet.columns.push_back({c.title, kindOf(rows.fields()[size_t(fields.back())]), true});
     }
     for (int f = 0; fields.empty() && f < int(rows.fields().size()); ++f)
         sheet.columns.push_back({rows.fields()[size_t(f)].name, kindOf(rows.fields()[size_t(f)]), true});

@@ -5,6 +5,7 @@
 #include "BookSheets.h"
 #include "ReconciliationAct.h"
 #include "data/FilterExpression.h"
+#include "data/GridColumns.h"
 #include "data/Money.h"
 #include "data/RuFormat.h"
 #include "data/SettlementKinds.h"
@@ -54,6 +55,21 @@ const QStringList& reportKinds()
 JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("TabSheet2"));
+    placeButtons();
+    placeEntryBoxes();
+    placeJournalGrid();
+    buildReportPanel();
+
+    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
+    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+JournalTab::~JournalTab() = default;
+
+void JournalTab::placeButtons()
+{
     const int h = 22;
     auto* caption = new QLabel(QStringLiteral("Выборка предприятия по первым буквам наименования в окне ввода"), this);
     caption->setObjectName(QStringLiteral("Label25"));
@@ -70,7 +86,11 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
         connect(b, &QPushButton::clicked, this, handler);
         layout_.place(b, column, 1, 100, h);
     }
+}
 
+// The entry boxes of one journal row; the grid's layout puts each over its column.
+void JournalTab::placeEntryBoxes()
+{
     auto box = [this](const char* name, const char* field, bool readOnly) {
         auto* b = new ui::DBEdit(this);
         b->setObjectName(QString::fromLatin1(name));
@@ -101,25 +121,27 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     counterpartyBox_->setDataField(QStringLiteral("k"));
     counterpartyBox_->setListSource(&context_.k);
     counterpartyBox_->setListField(QStringLiteral("k"));
+}
 
+void JournalTab::placeJournalGrid()
+{
     grid_ = new ui::DBGrid(this);
     grid_->setObjectName(QStringLiteral("DBGrid3"));
     grid_->setDataSource(&context_.jur);
     grid_->setReadOnly(true);
-    struct Column { const char* field; QString title; int perMille; };
-    const std::array<Column, 6> columns = {{{"dd", QStringLiteral("Дата"), 83}, {"nn", QStringLiteral("Номер"), 48},
-                                            {"dok", QStringLiteral("Документ"), 69}, {"s", QStringLiteral("Сумма"), 105},
-                                            {"sr", QStringLiteral("Операция"), 297}, {"k", QStringLiteral("Предприятие"), 339}}};
-    for (const Column& c : columns)
-        grid_->addColumn(QString::fromLatin1(c.field), c.title, 100);
+    const std::vector<GridColumn>& columns = gridColumns(u"ADOTable_jur");
+    for (const GridColumn& c : columns)
+        grid_->addColumn(c.field, c.title, 100);
+    // Of the window's width, in the grid's order.
+    const std::array<int, 6> perMille = {83, 48, 69, 105, 297, 339};
     QWidget* entry[] = {dateBox_, numberBox_, kindBox_, sumBox_, operationBox_, counterpartyBox_};
-    layout_.placeBy([this, columns, entry](const ui::LayoutUnits& u) {
+    layout_.placeBy([this, columns, perMille, entry](const ui::LayoutUnits& u) {
         // Each entry box stands over its grid column and takes its width; the last one is a bit wider.
         int x = grid_->x() + 2;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            const int width = u.width * columns[i].perMille / 1000;
-            grid_->setColumnWidthFor(QString::fromLatin1(columns[i].field), width);
-            const int boxWidth = i + 1 == columns.size() ? u.width * 360 / 1000 : width;
+        for (size_t i = 0; i < perMille.size(); ++i) {
+            const int width = u.width * perMille[i] / 1000;
+            grid_->setColumnWidthFor(columns[i].field, width);
+            const int boxWidth = i + 1 == perMille.size() ? u.width * 360 / 1000 : width;
             entry[i]->setGeometry(x, 2 * u.row(), std::min(boxWidth, u.width - 20 - x), u.controlHeight(22));
             x += width;
         }
@@ -127,16 +149,7 @@ JournalTab::JournalTab(ui::MainContext& context, QWidget* parent) : QWidget(pare
     layout_.placeBy([this](const ui::LayoutUnits& u) {
         grid_->setGeometry(u.column(5), 3 * u.row() + 10, u.width - 25, 20 * u.row());
     });
-
-    buildReportPanel();
-
-    context_.jur.dataSet().afterInsert = &JournalTab::ADOTable_jurAfterInsert;
-    deletion_ = std::make_unique<ui::DeletionUndo>(context_.jur.dataSet(), &JournalTab::deletionQuestion);
-    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &JournalTab::undoDeletion);
-    undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
-
-JournalTab::~JournalTab() = default;
 
 void JournalTab::buildReportPanel()
 {

@@ -59,6 +59,10 @@ public slots:
     void reportKindChanged(const QString& kind);
 
 private:
+    // The groups of controls: the buttons, the entry boxes over the grid, the grid, the report panel.
+    void placeButtons();
+    void placeEntryBoxes();
+    void placeJournalGrid();
     void buildReportPanel();
     void fillCounterparties();
 

@@ -350,6 +350,25 @@ void DataSet::refresh()
     open();
 }
 
+void DataSet::reread()
+{
+    if (!isOpen() || isEditing())
+        return;
+    const long long rowid = current_ >= 0 ? rows_[size_t(visible_[size_t(current_)])].rowid : 0;
+    const int position = current_;
+    readRows();
+    rebuildVisible();
+    const auto kept = std::find_if(visible_.begin(), visible_.end(),
+                                   [this, rowid](int index) { return rows_[size_t(index)].rowid == rowid; });
+    if (rowid != 0 && kept != visible_.end())
+        current_ = int(kept - visible_.begin());
+    else
+        current_ = visible_.empty() ? -1 : std::clamp(position, 0, int(visible_.size()) - 1);
+    bof_ = eof_ = visible_.empty();
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
 void DataSet::rebuildVisible()
 {
     visible_.clear();

@@ -76,6 +76,9 @@ public:
     void open() override;
     void close() override;
     void refresh();                                   // close and open again
+    // Reads the rows again as other connections left them, keeping the current row (the same position
+    // when it is gone); nothing while a row is being written.
+    void reread();
     State state() const { return state_; }
     bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
 

@@ -7,6 +7,10 @@
 
 namespace vi23 {
 
+// The electronic file a document kind is exported as: none, the VAT invoice (СЧФ), the universal
+// transfer document (СЧФДОП or ДОП by its status), or the transfer part alone for goods or for work.
+enum class ExchangeForm { None, VatInvoice, TransferDocument, GoodsTransfer, WorkTransfer };
+
 struct FormKind {
     QString caption{};    // as the drop-down shows it and the record stores it ("Счет")
     QString form{};       // the template that prints it ("frReport_sh")
@@ -15,7 +19,7 @@ struct FormKind {
     // Documents.
     bool paymentQr = false;        // carries the payment QR code when the requisites allow one
     bool transferStatus = false;   // has the status 1 or 2 of a universal transfer document
-    bool electronicFile = false;   // is exported as a file for an operator of electronic documents
+    ExchangeForm exchange = ExchangeForm::None;   // its file for an operator of electronic documents
     bool ownNumbers = false;       // numbered in a sequence of its own, not with the other documents
     QString settlement{};            // a cash order: the settlement kind of its journal row; empty otherwise
 

@@ -9,6 +9,7 @@
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"
 #include "data/Error.h"
+#include "data/GridColumns.h"
 #include "data/RuFormat.h"
 #include "data/Today.h"
 #include "ui/DBComboBox.h"
@@ -113,9 +114,36 @@ QString documentKindOf(const QString& typed)
 DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("TabSheet1"));
-    const int boxHeight = 21;
-    const int lineHeight = 22;
+    placeButtons();
+    placeHeader();
+    placeBuyer();
+    placeLines();
+    placeDocumentsGrid();
+    placeCashOrderBoxes();
+    connect(kindBox_, &QComboBox::currentTextChanged, this, [this](const QString& typed) {
+        ui::runGuarded(this, [this, typed] { proposeNumberForKind(documents(), documentKindOf(typed)); });
+    });
 
+    // The grid stores a document too: through the same steps as "Сохранить ".
+    DataSet& doc = documents();
+    doc.beforePost = [this, storeFigures = doc.beforePost](DataSet& d) {
+        prepareForStore(d);
+        if (storeFigures)
+            storeFigures(d);
+    };
+    deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
+    grid_->deleteAction = [this] { Button11Click(); };
+    statusFollower_ = std::make_unique<StatusFollower>(*this, documents());
+    showStatus();
+    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &DocumentsTab::undoDeletion);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+DocumentsTab::~DocumentsTab() = default;
+
+void DocumentsTab::placeButtons()
+{
+    const int lineHeight = 22;
     // Row 1: counter and buttons.
     layout_.place(label(this, QStringLiteral("Счетчик записей")), 10, 1, 90, lineHeight);
     counter_ = makeBox("DBEditCounter", QStringLiteral("k"), true);
@@ -133,7 +161,11 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         connect(b, &QPushButton::clicked, this, handler);
         layout_.place(b, column, 1, name == std::string_view("ButtonExchange") ? 118 : 100, lineHeight);
     }
+}
 
+void DocumentsTab::placeHeader()
+{
+    const int boxHeight = 21;
     // Row 2: document header.
     kindBox_ = new ui::DBComboBox(this);
     kindBox_->setObjectName(QStringLiteral("DBComboBox2"));
@@ -161,7 +193,11 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     connect(paymentDate_, &ui::DBEdit::pickRequested, this, &DocumentsTab::DBEdit41Click);
     layout_.place(label(this, QStringLiteral("Дата...........")), 755, 2, 70, boxHeight);
     layout_.place(paymentDate_, 825, 2, 90, boxHeight);
+}
 
+void DocumentsTab::placeBuyer()
+{
+    const int boxHeight = 21;
     // Row 3: the buyer.
     buyerBox_ = new ui::DBLookupComboBox(this);
     buyerBox_->setObjectName(QStringLiteral("DBL1"));
@@ -179,7 +215,11 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     connect(statusBox_, &QComboBox::activated, this, &DocumentsTab::statusChosen);
     layout_.place(label(this, QStringLiteral("Статус УПД")), 585, 3, 70, boxHeight);
     layout_.place(statusBox_, 655, 3, 260, boxHeight);
+}
 
+void DocumentsTab::placeLines()
+{
+    const int lineHeight = 22;
     // Row 4: column heads; rows 5 to 14: the lines.
     layout_.place(label(this, QStringLiteral("Наименование товара. Вводится из списка после клика мыши в окне ввода, "
                                              "число строк не более 10.")),
@@ -211,7 +251,11 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         layout_.place(rateBoxes_[size_t(line)], 785, 5 + line, 70, lineHeight);
         layout_.place(sumBoxes_[size_t(line)], 860, 5 + line, 120, lineHeight);
     }
+}
 
+void DocumentsTab::placeDocumentsGrid()
+{
+    const int lineHeight = 22;
     // Row 15: journal caption and total; rows 16 to 24: the documents grid; row 26: the note.
     layout_.place(label(this, QStringLiteral("Журнал регистрации")), 10, 15, 200, lineHeight);
     layout_.place(label(this, QStringLiteral("Всего к оплате:")), 760, 15, 100, lineHeight);
@@ -224,10 +268,8 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     grid_->setObjectName(QStringLiteral("DBGrid4"));
     grid_->setDataSource(&context_.jur1);
     grid_->setReadOnly(false);
-    grid_->addColumn(QStringLiteral("z"), QStringLiteral("Наименование, ФИО покупателя"), 100);
-    grid_->addColumn(QStringLiteral("n"), QStringLiteral("Номер документа"), 100);
-    grid_->addColumn(QStringLiteral("dd"), QStringLiteral("Дата документа"), 100);
-    grid_->addColumn(QStringLiteral("sss"), QStringLiteral("Всего к оплате"), 100);
+    for (const GridColumn& c : gridColumns(u"ADOTable_jur1"))
+        grid_->addColumn(c.field, c.title, 100);
     grid_->setColumnReadOnly(QStringLiteral("sss"),
                              QStringLiteral("«Всего к оплате» — сумма строк документа. Чтобы её изменить, нажмите "
                                             "«Редактор», исправьте количество или цену в строках и нажмите «Сохранить»"));
@@ -246,28 +288,7 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
     layout_.placeBy([note](const ui::LayoutUnits& u) {
         note->setGeometry(u.column(10), 26 * u.row(), u.column(980), std::min(40, 2 * u.row() - 2));
     });
-
-    placeCashOrderBoxes();
-    connect(kindBox_, &QComboBox::currentTextChanged, this, [this](const QString& typed) {
-        ui::runGuarded(this, [this, typed] { proposeNumberForKind(documents(), documentKindOf(typed)); });
-    });
-
-    // The grid stores a document too: through the same steps as "Сохранить ".
-    DataSet& doc = documents();
-    doc.beforePost = [this, storeFigures = doc.beforePost](DataSet& d) {
-        prepareForStore(d);
-        if (storeFigures)
-            storeFigures(d);
-    };
-    deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
-    grid_->deleteAction = [this] { Button11Click(); };
-    statusFollower_ = std::make_unique<StatusFollower>(*this, documents());
-    showStatus();
-    auto* undo = new QShortcut(QKeySequence::Undo, this, this, &DocumentsTab::undoDeletion);
-    undo->setContext(Qt::WidgetWithChildrenShortcut);
 }
-
-DocumentsTab::~DocumentsTab() = default;
 
 void DocumentsTab::placeCashOrderBoxes()
 {

@@ -95,6 +95,12 @@ private:
     // A new cash expense order takes the next number of its own sequence in place of the one New
     // proposed; a number typed over the proposal stays.
     void proposeNumberForKind(DataSet& doc, const QString& kind);
+    // The groups of controls, each in its rows of the tab.
+    void placeButtons();
+    void placeHeader();
+    void placeBuyer();
+    void placeLines();
+    void placeDocumentsGrid();
     void placeCashOrderBoxes();
     DataSet& documents() const;
     // The key of the document on screen; one still being written is stored first as "Сохранить " would,

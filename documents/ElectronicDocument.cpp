@@ -412,29 +412,31 @@ XmlElement& addDocumentHeader(XmlElement& file, const IssuedDocument& document, 
 std::optional<ExchangeKind> exchangeKindOf(const QString& kind, int transferStatus)
 {
     const FormKind* formKind = documentKind(kind);
-    if (!formKind || !formKind->electronicFile)
-        return std::nullopt;
     const QString shipped = QStringLiteral("Документ об отгрузке товаров (выполнении работ), передаче имущественных "
                                            "прав (документ об оказании услуг)");
     const QString transferred = QStringLiteral("Товары (работы, услуги) переданы");
-    if (kind == u"Счет-фактура")
+    switch (formKind ? formKind->exchange : ExchangeForm::None) {
+    case ExchangeForm::None:
+        return std::nullopt;
+    case ExchangeForm::VatInvoice:
         return ExchangeKind{QStringLiteral("СЧФ"), {}, {}, {}, QStringLiteral("Документ об отгрузке"), true, false};
-    if (formKind->transferStatus && transferStatus == 2)
-        return ExchangeKind{QStringLiteral("ДОП"), shipped, shipped, transferred,
-                            QStringLiteral("Универсальный передаточный документ"), true, false};
-    if (formKind->transferStatus)
+    case ExchangeForm::TransferDocument:
+        if (transferStatus == 2)
+            return ExchangeKind{QStringLiteral("ДОП"), shipped, shipped, transferred,
+                                QStringLiteral("Универсальный передаточный документ"), true, false};
         return ExchangeKind{QStringLiteral("СЧФДОП"), QStringLiteral("Счет-фактура и документ об отгрузке товаров (выполнении "
                                                                  "работ), передаче имущественных прав (документ об оказании "
                                                                  "услуг)"),
                             shipped, transferred, QStringLiteral("Универсальный передаточный документ"), true, false};
-    if (kind == u"Товарная накладная")
+    case ExchangeForm::GoodsTransfer:
         return ExchangeKind{QStringLiteral("ДОП"), QStringLiteral("Товарная накладная"),
                             QStringLiteral("Документ о передаче товара при торговых операциях"),
                             QStringLiteral("Товары переданы"), {}, true, true};
-    if (kind == u"Акт")
+    case ExchangeForm::WorkTransfer:
         return ExchangeKind{QStringLiteral("ДОП"), QStringLiteral("Акт выполненных работ"),
                             QStringLiteral("Документ о передаче результатов работ (документ об оказании услуг)"),
                             QStringLiteral("Работы выполнены, услуги оказаны"), {}, false, true};
+    }
     return std::nullopt;
 }
 
@@ -442,7 +444,7 @@ QString noExchangeFormText(const QString& kind)
 {
     QStringList withFile;
     for (const FormKind& k : documentKindTable()) {
-        if (k.electronicFile)
+        if (k.exchange != ExchangeForm::None)
             withFile.push_back(QStringLiteral("«%1»").arg(k.caption));
     }
     const QString last = withFile.takeLast();

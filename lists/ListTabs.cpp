@@ -2,6 +2,7 @@
 
 #include "BackupRestoreDialog.h"
 
+#include "data/GridColumns.h"
 #include "data/SettlementKinds.h"
 #include "data/Today.h"
 #include "ui/DBComboBox.h"
@@ -40,36 +41,26 @@ void addButton(Tab* tab, ui::ProportionalLayout& layout, const char* name, const
     layout.place(b, column, row, 100, kButtonHeight);
 }
 
-struct GridColumn {
-    const char* field;
-    QString title;
-    int percent;      // of the window's width
-};
-
-// An editable grid over a list with its columns, placed from row 2 down and 25 rows high. The
-// columns take at most 95 % of the width, so that none goes past the grid's right edge.
+// An editable grid over a list with its columns, placed from row 2 down and 25 rows high; each
+// column takes its percent of the window's width. The columns take at most 95 % of the width, so that
+// none goes past the grid's right edge.
 ui::DBGrid* addListGrid(QWidget* tab, ui::ProportionalLayout& layout, const char* name, ui::DataSource& source,
-                        std::vector<GridColumn> columns)
+                        std::vector<int> percents)
 {
     auto* grid = new ui::DBGrid(tab);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setDataSource(&source);
     grid->setReadOnly(false);
+    const std::vector<GridColumn>& columns = gridColumns(source.dataSet().name());
+    Q_ASSERT(columns.size() == percents.size());
     for (const GridColumn& c : columns)
-        grid->addColumn(QString::fromLatin1(c.field), c.title, 100);
-    layout.placeBy([grid, columns](const ui::LayoutUnits& u) {
+        grid->addColumn(c.field, c.title, 100);
+    layout.placeBy([grid, columns, percents](const ui::LayoutUnits& u) {
         grid->setGeometry(u.column(5), 2 * u.row() + 10, u.width - 25, 25 * u.row());
-        for (const GridColumn& c : columns)
-            grid->setColumnWidthFor(QString::fromLatin1(c.field), u.width * c.percent / 100);
+        for (size_t i = 0; i < columns.size(); ++i)
+            grid->setColumnWidthFor(columns[i].field, u.width * percents[i] / 100);
     });
     return grid;
-}
-
-// What electronic documents need of a counterparty: its participant id at its operator, and the
-// country of one abroad (empty for Russia).
-std::vector<GridColumn> exchangeColumns()
-{
-    return {{"edo_id", QStringLiteral("Участник ЭДО"), 12}, {"country", QStringLiteral("Страна"), 5}};
 }
 
 // A caption and the box of a requisite on one line of the requisites tab.
@@ -137,13 +128,7 @@ GoodsTab::GoodsTab(ui::MainContext& context, QWidget* parent) : QWidget(parent),
     addButton(this, layout_, "Button34", QStringLiteral("Редактор"), 672, 1, &GoodsTab::Button34Click);
     addButton(this, layout_, "Button35", QStringLiteral("Удалить "), 772, 1, &GoodsTab::Button35Click);
     addButton(this, layout_, "Button36", QStringLiteral("Сохранить "), 872, 1, &GoodsTab::Button36Click);
-    grid_ = addListGrid(this, layout_, "DBGrid5", context_.stov,
-                        {{"naz", QStringLiteral("Наименование товара, работы"), 34},
-                         {"eu", QStringLiteral("Ед.изм"), 7},
-                         {"cen", QStringLiteral("Цена единицы"), 9},
-                         {"nds", QStringLiteral("Ст.НДС"), 7},
-                         {"str", QStringLiteral("Страна происхождения"), 18},
-                         {"gtd", QStringLiteral("Номер ГТД"), 17}});
+    grid_ = addListGrid(this, layout_, "DBGrid5", context_.stov, {34, 7, 9, 7, 18, 17});
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.stov.dataSet(), [](const DataSet& goods) {
         return quotedQuestion(QStringLiteral("Удалить товар «%1» из списка?"), goods, u"naz");
     });
@@ -239,8 +224,8 @@ OperationsTab::OperationsTab(ui::MainContext& context, QWidget* parent) : QWidge
     grid_->setObjectName(QStringLiteral("DBGrid1"));
     grid_->setDataSource(&context_.sr);
     grid_->setReadOnly(false);
-    grid_->addColumn(QStringLiteral("sr"), QStringLiteral("Наименование операции"), 100);
-    grid_->addColumn(QStringLiteral("vr"), QStringLiteral("Вид расчета"), 100);
+    for (const GridColumn& c : gridColumns(u"ADOTable_sr"))
+        grid_->addColumn(c.field, c.title, 100);
     layout_.placeBy([this, text](const ui::LayoutUnits& u) {
         const int srWidth = (u.width - 5) * 79 / 100;
         const int vrWidth = (u.width - 5) * 14 / 100;
@@ -324,15 +309,7 @@ CounterpartiesTab::CounterpartiesTab(ui::MainContext& context, QWidget* parent) 
     addButton(this, layout_, "Button17", QStringLiteral("Редактировать"), 672, 1, &CounterpartiesTab::Button17Click);
     addButton(this, layout_, "Button2", QStringLiteral("Удалить"), 772, 1, &CounterpartiesTab::Button2Click);
     addButton(this, layout_, "Button22", QStringLiteral("Сохранить"), 872, 1, &CounterpartiesTab::Button22Click);
-    std::vector<GridColumn> columns = {{"k", QStringLiteral("Наименование"), 14},
-                                       {"ad", QStringLiteral("Адрес и телефон"), 17},
-                                       {"b", QStringLiteral("Банк, № расчетного счета"), 19},
-                                       {"unn", QStringLiteral("ИНН/КПП"), 13},
-                                       {"ok", QStringLiteral("ОКПО"), 6},
-                                       {"email", QStringLiteral("Эл. почта"), 9}};
-    for (const GridColumn& column : exchangeColumns())
-        columns.push_back(column);
-    grid_ = addListGrid(this, layout_, "DBGrid2", context_.k, columns);
+    grid_ = addListGrid(this, layout_, "DBGrid2", context_.k, {14, 17, 19, 13, 6, 9, 12, 5});
     // The address a document is mailed to is checked however the row is stored.
     context_.k.dataSet().beforePost = &checkCounterpartyMail;
     deletion_ = std::make_unique<ui::DeletionUndo>(context_.k.dataSet(), [](const DataSet& counterparties) {

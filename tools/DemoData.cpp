@@ -157,15 +157,13 @@ std::vector<std::pair<long long, QString>> addCashExpenseOrders(DataSet& documen
     return made;
 }
 
-} // namespace
-
-DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
+QDate weekday(QDate d)
 {
-    std::mt19937 random(20091u + unsigned(year));
-    auto pick = [&](int n) { return int(random() % unsigned(n)); };
-    Database::Transaction transaction(store.database());
-    DemoCounts counts;
+    return d.dayOfWeek() > 5 ? d.addDays(8 - d.dayOfWeek()) : d;
+}
 
+void fillRequisites(DataStore& store)
+{
     DataSet& requisites = store.dataSet(u"ADOTable_pr1");
     requisites.first();
     requisites.edit();
@@ -191,7 +189,10 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
     requisites.setText(u"signer_patronymic", s(u"Викторович"));
     requisites.setText(u"signer_position", s(u"Генеральный директор"));
     requisites.post();
+}
 
+void fillLists(DataStore& store, int year, DemoCounts& counts)
+{
     DataSet& goods = store.dataSet(u"ADOTable_stov");
     for (const Goods& g : kGoods) {
         goods.append();
@@ -204,7 +205,6 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         goods.post();
         ++counts.goods;
     }
-
     DataSet& counterparties = store.dataSet(u"ADOTable_k");
     for (size_t i = 0; i < kCounterparties.size(); ++i) {
         const Counterparty& c = kCounterparties[i];
@@ -219,7 +219,6 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         counterparties.post();
         ++counts.counterparties;
     }
-
     DataSet& operations = store.dataSet(u"ADOTable_sr");
     for (const Operation& op : kOperations) {
         operations.append();
@@ -228,55 +227,52 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         operations.post();
         ++counts.operations;
     }
+}
 
-    // The story of the year, in date order: rent, telephone and supplies paid from the bank; goods and
-    // services sold on documents, each paid after it was issued (by bank or into the till); cash
-    // spent only from what the till holds; the simplified tax paid after each quarter. The till
-    // opens the year with the cash taken in the last days of the year before.
-    DataSet& journal = store.dataSet(u"ADOTable_jur");
-    int number = 1;
-    Money till;
-    Money bookBase;   // income less expenses the book counts, from the year's start
-    auto entry = [&](QDate date, const char16_t* kind, const Operation& op, Money amount, const Counterparty& who,
-                     const QString& orderNumber = QString()) {
-        journal.append();
-        journal.setValue(u"dd", date);
-        journal.setText(u"nn", orderNumber.isEmpty() ? QString::number(number++) : orderNumber);
-        journal.setText(u"dok", s(kind));
-        journal.setText(u"sr", s(op.text));
-        journal.setText(u"vr", s(op.kind));
-        journal.setValue(u"s", amount);
-        journal.setText(u"k", s(who.name));
-        journal.post();
-        ++counts.journalEntries;
-        if (QStringView(kind) == u"КО")
-            till += QStringView(op.kind) == u"Приход" ? amount : -amount;
-        // What the book counts: payments of this year under a listed operation.
-        if ((QStringView(kind) == u"КО" || QStringView(kind) == u"ПП") && date.year() == year && &op != &kTaxPayment)
-            bookBase += QStringView(op.kind) == u"Приход" ? amount : -amount;
-    };
-    const Operation& paidByBuyer = kOperations[0];
-    const Operation& cashTakings = kOperations[1];
-    const Operation& paidToSupplier = kOperations[3];
-    const Operation& rent = kOperations[4];
-    const Operation& telephone = kOperations[5];
-    const Operation& household = kOperations[6];
-    const Counterparty& landlord = kCounterparties[0];
-    const Counterparty& retail = kCounterparties[9];
-    const Counterparty& supplier = kCounterparties[7];
-    const Counterparty& water = kCounterparties[5];
-    const Counterparty& telecom = kCounterparties[6];
-    const Counterparty& taxOffice = kCounterparties[8];
-    auto roubles = [&](int from, int to) {
-        return Money::fromUnits(std::int64_t(from + pick(to - from)) * Money::kScale + pick(100) * 100);
-    };
-    auto weekday = [](QDate d) { return d.dayOfWeek() > 5 ? d.addDays(8 - d.dayOfWeek()) : d; };
+const Operation& paidByBuyer = kOperations[0];
+const Operation& cashTakings = kOperations[1];
+const Operation& paidToSupplier = kOperations[3];
+const Operation& rent = kOperations[4];
+const Operation& telephone = kOperations[5];
+const Operation& household = kOperations[6];
+const Counterparty& landlord = kCounterparties[0];
+const Counterparty& retail = kCounterparties[9];
+const Counterparty& supplier = kCounterparties[7];
+const Counterparty& water = kCounterparties[5];
+const Counterparty& telecom = kCounterparties[6];
+const Counterparty& taxOffice = kCounterparties[8];
 
-    for (int day = 26; day <= 30; day += 2)
-        entry(QDate(year - 1, 12, day), u"КО", cashTakings, roubles(4000, 9000), retail);
+// The story of the year, in date order: rent, telephone and supplies paid from the bank; goods and
+// services sold on documents, each paid after it was issued (by bank or into the till); cash
+// spent only from what the till holds; the simplified tax paid after each quarter. The till
+// opens the year with the cash taken in the last days of the year before. Every random number is
+// drawn in the same order, so the same year always gives the same file.
+class DemoYear {
+public:
+    DemoYear(DataStore& store, int year, QDate lastDay, DemoCounts& counts)
+        : store_(store), year_(year), counts_(counts), random_(20091u + unsigned(year)),
+          journal_(store.dataSet(u"ADOTable_jur")), documents_(store.dataSet(u"ADOTable_jur1")),
+          goods_(store.dataSet(u"ADOTable_stov")),
+          days_(std::max(1, int(QDate(year, 1, 1).daysTo(lastDay)) + 1))
+    {
+    }
 
-    // Thirty documents, the kinds in turn, spread over the year. Each cash receipt order pays the
-    // invoice of its round in cash a few days later; every other document is paid after it is issued.
+    void fill()
+    {
+        for (int day = 26; day <= 30; day += 2)
+            entry(QDate(year_ - 1, 12, day), u"КО", cashTakings, roubles(4000, 9000), retail);
+        issueDocuments();
+        for (int day = 0; day < days_; ++day) {
+            const QDate date = QDate(year_, 1, 1).addDays(day);
+            if (date.dayOfWeek() > 5)
+                continue;
+            payBills(date);
+            paySales(date);
+            moveCash(date);
+        }
+    }
+
+private:
     struct Line {
         const Goods* goods;
         double quantity;
@@ -291,99 +287,136 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         const Counterparty* buyer;
         QString kind;
     };
-    // The kinds in turn, the cash expense orders aside: they are written below, as the till allows.
-    std::vector<FormKind> kinds;
-    for (const FormKind& kind : documentKindTable()) {
-        if (kind.caption != kCashExpenseKind)
-            kinds.push_back(kind);
+
+    int pick(int n) { return int(random_() % unsigned(n)); }
+    Money roubles(int from, int to)
+    {
+        return Money::fromUnits(std::int64_t(from + pick(to - from)) * Money::kScale + pick(100) * 100);
     }
-    const int days = std::max(1, int(QDate(year, 1, 1).daysTo(lastDay)) + 1);
-    DataSet& documents = store.dataSet(u"ADOTable_jur1");
-    std::vector<Sale> sales;
-    std::vector<Line> invoiceLines;
-    size_t invoice = 0;
-    int invoiceNumber = 0;
-    int exemptActs = 0;
-    int transferDocuments = 0;
-    bool advancePaid = false;
-    for (int d = 0; d < 30; ++d) {
-        const FormKind& kind = kinds[size_t(d) % kinds.size()];
+
+    void entry(QDate date, const char16_t* kind, const Operation& op, Money amount, const Counterparty& who,
+               const QString& orderNumber = QString())
+    {
+        journal_.append();
+        journal_.setValue(u"dd", date);
+        journal_.setText(u"nn", orderNumber.isEmpty() ? QString::number(number_++) : orderNumber);
+        journal_.setText(u"dok", s(kind));
+        journal_.setText(u"sr", s(op.text));
+        journal_.setText(u"vr", s(op.kind));
+        journal_.setValue(u"s", amount);
+        journal_.setText(u"k", s(who.name));
+        journal_.post();
+        ++counts_.journalEntries;
+        if (QStringView(kind) == u"КО")
+            till_ += QStringView(op.kind) == u"Приход" ? amount : -amount;
+        // What the book counts: payments of this year under a listed operation.
+        if ((QStringView(kind) == u"КО" || QStringView(kind) == u"ПП") && date.year() == year_ && &op != &kTaxPayment)
+            bookBase_ += QStringView(op.kind) == u"Приход" ? amount : -amount;
+    }
+
+    // Thirty documents, the kinds in turn, spread over the year. Each cash receipt order pays the
+    // invoice of its round in cash a few days later; every other document is paid after it is issued.
+    void issueDocuments()
+    {
+        // The kinds in turn, the cash expense orders aside: they are written below, as the till allows.
+        std::vector<FormKind> kinds;
+        for (const FormKind& kind : documentKindTable()) {
+            if (kind.caption != kCashExpenseKind)
+                kinds.push_back(kind);
+        }
+        for (int d = 0; d < 30; ++d)
+            issueDocument(d, kinds[size_t(d) % kinds.size()]);
+    }
+
+    void issueDocument(int d, const FormKind& kind)
+    {
         const bool cashOrder = kind.form == u"frReportpr";
         const bool isInvoice = kind.form == u"frReport_sh";
-        const QDate date = weekday(QDate(year, 1, 12).addDays(qint64(d) * std::max(1, days - 20) / 30));
+        const QDate date = weekday(QDate(year_, 1, 12).addDays(qint64(d) * std::max(1, days_ - 20) / 30));
         const Counterparty* buyer = &kCounterparties[size_t(1 + pick(4))];
         std::vector<Line> lines;
-        const bool paysInvoice = cashOrder && invoiceNumber > 0;
+        const bool paysInvoice = cashOrder && invoiceNumber_ > 0;
         if (paysInvoice) {
-            buyer = sales[invoice].buyer;
-            lines = invoiceLines;
+            buyer = sales_[invoice_].buyer;
+            lines = invoiceLines_;
         } else {
             for (int line = 1 + pick(4); line > 0; --line)
                 lines.push_back(Line{&kGoods[size_t(pick(int(kGoods.size())))], 1 + pick(9) + (pick(4) == 0 ? 0.5 : 0.0)});
         }
         // Two acts are for the course alone, which bears no VAT: their documents read "Без НДС".
-        if (kind.form == u"frReport_akt" && exemptActs++ < 2)
+        if (kind.form == u"frReport_akt" && exemptActs_++ < 2)
             lines = {Line{&kGoods[13], double(4 + d % 5)}};
-        documents.append();
-        documents.setText(u"dok", kind.caption);
         // The cash receipt order names the invoice it pays by its number and date.
-        documents.setText(u"n", QString::number(paysInvoice ? invoiceNumber : d + 1));
-        documents.setValue(u"dd", paysInvoice ? sales[invoice].issued : date);
-        documents.setText(u"np", QString::number(100 + d));
-        documents.setValue(u"dp", date);
-        documents.setText(u"z", s(buyer->name));
-        documents.setText(u"a", s(buyer->address));
-        documents.setText(u"unn", s(buyer->inn));
-        documents.setText(u"rb", s(buyer->bank));
-        documents.setText(u"okpo", s(buyer->okpo));
+        writeDocument(kind.caption, paysInvoice ? invoiceNumber_ : d + 1, paysInvoice ? sales_[invoice_].issued : date,
+                      100 + d, date, *buyer, lines);
+        // Transfer documents alternate: an invoice with the act, then the act alone.
+        if (kind.transferStatus)
+            setTransferStatus(store_.database(), documents_.integer(u"k"), transferDocuments_++ % 2 == 0 ? 1 : 2);
+        if (cashOrder) {
+            if (paysInvoice)
+                sales_[invoice_].settled = true;
+            sales_.push_back(Sale{date, date, true, false, QString::number(100 + d), documents_.money(u"sss"), buyer, kind.caption});
+            return;
+        }
+        if (isInvoice) {
+            invoice_ = sales_.size();
+            invoiceNumber_ = d + 1;
+            invoiceLines_ = lines;
+        }
+        const bool counter = kind.form == u"frReport_chek";
+        sales_.push_back(Sale{date, paymentDay(date, counter, isInvoice), counter, false, QString(),
+                              documents_.money(u"sss"), buyer, kind.caption});
+    }
+
+    void writeDocument(const QString& kind, int number, QDate issued, int payment, QDate paymentDate,
+                       const Counterparty& buyer, const std::vector<Line>& lines)
+    {
+        documents_.append();
+        documents_.setText(u"dok", kind);
+        documents_.setText(u"n", QString::number(number));
+        documents_.setValue(u"dd", issued);
+        documents_.setText(u"np", QString::number(payment));
+        documents_.setValue(u"dp", paymentDate);
+        documents_.setText(u"z", s(buyer.name));
+        documents_.setText(u"a", s(buyer.address));
+        documents_.setText(u"unn", s(buyer.inn));
+        documents_.setText(u"rb", s(buyer.bank));
+        documents_.setText(u"okpo", s(buyer.okpo));
         for (size_t line = 0; line < size_t(kDocumentLines); ++line) {
             const QString n = QString::number(line);
             if (line >= lines.size()) {
                 // An empty line as a new document leaves it.
-                documents.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
-                documents.setValue(QStringLiteral("kol") + n, 1.0);
-                documents.setValue(QStringLiteral("cen") + n, Money());
-                documents.setValue(QStringLiteral("nds") + n, 0);
-                documents.setValue(QStringLiteral("s") + n, Money());
+                documents_.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
+                documents_.setValue(QStringLiteral("kol") + n, 1.0);
+                documents_.setValue(QStringLiteral("cen") + n, Money());
+                documents_.setValue(QStringLiteral("nds") + n, 0);
+                documents_.setValue(QStringLiteral("s") + n, Money());
                 continue;
             }
             // Picked from the list as the goods pick window puts goods into a line.
-            putGoodsIntoLine(documents, int(line), goods, int(lines[line].goods - kGoods.data()));
-            documents.setValue(QStringLiteral("kol") + n, lines[line].quantity);
+            putGoodsIntoLine(documents_, int(line), goods_, int(lines[line].goods - kGoods.data()));
+            documents_.setValue(QStringLiteral("kol") + n, lines[line].quantity);
         }
-        documents.post();
-        ++counts.documents;
-        // Transfer documents alternate: an invoice with the act, then the act alone.
-        if (kind.transferStatus)
-            setTransferStatus(store.database(), documents.integer(u"k"), transferDocuments++ % 2 == 0 ? 1 : 2);
-        if (cashOrder) {
-            if (paysInvoice)
-                sales[invoice].settled = true;
-            sales.push_back(Sale{date, date, true, false, QString::number(100 + d), documents.money(u"sss"), buyer, kind.caption});
-            continue;
-        }
-        if (isInvoice) {
-            invoice = sales.size();
-            invoiceNumber = d + 1;
-            invoiceLines = lines;
-        }
-        // The sales receipt is paid at the counter, the rest by bank within a week; the first sale of the
-        // second quarter in advance, in March, so that a reconciliation act for that quarter opens with
-        // the buyer's credit.
-        const bool counter = kind.form == u"frReport_chek";
-        QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
-        if (!counter && !isInvoice && !advancePaid && date.month() >= 4 && date.month() <= 6) {
-            paid = QDate(year, 3, 27).addDays(QDate(year, 3, 27).dayOfWeek() > 5 ? -2 : 0);
-            advancePaid = true;
-        }
-        sales.push_back(Sale{date, paid, counter, false, QString(), documents.money(u"sss"), buyer, kind.caption});
+        documents_.post();
+        ++counts_.documents;
     }
 
-    Money advancesPaid;
-    for (int day = 0; day < days; ++day) {
-        const QDate date = QDate(year, 1, 1).addDays(day);
-        if (date.dayOfWeek() > 5)
-            continue;
+    // The sales receipt is paid at the counter, the rest by bank within a week; the first sale of the
+    // second quarter in advance, in March, so that a reconciliation act for that quarter opens with
+    // the buyer's credit.
+    QDate paymentDay(QDate date, bool counter, bool isInvoice)
+    {
+        QDate paid = counter ? date : weekday(date.addDays(3 + pick(5)));
+        if (!counter && !isInvoice && !advancePaid_ && date.month() >= 4 && date.month() <= 6) {
+            paid = QDate(year_, 3, 27).addDays(QDate(year_, 3, 27).dayOfWeek() > 5 ? -2 : 0);
+            advancePaid_ = true;
+        }
+        return paid;
+    }
+
+    // Rent, telephone and supplies by bank; after each quarter the advance of the simplified tax.
+    void payBills(QDate date)
+    {
         const int quarter = (date.month() + 2) / 3;
         if (date.day() == 5)
             entry(date, u"ПП", rent, Money::fromRoubles(25000), landlord);
@@ -397,30 +430,70 @@ DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
         if (date.day() == 26 && date.month() % 3 == 1 && quarter > 1) {
             // The advance for the quarters past: 15 % of income less expenses from the year's start,
             // less the advances already paid, in whole roubles up.
-            const std::int64_t due = bookBase.units() * 15 / 100 - advancesPaid.units();
+            const std::int64_t due = bookBase_.units() * 15 / 100 - advancesPaid_.units();
             if (due > 0) {
                 const Money advance = Money::fromRoubles((due + Money::kScale - 1) / Money::kScale);
                 entry(date, u"ПП", kTaxPayment, advance, taxOffice);
-                advancesPaid += advance;
+                advancesPaid_ += advance;
             }
         }
-        for (const Sale& sale : sales) {
+    }
+
+    void paySales(QDate date)
+    {
+        for (const Sale& sale : sales_) {
             if (sale.issued == date && (sale.kind == u"Акт" || sale.kind == u"Товарная накладная"))
                 entry(date, sale.kind == u"Акт" ? u"А" : u"ТН", paidByBuyer, sale.amount, *sale.buyer);
             if (sale.paid != date || sale.settled)
                 continue;
             entry(date, sale.cash ? u"КО" : u"ПП", paidByBuyer, sale.amount, *sale.buyer, sale.order);
         }
+    }
+
+    // The day's takings, and small household purchases in cash, never more than the till holds.
+    void moveCash(QDate date)
+    {
         if (pick(3) == 0) {
             const Money takings = roubles(800, 6000);
             entry(date, u"КО", cashTakings, takings, retail);
         }
-        // Small household purchases in cash, never more than the till holds.
         const Money spend = roubles(150, 2500);
-        if (pick(4) == 0 && spend <= till)
+        if (pick(4) == 0 && spend <= till_)
             entry(date, u"КО", household, spend, water);
     }
-    const auto orders = addCashExpenseOrders(documents, goods, year, lastDay, counts);
+
+    DataStore& store_;
+    const int year_;
+    DemoCounts& counts_;
+    std::mt19937 random_;
+    DataSet& journal_;
+    DataSet& documents_;
+    const DataSet& goods_;
+    const int days_;
+    int number_ = 1;
+    Money till_;
+    Money bookBase_;       // income less expenses the book counts, from the year's start
+    Money advancesPaid_;
+    std::vector<Sale> sales_;
+    std::vector<Line> invoiceLines_;
+    size_t invoice_ = 0;
+    int invoiceNumber_ = 0;
+    int exemptActs_ = 0;
+    int transferDocuments_ = 0;
+    bool advancePaid_ = false;
+};
+
+} // namespace
+
+DemoCounts fillDemoData(DataStore& store, int year, QDate lastDay)
+{
+    Database::Transaction transaction(store.database());
+    DemoCounts counts;
+    fillRequisites(store);
+    fillLists(store, year, counts);
+    DemoYear(store, year, lastDay, counts).fill();
+    const auto orders = addCashExpenseOrders(store.dataSet(u"ADOTable_jur1"), store.dataSet(u"ADOTable_stov"), year,
+                                             lastDay, counts);
     transaction.commit();
     // Registered as the documents tab's "Зарегистрировать в журнале" does, each in its own unit of work.
     for (const auto& [key, operation] : orders) {

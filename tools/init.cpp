@@ -47,6 +47,28 @@ const vi23::help::ProgramHelp kHelp = {
     "  vi23-init --db postgresql://server.office/vi23\n"
     "  vi23-init --restore backup/kn-2026-12-08.mdb --force\n"};
 
+void restore(const QString& copy, const QString& target, bool force, QTextStream& out)
+{
+    const QString kept = vi23::restoreBackup(copy, target, force);
+    out << "База данных " << target << " восстановлена из копии " << copy << "\n";
+    if (!kept.isEmpty())
+        out << "Прежнее содержимое сохранено в " << kept << "\n";
+}
+
+void create(const QString& target, bool demo, QTextStream& out)
+{
+    vi23::Database::create(target);
+    out << "Создана база данных " << target << "\n";
+    if (!demo)
+        return;
+    vi23::DataStore store(target);
+    const QDate today = vi23::today();
+    const vi23::DemoCounts counts = vi23::fillDemoData(store, today.year(), today);
+    out << "Пример предприятия: " << counts.goods << " товаров, " << counts.counterparties << " контрагентов, "
+        << counts.operations << " типовых операций, " << counts.documents << " документов, "
+        << counts.journalEntries << " записей журнала\n";
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -64,7 +86,7 @@ int main(int argc, char* argv[])
     if (!mistake.isEmpty())
         return vi23::help::usageError(kHelp, mistake);
     const bool dbOption = args.size() != given;
-    bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
+    const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const qsizetype restoreAt = args.indexOf(QStringLiteral("--restore"));
     QString copy;
@@ -85,29 +107,11 @@ int main(int argc, char* argv[])
         const QStringList unknown = args.filter(QRegularExpression(QStringLiteral("^-")));
         return vi23::help::usageError(kHelp, unknown.isEmpty() ? QString() : QStringLiteral("Неизвестный ключ %1").arg(unknown.first()));
     }
-    if (restoring) {
-        try {
-            const QString kept = vi23::restoreBackup(copy, args[0], force);
-            out << "База данных " << args[0] << " восстановлена из копии " << copy << "\n";
-            if (!kept.isEmpty())
-                out << "Прежнее содержимое сохранено в " << kept << "\n";
-            return 0;
-        } catch (const vi23::UserError& e) {
-            err << e.text() << "\n";
-            return 1;
-        }
-    }
     try {
-        vi23::Database::create(args[0]);
-        out << "Создана база данных " << args[0] << "\n";
-        if (demo) {
-            vi23::DataStore store(args[0]);
-            const QDate today = vi23::today();
-            vi23::DemoCounts counts = vi23::fillDemoData(store, today.year(), today);
-            out << "Пример предприятия: " << counts.goods << " товаров, " << counts.counterparties
-                << " контрагентов, " << counts.operations << " типовых операций, " << counts.documents
-                << " документов, " << counts.journalEntries << " записей журнала\n";
-        }
+        if (restoring)
+            restore(copy, args[0], force, out);
+        else
+            create(args[0], demo, out);
     } catch (const vi23::UserError& e) {
         err << e.text() << "\n";
         return 1;

@@ -36,6 +36,8 @@ public:
     void editFirstCellOfCurrentRow();
     // A cell being typed goes into its row now, as leaving the cell would put it.
     void commitOpenEditor();
+    // Whether a cell is open for typing.
+    bool isCellOpen() const { return state() == QAbstractItemView::EditingState; }
 
 signals:
     // A double click on a line, or Enter on the current line of a read-only grid.

@@ -397,6 +397,64 @@ TEST_F(Started, ControlPageKeysSwitchTabsFromAnywhere)
     }
 }
 
+// Rows another workplace stores (another connection to the file) show when the window is activated or
+// their tab is shown, the current row staying current; a data set typed into is not read again.
+TEST_F(Started, RowsStoredAtAnotherWorkplaceShowOnActivationOrWhenTheirTabIsShown)
+{
+    struct Case {
+        const char* what;
+        int tab;
+        bool byActivation;         // else shown coming from another tab
+        const char16_t* dataSet;
+        const char16_t* field;
+        const char* grid;
+        const char* typedBox;      // typed into before the other workplace stores its row
+        int rowsShown;
+    };
+    const Case cases[] = {
+        {"journal, its tab shown", 1, false, u"ADOTable_jur", u"nn", "DBGrid3", nullptr, 4},
+        {"documents, window activated", 0, true, u"ADOTable_jur1", u"n", "DBGrid4", nullptr, 3},
+        {"counterparties, their tab shown", 4, false, u"ADOTable_k", u"k", "DBGrid2", nullptr, 4},
+        {"goods, their tab shown", 2, false, u"ADOTable_stov", u"naz", "DBGrid5", nullptr, 1},
+        {"operations, window activated", 3, true, u"ADOTable_sr", u"sr", "DBGrid1", nullptr, 2},
+        {"journal typed into, window activated", 1, true, u"ADOTable_jur", u"nn", "DBGrid3", "DBEdit3", 4},
+    };
+    int added = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window->tabs()->setCurrentIndex(c.byActivation ? c.tab : 6);
+        DataSet& shown = dataSet(c.dataSet);
+        if (shown.recordCount() > 1)
+            shown.moveToPosition(1);
+        const QString current = shown.text(c.field);
+        if (c.typedBox)
+            vi23::test::typeInto(child<QWidget>(c.typedBox), QStringLiteral("15"));
+        {
+            DataStore other(path);
+            DataSet& rows = other.dataSet(c.dataSet);
+            rows.open();
+            rows.append();
+            rows.setText(c.field, QStringLiteral("Другое место %1").arg(++added));
+            if (QStringView(c.dataSet) == u"ADOTable_sr")
+                rows.setText(u"vr", QStringLiteral("Расход"));
+            rows.post();
+        }
+        if (c.byActivation)
+            window->FormActivate();
+        else
+            window->tabs()->setCurrentIndex(c.tab);
+        EXPECT_EQ(child<QTableView>(c.grid)->model()->rowCount(), c.rowsShown);
+        EXPECT_EQ(shown.recordCount(), c.rowsShown);
+        if (!current.isEmpty()) {
+            EXPECT_EQ(shown.text(c.field), current);
+        }
+        if (c.typedBox) {
+            EXPECT_EQ(child<QLineEdit>(c.typedBox)->text(), QStringLiteral("15"));
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
 TEST_F(Started, TheDocumentsAndTheJournalOpenOnTheNewestRowWithWholeKopecks)
 {
     struct Case { const char* grid; const char16_t* dataSet; const char16_t* field; const char* newest; };
