@@ -12,13 +12,17 @@ function(vi23_test_today target)
 endfunction()
 
 # A test executable from the given sources, linked with GoogleTest and registered with CTest. With
-# SERVER its cases may use the test server (tests/CMakeLists.txt), named to them by VI23_TEST_PG.
+# SERVER its cases may use the test server (tests/CMakeLists.txt), named to them by VI23_TEST_PG;
+# with OWN_MAIN one of the sources holds main() (a GUI application for the printed forms).
 function(vi23_add_test name)
-  cmake_parse_arguments(T "SERVER" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERVER;OWN_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   vi23_test_today(${name})
   vi23_warnings(${name})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
   set(server)
   if(T_SERVER)
     set(server FIXTURES_REQUIRED vi23_server

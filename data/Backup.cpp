@@ -298,8 +298,15 @@ std::unique_ptr<Database> openCopy(const QString& copy, const TemporaryFile& scr
 
 } // namespace
 
+void refuseServerRestore(const QString& location)
+{
+    if (isServerLocation(location))
+        throw UserError(kServerCopiesText);
+}
+
 QString restoreBackup(const QString& copy, const QString& target, bool force)
 {
+    refuseServerRestore(target);
     if (!QFileInfo(copy).isFile())
         throw UserError(QStringLiteral("Нет файла копии %1").arg(copy));
     const QFileInfo targetInfo(target);

@@ -53,5 +53,8 @@ void enableDailyBackups(Database& db, std::function<void(const QString& message)
 // a program that has it open sees the restored data; its previous contents are kept in backup/
 // first, and that file's path is returned (empty for a new target). Throws UserError.
 QString restoreBackup(const QString& copy, const QString& target, bool force);
+// Refuses a server store, whose copies its administrator makes and puts back, before a restore
+// looks for copy files.
+void refuseServerRestore(const QString& location);
 
 } // namespace vi23

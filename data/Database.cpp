@@ -94,7 +94,7 @@ sqlite3* Database::handle() const
 {
     if (sqlite3* file = connection_->fileHandle())
         return file;
-    throw UserError(QStringLiteral("Для базы данных на сервере это действие не выполняется: копии делает администратор сервера (pg_dump)"));
+    throw UserError(kServerCopiesText);
 }
 
 std::unique_ptr<Database> Database::open(const QString& location)

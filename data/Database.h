@@ -127,6 +127,11 @@ private:
 // Removes a database file with the journal files SQLite may have left beside it.
 void removeDatabaseFiles(const QString& path);
 
+// Why the program neither makes nor restores copies of a server database.
+inline const QString kServerCopiesText = QStringLiteral(
+    "База данных находится на сервере PostgreSQL: её резервные копии делает и восстанавливает администратор сервера "
+    "(pg_dump и pg_restore), а не программа");
+
 // Compares two texts as the store does: letter case ignored for every alphabet.
 int compareNoCase(QStringView a, QStringView b);
 

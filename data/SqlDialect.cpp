@@ -45,9 +45,8 @@ QString mapOutsideQuotes(QStringView sql, const std::function<QString(QStringVie
     return out;
 }
 
-} // namespace
-
-QString toServerSql(QStringView sql)
+// The server's placeholders, collations and functions for the file's.
+QString serverWords(QStringView sql)
 {
     int bare = 0;
     return mapOutsideQuotes(sql, [&bare](QStringView part) {
@@ -77,6 +76,66 @@ QString toServerSql(QStringView sql)
         out.replace(sortKey, QStringLiteral("(translate(\\1, 'ёЁ', 'єЄ') COLLATE %1)").arg(QLatin1String(kServerSortCollation)));
         return out;
     });
+}
+
+// One item of an ORDER BY as the file orders it: SQLite puts nulls before every value, the server
+// after them. A row key (rowid or a quoted counter) is never null and keeps the order its index gives.
+QString orderedAsInFile(QStringView item)
+{
+    const QString text = item.trimmed().toString();
+    static const QRegularExpression key(QStringLiteral("^(\\w+\\.)?(rowid|\"[^\"]*\")$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nulls(QStringLiteral("\\bNULLS\\s+(FIRST|LAST)$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression desc(QStringLiteral("\\bDESC$"), QRegularExpression::CaseInsensitiveOption);
+    if (text.isEmpty() || key.match(text).hasMatch() || nulls.match(text).hasMatch())
+        return item.toString();
+    const qsizetype end = item.lastIndexOf(text.back()) + 1;
+    return item.first(end).toString() + (desc.match(text).hasMatch() ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST"))
+        + item.sliced(end).toString();
+}
+
+// Every ORDER BY of the statement (subqueries too) with its items ordered as in the file.
+QString nullsAsInFile(const QString& sql)
+{
+    static const QRegularExpression orderBy(QStringLiteral("\\bORDER\\s+BY\\s"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression clauseEnd(QStringLiteral("\\b(LIMIT|OFFSET)\\b"), QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype copied = 0;
+    for (auto match = orderBy.match(sql); match.hasMatch(); match = orderBy.match(sql, copied)) {
+        qsizetype item = match.capturedEnd();
+        out += QStringView(sql).sliced(copied, item - copied);
+        int depth = 0;
+        QChar quote;
+        qsizetype i = item;
+        for (; i <= sql.size(); ++i) {
+            const QChar c = i < sql.size() ? sql[i] : QChar(u')');
+            if (!quote.isNull()) {
+                quote = c == quote ? QChar() : quote;
+                continue;
+            }
+            if (c == u'\'' || c == u'"')
+                quote = c;
+            const bool ends = depth == 0 && (c == u')' || c == u';' || clauseEnd.match(sql, i, QRegularExpression::NormalMatch,
+                                                                                    QRegularExpression::AnchorAtOffsetMatchOption).hasMatch());
+            if (ends || (depth == 0 && c == u',')) {
+                out += orderedAsInFile(QStringView(sql).sliced(item, i - item));
+                if (ends)
+                    break;
+                out += c;
+                item = i + 1;
+            }
+            depth += c == u'(' ? 1 : c == u')' ? -1 : 0;
+        }
+        copied = std::min(i, sql.size());
+    }
+    out += QStringView(sql).sliced(copied);
+    return out;
+}
+
+} // namespace
+
+QString toServerSql(QStringView sql)
+{
+    return nullsAsInFile(serverWords(sql));
 }
 
 QStringList serverCollationSql()

@@ -4,6 +4,7 @@
 #include "data/IssuedDocument.h"
 #include "data/Error.h"
 #include "data/SafeOutput.h"
+#include "ServerCopy.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -385,18 +386,18 @@ Value convertCell(const FieldDef& field, const Column& column, const Cell& cell)
 
 namespace {
 
-// Every row of the old file into the new one, in one unit of work; then the counts and sums of both.
-void copyAll(JetFile& file, const QString& partial, ImportResult& result)
+// Every row of the old file into the new store, in one unit of work; then the counts and sums of both.
+void copyAll(JetFile& file, std::vector<Source>& sources, Database& db, ImportResult& result)
 {
-    std::vector<Source> sources = matchTables(file, result.skipped);
-    std::unique_ptr<Database> db = Database::create(partial);
     YearTotals totals;
-    Database::Transaction transaction(*db);
-    db->exec(QStringLiteral("DELETE FROM pr1"));   // the new file's empty requisites row
-    for (Source& source : sources)
-        result.counts.push_back({source.table->name, copyRows(*db, source, file.path(), totals), 0});
+    Database::Transaction transaction(db);
+    db.exec(QStringLiteral("DELETE FROM pr1"));   // the new store's empty requisites row
+    for (Source& source : sources) {
+        result.counts.push_back({source.table->name, copyRows(db, source, file.path(), totals), 0});
+        continueCounter(db, *source.table);
+    }
     for (TableCount& count : result.counts) {
-        Statement rows = db->prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(count.table)));
+        Statement rows = db.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(count.table)));
         rows.step();
         count.newRows = rows.integer(0);
         if (count.newRows != count.oldRows)
@@ -405,11 +406,11 @@ void copyAll(JetFile& file, const QString& partial, ImportResult& result)
                                 .arg(count.newRows)
                                 .arg(count.oldRows));
     }
-    result.years = compareTotals(totals, storedTotals(*db));
+    result.years = compareTotals(totals, storedTotals(db));
     // What the old documents did not keep, as a file of the old format gets it when opened; after the
     // comparison, which checks the transfer itself.
-    copyGoodsDetailsIntoDocuments(*db);
-    result.recomputedTotals = recomputeStoredSums(*db);
+    copyGoodsDetailsIntoDocuments(db);
+    result.recomputedTotals = recomputeStoredSums(db);
     transaction.commit();
 }
 
@@ -420,8 +421,30 @@ QString partialPath(const QString& newPath, qint64 pid)
     return newPath + QStringLiteral(".part-%1").arg(pid);
 }
 
+namespace {
+
+// Into an empty server database: the tables made, filled, or dropped again when anything fails.
+ImportResult importJetToServer(const QString& oldPath, const QString& server)
+{
+    ImportResult result;
+    JetFile file(oldPath);
+    std::vector<Source> sources = matchTables(file, result.skipped);
+    std::unique_ptr<Database> db = Database::create(server);
+    try {
+        copyAll(file, sources, *db, result);
+    } catch (const UserError& e) {
+        dropProgramTables(*db);
+        throw UserError(QStringLiteral("Перенос остановлен. %1 Таблицы на сервере не оставлены.").arg(e.text()));
+    }
+    return result;
+}
+
+} // namespace
+
 ImportResult importJet(const QString& oldPath, const QString& newPath)
 {
+    if (isServerLocation(newPath))
+        return importJetToServer(oldPath, newPath);
     const QFileInfo target(newPath);
     // Written beside the target under a name of its own, so that a stopped import leaves no
     // file that looks finished.
@@ -431,7 +454,8 @@ ImportResult importJet(const QString& oldPath, const QString& newPath)
         if (target.exists())
             throw UserError(QStringLiteral("Файл %1 уже существует; он не будет перезаписан.").arg(target.absoluteFilePath()));
         JetFile file(oldPath);
-        copyAll(file, partial, result);
+        std::vector<Source> sources = matchTables(file, result.skipped);
+        copyAll(file, sources, *Database::create(partial), result);
         if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(newPath).constData()) != 0)
             throw UserError(fileErrorText(errno, target.absoluteFilePath()));
         syncFolder(target.absolutePath());

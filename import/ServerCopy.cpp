@@ -10,6 +10,30 @@
 
 namespace vi23 {
 
+void continueCounter(Database& to, const TableDef& table, long long last)
+{
+    const int counter = table.counterIndex();
+    if (!to.isServer() || counter < 0)
+        return;
+    const QString name = table.fields[size_t(counter)].name;
+    Statement set = to.prepare(QStringLiteral("SELECT setval(pg_get_serial_sequence(?1, ?2), GREATEST(?3, "
+                                              "(SELECT COALESCE(max(%1), 0) FROM %2), 1), GREATEST(?3, "
+                                              "(SELECT COALESCE(max(%1), 0) FROM %2)) > 0)")
+                                   .arg(quoteIdentifier(name), quoteIdentifier(table.name)));
+    set.bind(1, table.name);
+    set.bind(2, name);
+    set.bind(3, Value(std::int64_t(last)));
+    set.run();
+}
+
+void dropProgramTables(Database& db)
+{
+    for (const auto* list : {&schemaTables(), &addedTables()}) {
+        for (const TableDef& table : *list)
+            db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteIdentifier(table.name)));
+    }
+}
+
 namespace {
 
 // The columns both stores have, typed as the program keeps them; a column the program adds beside
@@ -37,12 +61,8 @@ long long count(Database& db, const QString& table)
 }
 
 // The counter continues from the file's next number, also past rows deleted at the end.
-void continueCounter(Database& from, Database& to, const TableDef& table)
+void continueFileCounter(Database& from, Database& to, const TableDef& table)
 {
-    const int counter = table.counterIndex();
-    if (counter < 0)
-        return;
-    const QString name = table.fields[size_t(counter)].name;
     long long last = 0;
     if (from.hasTable(QStringLiteral("sqlite_sequence"))) {
         Statement seq = from.prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"));
@@ -50,14 +70,7 @@ void continueCounter(Database& from, Database& to, const TableDef& table)
         if (seq.step())
             last = seq.integer(0);
     }
-    Statement set = to.prepare(QStringLiteral("SELECT setval(pg_get_serial_sequence(?1, ?2), GREATEST(?3, "
-                                              "(SELECT COALESCE(max(%1), 0) FROM %2), 1), GREATEST(?3, "
-                                              "(SELECT COALESCE(max(%1), 0) FROM %2)) > 0)")
-                                   .arg(quoteIdentifier(name), quoteIdentifier(table.name)));
-    set.bind(1, table.name);
-    set.bind(2, name);
-    set.bind(3, Value(std::int64_t(last)));
-    set.run();
+    continueCounter(to, table, last);
 }
 
 jet::TableCount copyTable(Database& from, Database& to, const TableDef& table)
@@ -77,19 +90,11 @@ jet::TableCount copyTable(Database& from, Database& to, const TableDef& table)
             write.bind(int(i) + 1, readColumn(read, int(i), columns[i].type));
         write.run();
     }
-    continueCounter(from, to, table);
+    continueFileCounter(from, to, table);
     const jet::TableCount counted{table.name, count(from, table.name), count(to, table.name)};
     if (counted.oldRows != counted.newRows)
         throw UserError(QStringLiteral("В таблице «%1» перенесено строк %2 из %3.").arg(table.name).arg(counted.newRows).arg(counted.oldRows));
     return counted;
-}
-
-void dropTables(Database& db)
-{
-    for (const auto* list : {&schemaTables(), &addedTables()}) {
-        for (const TableDef& table : *list)
-            db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteIdentifier(table.name)));
-    }
 }
 
 } // namespace
@@ -117,7 +122,7 @@ jet::ImportResult copyFileToServer(const QString& file, const QString& server)
         result.years = jet::compareStoredSums(*from, *to);
         transaction.commit();
     } catch (const UserError& e) {
-        dropTables(*to);
+        dropProgramTables(*to);
         throw UserError(QStringLiteral("Перенос остановлен: %1 Таблицы на сервере не оставлены.").arg(e.text()));
     }
     return result;

@@ -12,4 +12,10 @@ namespace vi23 {
 // sums of both stores must agree. On any failure the server database is left without the tables.
 jet::ImportResult copyFileToServer(const QString& file, const QString& server);
 
+// After rows were copied with their numbers, a server table's counter goes on after the largest
+// number, or after `last` when the source had given a larger one; a file's counter does so by itself.
+void continueCounter(Database& to, const TableDef& table, long long last = 0);
+// Removes the program's tables from a server database whose filling failed.
+void dropProgramTables(Database& db);
+
 } // namespace vi23

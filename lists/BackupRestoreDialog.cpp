@@ -91,6 +91,7 @@ void restoreFromBackup(ui::MainContext& context, QWidget* parent)
             throw UserError(QStringLiteral("Сначала сохраните строку, которая сейчас изменяется (%1)").arg(dataSet->name()));
     }
     const QString database = context.store.database().path();
+    refuseServerRestore(database);
     std::vector<BackupCopy> copies = listBackups(database);
     if (copies.empty())
         throw UserError(QStringLiteral("В папке %1 нет резервных копий базы данных").arg(backupFolder(database)));

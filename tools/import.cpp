@@ -32,13 +32,19 @@ bool reportRecovery(const QString& path, Streams io)
 }
 
 // Without NEW the target is kn.mdb in the working folder; when that is the old file itself, it is
-// converted where it lies, as the window does, and the old file is kept as kn.mdb.jet.
-int importJet(const QStringList& args, Streams io)
+// converted where it lies, as the window does, and the old file is kept as kn.mdb.jet. --db names an
+// empty server database instead (only given so: the variable VI23_DB never turns a conversion aside).
+int importJet(const QStringList& arguments, Streams io)
 {
-    if (args.size() < 1 || args.size() > 2)
+    QStringList args = arguments;
+    QString mistake;
+    const qsizetype given = args.size();
+    const QString server = vi23::help::takeDatabaseOption(args, {}, &mistake);
+    const bool toServer = args.size() != given;
+    if (!mistake.isEmpty() || args.size() < 1 || args.size() > (toServer ? 1 : 2) || args[0].startsWith(u'-'))
         return 2;
     const QString oldPath = args[0];
-    const QString newPath = args.size() == 2 ? args[1] : QStringLiteral("kn.mdb");
+    const QString newPath = toServer ? server : args.size() == 2 ? args[1] : QStringLiteral("kn.mdb");
     const bool inPlace = QFileInfo(oldPath).absoluteFilePath() == QFileInfo(newPath).absoluteFilePath();
     if (inPlace && reportRecovery(oldPath, io))
         return 0;
@@ -51,6 +57,8 @@ int importJet(const QStringList& args, Streams io)
     if (inPlace)
         io.out << "Данные перенесены в новый файл " << newPath << "; прежний файл сохранён как "
                << vi23::jet::keptOldPath(oldPath) << "\n";
+    else if (toServer)
+        io.out << "Данные перенесены на сервер\n";
     else
         io.out << "Данные перенесены в новый файл " << newPath << "\n";
     return 0;
@@ -119,10 +127,11 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"jet", "vi23-import jet СТАРЫЙ.mdb [НОВЫЙ.mdb]\n",
+    {"jet", "vi23-import jet СТАРЫЙ.mdb [НОВЫЙ.mdb | --db postgresql://СЕРВЕР/БАЗА]\n",
      "      Переносит все строки одиннадцати таблиц из файла прежней версии программы (формат Jet 4)\n"
      "      в новый файл (по умолчанию kn.mdb в рабочей папке); существующий файл не перезаписывается,\n"
-     "      старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n",
+     "      старый файл только читается. Если старый файл и есть kn.mdb, он сохраняется как kn.mdb.jet.\n"
+     "      С --db переносит их в пустую базу данных на сервере PostgreSQL.\n",
      importJet},
     {"sqlite", "vi23-import sqlite kn.mdb --db postgresql://СЕРВЕР/БАЗА\n",
      "      Переносит все строки файла программы в пустую базу данных на сервере PostgreSQL (перевод\n"

@@ -93,15 +93,15 @@ int main(int argc, char* argv[])
     if (restoreAt >= 0 && restoreAt + 1 < args.size()) {
         copy = args[restoreAt + 1];
         args.remove(restoreAt, 2);
-        if (args.isEmpty())
-            args << QStringLiteral("kn.mdb");
     }
     const bool restoring = !copy.isEmpty();
-    // The store named by --db, else by the argument, else by VI23_DB.
-    if (dbOption && (!args.isEmpty() || restoring))
-        return vi23::help::usageError(kHelp, QStringLiteral("Укажите либо ФАЙЛ, либо --db; --restore работает только с файлом"));
-    if (args.isEmpty() && !location.isEmpty() && !restoring)
+    // The store named by --db, else by the argument, else by VI23_DB (a restore's by --db only, else kn.mdb).
+    if (dbOption && !args.isEmpty())
+        return vi23::help::usageError(kHelp, QStringLiteral("Укажите либо ФАЙЛ, либо --db"));
+    if (args.isEmpty() && (dbOption || (!location.isEmpty() && !restoring)))
         args << location;
+    else if (args.isEmpty() && restoring)
+        args << QStringLiteral("kn.mdb");
     if (args.size() != 1 || args[0].startsWith(u'-') || (restoring && demo) || (force && !restoring)
         || (restoreAt >= 0 && !restoring)) {
         const QStringList unknown = args.filter(QRegularExpression(QStringLiteral("^-")));

@@ -1,5 +1,5 @@
 // Daily copies of the database, their pruning and putting one back; the disk's own messages.
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/Backup.h"
 #include "data/Error.h"

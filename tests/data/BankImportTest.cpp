@@ -1,4 +1,4 @@
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/BankImport.h"
 #include "data/Error.h"

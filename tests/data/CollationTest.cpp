@@ -1,5 +1,5 @@
 // Russian alphabetical order, letter case ignored, the same in the store's queries and in memory.
-#include "TestStore.h"
+#include "tests/TestStore.h"
 #include "data/RuCollation.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The counterparty's e-mail address: what counts as one, where it is kept, how a document finds it.
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/CounterpartyMail.h"
 #include "data/Schema.h"

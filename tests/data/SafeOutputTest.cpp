@@ -1,6 +1,6 @@
 // Output files: the open database is never a target, whatever its name; a failed write leaves the
 // old file and no partial one.
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/Error.h"
 #include "data/SafeOutput.h"

@@ -1,4 +1,4 @@
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/DocumentMoney.h"
 #include "data/Error.h"
@@ -127,7 +127,7 @@ TEST(Connection, NewFileHasEveryTableAndFieldAndOneRequisitesRow)
 }
 
 // The file's statements as the server takes them; quoted texts are left as they are.
-TEST(ServerSql, PlaceholdersCollationAndSortKeyAreTheServersOutsideQuotes)
+TEST(ServerSql, PlaceholdersCollationSortKeyAndNullOrderAreTheServersOutsideQuotes)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"SELECT a FROM t WHERE a = ?1 AND b = ?2 OR c = ?1", "SELECT a FROM t WHERE a = $1 AND b = $2 OR c = $1"},
@@ -135,8 +135,14 @@ TEST(ServerSql, PlaceholdersCollationAndSortKeyAreTheServersOutsideQuotes)
         {"SELECT '?1', \"a?\" FROM t WHERE x = 'it''s ?' AND y = ?", "SELECT '?1', \"a?\" FROM t WHERE x = 'it''s ?' AND y = $1"},
         {"x = 'ПП' COLLATE RUNOCASE AND y COLLATE nocase IN (SELECT 1)",
          "x = 'ПП' COLLATE vi23_nocase AND y COLLATE vi23_nocase IN (SELECT 1)"},
+        // Nulls sort before every value, as in the file; a row key is never null and keeps its index's order.
         {"ORDER BY runocase_key(jur.k), IFNULL(s, 0)",
-         "ORDER BY (translate(jur.k, 'ёЁ', 'єЄ') COLLATE vi23_sort), COALESCE(s, 0)"},
+         "ORDER BY (translate(jur.k, 'ёЁ', 'єЄ') COLLATE vi23_sort) NULLS FIRST, COALESCE(s, 0) NULLS FIRST"},
+        {"SELECT (SELECT x FROM t ORDER BY a DESC, t.rowid LIMIT 1), (SELECT z FROM t ORDER BY b LIMIT 1) FROM u ORDER BY \"n\"",
+         "SELECT (SELECT x FROM t ORDER BY a DESC NULLS LAST, t.rowid LIMIT 1), (SELECT z FROM t ORDER BY b NULLS FIRST LIMIT 1) "
+         "FROM u ORDER BY \"n\""},
+        {"SELECT sum(s) OVER (ORDER BY dd, 'a,b') FROM jur ORDER BY k NULLS LAST;",
+         "SELECT sum(s) OVER (ORDER BY dd NULLS FIRST, 'a,b' NULLS FIRST) FROM jur ORDER BY k NULLS LAST;"},
         {"SELECT 'COLLATE RUNOCASE'", "SELECT 'COLLATE RUNOCASE'"},
     };
     for (const auto& [file, server] : cases)

@@ -1,4 +1,4 @@
-#include "TestStore.h"
+#include "tests/TestStore.h"
 
 #include "data/DocumentMoney.h"
 #include "data/EnterpriseSettings.h"

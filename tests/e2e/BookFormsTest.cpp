@@ -170,9 +170,11 @@ const BookCase kBooks[] = {
       {52, 403, u"6950000001/695001001"}}},
 };
 
-TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
+VI23_ON_BOTH_STORES(BookForms);
+
+TEST_P(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     for (const BookCase& c : kBooks) {
@@ -196,9 +198,9 @@ TEST(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
 
 // The act's balances against sums worked out by hand from the fixture's documents and journal, on the
 // printed page and in the workbook; an act without a counterparty of the list is refused.
-TEST(BookForms, TheActsBalancesAreTheHandSumsOfDocumentsAndPayments)
+TEST_P(BookForms, TheActsBalancesAreTheHandSumsOfDocumentsAndPayments)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     struct Case {
@@ -269,9 +271,9 @@ TEST(BookForms, TheActsBalancesAreTheHandSumsOfDocumentsAndPayments)
 }
 
 // The period: its start and end both in, the day after out, and a start after the end passes nothing.
-TEST(BookForms, ThePeriodTakesBothEndsAndNothingElse)
+TEST_P(BookForms, ThePeriodTakesBothEndsAndNothingElse)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     struct Case {
@@ -301,9 +303,9 @@ TEST(BookForms, ThePeriodTakesBothEndsAndNothingElse)
 }
 
 // Quarter columns of the income and expense query as the quarterly book groups on them.
-TEST(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
+TEST_P(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     setBookPeriod(f.store(), {2023, 1, 1}, {2023, 12, 31});
@@ -328,9 +330,9 @@ TEST(BookForms, HalfYearAndNineMonthColumnsFollowTheQuarter)
     EXPECT_EQ(rows, expected);
 }
 
-TEST(BookForms, TheTitlePagePrintsTheYearOfThePeriodsStart)
+TEST_P(BookForms, TheTitlePagePrintsTheYearOfThePeriodsStart)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     const std::pair<QDate, const char16_t*> cases[] = {
         {{2023, 1, 1}, u"На 2023 год"}, {{2024, 12, 31}, u"На 2024 год"}, {{2031, 7, 1}, u"На 2031 год"}};
@@ -340,9 +342,9 @@ TEST(BookForms, TheTitlePagePrintsTheYearOfThePeriodsStart)
     }
 }
 
-TEST(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
+TEST_P(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     auto kassa = [&] {
@@ -371,9 +373,9 @@ TEST(BookForms, TheCashBookPrintedTwiceGivesTheSameRowsAndPages)
 
 // Entry numbers of every width print whole on one line in the books' narrow number cells, condensed
 // where they do not fit; a loss goes to line 041 as a positive amount with 040 at zero.
-TEST(BookForms, NumbersPrintWholeAndALossGoesToItsOwnLine)
+TEST_P(BookForms, NumbersPrintWholeAndALossGoesToItsOwnLine)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     DataSet& jur = f.store().jur();

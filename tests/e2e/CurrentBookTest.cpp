@@ -25,10 +25,12 @@ PreparedReport prepareCurrent(PrintFixture& f, const char* form, QDate from, QDa
     return prepareReport(*t, f.store(), request.values, {}, request.runs);
 }
 
+VI23_ON_BOTH_STORES(CurrentBook);
+
 // 2023 in the book: income 1000 (Q1), 400 (Q3), 250 (Q4); expense 1500 (Q1), 300 (Q2): a loss of 150.
-TEST(CurrentBook, QuartersAndCumulativeTotalsWithALossOnLine041AndSectionsOnTheirOwnPages)
+TEST_P(CurrentBook, QuartersAndCumulativeTotalsWithALossOnLine041AndSectionsOnTheirOwnPages)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     const PreparedReport book = prepareCurrent(f, "frReport_kudir", {2023, 1, 1}, {2023, 12, 31});
@@ -62,9 +64,9 @@ TEST(CurrentBook, QuartersAndCumulativeTotalsWithALossOnLine041AndSectionsOnThei
 
 // A period across the new year is a book for each year: its own numbering, totals, reference lines
 // and page numbers; 2023 ends in a loss, January 2024 in income.
-TEST(CurrentBook, EachYearOfAPeriodIsABookOfItsOwn)
+TEST_P(CurrentBook, EachYearOfAPeriodIsABookOfItsOwn)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.fillJournal();
     const PreparedReport book = prepareCurrent(f, "frReport_kudir", {2023, 1, 1}, {2024, 1, 15});
@@ -82,9 +84,9 @@ TEST(CurrentBook, EachYearOfAPeriodIsABookOfItsOwn)
     EXPECT_EQ(pageTexts(book.pages.at(9)).back(), QStringLiteral("5"));
 }
 
-TEST(CurrentBook, TitlePagePrintsTheYearTheSplitInnKppAndTheObject)
+TEST_P(CurrentBook, TitlePagePrintsTheYearTheSplitInnKppAndTheObject)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     struct Case {
         const char* innKpp;
@@ -117,9 +119,9 @@ TEST(CurrentBook, TitlePagePrintsTheYearTheSplitInnKppAndTheObject)
 }
 
 // The report panel's kinds print the FNS book and title page once the forms of 2026 are chosen.
-TEST(CurrentBook, TheFormSetChoosesTheBookAndTitlePage)
+TEST_P(CurrentBook, TheFormSetChoosesTheBookAndTitlePage)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
         {"", {"frReport11", "frRepor_t"}}, {"described", {"frReport11", "frRepor_t"}},
         {"2026", {"frReport_kudir", "frRepor_t26"}}};

@@ -88,9 +88,11 @@ const DocumentCase kDocuments[] = {
       u"Петров П. П.", u"Сидорова С. С.", u"Паспорт 28 04 123456", u"Орлова О. О."}},
 };
 
-TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
+VI23_ON_BOTH_STORES(DocumentForms);
+
+TEST_P(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     for (const DocumentCase& c : kDocuments) {
         SCOPED_TRACE(c.form);
@@ -122,9 +124,9 @@ TEST(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
     }
 }
 
-TEST(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
+TEST_P(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     struct Case {
         const char16_t* kind;
@@ -146,7 +148,7 @@ TEST(DocumentForms, LandscapeFormsKeepTheirPaperAndMargins)
 }
 
 // Each row rounded to kopecks, halves away from zero, then summed; str5, str8 and str9 as the forms print them.
-TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
+TEST_P(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
 {
     struct Case {
         std::vector<Line> lines;
@@ -167,7 +169,7 @@ TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.words).toStdString());
-        PrintFixture f;
+        PrintFixture f(GetParam());
         f.fillReferenceLists();
         const std::optional<PreparedReport> invoice = f.printDocument(f.addDocument(u(u"Счет"), c.lines));
         ASSERT_TRUE(invoice.has_value());
@@ -190,7 +192,7 @@ TEST(DocumentForms, PrintedTotalsRoundEachRowToKopecks)
 
 // Every total in figures and in words is the sum of the rows as printed: 3,5 × 89,90 at 10 % has a
 // VAT of exactly 31,465, which goes away from zero in the row, in the totals and in the words.
-TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
+TEST_P(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
 {
     struct Case {
         const char16_t* kind;
@@ -214,7 +216,7 @@ TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
         {u"Кассовый ордер-пр", {u"6404-92", u"Шесть тысяч четыреста четыре рубля 92 копейки",
                                 u"В том числе НДС 1041-27"}, {u"6404-91"}},
     };
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     f.addGoods(u(u"Стол"), 20);
     f.addGoods(u(u"Лампа"), 20);
@@ -246,9 +248,9 @@ TEST(DocumentForms, EveryTotalIsTheSumOfThePrintedRows)
 }
 
 // A name of 140 characters prints whole from its first words: its row grows to hold it.
-TEST(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
+TEST_P(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     const QString name = u(u"Кабель силовой медный ВВГнг(А)-LS 3х2,5 ок(N, PE)-0,66 кВ в бухтах по 100 метров, "
                            u"ГОСТ 31996-2012, производство Россия, партия 2026");
@@ -271,9 +273,9 @@ TEST(DocumentForms, ALongNameShowsWholeFromItsFirstWords)
     }
 }
 
-TEST(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
+TEST_P(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     ASSERT_TRUE(f.printDocument(f.addDocument(u(u"Счет"))));
     const std::optional<PreparedReport> second = f.printDocument(
@@ -293,7 +295,7 @@ TEST(DocumentForms, ASecondDocumentPrintsOnlyItsOwnLines)
 
 // An issued document prints as issued whatever becomes of its goods in the list afterwards: every
 // kind, byte for byte.
-TEST(DocumentForms, AChangeOfTheGoodsListChangesNoIssuedDocument)
+TEST_P(DocumentForms, AChangeOfTheGoodsListChangesNoIssuedDocument)
 {
     struct Change {
         const char* what;
@@ -319,7 +321,7 @@ TEST(DocumentForms, AChangeOfTheGoodsListChangesNoIssuedDocument)
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
-        PrintFixture f;
+        PrintFixture f(GetParam());
         f.fillReferenceLists();
         std::vector<std::pair<long long, QString>> printed;
         for (const FormKind& kind : documentKindTable()) {
@@ -342,9 +344,9 @@ TEST(DocumentForms, AChangeOfTheGoodsListChangesNoIssuedDocument)
 
 // 3 × 10,15 × 10 % is 3,045 exactly: the VAT is 3,05 in the totals behind the words as in the form's
 // own VAT column, although the binary product lies a hair above the half.
-TEST(DocumentForms, ARowAtAHalfRoundsAwayFromZeroInTheWordsAsInTheVatColumn)
+TEST_P(DocumentForms, ARowAtAHalfRoundsAwayFromZeroInTheWordsAsInTheVatColumn)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     DataSet& goods = f.store().dataSet(u"ADOTable_stov");
     ASSERT_TRUE(goods.locate(u"naz", u"Бумага А4"));
@@ -360,9 +362,9 @@ TEST(DocumentForms, ARowAtAHalfRoundsAwayFromZeroInTheWordsAsInTheVatColumn)
               u(u"Всего наименований 1 на сумму: Тридцать три рубля 50 копеек"));
 }
 
-TEST(DocumentForms, AKindOutsideTheNinePrintsNothing)
+TEST_P(DocumentForms, AKindOutsideTheNinePrintsNothing)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     for (const char16_t* kind : {u"Договор", u"счет", u"Счет "}) {
         const std::optional<PreparedReport> report = f.printDocument(f.addDocument(u(kind)));
@@ -373,9 +375,9 @@ TEST(DocumentForms, AKindOutsideTheNinePrintsNothing)
 }
 
 // A line whose goods are not in the list prints as written; a document with no line at all is not printed.
-TEST(DocumentForms, EveryWrittenLinePrintsAndADocumentWithoutLinesIsRefused)
+TEST_P(DocumentForms, EveryWrittenLinePrintsAndADocumentWithoutLinesIsRefused)
 {
-    PrintFixture f;
+    PrintFixture f(GetParam());
     f.fillReferenceLists();
     const std::optional<PreparedReport> report =
         f.printDocument(f.addDocument(u(u"Счет"), {{u(u"Нет в списке"), QStringLiteral("1"), QStringLiteral("100")}}));

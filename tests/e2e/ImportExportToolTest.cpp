@@ -240,6 +240,9 @@ TEST_F(ImportExportTool, AReadOnlyFolderALockedFileAndADamagedFileAreNamedAsSuch
         {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("kn.mdb"), QStringLiteral("ro/kn.mdb")}, true, folderText},
         {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("damaged.mdb"), QStringLiteral("new.mdb")}, false,
          QStringLiteral("не является базой данных программы или повреждён")},
+        // A server's copies are its administrator's: no connection is even tried.
+        {VI23_INIT_EXE, {QStringLiteral("--restore"), QStringLiteral("kn.mdb"), QStringLiteral("--db"), QStringLiteral("host=/nonexistent dbname=kn")},
+         false, QStringLiteral("делает и восстанавливает администратор сервера (pg_dump и pg_restore)")},
         {VI23_IMPORT_EXE, {QStringLiteral("bank"), QStringLiteral("statement.txt")}, false,
          QStringLiteral("база данных занята другой программой; повторите позже")},
     };

@@ -18,11 +18,9 @@ QString s(const char16_t* text)
 
 } // namespace
 
-PrintFixture::PrintFixture()
-    : path_(dir_.filePath(QStringLiteral("kn.mdb")))
+PrintFixture::PrintFixture(test::Store store) : db_(store)
 {
-    Database::create(path_);
-    store_ = std::make_unique<DataStore>(path_);
+    store_ = db_.openStore();
     templates_ = loadBuiltInTemplates();
 }
 

@@ -7,6 +7,9 @@
 #include "reports/PreparedReport.h"
 #include "reports/templates/BuiltInTemplates.h"
 #include "ui/MainContext.h"
+#include "tests/TestStore.h"
+
+#include <gtest/gtest.h>
 
 #include <QDate>
 #include <QString>
@@ -33,10 +36,10 @@ struct Line {
 
 class PrintFixture {
 public:
-    PrintFixture();
+    explicit PrintFixture(test::Store store = test::Store::File);
 
     DataStore& store() { return *store_; }
-    const QString& path() const { return path_; }
+    QString path() const { return db_.path(); }
     // The document printed last, as it was read for its print.
     const IssuedDocument& lastDocument() const { return last_; }
 
@@ -71,12 +74,21 @@ public:
     const BuiltInTemplates& templates() const { return templates_; }
 
 private:
-    QTemporaryDir dir_;
-    QString path_;
+    test::TempDatabase db_;
     std::unique_ptr<DataStore> store_;
     IssuedDocument last_;
     BuiltInTemplates templates_;
 };
+
+// Print cases that read the store run over the file and over a server database alike.
+class StoreCase : public ::testing::TestWithParam<test::Store> {
+protected:
+    void SetUp() override { VI23_REQUIRE_STORE(GetParam()); }
+};
+#define VI23_ON_BOTH_STORES(suite)                                                                                      \
+    class suite : public ::vi23::e2e::StoreCase {};                                                                     \
+    INSTANTIATE_TEST_SUITE_P(Stores, suite, ::testing::Values(::vi23::test::Store::File, ::vi23::test::Store::Server),  \
+                             [](const auto& info) { return ::vi23::test::storeName(info.param); })
 
 // ---- reading prepared pages ----
 

@@ -1,12 +1,14 @@
 // vi23-import as the user runs it, and the imported file printed by vi23-print beside the same data
 // entered through the program's data sets: every document and book comes out the same.
 #include "OldFile.h"
+#include "tests/TestStore.h"
 #include "tests/ToolRun.h"
 
 #include "data/DataStore.h"
 #include "data/Database.h"
 
 #include <QProcess>
+#include <optional>
 
 namespace vi23::jet {
 namespace {
@@ -131,18 +133,39 @@ void enterSampleDirectly(const QString& path)
     add(u"ADOTable_z", {{u"pr", u"ООО «Вектор»"}});
 }
 
-TEST(ImportTool, ImportedFilePrintsAsTheSameDataEnteredDirectly)
+class ImportToStore : public ::testing::TestWithParam<::vi23::test::Store> {};
+INSTANTIATE_TEST_SUITE_P(Stores, ImportToStore, ::testing::Values(::vi23::test::Store::File, ::vi23::test::Store::Server),
+                         [](const auto& info) { return ::vi23::test::storeName(info.param); });
+
+TEST_P(ImportToStore, ImportedDataPrintsAsTheSameDataEnteredDirectly)
 {
-    // Converted where it lies, as the window does: the old file is kept aside byte for byte.
+    VI23_REQUIRE_STORE(GetParam());
     OldFile imported(QStringLiteral("kn.mdb"));
-    const Outcome converted = import({QStringLiteral("jet"), QStringLiteral("kn.mdb")}, imported.dir());
-    ASSERT_EQ(converted.exitCode, 0) << converted.err.toStdString();
-    EXPECT_EQ(imported.entries(), QStringList({QStringLiteral("kn.mdb"), QStringLiteral("kn.mdb.jet")}));
-    QFile kept(imported.file(QStringLiteral("kn.mdb.jet")));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), imported.bytes());
-    // A second run finds a file of the program, not an old one.
-    EXPECT_EQ(import({QStringLiteral("jet"), QStringLiteral("kn.mdb")}, imported.dir()).exitCode, 1);
+    // Where the prints read the imported rows: kn.mdb, or the server database.
+    std::optional<::vi23::test::TempDatabase> server;
+    QStringList importedStore;
+    if (GetParam() == ::vi23::test::Store::Server) {
+        server.emplace(::vi23::test::Store::Server, ::vi23::test::Tables::None);
+        importedStore = {QStringLiteral("--db"), server->path()};
+        const Outcome moved = import(QStringList{QStringLiteral("jet"), QStringLiteral("kn.mdb")} + importedStore, imported.dir());
+        ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+        EXPECT_TRUE(moved.out.contains(QStringLiteral("  jur           6        6\n"))) << moved.out.toStdString();
+        EXPECT_TRUE(imported.unchanged());
+        // A database that has the program's tables is never written over.
+        const Outcome again = import(QStringList{QStringLiteral("jet"), QStringLiteral("kn.mdb")} + importedStore, imported.dir());
+        EXPECT_EQ(again.exitCode, 1);
+        EXPECT_TRUE(again.err.contains(s(u"уже есть таблицы программы"))) << again.err.toStdString();
+    } else {
+        // Converted where it lies, as the window does: the old file is kept aside byte for byte.
+        const Outcome converted = import({QStringLiteral("jet"), QStringLiteral("kn.mdb")}, imported.dir());
+        ASSERT_EQ(converted.exitCode, 0) << converted.err.toStdString();
+        EXPECT_EQ(imported.entries(), QStringList({QStringLiteral("kn.mdb"), QStringLiteral("kn.mdb.jet")}));
+        QFile kept(imported.file(QStringLiteral("kn.mdb.jet")));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), imported.bytes());
+        // A second run finds a file of the program, not an old one.
+        EXPECT_EQ(import({QStringLiteral("jet"), QStringLiteral("kn.mdb")}, imported.dir()).exitCode, 1);
+    }
     QTemporaryDir direct;
     enterSampleDirectly(direct.filePath(QStringLiteral("kn.mdb")));
 
@@ -159,7 +182,7 @@ TEST(ImportTool, ImportedFilePrintsAsTheSameDataEnteredDirectly)
     for (const auto& [args, mustPrint] : prints) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         const QStringList layout = args + QStringList{QStringLiteral("--layout"), QStringLiteral("-")};
-        const Outcome fromImport = run(QStringLiteral(VI23_PRINT_EXE), layout, imported.dir());
+        const Outcome fromImport = run(QStringLiteral(VI23_PRINT_EXE), layout + importedStore, imported.dir());
         const Outcome fromDirect = run(QStringLiteral(VI23_PRINT_EXE), layout, direct.path());
         if (mustPrint) {
             EXPECT_EQ(fromImport.exitCode, 0) << fromImport.err.toStdString();
@@ -171,7 +194,8 @@ TEST(ImportTool, ImportedFilePrintsAsTheSameDataEnteredDirectly)
     }
     // The figures themselves: the document total and the cash book's closing balance.
     const Outcome document = run(QStringLiteral(VI23_PRINT_EXE),
-                                 {QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--layout"), QStringLiteral("-")},
+                                 QStringList{QStringLiteral("document"), QStringLiteral("1"), QStringLiteral("--layout"),
+                                             QStringLiteral("-")} + importedStore,
                                  imported.dir());
     EXPECT_TRUE(document.out.contains(QStringLiteral("1371,29"))) << document.out.toStdString();
 }

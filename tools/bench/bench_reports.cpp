@@ -9,6 +9,7 @@
 #include "reports/TemplateSource.h"
 #include "reports/templates/BuiltInTemplates.h"
 #include "help/CommandLine.h"
+#include "import/ServerCopy.h"
 
 #include "data/FixedQueries.h"
 
@@ -254,6 +255,75 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
     out << QStringLiteral("  the PDF step alone %1 pages/s (target 800)\n").arg(pages / step, 0, 'f', 0);
 }
 
+// `count` invoices spread over the year, as the documents tab reads them.
+void addDocuments(const QString& path, int count, int year)
+{
+    auto db = vi23::Database::open(path);
+    vi23::Database::Transaction unit(*db);
+    vi23::Statement insert = db->prepare(QStringLiteral("INSERT INTO jur1 (dok, n, dd, z, naz0, kol0, cen0, nds0, s0, sss) "
+                                                        "VALUES ('Счет', ?, ?, ?, 'Ремонт принтера', 1, ?, 20, ?, ?)"));
+    for (int i = 0; i < count; ++i) {
+        insert.reset();
+        insert.bind(1, std::int64_t(i + 1));
+        insert.bind(2, QDate(year, 1, 1).addDays(i % 365));
+        insert.bind(3, QStringLiteral("Контрагент %1").arg(i % 300));
+        insert.bind(4, vi23::Money::fromUnits(18500000));
+        insert.bind(5, vi23::Money::fromUnits(22200000));
+        insert.bind(6, vi23::Money::fromUnits(22200000));
+        insert.run();
+    }
+    unit.commit();
+}
+
+// The best of three openings of the window's data sets (the documents, the journal, the lists).
+double openingSeconds(const QString& location)
+{
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const vi23::DataStore store(location);
+        best = std::min(best, seconds(timer));
+    }
+    return best;
+}
+
+// The same year of 100,000 journal rows and 20,000 documents in a file and, copied as an office moves,
+// in the server database: the quarterly book printed by vi23-print and the window's data opened from
+// each. The server database must be empty; the tables made in it are dropped at the end.
+void benchServer(QTextStream& out, const QTemporaryDir& dir, const QString& server)
+{
+    const QString print = QCoreApplication::applicationDirPath() + QStringLiteral("/../vi23-print");
+    const QString folder = dir.filePath(QStringLiteral("beside-server"));
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/kn.mdb");
+    fillYears(path, 100000, 2025, 2025);
+    addDocuments(path, 20000, 2025);
+    QElapsedTimer timer;
+    timer.start();
+    vi23::copyFileToServer(path, server);
+    out << QStringLiteral("server: 100000 journal rows and 20000 documents copied by vi23-import sqlite in %1 s\n")
+               .arg(seconds(timer), 0, 'f', 1);
+    out.flush();
+    const QStringList book{QStringLiteral("book"), QStringLiteral("Книга доходов и расходов-квартальная"), QStringLiteral("--from"),
+                           QStringLiteral("01.01.2025"), QStringLiteral("--to"), QStringLiteral("31.12.2025"),
+                           QStringLiteral("--layout"), QStringLiteral("book.txt"), QStringLiteral("--db")};
+    double printed[2] = {1e9, 1e9};
+    for (int run = 0; run < 3; ++run) {
+        printed[0] = std::min(printed[0], runTool(print, book + QStringList{path}, folder).seconds);
+        printed[1] = std::min(printed[1], runTool(print, book + QStringList{server}, folder).seconds);
+    }
+    out << QStringLiteral("  quarterly book of 2025 over 100000 journal rows, vi23-print --layout: file %1 s, server %2 s = %3 x the file "
+                          "(target 2)\n")
+               .arg(printed[0], 0, 'f', 2).arg(printed[1], 0, 'f', 2).arg(printed[1] / printed[0], 0, 'f', 2);
+    out.flush();
+    const double opened[2] = {openingSeconds(path), openingSeconds(server)};
+    out << QStringLiteral("  the window's data (documents, journal, lists) over them: file %1 s, server %2 s (target 1) = %3 x the file\n")
+               .arg(opened[0], 0, 'f', 3).arg(opened[1], 0, 'f', 3).arg(opened[1] / opened[0], 0, 'f', 1);
+    out.flush();
+    vi23::dropProgramTables(*vi23::Database::openForReading(server));
+}
+
 } // namespace
 
 namespace {
@@ -261,12 +331,15 @@ namespace {
 const vi23::help::ProgramHelp kHelp = {
     "vi23-bench-reports", "замер подготовки и печати отчетов на больших журналах",
     "Использование:\n"
-    "  vi23-bench-reports\n",
+    "  vi23-bench-reports [--db postgresql://СЕРВЕР/ПУСТАЯ_БАЗА]\n",
     "Печатает время подготовки и записи PDF, страницы в секунду и пиковую память: форма с тремя уровнями\n"
     "групп на 100000 строк, квартальная книга доходов и расходов на 100000 строк журнала, кассовая книга\n"
     "из 20000 кассовых ордеров; а также время самого vi23-print для квартальной книги одного года в\n"
     "раскладке и в PDF рядом с запросом книги, тот же год из журнала за десять лет и память на строку\n"
-    "журнала. Рядом с каждым временем - отношение к нему, измеренное в том же запуске.\n"};
+    "журнала. Рядом с каждым временем - отношение к нему, измеренное в том же запуске.\n"
+    "С --db (или переменной окружения VI23_DB) сначала переносит год из 100000 строк журнала и 20000\n"
+    "документов в пустую базу данных на сервере PostgreSQL и печатает время квартальной книги и открытия\n"
+    "данных окна на сервере рядом с файлом; созданные на сервере таблицы в конце удаляются.\n"};
 
 } // namespace
 
@@ -274,15 +347,20 @@ int main(int argc, char* argv[])
 {
     if (const int answered = vi23::help::answerStandardOptions(argc, argv, kHelp); answered >= 0)
         return answered;
-    if (argc > 1)
-        return vi23::help::usageError(kHelp, QStringLiteral("Неизвестный аргумент %1").arg(QString::fromLocal8Bit(argv[1])));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString mistake;
+    const QString server = vi23::help::takeDatabaseOption(args, {}, &mistake);
+    if (!mistake.isEmpty() || !args.isEmpty())
+        return vi23::help::usageError(kHelp, mistake.isEmpty() ? QStringLiteral("Неизвестный аргумент %1").arg(args[0]) : mistake);
     QTextStream out(stdout);
     try {
         QTemporaryDir dir;
         const vi23::BuiltInTemplates forms = vi23::loadBuiltInTemplates();
+        if (!server.isEmpty())
+            benchServer(out, dir, server);
         benchPrintedBook(out, dir);
 
         // 1. The synthetic banded form over 100,000 rows.

@@ -26,9 +26,12 @@ inline QString testServer() { return qEnvironmentVariable("VI23_TEST_PG"); }
     if ((store) == ::vi23::test::Store::Server && ::vi23::test::testServer().isEmpty())                                 \
     GTEST_SKIP() << "VI23_TEST_PG is not set: the server cases run under ctest, which starts the test server"
 
+// Whether a new store gets the program's tables or stays empty (a server database for vi23-import).
+enum class Tables { Made, None };
+
 class TempDatabase {
 public:
-    explicit TempDatabase(Store store = Store::File) : store_(store)
+    explicit TempDatabase(Store store = Store::File, Tables tables = Tables::Made) : store_(store)
     {
         if (store_ == Store::Server) {
             static int made = 0;
@@ -37,7 +40,8 @@ public:
             server_->exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name_));
             server_->exec(QStringLiteral("CREATE DATABASE %1").arg(name_));
         }
-        Database::create(path());
+        if (tables == Tables::Made)
+            Database::create(path());
     }
     ~TempDatabase()
     {
