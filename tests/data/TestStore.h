@@ -26,6 +26,13 @@ inline QString testServer() { return qEnvironmentVariable("VI23_TEST_PG"); }
     if ((store) == ::vi23::test::Store::Server && ::vi23::test::testServer().isEmpty())                                 \
     GTEST_SKIP() << "VI23_TEST_PG is not set: the server cases run under ctest, which starts the test server"
 
+// Runs the parameterised suite's cases once on the file and once on the server, named so.
+#define VI23_ON_BOTH_STORES(suite)                                                                                    \
+    INSTANTIATE_TEST_SUITE_P(Stores, suite, ::testing::Values(::vi23::test::Store::File, ::vi23::test::Store::Server),  \
+                             [](const ::testing::TestParamInfo<::vi23::test::Store>& info) {                         \
+                                 return ::vi23::test::storeName(info.param);                                         \
+                             })
+
 class TempDatabase {
 public:
     explicit TempDatabase(Store store = Store::File) : store_(store)
