@@ -516,6 +516,7 @@ void DataSet::startInsert(bool atEnd)
     int position = atEnd || current_ < 0 ? int(visible_.size()) : current_;
     visible_.insert(visible_.begin() + position, int(rows_.size()) - 1);
     original_.clear();
+    proposed_.clear();
     modified_ = false;
     bof_ = eof_ = false;
     current_ = position;
@@ -594,11 +595,12 @@ void DataSet::post()
     if (beforePost)
         beforePost(*this);
     if (state_ == State::Insert)
-        storeInsert(row);
+        storeNew(row);
     else if (modified_)
         storeUpdate(row);
     modified_ = false;
     original_.clear();
+    proposed_.clear();
     setState(State::Browse);
     if (counterField_ >= 0) {
         int field = counterField_;
@@ -641,6 +643,18 @@ void DataSet::restore(const std::vector<Value>& values)
     current_ = it != visible_.end() ? int(it - visible_.begin()) : (visible_.empty() ? -1 : 0);
     notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
     notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
+}
+
+void DataSet::storeNew(Row& row)
+{
+    if (!whileStoringNew) {
+        storeInsert(row);
+        return;
+    }
+    Database::Transaction unit(db_);
+    whileStoringNew(*this);
+    storeInsert(row);
+    unit.commit();
 }
 
 void DataSet::storeInsert(Row& row, bool withCounter)
@@ -984,6 +998,26 @@ void DataSet::setValue(int field, const Value& value)
 }
 
 void DataSet::setValue(QStringView field, const Value& value) { setValue(requireField(field), value); }
+
+void DataSet::propose(QStringView field, const Value& value)
+{
+    const int index = requireField(field);
+    setValue(index, value);
+    std::erase_if(proposed_, [index](const auto& proposal) { return proposal.first == index; });
+    if (state_ == State::Insert)
+        proposed_.emplace_back(index, this->value(index));
+}
+
+bool DataSet::isProposed(QStringView field) const
+{
+    const int index = requireField(field);
+    for (const auto& [proposedField, proposedValue] : proposed_) {
+        if (proposedField == index)
+            return value(index) == proposedValue;
+    }
+    return false;
+}
+
 void DataSet::setText(int field, const QString& text) { setValue(field, Value(text)); }
 void DataSet::setText(QStringView field, const QString& text) { setValue(requireField(field), Value(text)); }
 

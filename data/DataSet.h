@@ -142,6 +142,10 @@ public:
 
     void setValue(int field, const Value& value);
     void setValue(QStringView field, const Value& value);
+    // A value the program proposes for a new row (a document's number): set as setValue does, and
+    // known as proposed while the field holds it.
+    void propose(QStringView field, const Value& value);
+    bool isProposed(QStringView field) const;
     // Converts by the field's type; an empty text stores Null.
     void setText(int field, const QString& text);
     void setText(QStringView field, const QString& text);
@@ -204,6 +208,9 @@ public:
     std::function<void(DataSet&)> afterInsert;
     // Checks the row about to be stored, after the pending texts are written; throws to refuse it.
     std::function<void(DataSet&)> beforePost;
+    // Runs for a new row inside the unit of work that stores it, the store locked for writing: what
+    // must be decided against the rows other workplaces stored meanwhile (a proposed number).
+    std::function<void(DataSet&)> whileStoringNew;
 
     // The current row's values, as kept for putting a deleted row back.
     std::vector<Value> rowValues() const;
@@ -234,6 +241,7 @@ private:
     void startInsert(bool atEnd);
     Row& currentRow();
     const Row* currentRowOrNull() const;
+    void storeNew(Row& row);
     void storeInsert(Row& row, bool withCounter = false);
     void storeUpdate(Row& row);
     // Whether a field's value can be written: a kept column the file lacks takes only an empty value.
@@ -268,6 +276,7 @@ private:
     bool bof_ = true;
     State state_ = State::Inactive;
     std::vector<Value> original_;  // the row's values when editing started
+    std::vector<std::pair<int, Value>> proposed_;   // of a new row: field, the value proposed
     bool modified_ = false;
 
     QString filterText_;

@@ -166,6 +166,11 @@ QString SqlDialect::insertOrReplace(const QString& table, const QString& columns
         .arg(table, columns, values, key, updates.join(QStringLiteral(", ")));
 }
 
+QString SqlDialect::numberingLock(const QString& table) const
+{
+    return isServer() ? QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('vi23 numbering %1'))").arg(table) : QString();
+}
+
 QString SqlDialect::yearOf(const QString& date) const
 {
     return isServer() ? QStringLiteral("to_char(%1, 'YYYY')").arg(date) : QStringLiteral("substr(%1, 1, 4)").arg(date);

@@ -47,6 +47,10 @@ public:
     // Inserts the row or replaces the one with the same `key`.
     QString insertOrReplace(const QString& table, const QString& columns, const QString& values, const QString& key) const;
 
+    // Holds off other workplaces' numbering of new rows of the table until this unit of work ends:
+    // the server's transaction lock; empty for the file, whose unit of work excludes every other writer.
+    QString numberingLock(const QString& table) const;
+
     // Parts of a date: year "2026", month "03" as text, the quarter 1..4 as an integer.
     QString yearOf(const QString& date) const;
     QString monthOf(const QString& date) const;

@@ -1,6 +1,7 @@
 #include "TestStore.h"
 
 #include "data/DocumentMoney.h"
+#include "data/DocumentNumbers.h"
 #include "data/Error.h"
 #include "data/FilterExpression.h"
 #include "data/Schema.h"
@@ -10,6 +11,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <future>
+#include <thread>
 
 using namespace vi23;
 using vi23::test::Store;
@@ -272,6 +276,64 @@ TEST_P(OnBothStores, ARowChangedElsewhereIsNeverOverwrittenNorDeleted)
             here->database(), QStringLiteral("SELECT %1, %2 FROM %3 WHERE k = '%4'").arg(first, second, table, key));
         EXPECT_EQ(stored.isEmpty() ? QStringLiteral("-") : stored.join(u';'), c.stored);
     }
+}
+
+// Two workplaces propose the same number for a new document at the same moment: the one stored first
+// keeps it, the other gets the next number no document of its kind has. It is decided inside the
+// unit of work that stores the row, with the other workplace's numbering held off meanwhile.
+TEST_P(OnBothStores, NumbersProposedAtTheSameMomentNeverCollide)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    TempDatabase db(GetParam());
+    auto here = db.openStore();
+    auto there = db.openStore();
+    auto start = [](DataStore& store, const QString& kind, const QString& number, bool typed) -> DataSet& {
+        DataSet& doc = store.jur1();
+        doc.append();
+        doc.setText(u"dok", kind);
+        if (typed)
+            doc.setText(u"n", number);
+        else
+            doc.propose(u"n", number);
+        return doc;
+    };
+    const QString invoice = QStringLiteral("Счет");
+    DataSet& mine = start(*here, invoice, QStringLiteral("31"), false);
+    DataSet& theirs = start(*there, invoice, QStringLiteral("31"), false);
+    // This workplace has decided its number but not stored the row when the other one saves.
+    std::promise<void> decided;
+    mine.whileStoringNew = [&decided](DataSet& doc) {
+        numberNewDocument(doc);
+        decided.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    std::thread saving([&mine] { mine.post(); });
+    decided.get_future().wait();
+    theirs.post();
+    saving.join();
+    EXPECT_EQ(mine.text(u"n"), QStringLiteral("31"));
+    EXPECT_EQ(theirs.text(u"n"), QStringLiteral("32"));
+    mine.whileStoringNew = &numberNewDocument;
+
+    const struct {
+        const char* what;
+        QString kind;
+        bool typed;
+        QString stored;
+    } cases[] = {
+        {"proposed again: past both", invoice, false, QStringLiteral("33")},
+        {"typed: kept as typed", invoice, true, QStringLiteral("31")},
+        {"another kind has its own numbers", QStringLiteral("Акт"), false, QStringLiteral("31")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DataSet& doc = start(*there, c.kind, QStringLiteral("31"), c.typed);
+        doc.post();
+        EXPECT_EQ(doc.text(u"n"), c.stored);
+    }
+    EXPECT_EQ(test::rowsOf(here->database(), QStringLiteral("SELECT dok, n FROM jur1 ORDER BY k")),
+              (QStringList{QStringLiteral("Счет|31"), QStringLiteral("Счет|32"), QStringLiteral("Счет|33"),
+                           QStringLiteral("Счет|31"), QStringLiteral("Акт|31")}));
 }
 
 TEST(DataSet, ValuesThatDoNotFitAreRefusedAndNothingIsStored)
