@@ -33,6 +33,7 @@ bool opensAtStart(const QString& name)
 
 DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(path))
 {
+    db_->createWorkTables();
     for (const TableDef& table : schemaTables())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
     for (const FixedQuery& query : fixedQueries(db_->backend()))

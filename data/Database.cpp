@@ -181,6 +181,14 @@ void Database::createSchema()
     transaction.commit();
 }
 
+void Database::createWorkTables()
+{
+    for (const TableDef& table : schemaTables()) {
+        if (isWorkTable(table.name))
+            exec(dialect().createTable(table, true));
+    }
+}
+
 void Database::verifySchema()
 {
     for (const TableDef& table : schemaTables()) {

@@ -39,8 +39,9 @@ public:
     // "a IS b" of the file for values that may be null.
     QString sameAs(const QString& left, const QString& right) const;
     // The table's SQL with its checks: counters as auto-numbers, dates as dates, money as integer
-    // ten-thousandths, text limited to its size, short limited to 16 bits.
-    QString createTable(const TableDef& table) const;
+    // ten-thousandths, text limited to its size, short limited to 16 bits. `ofConnection`: a temporary
+    // table only this connection sees, in place of the kept one of the same name.
+    QString createTable(const TableDef& table, bool ofConnection = false) const;
     QString column(const FieldDef& field) const;
     // A text that is a whole number of digits.
     QString digitsOnly(const QString& text) const;

@@ -5,6 +5,7 @@
 #include "data/Error.h"
 #include "data/FilterExpression.h"
 #include "reports/templates/BuiltInTemplates.h"
+#include "tests/data/TestStore.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -126,6 +127,46 @@ TEST_F(Books, TheCashBookOfAPeriodCarriesTheBalanceOfEveryEarlierOrder)
     }
     EXPECT_EQ(printBook(*store, kCashBookKind, QDate(2009, 3, 1), QDate(2009, 3, 31)).templateName, QStringLiteral("frReport_kas"));
     EXPECT_EQ(cashBook().size(), 3);
+}
+
+// Two workplaces build the cash book at once, each for a period of its own: the book's rows belong to
+// the connection that built them, so neither reads the other's nor loses its own to the other's rebuild.
+class TwoWorkplaces : public ::testing::TestWithParam<test::Store> {};
+VI23_ON_BOTH_STORES(TwoWorkplaces);
+
+TEST_P(TwoWorkplaces, EachCashBookReadsOnlyItsOwnRows)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    test::TempDatabase db(GetParam());
+    auto here = db.openStore();
+    auto there = db.openStore();
+    DataSet& sr = here->dataSet(u"ADOTable_sr");
+    sr.append();
+    sr.setText(u"sr", QStringLiteral("Выручка"));
+    sr.setText(u"vr", QStringLiteral("Приход"));
+    sr.post();
+    DataSet& jur = here->jur();
+    for (const char* day : {"10.01.2026", "10.04.2026", "11.04.2026"}) {
+        jur.append();
+        jur.setText(u"dd", QString::fromLatin1(day));
+        jur.setText(u"dok", QStringLiteral("КО"));
+        jur.setText(u"sr", QStringLiteral("Выручка"));
+        jur.setText(u"vr", QStringLiteral("Приход"));
+        jur.setText(u"s", QStringLiteral("100"));
+        jur.post();
+    }
+    auto days = [](DataStore& store) {
+        DataSet& kassa = store.dataSet(u"ADOTable_kassa");
+        kassa.refresh();
+        QStringList shown;
+        for (kassa.first(); !kassa.eof(); kassa.next())
+            shown << kassa.text(u"dd");
+        return shown;
+    };
+    EXPECT_EQ(rebuildCashBook(*here, QDate(2026, 1, 1), QDate(2026, 3, 31)), 1);
+    EXPECT_EQ(rebuildCashBook(*there, QDate(2026, 4, 1), QDate(2026, 6, 30)), 2);
+    EXPECT_EQ(days(*here), QStringList{QStringLiteral("10.01.2026")});
+    EXPECT_EQ(days(*there), (QStringList{QStringLiteral("10.04.2026"), QStringLiteral("11.04.2026")}));
 }
 
 TEST_F(Books, ACashBookRebuildThatFailsKeepsThePreviousOneWhole)
