@@ -119,6 +119,8 @@ TEST_F(Lists, ASaveMeetingAChangeFromAnotherWorkplaceAsksToReadTheRowAgain)
             const QString name = QStringLiteral("Строка %1").arg(reload);
             list.append();
             list.setText(c.field, name);
+            if (list.hasField(u"vr"))   // an operation needs its kind
+                list.setText(u"vr", QStringLiteral("Приход"));
             list.post();
             click(c.edit);
             list.setText(c.field, QStringLiteral("Здесь"));

@@ -14,6 +14,20 @@ using namespace vi23;
 
 namespace {
 
+void addEntry(DataStore& store, const char* date, const char16_t* kind, const char16_t* operation,
+              const char16_t* settlement, const char* amount)
+{
+    DataSet& jur = store.jur();
+    jur.append();
+    jur.setText(u"dd", QString::fromLatin1(date));
+    jur.setText(u"dok", QString::fromUtf16(kind));
+    jur.setText(u"sr", QString::fromUtf16(operation));
+    if (settlement)
+        jur.setText(u"vr", QString::fromUtf16(settlement));
+    jur.setText(u"s", QString::fromLatin1(amount));
+    jur.post();
+}
+
 class Books : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,15 +47,7 @@ protected:
     void entry(const char* date, const char16_t* kind, const char16_t* operation, const char16_t* settlement,
                const char* amount)
     {
-        DataSet& jur = store->jur();
-        jur.append();
-        jur.setText(u"dd", QString::fromLatin1(date));
-        jur.setText(u"dok", QString::fromUtf16(kind));
-        jur.setText(u"sr", QString::fromUtf16(operation));
-        if (settlement)
-            jur.setText(u"vr", QString::fromUtf16(settlement));
-        jur.setText(u"s", QString::fromLatin1(amount));
-        jur.post();
+        addEntry(*store, date, kind, operation, settlement, amount);
     }
 
     QStringList cashBook()
@@ -145,16 +151,8 @@ TEST_P(TwoWorkplaces, EachCashBookReadsOnlyItsOwnRows)
     sr.setText(u"sr", QStringLiteral("Выручка"));
     sr.setText(u"vr", QStringLiteral("Приход"));
     sr.post();
-    DataSet& jur = here->jur();
-    for (const char* day : {"10.01.2026", "10.04.2026", "11.04.2026"}) {
-        jur.append();
-        jur.setText(u"dd", QString::fromLatin1(day));
-        jur.setText(u"dok", QStringLiteral("КО"));
-        jur.setText(u"sr", QStringLiteral("Выручка"));
-        jur.setText(u"vr", QStringLiteral("Приход"));
-        jur.setText(u"s", QStringLiteral("100"));
-        jur.post();
-    }
+    for (const char* day : {"10.01.2026", "10.04.2026", "11.04.2026"})
+        addEntry(*here, day, u"КО", u"Выручка", u"Приход", "100");
     auto days = [](DataStore& store) {
         DataSet& kassa = store.dataSet(u"ADOTable_kassa");
         kassa.refresh();
