@@ -38,7 +38,7 @@ for key in "${documents[@]}"; do
   print_ms=$(timed "$tools/vi23-print" document "$key" --layout -)
 done
 book_ms=$(timed "$tools/vi23-print" "${book[@]}")
-"$tools/vi23-print" "${book[@]}" | grep -q . || { echo "кассовая книга пуста" >&2; exit 1; }
+[ -n "$("$tools/vi23-print" "${book[@]}" 2>/dev/null)" ] || { echo "кассовая книга пуста" >&2; exit 1; }
 file_work_tables() { q "SELECT (SELECT count(*) FROM tov) || '|' || (SELECT count(*) FROM kassa)"; }
 work_tables=$(file_work_tables)
 
