@@ -21,9 +21,7 @@ const QString kNotEditing =
 const QString kEmpty = QStringLiteral("В списке нет записей: сначала добавьте запись");
 const QString kClosed = QStringLiteral("данные закрыты; перезапустите программу");
 const QString kReadOnly = QStringLiteral("эти данные только для чтения");
-const QString kRowChanged =
-    QStringLiteral("Запись изменена другой программой после того, как была прочитана; изменение не сохранено. "
-                   "Перезапустите программу, чтобы увидеть новые данные, и повторите изменение");
+const QString kRowChanged = QStringLiteral("Запись изменена на другом рабочем месте");
 
 QString formatLimit(double value)
 {
@@ -154,14 +152,18 @@ Value readColumn(const Statement& statement, int column, FieldType type)
 
 QSet<QString> missingAddedFields(Database& db, const TableDef& table)
 {
+    const bool addsAny = std::any_of(table.fields.begin(), table.fields.end(), [](const FieldDef& f) { return f.added; });
+    return addsAny ? missingAddedFields(db.columnsOf(table.name), table) : QSet<QString>();
+}
+
+QSet<QString> missingAddedFields(const QList<QPair<QString, QString>>& columns, const TableDef& table)
+{
     QSet<QString> missing;
     for (const FieldDef& field : table.fields) {
         if (field.added)
             missing.insert(field.name);
     }
-    if (missing.isEmpty())
-        return missing;
-    for (const auto& column : db.columnsOf(table.name)) {
+    for (const auto& column : columns) {
         for (auto it = missing.begin(); it != missing.end(); ++it) {
             if (it->compare(column.first, Qt::CaseInsensitive) == 0) {
                 missing.erase(it);
@@ -174,18 +176,25 @@ QSet<QString> missingAddedFields(Database& db, const TableDef& table)
 
 namespace {
 
-Statement selectRows(const DataSet& set, Database& db, const QString& querySql, const QString& periodSql,
+// A table's rows as a data set reads them: the key, the version where kept, then the fields.
+QString tableRowsSql(const DataSet& set, Database& db, bool versioned)
+{
+    const TableDef& table = *set.table();
+    QStringList columns{db.dialect().rowKey(table)};
+    if (versioned)
+        columns << quoteIdentifier(kRowVersionColumn);
+    for (size_t i = 0; i < set.fields().size(); ++i)
+        columns << (set.fieldInFile(int(i)) ? quoteIdentifier(set.fields()[i].name) : QStringLiteral("NULL"));
+    return QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), quoteIdentifier(table.name));
+}
+
+Statement selectRows(const DataSet& set, Database& db, bool versioned, const QString& querySql, const QString& periodSql,
                      const std::optional<std::pair<QDate, QDate>>& period, const QString& keySql,
                      std::optional<long long> key, const std::optional<QString>& counterparty)
 {
     QString sql = querySql;
-    if (const TableDef* table = set.table()) {
-        const QString key = db.dialect().rowKey(*table);
-        QStringList columns{key};
-        for (size_t i = 0; i < set.fields().size(); ++i)
-            columns << (set.fieldInFile(int(i)) ? quoteIdentifier(set.fields()[i].name) : QStringLiteral("NULL"));
-        sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns.join(u','), quoteIdentifier(table->name), key);
-    }
+    if (set.table())
+        sql = tableRowsSql(set, db, versioned) + QStringLiteral(" ORDER BY ") + db.dialect().rowKey(*set.table());
     if (period && !periodSql.isEmpty())
         sql = periodSql;
     if (key && !keySql.isEmpty())
@@ -199,7 +208,7 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
         statement.bind(1, Value(std::int64_t(*key)));
     if (counterparty)
         statement.bind(3, Value(*counterparty));
-    const int offset = set.table() ? 1 : 0;
+    const int offset = set.table() ? (versioned ? 2 : 1) : 0;
     if (statement.columnCount() != int(set.fields().size()) + offset)
         throw UserError(QStringLiteral("%1: запрос вернул %2 столбцов вместо %3")
                             .arg(set.name()).arg(statement.columnCount() - offset).arg(set.fields().size()));
@@ -209,14 +218,15 @@ Statement selectRows(const DataSet& set, Database& db, const QString& querySql, 
 } // namespace
 
 DataSet::RowReader::RowReader(const DataSet& set, bool onlyShown, Database* connection)
-    : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.querySql_, set.periodSql_, set.period_,
-                                     set.keySql_, set.key_, set.counterparty_)),
-      onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()), offset_(set.table_ ? 1 : 0),
+    : set_(set), statement_(selectRows(set, connection ? *connection : set.db_, set.versioned_, set.querySql_, set.periodSql_,
+                                     set.period_, set.keySql_, set.key_, set.counterparty_)),
+      onlyShown_(onlyShown && set.filtered_ && !set.filterExpression_.isEmpty()),
+      offset_(set.table_ ? (set.versioned_ ? 2 : 1) : 0), versioned_(set.table_ && set.versioned_),
       shared_(set.fields_.size())
 {
 }
 
-bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
+bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid, long long* version)
 {
     // A book repeats the same few texts (year, kind, operation, counterparty) on every row: equal
     // texts share one string instead of one allocation each. Bounded, so unique texts cost little.
@@ -252,6 +262,8 @@ bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
             continue;
         if (rowid)
             *rowid = offset_ ? statement_.integer(0) : read_;
+        if (version)
+            *version = versioned_ ? statement_.integer(1) : 0;
         return true;
     }
     return false;
@@ -260,9 +272,16 @@ bool DataSet::RowReader::next(std::vector<Value>& values, long long* rowid)
 void DataSet::findAbsentKeptFields()
 {
     absent_.assign(fields_.size(), false);
+    versioned_ = false;
     if (!table_)
         return;
-    const QSet<QString> missing = missingAddedFields(db_, *table_);
+    // One look at the table's columns: the server answers each from its catalogue.
+    const QList<QPair<QString, QString>> columns = db_.columnsOf(table_->name);
+    versioned_ = !isWorkTable(table_->name) &&
+                 std::any_of(columns.begin(), columns.end(), [](const auto& column) {
+                     return column.first.compare(kRowVersionColumn, Qt::CaseInsensitive) == 0;
+                 });
+    const QSet<QString> missing = missingAddedFields(columns, *table_);
     for (size_t i = 0; i < fields_.size(); ++i)
         absent_[i] = missing.contains(fields_[i].name);
 }
@@ -284,7 +303,7 @@ void DataSet::readRows()
     RowReader reader(*this);
     std::vector<Row> rows;
     Row row;
-    while (reader.next(row.values, &row.rowid))
+    while (reader.next(row.values, &row.rowid, &row.version))
         rows.push_back(std::move(row));
     rows.shrink_to_fit();
     rows_ = std::move(rows);
@@ -516,6 +535,7 @@ void DataSet::startInsert(bool atEnd)
     int position = atEnd || current_ < 0 ? int(visible_.size()) : current_;
     visible_.insert(visible_.begin() + position, int(rows_.size()) - 1);
     original_.clear();
+    proposed_.clear();
     modified_ = false;
     bof_ = eof_ = false;
     current_ = position;
@@ -594,11 +614,12 @@ void DataSet::post()
     if (beforePost)
         beforePost(*this);
     if (state_ == State::Insert)
-        storeInsert(row);
+        storeNew(row);
     else if (modified_)
         storeUpdate(row);
     modified_ = false;
     original_.clear();
+    proposed_.clear();
     setState(State::Browse);
     if (counterField_ >= 0) {
         int field = counterField_;
@@ -643,6 +664,18 @@ void DataSet::restore(const std::vector<Value>& values)
     notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
 }
 
+void DataSet::storeNew(Row& row)
+{
+    if (!whileStoringNew) {
+        storeInsert(row);
+        return;
+    }
+    Database::Transaction unit(db_);
+    whileStoringNew(*this);
+    storeInsert(row);
+    unit.commit();
+}
+
 void DataSet::storeInsert(Row& row, bool withCounter)
 {
     QStringList names, marks;
@@ -685,8 +718,12 @@ void DataSet::storeUpdate(Row& row)
     }
     if (changed.empty())
         return;
-    // The row is found by its rowid and by the values it had when read, so another program's
-    // change to the same fields is not overwritten unseen.
+    // The row is found by its key, its version and the values it had when read: a change made
+    // elsewhere since, through this program or another, is not overwritten unseen.
+    if (versioned_) {
+        assignments << quoteIdentifier(kRowVersionColumn) + QStringLiteral(" = ?");
+        checks << quoteIdentifier(kRowVersionColumn) + QStringLiteral(" = ?");
+    }
     db_.beforeChange();
     Statement statement = db_.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %4 = ? AND %3")
                                           .arg(quoteIdentifier(table_->name), assignments.join(u','),
@@ -694,12 +731,62 @@ void DataSet::storeUpdate(Row& row)
     int bindIndex = 1;
     for (int i : changed)
         statement.bind(bindIndex++, row.values[size_t(i)]);
+    if (versioned_)
+        statement.bind(bindIndex++, std::int64_t(row.version + 1));
     statement.bind(bindIndex++, std::int64_t(row.rowid));
     for (int i : changed)
         statement.bind(bindIndex++, original_[size_t(i)]);
+    if (versioned_)
+        statement.bind(bindIndex++, std::int64_t(row.version));
     statement.run();
     if (db_.changes() == 0)
-        throw UserError(kRowChanged);
+        refuseChangedElsewhere(row, false);
+    if (versioned_)
+        ++row.version;
+}
+
+void DataSet::refuseChangedElsewhere(const Row& row, bool deleting)
+{
+    Statement still = db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?")
+                                      .arg(quoteIdentifier(table_->name), db_.dialect().rowKey(*table_)));
+    still.bind(1, std::int64_t(row.rowid));
+    const bool gone = !still.step();
+    // Deleted twice: what this workplace wanted is done.
+    if (deleting && gone)
+        return;
+    const QString what = kRowChanged + (gone ? QStringLiteral(": ее удалили там, после того как она была прочитана здесь")
+                                             : QStringLiteral(", после того как была прочитана здесь"));
+    if (deleting)
+        throw RowChangedElsewhere(*this, what + QStringLiteral("; запись не удалена.\n\nПрочитать запись заново?"));
+    throw RowChangedElsewhere(*this, what + QStringLiteral("; ваше изменение не сохранено.\n\nПрочитать запись заново? "
+                                                           "«Да» — показать ее, как она сохранена сейчас (набранное здесь "
+                                                           "пропадет); «Нет» — оставить набранное несохраненным"));
+}
+
+void DataSet::reloadCurrentRow()
+{
+    requireWritable();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    Row& row = currentRow();
+    Statement statement =
+        db_.prepare(tableRowsSql(*this, db_, versioned_) + QStringLiteral(" WHERE %1 = ?").arg(db_.dialect().rowKey(*table_)));
+    statement.bind(1, std::int64_t(row.rowid));
+    original_.clear();
+    modified_ = false;
+    if (statement.step()) {
+        const int offset = versioned_ ? 2 : 1;
+        row.version = versioned_ ? statement.integer(1) : 0;
+        for (size_t i = 0; i < fields_.size(); ++i)
+            row.values[i] = readColumn(statement, int(i) + offset, fields_[i].type);
+    } else {
+        removeRowAt(current_);
+    }
+    setState(State::Browse);
+    notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    notify([this](DataSetObserver& o) { o.currentRowChanged(*this); });
 }
 
 void DataSet::cancel()
@@ -736,10 +823,16 @@ void DataSet::remove()
         throw UserError(kEmpty);
     Row& row = currentRow();
     db_.beforeChange();
-    Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                                          .arg(quoteIdentifier(table_->name), db_.dialect().rowKey(*table_)));
+    Statement statement = db_.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?%3")
+                                          .arg(quoteIdentifier(table_->name), db_.dialect().rowKey(*table_),
+                                               versioned_ ? QStringLiteral(" AND %1 = ?").arg(quoteIdentifier(kRowVersionColumn))
+                                                          : QString()));
     statement.bind(1, std::int64_t(row.rowid));
+    if (versioned_)
+        statement.bind(2, std::int64_t(row.version));
     statement.run();
+    if (versioned_ && db_.changes() == 0)
+        refuseChangedElsewhere(row, true);
     original_.clear();
     modified_ = false;
     removeRowAt(current_);
@@ -924,6 +1017,26 @@ void DataSet::setValue(int field, const Value& value)
 }
 
 void DataSet::setValue(QStringView field, const Value& value) { setValue(requireField(field), value); }
+
+void DataSet::propose(QStringView field, const Value& value)
+{
+    const int index = requireField(field);
+    setValue(index, value);
+    std::erase_if(proposed_, [index](const auto& proposal) { return proposal.first == index; });
+    if (state_ == State::Insert)
+        proposed_.emplace_back(index, this->value(index));
+}
+
+bool DataSet::isProposed(QStringView field) const
+{
+    const int index = requireField(field);
+    for (const auto& [proposedField, proposedValue] : proposed_) {
+        if (proposedField == index)
+            return value(index) == proposedValue;
+    }
+    return false;
+}
+
 void DataSet::setText(int field, const QString& text) { setValue(field, Value(text)); }
 void DataSet::setText(QStringView field, const QString& text) { setValue(requireField(field), Value(text)); }
 

@@ -2,6 +2,7 @@
 // A named snapshot of a table or a fixed query with a current row, a filter, a sort order and
 // the browse / edit / insert states through which every screen and report reaches the data.
 #include "Database.h"
+#include "Error.h"
 #include "FilterExpression.h"
 #include "RowSource.h"
 #include "Schema.h"
@@ -25,6 +26,8 @@ Value readColumn(const Statement& statement, int column, FieldType type);
 
 // The fields kept beside the described ones (FieldDef::added) that the file does not have yet.
 QSet<QString> missingAddedFields(Database& db, const TableDef& table);
+// The same from the columns the file's table has (Database::columnsOf).
+QSet<QString> missingAddedFields(const QList<QPair<QString, QString>>& columns, const TableDef& table);
 
 // Follows a data set; bound controls and grids implement it.
 class DataSetObserver {
@@ -49,6 +52,17 @@ struct QueryDef {
     QString periodSql = {};
     // The query over the rows of one document (?1 its key); empty for a query that takes no key.
     QString keySql = {};
+};
+
+// Nothing stored: another workplace changed or deleted the row since this one read it. The text asks
+// whether to read the row again (DataSet::reloadCurrentRow) or keep what was typed, unsaved.
+class RowChangedElsewhere : public UserError {
+public:
+    RowChangedElsewhere(DataSet& set, const QString& text) : UserError(text), set_(&set) {}
+    DataSet& dataSet() const { return *set_; }
+
+private:
+    DataSet* set_;
 };
 
 class DataSet : public RowSource {
@@ -131,6 +145,10 @@ public:
 
     void setValue(int field, const Value& value);
     void setValue(QStringView field, const Value& value);
+    // A value the program proposes for a new row (a document's number): set as setValue does, and
+    // known as proposed while the field holds it.
+    void propose(QStringView field, const Value& value);
+    bool isProposed(QStringView field) const;
     // Converts by the field's type; an empty text stores Null.
     void setText(int field, const QString& text);
     void setText(QStringView field, const QString& text);
@@ -162,14 +180,16 @@ public:
     public:
         // Through `connection` when given (another connection to the same file), else the data set's.
         explicit RowReader(const DataSet& set, bool onlyShown = false, Database* connection = nullptr);
-        // False after the last row; `rowid` is the table's row id, or the count for a query.
-        bool next(std::vector<Value>& values, long long* rowid = nullptr);
+        // False after the last row; `rowid` is the table's row id, or the count for a query, and
+        // `version` the row's version (0 where the table keeps none).
+        bool next(std::vector<Value>& values, long long* rowid = nullptr, long long* version = nullptr);
 
     private:
         const DataSet& set_;
         Statement statement_;
         bool onlyShown_;
         int offset_;
+        bool versioned_;
         std::vector<QSet<QString>> shared_;
         long long read_ = 0;
         bool done_ = false;
@@ -191,15 +211,22 @@ public:
     std::function<void(DataSet&)> afterInsert;
     // Checks the row about to be stored, after the pending texts are written; throws to refuse it.
     std::function<void(DataSet&)> beforePost;
+    // Runs for a new row inside the unit of work that stores it, the store locked for writing: what
+    // must be decided against the rows other workplaces stored meanwhile (a proposed number).
+    std::function<void(DataSet&)> whileStoringNew;
 
     // The current row's values, as kept for putting a deleted row back.
     std::vector<Value> rowValues() const;
     // Stores a row deleted earlier again, with its counter, and makes it current.
     void restore(const std::vector<Value>& values);
+    // Puts the current row as the store holds it now in place of what was typed into it (a row
+    // deleted elsewhere leaves the list); a new row is dropped.
+    void reloadCurrentRow();
 
 private:
     struct Row {
         long long rowid = 0;       // 0 for a row not yet stored
+        long long version = 0;     // as read or last stored (kRowVersionColumn)
         std::vector<Value> values;
     };
 
@@ -217,12 +244,16 @@ private:
     void startInsert(bool atEnd);
     Row& currentRow();
     const Row* currentRowOrNull() const;
+    void storeNew(Row& row);
     void storeInsert(Row& row, bool withCounter = false);
     void storeUpdate(Row& row);
     // Whether a field's value can be written: a kept column the file lacks takes only an empty value.
     bool writesField(const Row& row, int field) const;
     void findAbsentKeptFields();
     void removeRowAt(int position);
+    // Throws RowChangedElsewhere for a row the store no longer holds as read; returns when a deletion
+    // finds the row deleted already.
+    void refuseChangedElsewhere(const Row& row, bool deleting);
 
     template <typename F>
     void notify(F&& f);
@@ -238,6 +269,7 @@ private:
     std::optional<QString> counterparty_;
     std::vector<FieldDef> fields_;
     std::vector<bool> absent_;       // per field: a kept column the file lacks, found on open
+    bool versioned_ = false;         // the table keeps row versions (found on open)
     int counterField_ = -1;
 
     std::vector<Row> rows_;        // in the order read, plus rows added since
@@ -247,6 +279,7 @@ private:
     bool bof_ = true;
     State state_ = State::Inactive;
     std::vector<Value> original_;  // the row's values when editing started
+    std::vector<std::pair<int, Value>> proposed_;   // of a new row: field, the value proposed
     bool modified_ = false;
 
     QString filterText_;

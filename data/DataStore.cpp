@@ -1,4 +1,5 @@
 #include "DataStore.h"
+#include "DocumentNumbers.h"
 #include "Error.h"
 #include "FixedQueries.h"
 #include "IssuedDocument.h"
@@ -32,14 +33,18 @@ bool opensAtStart(const QString& name)
 
 DataStore::DataStore(const QString& path, Opening opening) : db_(Database::open(path))
 {
+    db_->createWorkTables();
     for (const TableDef& table : schemaTables())
         dataSets_.push_back(std::make_unique<DataSet>(*db_, QStringLiteral("ADOTable_") + table.name, table));
     for (const FixedQuery& query : fixedQueries(db_->backend()))
         dataSets_.push_back(std::make_unique<DataSet>(*db_, query.name, query.definition));
-    // Whoever stores a document (the tab, its grid, a tool) stores the figures it prints.
+    // Whoever stores a document (the tab, its grid, a tool) stores the figures it prints, and a new one
+    // under a number no other document of its kind has.
     for (auto& set : dataSets_) {
-        if (set->name() == u"ADOTable_jur1")
+        if (set->name() == u"ADOTable_jur1") {
             set->beforePost = &completeDocumentRecord;
+            set->whileStoringNew = &numberNewDocument;
+        }
     }
     opensOnFirstUse_.assign(dataSets_.size(), false);
     for (size_t i = 0; i < dataSets_.size(); ++i) {

@@ -181,6 +181,14 @@ void Database::createSchema()
     transaction.commit();
 }
 
+void Database::createWorkTables()
+{
+    for (const TableDef& table : schemaTables()) {
+        if (isWorkTable(table.name))
+            exec(dialect().createTable(table, true));
+    }
+}
+
 void Database::verifySchema()
 {
     for (const TableDef& table : schemaTables()) {
@@ -234,6 +242,12 @@ void Database::beforeChange()
 
 Database::Transaction::Transaction(Database& db) : db_(db)
 {
+    // Inside another unit of work (a tool storing many rows through data sets) this one joins it:
+    // the outer one commits or rolls back the whole.
+    if (db_.connection_->inTransaction()) {
+        open_ = false;
+        return;
+    }
     db_.beforeChange();
     db_.connection_->begin(false);
 }
@@ -246,6 +260,8 @@ Database::Transaction::~Transaction()
 
 void Database::Transaction::commit()
 {
+    if (!open_)
+        return;
     db_.exec(QStringLiteral("COMMIT"));
     open_ = false;
 }

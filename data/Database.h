@@ -79,6 +79,9 @@ public:
     bool hasTable(const QString& table);
     bool hasColumn(const QString& table, const QString& column);
     bool hasIndex(const QString& index);
+    // The work tables (isWorkTable: the print's lines, the cash book) as this connection's own, empty,
+    // under the same names: two workplaces printing at once never read each other's rows.
+    void createWorkTables();
     // Starts a unit of work for the additions made on open: false when the store cannot be written now.
     bool beginIfWritable();
     void rollback() noexcept;

@@ -181,6 +181,11 @@ const TableDef& schemaTable(QStringView name)
     throw UserError(QStringLiteral("Нет таблицы «%1»").arg(name.toString()));
 }
 
+bool isWorkTable(QStringView table)
+{
+    return table == u"tov" || table == u"kassa";
+}
+
 QString quoteIdentifier(QStringView name)
 {
     QString quoted = name.toString();

@@ -47,6 +47,14 @@ inline const QString kCashIdentityField = QStringLiteral("udl");
 inline const QString kCashDebitField = QStringLiteral("deb");
 inline const QString kCashierField = QStringLiteral("kas");
 
+// The row's version the program keeps beside the described fields: a data set stores every change
+// with it one more and only over the version it read, so no workplace overwrites or deletes a row
+// another one changed since.
+inline const QString kRowVersionColumn = QStringLiteral("row_version");
+// The print's lines and the cash book: filled by one print and read by its report, they belong to one
+// connection (Database::createWorkTables) and carry no row version.
+bool isWorkTable(QStringView table);
+
 // Name quoted for SQL ("naz", "НазваниеФИО").
 QString quoteIdentifier(QStringView name);
 

@@ -194,15 +194,20 @@ QString SqlDialect::column(const FieldDef& field) const
     return name;
 }
 
-QString SqlDialect::createTable(const TableDef& table) const
+QString SqlDialect::createTable(const TableDef& table, bool ofConnection) const
 {
     QStringList columns;
     for (const FieldDef& field : table.fields)
         columns << column(field);
+    // A connection's own table starts empty: its counter need not outlive deleted rows, and the file's
+    // record of counters (sqlite_sequence) stays the kept tables' alone, never shadowed by a temporary one.
+    if (ofConnection && !isServer())
+        columns.replaceInStrings(QStringLiteral(" PRIMARY KEY AUTOINCREMENT"), QStringLiteral(" PRIMARY KEY"));
     // The file numbers every row; a server table without a counter gets the same number by name.
     if (isServer() && table.counterIndex() < 0)
         columns << QStringLiteral("rowid bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
-    return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
+    return QStringLiteral("CREATE %1TABLE %2 (\n  %3\n)")
+        .arg(ofConnection ? QStringLiteral("TEMP ") : QString(), quoteIdentifier(table.name), columns.join(QStringLiteral(",\n  ")));
 }
 
 QString SqlDialect::digitsOnly(const QString& text) const
@@ -223,6 +228,11 @@ QString SqlDialect::insertOrReplace(const QString& table, const QString& columns
     }
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5")
         .arg(table, columns, values, key, updates.join(QStringLiteral(", ")));
+}
+
+QString SqlDialect::numberingLock(const QString& table) const
+{
+    return isServer() ? QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('vi23 numbering %1'))").arg(table) : QString();
 }
 
 QString SqlDialect::yearOf(const QString& date) const

@@ -39,13 +39,18 @@ public:
     // "a IS b" of the file for values that may be null.
     QString sameAs(const QString& left, const QString& right) const;
     // The table's SQL with its checks: counters as auto-numbers, dates as dates, money as integer
-    // ten-thousandths, text limited to its size, short limited to 16 bits.
-    QString createTable(const TableDef& table) const;
+    // ten-thousandths, text limited to its size, short limited to 16 bits. `ofConnection`: a temporary
+    // table only this connection sees, in place of the kept one of the same name.
+    QString createTable(const TableDef& table, bool ofConnection = false) const;
     QString column(const FieldDef& field) const;
     // A text that is a whole number of digits.
     QString digitsOnly(const QString& text) const;
     // Inserts the row or replaces the one with the same `key`.
     QString insertOrReplace(const QString& table, const QString& columns, const QString& values, const QString& key) const;
+
+    // Holds off other workplaces' numbering of new rows of the table until this unit of work ends:
+    // the server's transaction lock; empty for the file, whose unit of work excludes every other writer.
+    QString numberingLock(const QString& table) const;
 
     // Parts of a date: year "2026", month "03" as text, the quarter 1..4 as an integer.
     QString yearOf(const QString& date) const;

@@ -60,13 +60,23 @@ struct AddedColumn {
     QString definition;
 };
 
-const std::vector<AddedColumn>& addedColumns()
+std::vector<AddedColumn> buildAddedColumns()
 {
-    static const std::vector<AddedColumn> columns = {
+    std::vector<AddedColumn> columns = {
         // The status of a universal transfer document: 1 invoice and transfer, 2 transfer only.
         {QStringLiteral("jur1"), kTransferStatusColumn,
          QStringLiteral("INTEGER NOT NULL DEFAULT 1 CHECK (%1 IN (1, 2))").arg(kTransferStatusColumn)},
     };
+    for (const TableDef& table : schemaTables()) {
+        if (!isWorkTable(table.name))
+            columns.push_back({table.name, kRowVersionColumn, QStringLiteral("INTEGER NOT NULL DEFAULT 0")});
+    }
+    return columns;
+}
+
+const std::vector<AddedColumn>& addedColumns()
+{
+    static const std::vector<AddedColumn> columns = buildAddedColumns();
     return columns;
 }
 
@@ -112,7 +122,7 @@ QString extraColumnDefinition(const QString& table, const QString& column, const
 
 std::vector<UpgradeStep> buildSteps()
 {
-    return {
+    std::vector<UpgradeStep> steps = {
         widenField(QStringLiteral("jur"), QStringLiteral("nn")),
         widenField(QStringLiteral("kassa"), QStringLiteral("nn")),
         createTable(QStringLiteral("settings")),
@@ -155,6 +165,13 @@ std::vector<UpgradeStep> buildSteps()
         widenField(QStringLiteral("jur1"), QStringLiteral("dok")),
         widenField(QStringLiteral("kassa"), QStringLiteral("k")),
     };
+    // Every table workplaces edit keeps its rows' versions: a row another workplace changed since it
+    // was read is never overwritten. Existing rows start at 0.
+    for (const AddedColumn& added : addedColumns()) {
+        if (added.column == kRowVersionColumn)
+            steps.push_back(addColumn(added));
+    }
+    return steps;
 }
 
 int runNeeded(Database& db)

@@ -326,7 +326,7 @@ void DocumentsTab::proposeNumberForKind(DataSet& doc, const QString& kind)
         return;
     const FormKind* formKind = documentKind(kind);
     proposedNumber_ = formKind && formKind->ownNumbers ? nextNumberOf(context_.store.database(), kind) : countProposal_;
-    doc.setText(u"n", proposedNumber_);
+    doc.propose(u"n", proposedNumber_);
 }
 
 void DocumentsTab::registerInJournal()
@@ -424,12 +424,12 @@ void DocumentsTab::Button4Click()
         countProposal_ = proposedNumber_ = QString::number(stored + 1);
         // The defaults are the record's values, so entering and leaving boxes keeps them.
         const std::pair<const char16_t*, QString> header[] = {
-            {u"dok", QStringLiteral("Счет")}, {u"n", QString::number(stored + 1)},
-            {u"dd", ru::formatDate(today())}, {u"np", QStringLiteral("-")},
+            {u"dok", QStringLiteral("Счет")}, {u"dd", ru::formatDate(today())}, {u"np", QStringLiteral("-")},
             {u"a", QStringLiteral("-")}, {u"unn", QStringLiteral("-")}, {u"okpo", QStringLiteral("-")},
             {u"rb", QStringLiteral("-")}};
         for (const auto& [field, text] : header)
             doc.setText(field, text);
+        doc.propose(u"n", countProposal_);
         for (int line = 0; line < kLines; ++line) {
             const QString n = QString::number(line);
             doc.setText(QStringLiteral("naz") + n, QStringLiteral("-"));
@@ -501,8 +501,13 @@ void DocumentsTab::save()
     DataSet& doc = documents();
     const int status = pendingStatus_;   // kept if the store fails; dropped once it is stored
     // The line sums and the total are the store's own step (data/IssuedDocument.h): typed prices
-    // and rates are kept as typed.
+    // and rates are kept as typed. A proposed number another workplace took meanwhile is not.
+    numberBox_->writePending();
+    const QString number = doc.text(u"n");
     doc.post();
+    if (doc.text(u"n") != number)
+        ui::showInformation(this, QStringLiteral("Номер %1 уже занят другим документом «%2»; документ сохранен под номером %3")
+                                      .arg(number, doc.text(u"dok"), doc.text(u"n")));
     if (status != 0) {
         setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
         showStatus();

@@ -29,6 +29,13 @@ inline QString testServer() { return qEnvironmentVariable("VI23_TEST_PG"); }
 // Whether a new store gets the program's tables or stays empty (a server database for vi23-import).
 enum class Tables { Made, None };
 
+// Runs the parameterised suite's cases once on the file and once on the server, named so.
+#define VI23_INSTANTIATE_ON_BOTH_STORES(suite)                                                                                    \
+    INSTANTIATE_TEST_SUITE_P(Stores, suite, ::testing::Values(::vi23::test::Store::File, ::vi23::test::Store::Server),  \
+                             [](const ::testing::TestParamInfo<::vi23::test::Store>& info) {                         \
+                                 return ::vi23::test::storeName(info.param);                                         \
+                             })
+
 class TempDatabase {
 public:
     explicit TempDatabase(Store store = Store::File, Tables tables = Tables::Made) : store_(store)

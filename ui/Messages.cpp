@@ -1,5 +1,6 @@
 #include "ui/Messages.h"
 
+#include "data/DataSet.h"
 #include "data/Error.h"
 
 #include <QApplication>
@@ -86,6 +87,10 @@ bool runGuarded(QWidget* parent, const std::function<void()>& action)
     try {
         action();
         return true;
+    } catch (const RowChangedElsewhere& changed) {
+        // Да: the row as stored now, this workplace's typing lost; Нет: the typing stays, unsaved.
+        if (askYesNo(parent, changed.text()))
+            runGuarded(parent, [&changed] { changed.dataSet().reloadCurrentRow(); });
     } catch (const UserError& error) {
         reportError(parent, error.text());
     } catch (const std::exception& error) {

@@ -107,6 +107,44 @@ TEST_F(Lists, AddEditSaveDeleteAndUndoOnEveryList)
     }
 }
 
+// Another workplace changed the row being written: "Сохранить" stores nothing and asks whether to read
+// the row again; "Да" shows the stored row, "Нет" keeps the typing in the box, unsaved.
+TEST_F(Lists, ASaveMeetingAChangeFromAnotherWorkplaceAsksToReadTheRowAgain)
+{
+    for (const ListCase& c : kLists) {
+        for (const bool reload : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (reload ? ", read again" : ", typing kept"));
+            window->tabs()->setCurrentIndex(c.tab);
+            DataSet& list = dataSet(c.dataSet);
+            const QString name = QStringLiteral("Строка %1").arg(reload);
+            list.append();
+            list.setText(c.field, name);
+            if (list.hasField(u"vr"))   // an operation needs its kind
+                list.setText(u"vr", QStringLiteral("Приход"));
+            list.post();
+            click(c.edit);
+            list.setText(c.field, QStringLiteral("Здесь"));
+            {
+                DataStore elsewhere(path);
+                DataSet& theirs = elsewhere.dataSet(c.dataSet);
+                ASSERT_TRUE(theirs.locate(c.field, name));
+                theirs.edit();
+                theirs.setText(c.field, name + QStringLiteral(" там"));
+                theirs.post();
+            }
+            questions.clear();
+            answerYes = reload;
+            click(c.save);
+            ASSERT_EQ(questions.size(), 1);
+            EXPECT_TRUE(questions[0].startsWith(QStringLiteral("Запись изменена на другом рабочем месте"))) << questions[0].toStdString();
+            EXPECT_EQ(list.text(c.field), reload ? name + QStringLiteral(" там") : QStringLiteral("Здесь"));
+            EXPECT_EQ(list.isEditing(), !reload);
+            list.cancel();
+            EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+        }
+    }
+}
+
 // A row is never stored without its name: a new row nothing was written into goes on Esc, on a tab
 // switch and on exit without a question; one written without its name asks and is refused.
 TEST_F(Lists, ANewRowWithoutItsNameIsNeverStored)

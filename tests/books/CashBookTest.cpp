@@ -17,6 +17,20 @@ namespace {
 
 using test::Store;
 
+void addEntry(DataStore& store, const char* date, const char16_t* kind, const char16_t* operation,
+              const char16_t* settlement, const char* amount)
+{
+    DataSet& jur = store.jur();
+    jur.append();
+    jur.setText(u"dd", QString::fromLatin1(date));
+    jur.setText(u"dok", QString::fromUtf16(kind));
+    jur.setText(u"sr", QString::fromUtf16(operation));
+    if (settlement)
+        jur.setText(u"vr", QString::fromUtf16(settlement));
+    jur.setText(u"s", QString::fromLatin1(amount));
+    jur.post();
+}
+
 // The books over the file and over a server database, the same cases on both.
 class Books : public ::testing::TestWithParam<Store> {
 protected:
@@ -38,15 +52,7 @@ protected:
     void entry(const char* date, const char16_t* kind, const char16_t* operation, const char16_t* settlement,
                const char* amount)
     {
-        DataSet& jur = store->jur();
-        jur.append();
-        jur.setText(u"dd", QString::fromLatin1(date));
-        jur.setText(u"dok", QString::fromUtf16(kind));
-        jur.setText(u"sr", QString::fromUtf16(operation));
-        if (settlement)
-            jur.setText(u"vr", QString::fromUtf16(settlement));
-        jur.setText(u"s", QString::fromLatin1(amount));
-        jur.post();
+        addEntry(*store, date, kind, operation, settlement, amount);
     }
 
     QStringList cashBook()
@@ -70,8 +76,7 @@ protected:
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Stores, Books, ::testing::Values(Store::File, Store::Server),
-                         [](const auto& info) { return test::storeName(info.param); });
+VI23_INSTANTIATE_ON_BOTH_STORES(Books);
 
 // What only the file meets: a lock on the whole file, and dates another program wrote past its checks
 // (the server's date type holds calendar dates only).
@@ -141,6 +146,38 @@ TEST_P(Books, TheCashBookOfAPeriodCarriesTheBalanceOfEveryEarlierOrder)
     }
     EXPECT_EQ(printBook(*store, kCashBookKind, QDate(2009, 3, 1), QDate(2009, 3, 31)).templateName, QStringLiteral("frReport_kas"));
     EXPECT_EQ(cashBook().size(), 3);
+}
+
+// Two workplaces build the cash book at once, each for a period of its own: the book's rows belong to
+// the connection that built them, so neither reads the other's nor loses its own to the other's rebuild.
+class TwoWorkplaces : public ::testing::TestWithParam<test::Store> {};
+VI23_INSTANTIATE_ON_BOTH_STORES(TwoWorkplaces);
+
+TEST_P(TwoWorkplaces, EachCashBookReadsOnlyItsOwnRows)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    test::TempDatabase db(GetParam());
+    auto here = db.openStore();
+    auto there = db.openStore();
+    DataSet& sr = here->dataSet(u"ADOTable_sr");
+    sr.append();
+    sr.setText(u"sr", QStringLiteral("Выручка"));
+    sr.setText(u"vr", QStringLiteral("Приход"));
+    sr.post();
+    for (const char* day : {"10.01.2026", "10.04.2026", "11.04.2026"})
+        addEntry(*here, day, u"КО", u"Выручка", u"Приход", "100");
+    auto days = [](DataStore& store) {
+        DataSet& kassa = store.dataSet(u"ADOTable_kassa");
+        kassa.refresh();
+        QStringList shown;
+        for (kassa.first(); !kassa.eof(); kassa.next())
+            shown << kassa.text(u"dd");
+        return shown;
+    };
+    EXPECT_EQ(rebuildCashBook(*here, QDate(2026, 1, 1), QDate(2026, 3, 31)), 1);
+    EXPECT_EQ(rebuildCashBook(*there, QDate(2026, 4, 1), QDate(2026, 6, 30)), 2);
+    EXPECT_EQ(days(*here), QStringList{QStringLiteral("10.01.2026")});
+    EXPECT_EQ(days(*there), (QStringList{QStringLiteral("10.04.2026"), QStringLiteral("11.04.2026")}));
 }
 
 TEST_P(FileBooks, ACashBookRebuildThatFailsKeepsThePreviousOneWhole)

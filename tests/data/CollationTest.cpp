@@ -80,8 +80,7 @@ TEST_P(RussianOrderIn, EveryTextSortPutsYoBesideYe)
     EXPECT_EQ(column(book, u"k"), upper) << "counterparty book";
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, RussianOrderIn, ::testing::Values(Store::File, Store::Server),
-                         [](const ::testing::TestParamInfo<Store>& info) { return test::storeName(info.param); });
+VI23_INSTANTIATE_ON_BOTH_STORES(RussianOrderIn);
 
 TEST(RussianOrder, EqualityStillIgnoresOnlyLetterCase)
 {

@@ -91,8 +91,7 @@ protected:
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Stores, Journal, ::testing::Values(Store::File, Store::Server),
-                         [](const ::testing::TestParamInfo<Store>& info) { return test::storeName(info.param); });
+VI23_INSTANTIATE_ON_BOTH_STORES(Journal);
 
 TEST_P(Journal, BookOfIncomeAndExpensesFollowsTheEngineRules)
 {
@@ -389,8 +388,7 @@ protected:
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Stores, PrintLines, ::testing::Values(Store::File, Store::Server),
-                         [](const ::testing::TestParamInfo<Store>& info) { return test::storeName(info.param); });
+VI23_INSTANTIATE_ON_BOTH_STORES(PrintLines);
 
 // A print line prints what it carries: the goods list is not read, so a name missing from it, or
 // listed there in another case with another rate and unit, prints as the line has it.

@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/Error.h"
 #include "reports/templates/BuiltInTemplates.h"
+#include "tests/TestStore.h"
 
 #include <QSet>
 
@@ -139,6 +140,44 @@ TEST_F(PrintData, DocumentKeysAboveSixteenBitsPrint)
     const ui::PrintRequest request = printDocument(*store, key);
     EXPECT_EQ(printLines(), QStringList{QStringLiteral("Бумага|2|100|18|шт")});
     EXPECT_EQ(value(request, "str8"), QStringLiteral("236"));
+}
+
+// Two workplaces print at once: the print's lines belong to the connection that wrote them, so neither
+// print reads the other's lines nor loses its own to the other's emptying them; the log keeps both.
+class TwoWorkplaces : public ::testing::TestWithParam<test::Store> {};
+VI23_INSTANTIATE_ON_BOTH_STORES(TwoWorkplaces);
+
+TEST_P(TwoWorkplaces, EachPrintReadsOnlyItsOwnLines)
+{
+    VI23_REQUIRE_STORE(GetParam());
+    test::TempDatabase db(GetParam());
+    auto here = db.openStore();
+    auto there = db.openStore();
+    auto print = [](DataStore& store, std::initializer_list<const char16_t*> names) {
+        DataSet& doc = store.jur1();
+        doc.append();
+        doc.setText(u"dok", QStringLiteral("Счет"));
+        int line = 0;
+        for (const char16_t* name : names)
+            doc.setText(QStringLiteral("naz") + QString::number(line++), QString::fromUtf16(name));
+        for (; line < 10; ++line)
+            doc.setText(QStringLiteral("naz") + QString::number(line), QStringLiteral("-"));
+        doc.post();
+        printDocument(store, doc.integer(u"k"));
+    };
+    auto lines = [](DataStore& store) {
+        DataSet& tov = store.dataSet(u"ADOTable_tov");
+        tov.refresh();
+        QStringList names;
+        for (tov.first(); !tov.eof(); tov.next())
+            names << tov.text(u"naz");
+        return names;
+    };
+    print(*here, {u"Бумага", u"Ручка"});
+    print(*there, {u"Скрепки"});
+    EXPECT_EQ(lines(*here), (QStringList{QStringLiteral("Бумага"), QStringLiteral("Ручка")}));
+    EXPECT_EQ(lines(*there), QStringList{QStringLiteral("Скрепки")});
+    EXPECT_EQ(test::rowsOf(here->database(), QStringLiteral("SELECT count(*) FROM z")), QStringList{QStringLiteral("2")});
 }
 
 TEST(DocumentKinds, EveryKindOfTheDropDownPrintsOnAStoredFormInBothSetsAndOtherTextsOnNone)

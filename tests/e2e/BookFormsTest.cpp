@@ -170,7 +170,7 @@ const BookCase kBooks[] = {
       {52, 403, u"6950000001/695001001"}}},
 };
 
-VI23_ON_BOTH_STORES(BookForms);
+VI23_PRINT_CASES_ON_BOTH_STORES(BookForms);
 
 TEST_P(BookForms, EveryBookPrintsItsRowsGroupsAndSums)
 {

@@ -25,7 +25,7 @@ PreparedReport prepareCurrent(PrintFixture& f, const char* form, QDate from, QDa
     return prepareReport(*t, f.store(), request.values, {}, request.runs);
 }
 
-VI23_ON_BOTH_STORES(CurrentBook);
+VI23_PRINT_CASES_ON_BOTH_STORES(CurrentBook);
 
 // 2023 in the book: income 1000 (Q1), 400 (Q3), 250 (Q4); expense 1500 (Q1), 300 (Q2): a loss of 150.
 TEST_P(CurrentBook, QuartersAndCumulativeTotalsWithALossOnLine041AndSectionsOnTheirOwnPages)

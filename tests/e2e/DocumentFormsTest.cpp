@@ -88,7 +88,7 @@ const DocumentCase kDocuments[] = {
       u"Петров П. П.", u"Сидорова С. С.", u"Паспорт 28 04 123456", u"Орлова О. О."}},
 };
 
-VI23_ON_BOTH_STORES(DocumentForms);
+VI23_PRINT_CASES_ON_BOTH_STORES(DocumentForms);
 
 TEST_P(DocumentForms, EveryKindPrintsItsFormWithTheLinesTotalsAndWords)
 {

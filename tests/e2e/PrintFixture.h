@@ -85,10 +85,9 @@ class StoreCase : public ::testing::TestWithParam<test::Store> {
 protected:
     void SetUp() override { VI23_REQUIRE_STORE(GetParam()); }
 };
-#define VI23_ON_BOTH_STORES(suite)                                                                                      \
+#define VI23_PRINT_CASES_ON_BOTH_STORES(suite)                                                                                      \
     class suite : public ::vi23::e2e::StoreCase {};                                                                     \
-    INSTANTIATE_TEST_SUITE_P(Stores, suite, ::testing::Values(::vi23::test::Store::File, ::vi23::test::Store::Server),  \
-                             [](const auto& info) { return ::vi23::test::storeName(info.param); })
+    VI23_INSTANTIATE_ON_BOTH_STORES(suite)
 
 // ---- reading prepared pages ----
 
