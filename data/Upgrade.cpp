@@ -246,6 +246,25 @@ int declaredTextWidth(Database& db, const QString& table, const QString& field)
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+namespace {
+
+// Counter numbers are never reused, also those of rows deleted before the rebuild.
+void keepCounterPast(Database& db, const QString& table, long long sequence)
+{
+    Statement update = db.prepare(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = ?2"));
+    update.bind(1, Value(std::int64_t(sequence)));
+    update.bind(2, table);
+    update.run();
+    if (db.changes() == 0) {
+        Statement insert = db.prepare(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?2, ?1)"));
+        insert.bind(1, Value(std::int64_t(sequence)));
+        insert.bind(2, table);
+        insert.run();
+    }
+}
+
+} // namespace
+
 void rebuildTable(Database& db, const QString& table)
 {
     TableDef definition = schemaTable(table);
@@ -294,19 +313,8 @@ void rebuildTable(Database& db, const QString& table)
     db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdentifier(staging), quoted));
     for (const QString& index : indexes)
         db.exec(index);
-    // Counter numbers are never reused, also those of rows deleted before the rebuild.
-    if (sequence >= 0) {
-        Statement update = db.prepare(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = ?2"));
-        update.bind(1, Value(std::int64_t(sequence)));
-        update.bind(2, table);
-        update.run();
-        if (db.changes() == 0) {
-            Statement insert = db.prepare(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?2, ?1)"));
-            insert.bind(1, Value(std::int64_t(sequence)));
-            insert.bind(2, table);
-            insert.run();
-        }
-    }
+    if (sequence >= 0)
+        keepCounterPast(db, table, sequence);
 }
 
 } // namespace vi23
