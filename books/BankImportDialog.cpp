@@ -26,6 +26,9 @@ const QString kFolderSetting = QStringLiteral("Папка выписок");
 constexpr int kCounterpartyColumn = 5;
 constexpr int kPurposeColumn = 8;
 constexpr int kNameColumnWidth = 180;
+// What the name, operation and note columns give way down to, and the room the purpose keeps.
+constexpr int kNarrowestNameWidth = 100;
+constexpr int kPurposeMinimumWidth = 220;
 
 QString moneyText(Money sum)
 {
@@ -135,12 +138,37 @@ void BankImportDialog::showPlan()
             table_->setItem(row, column, item);
         }
     }
+    fitColumns();
+    load_->setEnabled(plan_.added() > 0);
+}
+
+void BankImportDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    fitColumns();
+}
+
+void BankImportDialog::fitColumns()
+{
     table_->resizeColumnsToContents();
     // A state payee's name runs to 160 letters: cut to its column, the note and the purpose stay in sight.
-    for (int column : {kCounterpartyColumn, kCounterpartyColumn + 1})
+    for (int column : {kCounterpartyColumn, kCounterpartyColumn + 1, kCounterpartyColumn + 2})
         table_->setColumnWidth(column, std::min(table_->columnWidth(column), kNameColumnWidth));
+    // On a small screen the names, the operation and the note give way further, their texts wrapped,
+    // so that the purpose of payment keeps room to be read.
+    int others = 0;
+    for (int column = 0; column < table_->columnCount(); ++column)
+        others += column == kPurposeColumn ? 0 : table_->columnWidth(column);
+    int lacking = kPurposeMinimumWidth - (table_->viewport()->width() - others);
+    for (int column : {kCounterpartyColumn + 2, kCounterpartyColumn, kCounterpartyColumn + 1}) {
+        if (lacking <= 0)
+            break;
+        const int width = table_->columnWidth(column);
+        const int narrower = std::max(std::min(width, kNarrowestNameWidth), width - lacking);
+        lacking -= width - narrower;
+        table_->setColumnWidth(column, narrower);
+    }
     table_->resizeRowsToContents();
-    load_->setEnabled(plan_.added() > 0);
 }
 
 void BankImportDialog::rulesClick()

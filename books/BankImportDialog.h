@@ -28,8 +28,12 @@ public slots:
     void loadClick();       // "Загрузить"
     void rulesClick();      // "Правила…": the rules edited, the statement planned again
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void showPlan();
+    void fitColumns();
 
     ui::MainContext& context_;
     BankStatement statement_;
