@@ -194,6 +194,7 @@ void TForm1::buildPickWindows()
     auto bringUp = [](QWidget* window, QWidget* box, bool activate = true) {
         window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
         ui::placeBeside(window, box);
+        ui::closeByEscapeIn(window, box);
         window->show();
         window->raise();
         if (activate)

@@ -25,6 +25,25 @@ public:
     }
 };
 
+// Esc in the box a window was opened beside closes the window first: a click that opened it left the
+// keyboard in the box, and under a window manager it stays there.
+class EscapeInBoxCloses : public QObject {
+public:
+    explicit EscapeInBoxCloses(QWidget* window) : QObject(window), window_(window) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape
+            || !window_->isVisible())
+            return false;
+        window_->hide();
+        return true;
+    }
+
+private:
+    QWidget* window_;
+};
+
 } // namespace
 
 int titledWidth(const QWidget& window)
@@ -41,6 +60,18 @@ void makePickWindow(QWidget* window)
 {
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->installEventFilter(new EscapeCloses(window));
+}
+
+void closeByEscapeIn(QWidget* window, QWidget* box)
+{
+    if (!box)
+        return;
+    // Once per box and window, however often the window is opened from it.
+    const QByteArray mark = "vi23EscapeCloses" + window->objectName().toUtf8();
+    if (box->property(mark.constData()).toBool())
+        return;
+    box->setProperty(mark.constData(), true);
+    box->installEventFilter(new EscapeInBoxCloses(window));
 }
 
 void placeBeside(QWidget* window, const QWidget* box)

@@ -8,6 +8,8 @@ namespace vi23::ui {
 
 // Gives `window`, a child of the main window, the flags of a pick window and closing by Esc.
 void makePickWindow(QWidget* window);
+// Esc in the box the window fills closes the open window, where the keyboard stayed in the box.
+void closeByEscapeIn(QWidget* window, QWidget* box);
 
 // The width at which a window manager shows the window's whole title beside its buttons.
 int titledWidth(const QWidget& window);

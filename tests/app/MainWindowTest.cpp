@@ -330,6 +330,12 @@ TEST_F(Started, ThePickWindowsStayAboveTheMainWindowAndCloseByEscFromAnyOfTheirB
         QTest::keyClick(inner, Qt::Key_Escape);
         EXPECT_FALSE(c.pickWindow->isVisible()) << inner->metaObject()->className();
     }
+    // Opened by a click, the calendar leaves the keyboard in its box: Esc there closes it first.
+    auto* dateBox = child<ui::DBEdit>("DBEdit12");
+    context.showCalendar(dateBox, false);
+    ASSERT_TRUE(window->calendar().isVisible());
+    QTest::keyClick(dateBox, Qt::Key_Escape);
+    EXPECT_FALSE(window->calendar().isVisible());
 }
 
 TEST_F(Started, TabVisitsEveryControlOfATabInScreenOrder)
