@@ -337,8 +337,16 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow()) {
         FormActivate();
+        return;
+    }
+    // A pick window taking the keyboard for a moment brings no other workplace's rows back with it:
+    // the return from it re-reads nothing, or every date picked would read the journal again.
+    QWidget* now = QApplication::activeWindow();
+    leftForPickWindow_ = now && (now == calendar_ || now == calculator_ || now == goodsPicker_);
 }
 
 void TForm1::FormActivate()
@@ -357,7 +365,8 @@ void TForm1::FormActivate()
         // The documents and the journal open on their newest row; later activations bring the rows
         // other workplaces added since.
         if (startedOnNewest_) {
-            rereadShownTab();
+            if (!std::exchange(leftForPickWindow_, false))
+                rereadShownTab();
             return;
         }
         startedOnNewest_ = true;

@@ -133,6 +133,7 @@ private:
     TForm6* goodsPicker_ = nullptr;
     bool laidOut_ = false;
     bool startedOnNewest_ = false;
+    bool leftForPickWindow_ = false;   // the last deactivation went to a pick window
     QPointer<ui::DBEdit> calendarTarget_;
     QPointer<ManualWindow> manual_;
 };
