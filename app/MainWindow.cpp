@@ -120,7 +120,7 @@ void TForm1::makeDataSources()
     DataSource_pr1 = makeSource(u"ADOTable_pr1", "DataSource_pr1");
     context_ = std::make_unique<ui::MainContext>(ui::MainContext{
         *store_, *DataSource_jur, *DataSource_jur1, *DataSource_sr, *DataSource_k, *DataSource_stov,
-        *DataSource_pr1, {}, {}, {}, {}, {}, {}, {}, {}, {}});
+        *DataSource_pr1, {}, {}, {}, {}, {}});
     context_->reopen = [this] { QMetaObject::invokeMethod(this, &TForm1::reopenRequested, Qt::QueuedConnection); };
 }
 
@@ -217,14 +217,10 @@ void TForm1::loadForms()
     templates_ = loadBuiltInTemplates();
     for (const BuiltInTemplates::Problem& problem : templates_.problems())
         ui::reportError(this, problem.message.text, problem.message.caption);
-    reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
-                          const ui::ReportFinish& finish, const RunCallback& runs) {
-        // A document's envelope is not left for the book printed next.
-        const MailEnvelope mail = std::exchange(context_->reportMail, {});
-        prepareAndPreview(this, form, rows, values, context_->reportFileName, context_->saveWorkbook, finish, mail, runs);
+    reportRunner = [this](const Template& form, RowSourceResolver& rows, const PrintRequest& request) {
+        prepareAndPreview(this, form, rows, request);
     };
-    context_->runReport = [this](const QString& name, const ui::MainContext::ValueLookup& values,
-                                 const ui::ReportFinish& finish) { runReport(name, values, finish); };
+    context_->runReport = [this](const PrintRequest& request) { runReport(request); };
 }
 
 void TForm1::addShortcuts()
@@ -244,12 +240,12 @@ void TForm1::addShortcuts()
             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
 }
 
-void TForm1::runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish)
+void TForm1::runReport(const PrintRequest& request)
 {
-    const Template* form = templates_.find(templateName);
+    const Template* form = templates_.find(request.templateName);
     if (!form)
-        throw UserError(QStringLiteral("В программе нет печатной формы «%1»").arg(templateName));
-    reportRunner(*form, *store_, values, finish, context_->reportRuns);
+        throw UserError(QStringLiteral("В программе нет печатной формы «%1»").arg(request.templateName));
+    reportRunner(*form, *store_, request);
 }
 
 TForm1::~TForm1()

@@ -3,7 +3,7 @@
 // sources, the state integers and the pick windows, and sets the sort orders each time it is activated
 // and reads again what the shown tab shows.
 #include "data/DataStore.h"
-#include "reports/ReportPreparer.h"
+#include "reports/PrintRequest.h"
 #include "reports/templates/BuiltInTemplates.h"
 #include "ui/DBEdit.h"
 #include "ui/MainContext.h"
@@ -51,13 +51,11 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     const BuiltInTemplates& templates() const { return templates_; }
 
-    // How a printed form reaches the user: prepare (in the runs the context holds while a book is
-    // printed), then the modal preview. Tests put their own runner here to look at the prepared pages.
-    std::function<void(const Template&, RowSourceResolver&, const GetValueCallback&, const ui::ReportFinish&,
-                       const RunCallback&)>
-        reportRunner;
-    // Prepares and shows the named form; fails clearly when the program does not carry it.
-    void runReport(const QString& templateName, const GetValueCallback& values, const ui::ReportFinish& finish = {});
+    // How a printed form reaches the user: prepared, then shown in the modal preview. Tests put their
+    // own runner here to look at the request and the prepared pages.
+    std::function<void(const Template&, RowSourceResolver&, const PrintRequest&)> reportRunner;
+    // Prepares and shows the request's form; fails clearly when the program does not carry it.
+    void runReport(const PrintRequest& request);
 
     // Lays every control out for a window of the given size (the on-show step uses the work area).
     void layoutFor(int width, int height);

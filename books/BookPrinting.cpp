@@ -30,7 +30,7 @@ int incomeBookRowsBefore(Database& db, QDate day)
     return count.step() ? int(count.integer(0)) : 0;
 }
 
-ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart)
+GetValueCallback bookValues(DataStore& store, QDate periodStart)
 {
     DataSet& requisites = store.dataSet(u"ADOTable_pr1");
     if (!requisites.isOpen())
@@ -152,10 +152,10 @@ namespace vi23 {
 namespace {
 
 // One book for each year of the period, each with its own period, values and numbering.
-ui::PrintRequest printPerYear(DataStore& store, const QString& form, QDate from, QDate to)
+PrintRequest printPerYear(DataStore& store, const QString& form, QDate from, QDate to)
 {
     const std::vector<std::pair<QDate, QDate>> years = taxYears(from, to);
-    auto current = std::make_shared<ui::MainContext::ValueLookup>();
+    auto current = std::make_shared<GetValueCallback>();
     auto startYear = [&store, years, current](int run) {
         if (run < 0 || size_t(run) >= years.size())
             return false;
@@ -164,14 +164,14 @@ ui::PrintRequest printPerYear(DataStore& store, const QString& form, QDate from,
         return true;
     };
     startYear(0);
-    ui::PrintRequest request{form, [current](const QString& name) { return (*current)(name); }};
+    PrintRequest request{form, [current](const QString& name) { return (*current)(name); }};
     request.runs = startYear;
     return request;
 }
 
 } // namespace
 
-ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set,
+PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to, std::optional<FormSet> set,
                            const QString& counterparty)
 {
     // Every book reads the journal; one with a date that is no date would disagree with the others.

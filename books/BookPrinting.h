@@ -1,8 +1,8 @@
 #pragma once
 // The data side of the period books and the cash book.
 #include "data/DataStore.h"
-#include "ui/MainContext.h"
 #include "data/FormKinds.h"
+#include "reports/PrintRequest.h"
 
 #include <QDate>
 #include <QString>
@@ -24,7 +24,7 @@ std::optional<Value> bookValue(QDate periodStart, const QString& name);
 // of the requisites' "ИНН/КПП" as it reads when the book is printed; "yearLine", the current row's
 // number within its year in ADOQuery11: the books of income and expenses number their operations
 // through the year, the rows of the year before the period counted.
-ui::MainContext::ValueLookup bookValues(DataStore& store, QDate periodStart);
+GetValueCallback bookValues(DataStore& store, QDate periodStart);
 
 // The number of rows of the book of income and expenses in its year before `day`.
 int incomeBookRowsBefore(Database& db, QDate day);
@@ -49,7 +49,7 @@ int rebuildCashBook(DataStore& store, QDate from = {}, QDate to = {});
 // in the period is refused with a message. `set` chooses the forms (the current book and title page
 // with FormSet::Current2026); by default the enterprise's choice on the requisites tab. The
 // reconciliation act is drawn up with `counterparty`, which must be in the list; other kinds ignore it.
-ui::PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to,
+PrintRequest printBook(DataStore& store, const QString& kind, QDate from, QDate to,
                            std::optional<FormSet> set = std::nullopt, const QString& counterparty = {});
 
 } // namespace vi23

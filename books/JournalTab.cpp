@@ -303,29 +303,19 @@ void JournalTab::Button5Click()
         const QDate to = dtp2_->date();
         const FormKind* formKind = vi23::reportKind(kind);
         const QString counterparty = formKind && formKind->counterparty ? reportCounterparty_->currentText() : QString();
+        PrintRequest request = printBook(context_.store, kind, from, to, std::nullopt, counterparty);
+        if (request.templateName.isEmpty() || !context_.runReport)
+            return;
         // "Кассовая книга 2026" for a whole year, else the period's two dates; the act names its counterparty.
         const bool wholeYear = from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31);
         const QString title = counterparty.isEmpty() ? kind : QStringLiteral("%1 %2").arg(kind, counterparty);
-        context_.reportFileName = ui::reportFileName(
-            wholeYear ? QStringLiteral("%1 %2").arg(title).arg(from.year())
-                      : QStringLiteral("%1 %2–%3").arg(title, ru::formatDate(from), ru::formatDate(to)));
-        // The preview may save the book as a workbook while it is shown; a tax book prints its years.
-        struct Workbook {
-            ui::MainContext& context;
-            ~Workbook()
-            {
-                context.saveWorkbook = nullptr;
-                context.reportRuns = nullptr;
-            }
-        } workbook{context_};
-        if (const FormKind* formKind = vi23::reportKind(kind); formKind && formKind->workbook)
-            context_.saveWorkbook = [this, kind, from, to, counterparty](const QString& fileName) {
+        request.fileName = reportFileName(wholeYear ? QStringLiteral("%1 %2").arg(title).arg(from.year())
+                                                    : QStringLiteral("%1 %2–%3").arg(title, ru::formatDate(from), ru::formatDate(to)));
+        if (formKind && formKind->workbook)
+            request.saveWorkbook = [this, kind, from, to, counterparty](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to, counterparty);
             };
-        const ui::PrintRequest request = printBook(context_.store, kind, from, to, std::nullopt, counterparty);
-        context_.reportRuns = request.runs;
-        if (!request.templateName.isEmpty() && context_.runReport)
-            context_.runReport(request.templateName, request.values, request.finish);
+        context_.runReport(request);
     });
 }
 

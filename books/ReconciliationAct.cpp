@@ -84,7 +84,7 @@ QString enterpriseName(DataStore& store)
     return requisites.eof() ? QString() : requisites.text(u"np");
 }
 
-ui::MainContext::ValueLookup reconciliationValues(DataStore& store, const QString& counterparty, QDate from, QDate to)
+GetValueCallback reconciliationValues(DataStore& store, const QString& counterparty, QDate from, QDate to)
 {
     chooseActCounterparty(store, counterparty);
     const ReconciliationFigures f = reconciliationFigures(store.database(), counterparty, from, to);

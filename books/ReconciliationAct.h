@@ -2,7 +2,7 @@
 // The reconciliation act with one counterparty: its balances and the values its form prints.
 #include "data/DataStore.h"
 #include "data/Money.h"
-#include "ui/MainContext.h"
+#include "reports/PrintRequest.h"
 
 #include <QDate>
 #include <QString>
@@ -41,6 +41,6 @@ QString enterpriseName(DataStore& store);
 
 // The act's counterparty chosen and the values its form prints: "actParty", "actOpening…",
 // "actDebit", "actCredit", "actClosing…" (each balance on its side, blank on the other), "actBalance".
-ui::MainContext::ValueLookup reconciliationValues(DataStore& store, const QString& counterparty, QDate from, QDate to);
+GetValueCallback reconciliationValues(DataStore& store, const QString& counterparty, QDate from, QDate to);
 
 } // namespace vi23

@@ -173,15 +173,15 @@ std::optional<Value> frReport_shGetValue(const IssuedDocument& document, const R
     return documentValue(document, name);
 }
 
-ui::PrintRequest printDocument(DataStore& store, long long key)
+PrintRequest printDocument(DataStore& store, long long key)
 {
     return printDocument(store, key, formSet(store.database()));
 }
 
-ui::PrintRequest printDocument(DataStore& store, long long key, FormSet set)
+PrintRequest printDocument(DataStore& store, long long key, FormSet set)
 {
     auto document = std::make_shared<const IssuedDocument>(readIssuedDocument(store.database(), key));
-    ui::PrintRequest request{documentTemplateFor(document->kind, set), {}};
+    PrintRequest request{documentTemplateFor(document->kind, set), {}};
     if (request.templateName.isEmpty())
         return request;
     // A form without a line would print blanks where the number, the date and the sums belong.

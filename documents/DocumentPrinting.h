@@ -6,7 +6,7 @@
 #include "data/FormKinds.h"
 #include "data/IssuedDocument.h"
 #include "data/Value.h"
-#include "ui/MainContext.h"
+#include "reports/PrintRequest.h"
 
 #include <QString>
 #include <optional>
@@ -39,7 +39,7 @@ std::optional<Value> frReport_shGetValue(const IssuedDocument& document, const R
 // record, its print lines written and the form of its kind in the form set with its values (an empty
 // template name for a kind that prints nothing). Without a set, the one chosen on the requisites tab.
 // Throws, before anything is written, for a document that cannot be printed (see readIssuedDocument).
-ui::PrintRequest printDocument(DataStore& store, long long key, FormSet set);
-ui::PrintRequest printDocument(DataStore& store, long long key);
+PrintRequest printDocument(DataStore& store, long long key, FormSet set);
+PrintRequest printDocument(DataStore& store, long long key);
 
 } // namespace vi23

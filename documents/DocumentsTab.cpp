@@ -548,14 +548,14 @@ void DocumentsTab::Button3Click()
         if (kind.isEmpty())
             throw UserError(QStringLiteral("Для вида документа «%1» нет печатной формы. Выберите вид из списка: %2")
                                 .arg(kindBox_->currentText(), documentKinds().join(QStringLiteral(", "))));
-        const ui::PrintRequest request = printDocument(context_.store, *key);
+        PrintRequest request = printDocument(context_.store, *key);
         if (request.templateName.isEmpty() || !context_.runReport)
             return;
         // One name for the saved file, the print job and the letter's subject.
         const QString title = QStringLiteral("%1 № %2 от %3").arg(kind, documents().text(u"n"), documents().text(u"dd"));
-        context_.reportFileName = ui::reportFileName(title);
-        context_.reportMail = {title, counterpartyMail(context_.store.database(), documents().text(u"z"))};
-        context_.runReport(request.templateName, request.values, request.finish);
+        request.fileName = reportFileName(title);
+        request.mail = {title, counterpartyMail(context_.store.database(), documents().text(u"z"))};
+        context_.runReport(request);
     });
 }
 

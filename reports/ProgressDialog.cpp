@@ -46,16 +46,12 @@ QString PreparationProgress::pageText() const
     return label_->text();
 }
 
-void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                       const GetValueCallback& getValue, const QString& fileName,
-                       const std::function<void(const QString& fileName)>& workbookWriter,
-                       const std::function<void(PreparedReport&)>& finish, const MailEnvelope& mail,
-                       const RunCallback& runs)
+void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows, const PrintRequest& request)
 {
     PreviewDialog preview(PreparedReport{}, parent);
-    preview.setSuggestedFileName(fileName);
-    preview.setMailEnvelope(mail);
-    preview.setWorkbookWriter(workbookWriter);
+    preview.setSuggestedFileName(request.fileName);
+    preview.setMailEnvelope(request.mail);
+    preview.setWorkbookWriter(request.saveWorkbook);
     preview.beginPreparation();
     // The progress belongs to the preview so that it stays above it and the modal preview does not
     // block its "Отмена"; the preview's native window exists first for the same reason.
@@ -88,12 +84,12 @@ void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolve
     const ProgressCallback showPage = [&](int page) { return progress.showPage(page) && (!opened || preview.isVisible()); };
     PreparedReport placed;
     try {
-        placed = prepareReportPageByPage(report, rows, addPage, getValue, showPage, runs);
+        placed = prepareReportPageByPage(report, rows, addPage, request.values, showPage, request.runs);
     } catch (const ReportCancelled&) {
         return;
     }
     progress.hide();
-    preview.completePreparation(placed, finish);
+    preview.completePreparation(placed, request.finish);
     preview.exec();
 }
 

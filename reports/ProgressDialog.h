@@ -1,7 +1,6 @@
 #pragma once
 // The small window that shows which page is being built and lets the user stop the building.
-#include "data/CounterpartyMail.h"
-#include "reports/ReportPreparer.h"
+#include "reports/PrintRequest.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -33,15 +32,10 @@ private:
 };
 
 // Prepare and preview: the modal preview window opens with the first page and takes the others as
-// they are built, under the progress window; its "Сохранить" proposes `fileName` and, given a
-// workbook writer, offers the report's table as .xlsx. `finish` draws what the program adds to the
-// pages, on the whole report before it can be saved or printed; `mail` is what "Отправить по почте"
-// writes in the message; `runs` as for prepareReport. A failure propagates as ReportError with both
-// windows gone; a cancel, or closing the preview before the end, returns quietly.
-void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows,
-                       const GetValueCallback& getValue = {}, const QString& fileName = {},
-                       const std::function<void(const QString& fileName)>& workbookWriter = {},
-                       const std::function<void(PreparedReport&)>& finish = {}, const MailEnvelope& mail = {},
-                       const RunCallback& runs = {});
+// they are built, under the progress window, with the request's proposed file name, mail envelope and
+// workbook writer. The finish is drawn on the whole report before it can be saved or printed. A
+// failure propagates as ReportError with both windows gone; a cancel, or closing the preview before
+// the end, returns quietly.
+void prepareAndPreview(QWidget* parent, const Template& report, RowSourceResolver& rows, const PrintRequest& request);
 
 } // namespace vi23

@@ -14,10 +14,10 @@
 #include "documents/ElectronicDocument.h"
 #include "help/CommandLine.h"
 #include "reports/PreparedReport.h"
+#include "reports/PrintRequest.h"
 #include "reports/ReportPreparer.h"
 #include "reports/ReportRenderer.h"
 #include "reports/templates/BuiltInTemplates.h"
-#include "ui/MainContext.h"
 
 #include <QApplication>
 #include <QFile>
@@ -318,7 +318,7 @@ void output(const vi23::PreparedReport& report, const Options& o)
 
 // A long book to the PDF or the layout dump without keeping its pages: each is written as it is
 // finished.
-void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::ui::PrintRequest& request,
+void outputPageByPage(const vi23::Template& form, vi23::RowSourceResolver& rows, const vi23::PrintRequest& request,
                       const Options& o)
 {
     if (!o.pdf.isEmpty()) {
@@ -362,7 +362,7 @@ int printDocument(const Options& o, QTextStream& out)
         return 0;
     }
     keepDailyBackups(store);
-    const vi23::ui::PrintRequest request =
+    const vi23::PrintRequest request =
         vi23::printDocument(store, *key, o.forms ? *o.forms : vi23::formSet(store.database()));
     if (request.templateName.isEmpty()) {
         out << QStringLiteral("Вид документа «%1» не печатается").arg(vi23::readIssuedDocument(store.database(), *key).kind)
@@ -370,11 +370,7 @@ int printDocument(const Options& o, QTextStream& out)
         return 0;
     }
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
-    vi23::PreparedReport report =
-        vi23::prepareReport(builtInTemplate(templates, request.templateName), store, request.values);
-    if (request.finish)
-        request.finish(report);
-    output(report, o);
+    output(vi23::preparePrint(builtInTemplate(templates, request.templateName), store, request), o);
     return 0;
 }
 
@@ -413,7 +409,7 @@ int printBook(const Options& o)
         vi23::saveBookWorkbook(store, o.xlsx, kind, from, to, o.counterparty);
         return 0;
     }
-    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms, o.counterparty);
+    const vi23::PrintRequest request = vi23::printBook(store, kind, from, to, o.forms, o.counterparty);
     const vi23::BuiltInTemplates templates = vi23::loadBuiltInTemplates();
     const vi23::Template& form = builtInTemplate(templates, request.templateName);
     if (!request.finish && (!o.pdf.isEmpty() || !o.layout.isEmpty())) {
@@ -421,10 +417,7 @@ int printBook(const Options& o)
         outputPageByPage(form, store, request, o);
         return 0;
     }
-    vi23::PreparedReport report = vi23::prepareReport(form, store, request.values, {}, request.runs);
-    if (request.finish)
-        request.finish(report);
-    output(report, o);
+    output(vi23::preparePrint(form, store, request), o);
     return 0;
 }
 

@@ -603,12 +603,12 @@ TEST_F(Documents, PrintWhileWritingStoresWhatIsPrintedAndSaveAfterwardsWorks)
     EXPECT_EQ(questions.size(), 2);
     EXPECT_TRUE(informations.isEmpty()) << informations.join(u'\n').toStdString();
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(window->context().reportFileName,
+    EXPECT_EQ(requests.back().fileName,
               QStringLiteral("Счет № 1 от %1.pdf").arg(vi23::today().toString(QStringLiteral("dd.MM.yyyy"))));
     // "Отправить по почте" in the preview writes to the buyer.
-    EXPECT_EQ(window->context().reportMail.subject,
+    EXPECT_EQ(requests.back().mail.subject,
               QStringLiteral("Счет № 1 от %1").arg(vi23::today().toString(QStringLiteral("dd.MM.yyyy"))));
-    EXPECT_EQ(window->context().reportMail.address, QStringLiteral("buh@vector.ru"));
+    EXPECT_EQ(requests.back().mail.address, QStringLiteral("buh@vector.ru"));
     EXPECT_TRUE(reportTexts(reports[0]).join(u'\n').contains(QStringLiteral("Пятьсот девяносто рублей 00 копеек")));
     auto stored = [this] {
         auto db = Database::open(path);

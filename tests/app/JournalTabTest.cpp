@@ -261,7 +261,7 @@ TEST_F(Journal, EachReportKindPrintsItsBookOverThePeriod)
         ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
         ASSERT_EQ(reports.size(), 1u) << form;
         EXPECT_EQ(reports[0].templateName, QString::fromLatin1(form));
-        EXPECT_EQ(window->context().reportFileName,
+        EXPECT_EQ(requests.back().fileName,
                   QString::fromUtf16(kind) + (act ? QStringLiteral(" ООО Вектор 2010.pdf") : QStringLiteral(" 2010.pdf")));
         const QString all = reportTexts(reports[0]).join(u'\n');
         if (act) {

@@ -3,7 +3,7 @@
 // and the report preview are caught so that a test can look at what the user would have seen.
 #include "app/MainWindow.h"
 #include "data/Database.h"
-#include "reports/ReportPreparer.h"
+#include "reports/PrintRequest.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
@@ -44,11 +44,9 @@ protected:
         }
         catchBoxes();
         window = std::make_unique<TForm1>(path);
-        window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const GetValueCallback& values,
-                                      const ui::ReportFinish& finish, const RunCallback& runs) {
-            reports.push_back(prepareReport(form, rows, values, {}, runs));
-            if (finish)
-                finish(reports.back());
+        window->reportRunner = [this](const Template& form, RowSourceResolver& rows, const PrintRequest& request) {
+            requests.push_back(request);
+            reports.push_back(preparePrint(form, rows, request));
         };
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -97,6 +95,8 @@ protected:
     QTemporaryDir dir;
     QString path;
     std::unique_ptr<TForm1> window;
+    // What the window was asked to preview, and the pages the preview would have shown.
+    std::vector<PrintRequest> requests;
     std::vector<PreparedReport> reports;
 };
 

@@ -245,7 +245,7 @@ TEST_P(Books, EveryKindOfThePanelPrintsAStoredFormInBothSetsAndOtherTextsNothing
     for (const FormSet set : {FormSet::Described, FormSet::Current2026}) {
         for (const QString& kind : reportKinds()) {
             const QString counterparty = reportKind(kind)->counterparty ? QStringLiteral("ООО Альфа") : QString();
-            const ui::PrintRequest request = printBook(*store, kind, {2009, 1, 1}, {2009, 12, 31}, set, counterparty);
+            const PrintRequest request = printBook(*store, kind, {2009, 1, 1}, {2009, 12, 31}, set, counterparty);
             EXPECT_NE(templates.find(request.templateName), nullptr) << kind.toStdString();
         }
     }

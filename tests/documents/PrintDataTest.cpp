@@ -56,7 +56,7 @@ protected:
         return doc.integer(u"k");
     }
 
-    QString value(const ui::PrintRequest& request, const char* name)
+    QString value(const PrintRequest& request, const char* name)
     {
         const std::optional<Value> v = request.values(QString::fromLatin1(name));
         return v ? v->toText() : QStringLiteral("<none>");
@@ -105,7 +105,7 @@ TEST_F(PrintData, TheStoredFiguresAreThePrintedOnesAndTheWordsSpellThem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.price);
         const long long key = document({c.line});
-        const ui::PrintRequest request = printDocument(*store, key);
+        const PrintRequest request = printDocument(*store, key);
         EXPECT_EQ(value(request, "str8"), QString::fromLatin1(c.total));
         EXPECT_EQ(value(request, "str9"), QString::fromLatin1(c.vat));
         EXPECT_EQ(value(request, "str5"), QString::fromUtf8(c.words));
@@ -137,7 +137,7 @@ TEST_F(PrintData, DocumentKeysAboveSixteenBitsPrint)
     store->jur1().refresh();
     const long long key = document({{u"Бумага", "2", "100", "18"}});
     ASSERT_EQ(key, 32768);
-    const ui::PrintRequest request = printDocument(*store, key);
+    const PrintRequest request = printDocument(*store, key);
     EXPECT_EQ(printLines(), QStringList{QStringLiteral("Бумага|2|100|18|шт")});
     EXPECT_EQ(value(request, "str8"), QStringLiteral("236"));
 }
@@ -229,7 +229,7 @@ TEST_F(PrintData, WhatCannotBePrintedIsRefusedBeforeAnythingIsWritten)
         EXPECT_EQ(tableRows("z"), 1);
     }
     // The largest total the words can name still prints.
-    const ui::PrintRequest largest = printDocument(*store, document({{u"Ручка", "1", "999999999999,99", "0"}}));
+    const PrintRequest largest = printDocument(*store, document({{u"Ручка", "1", "999999999999,99", "0"}}));
     EXPECT_EQ(value(largest, "str5"), QStringLiteral("Девятьсот девяносто девять миллиардов девятьсот девяносто девять "
                                                      "миллионов девятьсот девяносто девять тысяч девятьсот девяносто "
                                                      "девять рублей 99 копеек"));

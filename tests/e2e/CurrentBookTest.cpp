@@ -18,11 +18,11 @@ PreparedReport prepareCurrent(PrintFixture& f, const char* form, QDate from, QDa
 {
     const QString kind = QLatin1String(form) == QLatin1String("frRepor_t26") ? QStringLiteral("Титульный лист")
                                                                              : QStringLiteral("Книга доходов и расходов-квартальная");
-    const ui::PrintRequest request = printBook(f.store(), kind, from, to, FormSet::Current2026);
+    const PrintRequest request = printBook(f.store(), kind, from, to, FormSet::Current2026);
     const Template* t = f.templates().find(request.templateName);
     if (!t || request.templateName != QLatin1String(form))
         throw std::runtime_error(form);
-    return prepareReport(*t, f.store(), request.values, {}, request.runs);
+    return preparePrint(*t, f.store(), request);
 }
 
 VI23_PRINT_CASES_ON_BOTH_STORES(CurrentBook);

@@ -138,7 +138,7 @@ long long PrintFixture::addDocument(const QString& kind, const std::vector<Line>
 
 std::optional<PreparedReport> PrintFixture::printDocument(long long key, FormSet set)
 {
-    const ui::PrintRequest request = vi23::printDocument(*store_, key, set);
+    PrintRequest request = vi23::printDocument(*store_, key, set);
     last_ = readIssuedDocument(store_->database(), key);
     if (request.templateName.isEmpty())
         return std::nullopt;
@@ -149,7 +149,8 @@ std::optional<PreparedReport> PrintFixture::printDocument(long long key, FormSet
     }
     // The invoice's payment QR code (request.finish) is left out: the boxes counted here are the form's;
     // the code has tests of its own.
-    return prepareReport(*form, *store_, request.values);
+    request.finish = {};
+    return preparePrint(*form, *store_, request);
 }
 
 void PrintFixture::fillJournal()
@@ -238,11 +239,11 @@ void PrintFixture::fillJournal()
 
 PreparedReport PrintFixture::printBook(const QString& kind, QDate from, QDate to, const QString& counterparty)
 {
-    const ui::PrintRequest request = vi23::printBook(*store_, kind, from, to, std::nullopt, counterparty);
+    const PrintRequest request = vi23::printBook(*store_, kind, from, to, std::nullopt, counterparty);
     const Template* book = templates_.find(request.templateName);
     if (!book)
         throw UserError(QStringLiteral("no template for %1").arg(kind));
-    return prepareReport(*book, *store_, request.values, {}, request.runs);
+    return preparePrint(*book, *store_, request);
 }
 
 QString flat(const PreparedBox& box)

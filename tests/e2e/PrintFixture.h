@@ -5,8 +5,8 @@
 #include "data/FormKinds.h"
 #include "data/IssuedDocument.h"
 #include "reports/PreparedReport.h"
+#include "reports/PrintRequest.h"
 #include "reports/templates/BuiltInTemplates.h"
-#include "ui/MainContext.h"
 #include "tests/TestStore.h"
 
 #include <gtest/gtest.h>

@@ -206,9 +206,9 @@ TEST_F(PrintTool, ABookWrittenPageByPageIsTheWholeReport)
             DataSet& jur = store.jur();
             for (jur.first(); !jur.eof(); jur.next())
                 year = std::max(year, jur.date(u"dd").year());
-            const ui::PrintRequest request = printBook(store, kind, QDate(year, 1, 1), QDate(year, 12, 31), set);
+            const PrintRequest request = printBook(store, kind, QDate(year, 1, 1), QDate(year, 12, 31), set);
             const BuiltInTemplates forms = loadBuiltInTemplates();
-            const PreparedReport report = prepareReport(*forms.find(request.templateName), store, request.values);
+            const PreparedReport report = preparePrint(*forms.find(request.templateName), store, request);
             ASSERT_GT(report.pages.size(), 1u);
             whole = dumpPreparedReport(report);
             exportPdf(report, wholePdf);

@@ -339,8 +339,7 @@ TEST(EarlyPreview, OpensWithTheFirstPageAndEndsWithTheWholeFinishedReport)
     MemoryResolver rows;
     rows.add("frDBDataSet_t", "ADOQuery_t", {"v"}, std::vector<std::vector<Value>>(20, {Value(1)}));
     const auto finish = [](PreparedReport& r) { r.pages.back().boxes.push_back(PreparedBox{}); };
-    PreparedReport expected = prepareReport(form, rows);
-    finish(expected);
+    const PreparedReport expected = preparePrint(form, rows, {.finish = finish});
     ASSERT_NE(expected.pages[0].content, ContentPlacement{});
 
     // Looked at whenever a row is printed: the pages so far, under the progress, nothing to save yet.
@@ -366,7 +365,7 @@ TEST(EarlyPreview, OpensWithTheFirstPageAndEndsWithTheWholeFinishedReport)
         }
     });
     poll.start(0);
-    prepareAndPreview(nullptr, form, rows, look, {}, {}, finish);
+    prepareAndPreview(nullptr, form, rows, {.values = look, .finish = finish});
     // The last rows are read while the last page is built, with every page before it shown.
     EXPECT_EQ(seenPages, int(expected.pages.size()) - 1);
     EXPECT_TRUE(underwayRight);
@@ -398,9 +397,9 @@ TEST(EarlyPreview, StoppedMidWayLeavesNoWindow)
             return std::nullopt;
         };
         if (stop == Stop::Fail)
-            EXPECT_THROW(prepareAndPreview(nullptr, tpl(kBody), rows, look), ReportError);
+            EXPECT_THROW(prepareAndPreview(nullptr, tpl(kBody), rows, {.values = look}), ReportError);
         else
-            prepareAndPreview(nullptr, tpl(kBody), rows, look);
+            prepareAndPreview(nullptr, tpl(kBody), rows, {.values = look});
         EXPECT_EQ(stoppedAt, 2) << int(stop);
         EXPECT_EQ(shown<PreviewDialog>(), nullptr) << int(stop);
         EXPECT_EQ(shown<PreparationProgress>(), nullptr) << int(stop);

@@ -4,6 +4,7 @@
 #include "data/DataStore.h"
 #include "data/Database.h"
 #include "data/Error.h"
+#include "reports/PrintRequest.h"
 #include "reports/ReportPreparer.h"
 #include "reports/ReportRenderer.h"
 #include "reports/TemplateSource.h"
@@ -239,9 +240,9 @@ void benchPrintedBook(QTextStream& out, const QTemporaryDir& dir)
     // so far as its own starting peak, so every vi23-print run comes first.
     const Journal& oneYear = journals[0];
     vi23::DataStore store(oneYear.folder + QStringLiteral("/kn.mdb"));
-    const vi23::ui::PrintRequest request = vi23::printBook(store, kind, from, to);
+    const vi23::PrintRequest request = vi23::printBook(store, kind, from, to);
     const vi23::BuiltInTemplates forms = vi23::loadBuiltInTemplates();
-    const vi23::PreparedReport book = vi23::prepareReport(*forms.find(request.templateName), store, request.values, {}, request.runs);
+    const vi23::PreparedReport book = vi23::preparePrint(*forms.find(request.templateName), store, request);
     QElapsedTimer timer;
     timer.start();
     vi23::exportPdf(book, oneYear.folder + QStringLiteral("/step.pdf"));
@@ -391,10 +392,10 @@ int main(int argc, char* argv[])
             // 2. The quarterly book over the same journal, one whole year and every year.
             for (auto [from, to] : {std::pair{QDate(2008, 1, 1), QDate(2008, 12, 31)}, std::pair{QDate(2006, 1, 1), QDate(2010, 12, 31)}}) {
                 timer.restart();
-                const vi23::ui::PrintRequest request =
+                const vi23::PrintRequest request =
                     vi23::printBook(store, QStringLiteral("Книга доходов и расходов-квартальная"), from, to);
                 vi23::PreparedReport book =
-                    vi23::prepareReport(*forms.find(request.templateName), store, request.values, {}, request.runs);
+                    vi23::preparePrint(*forms.find(request.templateName), store, request);
                 out << QStringLiteral("quarterly book %1 to %2 over 100000 journal rows: %3 pages prepared in %4 s (target 2)\n")
                            .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy")))
                            .arg(book.pages.size()).arg(seconds(timer), 0, 'f', 2);
