@@ -45,16 +45,11 @@ struct Level {
     bool openingBalance = false;
 };
 
+// A report kind's table; the kinds table tells which kind has which, and what else differs by kind.
 struct Book {
-    const char16_t* kind;
-    const char* dataSet;
+    BookTable table;
     std::vector<Column> columns;
     std::vector<Level> levels;
-    // A tax book: one book for each year of the period, its rows numbered through the year, each year
-    // closed with the Справка; the other books number their rows anew in every group.
-    bool taxYear = false;
-    // The reconciliation act: its rows between the opening balance and the turnovers and closing balance.
-    bool balances = false;
 };
 
 constexpr const char* kLineNumber = "#";
@@ -81,53 +76,51 @@ std::vector<Level> settlementLevels()
 const std::vector<Book>& books()
 {
     static const std::vector<Book> table = {
-        {u"Книга доходов и расходов-месячная", "ADOQuery11", incomeColumns(),
+        {BookTable::IncomeMonthly, incomeColumns(),
          {{"g", u"Год %1", {u"Итого за отчетный - налоговый период %1 года:", {"dy", "ky"}, 4}},
           {"ds9", nullptr, {u"Итого за 9 месяцев", {"d9", "k9"}, 3}},
           {"ds6", nullptr, {u"Итого за полугодие", {"d6", "k6"}, 2}},
           {"q", u"Квартал %1", {u"Итого за квартал:", {"dq", "kq"}}},
-          {"m", u"Месяц %1", {u"Итого за месяц", {"d", "k"}}}},
-         true},
-        {u"Книга доходов и расходов-квартальная", "ADOQuery11", incomeColumns(),
+          {"m", u"Месяц %1", {u"Итого за месяц", {"d", "k"}}}}},
+        {BookTable::IncomeQuarterly, incomeColumns(),
          {{"g", u"%1", {u"Итого за %1 год:", {"dy", "ky"}, 4}},
           {"ds9", nullptr, {u"Итого за 9 месяцев", {"d9", "k9"}, 3}},
           {"ds6", nullptr, {u"Итого за полугодие", {"d6", "k6"}, 2}},
-          {"q", u"Квартал %1", {u"Итого за %1 квартал:", {"dq", "kq"}}}},
-         true},
-        {u"Книга расчетов по банку", "ADOQuery_bank",
+          {"q", u"Квартал %1", {u"Итого за %1 квартал:", {"dq", "kq"}}}}},
+        {BookTable::Bank,
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Содержание операции", "sr", Kind::Text}, {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money},
           {u"Разница за период", "r", Kind::Money}},
          settlementLevels()},
-        {u"Книга расчетов по кассе", "ADOQuery_kassa",
+        {BookTable::Cash,
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Содержание операции", "sr", Kind::Text}, {u"Приход", "d", Kind::Money}, {u"Расход", "k1", Kind::Money},
           {u"Разница за период", "r", Kind::Money}},
          settlementLevels()},
-        {u"Кассовая книга", "ADOTable_kassa",
+        {BookTable::CashBook,
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер ордера", "nn", Kind::Text},
           {u"От кого получено или кому выдано", "k", Kind::Text}, {u"Приход", "sd", Kind::Money},
           {u"Расход", "sk", Kind::Money}, {u"Остаток на конец дня", "srrr", Kind::Money, false}},
          {{"dd", u"Касса за : %1 года. Остаток на начало дня:", {u"Кассир________________________ Итого за день:", {"sd", "sk"}},
            true}}},
-        {u"Сводный отчет по операциям", "ADOQuerys",
+        {BookTable::Operations,
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Документ", "dok", Kind::Text}, {u"Плательщик - получатель", "k", Kind::Text},
           {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}, {u"Разница за период", "d-k1", Kind::Money}},
          {{"sr", u"Типовая операция: %1", {u"Итого по операции :", {"d", "k1", "d-k1"}}}}},
-        {u"Книга расчетов с контрагентами", "ADOQueryss",
+        {BookTable::Counterparties,
          {{u"№", kLineNumber, Kind::Number}, {u"Дата", "dd", Kind::Date}, {u"Номер", "nn", Kind::Text},
           {u"Документ", "dok", Kind::Text}, {u"Типовая операция", "sr", Kind::Text},
           {u"Зачислено", "d", Kind::Money}, {u"Списано", "k1", Kind::Money}, {u"Разница за период", "d-k1", Kind::Money}},
          {{"k", u"Плательщик-получатель: %1", {u"Итого по предприятию :", {"d", "k1", "d-k1"}}}}},
         // Our figures, then the counterparty's columns left for it to fill in.
-        {u"Акт сверки", "ADOQuery_sv",
+        {BookTable::Reconciliation,
          {{u"Дата", "dd", Kind::Date}, {u"Документ", "dok", Kind::Text}, {u"Номер", "nn", Kind::Text},
           {u"Дебет", "d", Kind::Money}, {u"Кредит", "k1", Kind::Money},
           {u"Дата по данным контрагента", "", Kind::Date}, {u"Документ по данным контрагента", "", Kind::Text},
           {u"Дебет по данным контрагента", "", Kind::Money, false},
           {u"Кредит по данным контрагента", "", Kind::Money, false}},
-         {}, false, true},
+         {}},
     };
     return table;
 }
@@ -148,9 +141,11 @@ Money moneyOf(const Value& value)
 }
 
 // The rows of a book's data set and the sheet they go to, walked as the printed form walks them.
+// A tax book numbers its rows through the year; the other books number them anew in every group.
 class BookWriter {
 public:
-    BookWriter(const Book& book, DataSet& rows, Sheet& sheet) : book_(book), rows_(rows), sheet_(sheet), levels_(book.levels.size())
+    BookWriter(const Book& book, bool taxYear, DataSet& rows, Sheet& sheet)
+        : book_(book), taxYear_(taxYear), rows_(rows), sheet_(sheet), levels_(book.levels.size())
     {
         shown_ = rows.fieldIndex(u"shown");
         quarter_ = rows.fieldIndex(u"q");
@@ -175,6 +170,7 @@ private:
     void addRow(int position, int number);
 
     const Book& book_;
+    bool taxYear_;
     DataSet& rows_;
     Sheet& sheet_;
     std::vector<Open> levels_;
@@ -267,7 +263,7 @@ void BookWriter::write(int firstNumber)
     for (int position = 0; position < count; ++position) {
         if (opening < levels_.size()) {
             openLevels(position, opening);
-            if (!book_.taxYear)
+            if (!taxYear_)
                 number = 1;
         }
         addRow(position, number);
@@ -310,7 +306,7 @@ void writeTaxYears(const Book& book, DataStore& store, DataSet& rows, Sheet& she
     for (const auto& [start, end] : taxYears(from, to)) {
         setBookPeriod(store, start, end);
         rows.refresh();
-        BookWriter(book, rows, sheet).write(incomeBookRowsBefore(store.database(), start) + 1);
+        BookWriter(book, true, rows, sheet).write(incomeBookRowsBefore(store.database(), start) + 1);
         Money income, expense;
         for (int position = 0; position < rows.recordCount(); ++position) {
             income += moneyOf(rows.valueAt(position, rows.requireField(u"dy")));
@@ -365,9 +361,10 @@ QStringList headingOf(DataStore& store, const QString& kind, QDate from, QDate t
 
 Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to, const QString& counterparty)
 {
+    const FormKind* formKind = reportKind(kind);
     const Book* book = nullptr;
     for (const Book& b : books()) {
-        if (kind == QStringView(b.kind))
+        if (formKind && formKind->table == b.table)
             book = &b;
     }
     if (!book)
@@ -379,21 +376,22 @@ Sheet bookSheet(DataStore& store, const QString& kind, QDate from, QDate to, con
     for (const Column& c : book->columns)
         sheet.columns.push_back({QString::fromUtf16(c.title), c.kind, c.summed});
     setBookPeriod(store, from, to);
-    if (const FormKind* formKind = reportKind(kind); formKind && formKind->cashBook && rebuildCashBook(store, from, to) == 0)
+    if (formKind->cashBook && rebuildCashBook(store, from, to) == 0)
         throw UserError(QStringLiteral("За период с %1 по %2 нет кассовых ордеров: кассовая книга не сохраняется")
                             .arg(ru::formatDate(from), ru::formatDate(to)));
-    if (book->balances) {
+    // The reconciliation act: its rows between the opening balance and the turnovers and closing balance.
+    if (formKind->counterparty) {
         chooseActCounterparty(store, counterparty);
         sheet.heading.push_back(QStringLiteral("с контрагентом ") + counterparty);
     }
-    DataSet& rows = store.dataSet(QString::fromLatin1(book->dataSet));
-    if (book->taxYear) {
+    DataSet& rows = store.dataSet(formKind->cashBook ? QStringLiteral("ADOTable_kassa") : formKind->periodQuery);
+    if (formKind->perYear) {
         writeTaxYears(*book, store, rows, sheet, from, to);
     } else {
         rows.refresh();
-        BookWriter(*book, rows, sheet).write(1);
+        BookWriter(*book, false, rows, sheet).write(1);
     }
-    if (book->balances)
+    if (formKind->counterparty)
         addBalances(sheet, store, counterparty, from, to);
     if (rows.name() != u"ADOQueryss" && rows.name() != u"ADOTable_kassa")
         rows.close();   // read afresh next time, as after printing

@@ -311,7 +311,7 @@ void JournalTab::Button5Click()
         const QString title = counterparty.isEmpty() ? kind : QStringLiteral("%1 %2").arg(kind, counterparty);
         request.fileName = reportFileName(wholeYear ? QStringLiteral("%1 %2").arg(title).arg(from.year())
                                                     : QStringLiteral("%1 %2–%3").arg(title, ru::formatDate(from), ru::formatDate(to)));
-        if (formKind && formKind->workbook)
+        if (formKind && formKind->table != BookTable::None)
             request.saveWorkbook = [this, kind, from, to, counterparty](const QString& fileName) {
                 saveBookWorkbook(context_.store, fileName, kind, from, to, counterparty);
             };

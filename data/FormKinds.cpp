@@ -47,23 +47,25 @@ const std::vector<FormKind>& reportKindTable()
 {
     static const std::vector<FormKind> table = {
         {.caption = QStringLiteral("Книга доходов и расходов-месячная"), .form = QStringLiteral("frReport10"),
-         .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true},
+         .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true, .table = BookTable::IncomeMonthly},
         {.caption = QStringLiteral("Книга доходов и расходов-квартальная"), .form = QStringLiteral("frReport11"),
-         .form2026 = QStringLiteral("frReport_kudir"), .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true},
+         .form2026 = QStringLiteral("frReport_kudir"), .periodQuery = QStringLiteral("ADOQuery11"), .perYear = true,
+         .table = BookTable::IncomeQuarterly},
         {.caption = QStringLiteral("Книга расчетов по банку"), .form = QStringLiteral("frReport_bank"),
-         .periodQuery = QStringLiteral("ADOQuery_bank")},
+         .periodQuery = QStringLiteral("ADOQuery_bank"), .table = BookTable::Bank},
         {.caption = QStringLiteral("Книга расчетов по кассе"), .form = QStringLiteral("frReport_kassa"),
-         .periodQuery = QStringLiteral("ADOQuery_kassa")},
-        {.caption = kCashBookKind, .form = QStringLiteral("frReport_kas"), .cashBook = true},
+         .periodQuery = QStringLiteral("ADOQuery_kassa"), .table = BookTable::Cash},
+        {.caption = kCashBookKind, .form = QStringLiteral("frReport_kas"), .cashBook = true, .table = BookTable::CashBook},
         {.caption = QStringLiteral("Сводный отчет по операциям"), .form = QStringLiteral("frReport2"),
-         .periodQuery = QStringLiteral("ADOQuerys")},
+         .periodQuery = QStringLiteral("ADOQuerys"), .table = BookTable::Operations},
         {.caption = QStringLiteral("Книга расчетов с контрагентами"), .form = QStringLiteral("frReportss"),
-         .periodQuery = QStringLiteral("ADOQueryss")},
+         .periodQuery = QStringLiteral("ADOQueryss"), .table = BookTable::Counterparties},
         {.caption = kReconciliationKind, .form = QStringLiteral("frReport_sverka"),
-         .periodQuery = QStringLiteral("ADOQuery_sv"), .counterparty = true},
+         .periodQuery = QStringLiteral("ADOQuery_sv"), .counterparty = true,
+         .table = BookTable::Reconciliation},
         // The title page goes with the book of income and expenses: printed per year, no table of its own.
         {.caption = QStringLiteral("Титульный лист"), .form = QStringLiteral("frRepor_t"),
-         .form2026 = QStringLiteral("frRepor_t26"), .perYear = true, .workbook = false},
+         .form2026 = QStringLiteral("frRepor_t26"), .perYear = true},
     };
     return table;
 }

@@ -11,6 +11,9 @@ namespace vi23 {
 // transfer document (СЧФДОП or ДОП by its status), or the transfer part alone for goods or for work.
 enum class ExchangeForm { None, VatInvoice, TransferDocument, GoodsTransfer, WorkTransfer };
 
+// The table a report kind is saved as in a workbook: the columns and groups of its printed form.
+enum class BookTable { None, IncomeMonthly, IncomeQuarterly, Bank, Cash, CashBook, Operations, Counterparties, Reconciliation };
+
 struct FormKind {
     QString caption{};    // as the drop-down shows it and the record stores it ("Счет")
     QString form{};       // the template that prints it ("frReport_sh")
@@ -27,8 +30,8 @@ struct FormKind {
     QString periodQuery{};           // the fixed query it prints, read for the chosen period
     bool perYear = false;          // a tax book: one book for each year of the period
     bool cashBook = false;         // printed from the cash book's table, rebuilt for the period first
-    bool workbook = true;          // can also be saved as a workbook
     bool counterparty = false;     // over one counterparty, chosen beside the period
+    BookTable table = BookTable::None;   // its table in a workbook; None: not saved as one
 };
 
 // Which printed forms the enterprise uses: the program's own ("как в программе", the default of
