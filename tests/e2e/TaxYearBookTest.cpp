@@ -224,6 +224,15 @@ TEST_F(TaxYear, AWorkbookHoldsWhatItsPrintShows)
         EXPECT_EQ(sheet.heading.value(2), QStringLiteral("за период с 15.02.2025 по 31.03.2026"));
         EXPECT_EQ(sheet.heading.value(1), QStringLiteral("ООО «Север», ИНН/КПП 6950000001/695001001"));
     }
+    // The title page has no table; a text that is no kind (letter case differs) has none either.
+    for (const char16_t* kind : {u"Титульный лист", u"книга расчетов по банку"}) {
+        try {
+            bookSheet(f.store(), QString::fromUtf16(kind), from, to);
+            ADD_FAILURE() << "a table for " << QString::fromUtf16(kind).toStdString();
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.text().endsWith(QStringLiteral("не сохраняется в таблицу: в нём нет строк журнала")));
+        }
+    }
 }
 
 } // namespace
