@@ -1,11 +1,8 @@
 #pragma once
 // What the tabs of the main window share: the store, the data sources and the pick windows.
 #include "data/DataStore.h"
-#include "data/Money.h"
-#include "data/Value.h"
 
 #include <functional>
-#include <optional>
 
 namespace vi23 {
 struct PrintRequest;
