@@ -630,6 +630,8 @@ void DataSet::post()
         reorderKeepingCurrent();
     else
         notify([this](DataSetObserver& o) { o.rowsChanged(*this); });
+    if (afterPost)
+        afterPost(*this);
 }
 
 bool DataSet::isChanged(QStringView field) const

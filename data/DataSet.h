@@ -214,6 +214,8 @@ public:
     // Runs for a new row inside the unit of work that stores it, the store locked for writing: what
     // must be decided against the rows other workplaces stored meanwhile (a proposed number).
     std::function<void(DataSet&)> whileStoringNew;
+    // Runs once the row is stored, whoever stored it (a Save button, a move off the row in a grid).
+    std::function<void(DataSet&)> afterPost;
 
     // The current row's values, as kept for putting a deleted row back.
     std::vector<Value> rowValues() const;

@@ -61,6 +61,9 @@ public:
     QString quarterStart(const QString& date) const;
     QString yearStart(const QString& date) const;
     QString nextMonth(const QString& date) const;
+    // Ends a subquery in FROM whose computed columns must be computed once a row: the server would
+    // else put their expressions in place of each use.
+    QString evaluatedOnce() const { return isServer() ? QStringLiteral(" OFFSET 0") : QString(); }
 
 private:
     Backend backend_;

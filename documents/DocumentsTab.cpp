@@ -130,6 +130,13 @@ DocumentsTab::DocumentsTab(ui::MainContext& context, QWidget* parent) : QWidget(
         prepareForStore(d);
         if (storeFigures)
             storeFigures(d);
+        numberBeforeStore_ = d.text(u"n");
+    };
+    // A proposed number another workplace took meanwhile is not kept (data/DocumentNumbers.h).
+    doc.afterPost = [this](DataSet& d) {
+        if (d.text(u"n") != numberBeforeStore_)
+            ui::showInformation(this, QStringLiteral("Номер %1 уже занят другим документом «%2»; документ сохранен под номером %3")
+                                          .arg(numberBeforeStore_, d.text(u"dok"), d.text(u"n")));
     };
     deletion_ = std::make_unique<ui::DeletionUndo>(documents(), &DocumentsTab::deletionQuestion);
     grid_->deleteAction = [this] { Button11Click(); };
@@ -501,13 +508,8 @@ void DocumentsTab::save()
     DataSet& doc = documents();
     const int status = pendingStatus_;   // kept if the store fails; dropped once it is stored
     // The line sums and the total are the store's own step (data/IssuedDocument.h): typed prices
-    // and rates are kept as typed. A proposed number another workplace took meanwhile is not.
-    numberBox_->writePending();
-    const QString number = doc.text(u"n");
+    // and rates are kept as typed.
     doc.post();
-    if (doc.text(u"n") != number)
-        ui::showInformation(this, QStringLiteral("Номер %1 уже занят другим документом «%2»; документ сохранен под номером %3")
-                                      .arg(number, doc.text(u"dok"), doc.text(u"n")));
     if (status != 0) {
         setTransferStatus(context_.store.database(), doc.integer(u"k"), status);
         showStatus();

@@ -125,6 +125,7 @@ private:
     ui::DBLookupComboBox* operationBox_ = nullptr;
     QString countProposal_;     // the number New proposed: the count of stored documents plus one
     QString proposedNumber_;    // the number the new document shows as proposed
+    QString numberBeforeStore_; // the number a document had when it went to be stored
     ui::DBGrid* grid_ = nullptr;
     int goodsLine_ = -1;
     std::unique_ptr<ui::DeletionUndo> deletion_;

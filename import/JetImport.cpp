@@ -436,10 +436,16 @@ ImportResult importJetToServer(const QString& oldPath, const QString& server)
         dropProgramTables(*db);
         throw UserError(QStringLiteral("Перенос остановлен. %1 Таблицы на сервере не оставлены.").arg(e.text()));
     }
+    gatherPlannerStatistics(*db);
     return result;
 }
 
 } // namespace
+
+void gatherPlannerStatistics(Database& server)
+{
+    server.exec(QStringLiteral("ANALYZE"));
+}
 
 ImportResult importJet(const QString& oldPath, const QString& newPath)
 {

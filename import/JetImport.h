@@ -44,6 +44,10 @@ QStringList comparisonLines(const ImportResult& result);
 // The year sums of two stores side by side, as the tool prints them; throws when a year differs.
 std::vector<YearSums> compareStoredSums(Database& from, Database& to);
 
+// After an office's rows are moved onto a server: its planner learns the tables' sizes at once, not
+// whenever the server's own upkeep gets to them, so the first books read by index where they should.
+void gatherPlannerStatistics(Database& server);
+
 // Writes a new file with every row of the eleven tables of the old one. Refuses an existing target
 // and values the old program could not have written (a date outside 1900–2099, a control character
 // in a text); the sums of both files must agree. On any failure nothing is left at the target or

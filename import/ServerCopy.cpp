@@ -125,6 +125,7 @@ jet::ImportResult copyFileToServer(const QString& file, const QString& server)
         dropProgramTables(*to);
         throw UserError(QStringLiteral("Перенос остановлен: %1 Таблицы на сервере не оставлены.").arg(e.text()));
     }
+    jet::gatherPlannerStatistics(*to);
     return result;
 }
 

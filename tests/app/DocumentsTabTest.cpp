@@ -135,6 +135,23 @@ TEST_F(Documents, AProposedNumberTakenElsewhereMeanwhileBecomesTheNextFreeOne)
     click("Button10");
     EXPECT_EQ(informations.size(), 1);
     EXPECT_EQ(number->text(), QStringLiteral("1"));
+    // Stored by a move to another row of the grid, a document says the same.
+    click("Button4");
+    const QString proposed = number->text();
+    tab().quantityBox(0)->setPendingText(QStringLiteral("1"));
+    {
+        DataStore elsewhere(path);
+        DataSet& doc = elsewhere.jur1();
+        doc.append();
+        doc.setText(u"dok", QStringLiteral("Счет"));
+        doc.setText(u"n", proposed);
+        doc.post();
+    }
+    ui::DBGrid* grid = tab().grid();
+    grid->setCurrentIndex(grid->model()->index(grid->currentIndex().row() == 0 ? 1 : 0, 1));
+    ASSERT_EQ(informations.size(), 2);
+    EXPECT_EQ(informations[1], QStringLiteral("Номер %1 уже занят другим документом «Счет»; документ сохранен под номером %2")
+                                   .arg(proposed).arg(proposed.toInt() + 1));
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 

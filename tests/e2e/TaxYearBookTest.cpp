@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 namespace vi23::e2e {
@@ -19,10 +20,15 @@ namespace {
 // 2025: income 1000 (Q1, cash), 200 (Q1, cash), 300 (Q2), 500 (Q4); expense 400 (Q1), 100 (Q2, cash),
 // 50 (Q4, cash); nothing in the third quarter. 2026: income 70 (cash), expense 30. "Выручка" is listed
 // twice, once in capitals.
-class TaxYear : public ::testing::Test {
+class TaxYear : public StoreCase {
 protected:
     void SetUp() override
     {
+        StoreCase::SetUp();
+        if (IsSkipped())
+            return;
+        fixture_ = std::make_unique<PrintFixture>(GetParam());
+        PrintFixture& f = *fixture_;
         f.fillReferenceLists();
         DataSet& sr = f.store().dataSet(u"ADOTable_sr");
         for (auto [text, kind] : {std::pair{u"Выручка", u"Приход"}, std::pair{u"ВЫРУЧКА", u"Приход"}, std::pair{u"Аренда", u"Расход"}}) {
@@ -57,8 +63,10 @@ protected:
         }
     }
 
-    PrintFixture f;
+    std::unique_ptr<PrintFixture> fixture_;
 };
+
+VI23_INSTANTIATE_ON_BOTH_STORES(TaxYear);
 
 bool isAmount(const QString& text)
 {
@@ -100,8 +108,9 @@ QStringList quarterlyBook(const PreparedReport& book)
     return out;
 }
 
-TEST_F(TaxYear, AnyPeriodOfAYearCountsFromTheFirstOfJanuary)
+TEST_P(TaxYear, AnyPeriodOfAYearCountsFromTheFirstOfJanuary)
 {
+    PrintFixture& f = *fixture_;
     struct Case {
         const char* what;
         QDate from, to;
@@ -146,8 +155,9 @@ TEST_F(TaxYear, AnyPeriodOfAYearCountsFromTheFirstOfJanuary)
 
 // The monthly book of the second quarter: April has no rows but its total; the quarter and half-year
 // as in the quarterly book.
-TEST_F(TaxYear, TheMonthlyBookClosesEveryMonthOfThePeriod)
+TEST_P(TaxYear, TheMonthlyBookClosesEveryMonthOfThePeriod)
 {
+    PrintFixture& f = *fixture_;
     const PreparedReport book = f.printBook(QStringLiteral("Книга доходов и расходов-месячная"), {2025, 4, 1}, {2025, 6, 30});
     ASSERT_EQ(book.pages.size(), 1u);
     const PreparedPage& page = book.pages[0];
@@ -165,8 +175,9 @@ TEST_F(TaxYear, TheMonthlyBookClosesEveryMonthOfThePeriod)
 
 // "Выручка" listed twice: each journal row once in the summary and in the cash book of a month, whose
 // day opens with the balance of every earlier cash order.
-TEST_F(TaxYear, AnOperationListedTwiceCountsEachRowOnce)
+TEST_P(TaxYear, AnOperationListedTwiceCountsEachRowOnce)
 {
+    PrintFixture& f = *fixture_;
     const PreparedReport summary = f.printBook(QStringLiteral("Сводный отчет по операциям"), {2025, 1, 1}, {2025, 12, 31});
     EXPECT_EQ(column(summary.pages.at(0), 608), (QStringList{"-550,00", "2000,00"}));
     EXPECT_EQ(column(summary.pages.at(0), 102).size(), 7);
@@ -178,8 +189,9 @@ TEST_F(TaxYear, AnOperationListedTwiceCountsEachRowOnce)
 }
 
 // A workbook holds the rows, numbers, totals and reference lines its print shows, in the same order.
-TEST_F(TaxYear, AWorkbookHoldsWhatItsPrintShows)
+TEST_P(TaxYear, AWorkbookHoldsWhatItsPrintShows)
 {
+    PrintFixture& f = *fixture_;
     // Each book with the x of the printed amounts of its first money column; the rows' numbers are at 12.
     const std::pair<const char16_t*, std::vector<int>> cases[] = {
         {u"Книга доходов и расходов-квартальная", {486, 432}}, {u"Книга доходов и расходов-месячная", {484, 432}},

@@ -21,12 +21,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <spawn.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -149,7 +147,22 @@ struct ChildRun {
     double peakMegabytes = 0;
 };
 
-// One run of a companion tool in `folder`, with its own wall time and peak memory.
+// A stopped child's peak resident memory so far, in MiB.
+double residentPeakMegabytes(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// One run of a companion tool in `folder`, with its own wall time and peak memory. The peak is read
+// at the child's exit, while its memory is still there: the one the kernel reports when reaping
+// would count the bench's own, which the child shared until the tool was loaded.
 ChildRun runTool(const QString& program, const QStringList& arguments, const QString& folder)
 {
     std::vector<QByteArray> bytes{QFile::encodeName(program)};
@@ -159,19 +172,34 @@ ChildRun runTool(const QString& program, const QStringList& arguments, const QSt
     for (QByteArray& b : bytes)
         argv.push_back(b.data());
     argv.push_back(nullptr);
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder);
+    const QByteArray directory = QFile::encodeName(folder);
     QElapsedTimer timer;
     timer.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    QDir::setCurrent(previous);
-    if (spawned != 0)
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0 && chdir(directory.constData()) == 0)
+            execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid < 0)
         throw vi23::UserError(QStringLiteral("cannot start %1").arg(program));
+    ChildRun run;
+    bool loaded = false;
     int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    ChildRun run{seconds(timer), double(usage.ru_maxrss) / 1024.0};
+    while (waitpid(pid, &status, 0) == pid && WIFSTOPPED(status)) {
+        long signal = WSTOPSIG(status);
+        if (signal == SIGTRAP && (status >> 16) == PTRACE_EVENT_EXIT) {
+            run.peakMegabytes = residentPeakMegabytes(pid);
+            signal = 0;
+        } else if (signal == SIGTRAP && !loaded) {
+            // The stop after the program is loaded: from here on only its exit is of interest.
+            ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT);
+            loaded = true;
+            signal = 0;
+        }
+        ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(signal));
+    }
+    run.seconds = seconds(timer);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw vi23::UserError(QStringLiteral("%1 %2 failed").arg(program, arguments.join(u' ')));
     return run;
