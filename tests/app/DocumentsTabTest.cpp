@@ -116,16 +116,18 @@ TEST_F(Documents, NewDocumentGetsItsDefaults)
 TEST_F(Documents, AProposedNumberTakenElsewhereMeanwhileBecomesTheNextFreeOne)
 {
     auto* number = child<QLineEdit>("DBEditNumber");
-    click("Button4");
-    ASSERT_EQ(number->text(), QStringLiteral("1"));
-    {
+    // Another workplace stores an invoice under the number this one proposes.
+    auto takenElsewhere = [this](const QString& taken) {
         DataStore elsewhere(path);
         DataSet& doc = elsewhere.jur1();
         doc.append();
         doc.setText(u"dok", QStringLiteral("Счет"));
-        doc.setText(u"n", QStringLiteral("1"));
+        doc.setText(u"n", taken);
         doc.post();
-    }
+    };
+    click("Button4");
+    ASSERT_EQ(number->text(), QStringLiteral("1"));
+    takenElsewhere(QStringLiteral("1"));
     click("Button10");
     EXPECT_EQ(informations, QStringList{QStringLiteral("Номер 1 уже занят другим документом «Счет»; документ сохранен под номером 2")});
     EXPECT_EQ(number->text(), QStringLiteral("2"));
@@ -139,14 +141,7 @@ TEST_F(Documents, AProposedNumberTakenElsewhereMeanwhileBecomesTheNextFreeOne)
     click("Button4");
     const QString proposed = number->text();
     tab().quantityBox(0)->setPendingText(QStringLiteral("1"));
-    {
-        DataStore elsewhere(path);
-        DataSet& doc = elsewhere.jur1();
-        doc.append();
-        doc.setText(u"dok", QStringLiteral("Счет"));
-        doc.setText(u"n", proposed);
-        doc.post();
-    }
+    takenElsewhere(proposed);
     ui::DBGrid* grid = tab().grid();
     grid->setCurrentIndex(grid->model()->index(grid->currentIndex().row() == 0 ? 1 : 0, 1));
     ASSERT_EQ(informations.size(), 2);

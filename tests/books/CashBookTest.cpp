@@ -166,18 +166,11 @@ TEST_P(TwoWorkplaces, EachCashBookReadsOnlyItsOwnRows)
     sr.post();
     for (const char* day : {"10.01.2026", "10.04.2026", "11.04.2026"})
         addEntry(*here, day, u"КО", u"Выручка", u"Приход", "100");
-    auto days = [](DataStore& store) {
-        DataSet& kassa = store.dataSet(u"ADOTable_kassa");
-        kassa.refresh();
-        QStringList shown;
-        for (kassa.first(); !kassa.eof(); kassa.next())
-            shown << kassa.text(u"dd");
-        return shown;
-    };
+    const QString days = QStringLiteral("SELECT dd FROM kassa ORDER BY n");
     EXPECT_EQ(rebuildCashBook(*here, QDate(2026, 1, 1), QDate(2026, 3, 31)), 1);
     EXPECT_EQ(rebuildCashBook(*there, QDate(2026, 4, 1), QDate(2026, 6, 30)), 2);
-    EXPECT_EQ(days(*here), QStringList{QStringLiteral("10.01.2026")});
-    EXPECT_EQ(days(*there), (QStringList{QStringLiteral("10.04.2026"), QStringLiteral("11.04.2026")}));
+    EXPECT_EQ(test::rowsOf(here->database(), days), QStringList{QStringLiteral("2026-01-10")});
+    EXPECT_EQ(test::rowsOf(there->database(), days), (QStringList{QStringLiteral("2026-04-10"), QStringLiteral("2026-04-11")}));
 }
 
 TEST_P(FileBooks, ACashBookRebuildThatFailsKeepsThePreviousOneWhole)

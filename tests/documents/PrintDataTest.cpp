@@ -165,18 +165,11 @@ TEST_P(TwoWorkplaces, EachPrintReadsOnlyItsOwnLines)
         doc.post();
         printDocument(store, doc.integer(u"k"));
     };
-    auto lines = [](DataStore& store) {
-        DataSet& tov = store.dataSet(u"ADOTable_tov");
-        tov.refresh();
-        QStringList names;
-        for (tov.first(); !tov.eof(); tov.next())
-            names << tov.text(u"naz");
-        return names;
-    };
+    const QString lines = QStringLiteral("SELECT naz FROM tov ORDER BY xx");
     print(*here, {u"Бумага", u"Ручка"});
     print(*there, {u"Скрепки"});
-    EXPECT_EQ(lines(*here), (QStringList{QStringLiteral("Бумага"), QStringLiteral("Ручка")}));
-    EXPECT_EQ(lines(*there), QStringList{QStringLiteral("Скрепки")});
+    EXPECT_EQ(test::rowsOf(here->database(), lines), (QStringList{QStringLiteral("Бумага"), QStringLiteral("Ручка")}));
+    EXPECT_EQ(test::rowsOf(there->database(), lines), QStringList{QStringLiteral("Скрепки")});
     EXPECT_EQ(test::rowsOf(here->database(), QStringLiteral("SELECT count(*) FROM z")), QStringList{QStringLiteral("2")});
 }
 
