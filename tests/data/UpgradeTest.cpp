@@ -179,6 +179,32 @@ TEST(Upgrade, ANewFileNeedsNoStepAndSettingsKeepOneValuePerKey)
     EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO settings (key, value) VALUES ('ключ', '3')")), UserError);
 }
 
+// A server database whose fields are as narrow as the first program made them (an office that moved
+// early) reads its widths from the server's catalog and is widened on open, as a file is.
+TEST(Upgrade, AServerDatabaseWithNarrowerFieldsIsWidenedOnOpen)
+{
+    VI23_REQUIRE_STORE(test::Store::Server);
+    test::TempDatabase server(test::Store::Server);
+    QStringList narrowing;
+    for (const auto& widened : kWidened) {
+        if (!isWorkTable(QString::fromUtf16(widened.table)))
+            narrowing << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE varchar(%3)")
+                             .arg(QString::fromUtf16(widened.table), QString::fromUtf16(widened.field))
+                             .arg(widened.older);
+    }
+    server.sql(narrowing.join(u';'));
+    for (const bool opened : {false, true}) {
+        auto db = opened ? Database::open(server.path()) : Database::openForReading(server.path());
+        for (const auto& widened : kWidened) {
+            if (!isWorkTable(QString::fromUtf16(widened.table))) {
+                EXPECT_EQ(declaredTextWidth(*db, QString::fromUtf16(widened.table), QString::fromUtf16(widened.field)),
+                          opened ? widened.now : widened.older);
+            }
+        }
+        EXPECT_EQ(anyStepNeeded(*db), !opened);
+    }
+}
+
 // A file another program holds locked opens as it is (no settings, the narrow number, no transfer
 // status: status 1 shown, a change refused); the next open upgrades it.
 TEST(Upgrade, AFileLockedByAnotherProgramOpensAsItIsAndIsUpgradedNextTime)
