@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace vi23::test {
 
@@ -72,6 +74,22 @@ private:
     QTemporaryDir dir_;
     QString name_;
     std::unique_ptr<Database> server_;
+};
+
+// Two workplaces on one store, each with a connection of its own; a parameterised suite run on both
+// kinds of store with VI23_INSTANTIATE_ON_BOTH_STORES.
+class TwoWorkplaces : public ::testing::TestWithParam<Store> {
+protected:
+    void SetUp() override
+    {
+        VI23_REQUIRE_STORE(GetParam());
+        db_.emplace(GetParam());
+        here = db_->openStore();
+        there = db_->openStore();
+    }
+
+    std::optional<TempDatabase> db_;
+    std::unique_ptr<DataStore> here, there;
 };
 
 // The message of the UserError the action throws, or "(no error)".

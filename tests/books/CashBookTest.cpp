@@ -150,15 +150,11 @@ TEST_P(Books, TheCashBookOfAPeriodCarriesTheBalanceOfEveryEarlierOrder)
 
 // Two workplaces build the cash book at once, each for a period of its own: the book's rows belong to
 // the connection that built them, so neither reads the other's nor loses its own to the other's rebuild.
-class TwoWorkplaces : public ::testing::TestWithParam<test::Store> {};
+using TwoWorkplaces = test::TwoWorkplaces;
 VI23_INSTANTIATE_ON_BOTH_STORES(TwoWorkplaces);
 
 TEST_P(TwoWorkplaces, EachCashBookReadsOnlyItsOwnRows)
 {
-    VI23_REQUIRE_STORE(GetParam());
-    test::TempDatabase db(GetParam());
-    auto here = db.openStore();
-    auto there = db.openStore();
     DataSet& sr = here->dataSet(u"ADOTable_sr");
     sr.append();
     sr.setText(u"sr", QStringLiteral("Выручка"));

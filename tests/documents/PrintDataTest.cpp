@@ -144,15 +144,11 @@ TEST_F(PrintData, DocumentKeysAboveSixteenBitsPrint)
 
 // Two workplaces print at once: the print's lines belong to the connection that wrote them, so neither
 // print reads the other's lines nor loses its own to the other's emptying them; the log keeps both.
-class TwoWorkplaces : public ::testing::TestWithParam<test::Store> {};
+using TwoWorkplaces = test::TwoWorkplaces;
 VI23_INSTANTIATE_ON_BOTH_STORES(TwoWorkplaces);
 
 TEST_P(TwoWorkplaces, EachPrintReadsOnlyItsOwnLines)
 {
-    VI23_REQUIRE_STORE(GetParam());
-    test::TempDatabase db(GetParam());
-    auto here = db.openStore();
-    auto there = db.openStore();
     auto print = [](DataStore& store, std::initializer_list<const char16_t*> names) {
         DataSet& doc = store.jur1();
         doc.append();
